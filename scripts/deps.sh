@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Lumetrix needs to build, run and test.
+# Quick when everything is already there: only missing packages go to apt-get.
+set -euo pipefail
+
+PACKAGES=(
+  build-essential cmake ninja-build ccache pkg-config
+  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libqscintilla2-qt6-dev
+  libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
+  libtiff-dev libjpeg62-turbo-dev
+  libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xauth
+)
+if [[ "${1:-}" == "--test" ]]; then
+  # Independent decoders and reference tools the tests and benchmarks compare against.
+  PACKAGES+=(libgif-dev libtiff-tools lua5.4 clang libclang-rt-14-dev ffmpeg)
+fi
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+echo "Installing: ${missing[*]}"
+SUDO=""
+if [[ $(id -u) -ne 0 ]]; then SUDO="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"

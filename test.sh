@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Lumetrix and runs every test.
+#   ./test.sh          Release build, all tests (what CI runs)
+#   ./test.sh --asan   the same with AddressSanitizer and UndefinedBehaviorSanitizer
+#   ./test.sh --bench  also builds the benchmarks and runs them once
+set -euo pipefail
+cd "$(dirname "$0")"
+
+mode=release
+bench=OFF
+for arg in "$@"; do
+  case "$arg" in
+    --asan) mode=asan ;;
+    --bench) bench=ON ;;
+    *) echo "usage: ./test.sh [--asan] [--bench]" >&2; exit 2 ;;
+  esac
+done
+
+./scripts/deps.sh --test
+
+build=build/$mode
+cmake_args=(-G Ninja -DCMAKE_BUILD_TYPE=Release -DLUMETRIX_WERROR=ON -DLUMETRIX_BENCH=$bench)
+if [[ $mode == asan ]]; then
+  cmake_args+=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMETRIX_SANITIZE=ON)
+fi
+cmake -S . -B "$build" "${cmake_args[@]}" >/dev/null
+cmake --build "$build" -j"$(nproc)"
+
+# Tests never touch the user's own settings, palettes or temporary files.
+sandbox=$(mktemp -d)
+trap 'rm -rf "$sandbox"' EXIT
+export XDG_CONFIG_HOME=$sandbox/config XDG_DATA_HOME=$sandbox/data XDG_CACHE_HOME=$sandbox/cache
+export TMPDIR=$sandbox/tmp XDG_RUNTIME_DIR=$sandbox/runtime
+mkdir -p "$TMPDIR" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1
+export LIBGL_ALWAYS_SOFTWARE=1
+
+xvfb-run -a -s "-screen 0 1600x1200x24" \
+  ctest --test-dir "$build" --output-on-failure -j"$(nproc)" --timeout 600
+
+if [[ -x scripts/fuzz.sh ]]; then
+  scripts/fuzz.sh --short
+fi
+
+if [[ $bench == ON ]]; then
+  for b in "$build"/bench/*/bench_*; do
+    [[ -x $b ]] && xvfb-run -a -s "-screen 0 1600x1200x24" "$b"
+  done
+fi
