@@ -1,0 +1,41 @@
+#include "viewer/app_paths.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace lumetrix {
+
+QString BundledDataDir() {
+  const QString env = qEnvironmentVariable("LUMETRIX_DATA_DIR");
+  if (!env.isEmpty() && QFileInfo(env).isDir()) return QDir(env).absolutePath();
+  const QStringList candidates = {QCoreApplication::applicationDirPath() + "/../share/lumetrix",
+                                   QStringLiteral(LUMETRIX_SOURCE_DATA_DIR)};
+  for (const QString& candidate : candidates)
+    if (QFileInfo(candidate + "/help").isDir() || QFileInfo(candidate + "/palettes").isDir())
+      return QDir(candidate).absolutePath();
+  return QStringLiteral(LUMETRIX_SOURCE_DATA_DIR);
+}
+
+QString UserDataDir() {
+  QString dir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+  if (dir.isEmpty()) dir = QDir::homePath() + "/.local/share/Lumetrix";
+  QDir().mkpath(dir);
+  return dir;
+}
+
+QString WritablePaletteFolder() {
+  const QString dir = UserDataDir() + "/palettes";
+  QDir().mkpath(dir);
+  return dir;
+}
+
+QStringList PaletteFolders() { return {BundledDataDir() + "/palettes", WritablePaletteFolder()}; }
+
+QString HelpIndexPath() {
+  const QString page = BundledDataDir() + "/help/index.html";
+  return QFileInfo(page).isFile() ? page : QString();
+}
+
+}  // namespace lumetrix

@@ -1,0 +1,17 @@
+#pragma once
+// The commands that run without a window. Each returns the program's exit code.
+
+#include "viewer/command_line.h"
+
+namespace lumetrix {
+
+// Prints "WIDTHxHEIGHTxDEPTH grey|rgb MEAN" for a volume; needs no display.
+int RunInfoCommand(const CommandLine& line);
+// Renders one frame of a volume with the start view into a BMP or JPEG file; needs a display
+// (an X server, such as Xvfb) and an application object.
+int RunRenderCommand(const CommandLine& line);
+
+// The mean of all samples, as the info line shows it.
+double MeanSample(const struct VolumeData& v);
+
+}  // namespace lumetrix

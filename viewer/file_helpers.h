@@ -1,0 +1,22 @@
+#pragma once
+// File and path helpers used throughout the program. Paths are native (forward slashes).
+
+#include <string>
+
+namespace lumetrix {
+
+// The system's temporary folder, ending with a separator so a file name can be appended.
+std::string GetTempFolder();
+// True for an existing path that is not a folder; any error gives false.
+bool FileExists(const std::string& path);
+// True for an existing folder; any error gives false.
+bool FolderExists(const std::string& path);
+// The text after the last separator (the whole path if it has none).
+std::string FileNameOf(const std::string& path);
+// True only when the file exists and cannot be opened for writing because it is in use:
+// another process holds a lock on it, or we may not write it.
+bool IsFileLocked(const std::string& path);
+// The path with the separator appended unless it already ends with it.
+std::string AppendSeparator(const std::string& path, char separator = '/');
+
+}  // namespace lumetrix

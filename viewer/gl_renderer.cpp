@@ -1,0 +1,89 @@
+#include "viewer/gl_renderer.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include "viewer/stack_geometry.h"
+
+namespace lumetrix {
+
+void GlRenderer::InitGLState(const ViewState& view) {
+  glEnable(GL_TEXTURE_2D);
+  glShadeModel(GL_SMOOTH);
+  glClearColor(0.0f, 0.0f, 0.0f, 0.5f);
+  glClearDepth(1.0);
+  glEnable(GL_DEPTH_TEST);
+  glDepthFunc(GL_LEQUAL);
+  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+  glLightfv(GL_LIGHT1, GL_AMBIENT, view.LightColor.data());
+  glEnable(GL_LIGHT1);
+  glColor4f(view.Color[0], view.Color[1], view.Color[2], view.Transparency);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+  glEnable(GL_BLEND);
+  glDisable(GL_DEPTH_TEST);
+}
+
+void GlRenderer::ResizeGL(int32_t width, int32_t height) {
+  if (height == 0) height = 1;
+  viewport_w_ = width;
+  viewport_h_ = height;
+  glViewport(0, 0, width, height);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  gluPerspective(45.0, static_cast<double>(width) / height, 0.1, 100.0);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+}
+
+void GlRenderer::SetStacks(const VolumeData& volume, int32_t slice_step, TextureStacks stacks) {
+  stacks_.Release();
+  stacks_ = std::move(stacks);
+  width_ = volume.Width;
+  height_ = volume.Height;
+  depth_ = volume.Depth;
+  slice_step_ = slice_step;
+}
+
+void GlRenderer::ReleaseStacks() { stacks_.Release(); }
+
+void GlRenderer::DrawScene(ViewState& view, bool advance) {
+  // The window system may have set its own viewport before this frame.
+  glViewport(0, 0, viewport_w_, viewport_h_);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glLoadIdentity();
+  if (!stacks_.Empty()) DrawStack(view);
+  if (advance) {
+    view.XRot += view.XSpeed;
+    view.YRot += view.YSpeed;
+  }
+}
+
+void GlRenderer::DrawStack(const ViewState& view) {
+  glTranslatef(view.PosX, view.PosY, view.PosZ);
+  glRotatef(view.XRot, 1.0f, 0.0f, 0.0f);
+  glRotatef(view.YRot, 0.0f, 1.0f, 0.0f);
+  last_stack_ = ChooseStack(view.XRot, view.YRot);
+
+  glLightfv(GL_LIGHT1, GL_AMBIENT, view.LightColor.data());
+  if (view.LightOn)
+    glEnable(GL_LIGHTING);
+  else
+    glDisable(GL_LIGHTING);
+  glColor4f(view.Color[0], view.Color[1], view.Color[2], view.Transparency);
+
+  const VolumeExtent extent{width_, height_, depth_, view.ScaleX, view.ScaleY, view.ScaleZ};
+  const std::vector<uint32_t>& names = stacks_.Of(last_stack_);
+  for (const Quad& q : StackQuads(last_stack_, extent, slice_step_)) {
+    if (q.Texture < 0 || static_cast<size_t>(q.Texture) >= names.size()) continue;
+    glBindTexture(GL_TEXTURE_2D, names[static_cast<size_t>(q.Texture)]);
+    glBegin(GL_QUADS);
+    glNormal3f(q.Normal[0], q.Normal[1], q.Normal[2]);
+    for (const QuadVertex& p : q.Vertices) {
+      glTexCoord2f(p.s, p.t);
+      glVertex3f(p.x, p.y, p.z);
+    }
+    glEnd();
+  }
+}
+
+}  // namespace lumetrix

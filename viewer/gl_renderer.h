@@ -1,0 +1,42 @@
+#pragma once
+// Draws the volume with fixed-function OpenGL: the stack that faces the viewer best, every
+// slice blended additively at one common alpha. Needs a current compatibility context.
+
+#include <cstdint>
+
+#include "viewer/texture_stacks.h"
+#include "viewer/view_state.h"
+#include "viewer/volume_data.h"
+
+namespace lumetrix {
+
+class GlRenderer {
+ public:
+  // The fixed state of the context, for the given view (light and colour).
+  void InitGLState(const ViewState& view);
+  // Viewport and a 45 degree perspective; a height of 0 counts as 1.
+  void ResizeGL(int32_t width, int32_t height);
+  // One frame; with `advance` the rotation then moves on by the speeds (a drawn frame of the
+  // viewer or a script). Draws only the background when no stacks are set.
+  void DrawScene(ViewState& view, bool advance);
+
+  // The volume whose textures are current; the stacks are owned by the renderer, and the
+  // previous ones are deleted.
+  void SetStacks(const VolumeData& volume, int32_t slice_step, TextureStacks stacks);
+  void ReleaseStacks();
+  bool HasStacks() const { return !stacks_.Empty(); }
+  const TextureStacks& Stacks() const { return stacks_; }
+  Stack LastDrawnStack() const { return last_stack_; }
+  int32_t ViewportWidth() const { return viewport_w_; }
+  int32_t ViewportHeight() const { return viewport_h_; }
+
+ private:
+  void DrawStack(const ViewState& view);
+
+  TextureStacks stacks_;
+  int32_t width_ = 0, height_ = 0, depth_ = 0, slice_step_ = 4;
+  int32_t viewport_w_ = 1, viewport_h_ = 1;
+  Stack last_stack_ = Stack::XY;
+};
+
+}  // namespace lumetrix

@@ -1,0 +1,49 @@
+#pragma once
+// Mouse and keyboard input on the viewer. Key events only record which keys are held; their
+// effect is applied once per drawn frame by ApplyHeldKeys. Mouse moves act at once.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+#include "viewer/view_state.h"
+
+namespace lumetrix {
+
+// Virtual-key codes of the keys the viewer knows.
+namespace vk {
+constexpr int Escape = 27, Space = 32, PageUp = 33, PageDown = 34, Left = 37, Up = 38, Right = 39, Down = 40;
+constexpr int Add = 107, Subtract = 109;  // numeric keypad plus and minus
+constexpr int Letter(char c) { return c; }  // 'A'..'Z' are their ASCII codes
+}  // namespace vk
+
+enum class MouseButton { Left = 1, Right = 2, Other = 0 };
+
+class InputState {
+ public:
+  // Key down/up: recorded only while a volume is loaded; codes outside 0..255 are ignored.
+  void KeyDown(int code, bool volume_loaded);
+  void KeyUp(int code, bool volume_loaded);
+  // Forget every held key (the window lost the keyboard, so no key-up will come).
+  void ReleaseAllKeys() { keys_.fill(false); }
+  bool IsHeld(int code) const { return code >= 0 && code < 256 && keys_[static_cast<size_t>(code)]; }
+
+  // The held-key step, once per drawn frame.
+  void ApplyHeldKeys(ViewState& view) const;
+
+  void MouseDown(MouseButton button, double x, double y, bool volume_loaded);
+  void MouseMove(double x, double y, ViewState& view);
+  void MouseUp(MouseButton button);
+  // Wheel: -120 moves the volume nearer (PosZ += 0.15), +120 farther; other deltas are ignored.
+  static void Wheel(int delta, ViewState& view);
+
+ private:
+  struct Button {
+    bool Down = false;
+    int16_t LastX = 0, LastY = 0;
+  };
+  std::array<bool, 256> keys_{};
+  Button left_, right_;
+};
+
+}  // namespace lumetrix

@@ -1,0 +1,49 @@
+// Lumetrix: three-dimensional display of microscope image stacks.
+
+#include <QApplication>
+#include <QTimer>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "viewer/cli_commands.h"
+#include "viewer/command_line.h"
+#include "viewer/frm_3d.h"
+#include "viewer/gl_view.h"
+#include "viewer/usage_count.h"
+
+int main(int argc, char** argv) {
+  using namespace lumetrix;
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  const CommandLine line = ParseCommandLine(args);
+  if (!line.Error.empty()) {
+    std::fprintf(stderr, "lumetrix: %s\n%s", line.Error.c_str(), UsageText().c_str());
+    return 2;
+  }
+  if (line.Command == "help") {
+    std::printf("%s", UsageText().c_str());
+    return 0;
+  }
+  if (line.Command == "version") {
+    std::printf("Lumetrix %d.%d\n", LUMETRIX_VERSION_MAJOR, LUMETRIX_VERSION_MINOR);
+    return 0;
+  }
+  if (line.Command == "info") return RunInfoCommand(line);
+
+  SetDefaultSurfaceFormat();
+  QApplication app(argc, argv);
+  QApplication::setOrganizationName("Lumetrix");
+  QApplication::setApplicationName("Lumetrix");
+  QApplication::setApplicationVersion(QString("%1.%2").arg(LUMETRIX_VERSION_MAJOR).arg(LUMETRIX_VERSION_MINOR));
+
+  if (line.Command == "render") return RunRenderCommand(line);
+
+  PostUsageCount("Lumetrix", QApplication::applicationVersion().toStdString());
+  frm3D window;
+  window.show();
+  if (!line.Arguments.empty()) {
+    const std::string file = line.Arguments[0];
+    QTimer::singleShot(0, &window, [&window, file] { window.OpenAtStart(file); });
+  }
+  return app.exec();
+}

@@ -1,0 +1,40 @@
+#pragma once
+// A drawing area without a window: an OpenGL framebuffer of a set size, for rendering from the
+// command line and for scripts run without a window.
+
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
+#include <QOpenGLFramebufferObject>
+#include <memory>
+
+#include "viewer/viewer_surface.h"
+
+namespace lumetrix {
+
+class OffscreenView : public ViewerSurface {
+ public:
+  explicit OffscreenView(ViewState& view);
+  ~OffscreenView() override;
+
+  // Creates the context; false (with `error`) when this display offers no OpenGL.
+  bool Create(std::string& error);
+  // The drawing area's size; the framebuffer is made anew.
+  bool SetSize(int32_t width, int32_t height);
+
+  bool MakeCurrent() override;
+  void DoneCurrent() override;
+  int32_t ClientWidth() const override { return width_; }
+  int32_t ClientHeight() const override { return height_; }
+  void RequestFrame() override { DrawFrameNow(); }
+  void DrawFrameNow() override;
+  void Refresh() override;
+
+ private:
+  ViewState& view_;
+  QOffscreenSurface surface_;
+  QOpenGLContext context_;
+  std::unique_ptr<QOpenGLFramebufferObject> fbo_;
+  int32_t width_ = 400, height_ = 400;
+};
+
+}  // namespace lumetrix

@@ -1,0 +1,35 @@
+#pragma once
+// Which stack faces the viewer best, and where its quads lie in model coordinates.
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "viewer/texture_slices.h"
+
+namespace lumetrix {
+
+// XZ when the rotation about X is nearly edge-on (45 < |XRot mod 180| < 135), else YZ when the
+// rotation about Y is, else XY. Angles are rounded half to even first.
+Stack ChooseStack(float x_rot, float y_rot);
+
+struct QuadVertex {
+  float s, t;     // texture coordinates
+  float x, y, z;  // position
+};
+
+struct Quad {
+  int32_t Texture;  // index into the stack's texture names
+  std::array<float, 3> Normal;
+  std::array<QuadVertex, 4> Vertices;
+};
+
+struct VolumeExtent {
+  int32_t Width, Height, Depth;
+  float ScaleX, ScaleY, ScaleZ;
+};
+
+// The quads of a stack in drawing order.
+std::vector<Quad> StackQuads(Stack stack, const VolumeExtent& e, int32_t slice_step);
+
+}  // namespace lumetrix

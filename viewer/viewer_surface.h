@@ -1,0 +1,39 @@
+#pragma once
+// Where the viewer draws: the main window's OpenGL widget, or an offscreen framebuffer when the
+// program runs without a window (command-line rendering and scripts).
+
+#include <cstdint>
+#include <string>
+
+#include "viewer/frame_bmp.h"
+#include "viewer/gl_renderer.h"
+
+namespace lumetrix {
+
+class ViewerSurface {
+ public:
+  virtual ~ViewerSurface() = default;
+  // Makes the surface's context current (and its framebuffer bound); false when it has none.
+  virtual bool MakeCurrent() = 0;
+  virtual void DoneCurrent() = 0;
+  // Drawing area in pixels.
+  virtual int32_t ClientWidth() const = 0;
+  virtual int32_t ClientHeight() const = 0;
+  // Schedules one drawn frame (the rotation advances); frames follow each other while the
+  // owner keeps asking after every FrameDrawn.
+  virtual void RequestFrame() = 0;
+  // Draws one frame now and shows it.
+  virtual void DrawFrameNow() = 0;
+  // Repaints the current state without advancing (after Close: the empty area).
+  virtual void Refresh() = 0;
+  GlRenderer& Renderer() { return renderer_; }
+
+  // Reads the rectangle with lower-left corner (x, y) of the last drawn frame, clipped to the
+  // viewport, as the frame BMP stores it. The width is widened by one pixel first.
+  CapturedFrame CaptureFrame(int32_t x, int32_t y, int32_t width, int32_t height);
+
+ protected:
+  GlRenderer renderer_;
+};
+
+}  // namespace lumetrix

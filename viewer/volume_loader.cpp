@@ -1,0 +1,152 @@
+#include "viewer/volume_loader.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <new>
+#include <vector>
+
+namespace lumetrix {
+namespace {
+
+// Pages are gathered in blocks and then scattered together: with the page index varying
+// fastest, copying one page at a time would write one byte per cache line. 64 pages fill a
+// cache line per pixel; the block buffer is kept to about 64 MB.
+constexpr int32_t kPagesPerBlock = 64;
+constexpr size_t kBlockBytes = size_t{64} << 20;
+
+std::string Megabytes(uint64_t bytes) { return std::to_string((bytes + (1 << 20) - 1) >> 20) + " MB"; }
+
+std::string PageName(int32_t p) { return "page " + std::to_string(p + 1); }
+
+// Scatters `count` pages, starting at page `first`, into the page-fastest layout.
+void ScatterBlock(const std::vector<std::vector<uint8_t>>& block, int32_t count, int32_t first,
+                  VolumeData& v) {
+  const size_t pixels = static_cast<size_t>(v.Width) * static_cast<size_t>(v.Height);
+  const size_t depth = static_cast<size_t>(v.Depth);
+  uint8_t* out = v.Samples.data();
+  if (v.IsGrey) {
+    for (size_t i = 0; i < pixels; ++i) {
+      uint8_t* dst = out + first + depth * i;
+      for (int32_t b = 0; b < count; ++b) dst[b] = block[b][i];
+    }
+    return;
+  }
+  // Colour pages arrive as blue, green, red; channel 0 is red.
+  for (int c = 0; c < 3; ++c) {
+    const size_t plane = depth * pixels * static_cast<size_t>(c);
+    const int byte = 2 - c;
+    for (size_t i = 0; i < pixels; ++i) {
+      uint8_t* dst = out + plane + first + depth * i;
+      for (int32_t b = 0; b < count; ++b) dst[b] = block[b][i * 3 + byte];
+    }
+  }
+}
+
+}  // namespace
+
+uint64_t PhysicalMemoryBytes() {
+  const long pages = sysconf(_SC_PHYS_PAGES);
+  const long size = sysconf(_SC_PAGE_SIZE);
+  if (pages <= 0 || size <= 0) return 0;
+  return static_cast<uint64_t>(pages) * static_cast<uint64_t>(size);
+}
+
+std::optional<VolumeData> ReadVolume(const std::string& path, imaging::ImageBox& image,
+                                     ProgressSink& progress, std::string& error,
+                                     const VolumeLoadOptions& options) {
+  const std::string name = std::filesystem::path(path).filename().string();
+  VolumeData v;
+  v.FilePath = path;
+  bool progress_shown = false;
+  try {
+    image.SetProperty136(false);
+    image.Call135();
+    const int32_t pages = image.CountPages(path);
+    if (pages < 1) {
+      error = name + " holds no image pages.";
+      return std::nullopt;
+    }
+    if (pages > 32767) {
+      error = name + " has " + std::to_string(pages) + " pages; at most 32767 can be opened.";
+      return std::nullopt;
+    }
+    v.Depth = pages;
+
+    progress.ShowProgress("Reading Image", 0, v.Depth);
+    progress_shown = true;
+    std::vector<std::vector<uint8_t>> block;
+    int32_t in_block = 0;
+    size_t page_bytes = 0;
+    for (int32_t p = 0; p < v.Depth; ++p) {
+      if (progress.Cancelled()) {
+        progress.HideProgress();
+        error = "Reading " + name + " was stopped.";
+        return std::nullopt;
+      }
+      if (!image.LoadPage(path, static_cast<int16_t>(p))) {
+        progress.HideProgress();
+        error = "Could not read " + PageName(p) + " of " + name + ": " + image.LastError();
+        return std::nullopt;
+      }
+      progress.SetProgress(p + 1);
+      const bool grey = image.IsGreyImage();
+      if (!grey && image.BitDepth() != 24) image.ConvertDepth(24);
+      if (p == 0) {
+        v.IsGrey = grey;
+        v.Width = image.ImageWidth();
+        v.Height = image.ImageHeight();
+        if (v.Width < 1 || v.Height < 1) {
+          progress.HideProgress();
+          error = "The first page of " + name + " is empty.";
+          return std::nullopt;
+        }
+        const uint64_t bytes = static_cast<uint64_t>(v.Width) * static_cast<uint64_t>(v.Height) *
+                               static_cast<uint64_t>(v.Depth) * static_cast<uint64_t>(v.Channels());
+        const uint64_t limit = options.MaxBytes ? options.MaxBytes : PhysicalMemoryBytes();
+        if ((limit && bytes > limit) || bytes > static_cast<uint64_t>(PTRDIFF_MAX)) {
+          progress.HideProgress();
+          error = name + " needs " + Megabytes(bytes) + " of memory (" + std::to_string(v.Width) + " x " +
+                  std::to_string(v.Height) + " x " + std::to_string(v.Depth) + (v.IsGrey ? " grey" : " colour") +
+                  "), more than this computer can hold (" + Megabytes(limit) + ").";
+          return std::nullopt;
+        }
+        v.Samples.resize(static_cast<size_t>(bytes));
+        page_bytes = static_cast<size_t>(v.Width) * static_cast<size_t>(v.Height) * v.Channels();
+        const size_t fit = std::max<size_t>(1, kBlockBytes / page_bytes);
+        block.resize(std::min<size_t>({static_cast<size_t>(kPagesPerBlock), fit, static_cast<size_t>(v.Depth)}));
+      } else if (grey != v.IsGrey || image.ImageWidth() != v.Width || image.ImageHeight() != v.Height) {
+        progress.HideProgress();
+        error = "Page " + std::to_string(p + 1) + " of " + name + " is " + std::to_string(image.ImageWidth()) +
+                " x " + std::to_string(image.ImageHeight()) + (grey ? " grey" : " colour") + ", but page 1 is " +
+                std::to_string(v.Width) + " x " + std::to_string(v.Height) + (v.IsGrey ? " grey" : " colour") +
+                ". All pages of a volume must have the same size and kind.";
+        return std::nullopt;
+      }
+      const std::vector<uint8_t>& pixels = image.PixelBytes();
+      if (pixels.size() != page_bytes) {
+        progress.HideProgress();
+        error = "Could not read " + PageName(p) + " of " + name + ": its pixel data is incomplete.";
+        return std::nullopt;
+      }
+      block[in_block].assign(pixels.begin(), pixels.end());
+      if (++in_block == static_cast<int32_t>(block.size()) || p + 1 == v.Depth) {
+        ScatterBlock(block, in_block, p + 1 - in_block, v);
+        in_block = 0;
+      }
+    }
+    progress.HideProgress();
+    return v;
+  } catch (const std::bad_alloc&) {
+    if (progress_shown) progress.HideProgress();
+    error = "There is not enough memory to open " + name + ".";
+  } catch (const std::exception& e) {
+    if (progress_shown) progress.HideProgress();
+    error = "Could not read " + name + ": " + e.what();
+  }
+  return std::nullopt;
+}
+
+}  // namespace lumetrix
