@@ -1,0 +1,69 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "viewer/stack_geometry.h"
+
+namespace lumetrix {
+namespace {
+
+TEST(ChooseStack, TheEdgesOfTheRangesAndTheirRounding) {
+  EXPECT_EQ(ChooseStack(45, 0), Stack::XY);
+  EXPECT_EQ(ChooseStack(46, 0), Stack::XZ);
+  EXPECT_EQ(ChooseStack(134, 0), Stack::XZ);
+  EXPECT_EQ(ChooseStack(135, 0), Stack::XY);
+  EXPECT_EQ(ChooseStack(44.5f, 0), Stack::XY);
+  EXPECT_EQ(ChooseStack(45.5f, 0), Stack::XZ);
+}
+
+TEST(ChooseStack, SignKeepingModAndTheXTestWinning) {
+  EXPECT_EQ(ChooseStack(-90, 0), Stack::XZ);
+  EXPECT_EQ(ChooseStack(270, 0), Stack::XZ);
+  EXPECT_EQ(ChooseStack(90, 90), Stack::XZ);
+  EXPECT_EQ(ChooseStack(0, 100), Stack::YZ);
+  EXPECT_EQ(ChooseStack(0, -100), Stack::YZ);
+  EXPECT_EQ(ChooseStack(180, 0), Stack::XY);
+  EXPECT_EQ(ChooseStack(1e10f, 0), Stack::XZ);  // 1e10 mod 180 = 100: no 32-bit overflow
+}
+
+TEST(StackQuads, DefaultVolumeSpansUnitSquareAndThinDepth) {
+  const VolumeExtent e{512, 512, 30, 30, 30, 100};
+  const auto xy = StackQuads(Stack::XY, e, 4);
+  ASSERT_EQ(xy.size(), 30u);
+  EXPECT_NEAR(xy.front().Vertices[0].z, 30.0 * 100 / (512 * 30), 1e-6);  // page 0 at +z: 0.195
+  EXPECT_NEAR(xy.back().Vertices[0].z, (1 - 2.0 * 29 / 30) * 30 * 100 / (512 * 30), 1e-6);
+  EXPECT_EQ(xy[0].Vertices[0].x, -1);
+  EXPECT_EQ(xy[0].Vertices[2].y, 1);
+  EXPECT_EQ(xy[7].Texture, 7);
+}
+
+TEST(StackQuads, YZDrawsTexturesInReverseFromPlusX) {
+  const VolumeExtent e{512, 512, 30, 30, 30, 100};
+  const auto yz = StackQuads(Stack::YZ, e, 4);
+  ASSERT_EQ(yz.size(), 128u);
+  EXPECT_EQ(yz[0].Texture, 127);
+  EXPECT_FLOAT_EQ(yz[0].Vertices[0].x, 1.0f);
+  EXPECT_FLOAT_EQ(yz[127].Vertices[0].x, static_cast<float>(1 - 2.0 * 4 * 127 / 512));
+  // Column 0 of a YZ image (row 0 of the volume) sits at +y; page 0 (t = 1) at +z.
+  EXPECT_EQ(yz[0].Vertices[1].s, 0);
+  EXPECT_EQ(yz[0].Vertices[1].y, 1);
+  EXPECT_EQ(yz[0].Vertices[2].t, 1);
+  EXPECT_GT(yz[0].Vertices[2].z, 0);
+}
+
+TEST(StackQuads, XZUsesTheHeightAndYScaleForItsDepth) {
+  const VolumeExtent e{256, 128, 10, 30, 60, 100};
+  const auto xz = StackQuads(Stack::XZ, e, 4);
+  ASSERT_EQ(xz.size(), 32u);
+  EXPECT_NEAR(xz[0].Vertices[2].z, 10.0 * 100 / (128 * 60), 1e-6);
+  EXPECT_FLOAT_EQ(xz[1].Vertices[0].y, static_cast<float>(1 - 2.0 * 4 / 128));
+}
+
+TEST(StackQuads, TinyVolumesHaveNoSideQuads) {
+  const VolumeExtent e{1, 1, 1, 30, 30, 100};
+  EXPECT_TRUE(StackQuads(Stack::YZ, e, 4).empty());
+  EXPECT_EQ(StackQuads(Stack::XY, e, 4).size(), 1u);
+}
+
+}  // namespace
+}  // namespace lumetrix
