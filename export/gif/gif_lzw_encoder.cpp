@@ -18,38 +18,6 @@ std::vector<int32_t> mGIFLZWEnc::RowOrder(int32_t height, bool interlaced) {
   return rows;
 }
 
-void mGIFLZWEnc::FlushBlock() {
-  if (blockCount_ == 0) return;
-  out_->push_back(static_cast<uint8_t>(blockCount_));
-  out_->insert(out_->end(), block_.begin(), block_.begin() + blockCount_);
-  blockCount_ = 0;
-}
-
-void mGIFLZWEnc::Output(int code) {
-  accumulator_ |= static_cast<uint64_t>(code) << accumulatedBits_;
-  accumulatedBits_ += bits_;
-  while (accumulatedBits_ >= 8) {
-    PutByte(static_cast<uint8_t>(accumulator_ & 0xFF));
-    accumulator_ >>= 8;
-    accumulatedBits_ -= 8;
-  }
-  if (clearFlag_) {
-    bits_ = initialBits_;
-    largestCode_ = (1 << bits_) - 1;
-    clearFlag_ = false;
-  } else if (nextCode_ > largestCode_) {
-    ++bits_;
-    largestCode_ = bits_ == 12 ? kMaxCodes : (1 << bits_) - 1;
-  }
-}
-
-void mGIFLZWEnc::ClearTable() {
-  keys_.fill(-1);
-  nextCode_ = clearCode_ + 2;
-  clearFlag_ = true;
-  Output(clearCode_);
-}
-
 void mGIFLZWEnc::WriteImageData(const cDIB& image, bool interlaced, int minCodeSize,
                                 std::vector<uint8_t>& out) {
   minCodeSize = std::clamp(minCodeSize, 2, 8);
@@ -67,19 +35,49 @@ void mGIFLZWEnc::WriteImageData(const cDIB& image, bool interlaced, int minCodeS
   }
   while ((1 << minCodeSize) <= largestIndex) ++minCodeSize;
   out.push_back(static_cast<uint8_t>(minCodeSize));
-  out_ = &out;
-  blockCount_ = 0;
-  accumulator_ = 0;
-  accumulatedBits_ = 0;
-  initialBits_ = minCodeSize + 1;
-  bits_ = initialBits_;
-  largestCode_ = (1 << bits_) - 1;
-  clearCode_ = 1 << minCodeSize;
-  endCode_ = clearCode_ + 1;
-  nextCode_ = clearCode_ + 2;
-  clearFlag_ = false;
-  keys_.fill(-1);
-  Output(clearCode_);
+
+  // The coder's state lives in locals so that it stays in registers in the pixel loop.
+  const int initialBits = minCodeSize + 1;
+  const int clearCode = 1 << minCodeSize;
+  const int endCode = clearCode + 1;
+  int bits = initialBits;
+  int largestCode = (1 << bits) - 1;
+  int nextCode = clearCode + 2;
+  bool clearFlag = false;
+  uint64_t accumulator = 0;
+  int accumulated = 0;
+  int blockCount = 0;
+  uint8_t* block = block_.data();
+  int32_t* keys = keys_.data();
+  uint16_t* codes = codes_.data();
+
+  auto flushBlock = [&] {
+    if (blockCount == 0) return;
+    out.push_back(static_cast<uint8_t>(blockCount));
+    out.insert(out.end(), block, block + blockCount);
+    blockCount = 0;
+  };
+  auto output = [&](int code) {
+    accumulator |= static_cast<uint64_t>(code) << accumulated;
+    accumulated += bits;
+    while (accumulated >= 8) {
+      block[blockCount++] = static_cast<uint8_t>(accumulator);
+      if (blockCount == kBlockSize) flushBlock();
+      accumulator >>= 8;
+      accumulated -= 8;
+    }
+    if (clearFlag) {
+      bits = initialBits;
+      largestCode = (1 << bits) - 1;
+      clearFlag = false;
+    } else if (nextCode > largestCode) {
+      ++bits;
+      largestCode = bits == 12 ? kMaxCodes : (1 << bits) - 1;
+    }
+  };
+
+  std::fill(keys, keys + kHashSize, -1);
+  output(clearCode);
 
   const int32_t width = image.Width();
   const std::vector<int32_t> rows = RowOrder(image.Height(), interlaced);
@@ -91,11 +89,11 @@ void mGIFLZWEnc::WriteImageData(const cDIB& image, bool interlaced, int minCodeS
       const int c = row[x];
       const int32_t key = (c << 12) + prefix;
       int slot = (c << 4) ^ prefix;
-      if (keys_[slot] == key) {
-        prefix = codes_[slot];
+      if (keys[slot] == key) {
+        prefix = codes[slot];
         continue;
       }
-      if (keys_[slot] >= 0) {
+      if (keys[slot] >= 0) {
         // Secondary probe: step 5003 - slot downwards, wrapping; an empty (negative) slot
         // or a zero key ends the search.
         const int step = slot == 0 ? 1 : kHashSize - slot;
@@ -103,37 +101,39 @@ void mGIFLZWEnc::WriteImageData(const cDIB& image, bool interlaced, int minCodeS
         do {
           slot -= step;
           if (slot < 0) slot += kHashSize;
-          if (keys_[slot] == key) {
+          if (keys[slot] == key) {
             found = true;
             break;
           }
-        } while (keys_[slot] > 0);
+        } while (keys[slot] > 0);
         if (found) {
-          prefix = codes_[slot];
+          prefix = codes[slot];
           continue;
         }
       }
-      Output(prefix);
+      output(prefix);
       prefix = c;
-      if (nextCode_ < kMaxCodes) {
-        codes_[slot] = static_cast<uint16_t>(nextCode_++);
-        keys_[slot] = key;
+      if (nextCode < kMaxCodes) {
+        codes[slot] = static_cast<uint16_t>(nextCode++);
+        keys[slot] = key;
       } else {
-        ClearTable();
+        // Table full: start again with a clear code.
+        std::fill(keys, keys + kHashSize, -1);
+        nextCode = clearCode + 2;
+        clearFlag = true;
+        output(clearCode);
       }
     }
     first = false;
   }
-  Output(prefix);
-  Output(endCode_);
-  if (accumulatedBits_ > 0) {
-    PutByte(static_cast<uint8_t>(accumulator_ & 0xFF));
-    accumulator_ = 0;
-    accumulatedBits_ = 0;
+  output(prefix);
+  output(endCode);
+  if (accumulated > 0) {
+    block[blockCount++] = static_cast<uint8_t>(accumulator);
+    if (blockCount == kBlockSize) flushBlock();
   }
-  FlushBlock();
+  flushBlock();
   out.push_back(0);
-  out_ = nullptr;
 }
 
 }  // namespace lumetrix::gif

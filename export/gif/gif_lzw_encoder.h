@@ -28,28 +28,9 @@ class mGIFLZWEnc {
   static std::vector<int32_t> RowOrder(int32_t height, bool interlaced);
 
  private:
-  void Output(int code);
-  void ClearTable();
-  void FlushBlock();
-  void PutByte(uint8_t byte) {
-    block_[blockCount_++] = byte;
-    if (blockCount_ == kBlockSize) FlushBlock();
-  }
-
-  std::vector<uint8_t>* out_ = nullptr;
-  int initialBits_ = 0;
-  int bits_ = 0;
-  int largestCode_ = 0;
-  int clearCode_ = 0;
-  int endCode_ = 0;
-  int nextCode_ = 0;
-  bool clearFlag_ = false;
-  uint64_t accumulator_ = 0;
-  int accumulatedBits_ = 0;
   std::array<int32_t, kHashSize> keys_{};
   std::array<uint16_t, kHashSize> codes_{};
   std::array<uint8_t, kBlockSize> block_{};
-  int blockCount_ = 0;
 };
 
 }  // namespace lumetrix::gif
