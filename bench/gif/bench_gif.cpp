@@ -1,0 +1,236 @@
+// LZW encoding beside giflib, and palette making with Floyd–Steinberg beside FFmpeg's
+// palettegen / paletteuse filters, on rendered-volume-like pictures.
+#include <benchmark/benchmark.h>
+#include <gif_lib.h>
+
+extern "C" {
+#include <libavfilter/avfilter.h>
+#include <libavfilter/buffersink.h>
+#include <libavfilter/buffersrc.h>
+#include <libavutil/frame.h>
+#include <libavutil/log.h>
+#include <libavutil/pixfmt.h>
+}
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <stdexcept>
+#include <vector>
+
+#include "export/gif/dither8bpp.h"
+#include "export/gif/gif_lzw_encoder.h"
+#include "volume_frames.h"
+
+namespace {
+
+using lumetrix::bench::VolumeFrame;
+using namespace lumetrix::gif;
+
+constexpr int kFrames = 100;
+constexpr int32_t kWidth = 640, kHeight = 480;
+
+// 100 reduced frames of a turning volume, the converter's way: the first frame's optimal
+// palette for all, without dithering (dither 0) or with Floyd–Steinberg (dither 2).
+const std::vector<cDIB>& IndexedFrames(int ditherMode) {
+  static std::vector<cDIB> frames[3];
+  std::vector<cDIB>& set = frames[ditherMode];
+  if (set.empty()) {
+    mDither8bpp dither;
+    dither.SetPaletteMode(mDither8bpp::kOptimal);
+    dither.SetDitherMode(ditherMode);
+    cPal8bpp palette;
+    for (int i = 0; i < kFrames; ++i) {
+      cDIB out;
+      if (!dither.Reduce(VolumeFrame(kWidth, kHeight, i), out, palette, i > 0)) throw std::runtime_error("reduce");
+      set.push_back(std::move(out));
+    }
+  }
+  return set;
+}
+
+void BM_LzwLumetrix(benchmark::State& state) {
+  const std::vector<cDIB>& frames = IndexedFrames(static_cast<int>(state.range(0)));
+  mGIFLZWEnc encoder;
+  std::vector<uint8_t> out;
+  size_t bytes = 0;
+  for (auto _ : state) {
+    bytes = 0;
+    for (const cDIB& frame : frames) {
+      out.clear();
+      encoder.WriteImageData(frame, false, 8, out);
+      bytes += out.size();
+    }
+    benchmark::DoNotOptimize(out.data());
+  }
+  state.counters["out_bytes"] = static_cast<double>(bytes);
+  state.SetItemsProcessed(state.iterations() * kFrames);  // frames per second
+  state.SetBytesProcessed(state.iterations() * kFrames * int64_t{kWidth} * kHeight);
+}
+
+int AppendToVector(GifFileType* gif, const GifByteType* data, int length) {
+  auto* out = static_cast<std::vector<uint8_t>*>(gif->UserData);
+  out->insert(out->end(), data, data + length);
+  return length;
+}
+
+void BM_LzwGiflib(benchmark::State& state) {
+  const std::vector<cDIB>& frames = IndexedFrames(static_cast<int>(state.range(0)));
+  std::vector<uint8_t> out;
+  GifColorType colours[256] = {};
+  size_t imageBytes = 0;
+  for (auto _ : state) {
+    out.clear();
+    int error = 0;
+    GifFileType* gif = EGifOpen(&out, AppendToVector, &error);
+    ColorMapObject* map = GifMakeMapObject(256, colours);
+    EGifPutScreenDesc(gif, kWidth, kHeight, 8, 0, map);
+    const size_t header = out.size();
+    for (const cDIB& frame : frames) {
+      EGifPutImageDesc(gif, 0, 0, kWidth, kHeight, false, nullptr);
+      for (int32_t y = 0; y < kHeight; ++y)
+        if (EGifPutLine(gif, const_cast<GifPixelType*>(frame.Row(y)), kWidth) != GIF_OK)
+          state.SkipWithError("EGifPutLine failed");
+    }
+    imageBytes = out.size() - header - 10 * kFrames;  // without the image descriptors
+    GifFreeMapObject(map);
+    EGifCloseFile(gif, &error);
+    benchmark::DoNotOptimize(out.data());
+  }
+  state.counters["out_bytes"] = static_cast<double>(imageBytes);
+  state.SetItemsProcessed(state.iterations() * kFrames);  // frames per second
+  state.SetBytesProcessed(state.iterations() * kFrames * int64_t{kWidth} * kHeight);
+}
+
+BENCHMARK(BM_LzwLumetrix)->Arg(0)->Arg(2)->ArgName("dither")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LzwGiflib)->Arg(0)->Arg(2)->ArgName("dither")->Unit(benchmark::kMillisecond);
+
+const cDIB& FullHdFrame() {
+  static const cDIB frame = VolumeFrame(1920, 1080, 17);
+  return frame;
+}
+
+double Psnr(double sumSquares, size_t samples) {
+  const double mse = sumSquares / static_cast<double>(samples);
+  return mse == 0.0 ? 99.0 : 10.0 * std::log10(255.0 * 255.0 / mse);
+}
+
+double PsnrOf(const cDIB& source, const cDIB& reduced) {
+  double sum = 0.0;
+  for (int32_t y = 0; y < source.Height(); ++y) {
+    const uint8_t* in = source.Row(y);
+    const uint8_t* out = reduced.Row(y);
+    for (int32_t x = 0; x < source.Width(); ++x) {
+      const RGBQuad& e = reduced.Palette()[out[x]];
+      const int db = in[4 * x] - e.blue, dg = in[4 * x + 1] - e.green, dr = in[4 * x + 2] - e.red;
+      sum += db * db + dg * dg + dr * dr;
+    }
+  }
+  return Psnr(sum, static_cast<size_t>(source.Width()) * source.Height() * 3);
+}
+
+void BM_OptimalPaletteFloydSteinberg(benchmark::State& state) {
+  const cDIB& source = FullHdFrame();
+  mDither8bpp dither;
+  dither.SetPaletteMode(mDither8bpp::kOptimal);
+  dither.SetDitherMode(mDither8bpp::kFloydSteinberg);
+  cPal8bpp palette;
+  cDIB out;
+  for (auto _ : state) {
+    dither.Reduce(source, out, palette, false);
+    benchmark::DoNotOptimize(out.Bits());
+  }
+  state.counters["psnr_db"] = PsnrOf(source, out);
+  state.counters["colours"] = palette.Entries();
+}
+
+void BM_OptimalPaletteOnly(benchmark::State& state) {
+  const cDIB& source = FullHdFrame();
+  cPal8bpp palette;
+  for (auto _ : state) {
+    palette.CreateOptimal(source, 256, 6, 1.0, 1.0, 1.0);
+    benchmark::DoNotOptimize(palette.lpPalette());
+  }
+  state.counters["colours"] = palette.Entries();
+}
+
+// One run of FFmpeg's two-pass palette filters on one frame; returns the PSNR.
+double FfmpegPaletteGenUse(const cDIB& source) {
+  AVFilterGraph* graph = avfilter_graph_alloc();
+  AVFilterContext* src = nullptr;
+  AVFilterContext* sink = nullptr;
+  char args[256];
+  std::snprintf(args, sizeof args, "video_size=%dx%d:pix_fmt=%d:time_base=1/25:pixel_aspect=1/1", source.Width(),
+                source.Height(), static_cast<int>(AV_PIX_FMT_BGRA));
+  if (avfilter_graph_create_filter(&src, avfilter_get_by_name("buffer"), "in", args, nullptr, graph) < 0 ||
+      avfilter_graph_create_filter(&sink, avfilter_get_by_name("buffersink"), "out", nullptr, nullptr, graph) < 0)
+    throw std::runtime_error("filters");
+  AVFilterInOut* outputs = avfilter_inout_alloc();
+  AVFilterInOut* inputs = avfilter_inout_alloc();
+  outputs->name = av_strdup("in");
+  outputs->filter_ctx = src;
+  inputs->name = av_strdup("out");
+  inputs->filter_ctx = sink;
+  const char* chain =
+      "split[a][b];[a]palettegen=max_colors=256:reserve_transparent=0:stats_mode=full[p];"
+      "[b][p]paletteuse=dither=floyd_steinberg";
+  if (avfilter_graph_parse_ptr(graph, chain, &inputs, &outputs, nullptr) < 0 || avfilter_graph_config(graph, nullptr) < 0)
+    throw std::runtime_error("graph");
+  avfilter_inout_free(&inputs);
+  avfilter_inout_free(&outputs);
+
+  AVFrame* frame = av_frame_alloc();
+  frame->width = source.Width();
+  frame->height = source.Height();
+  frame->format = AV_PIX_FMT_BGRA;
+  frame->pts = 0;
+  av_frame_get_buffer(frame, 32);
+  // Opaque pixels: palettegen/paletteuse treat a low alpha as transparent.
+  for (int32_t y = 0; y < source.Height(); ++y) {
+    uint8_t* row = frame->data[0] + static_cast<ptrdiff_t>(y) * frame->linesize[0];
+    std::memcpy(row, source.Row(y), static_cast<size_t>(source.Width()) * 4);
+    for (int32_t x = 0; x < source.Width(); ++x) row[4 * x + 3] = 255;
+  }
+  if (av_buffersrc_add_frame(src, frame) < 0 || av_buffersrc_add_frame(src, nullptr) < 0)
+    throw std::runtime_error("push");
+  AVFrame* out = av_frame_alloc();
+  if (av_buffersink_get_frame(sink, out) < 0 || out->format != AV_PIX_FMT_PAL8) throw std::runtime_error("pull");
+  double sum = 0.0;
+  const auto* palette = reinterpret_cast<const uint32_t*>(out->data[1]);
+  for (int32_t y = 0; y < source.Height(); ++y) {
+    const uint8_t* in = source.Row(y);
+    const uint8_t* indices = out->data[0] + static_cast<ptrdiff_t>(y) * out->linesize[0];
+    for (int32_t x = 0; x < source.Width(); ++x) {
+      const uint32_t c = palette[indices[x]];
+      const int db = in[4 * x] - static_cast<int>(c & 0xFF), dg = in[4 * x + 1] - static_cast<int>((c >> 8) & 0xFF),
+                dr = in[4 * x + 2] - static_cast<int>((c >> 16) & 0xFF);
+      sum += db * db + dg * dg + dr * dr;
+    }
+  }
+  av_frame_free(&out);
+  av_frame_free(&frame);
+  avfilter_graph_free(&graph);
+  return Psnr(sum, static_cast<size_t>(source.Width()) * source.Height() * 3);
+}
+
+void BM_FfmpegPaletteGenUse(benchmark::State& state) {
+  const cDIB& source = FullHdFrame();
+  double psnr = 0.0;
+  for (auto _ : state) psnr = FfmpegPaletteGenUse(source);
+  state.counters["psnr_db"] = psnr;
+}
+
+BENCHMARK(BM_OptimalPaletteFloydSteinberg)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OptimalPaletteOnly)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FfmpegPaletteGenUse)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  av_log_set_level(AV_LOG_ERROR);
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
