@@ -305,10 +305,12 @@ void frm3D::SetClientSize(int32_t width, int32_t height) {
   }
   const qreal ratio = devicePixelRatioF();
   const int w = static_cast<int>(width / ratio + 0.5), h = static_cast<int>(height / ratio + 0.5);
-  // Only the drawing area's size is set; the menu bar and frame keep theirs.
-  const QSize extra = size() - client_->size();
-  resize(w + extra.width(), h + extra.height());
-  client_->resize(w, h);
+  // Only the drawing area's size is set; the menu bar keeps its height.
+  auto extra = [this] {
+    return isVisible() ? size() - client_->size() : QSize(0, menuBar()->sizeHint().height());
+  };
+  const QSize around = extra();
+  resize(w + around.width(), h + around.height());
   if (isVisible()) {
     // The window system applies the new size a little later; wait for it briefly.
     QElapsedTimer clock;
@@ -316,7 +318,7 @@ void frm3D::SetClientSize(int32_t width, int32_t height) {
     while (client_->size() != QSize(w, h) && clock.elapsed() < 1000) {
       QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
       if (client_->size() != QSize(w, h)) {
-        const QSize still = size() - client_->size();
+        const QSize still = extra();
         resize(w + still.width(), h + still.height());
       }
     }

@@ -30,8 +30,9 @@ GlView::GlView(ViewState& view, QWidget* parent) : QOpenGLWidget(parent), view_(
 }
 
 GlView::~GlView() {
-  if (context() && MakeCurrent()) {
-    if (OnContextLost) OnContextLost();
+  if (!context()) return;
+  disconnect(context(), nullptr, this, nullptr);
+  if (MakeCurrent()) {
     renderer_.ReleaseStacks();
     doneCurrent();
   }

@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <cstring>
 #include <new>
 #include <string>
 
@@ -51,10 +52,16 @@ void UploadSliceTexture(uint32_t name, const SliceImage& image) {
   glBindTexture(GL_TEXTURE_2D, name);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
-  // Rows are unpadded in memory; with alignment 1 the texels are those of the padded BMP rows.
+  // OpenGL takes the bottom row first (t = 0), so row 0 of the slice lands at t = 1. Rows are
+  // unpadded in memory; with alignment 1 the texels are those of the padded BMP rows.
+  static thread_local std::vector<uint8_t> bottom_up;
+  const size_t row = static_cast<size_t>(image.Width) * 3;
+  bottom_up.resize(row * static_cast<size_t>(image.Height));
+  for (int32_t y = 0; y < image.Height; ++y)
+    std::memcpy(bottom_up.data() + row * static_cast<size_t>(image.Height - 1 - y), image.Bgr.data() + row * y, row);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   const GLint status = gluBuild2DMipmaps(GL_TEXTURE_2D, 3, image.Width, image.Height, GL_BGR, GL_UNSIGNED_BYTE,
-                                         image.Bgr.data());
+                                         bottom_up.data());
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
   if (status != 0) {
     const auto* text = reinterpret_cast<const char*>(gluErrorString(static_cast<GLenum>(status)));

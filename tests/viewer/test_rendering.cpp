@@ -85,9 +85,10 @@ TEST_F(Rendering, TopLeftOfPageZeroIsDrawnTopLeft) {
   state_.Color = {1, 1, 1};
   Show(v);
   view_->DrawFrameNow();
-  EXPECT_GT(Pixel(60, 60)[0], 200);   // volume spans roughly pixels 30..170 at z = -3
-  EXPECT_LT(Pixel(140, 60)[0], 20);
-  EXPECT_LT(Pixel(60, 140)[0], 20);
+  // The volume spans about pixels 20..180 at z = -3; its top-left quarter covers 20..60.
+  EXPECT_GT(Pixel(40, 40)[0], 200);
+  EXPECT_LT(Pixel(150, 40)[0], 20);
+  EXPECT_LT(Pixel(40, 150)[0], 20);
 }
 
 TEST_F(Rendering, TurningNinetyDegreesAboutXDrawsTheXZStack) {
