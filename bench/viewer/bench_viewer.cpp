@@ -1,0 +1,244 @@
+// Volume loading, texture building and frame drawing.
+//   LoadVolume vs BareLibtiffDecode: the same 512x512x200 8-bit LZW stack.
+//   BuildTextures vs BuildTexturesThroughBmpFiles: a 512x512x100 grey volume.
+//   DrawScene: one frame of that volume at 800x600.
+#include <benchmark/benchmark.h>
+#include <tiffio.h>
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <QApplication>
+#include <QStandardPaths>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include "imaging/image_box.h"
+#include "viewer/gl_view.h"
+#include "viewer/offscreen_view.h"
+#include "viewer/texture_stacks.h"
+#include "viewer/volume_loader.h"
+
+namespace lumetrix {
+namespace {
+
+const std::filesystem::path& Folder() {
+  static const std::filesystem::path dir = [] {
+    auto d = std::filesystem::temp_directory_path() / "lumetrix-bench-viewer";
+    std::filesystem::create_directories(d);
+    return d;
+  }();
+  return dir;
+}
+
+// A 512x512x200 grey stack with smooth structure and noise, LZW-compressed.
+std::string StackFile() {
+  static const std::string path = [] {
+    const std::string p = (Folder() / "stack512x200.tif").string();
+    if (std::filesystem::exists(p)) return p;
+    TIFF* t = TIFFOpen(p.c_str(), "w");
+    std::mt19937 rng(7);
+    std::vector<uint8_t> row(512);
+    for (int page = 0; page < 200; ++page) {
+      TIFFSetField(t, TIFFTAG_IMAGEWIDTH, 512);
+      TIFFSetField(t, TIFFTAG_IMAGELENGTH, 512);
+      TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 8);
+      TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 1);
+      TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+      TIFFSetField(t, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
+      TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, 16);
+      TIFFSetField(t, TIFFTAG_SUBFILETYPE, FILETYPE_PAGE);
+      for (int y = 0; y < 512; ++y) {
+        for (int x = 0; x < 512; ++x)
+          row[x] = static_cast<uint8_t>(40 + 30 * std::sin(x * 0.05 + page * 0.1) * std::cos(y * 0.04) + (rng() % 16));
+        TIFFWriteScanline(t, row.data(), y, 0);
+      }
+      TIFFWriteDirectory(t);
+    }
+    TIFFClose(t);
+    return p;
+  }();
+  return path;
+}
+
+void LoadVolume(benchmark::State& state) {
+  const std::string path = StackFile();
+  imaging::ImageBox image;
+  NullProgress progress;
+  for (auto _ : state) {
+    std::string error;
+    auto v = ReadVolume(path, image, progress, error);
+    if (!v) state.SkipWithError(error.c_str());
+    benchmark::DoNotOptimize(v->Samples.data());
+  }
+  state.SetBytesProcessed(state.iterations() * int64_t{512} * 512 * 200);
+}
+BENCHMARK(LoadVolume)->Unit(benchmark::kMillisecond)->MinTime(2);
+
+void BareLibtiffDecode(benchmark::State& state) {
+  const std::string path = StackFile();
+  std::vector<uint8_t> flat(size_t{512} * 512 * 200);
+  for (auto _ : state) {
+    TIFF* t = TIFFOpen(path.c_str(), "r");
+    size_t at = 0;
+    do {
+      const tstrip_t strips = TIFFNumberOfStrips(t);
+      for (tstrip_t s = 0; s < strips; ++s)
+        at += static_cast<size_t>(TIFFReadEncodedStrip(t, s, flat.data() + at, -1));
+    } while (TIFFReadDirectory(t));
+    TIFFClose(t);
+    benchmark::DoNotOptimize(flat.data());
+  }
+  state.SetBytesProcessed(state.iterations() * int64_t{512} * 512 * 200);
+}
+BENCHMARK(BareLibtiffDecode)->Unit(benchmark::kMillisecond)->MinTime(2);
+
+VolumeData TextureVolume() {
+  VolumeData v;
+  v.Width = v.Height = 512;
+  v.Depth = 100;
+  v.IsGrey = true;
+  v.Samples.resize(size_t{512} * 512 * 100);
+  std::mt19937 rng(3);
+  for (auto& s : v.Samples) s = static_cast<uint8_t>(rng() & 0x7F);
+  return v;
+}
+
+struct Gl {
+  ViewState view;
+  OffscreenView surface{view};
+  Gl() {
+    std::string error;
+    if (!surface.Create(error)) std::fprintf(stderr, "%s\n", error.c_str());
+    surface.SetSize(800, 600);
+  }
+  static Gl& Get() {
+    static Gl gl;
+    return gl;
+  }
+};
+
+void BuildTexturesStack(benchmark::State& state) {
+  const VolumeData v = TextureVolume();
+  Gl& gl = Gl::Get();
+  gl.surface.MakeCurrent();
+  TextureBuildSettings s;
+  NullProgress progress;
+  for (auto _ : state) {
+    TextureStacks stacks;
+    BuildTextures(v, s, progress, stacks);
+    glFinish();
+    stacks.Release();
+  }
+}
+BENCHMARK(BuildTexturesStack)->Name("BuildTextures/in_memory")->Unit(benchmark::kMillisecond)->MinTime(3);
+
+// The same textures through a temporary 24-bit BMP file per slice, read back as raw bytes.
+void BuildTexturesThroughBmpFiles(benchmark::State& state) {
+  const VolumeData v = TextureVolume();
+  Gl& gl = Gl::Get();
+  gl.surface.MakeCurrent();
+  TextureBuildSettings s;
+  imaging::ImageBox image;
+  const std::string tmp = (Folder() / "tmpTexture.bmp").string();
+  std::vector<uint8_t> slice, file;
+  for (auto _ : state) {
+    TextureStacks stacks;
+    for (Stack stack : {Stack::XY, Stack::YZ, Stack::XZ}) {
+      const StackLayout l = LayoutOf(v, stack, 4);
+      auto& names = stacks.Of(stack);
+      names.assign(static_cast<size_t>(l.Reserved) + 1, 0);
+      glGenTextures(l.Reserved, names.data());
+      for (int32_t k = 0; k < l.Count; ++k) {
+        ExtractSliceBgr(v, stack, k, 4, slice);
+        image.SetPixels(slice, l.Columns, l.Rows);
+        float sc = 0, sr = 0;
+        StackScales(stack, s.ScaleX, s.ScaleY, s.ScaleZ, sc, sr);
+        const SliceSize size = ResampleSize(l.Columns, l.Rows, sc, sr);
+        image.ResizeImage(size.Columns, size.Rows);
+        image.SaveImage(tmp, imaging::kFormatBmp, false);
+        std::ifstream in(tmp, std::ios::binary);
+        file.assign(std::istreambuf_iterator<char>(in), {});
+        int32_t w = 0, h = 0;
+        std::memcpy(&w, file.data() + 18, 4);
+        std::memcpy(&h, file.data() + 22, 4);
+        glBindTexture(GL_TEXTURE_2D, names[static_cast<size_t>(k)]);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
+        gluBuild2DMipmaps(GL_TEXTURE_2D, 3, w, h, 0x80E0 /* BGR */, GL_UNSIGNED_BYTE, file.data() + 54);
+      }
+    }
+    glFinish();
+    stacks.Release();
+  }
+}
+BENCHMARK(BuildTexturesThroughBmpFiles)->Name("BuildTextures/through_bmp_files")->Unit(benchmark::kMillisecond)->MinTime(3);
+
+// Slice preparation alone (everything but the mipmap upload, which both paths share).
+void PrepareSlices(benchmark::State& state) {
+  const VolumeData v = TextureVolume();
+  TextureBuildSettings s;
+  SliceImage image;
+  std::vector<uint8_t> scratch;
+  for (auto _ : state)
+    for (Stack stack : {Stack::XY, Stack::YZ, Stack::XZ})
+      for (int32_t k = 0; k < LayoutOf(v, stack, 4).Count; ++k) PrepareSliceImage(v, stack, k, s, image, scratch);
+}
+BENCHMARK(PrepareSlices)->Name("PrepareSlices/in_memory")->Unit(benchmark::kMillisecond)->MinTime(2);
+
+void PrepareSlicesThroughBmpFiles(benchmark::State& state) {
+  const VolumeData v = TextureVolume();
+  TextureBuildSettings s;
+  imaging::ImageBox image;
+  const std::string tmp = (Folder() / "tmpTexture.bmp").string();
+  std::vector<uint8_t> slice, file;
+  for (auto _ : state)
+    for (Stack stack : {Stack::XY, Stack::YZ, Stack::XZ}) {
+      const StackLayout l = LayoutOf(v, stack, 4);
+      for (int32_t k = 0; k < l.Count; ++k) {
+        ExtractSliceBgr(v, stack, k, 4, slice);
+        image.SetPixels(slice, l.Columns, l.Rows);
+        float sc = 0, sr = 0;
+        StackScales(stack, s.ScaleX, s.ScaleY, s.ScaleZ, sc, sr);
+        const SliceSize size = ResampleSize(l.Columns, l.Rows, sc, sr);
+        image.ResizeImage(size.Columns, size.Rows);
+        image.SaveImage(tmp, imaging::kFormatBmp, false);
+        std::ifstream in(tmp, std::ios::binary);
+        file.assign(std::istreambuf_iterator<char>(in), {});
+        benchmark::DoNotOptimize(file.data());
+      }
+    }
+}
+BENCHMARK(PrepareSlicesThroughBmpFiles)->Name("PrepareSlices/through_bmp_files")->Unit(benchmark::kMillisecond)->MinTime(2);
+
+void DrawSceneFrame(benchmark::State& state) {
+  const VolumeData v = TextureVolume();
+  Gl& gl = Gl::Get();
+  gl.surface.MakeCurrent();
+  TextureStacks stacks;
+  NullProgress progress;
+  BuildTextures(v, TextureBuildSettings{}, progress, stacks);
+  gl.surface.Renderer().SetStacks(v, 4, std::move(stacks));
+  gl.view.ResetParameters();
+  gl.surface.Renderer().InitGLState(gl.view);
+  gl.view.YSpeed = static_cast<float>(state.range(0)) / 10.0f;
+  for (auto _ : state) gl.surface.DrawFrameNow();  // draws and waits for the frame (glFinish)
+  state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+  gl.surface.Renderer().ReleaseStacks();
+}
+BENCHMARK(DrawSceneFrame)->Name("DrawScene/800x600")->Arg(0)->Unit(benchmark::kMillisecond)->MinTime(3)->UseRealTime();
+
+}  // namespace
+}  // namespace lumetrix
+
+int main(int argc, char** argv) {
+  QStandardPaths::setTestModeEnabled(true);
+  lumetrix::SetDefaultSurfaceFormat();
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
