@@ -44,8 +44,7 @@ void PrepareSliceImage(const VolumeData& v, Stack stack, int32_t k, const Textur
     out.Bgr.swap(coloured);
     return;
   }
-  out.Bgr.resize(static_cast<size_t>(size.Columns) * size.Rows * 3);
-  imaging::ResampleBgr(coloured.data(), columns, l.Rows, out.Bgr.data(), size.Columns, size.Rows, 3);
+  out.Bgr = imaging::ResampleBgr(coloured.data(), columns, l.Rows, size.Columns, size.Rows, 3);
 }
 
 void UploadSliceTexture(uint32_t name, const SliceImage& image) {
