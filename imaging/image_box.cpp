@@ -115,6 +115,7 @@ bool ImageBox::IsGreyImage() const { return impl_->image.kind == PixelKind::kGre
 void ImageBox::ConvertDepth(int bits) {
   if (bits != 24) throw ImageError("images can only be converted to 24 bits per pixel");
   impl_->RequireImage("convert");
+  detail::CheckImageSize(impl_->image.width, impl_->image.height, 3, "the image");
   detail::ToColour(impl_->image);
   impl_->image.bit_depth = 24;
 }

@@ -267,13 +267,17 @@ TiffReader::Layout TiffReader::ReadLayout(const std::string& where) {
     throw ImageError(where + " is a volumetric (ImageDepth) image, which is not supported");
   }
 
-  CheckImageSize(l.width, l.height, 3, where);
+  CheckImageSize(l.width, l.height, 1, where);
   if (l.spp < 1) throw ImageError(where + " has no samples per pixel");
   if (!TIFFIsCODECConfigured(static_cast<uint16_t>(l.compression))) {
     throw ImageError(where + " uses " + CompressionName(static_cast<uint16_t>(l.compression)) +
                      " compression, which cannot be decoded");
   }
 
+  if (l.format != SAMPLEFORMAT_UINT && l.format != SAMPLEFORMAT_INT && l.format != SAMPLEFORMAT_IEEEFP) {
+    throw ImageError(where + " has complex or unknown samples (sample format " + std::to_string(l.format) +
+                     "), which cannot be shown");
+  }
   const bool integer = l.format == SAMPLEFORMAT_UINT || l.format == SAMPLEFORMAT_INT;
   const bool plain_bits = l.bits == 1 || l.bits == 2 || l.bits == 4 || l.bits == 8 ||
                           l.bits == 16 || l.bits == 32 || l.bits == 64;
@@ -532,6 +536,7 @@ void TiffReader::ReadPage(int32_t page, Image& out) {
     return;
   }
   if (plain8 && l.kind == PageClass::kColour && l.spp == 3) {
+    CheckImageSize(l.width, l.height, 3, where);
     out.pixels.resize(pixels * 3);
     DecodeRaw(l, out.pixels.data(), where);
     for (uint8_t* p = out.pixels.data(), *end = p + pixels * 3; p != end; p += 3) std::swap(p[0], p[2]);
@@ -581,6 +586,7 @@ void TiffReader::ReadPage(int32_t page, Image& out) {
   }
 
   const int channels = l.kind == PageClass::kGrey ? 1 : 3;
+  CheckImageSize(l.width, l.height, channels, where);
   out.pixels.resize(pixels * static_cast<size_t>(channels));
   uint8_t* dst = out.pixels.data();
   std::string kind_name = std::to_string(l.bits) + "-bit " +
@@ -611,10 +617,11 @@ void TiffReader::ReadPage(int32_t page, Image& out) {
 
   const auto [lo, hi] = DeepRange(where);
   // DeepRange may have walked the file; the page's own directory is still in `raw`.
-  const double scale = hi > lo ? 255.0 / (hi - lo) : 0.0;
+  const double span = hi - lo;
   const auto map = [&](double v) -> uint8_t {
     if (!std::isfinite(v)) return v > 0 ? 255 : 0;
-    return static_cast<uint8_t>(std::clamp(std::floor((v - lo) * scale + 0.5), 0.0, 255.0));
+    if (!(span > 0)) return 0;  // a constant file is black
+    return static_cast<uint8_t>(std::clamp(std::floor((v - lo) * 255.0 / span + 0.5), 0.0, 255.0));
   };
   if (l.bits == 16 && l.format != SAMPLEFORMAT_IEEEFP) {
     std::vector<uint8_t> lut(65536);
