@@ -653,7 +653,7 @@ void TiffReader::ReadPage(int32_t page, Image& out) {
   out.kind = channels == 1 ? PixelKind::kGrey : PixelKind::kColour;
   out.bit_depth = channels == 1 ? 16 : 48;
   char range_text[96];
-  std::snprintf(range_text, sizeof range_text, " (levels %g..%g of the file shown as 0..255)", lo, hi);
+  std::snprintf(range_text, sizeof range_text, "; levels %g..%g of the file shown as 0..255", lo, hi);
   out.source = kind_name + ", " + compression + layout_name + range_text;
 }
 
