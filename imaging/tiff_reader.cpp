@@ -550,6 +550,42 @@ void TiffReader::ReadPage(int32_t page, Image& out) {
   DecodeRaw(l, raw.data(), where);
   const std::string layout_name = std::string(l.tiled ? ", tiled" : "") + (l.separate ? ", planar" : "");
 
+  if (l.bits == 8 && l.format == SAMPLEFORMAT_UINT && l.kind != PageClass::kPalette) {
+    // 8-bit tiles, planes and extra samples: plain byte moves, no per-sample conversion.
+    const bool grey = l.kind == PageClass::kGrey;
+    CheckImageSize(l.width, l.height, grey ? 1 : 3, where);
+    out.pixels.resize(pixels * (grey ? 1 : 3));
+    uint8_t* dst = out.pixels.data();
+    const size_t step = l.separate ? 1 : static_cast<size_t>(l.spp);
+    for (uint32_t y = 0; y < l.height; ++y) {
+      const uint8_t* row = raw.data() + uint64_t{y} * l.row_bytes;
+      if (grey) {
+        const uint8_t flip = l.photometric == PHOTOMETRIC_MINISWHITE ? 255 : 0;
+        for (uint32_t x = 0; x < l.width; ++x) *dst++ = static_cast<uint8_t>(row[x * step] ^ flip);
+      } else if (l.separate) {
+        const uint8_t* r = row;
+        const uint8_t* g = row + l.plane_bytes;
+        const uint8_t* b = row + 2 * l.plane_bytes;
+        for (uint32_t x = 0; x < l.width; ++x, dst += 3) {
+          dst[0] = b[x];
+          dst[1] = g[x];
+          dst[2] = r[x];
+        }
+      } else {
+        for (uint32_t x = 0; x < l.width; ++x, dst += 3) {
+          dst[0] = row[x * step + 2];
+          dst[1] = row[x * step + 1];
+          dst[2] = row[x * step];
+        }
+      }
+    }
+    out.kind = grey ? PixelKind::kGrey : PixelKind::kColour;
+    out.bit_depth = grey ? 8 : 24;
+    out.source = std::string(grey ? "8-bit grey" : "8-bit RGB") +
+                 (l.spp > (grey ? 1 : 3) ? " with extra samples, " : ", ") + compression + layout_name;
+    return;
+  }
+
   if (l.kind == PageClass::kPalette) {
     uint16_t* red = nullptr;
     uint16_t* green = nullptr;

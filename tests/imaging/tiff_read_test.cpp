@@ -292,3 +292,59 @@ TEST_F(TiffKindsTest, YCbCrJpegTiffGoesThroughTheRgbaReader) {
 
 }  // namespace
 }  // namespace lumetrix::imaging
+
+namespace lumetrix::imaging {
+namespace {
+
+TEST(TiffExoticTest, CmykGoesThroughTheRgbaReader) {
+  test_support::TempDir dir;
+  const std::string path = dir.File("cmyk.tif");
+  TIFF* tif = TIFFOpen(path.c_str(), "w");
+  ASSERT_NE(tif, nullptr);
+  TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, 4);
+  TIFFSetField(tif, TIFFTAG_IMAGELENGTH, 1);
+  TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
+  TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 4);
+  TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_SEPARATED);
+  TIFFSetField(tif, TIFFTAG_INKSET, INKSET_CMYK);
+  TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+  TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 1);
+  // White, cyan, black, and 50 % magenta.
+  uint8_t cmyk[16] = {0, 0, 0, 0, 255, 0, 0, 0, 0, 0, 0, 255, 0, 128, 0, 0};
+  ASSERT_GE(TIFFWriteEncodedStrip(tif, 0, cmyk, 16), 0);
+  TIFFClose(tif);
+  ImageBox box;
+  ASSERT_TRUE(box.LoadPage(path, 0)) << box.LastError();
+  const auto& p = box.PixelBytes();
+  ASSERT_EQ(p.size(), 12u);
+  EXPECT_EQ((std::vector<uint8_t>(p.begin(), p.begin() + 3)), (std::vector<uint8_t>{255, 255, 255}));
+  EXPECT_EQ((std::vector<uint8_t>(p.begin() + 3, p.begin() + 6)), (std::vector<uint8_t>{255, 255, 0}));
+  EXPECT_EQ((std::vector<uint8_t>(p.begin() + 6, p.begin() + 9)), (std::vector<uint8_t>{0, 0, 0}));
+  EXPECT_NEAR(p[10], 127, 2);  // green halved
+  EXPECT_EQ(p[11], 255);
+}
+
+TEST(TiffExoticTest, GreyWithAlphaKeepsTheGrey) {
+  test_support::TempDir dir;
+  const std::string path = dir.File("ga.tif");
+  TIFF* tif = TIFFOpen(path.c_str(), "w");
+  ASSERT_NE(tif, nullptr);
+  TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, 3);
+  TIFFSetField(tif, TIFFTAG_IMAGELENGTH, 1);
+  TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
+  TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 2);
+  const uint16_t extra = EXTRASAMPLE_UNASSALPHA;
+  TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, &extra);
+  TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+  TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+  uint8_t data[6] = {10, 255, 20, 0, 30, 128};
+  ASSERT_GE(TIFFWriteEncodedStrip(tif, 0, data, 6), 0);
+  TIFFClose(tif);
+  ImageBox box;
+  ASSERT_TRUE(box.LoadPage(path, 0)) << box.LastError();
+  EXPECT_TRUE(box.IsGreyImage());
+  EXPECT_EQ(box.PixelBytes(), (std::vector<uint8_t>{10, 20, 30}));
+}
+
+}  // namespace
+}  // namespace lumetrix::imaging
