@@ -45,6 +45,8 @@ uint64_t MaxExpansion(uint16_t compression) {
     case COMPRESSION_ADOBE_DEFLATE:
     case COMPRESSION_DEFLATE: return 1100;
     case COMPRESSION_LZW: return 4096;
+    case COMPRESSION_JPEG:
+    case COMPRESSION_OJPEG: return 4096;  // far above what any JPEG reaches
     default: return 0;
   }
 }
@@ -298,7 +300,12 @@ TiffReader::Layout TiffReader::ReadLayout(const std::string& where) {
   } else {
     l.kind = PageClass::kRgba;
   }
-  if (l.kind == PageClass::kRgba) return l;
+  if (l.kind == PageClass::kRgba) {
+    l.tiled = false;
+    l.raw_bytes = (uint64_t{l.width} * l.height * static_cast<uint64_t>(l.spp) * std::max(l.bits, 1) + 7) / 8;
+    CheckStoredData(l, TIFFNumberOfStrips(tif), where);
+    return l;
+  }
 
   l.deep = l.bits > 8 || l.format == SAMPLEFORMAT_IEEEFP;
   l.planes = l.separate ? l.spp : 1;
@@ -316,8 +323,6 @@ TiffReader::Layout TiffReader::ReadLayout(const std::string& where) {
     throw ImageError(where + " has a sample layout that is not supported" + messages_->Reason());
   }
 
-  // Every stored block the page needs must lie inside the file, and together they must be
-  // able to hold the declared pixels: checked before anything is allocated.
   uint64_t blocks = 0;
   if (l.tiled) {
     TIFFGetField(tif, TIFFTAG_TILEWIDTH, &l.tile_width);
@@ -341,6 +346,14 @@ TiffReader::Layout TiffReader::ReadLayout(const std::string& where) {
     blocks = per_plane * static_cast<uint64_t>(l.planes);
     if (TIFFNumberOfStrips(tif) < blocks) throw ImageError(where + " is damaged: strips are missing");
   }
+  CheckStoredData(l, blocks, where);
+  return l;
+}
+
+// Every stored block the page needs must lie inside the file, and together they must be able
+// to hold the declared pixels: checked before anything is allocated.
+void TiffReader::CheckStoredData(const Layout& l, uint64_t blocks, const std::string& where) {
+  TIFF* tif = tif_.get();
   uint64_t stored = 0;
   for (uint64_t b = 0; b < blocks; ++b) {
     int err = 0;
@@ -358,7 +371,6 @@ TiffReader::Layout TiffReader::ReadLayout(const std::string& where) {
     throw ImageError(where + " is truncated: its stored data cannot hold " +
                      std::to_string(l.width) + " x " + std::to_string(l.height) + " pixels");
   }
-  return l;
 }
 
 void TiffReader::DecodeRaw(const Layout& l, uint8_t* raw, const std::string& where) {

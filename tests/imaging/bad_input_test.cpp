@@ -149,6 +149,13 @@ TEST_F(BadInputTest, HugeDeclaredDimensions) {
   Replace(colour, {258, 3, {8, 8, 8}});
   Replace(colour, {262, 3, {2}});
   ExpectRefused(Raw("wide.tif", {colour}, std::vector<uint8_t>(16)), "too large");
+  // A photometric interpretation for the RGBA reader: the same check before its raster.
+  auto ycbcr = GreyTags(20000, 20000, 16);
+  Replace(ycbcr, {277, 3, {3}});
+  Replace(ycbcr, {258, 3, {8, 8, 8}});
+  Replace(ycbcr, {262, 3, {6}});
+  Replace(ycbcr, {530, 3, {1, 1}});
+  ExpectRefused(Raw("ycbcr.tif", {ycbcr}, std::vector<uint8_t>(16)), "truncated");
 }
 
 TEST_F(BadInputTest, BogusTags) {
