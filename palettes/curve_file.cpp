@@ -33,17 +33,15 @@ std::string_view Trim(std::string_view s) {
 std::vector<int64_t> Numbers(std::string_view text) {
   std::vector<int64_t> numbers;
   std::size_t start = 0;
-  bool lastWasLineEnd = true;
   for (std::size_t i = 0; i <= text.size() && numbers.size() < kNumbers; ++i) {
     const bool end = i == text.size();
     const char ch = end ? '\n' : text[i];
     if (ch != ',' && ch != '\r' && ch != '\n') continue;
     const std::string_view field = Trim(text.substr(start, i - start));
     start = i + 1;
-    const bool lineEnd = ch != ',';
-    // A line end right after another (CR LF, blank lines, end of file) closes no field.
-    if (field.empty() && lineEnd && lastWasLineEnd) continue;
-    lastWasLineEnd = lineEnd;
+    // An empty field before a line end (CR LF, blank lines, a comma ending a line, the end of
+    // the file) is no number; an empty field between two commas is a missing one.
+    if (field.empty() && ch != ',') continue;
     if (field.empty()) throw PaletteError("This curve file is damaged: a number is missing.");
     int64_t value = 0;
     const char* first = field.data();
