@@ -1,0 +1,88 @@
+#include "palettes/palette_catalogue.h"
+
+#include <cstdio>
+
+#include "palettes/build_lut.h"
+#include "palettes/file_listing.h"
+#include "palettes/pal_file.h"
+#include "palettes/palette_kind.h"
+#include "palettes/text_case.h"
+
+namespace lumetrix::palettes {
+namespace {
+
+bool FileHasPalSignature(const std::filesystem::path& path) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return false;
+  uint8_t head[kPalHeaderBytes] = {};
+  const std::size_t got = std::fread(head, 1, sizeof head, file);
+  std::fclose(file);
+  return HasPalSignature(std::span<const uint8_t>(head, got));
+}
+
+}  // namespace
+
+std::string CaptionOfFileName(std::string_view fileName) {
+  const std::string_view stem = fileName.substr(0, fileName.size() >= 4 ? fileName.size() - 4 : 0);
+  return UpperFirstUtf8(ToLowerUtf8(stem));
+}
+
+PaletteCatalogue::PaletteCatalogue() {
+  for (std::string_view name : kBuiltInCaptions) entries_.push_back({std::string(name), {}});
+}
+
+void PaletteCatalogue::LoadLuts(std::span<const std::filesystem::path> folders) {
+  std::vector<PaletteEntry> fresh;
+  for (std::string_view name : kBuiltInCaptions) fresh.push_back({std::string(name), {}});
+  const std::size_t builtIns = fresh.size();
+
+  for (const std::filesystem::path& folder : folders) {
+    const std::size_t fromEarlierFolders = fresh.size();
+    for (const std::filesystem::path& file : ListFilesWithExtension(folder, ".pal")) {
+      if (!FileHasPalSignature(file)) continue;
+      std::string caption = CaptionOfFileName(file.filename().string());
+      if (caption.empty()) continue;
+      bool tookOver = false;
+      for (std::size_t i = builtIns; i < fromEarlierFolders && !tookOver; ++i) {
+        if (fresh[i].caption == caption) {
+          fresh[i].file = file;
+          tookOver = true;
+        }
+      }
+      if (!tookOver) fresh.push_back({std::move(caption), file});
+    }
+  }
+  entries_ = std::move(fresh);
+  checked_ = 0;
+}
+
+bool PaletteCatalogue::Choose(int32_t index, bool volumeLoaded) {
+  if (!volumeLoaded) return false;
+  if (index < 0 || index >= Count()) return false;
+  if (index == checked_) return false;
+  checked_ = index;
+  paletteIndex_ = index;
+  return true;
+}
+
+bool PaletteCatalogue::SetPalette(std::string_view name, bool greyFlag) {
+  if (!greyFlag) return false;
+  const std::string wanted = ToLowerUtf8(name);
+  for (int32_t i = 0; i < Count(); ++i) {
+    if (ToLowerUtf8(entries_[static_cast<std::size_t>(i)].caption) == wanted) {
+      checked_ = i;
+      paletteIndex_ = i;
+      return true;
+    }
+  }
+  return false;
+}
+
+Lut PaletteCatalogue::TableFor(int32_t index) const {
+  if (index < 0 || index >= Count()) return Lut::Filled(32);
+  const PaletteEntry& entry = entries_[static_cast<std::size_t>(index)];
+  const PaletteKind kind = KindOfCaption(entry.caption);
+  return BuildLut(kind, entry.file);
+}
+
+}  // namespace lumetrix::palettes

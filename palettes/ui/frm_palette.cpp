@@ -1,0 +1,177 @@
+#include "palettes/ui/frm_palette.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "palettes/palette_error.h"
+#include "palettes/ui/colour_swatch.h"
+#include "palettes/ui/image_strip.h"
+
+namespace lumetrix {
+namespace {
+
+using palettes::ColorRef;
+using palettes::GradientEditor;
+
+QColor ToQColor(ColorRef c) { return QColor(palettes::RedOf(c), palettes::GreenOf(c), palettes::BlueOf(c)); }
+ColorRef ToColorRef(const QColor& c) {
+  return palettes::MakeColorRef(static_cast<uint8_t>(c.red()), static_cast<uint8_t>(c.green()),
+                                static_cast<uint8_t>(c.blue()));
+}
+
+QImage ToQImage(const palettes::RgbImage& img) {
+  QImage out(img.Width(), img.Height(), QImage::Format_RGB888);
+  for (int32_t y = 0; y < img.Height(); ++y) {
+    uchar* row = out.scanLine(y);
+    for (int32_t x = 0; x < img.Width(); ++x) {
+      const palettes::Rgb c = img.At(x, y);
+      row[3 * x] = c.r;
+      row[3 * x + 1] = c.g;
+      row[3 * x + 2] = c.b;
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+frmPalette::frmPalette(QWidget* parent, palettes::PaletteFolders folders)
+    : QDialog(parent), folders_(std::move(folders)) {
+  setModal(true);
+  setWindowTitle(QStringLiteral("Create Your Own Color Palette"));
+  message_ = MessageBoxHandler(this);
+  chooseColor_ = ColorDialogChooser(this);
+
+  auto* layout = new QVBoxLayout(this);
+  auto* swatchRow = new QHBoxLayout;
+  for (int i = 0; i < GradientEditor::kStops; ++i) {
+    auto* s = new ColourSwatch(i, this);
+    s->setObjectName(QStringLiteral("lblCol%1").arg(i));
+    connect(s, &ColourSwatch::pressed, this, &frmPalette::lblCol_MouseDown);
+    swatches_[static_cast<std::size_t>(i)] = s;
+    swatchRow->addWidget(s);
+  }
+  layout->addLayout(swatchRow);
+  auto* lblCap = new QLabel(QStringLiteral("Left-click to change color   Right-click to de/activate"), this);
+  lblCap->setObjectName(QStringLiteral("lblCap"));
+  layout->addWidget(lblCap);
+
+  picSel_ = new ImageStrip(QSize(GradientEditor::kStripWidth, GradientEditor::kStripHeight), this);
+  picSel_->setObjectName(QStringLiteral("picSel"));
+  layout->addWidget(picSel_, 0, Qt::AlignHCenter);
+
+  auto* fraControls = new QGroupBox(this);
+  fraControls->setObjectName(QStringLiteral("fraControls"));
+  auto* controls = new QVBoxLayout(fraControls);
+  controls->addWidget(new QLabel(QStringLiteral("Choose existing or type new name:"), fraControls));
+  auto* row = new QHBoxLayout;
+  cmbFile_ = new QComboBox(fraControls);
+  cmbFile_->setObjectName(QStringLiteral("cmbFile"));
+  cmbFile_->setEditable(true);
+  cmbFile_->setInsertPolicy(QComboBox::NoInsert);
+  cmbFile_->setMinimumWidth(180);
+  row->addWidget(cmbFile_, 1);
+  auto addButton = [&](const char* name, const QString& text, void (frmPalette::*slot)()) {
+    auto* b = new QPushButton(text, fraControls);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setAutoDefault(false);
+    connect(b, &QPushButton::clicked, this, slot);
+    row->addWidget(b);
+  };
+  addButton("cmdLoad", QStringLiteral("&Load"), &frmPalette::cmdLoad_Click);
+  addButton("cmdSave", QStringLiteral("&Save"), &frmPalette::cmdSave_Click);
+  addButton("cmdClose", QStringLiteral("&Close"), &frmPalette::cmdClose_Click);
+  controls->addLayout(row);
+  layout->addWidget(fraControls);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+
+  ShowStops();
+  ShowStrip();
+  FillFileList();
+}
+
+QImage frmPalette::stripImage() const { return picSel_->image(); }
+
+void frmPalette::ShowStops() {
+  for (int i = 0; i < GradientEditor::kStops; ++i) {
+    swatch(i)->setColour(ToQColor(editor_.StopColor(i)));
+    swatch(i)->setBordered(editor_.IsActive(i));
+  }
+}
+
+void frmPalette::ShowStrip() { picSel_->setImage(ToQImage(editor_.Strip())); }
+
+void frmPalette::Message(const QString& text) {
+  if (message_) message_(QMessageBox::Warning, kApplicationTitle, text);
+}
+
+void frmPalette::GradientFailed() {
+  if (message_) message_(QMessageBox::Warning, QStringLiteral("Error"), QString::fromUtf8(palettes::kGradientFailed));
+}
+
+void frmPalette::lblCol_MouseDown(int index, Qt::MouseButton button) {
+  if (index < 0 || index >= GradientEditor::kStops) return;
+  bool drawn = true;
+  if (button == Qt::LeftButton) {
+    const QColor chosen = chooseColor_ ? chooseColor_(ToQColor(editor_.StopColor(index))) : QColor();
+    if (!chosen.isValid()) return;  // cancelled: the swatch keeps its colour
+    drawn = editor_.SetStopColor(index, ToColorRef(chosen));
+  } else {
+    drawn = editor_.ToggleActive(index);
+  }
+  ShowStops();
+  if (drawn) ShowStrip();
+  else GradientFailed();
+}
+
+void frmPalette::cmdSave_Click() {
+  const QString name = cmbFile_->currentText();
+  if (name.isEmpty()) {
+    Message(QString::fromUtf8(palettes::kChooseNameFirst));
+    return;
+  }
+  try {
+    editor_.Save(folders_, name.toStdString());
+  } catch (const palettes::PaletteError& e) {
+    Message(QString::fromUtf8(e.what()));
+    return;
+  }
+  FillFileList();
+  const int found = cmbFile_->findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
+  if (found >= 0) cmbFile_->setCurrentIndex(found);
+  else cmbFile_->setEditText(name);
+}
+
+void frmPalette::cmdLoad_Click() {
+  const QString name = cmbFile_->currentText();
+  if (name.isEmpty()) {
+    Message(QString::fromUtf8(palettes::kChooseNameFirst));
+    return;
+  }
+  bool drawn = false;
+  try {
+    drawn = editor_.Load(folders_, name.toStdString());
+  } catch (const palettes::PaletteError& e) {
+    Message(QString::fromUtf8(e.what()));
+    return;
+  }
+  ShowStops();
+  if (drawn) ShowStrip();
+  else GradientFailed();
+}
+
+void frmPalette::cmdClose_Click() { accept(); }
+
+void frmPalette::FillFileList() {
+  const QString typed = cmbFile_->currentText();
+  cmbFile_->clear();
+  for (const std::string& name : palettes::ListPaletteNames(folders_, ".plt"))
+    cmbFile_->addItem(QString::fromStdString(name));
+  cmbFile_->setEditText(typed);
+}
+
+}  // namespace lumetrix
