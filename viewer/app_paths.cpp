@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QStandardPaths>
 
 namespace lumetrix {
 
@@ -17,21 +16,6 @@ QString BundledDataDir() {
       return QDir(candidate).absolutePath();
   return QStringLiteral(LUMETRIX_SOURCE_DATA_DIR);
 }
-
-QString UserDataDir() {
-  QString dir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-  if (dir.isEmpty()) dir = QDir::homePath() + "/.local/share/Lumetrix";
-  QDir().mkpath(dir);
-  return dir;
-}
-
-QString WritablePaletteFolder() {
-  const QString dir = UserDataDir() + "/palettes";
-  QDir().mkpath(dir);
-  return dir;
-}
-
-QStringList PaletteFolders() { return {BundledDataDir() + "/palettes", WritablePaletteFolder()}; }
 
 QString HelpIndexPath() {
   const QString page = BundledDataDir() + "/help/index.html";

@@ -18,6 +18,10 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "palettes/lut_bitmap.h"
+#include "palettes/ui/frm_palette.h"
+#include "palettes/ui/frm_palette2.h"
+#include "palettes/ui/standard_palette_folders.h"
 #include "viewer/app_paths.h"
 #include "viewer/file_helpers.h"
 #include "viewer/frm_about.h"
@@ -62,6 +66,7 @@ frm3D::frm3D(bool headless, QWidget* parent) : QMainWindow(parent), headless_(he
   mru_.SetNumber(5);
   mru_.Load();
   mru_.Update(*this);
+  LoadLuts();
   ResetParameters();
   SetClientSize(400, 400);
 }
@@ -128,8 +133,10 @@ void frm3D::BuildMenus() {
   action(tools, "mnuToolsConverFiles", "&Convert TIFF Series (Leica)");
   action(tools, "mnuImportTifSeries", "Convert &TIFF Series");
   separator(tools, "mnuToolsBar1");
-  action(tools, "mnuToolsPalEdit1", "Custom Palette Editor &1");
-  action(tools, "mnuToolsPalEdit2", "Custom Palette Editor &2");
+  connect(action(tools, "mnuToolsPalEdit1", "Custom Palette Editor &1"), &QAction::triggered, this,
+          [this] { OpenPaletteEditor(true); });
+  connect(action(tools, "mnuToolsPalEdit2", "Custom Palette Editor &2"), &QAction::triggered, this,
+          [this] { OpenPaletteEditor(false); });
   separator(tools, "mnuToolsBar0");
   action(tools, "mnuGIF", "AVI  to Animated &GIF");
   action(tools, "mnuToolsRecompressAVI", "&(Re)compress AVI")->setVisible(false);
@@ -466,7 +473,7 @@ bool frm3D::InitGLState() {
   settings.ScaleX = view_.ScaleX;
   settings.ScaleY = view_.ScaleY;
   settings.ScaleZ = view_.ScaleZ;
-  if (ColourerProvider) settings.Colourer = ColourerProvider();
+  settings.Colourer = CurrentColourer();
   ViewerSurface* surface = Surface();
   settings.EnsureCurrent = [surface] { return surface->MakeCurrent(); };
   TextureStacks stacks;
@@ -587,6 +594,66 @@ void frm3D::mnuFileSaveImage_Click(bool jpeg) {
   } catch (const std::exception& e) {
     ShowMessage(e.what(), MessageIcon::Exclamation);
   }
+}
+
+// --- Palettes -----------------------------------------------------------------------------------
+
+void frm3D::LoadLuts() {
+  catalogue_.LoadLuts(StandardPaletteFolders().SearchOrder());
+  RefreshPaletteMenu();
+}
+
+void frm3D::RefreshPaletteMenu() {
+  const auto& entries = catalogue_.Entries();
+  while (mnuPal_.size() < entries.size()) {
+    const int index = static_cast<int>(mnuPal_.size());
+    QAction* entry = mnuPallete_->addAction("----");
+    entry->setObjectName(QString("mnuPal%1").arg(index));
+    entry->setCheckable(true);
+    connect(entry, &QAction::triggered, this, [this, index] { mnuPal_Click(index); });
+    mnuPal_.push_back(entry);
+  }
+  for (size_t i = 0; i < mnuPal_.size(); ++i) {
+    const bool present = i < entries.size();
+    if (present) mnuPal_[i]->setText(QString::fromStdString(entries[i].caption).replace('&', "&&"));
+    mnuPal_[i]->setVisible(present);
+    mnuPal_[i]->setChecked(static_cast<int32_t>(i) == catalogue_.CheckedIndex());
+  }
+}
+
+void frm3D::mnuPal_Click(int Index) {
+  const bool rebuild = !busy_ && catalogue_.Choose(Index, VolumeLoaded);
+  RefreshPaletteMenu();  // the menu ticks what it was clicked on; the catalogue decides
+  if (rebuild) RebuildTextures();
+}
+
+void frm3D::SetPalette(const std::string& name) {
+  if (busy_ || !catalogue_.SetPalette(name, volume_.IsGrey)) return;
+  RefreshPaletteMenu();
+  RebuildTextures();
+}
+
+SliceColourer frm3D::CurrentColourer() const {
+  if (!catalogue_.UsesTable(volume_.IsGrey)) return {};
+  auto table = std::make_shared<palettes::Lut>(catalogue_.CurrentTable());
+  return [table](const std::vector<uint8_t>& grey, int32_t width, int32_t height, std::vector<uint8_t>& bgr,
+                 int32_t& columns) {
+    palettes::BgrImage image;
+    palettes::ColourSlice(grey, width, height, *table, image);
+    bgr.swap(image.bgr);
+    columns = image.width;
+  };
+}
+
+void frm3D::OpenPaletteEditor(bool gradient) {
+  if (gradient) {
+    frmPalette editor(this, StandardPaletteFolders());
+    editor.exec();
+  } else {
+    frmPalette2 editor(this, StandardPaletteFolders());
+    editor.exec();
+  }
+  LoadLuts();
 }
 
 // --- Unload -------------------------------------------------------------------------------------

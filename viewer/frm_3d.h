@@ -7,10 +7,12 @@
 #include <QPointer>
 #include <array>
 #include <functional>
+#include <vector>
 #include <memory>
 #include <string>
 
 #include "imaging/image_box.h"
+#include "palettes/palette_catalogue.h"
 #include "viewer/input_state.h"
 #include "viewer/messages.h"
 #include "viewer/progress_sink.h"
@@ -122,8 +124,12 @@ class frm3D : public QMainWindow, public ProgressSink, public MruMenu, public Me
   static std::string TempFramePath();
   bool Headless() const { return headless_; }
 
-  // Gives the table grey slices are coloured through (empty: none); set by the Palette menu.
-  std::function<SliceColourer()> ColourerProvider;
+  // Palette menu: the built-in tables and the palette files, and the one in use.
+  void LoadLuts();
+  void mnuPal_Click(int Index);
+  void SetPalette(const std::string& name);
+  const palettes::PaletteCatalogue& Palettes() const { return catalogue_; }
+  int32_t PaletteIndex() const { return catalogue_.PaletteIndex(); }
 
  signals:
   void VolumeOpened();
@@ -154,6 +160,9 @@ class frm3D : public QMainWindow, public ProgressSink, public MruMenu, public Me
   void mnuWindowSet_Click();
   void mnuAbout_Click();
   void Unload();
+  void RefreshPaletteMenu();
+  SliceColourer CurrentColourer() const;
+  void OpenPaletteEditor(bool gradient);
 
   const bool headless_;
   VolumeData volume_;
@@ -175,6 +184,8 @@ class frm3D : public QMainWindow, public ProgressSink, public MruMenu, public Me
   QAction* mnuFileSaveBMP_ = nullptr;
   QAction* mnuFileSaveJPG_ = nullptr;
   CapturedFrame last_frame_;
+  palettes::PaletteCatalogue catalogue_;
+  std::vector<QAction*> mnuPal_;
 };
 
 }  // namespace lumetrix

@@ -120,3 +120,60 @@ TEST(OpenVolume, TinyVolumesOpen) {
 
 }  // namespace
 }  // namespace lumetrix
+
+namespace lumetrix {
+namespace {
+
+TEST(PaletteMenu, BuiltInsFirstWithTheFirstChecked) {
+  frm3D w(true);
+  const auto actions = w.PaletteMenu()->actions();
+  ASSERT_GE(actions.size(), 8);
+  const QStringList builtins{"Grey", "NGrey", "Red", "Green", "Blue", "Yellow", "FalseColor", "PGrey"};
+  for (int i = 0; i < 8; ++i) EXPECT_EQ(actions[i]->text(), builtins[i]);
+  EXPECT_TRUE(actions[0]->isChecked());
+  for (int i = 1; i < actions.size(); ++i) EXPECT_FALSE(actions[i]->isChecked());
+  EXPECT_EQ(w.PaletteIndex(), 0);
+}
+
+TEST(PaletteMenu, ChoosingNeedsAVolumeAndRebuildsThroughTheTable) {
+  TempDir dir;
+  frm3D w(true);
+  w.SetClientSize(100, 100);
+  w.mnuPal_Click(2);
+  EXPECT_EQ(w.PaletteIndex(), 0);  // no volume yet
+  w.SetTransparency(1);
+  ASSERT_TRUE(w.OpenAtStart(Stack(dir, "grey.tif", 2)));
+  w.SetTransparency(1);
+  w.SetColor(1, 1, 1);
+  w.mnuPal_Click(2);  // Red
+  EXPECT_EQ(w.PaletteIndex(), 2);
+  EXPECT_TRUE(w.PaletteMenu()->actions()[2]->isChecked());
+  EXPECT_FALSE(w.PaletteMenu()->actions()[0]->isChecked());
+  w.DrawImage();
+  const CapturedFrame f = w.Surface()->CaptureFrame(0, 0, 100, 100);
+  const uint8_t* centre = f.Pixels.data() + 50 * FrameRowStride(f.Width) + 50 * 3;
+  EXPECT_GT(centre[2], 20);  // red
+  EXPECT_EQ(centre[1], 0);
+  EXPECT_EQ(centre[0], 0);
+
+  w.SetPalette("green");
+  EXPECT_EQ(w.PaletteIndex(), 3);
+  w.SetPalette("no such palette");
+  EXPECT_EQ(w.PaletteIndex(), 3);
+  w.LoadLuts();  // the check mark returns to the first entry; the table in use stays
+  EXPECT_TRUE(w.PaletteMenu()->actions()[0]->isChecked());
+  EXPECT_EQ(w.PaletteIndex(), 3);
+}
+
+TEST(PaletteMenu, ScriptsCannotChooseBeforeAGreyVolume) {
+  TempDir dir;
+  frm3D w(true);
+  w.SetPalette("Red");
+  EXPECT_EQ(w.PaletteIndex(), 0);
+  ASSERT_TRUE(w.OpenVolume(Stack(dir, "rgb.tif", 2, TiffSamples::kRgb8)));
+  w.SetPalette("Red");
+  EXPECT_EQ(w.PaletteIndex(), 0);
+}
+
+}  // namespace
+}  // namespace lumetrix
