@@ -663,7 +663,9 @@ void TiffReader::ReadPage(int32_t page, Image& out) {
     return;
   }
 
-  const auto [lo, hi] = DeepRange(where);
+  const std::pair<double, double> range = DeepRange(where);
+  const double lo = range.first;
+  const double hi = range.second;
   // DeepRange may have walked the file; the page's own directory is still in `raw`.
   const double span = hi - lo;
   const auto map = [&](double v) -> uint8_t {
