@@ -4,12 +4,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <deque>
 #include <limits>
-#include <map>
-#include <mutex>
-#include <tuple>
 
+#include "imaging/deep_range_cache.h"
 #include "imaging/image_box.h"
 
 namespace lumetrix::imaging::detail {
@@ -48,41 +45,6 @@ uint64_t MaxExpansion(uint16_t compression) {
     case COMPRESSION_JPEG:
     case COMPRESSION_OJPEG: return 4096;  // far above what any JPEG reaches
     default: return 0;
-  }
-}
-
-// ---- deep-sample range cache, shared by every reader of the process -------------------
-
-struct RangeKey {
-  std::string path;
-  FileStamp stamp;
-  bool operator<(const RangeKey& o) const {
-    return std::tie(path, stamp.size, stamp.mtime_ns, stamp.inode, stamp.device) <
-           std::tie(o.path, o.stamp.size, o.stamp.mtime_ns, o.stamp.inode, o.stamp.device);
-  }
-};
-
-std::mutex g_range_mutex;
-std::map<RangeKey, std::pair<double, double>> g_ranges;
-std::deque<RangeKey> g_range_order;
-constexpr size_t kMaxCachedRanges = 64;
-
-bool FindRange(const RangeKey& key, std::pair<double, double>& range) {
-  std::lock_guard lock(g_range_mutex);
-  const auto it = g_ranges.find(key);
-  if (it == g_ranges.end()) return false;
-  range = it->second;
-  return true;
-}
-
-void StoreRange(const RangeKey& key, std::pair<double, double> range) {
-  std::lock_guard lock(g_range_mutex);
-  if (g_ranges.emplace(key, range).second) {
-    g_range_order.push_back(key);
-    if (g_range_order.size() > kMaxCachedRanges) {
-      g_ranges.erase(g_range_order.front());
-      g_range_order.pop_front();
-    }
   }
 }
 
@@ -179,12 +141,6 @@ struct TiffReader::Layout {
     return v;
   }
 };
-
-void ForgetDeepRanges() {
-  std::lock_guard lock(g_range_mutex);
-  g_ranges.clear();
-  g_range_order.clear();
-}
 
 TiffReader::TiffReader(const std::string& path, const FileStamp& stamp)
     : path_(path), name_(FileNameOf(path)), stamp_(stamp), messages_(std::make_unique<TiffMessages>()) {
@@ -449,9 +405,8 @@ void TiffReader::ReadRgba(const Layout& l, Image& out, const std::string& where)
 }
 
 std::pair<double, double> TiffReader::DeepRange(const std::string& where) {
-  const RangeKey key{path_, stamp_};
   std::pair<double, double> range;
-  if (FindRange(key, range)) return range;
+  if (FindDeepRange(path_, stamp_, range)) return range;
   double lo = std::numeric_limits<double>::infinity();
   double hi = -lo;
   const int32_t count = PageCount();
@@ -508,7 +463,7 @@ std::pair<double, double> TiffReader::DeepRange(const std::string& where) {
   }
   if (!(lo <= hi)) lo = hi = 0;
   range = {lo, hi};
-  StoreRange(key, range);
+  StoreDeepRange(path_, stamp_, range);
   return range;
 }
 
@@ -663,7 +618,9 @@ void TiffReader::ReadPage(int32_t page, Image& out) {
     return;
   }
 
-  const auto [lo, hi] = DeepRange(where);
+  const std::pair<double, double> range = DeepRange(where);
+  const double lo = range.first;
+  const double hi = range.second;
   // DeepRange may have walked the file; the page's own directory is still in `raw`.
   const double span = hi - lo;
   const auto map = [&](double v) -> uint8_t {

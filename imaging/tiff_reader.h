@@ -52,7 +52,4 @@ class TiffReader {
   std::vector<uint8_t> scratch_;
 };
 
-// Forgets the cached deep-sample ranges (tests use it).
-void ForgetDeepRanges();
-
 }  // namespace lumetrix::imaging::detail

@@ -99,10 +99,10 @@ void Image(Volume& v, double sxy, double sz, float haze) {
 
 std::vector<uint16_t> Grey8(Random& random) {
   Volume v(256, 256, 64);
-  lumetrix::samples::AddBeads(v, random, 160, 75);
-  lumetrix::samples::AddFilaments(v, random, 7, 14, 320);
+  lumetrix::samples::AddBeads(v, random, 360, 75);
+  lumetrix::samples::AddFilaments(v, random, 10, 14, 320);
   Image(v, 1.3, 2.8, 0.25f);
-  return lumetrix::samples::Expose(v, random, 170, 9, 1.5, 1.0, 4, 255);
+  return lumetrix::samples::Expose(v, random, 200, 9, 1.5, 1.0, 4, 255);
 }
 
 std::vector<std::vector<uint16_t>> Rgb(Random& random) {

@@ -121,6 +121,13 @@ TEST_F(BmpTest, DamagedFilesGiveReasons) {
   Put(header, 14, 7, 4);
   EXPECT_FALSE(Load(header));
   EXPECT_FALSE(Load({'B', 'M', 0, 0}));
+  // Bit-field masks announced by a longer header that the file does not hold.
+  std::vector<uint8_t> masks = Bmp(1, 1, 32, {}, {});
+  Put(masks, 14, 52, 4);
+  Put(masks, 30, 3, 4);
+  masks.resize(60);
+  EXPECT_FALSE(Load(masks));
+  EXPECT_NE(box.LastError().find("truncated"), std::string::npos) << box.LastError();
   EXPECT_TRUE(box.PixelBytes().empty());
 }
 
