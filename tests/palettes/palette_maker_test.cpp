@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "palettes/curve_file.h"
 #include "palettes/curves.h"
 #include "palettes/pal_file.h"
@@ -293,6 +295,45 @@ TEST(PaletteMakerTest, DamagedFileKeepsThePreviousCurves) {
   wrong.pointCount[1] = 12;
   EXPECT_THROW(maker.ApplyCurves(wrong), PaletteError);
   EXPECT_EQ(maker.Curves(), before);
+}
+
+}  // namespace
+}  // namespace lumetrix::palettes
+
+namespace lumetrix::palettes {
+namespace {
+
+// Random text made of the characters a curve file holds: the reader either gives curves within
+// their limits or refuses with a PaletteError, never anything else.
+TEST(CurveFileTest, RandomTextIsReadOrRefusedCleanly) {
+  std::mt19937 rng(12345);
+  const std::string alphabet = "0123456789012345678901234567890123456789,,,,,,\r\n -+x9";
+  int accepted = 0;
+  for (int round = 0; round < 3000; ++round) {
+    std::string text;
+    const std::size_t length = rng() % 400;
+    for (std::size_t i = 0; i < length; ++i) text += alphabet[rng() % alphabet.size()];
+    if (round % 3 == 0) {  // mutate a valid file instead
+      text = kDefaultFile;
+      for (int k = 0; k < 3; ++k) text[rng() % text.size()] = alphabet[rng() % alphabet.size()];
+    }
+    try {
+      const CurveSet c = DecodeCurveFile(text);
+      ++accepted;
+      for (int ch = 0; ch < 3; ++ch) {
+        ASSERT_GE(c.pointCount[static_cast<std::size_t>(ch)], 2);
+        ASSERT_LE(c.pointCount[static_cast<std::size_t>(ch)], 9);
+        for (int i = 0; i < 9; ++i) {
+          ASSERT_GE(c.pointX[static_cast<std::size_t>(ch)][static_cast<std::size_t>(i)], 0);
+          ASSERT_LE(c.pointY[static_cast<std::size_t>(ch)][static_cast<std::size_t>(i)], 255);
+        }
+      }
+      PaletteMaker maker;
+      maker.ApplyCurves(c);  // and the editor takes them
+    } catch (const PaletteError&) {
+    }
+  }
+  EXPECT_GT(accepted, 0);
 }
 
 }  // namespace
