@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "viewer/sample_buffer.h"
+
 namespace lumetrix {
 
 struct VolumeData {
@@ -16,7 +18,7 @@ struct VolumeData {
   bool IsGrey = false;
   // grey: (p, x, y) at p + D*(x + W*y); colour: (p, x, y, c) at p + D*(x + W*(y + H*c)),
   // c = 0 red, 1 green, 2 blue.
-  std::vector<uint8_t> Samples;
+  SampleBuffer Samples;
 
   int Channels() const { return IsGrey ? 1 : 3; }
   size_t Index(int32_t p, int32_t x, int32_t y, int c = 0) const {

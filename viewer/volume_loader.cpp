@@ -8,40 +8,96 @@
 #include <new>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace lumetrix {
 namespace {
 
 // Pages are gathered in blocks and then scattered together: with the page index varying
-// fastest, copying one page at a time would write one byte per cache line. 64 pages fill a
-// cache line per pixel; the block buffer is kept to about 64 MB.
-constexpr int32_t kPagesPerBlock = 64;
+// fastest, copying one page at a time would write one byte per cache line. With a block that
+// holds every page (up to 256 of them, in at most 64 MB) each voxel run is written in one go.
+constexpr int32_t kPagesPerBlock = 256;
 constexpr size_t kBlockBytes = size_t{64} << 20;
 
 std::string Megabytes(uint64_t bytes) { return std::to_string((bytes + (1 << 20) - 1) >> 20) + " MB"; }
 
 std::string PageName(int32_t p) { return "page " + std::to_string(p + 1); }
 
+// One tile of TransposeRows: pixels [i0, i1), all pages of the block.
+void TransposeTile(const uint8_t* const* rows, int32_t count, size_t i0, size_t i1, size_t stride, uint8_t* dst) {
+  int32_t b0 = 0;
+#if defined(__SSE2__)
+  for (; b0 + 16 <= count; b0 += 16) {
+    size_t i = i0;
+    for (; i + 16 <= i1; i += 16) {
+      __m128i lo[8], hi[8], quad[4][4], oct[2][8];
+      for (int k = 0; k < 8; ++k) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[b0 + 2 * k] + i));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[b0 + 2 * k + 1] + i));
+        lo[k] = _mm_unpacklo_epi8(a, b);  // pixels 0..7 of two pages
+        hi[k] = _mm_unpackhi_epi8(a, b);  // pixels 8..15
+      }
+      for (int q = 0; q < 4; ++q) {  // four pages per pixel
+        quad[q][0] = _mm_unpacklo_epi16(lo[2 * q], lo[2 * q + 1]);
+        quad[q][1] = _mm_unpackhi_epi16(lo[2 * q], lo[2 * q + 1]);
+        quad[q][2] = _mm_unpacklo_epi16(hi[2 * q], hi[2 * q + 1]);
+        quad[q][3] = _mm_unpackhi_epi16(hi[2 * q], hi[2 * q + 1]);
+      }
+      for (int h = 0; h < 2; ++h)  // eight pages per pixel
+        for (int m = 0; m < 4; ++m) {
+          oct[h][2 * m] = _mm_unpacklo_epi32(quad[2 * h][m], quad[2 * h + 1][m]);
+          oct[h][2 * m + 1] = _mm_unpackhi_epi32(quad[2 * h][m], quad[2 * h + 1][m]);
+        }
+      for (int k = 0; k < 8; ++k) {  // sixteen pages per pixel
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + b0 + stride * (i + 2 * k)),
+                         _mm_unpacklo_epi64(oct[0][k], oct[1][k]));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + b0 + stride * (i + 2 * k + 1)),
+                         _mm_unpackhi_epi64(oct[0][k], oct[1][k]));
+      }
+    }
+    for (; i < i1; ++i)
+      for (int32_t b = b0; b < b0 + 16; ++b) dst[b + stride * i] = rows[b][i];
+  }
+#endif
+  for (size_t i = i0; i < i1; ++i) {
+    uint8_t* d = dst + stride * i;
+    for (int32_t b = b0; b < count; ++b) d[b] = rows[b][i];
+  }
+}
+
+// dst[b + stride * i] := rows[b][i] for b < count and i < n: the pages of a block become runs of
+// page-fastest voxels. The pixels go in tiles whose output (tile x stride bytes) stays in the
+// cache while every page of the block is written into it.
+void TransposeRows(const uint8_t* const* rows, int32_t count, size_t n, size_t stride, uint8_t* dst) {
+  constexpr size_t kTileBytes = 96 << 10;
+  const size_t tile = std::max<size_t>(16, kTileBytes / stride / 16 * 16);
+  for (size_t i0 = 0; i0 < n; i0 += tile) TransposeTile(rows, count, i0, std::min(n, i0 + tile), stride, dst);
+}
+
 // Scatters `count` pages, starting at page `first`, into the page-fastest layout.
-void ScatterBlock(const std::vector<std::vector<uint8_t>>& block, int32_t count, int32_t first,
-                  VolumeData& v) {
+void ScatterBlock(const SampleBuffer& block, size_t page_bytes, int32_t count, int32_t first, VolumeData& v) {
   const size_t pixels = static_cast<size_t>(v.Width) * static_cast<size_t>(v.Height);
   const size_t depth = static_cast<size_t>(v.Depth);
-  uint8_t* out = v.Samples.data();
+  std::vector<const uint8_t*> rows(static_cast<size_t>(count));
   if (v.IsGrey) {
-    for (size_t i = 0; i < pixels; ++i) {
-      uint8_t* dst = out + first + depth * i;
-      for (int32_t b = 0; b < count; ++b) dst[b] = block[b][i];
-    }
+    for (int32_t b = 0; b < count; ++b) rows[static_cast<size_t>(b)] = block.data() + page_bytes * b;
+    TransposeRows(rows.data(), count, pixels, depth, v.Samples.data() + first);
     return;
   }
-  // Colour pages arrive as blue, green, red; channel 0 is red.
+  // Colour pages arrive as blue, green, red; channel 0 is red. Split each page into its planes
+  // first so every plane scatters like a grey page.
+  SampleBuffer planes(pixels * static_cast<size_t>(count));
   for (int c = 0; c < 3; ++c) {
-    const size_t plane = depth * pixels * static_cast<size_t>(c);
     const int byte = 2 - c;
-    for (size_t i = 0; i < pixels; ++i) {
-      uint8_t* dst = out + plane + first + depth * i;
-      for (int32_t b = 0; b < count; ++b) dst[b] = block[b][i * 3 + byte];
+    for (int32_t b = 0; b < count; ++b) {
+      const uint8_t* src = block.data() + page_bytes * b;
+      uint8_t* plane = planes.data() + pixels * b;
+      for (size_t i = 0; i < pixels; ++i) plane[i] = src[i * 3 + byte];
+      rows[static_cast<size_t>(b)] = plane;
     }
+    TransposeRows(rows.data(), count, pixels, depth, v.Samples.data() + depth * pixels * c + first);
   }
 }
 
@@ -77,8 +133,8 @@ std::optional<VolumeData> ReadVolume(const std::string& path, imaging::ImageBox&
 
     progress.ShowProgress("Reading Image", 0, v.Depth);
     progress_shown = true;
-    std::vector<std::vector<uint8_t>> block;
-    int32_t in_block = 0;
+    SampleBuffer block;  // pages of the block one after the other
+    int32_t block_pages = 0, in_block = 0;
     size_t page_bytes = 0;
     for (int32_t p = 0; p < v.Depth; ++p) {
       if (progress.Cancelled()) {
@@ -116,7 +172,9 @@ std::optional<VolumeData> ReadVolume(const std::string& path, imaging::ImageBox&
         v.Samples.resize(static_cast<size_t>(bytes));
         page_bytes = static_cast<size_t>(v.Width) * static_cast<size_t>(v.Height) * v.Channels();
         const size_t fit = std::max<size_t>(1, kBlockBytes / page_bytes);
-        block.resize(std::min<size_t>({static_cast<size_t>(kPagesPerBlock), fit, static_cast<size_t>(v.Depth)}));
+        block_pages = static_cast<int32_t>(
+            std::min<size_t>({static_cast<size_t>(kPagesPerBlock), fit, static_cast<size_t>(v.Depth)}));
+        block.resize(page_bytes * static_cast<size_t>(block_pages));
       } else if (grey != v.IsGrey || image.ImageWidth() != v.Width || image.ImageHeight() != v.Height) {
         progress.HideProgress();
         error = "Page " + std::to_string(p + 1) + " of " + name + " is " + std::to_string(image.ImageWidth()) +
@@ -131,9 +189,9 @@ std::optional<VolumeData> ReadVolume(const std::string& path, imaging::ImageBox&
         error = "Could not read " + PageName(p) + " of " + name + ": its pixel data is incomplete.";
         return std::nullopt;
       }
-      block[in_block].assign(pixels.begin(), pixels.end());
-      if (++in_block == static_cast<int32_t>(block.size()) || p + 1 == v.Depth) {
-        ScatterBlock(block, in_block, p + 1 - in_block, v);
+      std::memcpy(block.data() + page_bytes * static_cast<size_t>(in_block), pixels.data(), page_bytes);
+      if (++in_block == block_pages || p + 1 == v.Depth) {
+        ScatterBlock(block, page_bytes, in_block, p + 1 - in_block, v);
         in_block = 0;
       }
     }

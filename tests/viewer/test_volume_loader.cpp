@@ -56,14 +56,18 @@ TEST(ReadVolume, GreyPagesLandPageFastest) {
 TEST(ReadVolume, ManyPagesCrossTheGatheringBlocks) {
   TempDir dir;
   TiffSpec spec;
-  spec.width = 5, spec.height = 3, spec.pages = 150;
-  WriteTiff(dir.File("deep.tif"), spec, Pattern);
-  std::string error;
-  const auto v = Read(dir.File("deep.tif"), error);
-  ASSERT_TRUE(v) << error;
-  for (int p = 0; p < 150; ++p)
-    for (int y = 0; y < 3; ++y)
-      for (int x = 0; x < 5; ++x) ASSERT_EQ(v->At(p, x, y), Pattern(p, x, y, 0)) << p;
+  // Sizes that are no multiples of the 16 x 16 tiles, grey and colour.
+  for (TiffSamples samples : {TiffSamples::kGrey8, TiffSamples::kRgb8}) {
+    spec.width = 37, spec.height = 5, spec.pages = 150, spec.samples = samples;
+    WriteTiff(dir.File("deep.tif"), spec, Pattern);
+    std::string error;
+    const auto v = Read(dir.File("deep.tif"), error);
+    ASSERT_TRUE(v) << error;
+    for (int c = 0; c < v->Channels(); ++c)
+      for (int p = 0; p < 150; ++p)
+        for (int y = 0; y < 5; ++y)
+          for (int x = 0; x < 37; ++x) ASSERT_EQ(v->At(p, x, y, c), Pattern(p, x, y, c)) << p << " " << c;
+  }
 }
 
 TEST(ReadVolume, ColourPagesKeepRedGreenBluePlanes) {
