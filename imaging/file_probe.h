@@ -1,0 +1,55 @@
+#pragma once
+// What a path holds, judged by its first bytes rather than its extension.
+
+#include <cstdint>
+#include <string>
+
+namespace lumetrix::imaging::detail {
+
+enum class FileFormat { kTiff, kBmp, kJpeg, kPng, kGif, kUnknown };
+
+// Identity of a file's current contents: a changed size, time or inode means new contents.
+struct FileStamp {
+  uint64_t size = 0;
+  int64_t mtime_ns = 0;
+  uint64_t inode = 0;
+  uint64_t device = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+
+struct ProbedFile {
+  FileStamp stamp;
+  FileFormat format = FileFormat::kUnknown;
+};
+
+// The file name without its folder, for messages.
+std::string FileNameOf(const std::string& path);
+// Stamp only; throws ImageError for a missing path, a folder or an unreadable file.
+FileStamp StampOf(const std::string& path);
+// Stamp and format; throws ImageError with a readable reason for anything that is not an
+// image file this component reads (missing, folder, empty, PNG, random bytes...).
+ProbedFile ProbeImageFile(const std::string& path);
+
+// Writes a file by way of a temporary file beside it that replaces `path` only once `write`
+// returned normally; on an exception the temporary file is removed and `path` is untouched.
+// `write` receives the temporary path.
+template <typename Write>
+void WriteReplacing(const std::string& path, Write&& write);
+
+std::string MakeTemporaryBeside(const std::string& path);
+void CommitTemporary(const std::string& temporary, const std::string& path);
+void DiscardTemporary(const std::string& temporary) noexcept;
+
+template <typename Write>
+void WriteReplacing(const std::string& path, Write&& write) {
+  const std::string temporary = MakeTemporaryBeside(path);
+  try {
+    write(temporary);
+    CommitTemporary(temporary, path);
+  } catch (...) {
+    DiscardTemporary(temporary);
+    throw;
+  }
+}
+
+}  // namespace lumetrix::imaging::detail

@@ -1,0 +1,653 @@
+#include "imaging/tiff_reader.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <limits>
+#include <map>
+#include <mutex>
+#include <tuple>
+
+#include "imaging/image_box.h"
+
+namespace lumetrix::imaging::detail {
+
+namespace {
+
+enum class PageClass { kGrey, kColour, kPalette, kRgba };
+
+std::string CompressionName(uint16_t compression) {
+  switch (compression) {
+    case COMPRESSION_NONE: return "uncompressed";
+    case COMPRESSION_LZW: return "LZW";
+    case COMPRESSION_ADOBE_DEFLATE:
+    case COMPRESSION_DEFLATE: return "Deflate";
+    case COMPRESSION_PACKBITS: return "PackBits";
+    case COMPRESSION_JPEG: return "JPEG";
+    case COMPRESSION_OJPEG: return "old-style JPEG";
+    case COMPRESSION_CCITTRLE:
+    case COMPRESSION_CCITTFAX3:
+    case COMPRESSION_CCITTFAX4: return "CCITT";
+    default: break;
+  }
+  if (const TIFFCodec* codec = TIFFFindCODEC(compression)) return codec->name;
+  return "compression " + std::to_string(compression);
+}
+
+// Upper bound of the decoded/stored size ratio of a codec, used to refuse pages whose
+// declared size the stored bytes could never fill (0: no bound known).
+uint64_t MaxExpansion(uint16_t compression) {
+  switch (compression) {
+    case COMPRESSION_NONE: return 1;
+    case COMPRESSION_PACKBITS: return 64;
+    case COMPRESSION_ADOBE_DEFLATE:
+    case COMPRESSION_DEFLATE: return 1100;
+    case COMPRESSION_LZW: return 4096;
+    default: return 0;
+  }
+}
+
+// ---- deep-sample range cache, shared by every reader of the process -------------------
+
+struct RangeKey {
+  std::string path;
+  FileStamp stamp;
+  bool operator<(const RangeKey& o) const {
+    return std::tie(path, stamp.size, stamp.mtime_ns, stamp.inode, stamp.device) <
+           std::tie(o.path, o.stamp.size, o.stamp.mtime_ns, o.stamp.inode, o.stamp.device);
+  }
+};
+
+std::mutex g_range_mutex;
+std::map<RangeKey, std::pair<double, double>> g_ranges;
+std::deque<RangeKey> g_range_order;
+constexpr size_t kMaxCachedRanges = 64;
+
+bool FindRange(const RangeKey& key, std::pair<double, double>& range) {
+  std::lock_guard lock(g_range_mutex);
+  const auto it = g_ranges.find(key);
+  if (it == g_ranges.end()) return false;
+  range = it->second;
+  return true;
+}
+
+void StoreRange(const RangeKey& key, std::pair<double, double> range) {
+  std::lock_guard lock(g_range_mutex);
+  if (g_ranges.emplace(key, range).second) {
+    g_range_order.push_back(key);
+    if (g_range_order.size() > kMaxCachedRanges) {
+      g_ranges.erase(g_range_order.front());
+      g_range_order.pop_front();
+    }
+  }
+}
+
+// ---- sample access ----------------------------------------------------------------------
+
+// Unsigned integer sample `index` of a row of `bits`-bit samples (1..32 bits; libtiff has
+// already put multi-byte samples into native order).
+inline uint32_t UintSample(const uint8_t* row, uint64_t index, int bits) {
+  switch (bits) {
+    case 8: return row[index];
+    case 16: {
+      uint16_t v;
+      std::memcpy(&v, row + 2 * index, 2);
+      return v;
+    }
+    case 32: {
+      uint32_t v;
+      std::memcpy(&v, row + 4 * index, 4);
+      return v;
+    }
+    default: {
+      const uint64_t bit = index * static_cast<uint64_t>(bits);
+      const int shift = 8 - bits - static_cast<int>(bit & 7);
+      return (row[bit >> 3] >> shift) & ((1u << bits) - 1);
+    }
+  }
+}
+
+}  // namespace
+
+struct TiffReader::Layout {
+  uint32_t width = 0;
+  uint32_t height = 0;
+  int bits = 0;
+  int spp = 0;
+  int format = SAMPLEFORMAT_UINT;
+  int photometric = PHOTOMETRIC_MINISBLACK;
+  int compression = COMPRESSION_NONE;
+  bool separate = false;
+  bool tiled = false;
+  uint32_t tile_width = 0;
+  uint32_t tile_height = 0;
+  uint32_t rows_per_strip = 0;
+  PageClass kind = PageClass::kGrey;
+  int planes = 1;            // sample planes stored
+  int per_pixel = 1;         // samples per pixel inside one plane
+  uint64_t row_bytes = 0;    // one row of one plane
+  uint64_t plane_bytes = 0;
+  uint64_t raw_bytes = 0;
+  bool deep = false;         // scaled by the file's range
+
+  // Numeric value of channel `c` of pixel x in row y of the decoded raw page.
+  double Value(const uint8_t* raw, uint32_t y, uint64_t x, int c) const {
+    const uint8_t* row = raw + (separate ? static_cast<uint64_t>(c) * plane_bytes : 0) +
+                         static_cast<uint64_t>(y) * row_bytes;
+    const uint64_t index = separate ? x : x * static_cast<uint64_t>(spp) + static_cast<uint64_t>(c);
+    double v;
+    if (format == SAMPLEFORMAT_IEEEFP) {
+      if (bits == 32) {
+        float f;
+        std::memcpy(&f, row + 4 * index, 4);
+        v = f;
+      } else {
+        double d;
+        std::memcpy(&d, row + 8 * index, 8);
+        v = d;
+      }
+    } else if (bits == 64) {
+      if (format == SAMPLEFORMAT_INT) {
+        int64_t i;
+        std::memcpy(&i, row + 8 * index, 8);
+        v = static_cast<double>(i);
+      } else {
+        uint64_t u;
+        std::memcpy(&u, row + 8 * index, 8);
+        v = static_cast<double>(u);
+      }
+    } else {
+      const uint32_t u = UintSample(row, index, bits);
+      if (format == SAMPLEFORMAT_INT) {
+        // Sign-extend the `bits`-bit two's complement value.
+        const int64_t half = int64_t{1} << (bits - 1);
+        v = static_cast<double>(static_cast<int64_t>(u) >= half ? static_cast<int64_t>(u) - 2 * half
+                                                               : static_cast<int64_t>(u));
+      } else {
+        v = u;
+      }
+    }
+    if (photometric == PHOTOMETRIC_MINISWHITE && kind == PageClass::kGrey) {
+      if (format == SAMPLEFORMAT_IEEEFP) return -v;
+      if (format == SAMPLEFORMAT_INT) return -1.0 - v;
+      return std::ldexp(1.0, bits) - 1.0 - v;
+    }
+    return v;
+  }
+};
+
+void ForgetDeepRanges() {
+  std::lock_guard lock(g_range_mutex);
+  g_ranges.clear();
+  g_range_order.clear();
+}
+
+TiffReader::TiffReader(const std::string& path, const FileStamp& stamp)
+    : path_(path), name_(FileNameOf(path)), stamp_(stamp), messages_(std::make_unique<TiffMessages>()) {
+  TiffOptions options = MakeTiffOptions(messages_.get());
+  // "m": read, not map: a file cut short by another program must not bring us down.
+  tif_.reset(TIFFOpenExt(path.c_str(), "rm", options.get()));
+  if (!tif_) {
+    // A header whose first directory offset is zero is a valid file with no pages.
+    if (FILE* f = std::fopen(path.c_str(), "rb")) {
+      unsigned char header[16] = {};
+      const size_t got = std::fread(header, 1, sizeof header, f);
+      std::fclose(f);
+      const bool big = got >= 4 && (header[2] == 43 || header[3] == 43);
+      const size_t at = big ? 8 : 4;
+      const size_t len = big ? 8 : 4;
+      if (got >= at + len && std::all_of(header + at, header + at + len, [](unsigned char b) { return b == 0; })) {
+        throw ImageError(name_ + " holds no pages");
+      }
+    }
+    throw ImageError(name_ + " cannot be read as a TIFF file" + messages_->Reason());
+  }
+  current_ = 0;
+  offsets_.push_back(TIFFCurrentDirOffset(tif_.get()));
+}
+
+TiffReader::~TiffReader() = default;
+
+int32_t TiffReader::PageCount() {
+  if (page_count_ < 0) {
+    messages_->Reset();
+    const tdir_t n = TIFFNumberOfDirectories(tif_.get());
+    page_count_ = static_cast<int32_t>(std::min<tdir_t>(n, INT32_MAX));
+    if (page_count_ <= 0) throw ImageError(name_ + " holds no pages" + messages_->Reason());
+  }
+  return page_count_;
+}
+
+bool TiffReader::GoTo(int32_t page) {
+  if (page == current_) return true;
+  TIFF* tif = tif_.get();
+  int ok;
+  if (current_ >= 0 && page == current_ + 1) {
+    ok = TIFFReadDirectory(tif);
+  } else if (static_cast<size_t>(page) < offsets_.size() && offsets_[page] != 0) {
+    ok = TIFFSetSubDirectory(tif, offsets_[page]);
+  } else {
+    ok = TIFFSetDirectory(tif, static_cast<tdir_t>(page));
+  }
+  if (!ok) {
+    current_ = -1;
+    return false;
+  }
+  current_ = page;
+  if (offsets_.size() <= static_cast<size_t>(page)) offsets_.resize(static_cast<size_t>(page) + 1, 0);
+  offsets_[page] = TIFFCurrentDirOffset(tif);
+  return true;
+}
+
+TiffReader::Layout TiffReader::ReadLayout(const std::string& where) {
+  TIFF* tif = tif_.get();
+  Layout l;
+  uint16_t u16 = 0;
+  uint32_t u32 = 0;
+  TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &l.width);
+  TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &l.height);
+  TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &u16);
+  l.bits = u16;
+  TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &u16);
+  l.spp = u16;
+  TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLEFORMAT, &u16);
+  l.format = u16 == SAMPLEFORMAT_VOID ? SAMPLEFORMAT_UINT : u16;
+  if (!TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &u16)) {
+    u16 = l.spp >= 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK;
+  }
+  l.photometric = u16;
+  TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &u16);
+  l.compression = u16;
+  TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &u16);
+  l.separate = u16 == PLANARCONFIG_SEPARATE && l.spp > 1;
+  l.tiled = TIFFIsTiled(tif) != 0;
+  if (TIFFGetField(tif, TIFFTAG_IMAGEDEPTH, &u32) && u32 > 1) {
+    throw ImageError(where + " is a volumetric (ImageDepth) image, which is not supported");
+  }
+
+  CheckImageSize(l.width, l.height, 3, where);
+  if (l.spp < 1) throw ImageError(where + " has no samples per pixel");
+  if (!TIFFIsCODECConfigured(static_cast<uint16_t>(l.compression))) {
+    throw ImageError(where + " uses " + CompressionName(static_cast<uint16_t>(l.compression)) +
+                     " compression, which cannot be decoded");
+  }
+
+  const bool integer = l.format == SAMPLEFORMAT_UINT || l.format == SAMPLEFORMAT_INT;
+  const bool plain_bits = l.bits == 1 || l.bits == 2 || l.bits == 4 || l.bits == 8 ||
+                          l.bits == 16 || l.bits == 32 || l.bits == 64;
+  const bool valid_sample = (integer && plain_bits) ||
+                            (l.format == SAMPLEFORMAT_IEEEFP && (l.bits == 32 || l.bits == 64));
+  const bool jpeg_colour = (l.compression == COMPRESSION_JPEG && l.photometric == PHOTOMETRIC_YCBCR) ||
+                           l.compression == COMPRESSION_OJPEG;
+  if (jpeg_colour) {
+    l.kind = PageClass::kRgba;
+  } else if ((l.photometric == PHOTOMETRIC_MINISBLACK || l.photometric == PHOTOMETRIC_MINISWHITE) &&
+             valid_sample) {
+    l.kind = PageClass::kGrey;
+  } else if (l.photometric == PHOTOMETRIC_RGB && l.spp >= 3 && valid_sample) {
+    l.kind = PageClass::kColour;
+  } else if (l.photometric == PHOTOMETRIC_PALETTE && l.spp == 1 && l.format == SAMPLEFORMAT_UINT &&
+             l.bits <= 8 && plain_bits) {
+    l.kind = PageClass::kPalette;
+  } else {
+    l.kind = PageClass::kRgba;
+  }
+  if (l.kind == PageClass::kRgba) return l;
+
+  l.deep = l.bits > 8 || l.format == SAMPLEFORMAT_IEEEFP;
+  l.planes = l.separate ? l.spp : 1;
+  l.per_pixel = l.separate ? 1 : l.spp;
+  l.row_bytes = (static_cast<uint64_t>(l.width) * static_cast<uint64_t>(l.per_pixel) *
+                     static_cast<uint64_t>(l.bits) + 7) / 8;
+  l.plane_bytes = l.row_bytes * l.height;
+  l.raw_bytes = l.plane_bytes * static_cast<uint64_t>(l.planes);
+  if (l.raw_bytes > kMaxImageBytes) {
+    throw ImageError(where + " is too large (" + std::to_string(l.width) + " x " +
+                     std::to_string(l.height) + " pixels of " + std::to_string(l.spp) + " x " +
+                     std::to_string(l.bits) + " bits; at most 2 GB per page)");
+  }
+  if (l.row_bytes != TIFFScanlineSize64(tif)) {
+    throw ImageError(where + " has a sample layout that is not supported" + messages_->Reason());
+  }
+
+  // Every stored block the page needs must lie inside the file, and together they must be
+  // able to hold the declared pixels: checked before anything is allocated.
+  uint64_t blocks = 0;
+  if (l.tiled) {
+    TIFFGetField(tif, TIFFTAG_TILEWIDTH, &l.tile_width);
+    TIFFGetField(tif, TIFFTAG_TILELENGTH, &l.tile_height);
+    if (l.tile_width == 0 || l.tile_height == 0) throw ImageError(where + " has tiles of no size");
+    if ((static_cast<uint64_t>(l.tile_width) * l.per_pixel * l.bits) % 8 != 0) {
+      throw ImageError(where + " has a tile width that is not supported");
+    }
+    const uint64_t across = (l.width + uint64_t{l.tile_width} - 1) / l.tile_width;
+    const uint64_t down = (l.height + uint64_t{l.tile_height} - 1) / l.tile_height;
+    blocks = across * down * static_cast<uint64_t>(l.planes);
+    if (TIFFTileSize64(tif) > kMaxImageBytes || TIFFTileSize64(tif) == 0) {
+      throw ImageError(where + " has tiles that are too large");
+    }
+    if (TIFFNumberOfTiles(tif) < blocks) throw ImageError(where + " is damaged: tiles are missing");
+  } else {
+    uint32_t rps = 0;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &rps);
+    l.rows_per_strip = (rps == 0 || rps > l.height) ? l.height : rps;
+    const uint64_t per_plane = (l.height + uint64_t{l.rows_per_strip} - 1) / l.rows_per_strip;
+    blocks = per_plane * static_cast<uint64_t>(l.planes);
+    if (TIFFNumberOfStrips(tif) < blocks) throw ImageError(where + " is damaged: strips are missing");
+  }
+  uint64_t stored = 0;
+  for (uint64_t b = 0; b < blocks; ++b) {
+    int err = 0;
+    const uint64_t offset = TIFFGetStrileOffsetWithErr(tif, static_cast<uint32_t>(b), &err);
+    const uint64_t count = TIFFGetStrileByteCountWithErr(tif, static_cast<uint32_t>(b), &err);
+    if (err) throw ImageError(where + " is damaged: its data offsets cannot be read" + messages_->Reason());
+    if (offset > stamp_.size || count > stamp_.size - offset) {
+      throw ImageError(where + " is truncated");
+    }
+    stored += count;
+  }
+  const uint64_t expansion = MaxExpansion(static_cast<uint16_t>(l.compression));
+  if (expansion != 0 && stored * expansion < l.raw_bytes / (l.tiled ? 2 : 1)) {
+    // Tiles may overhang the image edge, hence the slack there.
+    throw ImageError(where + " is truncated: its stored data cannot hold " +
+                     std::to_string(l.width) + " x " + std::to_string(l.height) + " pixels");
+  }
+  return l;
+}
+
+void TiffReader::DecodeRaw(const Layout& l, uint8_t* raw, const std::string& where) {
+  TIFF* tif = tif_.get();
+  const auto fail = [&](const char* what) {
+    throw ImageError(where + (messages_->first_error.find("Read error") != std::string::npos ||
+                                      messages_->first_error.find("Not enough data") != std::string::npos
+                                  ? std::string(" is truncated")
+                                  : std::string(" is damaged: ") + what) +
+                     messages_->Reason());
+  };
+  if (!l.tiled) {
+    const uint32_t per_plane = (l.height + l.rows_per_strip - 1) / l.rows_per_strip;
+    for (int plane = 0; plane < l.planes; ++plane) {
+      for (uint32_t s = 0; s < per_plane; ++s) {
+        const uint32_t row0 = s * l.rows_per_strip;
+        const uint32_t rows = std::min(l.rows_per_strip, l.height - row0);
+        const uint64_t size = static_cast<uint64_t>(rows) * l.row_bytes;
+        uint8_t* dst = raw + static_cast<uint64_t>(plane) * l.plane_bytes + uint64_t{row0} * l.row_bytes;
+        const tmsize_t got = TIFFReadEncodedStrip(
+            tif, static_cast<uint32_t>(plane) * per_plane + s, dst, static_cast<tmsize_t>(size));
+        if (got < 0) fail("a strip cannot be decoded");
+        if (static_cast<uint64_t>(got) < size) {
+          throw ImageError(where + " is truncated" + messages_->Reason());
+        }
+      }
+    }
+    return;
+  }
+  const uint64_t tile_size = TIFFTileSize64(tif);
+  const uint64_t tile_row = TIFFTileRowSize64(tif);
+  if (tile_row == 0 || tile_row * l.tile_height > tile_size) {
+    throw ImageError(where + " has a tile layout that is not supported");
+  }
+  scratch_.resize(tile_size);
+  for (int plane = 0; plane < l.planes; ++plane) {
+    for (uint32_t ty = 0; ty < l.height; ty += l.tile_height) {
+      for (uint32_t tx = 0; tx < l.width; tx += l.tile_width) {
+        const uint32_t tile = TIFFComputeTile(tif, tx, ty, 0, static_cast<uint16_t>(plane));
+        const tmsize_t got = TIFFReadEncodedTile(tif, tile, scratch_.data(), static_cast<tmsize_t>(tile_size));
+        if (got < 0) fail("a tile cannot be decoded");
+        const uint32_t cols = std::min(l.tile_width, l.width - tx);
+        const uint32_t rows = std::min(l.tile_height, l.height - ty);
+        const uint64_t x_byte = uint64_t{tx} * l.per_pixel * l.bits / 8;
+        const uint64_t bytes = std::min<uint64_t>((uint64_t{cols} * l.per_pixel * l.bits + 7) / 8,
+                                                  l.row_bytes - x_byte);
+        uint8_t* base = raw + static_cast<uint64_t>(plane) * l.plane_bytes;
+        for (uint32_t r = 0; r < rows; ++r) {
+          std::memcpy(base + uint64_t{ty + r} * l.row_bytes + x_byte, scratch_.data() + r * tile_row, bytes);
+        }
+      }
+    }
+  }
+}
+
+void TiffReader::ReadRgba(const Layout& l, Image& out, const std::string& where) {
+  TIFF* tif = tif_.get();
+  char reason[1024] = {};
+  if (!TIFFRGBAImageOK(tif, reason)) {
+    throw ImageError(where + " has a pixel format that cannot be read (" + reason + ")");
+  }
+  CheckImageSize(l.width, l.height, 4, where);
+  std::vector<uint32_t> raster(static_cast<size_t>(l.width) * l.height);
+  if (!TIFFReadRGBAImageOriented(tif, l.width, l.height, raster.data(), ORIENTATION_TOPLEFT, 1)) {
+    throw ImageError(where + " cannot be decoded" + messages_->Reason());
+  }
+  out.pixels.resize(raster.size() * 3);
+  uint8_t* p = out.pixels.data();
+  for (const uint32_t v : raster) {
+    *p++ = static_cast<uint8_t>(TIFFGetB(v));
+    *p++ = static_cast<uint8_t>(TIFFGetG(v));
+    *p++ = static_cast<uint8_t>(TIFFGetR(v));
+  }
+  out.kind = PixelKind::kColour;
+  out.bit_depth = 24;
+}
+
+std::pair<double, double> TiffReader::DeepRange(const std::string& where) {
+  const RangeKey key{path_, stamp_};
+  std::pair<double, double> range;
+  if (FindRange(key, range)) return range;
+  double lo = std::numeric_limits<double>::infinity();
+  double hi = -lo;
+  const int32_t count = PageCount();
+  std::vector<uint8_t> raw;
+  for (int32_t p = 0; p < count; ++p) {
+    messages_->Reset();
+    if (!GoTo(p)) break;  // the chain ends here; later pages report it when read
+    try {
+      const Layout l = ReadLayout(where);
+      if (l.kind != PageClass::kGrey && l.kind != PageClass::kColour) continue;
+      if (!l.deep) continue;
+      raw.resize(l.raw_bytes);
+      DecodeRaw(l, raw.data(), where);
+      const int channels = l.kind == PageClass::kGrey ? 1 : 3;
+      if (l.bits == 16 && l.format != SAMPLEFORMAT_IEEEFP) {
+        // Histogram of the 16-bit codes, then values: far cheaper than per-sample doubles.
+        std::vector<uint8_t> seen(65536, 0);
+        for (uint32_t y = 0; y < l.height; ++y) {
+          for (int c = 0; c < channels; ++c) {
+            const uint8_t* row = raw.data() + (l.separate ? c * l.plane_bytes : 0) + y * l.row_bytes;
+            for (uint32_t x = 0; x < l.width; ++x) {
+              seen[UintSample(row, l.separate ? x : uint64_t{x} * l.spp + c, 16)] = 1;
+            }
+          }
+        }
+        for (uint32_t code = 0; code < 65536; ++code) {
+          if (!seen[code]) continue;
+          uint16_t bits = static_cast<uint16_t>(code);
+          uint8_t one[8] = {};
+          std::memcpy(one, &bits, 2);
+          Layout single = l;
+          single.separate = false;
+          single.spp = 1;
+          single.row_bytes = 2;
+          const double v = single.Value(one, 0, 0, 0);
+          lo = std::min(lo, v);
+          hi = std::max(hi, v);
+        }
+      } else {
+        for (uint32_t y = 0; y < l.height; ++y) {
+          for (uint32_t x = 0; x < l.width; ++x) {
+            for (int c = 0; c < channels; ++c) {
+              const double v = l.Value(raw.data(), y, x, c);
+              if (!std::isfinite(v)) continue;
+              lo = std::min(lo, v);
+              hi = std::max(hi, v);
+            }
+          }
+        }
+      }
+    } catch (const ImageError&) {
+      // A damaged page does not stop the others from setting the scale.
+    }
+  }
+  if (!(lo <= hi)) lo = hi = 0;
+  range = {lo, hi};
+  StoreRange(key, range);
+  return range;
+}
+
+void TiffReader::ReadPage(int32_t page, Image& out) {
+  const int32_t count = PageCount();
+  const std::string where = "page " + std::to_string(page + 1) + " of " + name_;
+  if (page < 0 || page >= count) {
+    throw ImageError(name_ + " has no page " + std::to_string(page + 1) + " (it has " +
+                     std::to_string(count) + (count == 1 ? " page)" : " pages)"));
+  }
+  messages_->Reset();
+  if (!GoTo(page)) throw ImageError(where + " cannot be read" + messages_->Reason());
+  Layout l = ReadLayout(where);
+
+  out.width = static_cast<int32_t>(l.width);
+  out.height = static_cast<int32_t>(l.height);
+  const std::string compression = CompressionName(static_cast<uint16_t>(l.compression));
+  const size_t pixels = static_cast<size_t>(l.width) * l.height;
+
+  if (l.kind == PageClass::kRgba) {
+    ReadRgba(l, out, where);
+    out.source = "colour (photometric " + std::to_string(l.photometric) + "), " + compression;
+    return;
+  }
+
+  const bool plain8 = l.bits == 8 && l.format == SAMPLEFORMAT_UINT && !l.tiled && !l.separate;
+  if (plain8 && l.kind == PageClass::kGrey && l.spp == 1) {
+    // The common case: decode straight into the pixel buffer.
+    out.pixels.resize(pixels);
+    DecodeRaw(l, out.pixels.data(), where);
+    if (l.photometric == PHOTOMETRIC_MINISWHITE) {
+      for (auto& v : out.pixels) v = static_cast<uint8_t>(255 - v);
+    }
+    out.kind = PixelKind::kGrey;
+    out.bit_depth = 8;
+    out.source = "8-bit grey, " + compression;
+    return;
+  }
+  if (plain8 && l.kind == PageClass::kColour && l.spp == 3) {
+    out.pixels.resize(pixels * 3);
+    DecodeRaw(l, out.pixels.data(), where);
+    for (uint8_t* p = out.pixels.data(), *end = p + pixels * 3; p != end; p += 3) std::swap(p[0], p[2]);
+    out.kind = PixelKind::kColour;
+    out.bit_depth = 24;
+    out.source = "8-bit RGB, " + compression;
+    return;
+  }
+
+  std::vector<uint8_t> raw(l.raw_bytes);
+  DecodeRaw(l, raw.data(), where);
+  const std::string layout_name = std::string(l.tiled ? ", tiled" : "") + (l.separate ? ", planar" : "");
+
+  if (l.kind == PageClass::kPalette) {
+    uint16_t* red = nullptr;
+    uint16_t* green = nullptr;
+    uint16_t* blue = nullptr;
+    if (!TIFFGetField(tif_.get(), TIFFTAG_COLORMAP, &red, &green, &blue) || !red || !green || !blue) {
+      throw ImageError(where + " is a palette image without a colour map");
+    }
+    const int entries = 1 << l.bits;
+    bool eight_bit_map = true;  // some writers store 0..255 instead of 0..65535
+    for (int i = 0; i < entries; ++i) {
+      if (red[i] > 255 || green[i] > 255 || blue[i] > 255) eight_bit_map = false;
+    }
+    out.palette.fill(0);
+    for (int i = 0; i < entries; ++i) {
+      const auto to8 = [&](uint16_t v) {
+        return static_cast<uint8_t>(eight_bit_map ? v : (uint32_t{v} * 255 + 32767) / 65535);
+      };
+      out.palette[3 * i] = to8(red[i]);
+      out.palette[3 * i + 1] = to8(green[i]);
+      out.palette[3 * i + 2] = to8(blue[i]);
+    }
+    out.pixels.resize(pixels);
+    uint8_t* dst = out.pixels.data();
+    for (uint32_t y = 0; y < l.height; ++y) {
+      const uint8_t* row = raw.data() + uint64_t{y} * l.row_bytes;
+      for (uint32_t x = 0; x < l.width; ++x) *dst++ = static_cast<uint8_t>(UintSample(row, x, l.bits));
+    }
+    out.kind = PixelKind::kPalette;
+    out.bit_depth = 8;
+    GreyPaletteToGrey(out, entries);
+    out.source = std::to_string(l.bits) + "-bit palette" +
+                 (out.kind == PixelKind::kGrey ? " of grey levels, " : ", ") + compression + layout_name;
+    return;
+  }
+
+  const int channels = l.kind == PageClass::kGrey ? 1 : 3;
+  out.pixels.resize(pixels * static_cast<size_t>(channels));
+  uint8_t* dst = out.pixels.data();
+  std::string kind_name = std::to_string(l.bits) + "-bit " +
+                          (l.format == SAMPLEFORMAT_IEEEFP ? "floating-point "
+                           : l.format == SAMPLEFORMAT_INT  ? "signed "
+                                                           : "") +
+                          (channels == 1 ? "grey" : "RGB");
+  if (l.spp > channels) kind_name += " (" + std::to_string(l.spp - channels) + " extra samples ignored)";
+
+  if (!l.deep) {
+    // 1..8-bit integers: stretched to 0..255 by their bit depth.
+    const double top = std::ldexp(1.0, l.bits) - 1.0;
+    const bool signed_samples = l.format == SAMPLEFORMAT_INT;
+    for (uint32_t y = 0; y < l.height; ++y) {
+      for (uint32_t x = 0; x < l.width; ++x) {
+        for (int c = channels - 1; c >= 0; --c) {  // colour is stored blue first
+          double v = l.Value(raw.data(), y, x, c);
+          if (signed_samples) v += (top + 1) / 2;  // -128..127 -> 0..255
+          *dst++ = static_cast<uint8_t>(std::lround(std::clamp(v, 0.0, top) * 255.0 / top));
+        }
+      }
+    }
+    out.kind = channels == 1 ? PixelKind::kGrey : PixelKind::kColour;
+    out.bit_depth = channels == 1 ? 8 : 24;
+    out.source = kind_name + ", " + compression + layout_name;
+    return;
+  }
+
+  const auto [lo, hi] = DeepRange(where);
+  // DeepRange may have walked the file; the page's own directory is still in `raw`.
+  const double scale = hi > lo ? 255.0 / (hi - lo) : 0.0;
+  const auto map = [&](double v) -> uint8_t {
+    if (!std::isfinite(v)) return v > 0 ? 255 : 0;
+    return static_cast<uint8_t>(std::clamp(std::floor((v - lo) * scale + 0.5), 0.0, 255.0));
+  };
+  if (l.bits == 16 && l.format != SAMPLEFORMAT_IEEEFP) {
+    std::vector<uint8_t> lut(65536);
+    Layout single = l;
+    single.separate = false;
+    single.spp = 1;
+    single.row_bytes = 2;
+    for (uint32_t code = 0; code < 65536; ++code) {
+      const uint16_t bits = static_cast<uint16_t>(code);
+      uint8_t one[8] = {};
+      std::memcpy(one, &bits, 2);
+      lut[code] = map(single.Value(one, 0, 0, 0));
+    }
+    for (uint32_t y = 0; y < l.height; ++y) {
+      for (uint32_t x = 0; x < l.width; ++x) {
+        for (int c = channels - 1; c >= 0; --c) {
+          const uint8_t* row = raw.data() + (l.separate ? c * l.plane_bytes : 0) + uint64_t{y} * l.row_bytes;
+          *dst++ = lut[UintSample(row, l.separate ? x : uint64_t{x} * l.spp + c, 16)];
+        }
+      }
+    }
+  } else {
+    for (uint32_t y = 0; y < l.height; ++y) {
+      for (uint32_t x = 0; x < l.width; ++x) {
+        for (int c = channels - 1; c >= 0; --c) *dst++ = map(l.Value(raw.data(), y, x, c));
+      }
+    }
+  }
+  out.kind = channels == 1 ? PixelKind::kGrey : PixelKind::kColour;
+  out.bit_depth = channels == 1 ? 16 : 48;
+  char range_text[96];
+  std::snprintf(range_text, sizeof range_text, " (levels %g..%g of the file shown as 0..255)", lo, hi);
+  out.source = kind_name + ", " + compression + layout_name + range_text;
+}
+
+}  // namespace lumetrix::imaging::detail
