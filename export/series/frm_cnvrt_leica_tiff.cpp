@@ -209,21 +209,22 @@ ColourSources frmCnvrtLeicaTiff::Colours() const {
   return colours;
 }
 
-ConversionResult frmCnvrtLeicaTiff::Convert(const QString& file_name, size_t row, ConversionProgress& progress) {
-  const LeicaConversion job = LeicaConversionFor(table_.Rows().at(row), Folder().toStdString(), CheckedChannels(),
-                                                 Colours(), file_name.toStdString());
-  progress.SetLabel("Writing " + QFileInfo(file_name).fileName() + " ...");
-  return ConvertLeicaSeries(job, progress.Callback());
+LeicaConversion frmCnvrtLeicaTiff::JobFor(const QString& file_name, size_t row) const {
+  return LeicaConversionFor(table_.Rows().at(row), Folder().toStdString(), CheckedChannels(), Colours(),
+                            file_name.toStdString());
 }
 
 ConversionResult frmCnvrtLeicaTiff::saveTIF(const QString& file_name, size_t row) {
   ConversionResult result;
   if (busy_ || row >= table_.Rows().size()) return result;
+  // The job is fixed before the first page: events handled during the conversion (a new folder,
+  // other choices) cannot change it half-way.
+  const LeicaConversion job = JobFor(file_name, row);
   busy_ = true;
   {
     const BusyCursor hourglass;
-    ConversionProgress progress(this, QString());
-    result = Convert(file_name, row, progress);
+    ConversionProgress progress(this, "Writing " + QFileInfo(file_name).fileName() + " ...");
+    result = ConvertLeicaSeries(job, progress.Callback());
   }
   busy_ = false;
   if (const std::string text = result.Message(); !text.empty()) Message(QString::fromStdString(text));
@@ -231,8 +232,11 @@ ConversionResult frmCnvrtLeicaTiff::saveTIF(const QString& file_name, size_t row
 }
 
 void frmCnvrtLeicaTiff::cmdConvert_Click() {
-  if (busy_ || cmbFile_[0]->count() == 0) return;
-  const std::optional<size_t> row = SelectedRow(0);
+  if (busy_) return;
+  // Channel 0's choice decides; a folder without channel 0 files uses the first list that has
+  // series instead of doing nothing.
+  std::optional<size_t> row;
+  for (int c = 0; c < kLeicaChannels && !row; ++c) row = SelectedRow(c);
   if (!row) return;
   const QString name = AskSaveFile();
   if (name.isEmpty()) return;
@@ -248,9 +252,12 @@ void frmCnvrtLeicaTiff::cmdConvertAll_Click() {
   last_destination_ = chosen;
   if (!QFileInfo(chosen).isDir()) return;
   const QString folder = AppendSeparator(chosen);
-  std::vector<size_t> rows;
-  for (size_t row : table_.Channel(0)) rows.push_back(row);
-  if (rows.empty()) return;
+  // Every series of the folder: channel 0's in list order first, then those other channels add.
+  std::vector<LeicaConversion> jobs;
+  for (size_t row = 0; row < table_.Rows().size(); ++row) {
+    jobs.push_back(JobFor(folder + QString::fromStdString(table_.Rows()[row].BaseName) + ".tif", row));
+  }
+  if (jobs.empty()) return;
 
   busy_ = true;
   QStringList problems;
@@ -258,9 +265,12 @@ void frmCnvrtLeicaTiff::cmdConvertAll_Click() {
   {
     const BusyCursor hourglass;
     ConversionProgress progress(this, QString());
-    for (size_t row : rows) {
-      const QString file = folder + QString::fromStdString(table_.Rows()[row].BaseName) + ".tif";
-      const ConversionResult result = Convert(file, row, progress);
+    for (size_t i = 0; i < jobs.size(); ++i) {
+      progress.SetLabel(QString("Writing %1 (%2 of %3) ...")
+                            .arg(QFileInfo(QString::fromStdString(jobs[i].Destination)).fileName())
+                            .arg(i + 1)
+                            .arg(jobs.size()));
+      const ConversionResult result = ConvertLeicaSeries(jobs[i], progress.Callback());
       if (result.Written) ++written;
       if (const std::string text = result.Message(); !text.empty()) problems << QString::fromStdString(text);
       if (result.Cancelled) break;
@@ -268,7 +278,7 @@ void frmCnvrtLeicaTiff::cmdConvertAll_Click() {
   }
   busy_ = false;
   if (!problems.isEmpty()) {
-    Message(QString("%1 of %2 series written to %3.\n\n").arg(written).arg(rows.size()).arg(chosen) +
+    Message(QString("%1 of %2 series written to %3.\n\n").arg(written).arg(jobs.size()).arg(chosen) +
             problems.join("\n\n"));
   }
 }

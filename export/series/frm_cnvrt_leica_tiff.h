@@ -65,7 +65,7 @@ class frmCnvrtLeicaTiff : public QDialog {
   std::array<bool, kLeicaChannels> CheckedChannels() const;
   ColourSources Colours() const;
   std::optional<size_t> SelectedRow(int channel) const;
-  ConversionResult Convert(const QString& file_name, size_t row, class ConversionProgress& progress);
+  LeicaConversion JobFor(const QString& file_name, size_t row) const;
   QString AskSaveFile();
   void Message(const QString& text);
 

@@ -126,7 +126,7 @@ TEST_F(LeicaWindow, CancellingTheSaveDialogWritesNothing) {
   EXPECT_TRUE(window.isEnabled());
 }
 
-TEST_F(LeicaWindow, SaveAllWritesEverySeriesOfChannelZeroAndRemembersTheFolder) {
+TEST_F(LeicaWindow, SaveAllWritesEverySeriesAndRemembersTheFolder) {
   WriteChannel("A", 2, 0);
   WriteChannel("B", 3, 0);
   WriteChannel("B", 3, 1);
@@ -135,8 +135,9 @@ TEST_F(LeicaWindow, SaveAllWritesEverySeriesOfChannelZeroAndRemembersTheFolder) 
   folder_answer = QString::fromStdString(dest.Path());
   ButtonNamed("cmdConvertAll")->click();
   EXPECT_TRUE(messages.isEmpty()) << messages.join("|").toStdString();
-  EXPECT_EQ(dest.Entries(), (std::vector<std::string>{"A.tif", "B.tif"}));
+  EXPECT_EQ(dest.Entries(), (std::vector<std::string>{"A.tif", "B.tif", "OnlyGreen.tif"}));
   EXPECT_EQ(ReadPages(dest.File("A.tif")).size(), 3u);
+  EXPECT_EQ(Rgb(dest.File("OnlyGreen.tif"), 1), (std::array<int, 3>{0, SliceValue(1, 1), 0}));
   EXPECT_EQ(ReadPages(dest.File("B.tif")).size(), 4u);
   EXPECT_EQ(Rgb(dest.File("B.tif"), 2), (std::array<int, 3>{SliceValue(2, 0), SliceValue(2, 1), 0}));
   EXPECT_EQ(window.LastDestination(), folder_answer);
@@ -145,6 +146,30 @@ TEST_F(LeicaWindow, SaveAllWritesEverySeriesOfChannelZeroAndRemembersTheFolder) 
   ButtonNamed("cmdConvertAll")->click();
   EXPECT_EQ(folder_dialog_initial, (QStringList{"", QString::fromStdString(dest.Path())}));
   EXPECT_EQ(window.LastDestination().toStdString(), dest.Path());
+}
+
+TEST_F(LeicaWindow, WithoutChannelZeroFilesTheFirstListWithSeriesIsConverted) {
+  WriteChannel("G", 2, 1);
+  WriteChannel("G", 2, 2);
+  Open();
+  EXPECT_EQ(Combo("cmbFile0")->count(), 0);
+  save_answer = QString::fromStdString(dest.File("G.tif"));
+  ButtonNamed("cmdConvert")->click();
+  EXPECT_TRUE(messages.isEmpty()) << messages.join("|").toStdString();
+  EXPECT_EQ(Rgb(dest.File("G.tif"), 2), (std::array<int, 3>{0, SliceValue(2, 1), SliceValue(2, 2)}));
+}
+
+TEST_F(LeicaWindow, SaveAllReportsProblemsOnceAndGoesOn) {
+  WriteChannel("A", 2, 0);
+  WriteChannel("B", 2, 0);
+  testing::WriteGreyTiff(dir.File("A_z001_ch00.tif"), 9, 9, [](int, int) { return 1; });
+  Open();
+  folder_answer = QString::fromStdString(dest.Path());
+  ButtonNamed("cmdConvertAll")->click();
+  ASSERT_EQ(messages.size(), 1);
+  EXPECT_TRUE(messages[0].startsWith("1 of 2 series written")) << messages[0].toStdString();
+  EXPECT_TRUE(messages[0].contains("A_z001_ch00.tif is 9 x 9 pixels")) << messages[0].toStdString();
+  EXPECT_EQ(dest.Entries(), std::vector<std::string>{"B.tif"});
 }
 
 TEST_F(LeicaWindow, SaveAllToAMissingFolderWritesNothingSilently) {
