@@ -109,10 +109,8 @@ void DecodeBmp(const uint8_t* data, size_t size, const std::string& name, Image&
     colours_used = U32(data + 46);
     if (compression == kBitFields || compression == kAlphaBitFields) {
       const uint8_t* m = data + 54;
-      if (header_size == 40) {
-        if (size < 66) throw bad("is truncated");
-        palette_at += compression == kAlphaBitFields ? 16 : 12;
-      }
+      if (size < 66) throw bad("is truncated");
+      if (header_size == 40) palette_at += compression == kAlphaBitFields ? 16 : 12;
       masks[0] = U32(m);
       masks[1] = U32(m + 4);
       masks[2] = U32(m + 8);

@@ -115,6 +115,7 @@ bool ImageBox::IsGreyImage() const { return impl_->image.kind == PixelKind::kGre
 void ImageBox::ConvertDepth(int bits) {
   if (bits != 24) throw ImageError("images can only be converted to 24 bits per pixel");
   impl_->RequireImage("convert");
+  detail::CheckImageSize(impl_->image.width, impl_->image.height, 3, "the image");
   detail::ToColour(impl_->image);
   impl_->image.bit_depth = 24;
 }
@@ -229,9 +230,9 @@ std::string ImageBox::ImageInfo() const {
   }
   text += std::to_string(d.image.width) + " x " + std::to_string(d.image.height) + " pixels, ";
   switch (d.image.kind) {
-    case PixelKind::kGrey: text += "8-bit grey"; break;
+    case PixelKind::kGrey: text += d.image.bit_depth > 8 ? "grey shown as 8 bits" : "8-bit grey"; break;
     case PixelKind::kPalette: text += "8-bit palette colour"; break;
-    default: text += "24-bit colour"; break;
+    default: text += d.image.bit_depth > 24 ? "colour shown as 8 bits per channel" : "24-bit colour"; break;
   }
   if (!d.image.source.empty() && !d.file.empty()) text += " (read from " + d.image.source + ")";
   return text;

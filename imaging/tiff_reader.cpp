@@ -4,12 +4,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <deque>
 #include <limits>
-#include <map>
-#include <mutex>
-#include <tuple>
 
+#include "imaging/deep_range_cache.h"
 #include "imaging/image_box.h"
 
 namespace lumetrix::imaging::detail {
@@ -45,42 +42,9 @@ uint64_t MaxExpansion(uint16_t compression) {
     case COMPRESSION_ADOBE_DEFLATE:
     case COMPRESSION_DEFLATE: return 1100;
     case COMPRESSION_LZW: return 4096;
+    case COMPRESSION_JPEG:
+    case COMPRESSION_OJPEG: return 4096;  // far above what any JPEG reaches
     default: return 0;
-  }
-}
-
-// ---- deep-sample range cache, shared by every reader of the process -------------------
-
-struct RangeKey {
-  std::string path;
-  FileStamp stamp;
-  bool operator<(const RangeKey& o) const {
-    return std::tie(path, stamp.size, stamp.mtime_ns, stamp.inode, stamp.device) <
-           std::tie(o.path, o.stamp.size, o.stamp.mtime_ns, o.stamp.inode, o.stamp.device);
-  }
-};
-
-std::mutex g_range_mutex;
-std::map<RangeKey, std::pair<double, double>> g_ranges;
-std::deque<RangeKey> g_range_order;
-constexpr size_t kMaxCachedRanges = 64;
-
-bool FindRange(const RangeKey& key, std::pair<double, double>& range) {
-  std::lock_guard lock(g_range_mutex);
-  const auto it = g_ranges.find(key);
-  if (it == g_ranges.end()) return false;
-  range = it->second;
-  return true;
-}
-
-void StoreRange(const RangeKey& key, std::pair<double, double> range) {
-  std::lock_guard lock(g_range_mutex);
-  if (g_ranges.emplace(key, range).second) {
-    g_range_order.push_back(key);
-    if (g_range_order.size() > kMaxCachedRanges) {
-      g_ranges.erase(g_range_order.front());
-      g_range_order.pop_front();
-    }
   }
 }
 
@@ -178,12 +142,6 @@ struct TiffReader::Layout {
   }
 };
 
-void ForgetDeepRanges() {
-  std::lock_guard lock(g_range_mutex);
-  g_ranges.clear();
-  g_range_order.clear();
-}
-
 TiffReader::TiffReader(const std::string& path, const FileStamp& stamp)
     : path_(path), name_(FileNameOf(path)), stamp_(stamp), messages_(std::make_unique<TiffMessages>()) {
   TiffOptions options = MakeTiffOptions(messages_.get());
@@ -267,13 +225,17 @@ TiffReader::Layout TiffReader::ReadLayout(const std::string& where) {
     throw ImageError(where + " is a volumetric (ImageDepth) image, which is not supported");
   }
 
-  CheckImageSize(l.width, l.height, 3, where);
+  CheckImageSize(l.width, l.height, 1, where);
   if (l.spp < 1) throw ImageError(where + " has no samples per pixel");
   if (!TIFFIsCODECConfigured(static_cast<uint16_t>(l.compression))) {
     throw ImageError(where + " uses " + CompressionName(static_cast<uint16_t>(l.compression)) +
                      " compression, which cannot be decoded");
   }
 
+  if (l.format != SAMPLEFORMAT_UINT && l.format != SAMPLEFORMAT_INT && l.format != SAMPLEFORMAT_IEEEFP) {
+    throw ImageError(where + " has complex or unknown samples (sample format " + std::to_string(l.format) +
+                     "), which cannot be shown");
+  }
   const bool integer = l.format == SAMPLEFORMAT_UINT || l.format == SAMPLEFORMAT_INT;
   const bool plain_bits = l.bits == 1 || l.bits == 2 || l.bits == 4 || l.bits == 8 ||
                           l.bits == 16 || l.bits == 32 || l.bits == 64;
@@ -294,7 +256,12 @@ TiffReader::Layout TiffReader::ReadLayout(const std::string& where) {
   } else {
     l.kind = PageClass::kRgba;
   }
-  if (l.kind == PageClass::kRgba) return l;
+  if (l.kind == PageClass::kRgba) {
+    l.tiled = false;
+    l.raw_bytes = (uint64_t{l.width} * l.height * static_cast<uint64_t>(l.spp) * std::max(l.bits, 1) + 7) / 8;
+    CheckStoredData(l, TIFFNumberOfStrips(tif), where);
+    return l;
+  }
 
   l.deep = l.bits > 8 || l.format == SAMPLEFORMAT_IEEEFP;
   l.planes = l.separate ? l.spp : 1;
@@ -312,8 +279,6 @@ TiffReader::Layout TiffReader::ReadLayout(const std::string& where) {
     throw ImageError(where + " has a sample layout that is not supported" + messages_->Reason());
   }
 
-  // Every stored block the page needs must lie inside the file, and together they must be
-  // able to hold the declared pixels: checked before anything is allocated.
   uint64_t blocks = 0;
   if (l.tiled) {
     TIFFGetField(tif, TIFFTAG_TILEWIDTH, &l.tile_width);
@@ -337,6 +302,14 @@ TiffReader::Layout TiffReader::ReadLayout(const std::string& where) {
     blocks = per_plane * static_cast<uint64_t>(l.planes);
     if (TIFFNumberOfStrips(tif) < blocks) throw ImageError(where + " is damaged: strips are missing");
   }
+  CheckStoredData(l, blocks, where);
+  return l;
+}
+
+// Every stored block the page needs must lie inside the file, and together they must be able
+// to hold the declared pixels: checked before anything is allocated.
+void TiffReader::CheckStoredData(const Layout& l, uint64_t blocks, const std::string& where) {
+  TIFF* tif = tif_.get();
   uint64_t stored = 0;
   for (uint64_t b = 0; b < blocks; ++b) {
     int err = 0;
@@ -354,7 +327,6 @@ TiffReader::Layout TiffReader::ReadLayout(const std::string& where) {
     throw ImageError(where + " is truncated: its stored data cannot hold " +
                      std::to_string(l.width) + " x " + std::to_string(l.height) + " pixels");
   }
-  return l;
 }
 
 void TiffReader::DecodeRaw(const Layout& l, uint8_t* raw, const std::string& where) {
@@ -433,9 +405,8 @@ void TiffReader::ReadRgba(const Layout& l, Image& out, const std::string& where)
 }
 
 std::pair<double, double> TiffReader::DeepRange(const std::string& where) {
-  const RangeKey key{path_, stamp_};
   std::pair<double, double> range;
-  if (FindRange(key, range)) return range;
+  if (FindDeepRange(path_, stamp_, range)) return range;
   double lo = std::numeric_limits<double>::infinity();
   double hi = -lo;
   const int32_t count = PageCount();
@@ -492,7 +463,7 @@ std::pair<double, double> TiffReader::DeepRange(const std::string& where) {
   }
   if (!(lo <= hi)) lo = hi = 0;
   range = {lo, hi};
-  StoreRange(key, range);
+  StoreDeepRange(path_, stamp_, range);
   return range;
 }
 
@@ -532,6 +503,7 @@ void TiffReader::ReadPage(int32_t page, Image& out) {
     return;
   }
   if (plain8 && l.kind == PageClass::kColour && l.spp == 3) {
+    CheckImageSize(l.width, l.height, 3, where);
     out.pixels.resize(pixels * 3);
     DecodeRaw(l, out.pixels.data(), where);
     for (uint8_t* p = out.pixels.data(), *end = p + pixels * 3; p != end; p += 3) std::swap(p[0], p[2]);
@@ -544,6 +516,42 @@ void TiffReader::ReadPage(int32_t page, Image& out) {
   std::vector<uint8_t> raw(l.raw_bytes);
   DecodeRaw(l, raw.data(), where);
   const std::string layout_name = std::string(l.tiled ? ", tiled" : "") + (l.separate ? ", planar" : "");
+
+  if (l.bits == 8 && l.format == SAMPLEFORMAT_UINT && l.kind != PageClass::kPalette) {
+    // 8-bit tiles, planes and extra samples: plain byte moves, no per-sample conversion.
+    const bool grey = l.kind == PageClass::kGrey;
+    CheckImageSize(l.width, l.height, grey ? 1 : 3, where);
+    out.pixels.resize(pixels * (grey ? 1 : 3));
+    uint8_t* dst = out.pixels.data();
+    const size_t step = l.separate ? 1 : static_cast<size_t>(l.spp);
+    for (uint32_t y = 0; y < l.height; ++y) {
+      const uint8_t* row = raw.data() + uint64_t{y} * l.row_bytes;
+      if (grey) {
+        const uint8_t flip = l.photometric == PHOTOMETRIC_MINISWHITE ? 255 : 0;
+        for (uint32_t x = 0; x < l.width; ++x) *dst++ = static_cast<uint8_t>(row[x * step] ^ flip);
+      } else if (l.separate) {
+        const uint8_t* r = row;
+        const uint8_t* g = row + l.plane_bytes;
+        const uint8_t* b = row + 2 * l.plane_bytes;
+        for (uint32_t x = 0; x < l.width; ++x, dst += 3) {
+          dst[0] = b[x];
+          dst[1] = g[x];
+          dst[2] = r[x];
+        }
+      } else {
+        for (uint32_t x = 0; x < l.width; ++x, dst += 3) {
+          dst[0] = row[x * step + 2];
+          dst[1] = row[x * step + 1];
+          dst[2] = row[x * step];
+        }
+      }
+    }
+    out.kind = grey ? PixelKind::kGrey : PixelKind::kColour;
+    out.bit_depth = grey ? 8 : 24;
+    out.source = std::string(grey ? "8-bit grey" : "8-bit RGB") +
+                 (l.spp > (grey ? 1 : 3) ? " with extra samples, " : ", ") + compression + layout_name;
+    return;
+  }
 
   if (l.kind == PageClass::kPalette) {
     uint16_t* red = nullptr;
@@ -581,6 +589,7 @@ void TiffReader::ReadPage(int32_t page, Image& out) {
   }
 
   const int channels = l.kind == PageClass::kGrey ? 1 : 3;
+  CheckImageSize(l.width, l.height, channels, where);
   out.pixels.resize(pixels * static_cast<size_t>(channels));
   uint8_t* dst = out.pixels.data();
   std::string kind_name = std::to_string(l.bits) + "-bit " +
@@ -609,12 +618,15 @@ void TiffReader::ReadPage(int32_t page, Image& out) {
     return;
   }
 
-  const auto [lo, hi] = DeepRange(where);
+  const std::pair<double, double> range = DeepRange(where);
+  const double lo = range.first;
+  const double hi = range.second;
   // DeepRange may have walked the file; the page's own directory is still in `raw`.
-  const double scale = hi > lo ? 255.0 / (hi - lo) : 0.0;
+  const double span = hi - lo;
   const auto map = [&](double v) -> uint8_t {
     if (!std::isfinite(v)) return v > 0 ? 255 : 0;
-    return static_cast<uint8_t>(std::clamp(std::floor((v - lo) * scale + 0.5), 0.0, 255.0));
+    if (!(span > 0)) return 0;  // a constant file is black
+    return static_cast<uint8_t>(std::clamp(std::floor((v - lo) * 255.0 / span + 0.5), 0.0, 255.0));
   };
   if (l.bits == 16 && l.format != SAMPLEFORMAT_IEEEFP) {
     std::vector<uint8_t> lut(65536);
@@ -646,7 +658,7 @@ void TiffReader::ReadPage(int32_t page, Image& out) {
   out.kind = channels == 1 ? PixelKind::kGrey : PixelKind::kColour;
   out.bit_depth = channels == 1 ? 16 : 48;
   char range_text[96];
-  std::snprintf(range_text, sizeof range_text, " (levels %g..%g of the file shown as 0..255)", lo, hi);
+  std::snprintf(range_text, sizeof range_text, "; levels %g..%g of the file shown as 0..255", lo, hi);
   out.source = kind_name + ", " + compression + layout_name + range_text;
 }
 

@@ -35,6 +35,7 @@ class TiffReader {
  private:
   bool GoTo(int32_t page);
   Layout ReadLayout(const std::string& where);
+  void CheckStoredData(const Layout& layout, uint64_t blocks, const std::string& where);
   void DecodeRaw(const Layout& layout, uint8_t* raw, const std::string& where);
   void ReadRgba(const Layout& layout, Image& out, const std::string& where);
   // Minimum and maximum over every page deeper than 8 bits (cached per file).
@@ -50,8 +51,5 @@ class TiffReader {
   std::vector<uint64_t> offsets_;
   std::vector<uint8_t> scratch_;
 };
-
-// Forgets the cached deep-sample ranges (tests use it).
-void ForgetDeepRanges();
 
 }  // namespace lumetrix::imaging::detail
