@@ -1,6 +1,7 @@
 #include "export/series/folder_browser.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileSystemModel>
 #include <QHeaderView>
 #include <QListWidget>
@@ -9,6 +10,10 @@
 #include "export/series/tiff_folder.h"
 
 namespace lumetrix::series {
+
+std::string NativePath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+std::string FolderBrowser::FolderPath() const { return NativePath(folder_); }
 
 FolderBrowser::FolderBrowser(QWidget* parent) : QObject(parent) {
   model_ = new QFileSystemModel(this);
@@ -47,10 +52,10 @@ void FolderBrowser::SetFolder(const QString& folder) {
 void FolderBrowser::Fill(const QString& folder) {
   std::string error;
   folder_ = folder;
-  names_ = ListTiffFiles(folder.toStdString(), &error);
+  names_ = ListTiffFiles(NativePath(folder), &error);
   error_ = QString::fromStdString(error);
   files_->clear();
-  for (const std::string& name : names_) files_->addItem(QString::fromStdString(name));
+  for (const std::string& name : names_) files_->addItem(QFile::decodeName(name.c_str()));
   emit FolderChanged();
 }
 

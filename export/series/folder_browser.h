@@ -13,6 +13,9 @@ class QWidget;
 
 namespace lumetrix::series {
 
+// A path from a dialog or widget in the file system's own encoding.
+std::string NativePath(const QString& path);
+
 class FolderBrowser : public QObject {
   Q_OBJECT
  public:
@@ -25,6 +28,8 @@ class FolderBrowser : public QObject {
   // Shows `folder` in the tree and its TIFF files in the list (as a pick in the tree does).
   void SetFolder(const QString& folder);
   QString Folder() const { return folder_; }
+  // The folder as the file system names it (the bytes of its path).
+  std::string FolderPath() const;
   const std::vector<std::string>& FileNames() const { return names_; }
   // Why the folder could not be listed ("" when it could).
   const QString& ListError() const { return error_; }

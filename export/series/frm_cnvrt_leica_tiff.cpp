@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -28,8 +29,6 @@ namespace lumetrix::series {
 namespace {
 
 const char* const kColourNames[3] = {"Red", "Green", "Blue"};
-
-QString AppendSeparator(const QString& folder) { return folder.endsWith('/') ? folder : folder + '/'; }
 
 }  // namespace
 
@@ -127,7 +126,7 @@ void frmCnvrtLeicaTiff::FindSeries() {
   for (int c = 0; c < kLeicaChannels; ++c) {
     QComboBox* list = cmbFile_[static_cast<size_t>(c)];
     for (size_t row : table_.Channel(c)) {
-      list->addItem(QString::fromStdString(table_.Rows()[row].BaseName), QVariant::fromValue<qulonglong>(row));
+      list->addItem(QFile::decodeName(table_.Rows()[row].BaseName.c_str()), QVariant::fromValue<qulonglong>(row));
     }
   }
   for (int c = 0; c < kLeicaChannels; ++c) {
@@ -162,7 +161,7 @@ void frmCnvrtLeicaTiff::Preview(int channel) {
   const int32_t middle = *last / 2;
   const std::string name = LeicaSliceName(table_.Rows()[*row].BaseName, middle, channel);
   imaging::ImageBox& box = *boxes_[c];
-  const bool loaded = box.LoadPage(JoinPath(Folder().toStdString(), name), 0);
+  const bool loaded = box.LoadPage(JoinPath(browser_->FolderPath(), name), 0);
   if (loaded) {
     preview->ShowImage(box);
   } else {
@@ -209,9 +208,8 @@ ColourSources frmCnvrtLeicaTiff::Colours() const {
   return colours;
 }
 
-LeicaConversion frmCnvrtLeicaTiff::JobFor(const QString& file_name, size_t row) const {
-  return LeicaConversionFor(table_.Rows().at(row), Folder().toStdString(), CheckedChannels(), Colours(),
-                            file_name.toStdString());
+LeicaConversion frmCnvrtLeicaTiff::JobFor(const std::string& destination, size_t row) const {
+  return LeicaConversionFor(table_.Rows().at(row), browser_->FolderPath(), CheckedChannels(), Colours(), destination);
 }
 
 ConversionResult frmCnvrtLeicaTiff::saveTIF(const QString& file_name, size_t row) {
@@ -219,7 +217,7 @@ ConversionResult frmCnvrtLeicaTiff::saveTIF(const QString& file_name, size_t row
   if (busy_ || row >= table_.Rows().size()) return result;
   // The job is fixed before the first page: events handled during the conversion (a new folder,
   // other choices) cannot change it half-way.
-  const LeicaConversion job = JobFor(file_name, row);
+  const LeicaConversion job = JobFor(NativePath(file_name), row);
   busy_ = true;
   {
     const BusyCursor hourglass;
@@ -251,11 +249,11 @@ void frmCnvrtLeicaTiff::cmdConvertAll_Click() {
   if (chosen.isEmpty()) return;
   last_destination_ = chosen;
   if (!QFileInfo(chosen).isDir()) return;
-  const QString folder = AppendSeparator(chosen);
+  const std::string folder = NativePath(chosen);
   // Every series of the folder: channel 0's in list order first, then those other channels add.
   std::vector<LeicaConversion> jobs;
   for (size_t row = 0; row < table_.Rows().size(); ++row) {
-    jobs.push_back(JobFor(folder + QString::fromStdString(table_.Rows()[row].BaseName) + ".tif", row));
+    jobs.push_back(JobFor(JoinPath(folder, table_.Rows()[row].BaseName + ".tif"), row));
   }
   if (jobs.empty()) return;
 
@@ -267,7 +265,7 @@ void frmCnvrtLeicaTiff::cmdConvertAll_Click() {
     ConversionProgress progress(this, QString());
     for (size_t i = 0; i < jobs.size(); ++i) {
       progress.SetLabel(QString("Writing %1 (%2 of %3) ...")
-                            .arg(QFileInfo(QString::fromStdString(jobs[i].Destination)).fileName())
+                            .arg(QFile::decodeName(BaseFileName(jobs[i].Destination).c_str()))
                             .arg(i + 1)
                             .arg(jobs.size()));
       const ConversionResult result = ConvertLeicaSeries(jobs[i], progress.Callback());

@@ -65,7 +65,7 @@ class frmCnvrtLeicaTiff : public QDialog {
   std::array<bool, kLeicaChannels> CheckedChannels() const;
   ColourSources Colours() const;
   std::optional<size_t> SelectedRow(int channel) const;
-  LeicaConversion JobFor(const QString& file_name, size_t row) const;
+  LeicaConversion JobFor(const std::string& destination, size_t row) const;
   QString AskSaveFile();
   void Message(const QString& text);
 

@@ -112,6 +112,7 @@ void frmImportTiffSeries::FolderChanged() {
   RenderList(source_, lstMulti1_);
   imS_->ClearImage();
   imS_->setToolTip(browser_->ListError());
+  preview_path_.clear();
 }
 
 void frmImportTiffSeries::PullLists() {
@@ -122,17 +123,27 @@ void frmImportTiffSeries::PullLists() {
 void frmImportTiffSeries::RenderLists() {
   RenderList(source_, lstMulti1_);
   RenderList(series_, lstMulti2_);
+  // Selecting or deselecting source items by button changes the preview as a click does.
+  UpdatePreview();
 }
 
 void frmImportTiffSeries::lstMulti1_Click() {
   PullList(lstMulti1_, source_);
+  UpdatePreview();
+}
+
+void frmImportTiffSeries::UpdatePreview() {
   const auto first = source_.FirstSelected();
   if (!first) {
     imS_->ClearImage();
     imS_->setToolTip(QString());
+    preview_path_.clear();
     return;
   }
-  const std::string path = JoinPath(Folder().toStdString(), source_.Item(*first));
+  const std::string path = JoinPath(browser_->FolderPath(), source_.Item(*first));
+  // Dragging a selection repeats the same first item; it is read once.
+  if (path == preview_path_) return;
+  preview_path_ = path;
   if (box_->LoadPage(path, 0)) {
     imS_->ShowImage(*box_);
     imS_->setToolTip(QString::fromStdString(box_->ImageInfo()));
@@ -206,13 +217,13 @@ bool frmImportTiffSeries::saveTIF(const QString& file_name) {
   if (busy_) return false;
   busy_ = true;
   std::vector<std::string> paths;
-  const std::string folder = Folder().toStdString();
+  const std::string folder = browser_->FolderPath();
   for (const std::string& name : series_.Items()) paths.push_back(JoinPath(folder, name));
   ConversionResult result;
   {
     const BusyCursor hourglass;
     ConversionProgress progress(this, "Writing " + QFileInfo(file_name).fileName() + " ...");
-    result = JoinTiffSeries(paths, file_name.toStdString(), progress.Callback());
+    result = JoinTiffSeries(paths, NativePath(file_name), progress.Callback());
   }
   busy_ = false;
   if (const std::string text = result.Message(); !text.empty()) Message(QString::fromStdString(text));

@@ -59,6 +59,7 @@ class frmImportTiffSeries : public QDialog {
  private:
   void FolderChanged();
   void lstMulti1_Click();
+  void UpdatePreview();
   void PullLists();
   void RenderLists();
   QPushButton* Button(const char* name, const QString& caption, void (frmImportTiffSeries::*slot)());
@@ -74,6 +75,7 @@ class frmImportTiffSeries : public QDialog {
   SelectionList series_;
   std::function<QString()> choose_save_file_;
   std::function<void(const QString&)> show_message_;
+  std::string preview_path_;
   bool busy_ = false;
 };
 

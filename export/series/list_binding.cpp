@@ -1,5 +1,6 @@
 #include "export/series/list_binding.h"
 
+#include <QFile>
 #include <QListWidget>
 #include <QSignalBlocker>
 
@@ -11,10 +12,12 @@ void RenderList(const SelectionList& list, QListWidget* widget) {
   const QSignalBlocker blocker(widget);
   const int count = static_cast<int>(list.Count());
   bool same = widget->count() == count;
-  for (int i = 0; same && i < count; ++i) same = widget->item(i)->text().toStdString() == list.Item(static_cast<size_t>(i));
+  // Names are file names: shown in the file system's encoding.
+  auto text = [&](int i) { return QFile::decodeName(list.Item(static_cast<size_t>(i)).c_str()); };
+  for (int i = 0; same && i < count; ++i) same = widget->item(i)->text() == text(i);
   if (!same) {
     widget->clear();
-    for (const std::string& name : list.Items()) widget->addItem(QString::fromStdString(name));
+    for (int i = 0; i < count; ++i) widget->addItem(text(i));
   }
   widget->setCurrentRow(list.CurrentIndex(), QItemSelectionModel::NoUpdate);
   for (int i = 0; i < count; ++i) widget->item(i)->setSelected(list.IsSelected(static_cast<size_t>(i)));

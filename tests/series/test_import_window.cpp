@@ -89,6 +89,20 @@ TEST_F(ImportWindow, PreviewShowsTheFirstSelectedFileAndNothingWithoutSelection)
   EXPECT_EQ(qGray(preview->Image().pixel(0, 0)), 12);
   List("lstMulti1")->clearSelection();
   EXPECT_FALSE(preview->HasImage());
+  ButtonNamed("btnSelectAll1")->click();
+  ASSERT_TRUE(preview->HasImage());
+  EXPECT_EQ(qGray(preview->Image().pixel(0, 0)), 10);
+  ButtonNamed("btnMoveItems")->click();  // deselects the source list
+  EXPECT_FALSE(preview->HasImage());
+}
+
+TEST_F(ImportWindow, APreviewThatCannotBeReadShowsNothingAndSaysWhy) {
+  testing::WriteBytes(dir.File("aaa.tif"), "not an image");
+  window.SetFolder(QString::fromStdString(dir.Path()));
+  auto* preview = window.findChild<ImagePreview*>("imS");
+  Select(List("lstMulti1"), {0});
+  EXPECT_FALSE(preview->HasImage());
+  EXPECT_TRUE(preview->toolTip().contains("aaa.tif")) << preview->toolTip().toStdString();
 }
 
 TEST_F(ImportWindow, CopyTwiceMoveAndRemoveThroughTheButtons) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <filesystem>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -236,6 +237,21 @@ TEST_F(LeicaWindow, UnreadableSlicesAreReportedOnceAtTheEnd) {
   EXPECT_TRUE(messages[0].contains("A_z001_ch00.tif"));
   EXPECT_EQ(ReadPages(dest.File("A.tif")).size(), 4u);
   EXPECT_EQ(Rgb(dest.File("A.tif"), 1), (std::array<int, 3>{0, 0, 0}));
+}
+
+TEST_F(LeicaWindow, NamesOutsideAsciiWorkInFoldersAndSeries) {
+  const std::string sub = dir.File("Probe \xc3\xbc");  // "Probe ü"
+  std::filesystem::create_directory(sub);
+  for (int z = 0; z < 2; ++z) {
+    testing::WriteGreyTiff(sub + "/" + LeicaSliceName("Kern \xc2\xb5m", z, 0), 4, 3, [=](int, int) { return SliceValue(z, 0); });
+  }
+  window.SetFolder(QString::fromUtf8(sub.c_str()));
+  EXPECT_EQ(Items(Combo("cmbFile0")), QStringList{QString::fromUtf8("Kern \xc2\xb5m")});
+  EXPECT_TRUE(Preview(0)->HasImage());
+  folder_answer = QString::fromUtf8(sub.c_str());
+  ButtonNamed("cmdConvertAll")->click();
+  EXPECT_TRUE(messages.isEmpty()) << messages.join("|").toStdString();
+  EXPECT_EQ(ReadPages(sub + "/Kern \xc2\xb5m.tif").size(), 2u);
 }
 
 TEST_F(LeicaWindow, ChangingTheFolderClearsListsAndPreviews) {
