@@ -1,0 +1,79 @@
+#include "export/series/join_series.h"
+
+#include <new>
+
+#include "export/series/conversion_errors.h"
+#include "export/series/staged_output.h"
+#include "export/series/tiff_folder.h"
+#include "imaging/image_box.h"
+
+namespace lumetrix::series {
+
+ConversionResult JoinTiffSeries(const std::vector<std::string>& sources, const std::string& destination,
+                                const ProgressCallback& progress) {
+  ConversionResult result;
+  result.Destination = destination;
+  if (sources.empty()) {
+    result.Error = "There are no files to join";
+    return result;
+  }
+  if (std::string problem = DestinationProblem(destination); !problem.empty()) {
+    result.Error = problem;
+    return result;
+  }
+  for (const std::string& source : sources) {
+    if (SameFile(source, destination)) {
+      result.Error = BaseFileName(destination) + " is one of the files to be joined; choose another name";
+      return result;
+    }
+  }
+  StagedOutput output(destination);
+  if (!output.Ok()) {
+    result.Error = output.Error();
+    return result;
+  }
+  const int32_t total = static_cast<int32_t>(sources.size());
+  imaging::ImageBox box;
+  int32_t width = 0, height = 0;
+  std::string first;
+  try {
+    for (int32_t i = 0; i < total; ++i) {
+      const std::string& source = sources[static_cast<size_t>(i)];
+      if (!box.LoadPage(source, 0)) {
+        result.Error = box.LastError();
+        return result;
+      }
+      box.ConvertDepth(24);
+      if (i == 0) {
+        width = box.ImageWidth();
+        height = box.ImageHeight();
+        first = BaseFileName(source);
+      } else if (box.ImageWidth() != width || box.ImageHeight() != height) {
+        result.Error = BaseFileName(source) + " is " + detail::SizeText(box.ImageWidth(), box.ImageHeight()) +
+                       ", unlike the " + detail::SizeText(width, height) + " of " + first +
+                       "; all pages of a 3D TIFF file must have the same size";
+        return result;
+      }
+      box.SaveImage(output.TemporaryPath(), imaging::kFormatTiff, i > 0);
+      if (progress && !progress(i + 1, total)) {
+        result.Cancelled = true;
+        return result;
+      }
+    }
+  } catch (const imaging::ImageError& e) {
+    result.Error = detail::ShowDestination(e.what(), output.TemporaryPath(), destination);
+    return result;
+  } catch (const std::bad_alloc&) {
+    result.Error = "There is not enough memory to join the files";
+    return result;
+  }
+  if (!output.Commit()) {
+    result.Error = output.Error();
+    return result;
+  }
+  result.Written = true;
+  result.Pages = total;
+  return result;
+}
+
+}  // namespace lumetrix::series
