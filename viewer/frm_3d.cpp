@@ -18,6 +18,8 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "export/series/frm_cnvrt_leica_tiff.h"
+#include "export/series/frm_import_tiff_series.h"
 #include "palettes/lut_bitmap.h"
 #include "palettes/ui/frm_palette.h"
 #include "palettes/ui/frm_palette2.h"
@@ -130,8 +132,15 @@ void frm3D::BuildMenus() {
 
   QMenu* tools = bar->addMenu("&Tools");
   tools->setObjectName("mnuTools");
-  action(tools, "mnuToolsConverFiles", "&Convert TIFF Series (Leica)");
-  action(tools, "mnuImportTifSeries", "Convert &TIFF Series");
+  connect(action(tools, "mnuToolsConverFiles", "&Convert TIFF Series (Leica)"), &QAction::triggered, this, [this] {
+    // One window for the program's life, so that it remembers its last destination folder.
+    if (!leica_) leica_ = new series::frmCnvrtLeicaTiff(this);
+    leica_->exec();
+  });
+  connect(action(tools, "mnuImportTifSeries", "Convert &TIFF Series"), &QAction::triggered, this, [this] {
+    series::frmImportTiffSeries window(this);
+    window.exec();
+  });
   separator(tools, "mnuToolsBar1");
   connect(action(tools, "mnuToolsPalEdit1", "Custom Palette Editor &1"), &QAction::triggered, this,
           [this] { OpenPaletteEditor(true); });
@@ -675,6 +684,7 @@ void frm3D::Unload() {
   KillGL();
   Yield();
   QuitRequested = true;
+  if (leica_) leica_->close();
   emit Unloading();
 }
 

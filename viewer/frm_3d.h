@@ -30,6 +30,9 @@ class QProgressBar;
 namespace lumetrix {
 
 class GlView;
+namespace series {
+class frmCnvrtLeicaTiff;
+}
 class OffscreenView;
 class ViewerSurface;
 
@@ -186,6 +189,7 @@ class frm3D : public QMainWindow, public ProgressSink, public MruMenu, public Me
   CapturedFrame last_frame_;
   palettes::PaletteCatalogue catalogue_;
   std::vector<QAction*> mnuPal_;
+  QPointer<series::frmCnvrtLeicaTiff> leica_;
 };
 
 }  // namespace lumetrix

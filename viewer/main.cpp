@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "export/series/series_commands.h"
 #include "viewer/cli_commands.h"
 #include "viewer/command_line.h"
 #include "viewer/frm_3d.h"
@@ -29,6 +30,10 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (line.Command == "info") return RunInfoCommand(line);
+  if (line.Command == "join-tiff")
+    return series::JoinTiffCommand(line.Arguments[0], {line.Arguments.begin() + 1, line.Arguments.end()});
+  if (line.Command == "convert-leica")
+    return series::ConvertLeicaCommand(line.Arguments[0], line.Arguments[1], line.Option("--map").value_or("0,1,2"));
 
   SetDefaultSurfaceFormat();
   QApplication app(argc, argv);
