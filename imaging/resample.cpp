@@ -85,6 +85,46 @@ AxisPlan PlanAxis(int from, int to) {
   return plan;
 }
 
+constexpr uint32_t kRound = uint32_t{1} << (kWeightBits - 1);
+
+// Only the number of rows changes: one weighted sum of source rows per row, rounded once (the
+// same result as the general two passes with an identity horizontal pass).
+std::vector<uint8_t> ResampleRowsOnly(const uint8_t* src, size_t row_bytes, int nh, const AxisPlan& down) {
+  std::vector<uint8_t> result(row_bytes * static_cast<size_t>(nh));
+  std::vector<uint32_t> acc(row_bytes);
+  for (int y = 0; y < nh; ++y) {
+    std::fill(acc.begin(), acc.end(), kRound);
+    const Tap* tap = &down.taps[static_cast<size_t>(down.first[y])];
+    for (int t = 0; t < down.count[y]; ++t) {
+      const uint8_t* row = src + static_cast<size_t>(tap[t].source) * row_bytes;
+      const uint32_t weight = static_cast<uint32_t>(tap[t].weight);
+      for (size_t i = 0; i < row_bytes; ++i) acc[i] += weight * row[i];
+    }
+    uint8_t* out = result.data() + static_cast<size_t>(y) * row_bytes;
+    for (size_t i = 0; i < row_bytes; ++i) out[i] = static_cast<uint8_t>(std::min<uint32_t>(255, acc[i] >> kWeightBits));
+  }
+  return result;
+}
+
+// Only the number of columns changes.
+std::vector<uint8_t> ResampleColumnsOnly(const uint8_t* src, int w, int h, int nw, size_t c, const AxisPlan& across) {
+  std::vector<uint8_t> result(static_cast<size_t>(nw) * c * static_cast<size_t>(h));
+  for (int y = 0; y < h; ++y) {
+    const uint8_t* row = src + static_cast<size_t>(y) * static_cast<size_t>(w) * c;
+    uint8_t* out = result.data() + static_cast<size_t>(y) * static_cast<size_t>(nw) * c;
+    for (int x = 0; x < nw; ++x) {
+      const Tap* tap = &across.taps[static_cast<size_t>(across.first[x])];
+      const int n = across.count[x];
+      for (size_t k = 0; k < c; ++k) {
+        uint32_t sum = kRound;
+        for (int t = 0; t < n; ++t) sum += static_cast<uint32_t>(tap[t].weight) * row[size_t(tap[t].source) * c + k];
+        out[size_t(x) * c + k] = static_cast<uint8_t>(std::min<uint32_t>(255, sum >> kWeightBits));
+      }
+    }
+  }
+  return result;
+}
+
 }  // namespace
 
 std::vector<uint8_t> ResampleBgr(const uint8_t* src, int w, int h, int nw, int nh, int channels) {
@@ -99,6 +139,8 @@ std::vector<uint8_t> ResampleBgr(const uint8_t* src, int w, int h, int nw, int n
   const AxisPlan across = PlanAxis(w, nw);
   const AxisPlan down = PlanAxis(h, nh);
   const size_t c = static_cast<size_t>(channels);
+  if (w == nw) return ResampleRowsOnly(src, static_cast<size_t>(w) * c, nh, down);
+  if (h == nh) return ResampleColumnsOnly(src, w, h, nw, c, across);
 
   // Horizontal pass into 16-bit fixed point rows, so the vertical pass rounds only once.
   const size_t mid_row = static_cast<size_t>(nw) * c;

@@ -3,11 +3,13 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <string>
 
 #include "imaging/resample.h"
+#include "viewer/byte_transpose.h"
 
 #ifndef GL_BGR
 #define GL_BGR 0x80E0
@@ -22,29 +24,78 @@ void TextureStacks::Release() {
   }
 }
 
-void PrepareSliceImage(const VolumeData& v, Stack stack, int32_t k, const TextureBuildSettings& s, SliceImage& out,
-                       std::vector<uint8_t>& scratch) {
-  const StackLayout l = LayoutOf(v, stack, s.SliceStep);
-  int32_t columns = l.Columns;
-  std::vector<uint8_t>& coloured = scratch;
-  if (v.IsGrey && s.Colourer) {
-    std::vector<uint8_t> grey;
-    ExtractSliceGrey(v, stack, k, s.SliceStep, grey);
-    s.Colourer(grey, l.Columns, l.Rows, coloured, columns);
+void SlicePreparer::ExtractXy(int32_t k, bool grey_only, std::vector<uint8_t>& out) {
+  constexpr int32_t kBatch = 16;
+  const size_t pixels = static_cast<size_t>(v_.Width) * static_cast<size_t>(v_.Height);
+  const size_t depth = static_cast<size_t>(v_.Depth);
+  const int channels = v_.Channels();
+  // Pages of a batch are kept a little more than a page apart, so that writing all of them at
+  // once does not send every store of a tile to the same cache set.
+  const size_t plane = (pixels + 63) / 64 * 64 + 320;
+  if (k < batch_first_ || k >= batch_first_ + batch_count_) {
+    batch_first_ = k;
+    batch_count_ = std::min(kBatch, v_.Depth - k);
+    batch_.resize(plane * channels * static_cast<size_t>(batch_count_));
+    const size_t page_stride = plane * static_cast<size_t>(channels);
+    const uint8_t* runs[kBatch];
+    for (int c = 0; c < channels; ++c) {
+      const uint8_t* src = v_.Samples.data() + depth * pixels * c + k;
+      // Sixteen pixels' runs of neighbouring pages become sixteen pixels of each page.
+      for (size_t i0 = 0; i0 < pixels; i0 += kBatch) {
+        const int32_t n = static_cast<int32_t>(std::min<size_t>(kBatch, pixels - i0));
+        for (int32_t r = 0; r < n; ++r) runs[r] = src + depth * (i0 + static_cast<size_t>(r));
+        TransposeBytes(runs, n, 0, static_cast<size_t>(batch_count_), page_stride, batch_.data() + plane * c + i0);
+      }
+    }
+  }
+  const size_t page_stride = plane * static_cast<size_t>(channels);
+  const uint8_t* page = batch_.data() + static_cast<size_t>(k - batch_first_) * page_stride;
+  if (grey_only) {
+    out.assign(page, page + pixels);
+    return;
+  }
+  out.resize(pixels * 3);
+  uint8_t* o = out.data();
+  if (channels == 1) {
+    for (size_t i = 0; i < pixels; ++i) o[3 * i] = o[3 * i + 1] = o[3 * i + 2] = page[i];
   } else {
-    ExtractSliceBgr(v, stack, k, s.SliceStep, coloured);
+    for (size_t i = 0; i < pixels; ++i) {
+      o[3 * i + 2] = page[i];               // red
+      o[3 * i + 1] = page[plane + i];       // green
+      o[3 * i] = page[2 * plane + i];       // blue
+    }
+  }
+}
+
+void SlicePreparer::Prepare(Stack stack, int32_t k, SliceImage& out) {
+  const StackLayout l = LayoutOf(v_, stack, s_.SliceStep);
+  int32_t columns = l.Columns;
+  if (v_.IsGrey && s_.Colourer) {
+    if (stack == Stack::XY)
+      ExtractXy(k, true, grey_);
+    else
+      ExtractSliceGrey(v_, stack, k, s_.SliceStep, grey_);
+    s_.Colourer(grey_, l.Columns, l.Rows, coloured_, columns);
+  } else if (stack == Stack::XY) {
+    ExtractXy(k, false, coloured_);
+  } else {
+    ExtractSliceBgr(v_, stack, k, s_.SliceStep, coloured_);
   }
   float sc = 0, sr = 0;
-  StackScales(stack, s.ScaleX, s.ScaleY, s.ScaleZ, sc, sr);
+  StackScales(stack, s_.ScaleX, s_.ScaleY, s_.ScaleZ, sc, sr);
   // The size follows the slice's own columns, also when a table widened the image.
   const SliceSize size = ResampleSize(l.Columns, l.Rows, sc, sr);
   out.Width = size.Columns;
   out.Height = size.Rows;
   if (size.Columns == columns && size.Rows == l.Rows) {
-    out.Bgr.swap(coloured);
+    out.Bgr.swap(coloured_);
     return;
   }
-  out.Bgr = imaging::ResampleBgr(coloured.data(), columns, l.Rows, size.Columns, size.Rows, 3);
+  out.Bgr = imaging::ResampleBgr(coloured_.data(), columns, l.Rows, size.Columns, size.Rows, 3);
+}
+
+void PrepareSliceImage(const VolumeData& v, Stack stack, int32_t k, const TextureBuildSettings& s, SliceImage& out) {
+  SlicePreparer(v, s).Prepare(stack, k, out);
 }
 
 void UploadSliceTexture(uint32_t name, const SliceImage& image) {
@@ -73,7 +124,7 @@ void BuildTextures(const VolumeData& v, const TextureBuildSettings& s, ProgressS
   bool shown = false;
   try {
     SliceImage image;
-    std::vector<uint8_t> scratch;
+    SlicePreparer slices(v, s);
     for (Stack stack : {Stack::XY, Stack::YZ, Stack::XZ}) {
       const StackLayout l = LayoutOf(v, stack, s.SliceStep);
       std::vector<uint32_t>& names = out.Of(stack);
@@ -89,7 +140,7 @@ void BuildTextures(const VolumeData& v, const TextureBuildSettings& s, ProgressS
         if (progress.Cancelled()) throw TextureBuildError("Building the textures was stopped.");
         progress.SetProgress(k);
         current();
-        PrepareSliceImage(v, stack, k, s, image, scratch);
+        slices.Prepare(stack, k, image);
         UploadSliceTexture(names[static_cast<size_t>(k)], image);
       }
     }

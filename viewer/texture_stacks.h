@@ -50,8 +50,24 @@ struct SliceImage {
   int32_t Width = 0, Height = 0;
   std::vector<uint8_t> Bgr;
 };
-void PrepareSliceImage(const VolumeData& v, Stack stack, int32_t k, const TextureBuildSettings& s, SliceImage& out,
-                       std::vector<uint8_t>& scratch);
+class SlicePreparer {
+ public:
+  SlicePreparer(const VolumeData& v, const TextureBuildSettings& s) : v_(v), s_(s) {}
+  // Slices of a stack are best asked for in increasing k: XY slices are read in batches, since
+  // one page's voxels lie a whole depth apart in the volume.
+  void Prepare(Stack stack, int32_t k, SliceImage& out);
+
+ private:
+  void ExtractXy(int32_t k, bool grey_only, std::vector<uint8_t>& out);
+
+  const VolumeData& v_;
+  const TextureBuildSettings& s_;
+  int32_t batch_first_ = -1, batch_count_ = 0;
+  std::vector<uint8_t> batch_;  // batch_count_ pages of channel planes, page after page
+  std::vector<uint8_t> grey_, coloured_;
+};
+
+void PrepareSliceImage(const VolumeData& v, Stack stack, int32_t k, const TextureBuildSettings& s, SliceImage& out);
 
 // Builds all three stacks into `out` (which must be empty) with progress. On failure the
 // textures made so far are deleted and TextureBuildError carries the reason.

@@ -114,9 +114,13 @@ struct Gl {
     if (!surface.Create(error)) std::fprintf(stderr, "%s\n", error.c_str());
     surface.SetSize(800, 600);
   }
-  static Gl& Get() {
-    static Gl gl;
+  static Gl*& Instance() {
+    static Gl* gl = nullptr;
     return gl;
+  }
+  static Gl& Get() {
+    if (!Instance()) Instance() = new Gl;
+    return *Instance();
   }
 };
 
@@ -181,10 +185,11 @@ void PrepareSlices(benchmark::State& state) {
   const VolumeData v = TextureVolume();
   TextureBuildSettings s;
   SliceImage image;
-  std::vector<uint8_t> scratch;
-  for (auto _ : state)
+  for (auto _ : state) {
+    SlicePreparer slices(v, s);
     for (Stack stack : {Stack::XY, Stack::YZ, Stack::XZ})
-      for (int32_t k = 0; k < LayoutOf(v, stack, 4).Count; ++k) PrepareSliceImage(v, stack, k, s, image, scratch);
+      for (int32_t k = 0; k < LayoutOf(v, stack, 4).Count; ++k) slices.Prepare(stack, k, image);
+  }
 }
 BENCHMARK(PrepareSlices)->Name("PrepareSlices/in_memory")->Unit(benchmark::kMillisecond)->MinTime(2);
 
@@ -240,5 +245,7 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
+  delete lumetrix::Gl::Instance();  // the context goes before the application object
+  lumetrix::Gl::Instance() = nullptr;
   return 0;
 }

@@ -77,5 +77,25 @@ TEST(ResampleTest, RefusesBadSizes) {
   EXPECT_THROW(ResampleBgr(src.data(), 2, 2, 60000, 60000, 3), std::invalid_argument);
 }
 
+// One axis at a time gives what both axes together give: resizing only the rows of an image
+// equals resizing only the columns of its transpose, and resizing both axes equals resizing one
+// and then the other up to one level of rounding.
+TEST(ResampleTest, SingleAxisResizesAgreeWithEachOtherAndWithTheGeneralCase) {
+  const int w = 23, h = 11, nh = 37;
+  std::vector<uint8_t> img(static_cast<size_t>(w) * h), t(img.size());
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) img[static_cast<size_t>(y) * w + x] = static_cast<uint8_t>((x * 37 + y * 91) % 251);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) t[static_cast<size_t>(x) * h + y] = img[static_cast<size_t>(y) * w + x];
+  const auto rows = ResampleBgr(img.data(), w, h, w, nh, 1);
+  const auto cols = ResampleBgr(t.data(), h, w, nh, w, 1);
+  for (int y = 0; y < nh; ++y)
+    for (int x = 0; x < w; ++x) ASSERT_EQ(rows[static_cast<size_t>(y) * w + x], cols[static_cast<size_t>(x) * nh + y]);
+  const auto both = ResampleBgr(img.data(), w, h, 2 * w, nh, 1);
+  const auto wide = ResampleBgr(rows.data(), w, nh, 2 * w, nh, 1);
+  for (size_t i = 0; i < both.size(); ++i) ASSERT_NEAR(both[i], wide[i], 1) << i;
+}
+
 }  // namespace
 }  // namespace lumetrix::imaging
+

@@ -18,6 +18,44 @@ VolumeData Constant(int32_t w, int32_t h, int32_t d, uint8_t value, bool grey = 
   return v;
 }
 
+TEST(SlicePreparer, BatchedSlicesEqualSlicesMadeOneByOne) {
+  for (bool grey : {true, false}) {
+    VolumeData v = Constant(21, 9, 37, 0, grey);
+    for (size_t i = 0; i < v.Samples.size(); ++i) v.Samples[i] = static_cast<uint8_t>((i * 2654435761u) >> 24);
+    TextureBuildSettings s;
+    SlicePreparer batched(v, s);
+    SliceImage a, b;
+    for (Stack stack : {Stack::XY, Stack::YZ, Stack::XZ})
+      for (int32_t k = 0; k < LayoutOf(v, stack, 4).Count; ++k) {
+        batched.Prepare(stack, k, a);
+        PrepareSliceImage(v, stack, k, s, b);
+        std::vector<uint8_t> raw;
+        ExtractSliceBgr(v, stack, k, 4, raw);
+        ASSERT_EQ(a.Bgr, b.Bgr) << grey << " " << static_cast<int>(stack) << " " << k;
+        if (stack == Stack::XY) {
+          ASSERT_EQ(a.Bgr, raw);  // equal scales: no resampling
+        }
+      }
+  }
+}
+
+TEST(SlicePreparer, ATableWidensTheSliceButTheSizeFollowsItsOwnColumns) {
+  VolumeData v = Constant(5, 4, 2, 100);
+  TextureBuildSettings s;
+  s.Colourer = [](const std::vector<uint8_t>& grey, int32_t w, int32_t h, std::vector<uint8_t>& bgr, int32_t& columns) {
+    columns = (w + 3) / 4 * 4;  // like a bitmap padded with entry 32
+    bgr.assign(static_cast<size_t>(columns) * h * 3, 0);
+    for (int32_t y = 0; y < h; ++y)
+      for (int32_t x = 0; x < columns; ++x) bgr[(static_cast<size_t>(y) * columns + x) * 3 + 2] = x < w ? grey[0] : 32;
+  };
+  SliceImage image;
+  PrepareSliceImage(v, Stack::XY, 0, s, image);
+  EXPECT_EQ(image.Width, 5);  // 8 declared columns squeezed back to 5
+  EXPECT_EQ(image.Height, 4);
+  EXPECT_EQ(image.Bgr[2], 100);
+  EXPECT_LT(image.Bgr[4 * 3 + 2], 100);  // the right edge shows the padding colour
+}
+
 class Rendering : public ::testing::Test {
  protected:
   void SetUp() override {
