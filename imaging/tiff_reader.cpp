@@ -174,6 +174,13 @@ int32_t TiffReader::PageCount() {
     const tdir_t n = TIFFNumberOfDirectories(tif_.get());
     page_count_ = static_cast<int32_t>(std::min<tdir_t>(n, INT32_MAX));
     if (page_count_ <= 0) throw ImageError(name_ + " holds no pages" + messages_->Reason());
+    // A chain of pages that breaks off (a file cut short while it was copied or written) would
+    // otherwise open as a shorter stack without a word.
+    if (!messages_->first_error.empty()) {
+      const int32_t readable = page_count_;
+      page_count_ = -1;
+      throw ImageError(name_ + " is damaged after page " + std::to_string(readable) + messages_->Reason());
+    }
   }
   return page_count_;
 }

@@ -168,6 +168,13 @@ TEST(ReadVolume, BadFilesAreRefusedWithTheirReason) {
   error.clear();
   EXPECT_FALSE(Read(dir.File("cut.tif"), error));
   EXPECT_FALSE(error.empty());
+
+  // Cut inside the last page: the chain of pages breaks off after page 3.
+  const auto cut_late = test_support::FirstDataOffset(dir.File("whole.tif"), 3) + 20;
+  test_support::CopyTruncated(dir.File("whole.tif"), dir.File("cut_late.tif"), cut_late);
+  error.clear();
+  EXPECT_FALSE(Read(dir.File("cut_late.tif"), error));
+  EXPECT_NE(error.find("damaged after page 3"), std::string::npos) << error;
 }
 
 TEST(ReadVolume, PagesMustMatchTheFirstInSizeAndKind) {
