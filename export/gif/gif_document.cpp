@@ -5,7 +5,7 @@
 #include <functional>
 #include <stdexcept>
 
-#include "export/gif/atomic_file.h"
+#include "viewer/staged_file.h"
 #include "export/gif/gif_lzw_encoder.h"
 #include "export/gif/round_half_even.h"
 
@@ -215,19 +215,11 @@ bool cGIF::Encode(std::vector<uint8_t>& out, std::string* error) const {
 }
 
 bool cGIF::Save(const std::string& fileName, std::string* error) const {
-  AtomicFile file(fileName);
-  if (!file.Open()) {
-    if (error) *error = file.Error();
-    return false;
-  }
-  std::string reason;
-  const bool written = WriteDocument(*this, [&file](const std::vector<uint8_t>& bytes) { return file.Write(bytes); },
-                                     &reason);
-  if (!written || !file.Commit()) {
-    if (error) *error = reason.empty() ? file.Error() : reason;
-    return false;
-  }
-  return true;
+  std::vector<uint8_t> bytes;
+  if (!Encode(bytes, error)) return false;
+  const std::string reason = WriteFileStaged(fileName, bytes);
+  if (!reason.empty() && error) *error = reason;
+  return reason.empty();
 }
 
 }  // namespace lumetrix::gif

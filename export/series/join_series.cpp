@@ -3,7 +3,7 @@
 #include <new>
 
 #include "export/series/conversion_errors.h"
-#include "export/series/staged_output.h"
+#include "viewer/staged_file.h"
 #include "export/series/tiff_folder.h"
 #include "imaging/image_box.h"
 
@@ -27,7 +27,7 @@ ConversionResult JoinTiffSeries(const std::vector<std::string>& sources, const s
       return result;
     }
   }
-  StagedOutput output(destination);
+  StagedFile output(destination);
   if (!output.Ok()) {
     result.Error = output.Error();
     return result;

@@ -7,7 +7,7 @@
 
 #include "export/series/conversion_errors.h"
 #include "export/series/plane_extraction.h"
-#include "export/series/staged_output.h"
+#include "viewer/staged_file.h"
 #include "export/series/tiff_folder.h"
 #include "imaging/image_box.h"
 
@@ -92,7 +92,7 @@ ConversionResult ConvertLeicaSeries(const LeicaConversion& job, const ProgressCa
       }
     }
   }
-  StagedOutput output(job.Destination);
+  StagedFile output(job.Destination);
   if (!output.Ok()) {
     result.Error = output.Error();
     return result;

@@ -1,0 +1,111 @@
+#include "viewer/staged_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+namespace lumetrix {
+namespace {
+
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+std::string NameOf(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+std::string DestinationProblem(const std::string& destination) {
+  if (destination.empty() || destination.back() == '/') return "No file name was given";
+  struct stat st {};
+  if (::stat(destination.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+    return "Cannot write " + destination + ": it is a folder";
+  const std::string folder = FolderOf(destination);
+  if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+    return "Cannot write " + destination + ": the folder " + folder + " does not exist";
+  return {};
+}
+
+StagedFile::StagedFile(std::string destination) : destination_(std::move(destination)) {
+  error_ = DestinationProblem(destination_);
+  if (!error_.empty()) return;
+  // Beside the destination, so that the final rename stays on one file system; mkstemp never
+  // opens an existing file or a link planted under the temporary name.
+  std::string pattern = FolderOf(destination_) + "/." + NameOf(destination_) + ".partial-XXXXXX";
+  std::vector<char> buffer(pattern.begin(), pattern.end());
+  buffer.push_back('\0');
+  fd_ = ::mkstemp(buffer.data());
+  if (fd_ < 0) {
+    error_ = "Cannot write " + destination_ + ": " + std::strerror(errno);
+    return;
+  }
+  temporary_.assign(buffer.data());
+}
+
+StagedFile::~StagedFile() {
+  if (fd_ >= 0) ::close(fd_);
+  if (!committed_ && !temporary_.empty()) ::unlink(temporary_.c_str());
+}
+
+bool StagedFile::Fail(const std::string& reason) {
+  if (error_.empty()) error_ = "Cannot write " + destination_ + ": " + reason;
+  return false;
+}
+
+bool StagedFile::Write(const void* data, size_t size) {
+  if (!Ok() || committed_ || fd_ < 0) return false;
+  const auto* p = static_cast<const uint8_t*>(data);
+  while (size > 0) {
+    const ssize_t n = ::write(fd_, p, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return Fail(n < 0 ? std::strerror(errno) : "the disk took no more bytes");
+    p += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+bool StagedFile::Commit() {
+  if (!Ok() || committed_) return Ok();
+  if (fd_ >= 0) {
+    const bool synced = ::fsync(fd_) == 0 || errno == EINVAL;  // some file systems cannot sync
+    const int sync_error = errno;
+    const bool closed = ::close(fd_) == 0;
+    fd_ = -1;
+    if (!synced) return Fail(std::strerror(sync_error));
+    if (!closed) return Fail(std::strerror(errno));
+  }
+  // mkstemp makes the file private; an output file gets what the user's umask allows.
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  ::chmod(temporary_.c_str(), 0666 & ~mask);
+  if (std::rename(temporary_.c_str(), destination_.c_str()) != 0) return Fail(std::strerror(errno));
+  committed_ = true;
+  return true;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  struct stat sa {}, sb {};
+  if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0) return false;
+  return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+std::string WriteFileStaged(const std::string& path, std::span<const uint8_t> bytes) {
+  StagedFile file(path);
+  if (file.Ok() && file.Write(bytes.data(), bytes.size())) file.Commit();
+  return file.Error();
+}
+
+}  // namespace lumetrix

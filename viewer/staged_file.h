@@ -1,0 +1,48 @@
+#pragma once
+// Files written under a temporary name in their destination's folder and renamed over the
+// destination only when complete: a failed or cancelled write never leaves a truncated file
+// under the name, and an older file of that name stays intact until the new one is whole.
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace lumetrix {
+
+class StagedFile {
+ public:
+  // Creates the temporary file; Ok() says whether that worked, Error() why not.
+  explicit StagedFile(std::string destination);
+  ~StagedFile();  // removes the temporary file unless committed
+  StagedFile(const StagedFile&) = delete;
+  StagedFile& operator=(const StagedFile&) = delete;
+
+  bool Ok() const { return error_.empty(); }
+  const std::string& Error() const { return error_; }
+  // For writers that open files by name (libtiff, encoders): write here, then Commit.
+  const std::string& TemporaryPath() const { return temporary_; }
+  // Appends bytes to the temporary file; false (with Error) when the disk refuses them.
+  bool Write(const void* data, size_t size);
+  // Flushes the bytes to disk, gives the file the usual permissions and renames it.
+  bool Commit();
+
+ private:
+  bool Fail(const std::string& reason);
+
+  std::string destination_;
+  std::string temporary_;
+  std::string error_;
+  int fd_ = -1;
+  bool committed_ = false;
+};
+
+// Why `destination` cannot take an output file ("" when it can be tried): no name, a folder, or
+// a folder that does not exist.
+std::string DestinationProblem(const std::string& destination);
+// True when both paths name one existing file (also through links).
+bool SameFile(const std::string& a, const std::string& b);
+// Replaces the file at path with the bytes; "" on success, else the reason.
+std::string WriteFileStaged(const std::string& path, std::span<const uint8_t> bytes);
+
+}  // namespace lumetrix
