@@ -3,7 +3,7 @@
 #include <cstddef>
 
 #include "palettes/pal_file.h"
-#include "palettes/rounding.h"
+#include "viewer/rounding.h"
 
 namespace lumetrix::palettes {
 namespace {

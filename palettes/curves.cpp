@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "palettes/rounding.h"
+#include "viewer/rounding.h"
 
 namespace lumetrix::palettes {
 

@@ -7,7 +7,7 @@
 #include <functional>
 #include <numbers>
 
-#include "palettes/rounding.h"
+#include "viewer/rounding.h"
 
 namespace lumetrix::palettes {
 namespace {
