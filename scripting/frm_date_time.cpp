@@ -23,6 +23,9 @@ frmDateTime::frmDateTime(const QDateTime& now, const QLocale& locale, std::funct
   lstDateTime->setObjectName(QStringLiteral("lstDateTime"));
   lstDateTime->addItems(scripting::DateTimeTexts(now, locale));
   lstDateTime->setCurrentRow(-1);
+  // All fourteen entries in view at once.
+  lstDateTime->setMinimumSize(lstDateTime->sizeHintForColumn(0) + 2 * lstDateTime->frameWidth() + 24,
+                              lstDateTime->sizeHintForRow(0) * lstDateTime->count() + 2 * lstDateTime->frameWidth() + 4);
   auto* frame = new QVBoxLayout(fraFormats);
   frame->addWidget(lstDateTime);
   cmdOk = new QPushButton(QStringLiteral("&Insert"));

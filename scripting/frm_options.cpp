@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSettings>
+#include <QStyle>
 #include <QTabBar>
 #include <QVBoxLayout>
 
@@ -78,6 +79,8 @@ frmOptions::frmOptions(ColorTable* table, SettingsFactory settings, std::functio
   lstColor = new QListWidget;
   lstColor->setObjectName(QStringLiteral("lstColor"));
   for (int i = 1; i < ColorTable::kSize; ++i) lstColor->addItem(ColorTable::ItemName(i));
+  lstColor->setMinimumWidth(lstColor->sizeHintForColumn(0) + 2 * lstColor->frameWidth() +
+                            lstColor->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 8);
   cmdTextColor = new QPushButton(QStringLiteral("Text Color"));
   cmdTextColor->setObjectName(QStringLiteral("cmdTextColor"));
   cmdBackground = new QPushButton(QStringLiteral("Background"));

@@ -73,6 +73,10 @@ ScriptFileText ReadScriptFile(const QString& path) {
 }
 
 QString WriteScriptFile(const QString& path, const QString& text) {
+  // The save replaces the target by renaming; a device, pipe or folder must not be replaced.
+  const QFileInfo target(path);
+  if (target.exists() && !target.isFile())
+    return QStringLiteral("Cannot save %1: it is not a regular file.").arg(path);
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly)) return QStringLiteral("Cannot save %1: %2").arg(path, file.errorString());
   const QByteArray bytes = text.toUtf8();

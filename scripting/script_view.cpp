@@ -24,6 +24,9 @@ ScriptView::ScriptView(QWidget* parent) : QsciScintilla(parent), lexer_(new VbSc
   setFont(EditorFont());
   setEolMode(EolUnix);
   setTabWidth(4);
+  // The horizontal scroll range follows the longest line instead of a fixed 2000 pixels.
+  SendScintilla(SCI_SETSCROLLWIDTH, 1UL);
+  SendScintilla(SCI_SETSCROLLWIDTHTRACKING, 1UL);
   setMarginType(kNumberMargin, TextMarginRightJustified);
   setMarginType(kLeftMargin, SymbolMarginColor);
   setMarginWidth(kLeftMargin, 6);
@@ -42,12 +45,11 @@ ScriptView::ScriptView(QWidget* parent) : QsciScintilla(parent), lexer_(new VbSc
 }
 
 void ScriptView::SetOptions(const ViewOptions& options) {
-  const bool radixChanged = options.radix != options_.radix;
   options_ = options;
   setWhitespaceVisibility(options_.whiteSpace ? WsVisible : WsInvisible);
+  // The margin text belongs to the shared document: never clear it here, since the other views
+  // would lose their numbers; RefreshLineNumbers rewrites whatever is on screen.
   numberDigits_ = 0;
-  if (radixChanged) clearMarginText();
-  UpdateNumberMarginWidth();
   RefreshLineNumbers();
 }
 

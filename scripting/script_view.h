@@ -28,6 +28,7 @@ class ScriptView : public QsciScintilla {
   void SetOptions(const ViewOptions& options);
   const ViewOptions& Options() const { return options_; }
   void ApplyColorTable(const ColorTable& table);
+  VbScriptLexer* Lexer() const { return lexer_; }
 
   // Marks one line (1-based) as the line of an error; 0 clears the mark.
   void MarkErrorLine(int line);

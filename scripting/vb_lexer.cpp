@@ -34,7 +34,8 @@ QFont EditorFont(FontStyle style) {
   QFont font(QStringLiteral("Courier New"));
   font.setStyleHint(QFont::TypeWriter, QFont::PreferMatch);
   font.setFixedPitch(true);
-  font.setPixelSize(13);
+  // 13 pixels at 96 dpi; the editing control sizes its fonts in points only.
+  font.setPointSizeF(9.75);
   font.setWeight(QFont::Normal);
   font.setBold(style == FontStyle::Bold || style == FontStyle::BoldItalic);
   font.setItalic(style == FontStyle::Italic || style == FontStyle::BoldItalic);
