@@ -1,0 +1,175 @@
+#include "scripting/script_file.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace lumetrix::scripting {
+namespace {
+
+QString Write(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
+  const QString path = dir.filePath(name);
+  QFile file(path);
+  EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(bytes);
+  return path;
+}
+
+QByteArray Bytes(const QString& path) {
+  QFile file(path);
+  EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+  return file.readAll();
+}
+
+TEST(ReadScriptFile, Utf8TextWithAndWithoutByteOrderMark) {
+  QTemporaryDir dir;
+  const QByteArray text = "Sub Main\r\n  MsgBox \"gr\xC3\xBC\xC3\x9F dich\"\r\nEnd Sub\r\n";
+  ScriptFileText r = ReadScriptFile(Write(dir, "a.scp", text));
+  ASSERT_TRUE(r.ok) << r.error.toStdString();
+  EXPECT_EQ(r.text, QString::fromUtf8(text));
+  EXPECT_EQ(r.encoding, ScriptEncoding::Utf8);
+  r = ReadScriptFile(Write(dir, "b.scp", "\xEF\xBB\xBF" + text));
+  ASSERT_TRUE(r.ok);
+  EXPECT_EQ(r.text, QString::fromUtf8(text));
+}
+
+TEST(ReadScriptFile, EmptyFileIsAnEmptyScript) {
+  QTemporaryDir dir;
+  const ScriptFileText r = ReadScriptFile(Write(dir, "empty.scp", {}));
+  ASSERT_TRUE(r.ok);
+  EXPECT_TRUE(r.text.isEmpty());
+}
+
+TEST(ReadScriptFile, InvalidUtf8IsReadAsLatin1) {
+  QTemporaryDir dir;
+  const QByteArray text = "' Gr\xFC\xDF" "e\nSub Main\nEnd Sub\n";
+  const ScriptFileText r = ReadScriptFile(Write(dir, "latin.scp", text));
+  ASSERT_TRUE(r.ok);
+  EXPECT_EQ(r.encoding, ScriptEncoding::Latin1);
+  EXPECT_EQ(r.text, QString::fromLatin1(text));
+  EXPECT_TRUE(r.text.contains(QChar(0xFC)));
+  // A truncated multi-byte sequence at the end is not valid UTF-8 either.
+  const ScriptFileText cut = ReadScriptFile(Write(dir, "cut.scp", "abc\xE2\x82"));
+  ASSERT_TRUE(cut.ok);
+  EXPECT_EQ(cut.encoding, ScriptEncoding::Latin1);
+  EXPECT_EQ(cut.text.size(), 5);
+}
+
+TEST(ReadScriptFile, BinaryFilesAreRefused) {
+  QTemporaryDir dir;
+  QByteArray tiff("II*\0\x08\0\0\0", 8);
+  const ScriptFileText r = ReadScriptFile(Write(dir, "volume.tif", tiff));
+  EXPECT_FALSE(r.ok);
+  EXPECT_TRUE(r.error.contains("not a text file")) << r.error.toStdString();
+  EXPECT_TRUE(r.error.contains("volume.tif"));
+  EXPECT_TRUE(r.text.isEmpty());
+  // UTF-16 text holds NUL bytes too.
+  EXPECT_FALSE(ReadScriptFile(Write(dir, "wide.scp", QByteArray("S\0u\0b\0", 6))).ok);
+}
+
+TEST(ReadScriptFile, HugeFilesAreRefusedBeforeReading) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("huge.scp");
+  {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(file.resize(kMaxScriptFileBytes + 1));  // sparse: costs no disk space
+  }
+  const ScriptFileText r = ReadScriptFile(path);
+  EXPECT_FALSE(r.ok);
+  EXPECT_TRUE(r.error.contains("too large")) << r.error.toStdString();
+  EXPECT_FALSE(DecodeScriptBytes(QByteArray(kMaxScriptFileBytes + 1, 'a'), "x").ok);
+  EXPECT_TRUE(DecodeScriptBytes(QByteArray(1000, 'a'), "x").ok);
+}
+
+TEST(ReadScriptFile, MissingFolderAndUnreadableFilesAreRefused) {
+  QTemporaryDir dir;
+  ScriptFileText r = ReadScriptFile(dir.filePath("none.scp"));
+  EXPECT_FALSE(r.ok);
+  EXPECT_TRUE(r.error.contains("does not exist"));
+  r = ReadScriptFile(dir.path());
+  EXPECT_FALSE(r.ok);
+  EXPECT_TRUE(r.error.contains("not a file"));
+  if (::geteuid() != 0) {  // root reads anything
+    const QString path = Write(dir, "locked.scp", "Sub Main\nEnd Sub\n");
+    ASSERT_EQ(::chmod(path.toLocal8Bit().constData(), 0), 0);
+    r = ReadScriptFile(path);
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.error.startsWith("Cannot open")) << r.error.toStdString();
+  }
+}
+
+TEST(WriteScriptFile, WritesUtf8AndReplacesTheOldFile) {
+  QTemporaryDir dir;
+  const QString path = Write(dir, "s.scp", "old contents that are longer than the new ones");
+  const QString text = QStringLiteral("Sub Main\n  SetYRot 90 ' \u00B0\nEnd Sub\n");
+  EXPECT_EQ(WriteScriptFile(path, text), QString());
+  EXPECT_EQ(Bytes(path), text.toUtf8());
+  // Only the script is left in the folder: no temporary files.
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"s.scp"});
+}
+
+TEST(WriteScriptFile, AFailedSaveLeavesTheOldFileAlone) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root may write into read-only folders";
+  QTemporaryDir dir;
+  const QString folder = dir.filePath("ro");
+  ASSERT_TRUE(QDir().mkdir(folder));
+  const QString path = folder + "/s.scp";
+  {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("precious");
+  }
+  ASSERT_EQ(::chmod(folder.toLocal8Bit().constData(), 0555), 0);
+  const QString error = WriteScriptFile(path, "new");
+  ::chmod(folder.toLocal8Bit().constData(), 0755);
+  EXPECT_TRUE(error.startsWith("Cannot save")) << error.toStdString();
+  EXPECT_EQ(Bytes(path), QByteArray("precious"));
+}
+
+TEST(WriteScriptFile, AFullDiskReportsAnErrorAndKeepsTheOldFile) {
+  QTemporaryDir dir;
+  const QString path = Write(dir, "s.scp", "precious");
+  // A file-size limit makes writes fail the way a full disk does, for any user.
+  struct sigaction ignore {}, old {};
+  ignore.sa_handler = SIG_IGN;
+  ASSERT_EQ(::sigaction(SIGXFSZ, &ignore, &old), 0);
+  rlimit saved {};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+  rlimit small = saved;
+  small.rlim_cur = 4096;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  const QString error = WriteScriptFile(path, QString(100000, QLatin1Char('x')));
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  ::sigaction(SIGXFSZ, &old, nullptr);
+  EXPECT_TRUE(error.startsWith("Cannot save")) << error.toStdString();
+  EXPECT_EQ(Bytes(path), QByteArray("precious"));
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"s.scp"});
+}
+
+TEST(WriteScriptFile, SomethingThatIsNotARegularFileIsNotReplaced) {
+  QTemporaryDir dir;
+  const QString fifo = dir.filePath("pipe.scp");
+  ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+  EXPECT_TRUE(WriteScriptFile(fifo, "x").contains("not a regular file"));
+  EXPECT_FALSE(QFileInfo(fifo).isFile());
+  EXPECT_TRUE(WriteScriptFile(dir.path(), "x").contains("not a regular file"));
+  // A link to a regular file is fine: the file it points to gets the text.
+  const QString real = Write(dir, "real.scp", "old");
+  const QString link = dir.filePath("link.scp");
+  ASSERT_TRUE(QFile::link(real, link));
+  EXPECT_EQ(WriteScriptFile(link, "new"), QString());
+  EXPECT_EQ(Bytes(real), "new");
+  EXPECT_TRUE(QFileInfo(link).isSymLink());
+}
+
+}  // namespace
+}  // namespace lumetrix::scripting
