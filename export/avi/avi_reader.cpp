@@ -72,7 +72,7 @@ struct AviReader::Impl {
         return false;
       }
       if (got != AVERROR(EAGAIN)) {
-        error = "the video data is corrupt (" + detail::AvErrorText(got) + ")";
+        error = "the video data is truncated or corrupt (" + detail::AvErrorText(got) + ")";
         return false;
       }
       if (demuxEnded) {
@@ -98,7 +98,7 @@ struct AviReader::Impl {
       const int sent = avcodec_send_packet(decoder.get(), packet.get());
       av_packet_unref(packet.get());
       if (sent < 0 && sent != AVERROR(EAGAIN)) {
-        error = "the video data is corrupt (" + detail::AvErrorText(sent) + ")";
+        error = "the video data is truncated or corrupt (" + detail::AvErrorText(sent) + ")";
         return false;
       }
     }

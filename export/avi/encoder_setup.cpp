@@ -73,9 +73,9 @@ CodecContextPtr OpenEncoder(const EncoderInfo& encoder, const CompressionOptions
   const bool byDataRate = encoder.HasDataRate && options.DataRateOn;
   if (byDataRate) {
     const int64_t bitsPerSecond = int64_t{options.DataRateKBps} * 1024 * 8;
+    // An average only: FFmpeg wants a buffer size and a peak rate together or neither.
     c->bit_rate = bitsPerSecond;
-    c->rc_max_rate = 0;
-    c->rc_buffer_size = static_cast<int>(std::min<int64_t>(bitsPerSecond * 2, INT32_MAX));
+    c->bit_rate_tolerance = static_cast<int>(std::min<int64_t>(bitsPerSecond, INT32_MAX));
   }
   if (encoder.ShortName == "mjpeg" || encoder.ShortName == "mpeg4") {
     if (!byDataRate) {
