@@ -33,16 +33,29 @@ std::string FileNameOf(const std::string& path) {
   return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
-bool IsFileLocked(const std::string& path) {
-  if (!FileExists(path)) return false;
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
-  if (fd < 0) return errno == EACCES || errno == EPERM || errno == ETXTBSY || errno == EBUSY;
-  // A record lock held by another process on any part of the file.
+namespace {
+
+bool HasRecordLock(int fd, int command) {
   struct flock probe {};
   probe.l_type = F_WRLCK;
-  probe.l_whence = SEEK_SET;
-  bool locked = ::fcntl(fd, F_GETLK, &probe) == 0 && probe.l_type != F_UNLCK;
-  // A whole-file lock taken with flock by another open of the file.
+  probe.l_whence = SEEK_SET;  // l_start 0, l_len 0: the whole file
+  return ::fcntl(fd, command, &probe) == 0 && probe.l_type != F_UNLCK;
+}
+
+}  // namespace
+
+bool IsFileLocked(const std::string& path) {
+  struct stat st {};
+  if (path.empty() || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  // Non-blocking, so that a path that turns into a FIFO in between cannot hang us.
+  const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) return errno != ENOENT;
+  // Another process's record locks (traditional and open-file-description), then a flock lock
+  // held through another open of the file.
+  bool locked = HasRecordLock(fd, F_GETLK);
+#ifdef F_OFD_GETLK
+  if (!locked) locked = HasRecordLock(fd, F_OFD_GETLK);
+#endif
   if (!locked) {
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
       locked = errno == EWOULDBLOCK;

@@ -13,8 +13,9 @@ bool FileExists(const std::string& path);
 bool FolderExists(const std::string& path);
 // The text after the last separator (the whole path if it has none).
 std::string FileNameOf(const std::string& path);
-// True only when the file exists and cannot be opened for writing because it is in use:
-// another process holds a lock on it, or we may not write it.
+// True only when `path` is an existing regular file that cannot be opened for writing, or on
+// which another process holds a record lock or another open of the file a flock lock. A missing
+// file is not locked.
 bool IsFileLocked(const std::string& path);
 // The path with the separator appended unless it already ends with it.
 std::string AppendSeparator(const std::string& path, char separator = '/');

@@ -111,7 +111,7 @@ class frm3D : public QMainWindow, public ProgressSink, public MruMenu, public Me
   void SetProgress(int32_t value) override;
   void HideProgress() override;
   bool Cancelled() const override { return QuitRequested; }
-  int32_t GetProgress() const;
+  int32_t GetProgress() const override;
 
   // Message boxes titled "Lumetrix"; printed to stderr when there is no window.
   void ShowMessage(const std::string& text, MessageIcon icon) override;

@@ -16,6 +16,8 @@ class ProgressSink {
   // True once the user has asked to stop (for instance by closing the program); long
   // operations look at it between steps and give up.
   virtual bool Cancelled() const { return false; }
+  // The bar's current value (0 where nothing shows it).
+  virtual int32_t GetProgress() const { return 0; }
 };
 
 // For callers that need no display (command line, tests).

@@ -15,7 +15,7 @@ extern "C" {
 #include "export/avi/bitmap_info.h"
 #include "export/avi/encoder_setup.h"
 #include "export/avi/ffmpeg_util.h"
-#include "export/avi/temporary_output.h"
+#include "viewer/staged_file.h"
 
 namespace lumetrix::avi {
 
@@ -23,7 +23,7 @@ namespace detail {
 
 struct AviFileCore {
   std::string path;
-  TemporaryOutput temporary;
+  std::unique_ptr<StagedFile> temporary;  // empty once discarded
   AVFormatContext* format = nullptr;
   AVStream* stream = nullptr;
   bool headerWritten = false;
@@ -42,7 +42,7 @@ struct AviFileCore {
       stream = nullptr;
     }
     flushEncoder = nullptr;
-    temporary.Discard();
+    temporary.reset();
     finished = true;
   }
 
@@ -70,13 +70,17 @@ std::unique_ptr<AviFile> AviFile::OpenForWriting(const std::string& path, std::s
   detail::QuietFfmpegLog();
   auto core = std::make_shared<AviFileCore>();
   core->path = path;
-  if (!core->temporary.Create(path, error)) return nullptr;
+  core->temporary = std::make_unique<StagedFile>(path);
+  if (!core->temporary->Ok()) {
+    error = core->temporary->Error();
+    return nullptr;
+  }
   if (avformat_alloc_output_context2(&core->format, nullptr, "avi", nullptr) < 0 || !core->format) {
     error = "FFmpeg cannot write AVI files";
     core->Drop();
     return nullptr;
   }
-  const int result = avio_open(&core->format->pb, detail::LocalFileUrl(core->temporary.Path()).c_str(),
+  const int result = avio_open(&core->format->pb, detail::LocalFileUrl(core->temporary->TemporaryPath()).c_str(),
                                AVIO_FLAG_WRITE);
   if (result < 0) {
     error = "cannot open \"" + path + "\" for writing: " + detail::AvErrorText(result);
@@ -145,7 +149,8 @@ bool AviFile::Close(std::string& error) {
     core.Drop();
     return false;
   }
-  if (!core.temporary.Commit(error)) {
+  if (!core.temporary || !core.temporary->Commit()) {
+    error = core.temporary ? core.temporary->Error() : "the movie was abandoned";
     core.Drop();
     return false;
   }
@@ -159,7 +164,9 @@ void AviFile::Abandon() {
 
 const std::string& AviFile::Path() const { return core_->path; }
 
-std::string AviFile::TemporaryPath() const { return core_ ? core_->temporary.Path() : std::string(); }
+std::string AviFile::TemporaryPath() const {
+  return core_ && core_->temporary ? core_->temporary->TemporaryPath() : std::string();
+}
 
 // ---------------------------------------------------------------------------------------------
 // AviStream

@@ -4,15 +4,12 @@
 
 #include <string>
 
+#include "viewer/messages.h"
+
 namespace lumetrix::avi {
 
-enum class MessageIcon { None, Information, Exclamation, Critical };
-
-class MessageSink {
- public:
-  virtual ~MessageSink() = default;
-  virtual void ShowMessage(const std::string& text, MessageIcon icon) = 0;
-};
+using lumetrix::MessageIcon;
+using lumetrix::MessageSink;
 
 // The fixed texts users know from the recorder and the recompressor.
 inline constexpr const char* kMsgErrorWriting = "There was an error writing the file.";

@@ -12,7 +12,6 @@
 #include "export/avi/compression_options.h"
 #include "export/avi/encoder_catalog.h"
 #include "export/avi/stream_header.h"
-#include "export/avi/temporary_output.h"
 #include "tests/avi/avi_test_support.h"
 
 namespace lumetrix::avi {
@@ -142,38 +141,6 @@ TEST(CompressionOptions, SanitizeKeepsEveryFieldInRange) {
   EXPECT_FALSE(OptionsForCodec("nothing", catalog));
   ASSERT_TRUE(OptionsForCodec("ffv1", catalog));
   EXPECT_EQ(OptionsForCodec("ffv1", catalog)->Codec, "ffv1");
-}
-
-TEST(TemporaryOutput, TakesItsNameOnlyOnCommit) {
-  TempFolder folder;
-  const std::string target = folder.File("movie.avi");
-  test::WriteFileBytes(target, {'o', 'l', 'd'});
-  std::string error;
-  {
-    TemporaryOutput output;
-    ASSERT_TRUE(output.Create(target, error)) << error;
-    EXPECT_EQ(folder.Names().size(), 2u);
-    test::WriteFileBytes(output.Path(), {'n', 'e', 'w'});
-  }  // dropped: the old file stays, the temporary one goes
-  EXPECT_EQ(folder.Names(), std::vector<std::string>{"movie.avi"});
-  EXPECT_EQ(test::ReadFileBytes(target), (std::vector<uint8_t>{'o', 'l', 'd'}));
-  TemporaryOutput output;
-  ASSERT_TRUE(output.Create(target, error));
-  test::WriteFileBytes(output.Path(), {'n', 'e', 'w'});
-  ASSERT_TRUE(output.Commit(error)) << error;
-  EXPECT_EQ(folder.Names(), std::vector<std::string>{"movie.avi"});
-  EXPECT_EQ(test::ReadFileBytes(target), (std::vector<uint8_t>{'n', 'e', 'w'}));
-}
-
-TEST(TemporaryOutput, RefusesMissingFoldersAndFolderTargets) {
-  TempFolder folder;
-  std::string error;
-  TemporaryOutput output;
-  EXPECT_FALSE(output.Create(folder.File("missing/movie.avi"), error));
-  EXPECT_NE(error.find("does not exist"), std::string::npos) << error;
-  EXPECT_FALSE(output.Create(folder.Path().string(), error));
-  EXPECT_FALSE(output.Create(folder.File("") , error));
-  EXPECT_TRUE(folder.Names().empty());
 }
 
 // The writer's own rules, below the recorder.

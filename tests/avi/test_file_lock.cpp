@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "export/avi/file_lock.h"
+#include "viewer/file_helpers.h"
 #include "tests/avi/avi_test_support.h"
 
 namespace lumetrix::avi {

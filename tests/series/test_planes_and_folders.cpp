@@ -7,7 +7,6 @@
 
 #include "export/series/plane_extraction.h"
 #include "export/series/tiff_folder.h"
-#include "viewer/staged_file.h"
 #include "tests/series/series_fixtures.h"
 
 namespace lumetrix::series {
@@ -89,65 +88,6 @@ TEST(TiffFolder, PathHelpers) {
   std::vector<std::string> names{"b", "B", "a_z", "A", "a"};
   SortNames(names);
   EXPECT_EQ(names, (std::vector<std::string>{"A", "a", "a_z", "B", "b"}));
-}
-
-TEST(StagedFile, ReplacesTheDestinationOnlyOnCommit) {
-  testing::TempDir dir;
-  const std::string dest = dir.File("out.tif");
-  testing::WriteBytes(dest, "old");
-  {
-    StagedFile output(dest);
-    ASSERT_TRUE(output.Ok()) << output.Error();
-    testing::WriteBytes(output.TemporaryPath(), "new");
-    EXPECT_EQ(testing::ReadBytes(dest), "old");
-  }  // abandoned
-  EXPECT_EQ(testing::ReadBytes(dest), "old");
-  EXPECT_EQ(dir.Entries(), std::vector<std::string>{"out.tif"});
-  {
-    StagedFile output(dest);
-    testing::WriteBytes(output.TemporaryPath(), "new");
-    ASSERT_TRUE(output.Commit()) << output.Error();
-  }
-  EXPECT_EQ(testing::ReadBytes(dest), "new");
-  EXPECT_EQ(dir.Entries(), std::vector<std::string>{"out.tif"});
-  struct stat st {};
-  ASSERT_EQ(::stat(dest.c_str(), &st), 0);
-  EXPECT_NE(st.st_mode & S_IRGRP, 0u) << "committed files get the usual permissions, not mkstemp's";
-}
-
-TEST(StagedFile, RefusesFoldersAndMissingFolders) {
-  testing::TempDir dir;
-  EXPECT_FALSE(StagedFile(dir.Path()).Ok());
-  StagedFile missing(dir.File("no/such/out.tif"));
-  EXPECT_FALSE(missing.Ok());
-  EXPECT_NE(missing.Error().find("does not exist"), std::string::npos);
-  EXPECT_FALSE(StagedFile("").Ok());
-}
-
-TEST(StagedFile, WrittenBytesArriveOnlyWithTheCommit) {
-  testing::TempDir dir;
-  const std::string dest = dir.File("out.pal");
-  {
-    StagedFile output(dest);
-    ASSERT_TRUE(output.Write("abc", 3));
-    EXPECT_FALSE(std::filesystem::exists(dest));
-    ASSERT_TRUE(output.Commit()) << output.Error();
-  }
-  EXPECT_EQ(testing::ReadBytes(dest), "abc");
-  const std::string bytes = "xyz";
-  EXPECT_EQ(WriteFileStaged(dest, std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size())), "");
-  EXPECT_EQ(testing::ReadBytes(dest), "xyz");
-  EXPECT_NE(WriteFileStaged(dir.File("no/such/out.pal"), {}), "");
-  EXPECT_EQ(dir.Entries(), std::vector<std::string>{"out.pal"});
-}
-
-TEST(StagedFile, SameFileFollowsLinks) {
-  testing::TempDir dir;
-  testing::WriteBytes(dir.File("a.tif"), "a");
-  std::filesystem::create_symlink(dir.File("a.tif"), dir.File("link.tif"));
-  EXPECT_TRUE(SameFile(dir.File("a.tif"), dir.File("link.tif")));
-  EXPECT_TRUE(SameFile(dir.File("a.tif"), dir.Path() + "/./a.tif"));
-  EXPECT_FALSE(SameFile(dir.File("a.tif"), dir.File("b.tif")));
 }
 
 }  // namespace
