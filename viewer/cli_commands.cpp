@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <string>
 
+#include "export/avi/avi_recompressor.h"
+#include "export/avi_ui/dialog_options_source.h"
 #include "viewer/frm_3d.h"
 #include "viewer/volume_loader.h"
 
@@ -16,7 +18,36 @@ bool EndsWithNoCase(const std::string& s, const std::string& end) {
   return true;
 }
 
+// Messages of window-free commands go to standard error.
+struct StderrMessages : MessageSink {
+  void ShowMessage(const std::string& text, MessageIcon) override { std::fprintf(stderr, "%s\n", text.c_str()); }
+};
+
 }  // namespace
+
+int RunRecompressCommand(const CommandLine& line) {
+  StderrMessages messages;
+  std::unique_ptr<avi::CompressionOptionsSource> options;
+  if (auto codec = line.Option("--codec")) {
+    const auto chosen = avi::OptionsForCodec(*codec, avi::EncoderCatalog::Installed());
+    if (!chosen) {
+      std::string names;
+      for (const auto& e : avi::EncoderCatalog::Installed().Encoders()) names += " " + e.ShortName;
+      std::fprintf(stderr, "Unknown codec %s; this computer has:%s\n", codec->c_str(), names.c_str());
+      return 2;
+    }
+    options = std::make_unique<avi::FixedOptionsSource>(*chosen);
+  } else {
+    options = std::make_unique<avi::RememberedOptionsSource>();
+  }
+  const avi::RecompressResult result = avi::RecompressAvi(line.Arguments[0], line.Arguments[1], *options, messages);
+  if (result.Status != avi::RecompressStatus::Ok) {
+    if (!result.Detail.empty()) std::fprintf(stderr, "%s\n", result.Detail.c_str());
+    return 1;
+  }
+  std::printf("wrote %s (%lld frames)\n", line.Arguments[1].c_str(), static_cast<long long>(result.FramesWritten));
+  return 0;
+}
 
 double MeanSample(const VolumeData& v) {
   if (v.Samples.empty()) return 0;

@@ -11,6 +11,9 @@ int RunInfoCommand(const CommandLine& line);
 // (an X server, such as Xvfb) and an application object.
 int RunRenderCommand(const CommandLine& line);
 
+// Re-encodes a movie with the codec named by --codec (or the remembered choice); needs no display.
+int RunRecompressCommand(const CommandLine& line);
+
 // The mean of all samples, as the info line shows it.
 double MeanSample(const struct VolumeData& v);
 

@@ -18,6 +18,10 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "export/avi/avi_reader.h"
+#include "export/avi/avi_recompressor.h"
+#include "export/avi/avi_recorder.h"
+#include "export/avi_ui/dialog_options_source.h"
 #include "export/series/frm_cnvrt_leica_tiff.h"
 #include "export/series/frm_import_tiff_series.h"
 #include "palettes/lut_bitmap.h"
@@ -75,6 +79,18 @@ frm3D::frm3D(bool headless, QWidget* parent) : QMainWindow(parent), headless_(he
 
 frm3D::~frm3D() {
   if (!unloaded_) Unload();
+}
+
+avi::AviRecorder& frm3D::Recorder() {
+  if (!recorder_) {
+    // Without a window nobody can answer a dialog: the remembered choice is used.
+    if (headless_)
+      movie_options_ = std::make_unique<avi::RememberedOptionsSource>();
+    else
+      movie_options_ = std::make_unique<avi::DialogOptionsSource>(this);
+    recorder_ = std::make_unique<avi::AviRecorder>(*this, *movie_options_);
+  }
+  return *recorder_;
 }
 
 ViewerSurface* frm3D::Surface() const {
@@ -148,7 +164,9 @@ void frm3D::BuildMenus() {
           [this] { OpenPaletteEditor(false); });
   separator(tools, "mnuToolsBar0");
   action(tools, "mnuGIF", "AVI  to Animated &GIF");
-  action(tools, "mnuToolsRecompressAVI", "&(Re)compress AVI")->setVisible(false);
+  QAction* recompress = action(tools, "mnuToolsRecompressAVI", "&(Re)compress AVI");
+  recompress->setVisible(false);
+  connect(recompress, &QAction::triggered, this, &frm3D::mnuToolsRecompressAVI_Click);
 
   mnuPallete_ = bar->addMenu("&Palette");
   mnuPallete_->setObjectName("mnuPallete");
@@ -665,6 +683,69 @@ void frm3D::OpenPaletteEditor(bool gradient) {
   LoadLuts();
 }
 
+// --- Movies -------------------------------------------------------------------------------------
+
+bool frm3D::AVIStart(const std::string& FileName, double FrameRate, int32_t Width, int32_t Height) {
+  if (Width == 0 || Height == 0) {
+    Width = ScaleWidth();
+    Height = ScaleHeight();
+  }
+  auto eights = [](int32_t v) { return v % 8 > 0 ? v + 8 - v % 8 : v; };
+  SetClientSize(eights(Width), eights(Height));
+  ResizeGL(ScaleWidth(), ScaleHeight());
+  // The first capture gives the movie its format; it is not a frame of the movie.
+  SaveBMP(TempFramePath());
+  const std::vector<uint8_t> info = last_frame_.BitmapInfo();
+  const bool started = Recorder().AVIStart(FileName, FrameRate, avi::DibFrame{info, last_frame_.Pixels});
+  Yield();
+  return started;
+}
+
+void frm3D::AVIAdd() {
+  if (!Recording()) return;
+  SaveBMP(TempFramePath());
+  Yield();
+  const std::vector<uint8_t> info = last_frame_.BitmapInfo();
+  Recorder().AVIAdd(avi::DibFrame{info, last_frame_.Pixels});
+  Yield();
+}
+
+void frm3D::AVIend() {
+  if (recorder_) recorder_->AVIend();
+}
+
+bool frm3D::AVICodec(const std::string& name) { return Recorder().AVICodec(name); }
+
+bool frm3D::Recording() const { return recorder_ && recorder_->IsRecording(); }
+
+void frm3D::mnuToolsRecompressAVI_Click() {
+  const auto ask = [this](const QString& title, bool save) {
+    QFileDialog dialog(this, title, QString(), "AVI Files (*.avi)");
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    if (!save) dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix("avi");
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::string();
+    return dialog.selectedFiles().first().toStdString();
+  };
+  const std::string input = ask("Select AVI File to Recompress", false);
+  if (input.empty()) return;
+  {
+    // The input is looked at before the user is asked where to save.
+    avi::AviReader reader;
+    if (!reader.Open(input)) {
+      ShowMessage(std::string(avi::kMsgErrorWorkingWith) + "\n" + input, MessageIcon::Information);
+      return;
+    }
+  }
+  const std::string output = ask("Choose Location and Name to Save New AVI File", true);
+  if (output.empty()) return;
+  Yield();
+  avi::DialogOptionsSource options(this);
+  ++busy_;
+  avi::RecompressAvi(input, output, options, *this, this);
+  --busy_;
+}
+
 // --- Unload -------------------------------------------------------------------------------------
 
 void frm3D::closeEvent(QCloseEvent* event) {
@@ -684,6 +765,7 @@ void frm3D::Unload() {
   KillGL();
   Yield();
   QuitRequested = true;
+  AVIend();
   if (leica_) leica_->close();
   emit Unloading();
 }

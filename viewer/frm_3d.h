@@ -30,6 +30,10 @@ class QProgressBar;
 namespace lumetrix {
 
 class GlView;
+namespace avi {
+class AviRecorder;
+class CompressionOptionsSource;
+}
 namespace series {
 class frmCnvrtLeicaTiff;
 }
@@ -99,6 +103,17 @@ class frm3D : public QMainWindow, public ProgressSink, public MruMenu, public Me
   bool CaptureFrameBmp(const std::string& path, int32_t x, int32_t y, int32_t width, int32_t height);
   void SaveBMP(const std::string& FileName);
   void SaveJPG(const std::string& FileName);
+  // Movie recording for scripts: the drawing area is sized to multiples of 8, every frame is
+  // captured (and written to "frame.bmp") and appended as a key frame.
+  bool AVIStart(const std::string& FileName, double FrameRate, int32_t Width, int32_t Height);
+  void AVIAdd();
+  void AVIend();
+  // Chooses the codec of later recordings without the options dialog ("" asks again).
+  bool AVICodec(const std::string& name);
+  bool Recording() const;
+  // "(Re)compress AVI".
+  void mnuToolsRecompressAVI_Click();
+
   // The drawing area, in pixels.
   int32_t ScaleWidth() const;
   int32_t ScaleHeight() const;
@@ -164,6 +179,7 @@ class frm3D : public QMainWindow, public ProgressSink, public MruMenu, public Me
   void mnuAbout_Click();
   void Unload();
   void RefreshPaletteMenu();
+  avi::AviRecorder& Recorder();
   SliceColourer CurrentColourer() const;
   void OpenPaletteEditor(bool gradient);
 
@@ -190,6 +206,8 @@ class frm3D : public QMainWindow, public ProgressSink, public MruMenu, public Me
   palettes::PaletteCatalogue catalogue_;
   std::vector<QAction*> mnuPal_;
   QPointer<series::frmCnvrtLeicaTiff> leica_;
+  std::unique_ptr<avi::CompressionOptionsSource> movie_options_;
+  std::unique_ptr<avi::AviRecorder> recorder_;
 };
 
 }  // namespace lumetrix
