@@ -35,6 +35,13 @@ int main(int argc, char** argv) {
   if (line.Command == "convert-leica")
     return series::ConvertLeicaCommand(line.Arguments[0], line.Arguments[1], line.Option("--map").value_or("0,1,2"));
 
+  if (line.Command == "recompress") {
+    QCoreApplication app(argc, argv);  // settings, no windows
+    QCoreApplication::setOrganizationName("Lumetrix");
+    QCoreApplication::setApplicationName("Lumetrix");
+    return RunRecompressCommand(line);
+  }
+
   SetDefaultSurfaceFormat();
   QApplication app(argc, argv);
   QApplication::setOrganizationName("Lumetrix");
@@ -42,7 +49,6 @@ int main(int argc, char** argv) {
   QApplication::setApplicationVersion(QString("%1.%2").arg(LUMETRIX_VERSION_MAJOR).arg(LUMETRIX_VERSION_MINOR));
 
   if (line.Command == "render") return RunRenderCommand(line);
-  if (line.Command == "recompress") return RunRecompressCommand(line);
 
   PostUsageCount("Lumetrix", QApplication::applicationVersion().toStdString());
   frm3D window;
