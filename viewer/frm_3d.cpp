@@ -25,6 +25,8 @@
 #include "export/series/frm_cnvrt_leica_tiff.h"
 #include "export/series/frm_import_tiff_series.h"
 #include "palettes/lut_bitmap.h"
+#include "scripting/frm_parameters.h"
+#include "scripting/frm_vb_editor.h"
 #include "palettes/ui/frm_palette.h"
 #include "palettes/ui/frm_palette2.h"
 #include "palettes/ui/standard_palette_folders.h"
@@ -72,6 +74,7 @@ frm3D::frm3D(bool headless, QWidget* parent) : QMainWindow(parent), headless_(he
   mru_.SetNumber(5);
   mru_.Load();
   mru_.Update(*this);
+  if (!headless_) editor_ = std::make_unique<frmVBEditor>();  // hidden until "Edit Script"
   LoadLuts();
   ResetParameters();
   SetClientSize(400, 400);
@@ -131,8 +134,13 @@ void frm3D::BuildMenus() {
 
   QMenu* control = bar->addMenu("&Control");
   control->setObjectName("mnuControl");
-  action(control, "mnuControlShowParameters", "&Show Parameters", QKeySequence("Ctrl+P"));
-  action(control, "mnuControlHideParameters", "&Hide Parameters", QKeySequence("Ctrl+H"))->setVisible(false);
+  connect(action(control, "mnuControlShowParameters", "&Show Parameters", QKeySequence("Ctrl+P")),
+          &QAction::triggered, this, &frm3D::mnuControlShowParameters_Click);
+  QAction* hide = action(control, "mnuControlHideParameters", "&Hide Parameters", QKeySequence("Ctrl+H"));
+  hide->setVisible(false);
+  connect(hide, &QAction::triggered, this, [this] {
+    if (parameters_) parameters_->hide();
+  });
   separator(control, "MnuControlBar0");
   connect(action(control, "mnuResetSpeedParameters", "Stop &Motion", QKeySequence("Ctrl+S")), &QAction::triggered,
           this, &frm3D::ResetSpeedParameters);
@@ -142,7 +150,8 @@ void frm3D::BuildMenus() {
 
   QMenu* script = bar->addMenu("&Script");
   script->setObjectName("mnuScript");
-  action(script, "mnuScriptShow", "Edit &Script", QKeySequence("Ctrl+E"));
+  connect(action(script, "mnuScriptShow", "Edit &Script", QKeySequence("Ctrl+E")), &QAction::triggered, this,
+          &frm3D::mnuScriptShow_Click);
   separator(script, "mnuScriptBar0");
   action(script, "mnuScriptRun", "Run Script", QKeySequence("F5"));
 
@@ -749,14 +758,35 @@ void frm3D::mnuToolsRecompressAVI_Click() {
 // --- Unload -------------------------------------------------------------------------------------
 
 void frm3D::closeEvent(QCloseEvent* event) {
-  bool cancel = false;
-  emit QueryUnload(cancel);
-  if (cancel) {
-    event->ignore();
-    return;
+  // The editor asks about an unsaved script first: a Cancel there keeps the whole program
+  // running, rather than leaving the editor behind without its main window.
+  if (editor_) {
+    editor_->setQuitRequested(true);
+    if (!editor_->close()) {
+      editor_->setQuitRequested(false);
+      event->ignore();
+      return;
+    }
   }
   Unload();
   event->accept();
+}
+
+frmParameters* frm3D::Parameters() const { return parameters_; }
+
+void frm3D::mnuScriptShow_Click() {
+  if (!editor_) return;
+  editor_->show();
+  editor_->setWindowState(editor_->windowState() & ~Qt::WindowMinimized);
+  editor_->raise();
+  editor_->activateWindow();
+}
+
+void frm3D::mnuControlShowParameters_Click() {
+  if (headless_) return;
+  if (!parameters_) parameters_ = new frmParameters(&view_, this);  // deletes itself when closed
+  parameters_->show();
+  parameters_->raise();
 }
 
 void frm3D::Unload() {
@@ -766,6 +796,8 @@ void frm3D::Unload() {
   Yield();
   QuitRequested = true;
   AVIend();
+  if (parameters_) parameters_->close();
+  editor_.reset();  // asked about its script in closeEvent already
   if (leica_) leica_->close();
   emit Unloading();
 }

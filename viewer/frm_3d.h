@@ -30,6 +30,8 @@ class QProgressBar;
 namespace lumetrix {
 
 class GlView;
+class frmVBEditor;
+class frmParameters;
 namespace avi {
 class AviRecorder;
 class CompressionOptionsSource;
@@ -136,6 +138,11 @@ class frm3D : public QMainWindow, public ProgressSink, public MruMenu, public Me
   void SetMruEntry(int index, const std::string& caption, bool visible) override;
 
   QMenu* PaletteMenu() const { return mnuPallete_; }
+  // The script editor (loaded hidden with the window; none without a window).
+  frmVBEditor* Editor() const { return editor_.get(); }
+  frmParameters* Parameters() const;
+  void mnuScriptShow_Click();
+  void mnuControlShowParameters_Click();
   // The last frame captured, as it was written.
   const CapturedFrame& LastCapturedFrame() const { return last_frame_; }
   // The temporary capture file "frame.bmp" in the temporary folder.
@@ -151,8 +158,6 @@ class frm3D : public QMainWindow, public ProgressSink, public MruMenu, public Me
 
  signals:
   void VolumeOpened();
-  // Before the window unloads: a handler may set cancel (to keep unsaved work).
-  void QueryUnload(bool& cancel);
   // The window unloads: the other windows close.
   void Unloading();
 
@@ -206,6 +211,8 @@ class frm3D : public QMainWindow, public ProgressSink, public MruMenu, public Me
   palettes::PaletteCatalogue catalogue_;
   std::vector<QAction*> mnuPal_;
   QPointer<series::frmCnvrtLeicaTiff> leica_;
+  std::unique_ptr<frmVBEditor> editor_;  // loaded hidden with the window; no owner
+  QPointer<frmParameters> parameters_;
   std::unique_ptr<avi::CompressionOptionsSource> movie_options_;
   std::unique_ptr<avi::AviRecorder> recorder_;
 };

@@ -190,3 +190,61 @@ TEST(MainWindow, ExitUnloadsAndSetsQuitRequested) {
 
 }  // namespace
 }  // namespace lumetrix
+
+#include <QLabel>
+
+#include "scripting/frm_parameters.h"
+#include "scripting/frm_vb_editor.h"
+
+namespace lumetrix {
+namespace {
+
+TEST(MainWindowScripting, EditScriptShowsTheEditorThatWasLoadedHidden) {
+  frm3D w;
+  ASSERT_NE(w.Editor(), nullptr);
+  EXPECT_FALSE(w.Editor()->isVisible());
+  w.findChild<QAction*>("mnuScriptShow")->trigger();
+  EXPECT_TRUE(w.Editor()->isVisible());
+  w.Editor()->close();  // only hides while the program runs
+  EXPECT_FALSE(w.Editor()->isVisible());
+  EXPECT_NE(w.Editor(), nullptr);
+}
+
+TEST(MainWindowScripting, ShowParametersFollowsTheViewState) {
+  frm3D w;
+  w.show();
+  w.findChild<QAction*>("mnuControlShowParameters")->trigger();
+  ASSERT_NE(w.Parameters(), nullptr);
+  EXPECT_TRUE(w.Parameters()->isVisible());
+  w.SetZ(-4.5f);
+  w.Parameters()->Refresh();
+  EXPECT_EQ(w.Parameters()->ValueLabel(scripting::ParameterId::Z)->text(), "-4.50");
+}
+
+TEST(MainWindowScripting, CancellingTheSavePromptAtExitKeepsTheProgramRunning) {
+  frm3D w;
+  w.show();
+  EditorDialogs dialogs;
+  int asked = 0;
+  dialogs.askSave = [&](const QString&) {
+    ++asked;
+    return scripting::SaveAnswer::Cancel;
+  };
+  w.Editor()->setDialogs(dialogs);
+  w.Editor()->SetScriptText("Sub Main\nEnd Sub\n");
+  EXPECT_FALSE(w.close());
+  EXPECT_EQ(asked, 1);
+  EXPECT_FALSE(w.QuitRequested);
+  EXPECT_TRUE(w.isVisible());
+  dialogs.askSave = [&](const QString&) {
+    ++asked;
+    return scripting::SaveAnswer::No;
+  };
+  w.Editor()->setDialogs(dialogs);
+  EXPECT_TRUE(w.close());
+  EXPECT_EQ(asked, 2);
+  EXPECT_TRUE(w.QuitRequested);
+}
+
+}  // namespace
+}  // namespace lumetrix
