@@ -25,6 +25,15 @@ struct StderrMessages : MessageSink {
 
 }  // namespace
 
+int RunScriptCommand(const CommandLine& line) {
+  frm3D viewer(true);
+  if (!viewer.OpenAtStart(line.Arguments[1])) return 1;
+  std::string error;
+  if (viewer.RunScriptFile(line.Arguments[0], error)) return 0;
+  std::fprintf(stderr, "%s\n", error.c_str());
+  return 1;
+}
+
 int RunRecompressCommand(const CommandLine& line) {
   StderrMessages messages;
   std::unique_ptr<avi::CompressionOptionsSource> options;

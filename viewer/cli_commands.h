@@ -11,6 +11,10 @@ int RunInfoCommand(const CommandLine& line);
 // (an X server, such as Xvfb) and an application object.
 int RunRenderCommand(const CommandLine& line);
 
+// Opens FILE, runs the script's "Main" without a window; 0 on success, 1 after printing the
+// error line on standard error. Needs a display (an X server, such as Xvfb).
+int RunScriptCommand(const CommandLine& line);
+
 // Re-encodes a movie with the codec named by --codec (or the remembered choice); needs no display.
 int RunRecompressCommand(const CommandLine& line);
 

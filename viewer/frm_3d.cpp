@@ -26,6 +26,8 @@
 #include "export/series/frm_import_tiff_series.h"
 #include "palettes/lut_bitmap.h"
 #include "scripting/frm_parameters.h"
+#include "scripting/script_file.h"
+#include "scripting/script_host.h"
 #include "scripting/frm_vb_editor.h"
 #include "palettes/ui/frm_palette.h"
 #include "palettes/ui/frm_palette2.h"
@@ -37,6 +39,7 @@
 #include "viewer/gl_view.h"
 #include "viewer/key_codes.h"
 #include "viewer/offscreen_view.h"
+#include "viewer/script_binding.h"
 #include "viewer/texture_stacks.h"
 #include "viewer/volume_loader.h"
 
@@ -74,7 +77,12 @@ frm3D::frm3D(bool headless, QWidget* parent) : QMainWindow(parent), headless_(he
   mru_.SetNumber(5);
   mru_.Load();
   mru_.Update(*this);
-  if (!headless_) editor_ = std::make_unique<frmVBEditor>();  // hidden until "Edit Script"
+  if (!headless_) {
+    editor_ = std::make_unique<frmVBEditor>();  // hidden until "Edit Script"
+    connect(editor_.get(), &frmVBEditor::runScriptRequested, this, &frm3D::RunVBScript);
+    // Esc in the editor stops a running script as well.
+    editor_->addAction(mnuScriptStop_);
+  }
   LoadLuts();
   ResetParameters();
   SetClientSize(400, 400);
@@ -153,7 +161,12 @@ void frm3D::BuildMenus() {
   connect(action(script, "mnuScriptShow", "Edit &Script", QKeySequence("Ctrl+E")), &QAction::triggered, this,
           &frm3D::mnuScriptShow_Click);
   separator(script, "mnuScriptBar0");
-  action(script, "mnuScriptRun", "Run Script", QKeySequence("F5"));
+  connect(action(script, "mnuScriptRun", "Run Script", QKeySequence("F5")), &QAction::triggered, this,
+          &frm3D::RunVBScript);
+  // Enabled only while a script runs, so that Esc otherwise reaches the viewer's keys.
+  mnuScriptStop_ = action(script, "mnuScriptStop", "S&top Script", QKeySequence("Esc"));
+  mnuScriptStop_->setEnabled(false);
+  connect(mnuScriptStop_, &QAction::triggered, this, &frm3D::StopScript);
 
   QMenu* tools = bar->addMenu("&Tools");
   tools->setObjectName("mnuTools");
@@ -692,6 +705,55 @@ void frm3D::OpenPaletteEditor(bool gradient) {
   LoadLuts();
 }
 
+// --- Scripts ------------------------------------------------------------------------------------
+
+ScriptHost& frm3D::Host() {
+  if (!host_) {
+    script_viewer_ = std::make_unique<WindowScriptViewer>(*this);
+    if (editor_)
+      console_ = std::make_unique<EditorConsole>(*editor_);
+    else
+      console_ = std::make_unique<FileConsole>(QString(), QString());
+    if (headless_)
+      script_ui_ = std::make_unique<StdioUiHost>();
+    else
+      script_ui_ = std::make_unique<DialogUiHost>(this);
+    host_ = std::make_unique<ScriptHost>(*script_viewer_, *console_);
+    host_->SetUiHost(script_ui_.get());
+  }
+  return *host_;
+}
+
+void frm3D::RunVBScript() { Host().RunVBScript(); }
+
+void frm3D::StopScript() {
+  if (host_) host_->StopScript();
+}
+
+void frm3D::SetScriptRunning(bool running) {
+  ScriptRunning = running;
+  if (mnuScriptStop_) mnuScriptStop_->setEnabled(running);
+  if (!running) {
+    ResizeGL(ScaleWidth(), ScaleHeight());  // resizes made during the run
+    ResumeViewer();
+  }
+}
+
+bool frm3D::RunScriptFile(const std::string& path, std::string& error) {
+  const scripting::ScriptFileText file = scripting::ReadScriptFile(QString::fromStdString(path));
+  if (!file.ok) {
+    error = file.error.toStdString();
+    return false;
+  }
+  Host();  // the engine and its helpers exist from here on
+  console_ = std::make_unique<FileConsole>(QString::fromStdString(path), file.text);
+  host_ = std::make_unique<ScriptHost>(*script_viewer_, *console_);
+  host_->SetUiHost(script_ui_.get());
+  if (host_->RunVBScript()) return true;
+  error = host_->LastError().Number ? ScriptHost::ErrorLine(host_->LastError()).toStdString() : "First open image";
+  return false;
+}
+
 // --- Movies -------------------------------------------------------------------------------------
 
 bool frm3D::AVIStart(const std::string& FileName, double FrameRate, int32_t Width, int32_t Height) {
@@ -795,6 +857,7 @@ void frm3D::Unload() {
   KillGL();
   Yield();
   QuitRequested = true;
+  StopScript();
   AVIend();
   if (parameters_) parameters_->close();
   editor_.reset();  // asked about its script in closeEvent already

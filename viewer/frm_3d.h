@@ -31,7 +31,13 @@ namespace lumetrix {
 
 class GlView;
 class frmVBEditor;
+class ScriptHost;
+class ScriptConsole;
+class WindowScriptViewer;
 class frmParameters;
+namespace vbs {
+class UiHost;
+}
 namespace avi {
 class AviRecorder;
 class CompressionOptionsSource;
@@ -142,6 +148,16 @@ class frm3D : public QMainWindow, public ProgressSink, public MruMenu, public Me
   frmVBEditor* Editor() const { return editor_.get(); }
   frmParameters* Parameters() const;
   void mnuScriptShow_Click();
+
+  // Runs the editor's script (menu "Run Script", F5, the editor's Run command).
+  void RunVBScript();
+  // Asks the running script to stop ("Stop Script", Esc while a script runs).
+  void StopScript();
+  // Runs a script file without the editor (the command line); false after an error, whose
+  // line ("Error: ... at line: ...") is then in `error`.
+  bool RunScriptFile(const std::string& path, std::string& error);
+  void SetScriptRunning(bool running);
+  ScriptHost& Host();
   void mnuControlShowParameters_Click();
   // The last frame captured, as it was written.
   const CapturedFrame& LastCapturedFrame() const { return last_frame_; }
@@ -212,6 +228,11 @@ class frm3D : public QMainWindow, public ProgressSink, public MruMenu, public Me
   std::vector<QAction*> mnuPal_;
   QPointer<series::frmCnvrtLeicaTiff> leica_;
   std::unique_ptr<frmVBEditor> editor_;  // loaded hidden with the window; no owner
+  std::unique_ptr<WindowScriptViewer> script_viewer_;
+  std::unique_ptr<ScriptConsole> console_;
+  std::unique_ptr<vbs::UiHost> script_ui_;
+  std::unique_ptr<ScriptHost> host_;
+  QAction* mnuScriptStop_ = nullptr;
   QPointer<frmParameters> parameters_;
   std::unique_ptr<avi::CompressionOptionsSource> movie_options_;
   std::unique_ptr<avi::AviRecorder> recorder_;

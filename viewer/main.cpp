@@ -49,6 +49,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationVersion(QString("%1.%2").arg(LUMETRIX_VERSION_MAJOR).arg(LUMETRIX_VERSION_MINOR));
 
   if (line.Command == "render") return RunRenderCommand(line);
+  if (line.Command == "run") return RunScriptCommand(line);
 
   PostUsageCount("Lumetrix", QApplication::applicationVersion().toStdString());
   frm3D window;
