@@ -1,5 +1,6 @@
 // Whether a movie target is in use: locks held by another process or another open of the file.
 
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -139,18 +140,29 @@ TEST(FileLock, AFileThatCannotBeWrittenIsLocked) {
     EXPECT_TRUE(IsFileLocked(path));
     return;
   }
-  // Root may write anything: ask as an ordinary user, in a child process.
-  ASSERT_EQ(::chmod(folder.Path().c_str(), 0755), 0);
+  // Root may write anything: ask as an ordinary user, in a child process, about a file in a
+  // folder that user can reach (the test's own temporary folder may sit below private ones).
+  char shared[] = "/tmp/lumetrix-lock-XXXXXX";
+  ASSERT_NE(::mkdtemp(shared), nullptr);
+  const std::string shared_path = std::string(shared) + "/readonly.avi";
+  test::WriteFileBytes(shared_path, {1, 2, 3});
+  ASSERT_EQ(::chmod(shared_path.c_str(), 0444), 0);
+  ASSERT_EQ(::chmod(shared, 0755), 0);
   const pid_t child = ::fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
     if (::setgid(65534) != 0 || ::setuid(65534) != 0) _exit(2);
-    _exit(IsFileLocked(path) ? 0 : 1);
+    if (::access(shared_path.c_str(), R_OK) != 0) _exit(3);
+    _exit(IsFileLocked(shared_path) ? 0 : 1);
   }
   int status = 0;
-  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  const pid_t waited = ::waitpid(child, &status, 0);
+  ::unlink(shared_path.c_str());
+  ::rmdir(shared);
+  ASSERT_EQ(waited, child);
   ASSERT_TRUE(WIFEXITED(status));
   if (WEXITSTATUS(status) == 2) GTEST_SKIP() << "cannot become an ordinary user here";
+  if (WEXITSTATUS(status) == 3) GTEST_SKIP() << "an ordinary user cannot reach /tmp here";
   EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 

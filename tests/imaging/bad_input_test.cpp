@@ -14,7 +14,7 @@ using test_support::BuildRawTiff;
 using test_support::RawTag;
 using test_support::TempDir;
 using test_support::TiffCompression;
-using test_support::TiffSpec;
+using test_support::TiffLayout;
 
 std::vector<RawTag> GreyTags(uint32_t w, uint32_t h, uint32_t bytes) {
   return {{256, 4, {w}}, {257, 4, {h}}, {258, 3, {8}}, {259, 3, {1}}, {262, 3, {1}},
@@ -94,14 +94,14 @@ TEST_F(BadInputTest, ZeroPages) {
 }
 
 TEST_F(BadInputTest, TruncatedFiles) {
-  TiffSpec spec;
-  spec.width = 64;
-  spec.height = 64;
-  spec.pages = 3;
+  TiffLayout layout;
+  layout.width = 64;
+  layout.height = 64;
+  layout.pages = 3;
   for (const auto compression : {TiffCompression::kNone, TiffCompression::kLzw}) {
-    spec.compression = compression;
+    layout.compression = compression;
     const std::string path = dir.File("whole.tif");
-    test_support::WriteTiff(path, spec, [](int p, int x, int y, int) { return (x * y + p) % 251; });
+    test_support::WriteTiff(path, layout, [](int p, int x, int y, int) { return (x * y + p) % 251; });
     // Cut inside the pixel data of page 2: page 1 still reads, page 2 is truncated.
     const uint64_t page2 = test_support::FirstDataOffset(path, 1);
     const std::string cut = dir.File("cut.tif");
@@ -224,17 +224,17 @@ TEST_F(BadInputTest, DirectoryLoopEnds) {
 TEST_F(BadInputTest, ScrambledFilesNeverCrash) {
   // Random damage anywhere in small valid files of several kinds.
   std::mt19937 random(11);
-  TiffSpec spec;
-  spec.width = 20;
-  spec.height = 12;
-  spec.pages = 2;
+  TiffLayout layout;
+  layout.width = 20;
+  layout.height = 12;
+  layout.pages = 2;
   const std::string path = dir.File("src.tif");
   int refused = 0;
   for (int round = 0; round < 60; ++round) {
-    spec.compression = static_cast<TiffCompression>(round % 4);
-    spec.tiled = round % 3 == 0;
-    spec.samples = round % 2 ? test_support::TiffSamples::kRgb8 : test_support::TiffSamples::kGrey16;
-    test_support::WriteTiff(path, spec, PatternFn());
+    layout.compression = static_cast<TiffCompression>(round % 4);
+    layout.tiled = round % 3 == 0;
+    layout.samples = round % 2 ? test_support::TiffSamples::kRgb8 : test_support::TiffSamples::kGrey16;
+    test_support::WriteTiff(path, layout, PatternFn());
     auto bytes = test_support::ReadBytes(path);
     for (int k = 0; k < 6; ++k) bytes[random() % bytes.size()] = static_cast<uint8_t>(random());
     test_support::WriteBytes(dir.File("damaged.tif"), bytes);

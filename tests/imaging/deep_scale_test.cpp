@@ -13,7 +13,7 @@ namespace {
 using test_support::TempDir;
 using test_support::TiffCompression;
 using test_support::TiffSamples;
-using test_support::TiffSpec;
+using test_support::TiffLayout;
 using test_support::WriteTiff;
 
 uint8_t Scaled(double v, double lo, double hi) {
@@ -30,24 +30,24 @@ double Deep(int page, int x, int y, int c) {
 
 class DeepScaleTest : public ::testing::Test {
  protected:
-  TiffSpec Spec(TiffSamples samples) const {
-    TiffSpec spec;
-    spec.width = 12;
-    spec.height = 5;
-    spec.pages = 3;
-    spec.samples = samples;
-    return spec;
+  TiffLayout Layout(TiffSamples samples) const {
+    TiffLayout layout;
+    layout.width = 12;
+    layout.height = 5;
+    layout.pages = 3;
+    layout.samples = samples;
+    return layout;
   }
   TempDir dir;
 };
 
 TEST_F(DeepScaleTest, SixteenBitPagesShareTheFileRange) {
   for (const auto compression : {TiffCompression::kNone, TiffCompression::kLzw}) {
-    TiffSpec spec = Spec(TiffSamples::kGrey16);
-    spec.compression = compression;
-    spec.tiled = compression == TiffCompression::kLzw;
-    const std::string path = dir.File(spec.tiled ? "deep_tiled.tif" : "deep.tif");
-    WriteTiff(path, spec, Deep);
+    TiffLayout layout = Layout(TiffSamples::kGrey16);
+    layout.compression = compression;
+    layout.tiled = compression == TiffCompression::kLzw;
+    const std::string path = dir.File(layout.tiled ? "deep_tiled.tif" : "deep.tif");
+    WriteTiff(path, layout, Deep);
     ImageBox box;
     for (int16_t p = 2; p >= 0; --p) {  // the last page first: the range is still the file's
       ASSERT_TRUE(box.LoadPage(path, p)) << box.LastError();
@@ -67,7 +67,7 @@ TEST_F(DeepScaleTest, SixteenBitPagesShareTheFileRange) {
 
 TEST_F(DeepScaleTest, ConstantImageMapsToZero) {
   const std::string path = dir.File("flat.tif");
-  WriteTiff(path, Spec(TiffSamples::kGrey16), [](int, int, int, int) { return 4242; });
+  WriteTiff(path, Layout(TiffSamples::kGrey16), [](int, int, int, int) { return 4242; });
   ImageBox box;
   ASSERT_TRUE(box.LoadPage(path, 1)) << box.LastError();
   EXPECT_EQ(box.PixelBytes(), std::vector<uint8_t>(60, 0));
@@ -83,9 +83,9 @@ TEST_F(DeepScaleTest, FloatAndSignedIntegerSamples) {
         hi = std::max(hi, value(p, x, y, 0));
       }
   const std::string floats = dir.File("float.tif");
-  WriteTiff(floats, Spec(TiffSamples::kGreyFloat32), value);
+  WriteTiff(floats, Layout(TiffSamples::kGreyFloat32), value);
   const std::string ints = dir.File("int.tif");
-  WriteTiff(ints, Spec(TiffSamples::kGreyInt32), [&](int p, int x, int y, int c) { return value(p, x, y, c) * 4e6; });
+  WriteTiff(ints, Layout(TiffSamples::kGreyInt32), [&](int p, int x, int y, int c) { return value(p, x, y, c) * 4e6; });
   ImageBox box;
   ASSERT_TRUE(box.LoadPage(floats, 1)) << box.LastError();
   for (int y = 0; y < 5; ++y)
@@ -96,9 +96,9 @@ TEST_F(DeepScaleTest, FloatAndSignedIntegerSamples) {
 }
 
 TEST_F(DeepScaleTest, MinIsWhiteSixteenBitIsInvertedBeforeScaling) {
-  TiffSpec spec = Spec(TiffSamples::kGrey16);
-  spec.min_is_white = true;
-  WriteTiff(dir.File("white16.tif"), spec, Deep);
+  TiffLayout layout = Layout(TiffSamples::kGrey16);
+  layout.min_is_white = true;
+  WriteTiff(dir.File("white16.tif"), layout, Deep);
   ImageBox box;
   ASSERT_TRUE(box.LoadPage(dir.File("white16.tif"), 0)) << box.LastError();
   // Inverted values run 65535-3000 .. 65535-1000: the brightest stored value becomes black.
@@ -108,9 +108,9 @@ TEST_F(DeepScaleTest, MinIsWhiteSixteenBitIsInvertedBeforeScaling) {
 }
 
 TEST_F(DeepScaleTest, SixteenBitColourScalesAllChannelsTogether) {
-  TiffSpec spec = Spec(TiffSamples::kRgb16);
-  spec.planar = true;
-  WriteTiff(dir.File("rgb16.tif"), spec, Deep);
+  TiffLayout layout = Layout(TiffSamples::kRgb16);
+  layout.planar = true;
+  WriteTiff(dir.File("rgb16.tif"), layout, Deep);
   ImageBox box;
   ASSERT_TRUE(box.LoadPage(dir.File("rgb16.tif"), 1)) << box.LastError();
   EXPECT_EQ(box.BitDepth(), 48);
@@ -128,20 +128,20 @@ TEST_F(DeepScaleTest, SixteenBitColourScalesAllChannelsTogether) {
 
 TEST_F(DeepScaleTest, ReplacedFileGetsItsOwnRange) {
   const std::string path = dir.File("replaced.tif");
-  TiffSpec spec = Spec(TiffSamples::kGrey16);
-  WriteTiff(path, spec, Deep);
+  TiffLayout layout = Layout(TiffSamples::kGrey16);
+  WriteTiff(path, layout, Deep);
   ImageBox box;
   ASSERT_TRUE(box.LoadPage(path, 0)) << box.LastError();
   EXPECT_EQ(box.PixelBytes()[0], 255);
-  spec.width = 13;  // a different size, so the file's identity changes for sure
-  WriteTiff(path, spec, [](int, int x, int, int) { return x == 0 ? 6000 : 0; });
+  layout.width = 13;  // a different size, so the file's identity changes for sure
+  WriteTiff(path, layout, [](int, int x, int, int) { return x == 0 ? 6000 : 0; });
   ASSERT_TRUE(box.LoadPage(path, 0)) << box.LastError();
   EXPECT_EQ(box.PixelBytes()[0], 255);
   EXPECT_EQ(box.PixelBytes()[1], 0);
 }
 
 TEST_F(DeepScaleTest, ConversionsOfDeepPages) {
-  WriteTiff(dir.File("d.tif"), Spec(TiffSamples::kGrey16), Deep);
+  WriteTiff(dir.File("d.tif"), Layout(TiffSamples::kGrey16), Deep);
   ImageBox box;
   ASSERT_TRUE(box.LoadPage(dir.File("d.tif"), 0));
   const std::vector<uint8_t> grey = box.PixelBytes();

@@ -15,7 +15,7 @@ using namespace lumetrix::imaging::testing;
 using test_support::TempDir;
 using test_support::TiffCompression;
 using test_support::TiffSamples;
-using test_support::TiffSpec;
+using test_support::TiffLayout;
 using test_support::WriteTiff;
 
 std::string Describe(TiffCompression c) {
@@ -31,24 +31,24 @@ std::string Describe(TiffCompression c) {
 // (compression, tiled, big TIFF)
 class StorageTest : public ::testing::TestWithParam<std::tuple<TiffCompression, bool, bool>> {
  protected:
-  TiffSpec Spec(TiffSamples samples) const {
-    TiffSpec spec;
-    spec.width = 37;  // odd sizes: partial strips, tiles and bytes
-    spec.height = 21;
-    spec.pages = 3;
-    spec.samples = samples;
-    spec.compression = std::get<0>(GetParam());
-    spec.tiled = std::get<1>(GetParam());
-    spec.big_tiff = std::get<2>(GetParam());
-    spec.rows_per_strip = 4;
-    return spec;
+  TiffLayout Layout(TiffSamples samples) const {
+    TiffLayout layout;
+    layout.width = 37;  // odd sizes: partial strips, tiles and bytes
+    layout.height = 21;
+    layout.pages = 3;
+    layout.samples = samples;
+    layout.compression = std::get<0>(GetParam());
+    layout.tiled = std::get<1>(GetParam());
+    layout.big_tiff = std::get<2>(GetParam());
+    layout.rows_per_strip = 4;
+    return layout;
   }
   TempDir dir;
 };
 
 TEST_P(StorageTest, Grey8PagesReadExactly) {
   const std::string path = dir.File("grey8.tif");
-  WriteTiff(path, Spec(TiffSamples::kGrey8), PatternFn());
+  WriteTiff(path, Layout(TiffSamples::kGrey8), PatternFn());
   ImageBox box;
   ASSERT_EQ(box.CountPages(path), 3);
   for (int16_t p = 0; p < 3; ++p) {
@@ -63,7 +63,7 @@ TEST_P(StorageTest, Grey8PagesReadExactly) {
 
 TEST_P(StorageTest, RgbContiguousReadsAsBgr) {
   const std::string path = dir.File("rgb.tif");
-  WriteTiff(path, Spec(TiffSamples::kRgb8), PatternFn());
+  WriteTiff(path, Layout(TiffSamples::kRgb8), PatternFn());
   ImageBox box;
   for (int16_t p = 0; p < 3; ++p) {
     ASSERT_TRUE(box.LoadPage(path, p)) << box.LastError();
@@ -75,9 +75,9 @@ TEST_P(StorageTest, RgbContiguousReadsAsBgr) {
 
 TEST_P(StorageTest, RgbPlanarReadsAsBgr) {
   const std::string path = dir.File("planar.tif");
-  TiffSpec spec = Spec(TiffSamples::kRgb8);
-  spec.planar = true;
-  WriteTiff(path, spec, PatternFn());
+  TiffLayout layout = Layout(TiffSamples::kRgb8);
+  layout.planar = true;
+  WriteTiff(path, layout, PatternFn());
   ImageBox box;
   for (int16_t p = 0; p < 3; ++p) {
     ASSERT_TRUE(box.LoadPage(path, p)) << box.LastError();
@@ -88,7 +88,7 @@ TEST_P(StorageTest, RgbPlanarReadsAsBgr) {
 TEST_P(StorageTest, BilevelAndFourBitGreyAreStretched) {
   for (const auto& [samples, levels] : {std::pair{TiffSamples::kGrey1, 2}, std::pair{TiffSamples::kGrey4, 16}}) {
     const std::string path = dir.File("low.tif");
-    WriteTiff(path, Spec(samples), PatternFn(levels));
+    WriteTiff(path, Layout(samples), PatternFn(levels));
     ImageBox box;
     ASSERT_TRUE(box.LoadPage(path, 1)) << box.LastError();
     EXPECT_EQ(box.BitDepth(), 8);
@@ -99,7 +99,7 @@ TEST_P(StorageTest, BilevelAndFourBitGreyAreStretched) {
 
 TEST_P(StorageTest, PaletteIndicesAndColours) {
   const std::string path = dir.File("palette.tif");
-  WriteTiff(path, Spec(TiffSamples::kPalette8), PatternFn());
+  WriteTiff(path, Layout(TiffSamples::kPalette8), PatternFn());
   ImageBox box;
   ASSERT_TRUE(box.LoadPage(path, 2)) << box.LastError();
   EXPECT_EQ(box.BitDepth(), 8);
@@ -135,11 +135,11 @@ class TiffKindsTest : public ::testing::Test {
 
 TEST_F(TiffKindsTest, RgbaDropsAlpha) {
   const std::string path = dir.File("rgba.tif");
-  TiffSpec spec;
-  spec.samples = TiffSamples::kRgba8;
-  spec.width = 19;
-  spec.height = 5;
-  WriteTiff(path, spec, PatternFn());
+  TiffLayout layout;
+  layout.samples = TiffSamples::kRgba8;
+  layout.width = 19;
+  layout.height = 5;
+  WriteTiff(path, layout, PatternFn());
   ImageBox box;
   ASSERT_TRUE(box.LoadPage(path, 0)) << box.LastError();
   EXPECT_EQ(box.BitDepth(), 24);
@@ -150,12 +150,12 @@ TEST_F(TiffKindsTest, MinIsWhiteIsInverted) {
   for (const auto& [samples, levels] : {std::pair{TiffSamples::kGrey8, 256}, std::pair{TiffSamples::kGrey1, 2},
                                        std::pair{TiffSamples::kGrey4, 16}}) {
     const std::string path = dir.File("white.tif");
-    TiffSpec spec;
-    spec.samples = samples;
-    spec.min_is_white = true;
-    spec.width = 23;
-    spec.height = 7;
-    WriteTiff(path, spec, PatternFn(levels));
+    TiffLayout layout;
+    layout.samples = samples;
+    layout.min_is_white = true;
+    layout.width = 23;
+    layout.height = 7;
+    WriteTiff(path, layout, PatternFn(levels));
     ImageBox box;
     ASSERT_TRUE(box.LoadPage(path, 0)) << box.LastError();
     std::vector<uint8_t> expected = PatternGrey(0, 23, 7, levels);
@@ -165,33 +165,33 @@ TEST_F(TiffKindsTest, MinIsWhiteIsInverted) {
 }
 
 TEST_F(TiffKindsTest, PredictorBigEndianAndFillOrderAreUndone) {
-  TiffSpec spec;
-  spec.width = 33;
-  spec.height = 9;
-  spec.compression = TiffCompression::kLzw;
-  spec.predictor = true;
-  spec.big_endian = true;
-  spec.samples = TiffSamples::kRgb8;
-  WriteTiff(dir.File("pred.tif"), spec, PatternFn());
+  TiffLayout layout;
+  layout.width = 33;
+  layout.height = 9;
+  layout.compression = TiffCompression::kLzw;
+  layout.predictor = true;
+  layout.big_endian = true;
+  layout.samples = TiffSamples::kRgb8;
+  WriteTiff(dir.File("pred.tif"), layout, PatternFn());
   ImageBox box;
   ASSERT_TRUE(box.LoadPage(dir.File("pred.tif"), 0)) << box.LastError();
   EXPECT_EQ(box.PixelBytes(), PatternBgr(0, 33, 9));
 
-  spec.samples = TiffSamples::kGrey1;
-  spec.predictor = false;
-  spec.compression = TiffCompression::kNone;
-  spec.lsb_fill_order = true;
-  WriteTiff(dir.File("fill.tif"), spec, PatternFn(2));
+  layout.samples = TiffSamples::kGrey1;
+  layout.predictor = false;
+  layout.compression = TiffCompression::kNone;
+  layout.lsb_fill_order = true;
+  WriteTiff(dir.File("fill.tif"), layout, PatternFn(2));
   ASSERT_TRUE(box.LoadPage(dir.File("fill.tif"), 0)) << box.LastError();
   EXPECT_EQ(box.PixelBytes(), PatternGrey(0, 33, 9, 2));
 }
 
 TEST_F(TiffKindsTest, FourBitPaletteExpandsToColours) {
-  TiffSpec spec;
-  spec.samples = TiffSamples::kPalette4;
-  spec.width = 15;
-  spec.height = 3;
-  WriteTiff(dir.File("p4.tif"), spec, PatternFn(16));
+  TiffLayout layout;
+  layout.samples = TiffSamples::kPalette4;
+  layout.width = 15;
+  layout.height = 3;
+  WriteTiff(dir.File("p4.tif"), layout, PatternFn(16));
   ImageBox box;
   ASSERT_TRUE(box.LoadPage(dir.File("p4.tif"), 0)) << box.LastError();
   EXPECT_EQ(box.BitDepth(), 8);
@@ -203,15 +203,15 @@ TEST_F(TiffKindsTest, FourBitPaletteExpandsToColours) {
 }
 
 TEST_F(TiffKindsTest, GreyPaletteIsReportedAsGreyLevels) {
-  TiffSpec spec;
-  spec.samples = TiffSamples::kPalette8;
-  spec.width = 16;
-  spec.height = 16;
+  TiffLayout layout;
+  layout.samples = TiffSamples::kPalette8;
+  layout.width = 16;
+  layout.height = 16;
   for (int i = 0; i < 256; ++i) {
     const auto v = static_cast<uint16_t>((255 - i) * 257);  // an inverted grey ramp
-    spec.palette.push_back({v, v, v});
+    layout.palette.push_back({v, v, v});
   }
-  WriteTiff(dir.File("greypal.tif"), spec, [](int, int x, int y, int) { return x + 16 * y; });
+  WriteTiff(dir.File("greypal.tif"), layout, [](int, int x, int y, int) { return x + 16 * y; });
   ImageBox box;
   ASSERT_TRUE(box.LoadPage(dir.File("greypal.tif"), 0)) << box.LastError();
   EXPECT_TRUE(box.IsGreyImage());
@@ -220,12 +220,12 @@ TEST_F(TiffKindsTest, GreyPaletteIsReportedAsGreyLevels) {
 }
 
 TEST_F(TiffKindsTest, PagesInAnyOrder) {
-  TiffSpec spec;
-  spec.width = 8;
-  spec.height = 8;
-  spec.pages = 12;
-  spec.compression = TiffCompression::kLzw;
-  WriteTiff(dir.File("order.tif"), spec, PatternFn());
+  TiffLayout layout;
+  layout.width = 8;
+  layout.height = 8;
+  layout.pages = 12;
+  layout.compression = TiffCompression::kLzw;
+  WriteTiff(dir.File("order.tif"), layout, PatternFn());
   ImageBox box;
   for (const int16_t p : {11, 0, 5, 6, 7, 2, 11, 3, 3, 10, 1}) {
     ASSERT_TRUE(box.LoadPage(dir.File("order.tif"), p)) << box.LastError();
@@ -238,17 +238,17 @@ TEST_F(TiffKindsTest, PagesInAnyOrder) {
 }
 
 TEST_F(TiffKindsTest, ARewrittenFileIsReadAfresh) {
-  TiffSpec spec;
-  spec.width = 8;
-  spec.height = 8;
-  spec.pages = 2;
+  TiffLayout layout;
+  layout.width = 8;
+  layout.height = 8;
+  layout.pages = 2;
   const std::string path = dir.File("again.tif");
-  WriteTiff(path, spec, PatternFn());
+  WriteTiff(path, layout, PatternFn());
   ImageBox box;
   ASSERT_TRUE(box.LoadPage(path, 1));
-  spec.pages = 4;
-  spec.width = 9;
-  WriteTiff(path, spec, [](int p, int, int, int) { return p * 10; });
+  layout.pages = 4;
+  layout.width = 9;
+  WriteTiff(path, layout, [](int p, int, int, int) { return p * 10; });
   EXPECT_EQ(box.CountPages(path), 4);
   ASSERT_TRUE(box.LoadPage(path, 3)) << box.LastError();
   EXPECT_EQ(box.ImageWidth(), 9);

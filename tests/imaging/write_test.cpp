@@ -107,12 +107,12 @@ TEST_F(WriteTest, ClassicTiffRefusesToGrowPastFourGigabytes) {
 
 TEST_F(WriteTest, AppendToBigTiffKeepsBigTiff) {
   const std::string path = dir.File("big.tif");
-  test_support::TiffSpec spec;
-  spec.big_tiff = true;
-  spec.samples = test_support::TiffSamples::kRgb8;
-  spec.width = 5;
-  spec.height = 5;
-  test_support::WriteTiff(path, spec, PatternFn());
+  test_support::TiffLayout layout;
+  layout.big_tiff = true;
+  layout.samples = test_support::TiffSamples::kRgb8;
+  layout.width = 5;
+  layout.height = 5;
+  test_support::WriteTiff(path, layout, PatternFn());
   box.SetPixels(PatternBgr(1, 5, 5), 5, 5);
   box.SaveImage(path, kFormatTiff, true);
   EXPECT_TRUE(test_support::ReadTiffInfo(path, 1).big_tiff);

@@ -15,12 +15,12 @@ namespace ts = lumetrix::test_support;
 
 constexpr int kSize = 16;
 
-ts::TiffSpec Spec(ts::TiffSamples samples, ts::TiffCompression compression = ts::TiffCompression::kNone) {
-  ts::TiffSpec spec;
-  spec.width = spec.height = kSize;
-  spec.samples = samples;
-  spec.compression = compression;
-  return spec;
+ts::TiffLayout Layout(ts::TiffSamples samples, ts::TiffCompression compression = ts::TiffCompression::kNone) {
+  ts::TiffLayout layout;
+  layout.width = layout.height = kSize;
+  layout.samples = samples;
+  layout.compression = compression;
+  return layout;
 }
 
 LeicaConversion Job(const ts::TempDir& folder, const std::string& base, int32_t last, const std::string& destination) {
@@ -37,23 +37,23 @@ double Ramp(int, int x, int y, int channel) { return (x * 13 + y * 7 + channel *
 TEST(SourceKinds, JoinedEightBitKindsMatchLibtiffsDecoding) {
   ts::TempDir dir;
   std::vector<std::string> sources;
-  auto add = [&](const std::string& name, ts::TiffSpec spec) {
-    ts::WriteTiff(dir.File(name), spec, Ramp);
+  auto add = [&](const std::string& name, ts::TiffLayout layout) {
+    ts::WriteTiff(dir.File(name), layout, Ramp);
     sources.push_back(dir.File(name));
   };
-  add("lzw.tif", Spec(ts::TiffSamples::kGrey8, ts::TiffCompression::kLzw));
-  ts::TiffSpec predicted = Spec(ts::TiffSamples::kGrey8, ts::TiffCompression::kDeflate);
+  add("lzw.tif", Layout(ts::TiffSamples::kGrey8, ts::TiffCompression::kLzw));
+  ts::TiffLayout predicted = Layout(ts::TiffSamples::kGrey8, ts::TiffCompression::kDeflate);
   predicted.predictor = true;
   add("deflate.tif", predicted);
-  ts::TiffSpec tiled = Spec(ts::TiffSamples::kRgb8, ts::TiffCompression::kPackBits);
+  ts::TiffLayout tiled = Layout(ts::TiffSamples::kRgb8, ts::TiffCompression::kPackBits);
   tiled.tiled = true;
   add("tiled.tif", tiled);
-  ts::TiffSpec planar = Spec(ts::TiffSamples::kRgb8);
+  ts::TiffLayout planar = Layout(ts::TiffSamples::kRgb8);
   planar.planar = true;
   planar.big_endian = true;
   add("planar.tif", planar);
-  add("palette.tif", Spec(ts::TiffSamples::kPalette8));
-  ts::TiffSpec white = Spec(ts::TiffSamples::kGrey8);
+  add("palette.tif", Layout(ts::TiffSamples::kPalette8));
+  ts::TiffLayout white = Layout(ts::TiffSamples::kGrey8);
   white.min_is_white = true;
   add("white.tif", white);
 
@@ -73,7 +73,7 @@ TEST(SourceKinds, JoinedEightBitKindsMatchLibtiffsDecoding) {
 
 TEST(SourceKinds, SixteenBitSlicesAreScaledToTheirFilesRange) {
   ts::TempDir dir;
-  ts::WriteTiff(dir.File("deep.tif"), Spec(ts::TiffSamples::kGrey16),
+  ts::WriteTiff(dir.File("deep.tif"), Layout(ts::TiffSamples::kGrey16),
                 [](int, int x, int, int) { return 1000.0 + 100.0 * x; });
   const std::string out = dir.File("out.tif");
   ASSERT_TRUE(JoinTiffSeries({dir.File("deep.tif")}, out).Written);
@@ -87,11 +87,11 @@ TEST(SourceKinds, LeicaChannelsFromPaletteAndDeepSlices) {
   ts::TempDir dir, dest;
   for (int z = 0; z < 3; ++z) {
     // Channel 0: a palette whose colours are green only, so the green byte is the plane.
-    ts::TiffSpec palette = Spec(ts::TiffSamples::kPalette8);
+    ts::TiffLayout palette = Layout(ts::TiffSamples::kPalette8);
     for (int i = 0; i < 256; ++i) palette.palette.push_back({0, static_cast<uint16_t>(i * 257), 0});
     ts::WriteTiff(dir.File(LeicaSliceName("K", z, 0)), palette, [z](int, int x, int, int) { return 10 * z + x; });
     // Channel 1: 16-bit grey, LZW.
-    ts::WriteTiff(dir.File(LeicaSliceName("K", z, 1)), Spec(ts::TiffSamples::kGrey16, ts::TiffCompression::kLzw),
+    ts::WriteTiff(dir.File(LeicaSliceName("K", z, 1)), Layout(ts::TiffSamples::kGrey16, ts::TiffCompression::kLzw),
                   [](int, int x, int, int) { return 4000.0 * x; });
   }
   LeicaConversion job = Job(dir, std::string(1, 'K'), 2, dest.File("K.tif"));
@@ -111,9 +111,9 @@ TEST(SourceKinds, LeicaChannelsFromPaletteAndDeepSlices) {
 
 TEST(SourceKinds, DamagedSlicesOfEveryKindAreReportedNotFatal) {
   ts::TempDir dir, dest;
-  ts::WriteTiff(dir.File("good.tif"), Spec(ts::TiffSamples::kGrey8, ts::TiffCompression::kLzw), Ramp);
+  ts::WriteTiff(dir.File("good.tif"), Layout(ts::TiffSamples::kGrey8, ts::TiffCompression::kLzw), Ramp);
   const uint64_t data = ts::FirstDataOffset(dir.File("good.tif"), 0);
-  for (int z = 0; z < 4; ++z) ts::WriteTiff(dir.File(LeicaSliceName("D", z, 0)), Spec(ts::TiffSamples::kGrey8), Ramp);
+  for (int z = 0; z < 4; ++z) ts::WriteTiff(dir.File(LeicaSliceName("D", z, 0)), Layout(ts::TiffSamples::kGrey8), Ramp);
   // Cut inside the pixel data, a hand-built page with an absurd size, and garbage LZW.
   ts::CopyTruncated(dir.File("good.tif"), dir.File(LeicaSliceName("D", 1, 0)), data + 10);
   ts::WriteBytes(dir.File(LeicaSliceName("D", 2, 0)),

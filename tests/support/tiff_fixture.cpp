@@ -77,9 +77,9 @@ struct KindInfo {
   int photometric;
 };
 
-KindInfo InfoOf(const TiffSpec& spec) {
-  const int grey = spec.min_is_white ? PHOTOMETRIC_MINISWHITE : PHOTOMETRIC_MINISBLACK;
-  switch (spec.samples) {
+KindInfo InfoOf(const TiffLayout& layout) {
+  const int grey = layout.min_is_white ? PHOTOMETRIC_MINISWHITE : PHOTOMETRIC_MINISBLACK;
+  switch (layout.samples) {
     case TiffSamples::kGrey1: return {1, 1, SAMPLEFORMAT_UINT, grey};
     case TiffSamples::kGrey4: return {4, 1, SAMPLEFORMAT_UINT, grey};
     case TiffSamples::kGrey8: return {8, 1, SAMPLEFORMAT_UINT, grey};
@@ -125,29 +125,29 @@ void Store(uint8_t* row, size_t index, const KindInfo& k, double v) {
 
 }  // namespace
 
-void WriteTiff(const std::string& path, const TiffSpec& spec, const SampleFn& sample) {
+void WriteTiff(const std::string& path, const TiffLayout& layout, const SampleFn& sample) {
   std::string mode = "w";
-  if (spec.big_tiff) mode += "8";
-  mode += spec.big_endian ? "b" : "l";
+  if (layout.big_tiff) mode += "8";
+  mode += layout.big_endian ? "b" : "l";
   Tiff out(path, mode.c_str());
   TIFF* tif = out.tif;
-  const KindInfo k = InfoOf(spec);
-  const bool separate = spec.planar && k.samples > 1;
+  const KindInfo k = InfoOf(layout);
+  const bool separate = layout.planar && k.samples > 1;
   const int planes = separate ? k.samples : 1;
   const int per_pixel = separate ? 1 : k.samples;
-  const uint32_t w = static_cast<uint32_t>(spec.width);
-  const uint32_t h = static_cast<uint32_t>(spec.height);
+  const uint32_t w = static_cast<uint32_t>(layout.width);
+  const uint32_t h = static_cast<uint32_t>(layout.height);
   const size_t row_bytes = (size_t{w} * per_pixel * k.bits + 7) / 8;
   const size_t plane_bytes = row_bytes * h;
   uint16_t compression = COMPRESSION_NONE;
-  switch (spec.compression) {
+  switch (layout.compression) {
     case TiffCompression::kNone: compression = COMPRESSION_NONE; break;
     case TiffCompression::kLzw: compression = COMPRESSION_LZW; break;
     case TiffCompression::kDeflate: compression = COMPRESSION_ADOBE_DEFLATE; break;
     case TiffCompression::kPackBits: compression = COMPRESSION_PACKBITS; break;
   }
   std::vector<uint8_t> raw(plane_bytes * planes);
-  for (int page = 0; page < spec.pages; ++page) {
+  for (int page = 0; page < layout.pages; ++page) {
     TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, w);
     TIFFSetField(tif, TIFFTAG_IMAGELENGTH, h);
     TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, k.bits);
@@ -156,12 +156,12 @@ void WriteTiff(const std::string& path, const TiffSpec& spec, const SampleFn& sa
     TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, k.photometric);
     TIFFSetField(tif, TIFFTAG_PLANARCONFIG, separate ? PLANARCONFIG_SEPARATE : PLANARCONFIG_CONTIG);
     TIFFSetField(tif, TIFFTAG_COMPRESSION, compression);
-    if (spec.lsb_fill_order) TIFFSetField(tif, TIFFTAG_FILLORDER, FILLORDER_LSB2MSB);
-    if (spec.predictor && (compression == COMPRESSION_LZW || compression == COMPRESSION_ADOBE_DEFLATE)) {
+    if (layout.lsb_fill_order) TIFFSetField(tif, TIFFTAG_FILLORDER, FILLORDER_LSB2MSB);
+    if (layout.predictor && (compression == COMPRESSION_LZW || compression == COMPRESSION_ADOBE_DEFLATE)) {
       TIFFSetField(tif, TIFFTAG_PREDICTOR, k.format == SAMPLEFORMAT_IEEEFP ? PREDICTOR_FLOATINGPOINT
                                                                            : PREDICTOR_HORIZONTAL);
     }
-    if (spec.samples == TiffSamples::kRgba8) {
+    if (layout.samples == TiffSamples::kRgba8) {
       const uint16_t extra = EXTRASAMPLE_UNASSALPHA;
       TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, &extra);
     }
@@ -169,10 +169,10 @@ void WriteTiff(const std::string& path, const TiffSpec& spec, const SampleFn& sa
       const size_t n = size_t{1} << k.bits;
       std::vector<uint16_t> r(n), g(n), b(n);
       for (size_t i = 0; i < n; ++i) {
-        if (i < spec.palette.size()) {
-          r[i] = spec.palette[i][0];
-          g[i] = spec.palette[i][1];
-          b[i] = spec.palette[i][2];
+        if (i < layout.palette.size()) {
+          r[i] = layout.palette[i][0];
+          g[i] = layout.palette[i][1];
+          b[i] = layout.palette[i][2];
         } else {
           r[i] = static_cast<uint16_t>(i * 257);
           g[i] = static_cast<uint16_t>(65535 - i * 257);
@@ -181,9 +181,9 @@ void WriteTiff(const std::string& path, const TiffSpec& spec, const SampleFn& sa
       }
       TIFFSetField(tif, TIFFTAG_COLORMAP, r.data(), g.data(), b.data());
     }
-    if (spec.pages > 1) {
+    if (layout.pages > 1) {
       TIFFSetField(tif, TIFFTAG_SUBFILETYPE, FILETYPE_PAGE);
-      TIFFSetField(tif, TIFFTAG_PAGENUMBER, page, spec.pages);
+      TIFFSetField(tif, TIFFTAG_PAGENUMBER, page, layout.pages);
     }
 
     std::fill(raw.begin(), raw.end(), 0);
@@ -200,8 +200,8 @@ void WriteTiff(const std::string& path, const TiffSpec& spec, const SampleFn& sa
       }
     }
 
-    if (spec.tiled) {
-      const uint32_t t = static_cast<uint32_t>(spec.tile_size);
+    if (layout.tiled) {
+      const uint32_t t = static_cast<uint32_t>(layout.tile_size);
       TIFFSetField(tif, TIFFTAG_TILEWIDTH, t);
       TIFFSetField(tif, TIFFTAG_TILELENGTH, t);
       const size_t tile_row = (size_t{t} * per_pixel * k.bits + 7) / 8;
@@ -224,7 +224,7 @@ void WriteTiff(const std::string& path, const TiffSpec& spec, const SampleFn& sa
         }
       }
     } else {
-      const uint32_t rps = spec.rows_per_strip > 0 ? static_cast<uint32_t>(spec.rows_per_strip)
+      const uint32_t rps = layout.rows_per_strip > 0 ? static_cast<uint32_t>(layout.rows_per_strip)
                                                    : TIFFDefaultStripSize(tif, 0);
       TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, rps);
       const uint32_t per_plane = (h + rps - 1) / rps;

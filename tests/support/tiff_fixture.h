@@ -37,13 +37,13 @@ enum class TiffSamples {
   kRgb8,
   kRgba8,         // unassociated alpha as the fourth sample
   kRgb16,
-  kPalette8,      // index per pixel; colours from TiffSpec::palette
+  kPalette8,      // index per pixel; colours from TiffLayout::palette
   kPalette4,
 };
 
 enum class TiffCompression { kNone, kLzw, kDeflate, kPackBits };
 
-struct TiffSpec {
+struct TiffLayout {
   int width = 16;
   int height = 16;
   int pages = 1;
@@ -69,7 +69,7 @@ struct TiffSpec {
 using SampleFn = std::function<double(int page, int x, int y, int channel)>;
 
 // Throws std::runtime_error with libtiff's reason when the file cannot be written.
-void WriteTiff(const std::string& path, const TiffSpec& spec, const SampleFn& sample);
+void WriteTiff(const std::string& path, const TiffLayout& layout, const SampleFn& sample);
 
 // ---- damaged and hand-built files ------------------------------------------------------
 

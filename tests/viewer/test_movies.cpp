@@ -14,9 +14,9 @@ namespace {
 using test_support::TempDir;
 
 std::string Volume(const TempDir& dir) {
-  test_support::TiffSpec spec;
-  spec.width = 32, spec.height = 32, spec.pages = 4;
-  test_support::WriteTiff(dir.File("v.tif"), spec, [](int p, int x, int y, int) { return (x * 7 + y * 3 + p * 20) % 256; });
+  test_support::TiffLayout layout;
+  layout.width = 32, layout.height = 32, layout.pages = 4;
+  test_support::WriteTiff(dir.File("v.tif"), layout, [](int p, int x, int y, int) { return (x * 7 + y * 3 + p * 20) % 256; });
   return dir.File("v.tif");
 }
 

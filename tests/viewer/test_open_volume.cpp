@@ -13,13 +13,13 @@ namespace {
 
 using test_support::TempDir;
 using test_support::TiffSamples;
-using test_support::TiffSpec;
+using test_support::TiffLayout;
 
 std::string Stack(const TempDir& dir, const std::string& name, int pages, TiffSamples samples = TiffSamples::kGrey8) {
-  TiffSpec spec;
-  spec.width = 32, spec.height = 24, spec.pages = pages, spec.samples = samples;
+  TiffLayout layout;
+  layout.width = 32, layout.height = 24, layout.pages = pages, layout.samples = samples;
   const std::string path = dir.File(name);
-  test_support::WriteTiff(path, spec, [](int p, int x, int y, int c) { return (p * 50 + x * 3 + y + c * 80) % 256; });
+  test_support::WriteTiff(path, layout, [](int p, int x, int y, int c) { return (p * 50 + x * 3 + y + c * 80) % 256; });
   return path;
 }
 
@@ -111,9 +111,9 @@ TEST(OpenVolume, ImpossibleScalesAreReportedAndTheFileCanBeTriedAgain) {
 TEST(OpenVolume, TinyVolumesOpen) {
   TempDir dir;
   frm3D w(true);
-  TiffSpec spec;
-  spec.width = 1, spec.height = 2, spec.pages = 1;
-  test_support::WriteTiff(dir.File("tiny.tif"), spec, [](int, int, int, int) { return 200; });
+  TiffLayout layout;
+  layout.width = 1, layout.height = 2, layout.pages = 1;
+  test_support::WriteTiff(dir.File("tiny.tif"), layout, [](int, int, int, int) { return 200; });
   EXPECT_TRUE(w.OpenAtStart(dir.File("tiny.tif")));
   w.DrawImage();
 }

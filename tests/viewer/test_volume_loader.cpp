@@ -9,7 +9,7 @@ namespace {
 using test_support::TempDir;
 using test_support::TiffCompression;
 using test_support::TiffSamples;
-using test_support::TiffSpec;
+using test_support::TiffLayout;
 using test_support::WriteTiff;
 
 struct RecordingProgress : ProgressSink {
@@ -37,9 +37,9 @@ std::optional<VolumeData> Read(const std::string& path, std::string& error, uint
 
 TEST(ReadVolume, GreyPagesLandPageFastest) {
   TempDir dir;
-  TiffSpec spec;
-  spec.width = 7, spec.height = 5, spec.pages = 3, spec.compression = TiffCompression::kLzw;
-  WriteTiff(dir.File("grey.tif"), spec, Pattern);
+  TiffLayout layout;
+  layout.width = 7, layout.height = 5, layout.pages = 3, layout.compression = TiffCompression::kLzw;
+  WriteTiff(dir.File("grey.tif"), layout, Pattern);
   std::string error;
   const auto v = Read(dir.File("grey.tif"), error);
   ASSERT_TRUE(v) << error;
@@ -55,11 +55,11 @@ TEST(ReadVolume, GreyPagesLandPageFastest) {
 
 TEST(ReadVolume, ManyPagesCrossTheGatheringBlocks) {
   TempDir dir;
-  TiffSpec spec;
+  TiffLayout layout;
   // Sizes that are no multiples of the 16 x 16 tiles, grey and colour.
   for (TiffSamples samples : {TiffSamples::kGrey8, TiffSamples::kRgb8}) {
-    spec.width = 37, spec.height = 5, spec.pages = 150, spec.samples = samples;
-    WriteTiff(dir.File("deep.tif"), spec, Pattern);
+    layout.width = 37, layout.height = 5, layout.pages = 150, layout.samples = samples;
+    WriteTiff(dir.File("deep.tif"), layout, Pattern);
     std::string error;
     const auto v = Read(dir.File("deep.tif"), error);
     ASSERT_TRUE(v) << error;
@@ -73,9 +73,9 @@ TEST(ReadVolume, ManyPagesCrossTheGatheringBlocks) {
 TEST(ReadVolume, ColourPagesKeepRedGreenBluePlanes) {
   TempDir dir;
   for (bool planar : {false, true}) {
-    TiffSpec spec;
-    spec.width = 6, spec.height = 4, spec.pages = 2, spec.samples = TiffSamples::kRgb8, spec.planar = planar;
-    WriteTiff(dir.File("rgb.tif"), spec, Pattern);
+    TiffLayout layout;
+    layout.width = 6, layout.height = 4, layout.pages = 2, layout.samples = TiffSamples::kRgb8, layout.planar = planar;
+    WriteTiff(dir.File("rgb.tif"), layout, Pattern);
     std::string error;
     const auto v = Read(dir.File("rgb.tif"), error);
     ASSERT_TRUE(v) << error;
@@ -90,9 +90,9 @@ TEST(ReadVolume, ColourPagesKeepRedGreenBluePlanes) {
 
 TEST(ReadVolume, PaletteImagesAreReadInColour) {
   TempDir dir;
-  TiffSpec spec;
-  spec.width = 4, spec.height = 4, spec.samples = TiffSamples::kPalette8;
-  WriteTiff(dir.File("pal.tif"), spec, [](int, int x, int y, int) { return x + 4 * y; });
+  TiffLayout layout;
+  layout.width = 4, layout.height = 4, layout.samples = TiffSamples::kPalette8;
+  WriteTiff(dir.File("pal.tif"), layout, [](int, int x, int y, int) { return x + 4 * y; });
   std::string error;
   const auto v = Read(dir.File("pal.tif"), error);
   ASSERT_TRUE(v) << error;
@@ -104,10 +104,10 @@ TEST(ReadVolume, PaletteImagesAreReadInColour) {
 
 TEST(ReadVolume, SixteenBitStacksShareOneScaleAcrossPages) {
   TempDir dir;
-  TiffSpec spec;
-  spec.width = 4, spec.height = 2, spec.pages = 2, spec.samples = TiffSamples::kGrey16;
+  TiffLayout layout;
+  layout.width = 4, layout.height = 2, layout.pages = 2, layout.samples = TiffSamples::kGrey16;
   // Page 0 holds 1000..1007, page 1 holds 3000..3007: page 0 must stay dark.
-  WriteTiff(dir.File("deep16.tif"), spec, [](int p, int x, int y, int) { return (p ? 3000 : 1000) + x + 4 * y; });
+  WriteTiff(dir.File("deep16.tif"), layout, [](int p, int x, int y, int) { return (p ? 3000 : 1000) + x + 4 * y; });
   std::string error;
   const auto v = Read(dir.File("deep16.tif"), error);
   ASSERT_TRUE(v) << error;
@@ -120,9 +120,9 @@ TEST(ReadVolume, SixteenBitStacksShareOneScaleAcrossPages) {
 
 TEST(ReadVolume, ReportsProgressPerPage) {
   TempDir dir;
-  TiffSpec spec;
-  spec.pages = 3;
-  WriteTiff(dir.File("p.tif"), spec, Pattern);
+  TiffLayout layout;
+  layout.pages = 3;
+  WriteTiff(dir.File("p.tif"), layout, Pattern);
   imaging::ImageBox image;
   RecordingProgress progress;
   std::string error;
@@ -132,9 +132,9 @@ TEST(ReadVolume, ReportsProgressPerPage) {
 
 TEST(ReadVolume, StopsWhenCancelled) {
   TempDir dir;
-  TiffSpec spec;
-  spec.pages = 5;
-  WriteTiff(dir.File("p.tif"), spec, Pattern);
+  TiffLayout layout;
+  layout.pages = 5;
+  WriteTiff(dir.File("p.tif"), layout, Pattern);
   imaging::ImageBox image;
   RecordingProgress progress;
   progress.cancel_after_first = true;
@@ -159,9 +159,9 @@ TEST(ReadVolume, BadFilesAreRefusedWithTheirReason) {
   EXPECT_FALSE(Read(dir.File("none.tif"), error));
   EXPECT_FALSE(error.empty());
 
-  TiffSpec spec;
-  spec.width = 64, spec.height = 64, spec.pages = 4, spec.compression = TiffCompression::kLzw;
-  WriteTiff(dir.File("whole.tif"), spec, Pattern);
+  TiffLayout layout;
+  layout.width = 64, layout.height = 64, layout.pages = 4, layout.compression = TiffCompression::kLzw;
+  WriteTiff(dir.File("whole.tif"), layout, Pattern);
   // Cut inside the pixels of the first page.
   const auto cut_at = test_support::FirstDataOffset(dir.File("whole.tif"), 0) + 20;
   test_support::CopyTruncated(dir.File("whole.tif"), dir.File("cut.tif"), cut_at);
@@ -180,10 +180,10 @@ TEST(ReadVolume, BadFilesAreRefusedWithTheirReason) {
 TEST(ReadVolume, PagesMustMatchTheFirstInSizeAndKind) {
   TempDir dir;
   // Two single-page files joined by hand would need a writer; build the stack page by page.
-  TiffSpec a;
+  TiffLayout a;
   a.width = 8, a.height = 8, a.pages = 2;
   WriteTiff(dir.File("a.tif"), a, Pattern);
-  TiffSpec big = a;
+  TiffLayout big = a;
   big.width = 9, big.pages = 1;
   // Append a page of another size with the image component.
   imaging::ImageBox box;
@@ -206,9 +206,9 @@ TEST(ReadVolume, PagesMustMatchTheFirstInSizeAndKind) {
 
 TEST(ReadVolume, VolumesLargerThanMemoryAreRefusedBeforeAllocation) {
   TempDir dir;
-  TiffSpec spec;
-  spec.width = 64, spec.height = 64, spec.pages = 4;
-  WriteTiff(dir.File("v.tif"), spec, Pattern);
+  TiffLayout layout;
+  layout.width = 64, layout.height = 64, layout.pages = 4;
+  WriteTiff(dir.File("v.tif"), layout, Pattern);
   std::string error;
   EXPECT_FALSE(Read(dir.File("v.tif"), error, 1000));
   EXPECT_NE(error.find("memory"), std::string::npos) << error;

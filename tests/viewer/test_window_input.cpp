@@ -19,9 +19,9 @@ using test_support::TempDir;
 class ShownVolume : public ::testing::Test {
  protected:
   void SetUp() override {
-    test_support::TiffSpec spec;
-    spec.width = 32, spec.height = 32, spec.pages = 4;
-    test_support::WriteTiff(dir_.File("v.tif"), spec, [](int, int x, int y, int) { return (x + y) * 4; });
+    test_support::TiffLayout layout;
+    layout.width = 32, layout.height = 32, layout.pages = 4;
+    test_support::WriteTiff(dir_.File("v.tif"), layout, [](int, int x, int y, int) { return (x + y) * 4; });
     window_.show();
     ASSERT_TRUE(window_.OpenAtStart(dir_.File("v.tif")));
     gl_ = window_.findChild<GlView*>();
