@@ -1,0 +1,37 @@
+# `lumetrix --run frames.scp VOLUME` with the folder typed on standard input: the script's
+# InputBox reads it, MsgBox prints to standard output, and 36 frames of one size are written.
+file(REMOVE_RECURSE ${OUT})
+file(MAKE_DIRECTORY ${OUT})
+file(WRITE ${OUT}/answer.txt "${OUT}\n")
+execute_process(COMMAND ${PROGRAM} --run ${SCRIPT} ${VOLUME}
+  INPUT_FILE ${OUT}/answer.txt OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "--run failed (${rc}): ${err}")
+endif()
+if(NOT out MATCHES "Saved 36 pictures in ${OUT}/")
+  message(FATAL_ERROR "MsgBox text missing from standard output: '${out}'")
+endif()
+file(GLOB frames ${OUT}/frame_*.bmp)
+list(LENGTH frames count)
+if(NOT count EQUAL 36)
+  message(FATAL_ERROR "expected 36 frames, found ${count}")
+endif()
+file(SIZE ${OUT}/frame_000.bmp first)
+file(SIZE ${OUT}/frame_035.bmp last)
+file(READ ${OUT}/frame_000.bmp magic LIMIT 2)
+if(NOT magic STREQUAL "BM" OR first LESS 1000 OR NOT first EQUAL last)
+  message(FATAL_ERROR "frames are not pictures of one size (${first}, ${last} bytes)")
+endif()
+file(READ ${OUT}/frame_000.bmp a HEX)
+file(READ ${OUT}/frame_009.bmp b HEX)
+if(a STREQUAL b)
+  message(FATAL_ERROR "the volume did not turn between frames 0 and 9")
+endif()
+
+# A script with an error: exit 1 and the error line on standard error.
+file(WRITE ${OUT}/broken.scp "Sub Main\n  SetXRot 1\n  SetYRot \"north\"\nEnd Sub\n")
+execute_process(COMMAND ${PROGRAM} --run ${OUT}/broken.scp ${VOLUME}
+  OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE rc)
+if(NOT rc EQUAL 1 OR NOT err MATCHES "Error: Type mismatch at line: 3 column: [0-9]+  \"SetYRot \"north\"\"")
+  message(FATAL_ERROR "broken script: exit ${rc}, stderr '${err}'")
+endif()
