@@ -40,11 +40,12 @@ TEST(ScriptRuns, AFullTurnEndsAt360DegreesAndSavesItsFrames) {
       "    DrawImage\n"
       "    If i Mod 45 = 0 Then SaveBMP \"" + dir.File("turn_") + "\" & i & \".bmp\"\n"
       "  Next\n"
+      "  SetYRotSpeed 0\n"
       "End Sub\n");
   std::string error;
   ASSERT_TRUE(w.RunScriptFile(script, error)) << error;
+  // Stopped at the end: the viewer's own frames, which resume after the run, turn it no further.
   EXPECT_FLOAT_EQ(w.View().YRot, 360);
-  EXPECT_EQ(w.View().YSpeed, 2);  // the run leaves the view as the script left it
   EXPECT_FALSE(w.ScriptRunning);
   for (int i : {45, 90, 135, 180}) {
     const std::string frame = dir.File("turn_" + std::to_string(i) + ".bmp");
