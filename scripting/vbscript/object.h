@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "variant.h"
 
@@ -13,7 +14,8 @@ enum class InvokeKind : uint8_t { Method, Get, Let, Set };
 
 class Object {
  public:
-  static constexpr int kDefaultMember = 0;
+  static constexpr int kNoMember = -1;
+  static constexpr int kDefaultMember = -2;  // the value of the object itself (`x = obj`)
   virtual ~Object() = default;
   Object() = default;
   Object(const Object&) = delete;
@@ -26,7 +28,7 @@ class Object {
   uint32_t useCount() const noexcept { return rc_; }
 
   virtual std::string typeName() const = 0;
-  // Member number for a lower-case name, or -1 when the object has no such member.
+  // Member number for a lower-case name, or kNoMember.
   virtual int findMember(std::string_view lowerName) = 0;
   // Calls a member. Arguments may be ByRef references (Variant::isRef); `result` starts Empty.
   // Failures are thrown as ScriptError.

@@ -50,8 +50,13 @@ class Parser {
     if (inlineIf_ > 0 && atKw(Kw::Else)) return;
     if (!endOfStatement()) fail(err::ExpectedEndOfStatement);
   }
+  // Words that are keywords only in some places and otherwise ordinary names (`Dim step`).
+  static bool softKeyword(Kw k) {
+    return k == Kw::Error || k == Kw::Explicit || k == Kw::Step || k == Kw::Default;
+  }
+  bool atName() const { return at(Tok::Ident) && (cur().kw == Kw::None || softKeyword(cur().kw)); }
   std::string identifier() {
-    if (!at(Tok::Ident) || cur().kw != Kw::None) fail(err::ExpectedIdentifier);
+    if (!atName()) fail(err::ExpectedIdentifier);
     std::string s = cur().text;
     next();
     return s;
@@ -216,7 +221,7 @@ class Parser {
       }
       case Tok::Ident: {
         Expr* e;
-        switch (t.kw) {
+        switch (softKeyword(t.kw) ? Kw::None : t.kw) {
           case Kw::None:
             next();
             e = node(ExprKind::Name, t);
@@ -692,7 +697,7 @@ class Parser {
           endStatement();
           return s;
         }
-        case Kw::None: case Kw::Me:
+        case Kw::None: case Kw::Me: case Kw::Error: case Kw::Explicit: case Kw::Step: case Kw::Default:
           return callOrAssign();
         case Kw::Next:
           fail(err::UnexpectedNext);
@@ -861,7 +866,7 @@ class Parser {
     Stmt* s = chunk_->newStmt(StmtKind::For, t.line, t.column);
     s->nameLine = cur().line;
     s->nameColumn = cur().column;
-    if (!at(Tok::Ident) || cur().kw != Kw::None) fail(err::InvalidForVariable);
+    if (!atName()) fail(err::InvalidForVariable);
     s->name = identifier();
     expect(Tok::Eq, err::ExpectedEquals);
     s->expr = expression();
@@ -882,7 +887,7 @@ class Parser {
     --forDepth_;
     if (!atKw(Kw::Next)) fail(err::ExpectedNext);
     next();
-    if (at(Tok::Ident) && cur().kw == Kw::None) {
+    if (atName()) {
       if (NameKey(cur().text) != NameKey(s->name)) fail(err::InvalidForVariable);
       next();
       // `Next j, i` closes two loops: not supported, reported plainly.
