@@ -1,6 +1,7 @@
 #include "compiler.h"
 
 #include <algorithm>
+#include <cmath>
 #include <unordered_set>
 
 #include "builtins.h"
