@@ -1,6 +1,7 @@
 #include "lexer.h"
 
 #include <cmath>
+#include <cstdint>
 #include <unordered_map>
 
 #include "convert.h"
@@ -33,6 +34,35 @@ bool IsIdentStart(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' 
 bool IsIdentChar(unsigned char c) { return IsIdentStart(c) || (c >= '0' && c <= '9') || c == '_'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+// Length of the well-formed UTF-8 sequence at `p` (0 when the bytes there are not one), and its
+// code point. Same rules as FromUtf8, so columns agree with the strings scripts see.
+size_t Utf8Sequence(std::string_view s, size_t p, char32_t& cp) {
+  unsigned char c = static_cast<unsigned char>(s[p]);
+  if (c < 0x80) {
+    cp = c;
+    return 1;
+  }
+  size_t len = c >= 0xC2 && c < 0xE0 ? 2 : c >= 0xE0 && c < 0xF0 ? 3 : c >= 0xF0 && c < 0xF5 ? 4 : 0;
+  if (len == 0 || p + len > s.size()) return 0;
+  char32_t v = c & (0x7F >> len);
+  for (size_t k = 1; k < len; ++k) {
+    unsigned char cc = static_cast<unsigned char>(s[p + k]);
+    if ((cc & 0xC0) != 0x80) return 0;
+    v = (v << 6) | (cc & 0x3F);
+  }
+  static const char32_t minimum[5] = {0, 0, 0x80, 0x800, 0x10000};
+  if (v < minimum[len] || v > 0x10FFFF || (v >= 0xD800 && v < 0xE000)) return 0;
+  cp = v;
+  return len;
+}
+
+// Non-ASCII characters that separate tokens like a blank: no-break and typographic spaces
+// (common in code pasted from web pages and documents) and the byte-order mark.
+bool IsWideBlank(char32_t cp) {
+  return cp == 0xA0 || (cp >= 0x2000 && cp <= 0x200B) || cp == 0x202F || cp == 0x205F || cp == 0x3000 ||
+         cp == 0xFEFF;
+}
+
 class Lexer {
  public:
   explicit Lexer(std::string_view s) : src_(s) {}
@@ -60,7 +90,17 @@ class Lexer {
       }
       if (IsIdentStart(static_cast<unsigned char>(c))) {
         size_t start = pos_;
-        while (pos_ < src_.size() && IsIdentChar(static_cast<unsigned char>(src_[pos_]))) ++pos_;
+        while (pos_ < src_.size() && IsIdentChar(static_cast<unsigned char>(src_[pos_]))) {
+          if (static_cast<unsigned char>(src_[pos_]) < 0x80) {
+            ++pos_;
+            continue;
+          }
+          char32_t cp;
+          size_t len = Utf8Sequence(src_, pos_, cp);
+          if (len == 0) throw SourceError(err::InvalidCharacter, line_, column());
+          if (IsWideBlank(cp)) break;
+          pos_ += len;
+        }
         t.text = std::string(src_.substr(start, pos_ - start));
         if (t.text.size() > 255) throw SourceError(err::IdentifierTooLong, t.line, t.column);
         std::string key = NameKey(t.text);
@@ -81,6 +121,15 @@ class Lexer {
           throw SourceError(err::Syntax, t.line, t.column, "Expected ']'");
         t.text = std::string(src_.substr(pos_ + 1, end - pos_ - 1));
         if (t.text.size() > 255) throw SourceError(err::IdentifierTooLong, t.line, t.column);
+        for (size_t p = pos_ + 1; p < end;) {
+          char32_t cp;
+          size_t len = Utf8Sequence(src_, p, cp);
+          if (len == 0 || cp == 0) {
+            pos_ = p;
+            throw SourceError(err::InvalidCharacter, line_, column());
+          }
+          p += len;
+        }
         pos_ = end + 1;
         t.kind = Tok::Ident;
         push(std::move(t));
@@ -146,10 +195,23 @@ class Lexer {
   }
 
  private:
-  int column() const { return static_cast<int>(pos_ - lineStart_) + 1; }
+  // Columns count UTF-16 units, as VBScript and the editors showing the script do. Counted
+  // incrementally from the last position asked for, so long lines stay linear.
+  int column() {
+    while (colPos_ < pos_) {
+      char32_t cp;
+      size_t len = Utf8Sequence(src_, colPos_, cp);
+      if (len == 0 || colPos_ + len > pos_) len = 1;
+      col_ += len == 4 ? 2 : 1;
+      colPos_ += len;
+    }
+    return col_ >= INT32_MAX ? INT32_MAX : static_cast<int>(col_) + 1;
+  }
   void newLine() {
-    ++line_;
+    if (line_ < INT32_MAX) ++line_;
     lineStart_ = pos_;
+    colPos_ = pos_;
+    col_ = 0;
   }
   void push(Token&& t) { tokens_.push_back(std::move(t)); }
   bool afterOperand() const {
@@ -169,6 +231,15 @@ class Lexer {
         ++pos_;
         any = true;
         continue;
+      }
+      if (static_cast<unsigned char>(c) >= 0x80) {
+        char32_t cp;
+        size_t len = Utf8Sequence(src_, pos_, cp);
+        if (len != 0 && IsWideBlank(cp)) {
+          pos_ += len;
+          any = true;
+          continue;
+        }
       }
       if (c == '_' && (any || pos_ == lineStart_ || !tokens_.empty())) {
         size_t p = pos_ + 1;
@@ -287,6 +358,7 @@ class Lexer {
   std::string_view src_;
   size_t pos_ = 0;
   size_t lineStart_ = 0;
+  size_t colPos_ = 0, col_ = 0;  // column() cache: units counted up to colPos_
   int line_ = 1;
   std::vector<Token> tokens_;
 };
