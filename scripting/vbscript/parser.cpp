@@ -47,7 +47,8 @@ class Parser {
   }
   // After a statement: a separator must follow.
   void endStatement() {
-    if (inlineIf_ > 0 && atKw(Kw::Else)) return;
+    // Inside a one-line If, its Else or a closing `End If` also ends a statement.
+    if (inlineIf_ > 0 && (atKw(Kw::Else) || (atKw(Kw::End) && peekKw(1, Kw::If)))) return;
     if (!endOfStatement()) fail(err::ExpectedEndOfStatement);
   }
   // Words that are keywords only in some places and otherwise ordinary names (`Dim step`).
@@ -438,14 +439,15 @@ class Parser {
           } else if (atKw(Kw::ByRef)) {
             next();
           }
+          const Token nameTok = cur();
           prm.name = identifier();
+          for (const auto& q : p->params)
+            if (NameKey(q.name) == NameKey(prm.name)) failAt(err::NameRedefined, nameTok);
           if (at(Tok::LParen)) {
             next();
             expect(Tok::RParen, err::ExpectedRParen);
             prm.isArray = true;
           }
-          for (const auto& q : p->params)
-            if (NameKey(q.name) == NameKey(prm.name)) fail(err::NameRedefined);
           p->params.push_back(std::move(prm));
           if (at(Tok::Comma)) {
             next();
@@ -665,6 +667,7 @@ class Parser {
         case Kw::Call: {
           next();
           Stmt* s = chunk_->newStmt(StmtKind::CallStmt, t.line, t.column);
+          const Token calleeTok = cur();
           Expr* e = postfix();
           if (e->kind == ExprKind::Call) {
             s->lhs = e->target;
@@ -672,7 +675,7 @@ class Parser {
           } else if (e->kind == ExprKind::Name || e->kind == ExprKind::Member) {
             s->lhs = e;
           } else {
-            failAt(err::ExpectedIdentifier, t);
+            failAt(err::ExpectedIdentifier, calleeTok);
           }
           endStatement();
           return s;
