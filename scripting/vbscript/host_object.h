@@ -32,7 +32,8 @@ class HostObject {
 
 // Dialogs of MsgBox and InputBox. The default implementation suits programs without a window:
 // MsgBox writes the prompt and a newline to standard output and answers vbOK (1); InputBox
-// answers its default text. Texts are UTF-8.
+// writes the prompt and a newline, then answers one line read from standard input (without its
+// line break), or its default text when the input has ended. Texts are UTF-8.
 class UiHost {
  public:
   virtual ~UiHost() = default;

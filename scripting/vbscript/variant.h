@@ -73,6 +73,8 @@ class Variant {
   static Variant Null() noexcept { Variant r; r.tag_ = tNull; return r; }
   static Variant Nothing() noexcept { Variant r; r.tag_ = tNothing; r.u_.o = nullptr; return r; }
   static Variant Reference(Variant* target) noexcept { Variant r; r.tag_ = kRef; r.u_.r = target; return r; }
+  // Subtype Error: what an argument left out (`f 1, , 3`) arrives as.
+  static Variant Error(int32_t code) noexcept { Variant r; r.tag_ = tError; r.u_.n = code; return r; }
 
   Variant(const Variant& o) noexcept : tag_(o.tag_), u_(o.u_) { if (tag_ & kHeap) addRef(); }
   Variant(Variant&& o) noexcept : tag_(o.tag_), u_(o.u_) { o.tag_ = tEmpty; }
