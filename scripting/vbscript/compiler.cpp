@@ -221,7 +221,10 @@ class Compiler {
     if (!name.empty()) locals_[NameKey(name)] = info;
     return info.slot;
   }
-  int hidden() { return newLocal(std::string()); }
+  int hidden() {
+    ++hiddenCount_;
+    return newLocal(std::string());
+  }
 
   void collectLocalDims(const Block& block, std::vector<const DimItem*>& dims, std::vector<const Stmt*>& consts) {
     collectDeclarations(block, dims, consts);
@@ -231,7 +234,9 @@ class Compiler {
   // with them (temporaries sit above every local).
   void compileProcedure(Proc* proc, const Procedure* decl) {
     implicit_.clear();
+    int hiddenTotal = 0;
     for (int pass = 0; pass < 2; ++pass) {
+      hiddenCount_ = 0;
       resetProcState(proc);
       global_ = false;
       collectImplicit_ = pass == 0;
@@ -273,11 +278,14 @@ class Compiler {
           locals_[key] = info;
         }
       for (const std::string& name : implicit_) newLocal(name);
-      firstTemp_ = pass == 0 ? kMaxSlots : nextSlot_;
+      // Hidden registers of loops and With blocks sit between the locals and the temporaries:
+      // the first pass counts them.
+      firstTemp_ = pass == 0 ? kMaxSlots : nextSlot_ + hiddenTotal;
       top_ = maxTop_ = firstTemp_;
       prologueDims(dims, decl->body);
       block(decl->body);
       finishProc(proc);
+      hiddenTotal = hiddenCount_;
     }
   }
 
@@ -1299,6 +1307,7 @@ class Compiler {
   std::vector<int> withRegs_;
   std::vector<std::vector<int>> exitFor_, exitDo_;
   std::vector<int> exitProc_;
+  int hiddenCount_ = 0;
   int nextSlot_ = 0, firstTemp_ = 0, top_ = 0, maxTop_ = 0;
   int line_ = 0, column_ = 0, stmtBegin_ = 0;
 };

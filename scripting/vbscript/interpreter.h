@@ -34,6 +34,15 @@ class RegisterStack {
   size_t current_ = 0;
 };
 
+// An error raised by Err.Raise: carries the raiser's source text.
+struct RaisedError : ScriptError {
+  std::string source;
+  RaisedError(int32_t num, std::string desc, std::string src) : ScriptError(num, std::move(desc)), source(std::move(src)) {}
+};
+
+constexpr const char* kRuntimeErrorSource = "Microsoft VBScript runtime error";
+constexpr const char* kCompileErrorSource = "Microsoft VBScript compilation error";
+
 // The Err object.
 class ErrObject : public Object {
  public:
@@ -87,6 +96,12 @@ class Interpreter {
   };
 
   void execute(size_t baseDepth);
+  void run(size_t baseDepth);
+  int dynSymbol(Proc* proc, int index);
+  Variant& dynVariable(Proc* proc, int index);
+  // Calls what a late-bound name denotes; returns true when a script frame was pushed.
+  bool callDyn(Proc* proc, int index, Variant* args, int nargs, int dest, bool statement);
+  Variant& variableOf(int kind, int index);
   void pushFrame(Proc* proc, Variant* args, int nargs, int retDest);
   void popFrame();
   bool recover(const ScriptError& e, size_t baseDepth);

@@ -216,6 +216,7 @@ struct Program {
 // A run-time or syntax error with the place it happened (chunk -1: no source position).
 struct PositionedError : ScriptError {
   int chunk = -1, line = 0, column = 0;
+  std::string source;  // who raised it (empty: the engine)
   PositionedError() = default;
   PositionedError(const ScriptError& e, int ch, int ln, int col) : ScriptError(e), chunk(ch), line(ln), column(col) {}
 };

@@ -13,6 +13,8 @@
 namespace lumetrix::vbs {
 
 struct Program;
+struct Proc;
+struct PositionedError;
 class Interpreter;
 
 struct ErrorInfo {
@@ -66,6 +68,12 @@ class ScriptControl {
   void SetUiHost(UiHost* ui);
 
  private:
+  void startRun();
+  Proc* compile(const std::string& source, int& chunk);
+  bool runProc(Proc* proc, std::vector<Variant>& args, Variant& result);
+  void setError(const ScriptError& e, const std::string& source, int chunk, int line, int column);
+  void setRunError(const PositionedError& e);
+
   std::string language_ = "VBScript";
   long timeout_ms_ = 10000;
   std::unique_ptr<Program> program_;
