@@ -516,6 +516,18 @@ class Compiler {
     return r;
   }
 
+  // Inside a Function, its name with arguments (or as a statement) calls it again; alone it
+  // is the result variable.
+  void selfCall(const std::string& name, Resolved& r) {
+    if (resultKey_.empty() || NameKey(name) != resultKey_) return;
+    int sym = prog_.findSymbol(resultKey_);
+    if (sym < 0 || prog_.symbols[static_cast<size_t>(sym)].kind != Symbol::Procedure) return;
+    if (prog_.procs[static_cast<size_t>(prog_.symbols[static_cast<size_t>(sym)].index)].get() != p_) return;
+    r = Resolved{};
+    r.kind = Resolved::Procedure;
+    r.index = prog_.symbols[static_cast<size_t>(sym)].index;
+  }
+
   // The variable a name denotes when it is written (declares implicit variables).
   VarLoc variableFor(const std::string& name, bool forWrite) {
     Resolved r = resolve(name, forWrite);
@@ -661,6 +673,7 @@ class Compiler {
     int d = dest >= 0 ? dest : temp();
     if (target->kind == ExprKind::Name) {
       Resolved r = resolve(target->name, false);
+      selfCall(target->name, r);
       switch (r.kind) {
         case Resolved::Variable: case Resolved::Const: {
           int mark = top_;
@@ -736,6 +749,7 @@ class Compiler {
       }
       if (wantRef && a->kind == ExprKind::Call && a->target->kind == ExprKind::Name && !a->args.empty()) {
         Resolved r = resolve(a->target->name, false);
+        selfCall(a->target->name, r);
         if (r.kind == Resolved::Variable || (r.kind == Resolved::Dyn)) {
           VarLoc v = r.kind == Resolved::Dyn ? VarLoc{VarLoc::Dyn, r.index, false} : r.var;
           // Index values and the element copy live in registers kept until the write-back.
@@ -1022,6 +1036,7 @@ class Compiler {
     const Expr* callee = s->lhs;
     if (callee->kind == ExprKind::Name) {
       Resolved r = resolve(callee->name, false);
+      selfCall(callee->name, r);
       switch (r.kind) {
         case Resolved::Variable: case Resolved::Const: {
           int v = r.kind == Resolved::Const ? r.constOperand : loadVariable(r.var, -1);

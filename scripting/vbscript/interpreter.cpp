@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <new>
 #include <stdexcept>
 
@@ -124,12 +125,20 @@ namespace {
 
 inline bool IsIntTag(uint16_t t) { return t == Variant::tInteger || t == Variant::tLong; }
 
+// Copy of a value where neither side owns heap data: a plain bit copy.
+inline void Assign(Variant& dst, const Variant& src) {
+  if (!(dst.tag() & Variant::kHeap) && !(src.tag() & Variant::kHeap))
+    std::memcpy(static_cast<void*>(&dst), static_cast<const void*>(&src), sizeof(Variant));
+  else
+    dst = src;
+}
+
 // Value semantics of Let: arrays are copied, objects give their default value.
 inline void LetValue(Variant& dst, const Variant& v) {
   switch (v.tag()) {
     case Variant::tArray: dst = CloneArray(v); break;
     case Variant::tObject: case Variant::tNothing: dst = DefaultValue(v); break;
-    default: dst = v; break;
+    default: Assign(dst, v); break;
   }
 }
 
@@ -257,9 +266,10 @@ inline void MulInto(Variant& dst, const Variant& x, const Variant& y) {
 inline void IntDivModInto(Variant& dst, const Variant& x, const Variant& y, bool mod) {
   uint16_t tx = x.tag(), ty = y.tag();
   if (IsIntTag(tx) && IsIntTag(ty)) {
-    int64_t a = x.n(), b = y.n();
+    int32_t a = x.n(), b = y.n();
     if (b == 0) ThrowError(err::DivisionByZero);
-    int64_t r = mod ? a % b : a / b;
+    // 32-bit division is much faster than 64-bit; only INT32_MIN / -1 does not fit.
+    int64_t r = (b == -1) ? (mod ? 0 : -int64_t(a)) : (mod ? a % b : a / b);
     if (tx == Variant::tInteger && ty == Variant::tInteger && r >= -32768 && r <= 32767) dst.setInteger(int32_t(r));
     else if (r >= INT32_MIN && r <= INT32_MAX) dst.setLong(int32_t(r));
     else ThrowError(err::Overflow);
@@ -443,8 +453,9 @@ void Interpreter::positionOf(const Frame& f, int& line, int& column, uint32_t& r
 
 void Interpreter::checkClock() {
   if (interrupt_ && interrupt_->load(std::memory_order_relaxed)) throwStop(err::ScriptInterrupted);
-  if (hasDeadline_ && --pollCountdown_ <= 0) {
-    pollCountdown_ = 256;
+  if (hasDeadline_ && pollCountdown_ <= 0) {
+    // Reading the clock costs more than a loop iteration: look only every so often.
+    pollCountdown_ = 1024;
     if (std::chrono::steady_clock::now() >= deadline_) throwStop(err::ScriptTimeout);
   }
 }
@@ -600,6 +611,8 @@ void Interpreter::run(size_t baseDepth) {
   const Instr* code = f->proc->code.data();
   const Instr* pc = f->pc;
   const std::vector<Builtin>& builtins = Builtins();
+  // Global slots; reloaded after anything that may run host code (which may add code).
+  Variant* const* G = prog_.globals.data();
 
 #define VB_V(x) ((x) >= 0 ? R[(x)].deref() : K[~(x)])
 #define VB_RELOAD()                     \
@@ -608,26 +621,29 @@ void Interpreter::run(size_t baseDepth) {
     R = f->regs;                        \
     K = f->proc->consts.data();         \
     code = f->proc->code.data();        \
+    G = prog_.globals.data();           \
   } while (0)
-#define VB_POLL()                                                                  \
-  do {                                                                             \
-    if ((interrupt_ && interrupt_->load(std::memory_order_relaxed)) || hasDeadline_) \
-      checkClock();                                                                \
+#define VB_POLL()                                                                             \
+  do {                                                                                        \
+    if ((interrupt_ && interrupt_->load(std::memory_order_relaxed)) || (hasDeadline_ && --pollCountdown_ <= 0)) \
+      checkClock();                                                                           \
   } while (0)
 
+  // The frame's pc is stored only where it is needed: at calls (the return address) and when
+  // an error leaves this loop (its position).
+  try {
   for (;;) {
     const Instr& in = *pc;
-    f->pc = pc;
     switch (in.op) {
       case Op::Nop:
         break;
       case Op::Move:
-        R[in.a] = VB_V(in.b);
+        Assign(R[in.a], VB_V(in.b));
         break;
       case Op::LetL: {
         const Variant& v = VB_V(in.b);
         Variant& dst = R[in.a].deref();
-        if (!(v.tag() & Variant::kHeap) && !(dst.tag() & Variant::kHeap)) dst = v;
+        if (!(v.tag() & Variant::kHeap) && !(dst.tag() & Variant::kHeap)) Assign(dst, v);
         else LetValue(dst, v);
         break;
       }
@@ -635,26 +651,28 @@ void Interpreter::run(size_t baseDepth) {
         SetValue(R[in.a].deref(), VB_V(in.b));
         break;
       case Op::LoadG:
-        R[in.a] = prog_.globals[in.b];
+        Assign(R[in.a], *G[in.b]);
         break;
       case Op::LetG:
-        LetValue(prog_.globals[in.a], VB_V(in.b));
+        LetValue(*G[in.a], VB_V(in.b));
         break;
       case Op::SetG:
-        SetValue(prog_.globals[in.a], VB_V(in.b));
+        SetValue(*G[in.a], VB_V(in.b));
         break;
       case Op::RefL:
         R[in.a] = Variant::Reference(&R[in.b].deref());
         break;
       case Op::RefG:
-        R[in.a] = Variant::Reference(&prog_.globals[in.b]);
+        R[in.a] = Variant::Reference(G[in.b]);
         break;
       case Op::LoadDyn: {
+        f->pc = pc;
         if (callDyn(f->proc, in.b, nullptr, 0, in.a, false)) {
           VB_RELOAD();
           pc = code;
           continue;
         }
+        G = prog_.globals.data();
         break;
       }
       case Op::LetDyn:
@@ -670,11 +688,13 @@ void Interpreter::run(size_t baseDepth) {
           break;
         }
         // Not a variable: passed by value.
+        f->pc = pc;
         if (callDyn(f->proc, in.b, nullptr, 0, in.a, false)) {
           VB_RELOAD();
           pc = code;
           continue;
         }
+        G = prog_.globals.data();
         break;
       }
       case Op::LoadHost:
@@ -831,6 +851,7 @@ void Interpreter::run(size_t baseDepth) {
 
       case Op::CallProc: {
         Proc* callee = prog_.procs[static_cast<size_t>(in.b)].get();
+        f->pc = pc;
         VB_POLL();
         pushFrame(callee, R + in.c, in.n, in.a);
         VB_RELOAD();
@@ -841,6 +862,7 @@ void Interpreter::run(size_t baseDepth) {
         Variant result;
         builtins[static_cast<size_t>(in.b)].fn(*this, R + in.c, in.n, result);
         R[in.a] = std::move(result);
+        G = prog_.globals.data();
         break;
       }
       case Op::CallHost: {
@@ -849,15 +871,18 @@ void Interpreter::run(size_t baseDepth) {
         Object* o = prog_.hosts[static_cast<size_t>(in.b)].wrapper.obj();
         o->invoke(in.d, static_cast<InvokeKind>(in.flags), R + in.c, in.n, result);
         if (in.a >= 0) R[in.a] = std::move(result);
+        G = prog_.globals.data();
         break;
       }
       case Op::CallDyn:
+        f->pc = pc;
         VB_POLL();
         if (callDyn(f->proc, in.b, R + in.c, in.n, in.a, in.a < 0)) {
           VB_RELOAD();
           pc = code;
           continue;
         }
+        G = prog_.globals.data();
         break;
       case Op::Index: {
         const Variant& v = VB_V(in.b);
@@ -873,6 +898,7 @@ void Interpreter::run(size_t baseDepth) {
           Variant keep = v;  // the register may be overwritten by the result
           keep.obj()->invoke(Object::kDefaultMember, InvokeKind::Get, R + in.c, in.n, result);
           R[in.a] = std::move(result);
+          G = prog_.globals.data();
         } else if (v.isNothing()) {
           ThrowError(err::ObjectNotSet);
         } else if (in.n == 0) {
@@ -883,6 +909,7 @@ void Interpreter::run(size_t baseDepth) {
         break;
       }
       case Op::CallValue: {
+        f->pc = pc;
         const Variant& v = VB_V(in.b);
         if (v.tag() == Variant::tObject) {
           Variant result, keep = v;
@@ -894,11 +921,12 @@ void Interpreter::run(size_t baseDepth) {
         } else {
           ThrowError(err::TypeMismatch);
         }
+        G = prog_.globals.data();
         break;
       }
       case Op::ElemLetL: case Op::ElemLetG: case Op::ElemLetDyn: {
         Variant& var = in.op == Op::ElemLetL ? R[in.a].deref()
-                       : in.op == Op::ElemLetG ? prog_.globals[in.a]
+                       : in.op == Op::ElemLetG ? *G[in.a]
                                                : dynVariable(f->proc, in.a);
         const Variant& value = VB_V(in.b);
         bool isSet = in.flags & kFlagSet;
@@ -924,11 +952,12 @@ void Interpreter::run(size_t baseDepth) {
         } else {
           ThrowError(err::TypeMismatch);
         }
+        G = prog_.globals.data();
         break;
       }
       case Op::WriteBackL: case Op::WriteBackG: case Op::WriteBackDyn: {
         Variant& var = in.op == Op::WriteBackL ? R[in.a].deref()
-                       : in.op == Op::WriteBackG ? prog_.globals[in.a]
+                       : in.op == Op::WriteBackG ? *G[in.a]
                                                  : dynVariable(f->proc, in.a);
         if (!var.isArray()) break;
         ArrayRep* a = var.arr();
@@ -963,6 +992,7 @@ void Interpreter::run(size_t baseDepth) {
         Variant result;
         obj.obj()->invoke(m, in.a < 0 ? InvokeKind::Method : InvokeKind::Get, R + in.c, in.n, result);
         if (in.a >= 0) R[in.a] = std::move(result);
+        G = prog_.globals.data();
         break;
       }
       case Op::MemberLet: {
@@ -977,6 +1007,7 @@ void Interpreter::run(size_t baseDepth) {
         Variant result;
         obj.obj()->invoke(m, (in.flags & kFlagSet) ? InvokeKind::Set : InvokeKind::Let, args.data(),
                           static_cast<int>(args.size()), result);
+        G = prog_.globals.data();
         break;
       }
       case Op::ReDim: {
@@ -1022,6 +1053,10 @@ void Interpreter::run(size_t baseDepth) {
       }
     }
     ++pc;
+  }
+  } catch (...) {
+    if (frames_.size() > baseDepth) frames_.back().pc = pc;
+    throw;
   }
 #undef VB_V
 #undef VB_RELOAD

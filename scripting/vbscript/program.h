@@ -171,6 +171,8 @@ class GlobalStore {
     return static_cast<int>(ptrs_.size()) - 1;
   }
   Variant& operator[](int i) { return *ptrs_[static_cast<size_t>(i)]; }
+  // Valid until the next add().
+  Variant* const* data() const { return ptrs_.data(); }
   size_t size() const { return ptrs_.size(); }
   void clear() {
     // Values may refer to one another (objects): release them before dropping the storage.
