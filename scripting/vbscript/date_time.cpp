@@ -143,7 +143,8 @@ ustring FormatDate(double serial, int namedFormat) {
     case 4:
       return FromAscii(two(p.hour) + ":" + two(p.minute));
     default:
-      if (day == 0 && hasTime) return FromAscii(time);
+      // Day 0 is "no date": only the time shows, even midnight ("12:00:00 AM").
+      if (day == 0) return FromAscii(time);
       if (!hasTime) return FromAscii(date);
       return FromAscii(date + " " + time);
   }

@@ -95,7 +95,8 @@ TEST(BuiltinConversion, CDateFromTextsAndNumbersWithinTheRange) {
       {"CDate(\"2026-12-07\")", "Date 12/7/2026"},
       {"CDate(\"7 Dec 2026\")", "Date 12/7/2026"},
       {"CDate(\"15:04:05\")", "Date 3:04:05 PM"},
-      {"CDate(0)", "Date 12/30/1899"},
+      {"CDate(0)", "Date 12:00:00 AM"},  // day 0 shows as a time only
+      {"CDate(1)", "Date 12/31/1899"},
       {"CDate(2.5)", "Date 1/1/1900 12:00:00 PM"},
       {"CDate(-657434)", "Date 1/1/100"},
       {"CDate(2958465)", "Date 12/31/9999"},
