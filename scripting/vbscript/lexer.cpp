@@ -245,12 +245,13 @@ class Lexer {
         size_t p = pos_ + 1;
         while (p < src_.size() && (src_[p] == ' ' || src_[p] == '\t')) ++p;
         if (p >= src_.size() || src_[p] == '\r' || src_[p] == '\n') {
-          if (p < src_.size()) {
+          bool lineBreak = p < src_.size();
+          if (lineBreak) {
             if (src_[p] == '\r' && p + 1 < src_.size() && src_[p + 1] == '\n') ++p;
             ++p;
           }
           pos_ = p;
-          newLine();
+          if (lineBreak) newLine();
           any = true;
           continue;
         }

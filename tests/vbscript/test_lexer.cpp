@@ -107,6 +107,12 @@ TEST(LexerContinuation, UnderscoreAtLineEndJoinsLines) {
   EXPECT_EQ(Kinds("s = a &_\nb"), (std::vector<Tok>{Tok::Ident, Tok::Eq, Tok::Ident, Tok::Amp, Tok::Ident}));
 }
 
+TEST(LexerContinuation, UnderscoreAtTheEndOfTheSourceStaysOnTheLastLine) {
+  std::vector<Token> t = Lex("x = 1\ny = 2 _");
+  EXPECT_EQ(t.back().kind, Tok::End);
+  EXPECT_EQ(t.back().line, 2);
+}
+
 TEST(LexerContinuation, UnderscoreInsideNamesIsPartOfTheName) {
   std::vector<Token> t = Lex("my_var_ = 1");
   EXPECT_EQ(t[0].text, "my_var_");
