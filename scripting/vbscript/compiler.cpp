@@ -75,6 +75,9 @@ class Compiler {
       proc->kind = p->kind;
       proc->isPublic = p->isPublic;
       proc->chunk = chunkIndex_;
+      // Calls compiled before the callee itself need its parameters.
+      proc->paramCount = static_cast<int>(p->params.size());
+      for (const Param& prm : p->params) proc->byRef.push_back(prm.byRef ? 1 : 0);
       procs.push_back(proc);
       Symbol s;
       s.kind = Symbol::Procedure;
@@ -94,14 +97,16 @@ class Compiler {
         prog_.setSymbol(NameKey(d.name), sym);
       }
 
-    for (size_t i = 0; i < procs.size(); ++i) compileProcedure(procs[i], chunk_.procedures[i]);
-
+    // Script-level code first: the variables it declares implicitly are globals that the
+    // procedures share.
     prog_.procs.push_back(std::make_unique<Proc>());
     Proc* global = prog_.procs.back().get();
     global->name = "<global>";
     global->isGlobalCode = true;
     global->chunk = chunkIndex_;
     compileGlobal(global, globalDims);
+
+    for (size_t i = 0; i < procs.size(); ++i) compileProcedure(procs[i], chunk_.procedures[i]);
     return global;
   }
 
@@ -266,6 +271,11 @@ class Compiler {
           continue;
         }
         if (key == resultKey_) throw SourceError(err::NameRedefined, d->line, d->column);
+        // ReDim of a global array resizes the global; only an unknown name becomes a local.
+        if (!isDimItemOfDim(d)) {
+          int sym = prog_.findSymbol(key);
+          if (sym >= 0 && prog_.symbols[static_cast<size_t>(sym)].kind == Symbol::Variable) continue;
+        }
         newLocal(d->name);
       }
       for (const Stmt* s : consts)
