@@ -960,7 +960,7 @@ class Compiler {
         emit(Op::Move, reg, val);
         Instr& in = emit(Op::CallHost, -1, r.index, reg, r.member);
         in.flags = static_cast<uint8_t>(isSet ? InvokeKind::Set : InvokeKind::Let);
-        in.n = 0;
+        in.n = 1;  // the value is the only argument
       } else if (r.kind == Resolved::Unknown) {
         raise(err::VariableUndefined, lhs->name);
       } else {

@@ -741,6 +741,16 @@ void Interpreter::run(size_t baseDepth) {
         }
         const Variant& x = VB_V(in.b);
         const Variant& y = VB_V(in.c);
+        if (bop == BinaryOp::Concat && x.isString() && y.isString()) {
+          // Checked before anything is copied, so a runaway `s = s & s` fails cheaply.
+          size_t total = x.str().size() + y.str().size();
+          if (total > kMaxStringLength) ThrowError(err::OutOfMemory);
+          ustring joined;
+          joined.reserve(total);
+          joined.append(x.str()).append(y.str());
+          R[in.a] = Variant(std::move(joined));
+          break;
+        }
         if (bop == BinaryOp::And && x.tag() == Variant::tBoolean && y.tag() == Variant::tBoolean) {
           R[in.a].setBool(x.n() && y.n());
           break;
