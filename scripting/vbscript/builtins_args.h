@@ -1,6 +1,9 @@
 #pragma once
 // Argument helpers shared by the built-in function groups.
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "builtins.h"
 #include "errors.h"
@@ -46,6 +49,25 @@ inline bool TextCompareArg(const Variant* args, int nargs, int i) {
 // Checks a length that is about to be allocated.
 inline void CheckStringSize(uint64_t length) {
   if (length > kMaxStringLength) ThrowError(err::OutOfMemory);
+}
+
+// A built-in's name as a template argument.
+template <size_t N>
+struct FunctionName {
+  char text[N];
+  constexpr FunctionName(const char (&s)[N]) { std::copy_n(s, N, text); }
+};
+
+// Registers `F` so that its errors carry its name, as VBScript's do
+// ("Invalid procedure call or argument: 'Mid'"). Texts already specific stay as they are.
+template <FunctionName Name, BuiltinFn F>
+void Named(Interpreter& vm, Variant* args, int nargs, Variant& result) {
+  try {
+    F(vm, args, nargs, result);
+  } catch (ScriptError& e) {
+    if (e.description == ErrorText(e.number)) e.description += ": '" + std::string(Name.text) + "'";
+    throw;
+  }
 }
 
 }  // namespace lumetrix::vbs::bi

@@ -31,15 +31,15 @@ void CCur(Interpreter&, Variant* args, int, Variant& result) {
 
 void AddConversionBuiltins(std::vector<Builtin>& out) {
   out.insert(out.end(), {
-                            {"CBool", 1, 1, CBool},
-                            {"CByte", 1, 1, CByte},
-                            {"CCur", 1, 1, CCur},
-                            {"CDate", 1, 1, CDate},
-                            {"CDbl", 1, 1, CDbl},
-                            {"CInt", 1, 1, CInt},
-                            {"CLng", 1, 1, CLng},
-                            {"CSng", 1, 1, CSng},
-                            {"CStr", 1, 1, CStr},
+                            {"CBool", 1, 1, Named<"CBool", CBool>},
+                            {"CByte", 1, 1, Named<"CByte", CByte>},
+                            {"CCur", 1, 1, Named<"CCur", CCur>},
+                            {"CDate", 1, 1, Named<"CDate", CDate>},
+                            {"CDbl", 1, 1, Named<"CDbl", CDbl>},
+                            {"CInt", 1, 1, Named<"CInt", CInt>},
+                            {"CLng", 1, 1, Named<"CLng", CLng>},
+                            {"CSng", 1, 1, Named<"CSng", CSng>},
+                            {"CStr", 1, 1, Named<"CStr", CStr>},
                         });
 }
 

@@ -163,12 +163,12 @@ void Oct(Interpreter&, Variant* args, int, Variant& result) { ToBase(args, resul
 
 void AddFormatBuiltins(std::vector<Builtin>& out) {
   out.insert(out.end(), {
-                            {"FormatCurrency", 1, 5, FormatCurrency},
-                            {"FormatDateTime", 1, 2, FormatDateTime},
-                            {"FormatNumber", 1, 5, FormatNumber},
-                            {"FormatPercent", 1, 5, FormatPercent},
-                            {"Hex", 1, 1, Hex},
-                            {"Oct", 1, 1, Oct},
+                            {"FormatCurrency", 1, 5, Named<"FormatCurrency", FormatCurrency>},
+                            {"FormatDateTime", 1, 2, Named<"FormatDateTime", FormatDateTime>},
+                            {"FormatNumber", 1, 5, Named<"FormatNumber", FormatNumber>},
+                            {"FormatPercent", 1, 5, Named<"FormatPercent", FormatPercent>},
+                            {"Hex", 1, 1, Named<"Hex", Hex>},
+                            {"Oct", 1, 1, Named<"Oct", Oct>},
                         });
 }
 

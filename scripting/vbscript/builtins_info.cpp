@@ -70,21 +70,21 @@ void ScriptEngineBuildVersion(Interpreter&, Variant*, int, Variant& result) { re
 
 void AddInfoBuiltins(std::vector<Builtin>& out) {
   out.insert(out.end(), {
-                            {"Array", 0, 32767, Array},
-                            {"IsArray", 1, 1, IsArray},
-                            {"IsDate", 1, 1, IsDate},
-                            {"IsEmpty", 1, 1, IsEmpty},
-                            {"IsNull", 1, 1, IsNull},
-                            {"IsNumeric", 1, 1, IsNumeric},
-                            {"IsObject", 1, 1, IsObject},
-                            {"LBound", 1, 2, LBound},
-                            {"ScriptEngine", 0, 0, ScriptEngine},
-                            {"ScriptEngineBuildVersion", 0, 0, ScriptEngineBuildVersion},
-                            {"ScriptEngineMajorVersion", 0, 0, ScriptEngineMajorVersion},
-                            {"ScriptEngineMinorVersion", 0, 0, ScriptEngineMinorVersion},
-                            {"TypeName", 1, 1, TypeName},
-                            {"UBound", 1, 2, UBound},
-                            {"VarType", 1, 1, VarTypeOf},
+                            {"Array", 0, 32767, Named<"Array", Array>},
+                            {"IsArray", 1, 1, Named<"IsArray", IsArray>},
+                            {"IsDate", 1, 1, Named<"IsDate", IsDate>},
+                            {"IsEmpty", 1, 1, Named<"IsEmpty", IsEmpty>},
+                            {"IsNull", 1, 1, Named<"IsNull", IsNull>},
+                            {"IsNumeric", 1, 1, Named<"IsNumeric", IsNumeric>},
+                            {"IsObject", 1, 1, Named<"IsObject", IsObject>},
+                            {"LBound", 1, 2, Named<"LBound", LBound>},
+                            {"ScriptEngine", 0, 0, Named<"ScriptEngine", ScriptEngine>},
+                            {"ScriptEngineBuildVersion", 0, 0, Named<"ScriptEngineBuildVersion", ScriptEngineBuildVersion>},
+                            {"ScriptEngineMajorVersion", 0, 0, Named<"ScriptEngineMajorVersion", ScriptEngineMajorVersion>},
+                            {"ScriptEngineMinorVersion", 0, 0, Named<"ScriptEngineMinorVersion", ScriptEngineMinorVersion>},
+                            {"TypeName", 1, 1, Named<"TypeName", TypeName>},
+                            {"UBound", 1, 2, Named<"UBound", UBound>},
+                            {"VarType", 1, 1, Named<"VarType", VarTypeOf>},
                         });
 }
 

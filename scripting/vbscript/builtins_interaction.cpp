@@ -52,10 +52,10 @@ void GetObject(Interpreter&, Variant* args, int nargs, Variant&) {
 
 void AddInteractionBuiltins(std::vector<Builtin>& out) {
   out.insert(out.end(), {
-                            {"CreateObject", 1, 2, CreateObject},
-                            {"GetObject", 0, 2, GetObject},
-                            {"InputBox", 1, 7, InputBox},
-                            {"MsgBox", 1, 5, MsgBox},
+                            {"CreateObject", 1, 2, Named<"CreateObject", CreateObject>},
+                            {"GetObject", 0, 2, Named<"GetObject", GetObject>},
+                            {"InputBox", 1, 7, Named<"InputBox", InputBox>},
+                            {"MsgBox", 1, 5, Named<"MsgBox", MsgBox>},
                         });
 }
 

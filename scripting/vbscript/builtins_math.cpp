@@ -175,21 +175,21 @@ void RGB(Interpreter&, Variant* args, int, Variant& result) {
 
 void AddMathBuiltins(std::vector<Builtin>& out) {
   out.insert(out.end(), {
-                            {"Abs", 1, 1, Abs},
-                            {"Atn", 1, 1, Atn},
-                            {"Cos", 1, 1, Cos},
-                            {"Exp", 1, 1, Exp},
-                            {"Fix", 1, 1, Fix},
-                            {"Int", 1, 1, Int},
-                            {"Log", 1, 1, Log},
-                            {"Rnd", 0, 1, Rnd},
-                            {"Randomize", 0, 1, Randomize},
-                            {"Round", 1, 2, Round},
-                            {"Sgn", 1, 1, Sgn},
-                            {"Sin", 1, 1, Sin},
-                            {"Sqr", 1, 1, Sqr},
-                            {"Tan", 1, 1, Tan},
-                            {"RGB", 3, 3, RGB},
+                            {"Abs", 1, 1, Named<"Abs", Abs>},
+                            {"Atn", 1, 1, Named<"Atn", Atn>},
+                            {"Cos", 1, 1, Named<"Cos", Cos>},
+                            {"Exp", 1, 1, Named<"Exp", Exp>},
+                            {"Fix", 1, 1, Named<"Fix", Fix>},
+                            {"Int", 1, 1, Named<"Int", Int>},
+                            {"Log", 1, 1, Named<"Log", Log>},
+                            {"Rnd", 0, 1, Named<"Rnd", Rnd>},
+                            {"Randomize", 0, 1, Named<"Randomize", Randomize>},
+                            {"Round", 1, 2, Named<"Round", Round>},
+                            {"Sgn", 1, 1, Named<"Sgn", Sgn>},
+                            {"Sin", 1, 1, Named<"Sin", Sin>},
+                            {"Sqr", 1, 1, Named<"Sqr", Sqr>},
+                            {"Tan", 1, 1, Named<"Tan", Tan>},
+                            {"RGB", 3, 3, Named<"RGB", RGB>},
                         });
 }
 

@@ -121,6 +121,32 @@ TEST(BuiltinMath, WrongArgumentCountsGive450) {
   });
 }
 
+// As in VBScript, errors raised inside a built-in name it; specific texts stay as they are.
+TEST(BuiltinErrors, DescriptionsNameTheFunction) {
+  struct Case {
+    const char* source;
+    int32_t number;
+    const char* description;
+  };
+  const Case cases[] = {
+      {"x = CInt(40000)", 6, "Overflow: 'CInt'"},
+      {"x = CInt(\"abc\")", 13, "Type mismatch: 'CInt'"},
+      {"x = Replace(Null, \"a\", \"b\")", 94, "Invalid use of Null: 'Replace'"},
+      {"x = Mid(\"abc\", 0)", 5, "Invalid procedure call or argument: 'Mid'"},
+      {"x = UBound(Array(), 2)", 9, "Subscript out of range: 'UBound'"},
+      {"x = Space(2147483647)", 7, "Out of memory: 'Space'"},
+      {"Set o = CreateObject(\"A.B\")", 429, "ActiveX component can't create object: 'A.B'"},
+  };
+  for (const Case& c : cases) {
+    ScriptOutcome o = RunScript(c.source);
+    EXPECT_EQ(o.error.Number, c.number) << c.source;
+    EXPECT_EQ(o.error.Description, c.description) << c.source;
+    EXPECT_EQ(o.error.Line, 1) << c.source;
+  }
+  ScriptOutcome trapped = RunScript("On Error Resume Next\nx = Sqr(-1)\nResult = Err.Number & \" \" & Err.Description");
+  EXPECT_EQ(Describe(trapped.value), "String 5 Invalid procedure call or argument: 'Sqr'");
+}
+
 // The generator is VBScript's: scripts that seed it get the sequences they got before.
 TEST(BuiltinRnd, DefaultSequenceMatchesVBScript) {
   ExpectScripts({
