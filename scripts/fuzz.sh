@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds the script engine's libFuzzer targets with clang in build/fuzz and runs them.
-#   scripts/fuzz.sh           each target for 5 minutes (FUZZ_SECONDS=n to change)
-#   scripts/fuzz.sh --short   each target for 30 s, side by side (what ./test.sh runs)
+#   scripts/fuzz.sh           fuzz_parse, fuzz_compile and fuzz_run for 5 minutes each, side by
+#                             side (FUZZ_SECONDS=n to change)
+#   scripts/fuzz.sh --short   fuzz_parse and fuzz_compile for 30 s (what ./test.sh runs; about a
+#                             minute in all, build included)
 # Exits 1 when a target finds a crash, leak, timeout or out-of-memory input (kept in
 # build/fuzz/findings/, replay with: build/fuzz/<dir>/fuzz_<name> <file>), 2 when clang or
 # libFuzzer is missing or the targets do not build.
@@ -55,7 +57,9 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=None -DCMAKE_CXX_FLAGS="-O1 -
   -DLUMETRIX_FUZZ=ON -DLUMETRIX_GUI=OFF -DLUMETRIX_TESTS=OFF -DLUMETRIX_BENCH=OFF >"$build/configure.log" 2>&1 ||
   { tail -20 "$build/configure.log" >&2; fail_setup "configuring $build failed"; }
 
+# The short run covers the front end (lexer, parser, compiler); the long one also runs scripts.
 targets=(fuzz_parse fuzz_compile)
+(( short )) || targets+=(fuzz_run)
 cmake --build "$build" -j"$jobs" --target "${targets[@]}" >"$build/build.log" 2>&1 ||
   { tail -30 "$build/build.log" >&2; fail_setup "building the fuzz targets failed (see $build/build.log)"; }
 
