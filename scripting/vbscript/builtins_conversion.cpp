@@ -1,0 +1,46 @@
+// CBool CByte CCur CDate CDbl CInt CLng CSng CStr.
+#include <cmath>
+
+#include "builtins_args.h"
+#include "convert.h"
+
+namespace lumetrix::vbs {
+
+namespace {
+
+using namespace bi;
+
+void CBool(Interpreter&, Variant* args, int, Variant& result) { result = Variant(ToBool(NotNull(args[0]))); }
+void CByte(Interpreter&, Variant* args, int, Variant& result) { result = Variant(ToByte(NotNull(args[0]))); }
+void CInt(Interpreter&, Variant* args, int, Variant& result) { result = Variant(ToInteger(NotNull(args[0]))); }
+void CLng(Interpreter&, Variant* args, int, Variant& result) { result = Variant(ToLong(NotNull(args[0]))); }
+void CSng(Interpreter&, Variant* args, int, Variant& result) { result = Variant(ToSingle(NotNull(args[0]))); }
+void CDbl(Interpreter&, Variant* args, int, Variant& result) { result = Variant(ToDouble(NotNull(args[0]))); }
+void CStr(Interpreter&, Variant* args, int, Variant& result) { result = Variant(ToUString(NotNull(args[0]))); }
+void CDate(Interpreter&, Variant* args, int, Variant& result) { result = Variant::Date(ToDate(NotNull(args[0]))); }
+
+// The engine has no Currency subtype: CCur gives a Double rounded to four decimals within
+// Currency's range, so scripts that use it still run.
+void CCur(Interpreter&, Variant* args, int, Variant& result) {
+  double d = ToDouble(NotNull(args[0]));
+  if (!(std::fabs(d) <= 922337203685477.5807)) ThrowError(err::Overflow);
+  result = Variant(std::nearbyint(d * 10000.0) / 10000.0);
+}
+
+}  // namespace
+
+void AddConversionBuiltins(std::vector<Builtin>& out) {
+  out.insert(out.end(), {
+                            {"CBool", 1, 1, Named<"CBool", CBool>},
+                            {"CByte", 1, 1, Named<"CByte", CByte>},
+                            {"CCur", 1, 1, Named<"CCur", CCur>},
+                            {"CDate", 1, 1, Named<"CDate", CDate>},
+                            {"CDbl", 1, 1, Named<"CDbl", CDbl>},
+                            {"CInt", 1, 1, Named<"CInt", CInt>},
+                            {"CLng", 1, 1, Named<"CLng", CLng>},
+                            {"CSng", 1, 1, Named<"CSng", CSng>},
+                            {"CStr", 1, 1, Named<"CStr", CStr>},
+                        });
+}
+
+}  // namespace lumetrix::vbs

@@ -1,0 +1,14 @@
+#pragma once
+// Compiler: syntax tree of one chunk -> procedures of the program. Every name is resolved here
+// (frame slot, global slot, constant, procedure, host member, built-in); only names that a later
+// chunk may still define are left late-bound.
+#include "program.h"
+
+namespace lumetrix::vbs {
+
+// Adds the chunk's procedures, classes, variables and constants to `program` and returns the
+// chunk's script-level code, which the caller runs once. Throws SourceError (syntax and other
+// compile-time errors); the program may then hold some of the chunk's global names.
+Proc* CompileChunk(Program& program, const ast::Chunk& chunk, int chunkIndex);
+
+}  // namespace lumetrix::vbs
