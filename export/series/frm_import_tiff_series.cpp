@@ -110,6 +110,12 @@ void frmImportTiffSeries::RenderLists() {
   UpdatePreview();
 }
 
+void frmImportTiffSeries::EditLists(const std::function<void()>& edit) {
+  PullLists();
+  edit();
+  RenderLists();
+}
+
 void frmImportTiffSeries::lstMulti1_Click() {
   PullList(lstMulti1_, source_);
   UpdatePreview();
@@ -136,53 +142,14 @@ void frmImportTiffSeries::UpdatePreview() {
   }
 }
 
-void frmImportTiffSeries::btnMoveItems_Click() {
-  PullLists();
-  CopySelected(source_, series_);
-  RenderLists();
-}
-
-void frmImportTiffSeries::Command1_Click() {
-  PullLists();
-  series_.RemoveSelected();
-  RenderLists();
-}
-
-void frmImportTiffSeries::cmdUp_Click() {
-  PullLists();
-  MoveFldUp(series_);
-  RenderLists();
-}
-
-void frmImportTiffSeries::cmdDown_Click() {
-  PullLists();
-  MoveFldDown(series_);
-  RenderLists();
-}
-
-void frmImportTiffSeries::btnSelectAll1_Click() {
-  PullLists();
-  source_.SelectAll();
-  RenderLists();
-}
-
-void frmImportTiffSeries::btnSelectAll2_Click() {
-  PullLists();
-  series_.SelectAll();
-  RenderLists();
-}
-
-void frmImportTiffSeries::btnClearSelections1_Click() {
-  PullLists();
-  source_.ClearSelections();
-  RenderLists();
-}
-
-void frmImportTiffSeries::btnClearSelections2_Click() {
-  PullLists();
-  series_.ClearSelections();
-  RenderLists();
-}
+void frmImportTiffSeries::btnMoveItems_Click() { EditLists([this] { CopySelected(source_, series_); }); }
+void frmImportTiffSeries::Command1_Click() { EditLists([this] { series_.RemoveSelected(); }); }
+void frmImportTiffSeries::cmdUp_Click() { EditLists([this] { MoveFldUp(series_); }); }
+void frmImportTiffSeries::cmdDown_Click() { EditLists([this] { MoveFldDown(series_); }); }
+void frmImportTiffSeries::btnSelectAll1_Click() { EditLists([this] { source_.SelectAll(); }); }
+void frmImportTiffSeries::btnSelectAll2_Click() { EditLists([this] { series_.SelectAll(); }); }
+void frmImportTiffSeries::btnClearSelections1_Click() { EditLists([this] { source_.ClearSelections(); }); }
+void frmImportTiffSeries::btnClearSelections2_Click() { EditLists([this] { series_.ClearSelections(); }); }
 
 void frmImportTiffSeries::cmdConvert_Click() {
   if (Busy()) return;

@@ -2,6 +2,7 @@
 // "Convert Tiff Series": pick a folder, put some of its TIFF files in slice order and join them
 // into one multi-page 24-bit TIFF file.
 
+#include <functional>
 #include <memory>
 
 #include "export/series/selection_list.h"
@@ -48,6 +49,8 @@ class frmImportTiffSeries : public SeriesWindow {
   void UpdatePreview();
   void PullLists();
   void RenderLists();
+  // Takes the user's selections from both lists, runs edit on them and shows the result.
+  void EditLists(const std::function<void()>& edit);
   QPushButton* Button(const char* name, const QString& caption, void (frmImportTiffSeries::*slot)());
 
   QListWidget* lstMulti1_;

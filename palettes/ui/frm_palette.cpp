@@ -4,10 +4,10 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 #include "palettes/ui/colour_swatch.h"
+#include "palettes/ui/editor_button.h"
 #include "palettes/ui/image_strip.h"
 
 namespace lumetrix {
@@ -71,16 +71,9 @@ frmPalette::frmPalette(QWidget* parent, palettes::PaletteFolders folders)
   fileBox_ = std::make_unique<PaletteFileBox>(fraControls, ".plt");
   fileBox_->box()->setMinimumWidth(180);
   row->addWidget(fileBox_->box(), 1);
-  auto addButton = [&](const char* name, const QString& text, void (frmPalette::*slot)()) {
-    auto* b = new QPushButton(text, fraControls);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAutoDefault(false);
-    connect(b, &QPushButton::clicked, this, slot);
-    row->addWidget(b);
-  };
-  addButton("cmdLoad", QStringLiteral("&Load"), &frmPalette::cmdLoad_Click);
-  addButton("cmdSave", QStringLiteral("&Save"), &frmPalette::cmdSave_Click);
-  addButton("cmdClose", QStringLiteral("&Close"), &frmPalette::cmdClose_Click);
+  row->addWidget(EditorButton(fraControls, "cmdLoad", QStringLiteral("&Load"), this, &frmPalette::cmdLoad_Click));
+  row->addWidget(EditorButton(fraControls, "cmdSave", QStringLiteral("&Save"), this, &frmPalette::cmdSave_Click));
+  row->addWidget(EditorButton(fraControls, "cmdClose", QStringLiteral("&Close"), this, &frmPalette::cmdClose_Click));
   controls->addLayout(row);
   layout->addWidget(fraControls);
   layout->setSizeConstraint(QLayout::SetFixedSize);

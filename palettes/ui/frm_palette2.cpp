@@ -8,13 +8,13 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include "palettes/ui/curve_area.h"
+#include "palettes/ui/editor_button.h"
 #include "palettes/ui/image_strip.h"
 
 namespace lumetrix {
@@ -107,17 +107,10 @@ frmPalette2::frmPalette2(QWidget* parent, palettes::PaletteFolders folders)
   right->addWidget(new QLabel(QStringLiteral("Choose existing or type new name:"), this));
   fileBox_ = std::make_unique<PaletteFileBox>(this, ".pl2");
   right->addWidget(fileBox_->box());
-  auto addButton = [&](const char* name, const QString& text, void (frmPalette2::*slot)()) {
-    auto* b = new QPushButton(text, this);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAutoDefault(false);
-    connect(b, &QPushButton::clicked, this, slot);
-    right->addWidget(b);
-  };
-  addButton("cmdLoad", QStringLiteral("&Load"), &frmPalette2::cmdLoad_Click);
-  addButton("cmdSave", QStringLiteral("&Save"), &frmPalette2::cmdSave_Click);
-  addButton("cmdDefault", QStringLiteral("Reset"), &frmPalette2::cmdDefault_Click);
-  addButton("cmdClose", QStringLiteral("&Close"), &frmPalette2::cmdClose_Click);
+  right->addWidget(EditorButton(this, "cmdLoad", QStringLiteral("&Load"), this, &frmPalette2::cmdLoad_Click));
+  right->addWidget(EditorButton(this, "cmdSave", QStringLiteral("&Save"), this, &frmPalette2::cmdSave_Click));
+  right->addWidget(EditorButton(this, "cmdDefault", QStringLiteral("Reset"), this, &frmPalette2::cmdDefault_Click));
+  right->addWidget(EditorButton(this, "cmdClose", QStringLiteral("&Close"), this, &frmPalette2::cmdClose_Click));
   right->addStretch(1);
   layout->addLayout(right);
   layout->setSizeConstraint(QLayout::SetFixedSize);
