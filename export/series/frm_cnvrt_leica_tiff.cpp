@@ -4,13 +4,10 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QListWidget>
-#include <QTreeView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -20,7 +17,6 @@
 #include "export/series/folder_browser.h"
 #include "export/series/image_preview.h"
 #include "export/series/md_browse.h"
-#include "export/series/message_box.h"
 #include "export/series/tiff_folder.h"
 #include "imaging/image_box.h"
 
@@ -32,12 +28,11 @@ const char* const kColourNames[3] = {"Red", "Green", "Blue"};
 
 }  // namespace
 
-frmCnvrtLeicaTiff::frmCnvrtLeicaTiff(QWidget* owner) : QDialog(owner) {
+frmCnvrtLeicaTiff::frmCnvrtLeicaTiff(QWidget* owner) : SeriesWindow(owner) {
   setObjectName("frmCnvrtLeicaTiff");
   setWindowTitle("Convert Leica Confocal TIFF Series");
   setModal(true);
 
-  browser_ = new FolderBrowser(this);
   auto* channels = new QGridLayout;
   channels->addWidget(new QLabel("Series", this), 0, 1);
   auto* into = new QLabel("Colour planes from", this);
@@ -79,16 +74,11 @@ frmCnvrtLeicaTiff::frmCnvrtLeicaTiff(QWidget* owner) : QDialog(owner) {
   cmdConvert_->setObjectName("cmdConvert");
   cmdConvertAll_ = new QPushButton("Save All to 3D-TIFF", this);
   cmdConvertAll_->setObjectName("cmdConvertAll");
-  auto* close = new QPushButton("Close", this);
-  close->setObjectName("cmdClose");
-  for (QPushButton* b : {cmdConvert_, cmdConvertAll_, close}) b->setAutoDefault(false);
+  QPushButton* close = CloseButton();
+  for (QPushButton* b : {cmdConvert_, cmdConvertAll_}) b->setAutoDefault(false);
   connect(cmdConvert_, &QPushButton::clicked, this, &frmCnvrtLeicaTiff::cmdConvert_Click);
   connect(cmdConvertAll_, &QPushButton::clicked, this, &frmCnvrtLeicaTiff::cmdConvertAll_Click);
-  connect(close, &QPushButton::clicked, this, &frmCnvrtLeicaTiff::reject);
 
-  auto* folders = new QVBoxLayout;
-  folders->addWidget(browser_->Tree(), 3);
-  folders->addWidget(browser_->Files(), 2);
   auto* right = new QVBoxLayout;
   right->addLayout(channels);
   right->addWidget(chkLink_);
@@ -101,18 +91,15 @@ frmCnvrtLeicaTiff::frmCnvrtLeicaTiff(QWidget* owner) : QDialog(owner) {
   buttons->addWidget(close);
   right->addLayout(buttons);
   auto* layout = new QHBoxLayout(this);
-  layout->addLayout(folders, 2);
+  layout->addLayout(FolderColumn(), 2);
   layout->addLayout(right, 3);
   resize(980, 560);
 
-  connect(browser_, &FolderBrowser::FolderChanged, this, &frmCnvrtLeicaTiff::FindSeries);
+  connect(Browser(), &FolderBrowser::FolderChanged, this, &frmCnvrtLeicaTiff::FindSeries);
   FindSeries();
 }
 
 frmCnvrtLeicaTiff::~frmCnvrtLeicaTiff() = default;
-
-void frmCnvrtLeicaTiff::SetFolder(const QString& folder) { browser_->SetFolder(folder); }
-QString frmCnvrtLeicaTiff::Folder() const { return browser_->Folder(); }
 
 void frmCnvrtLeicaTiff::FindSeries() {
   filling_lists_ = true;
@@ -122,7 +109,7 @@ void frmCnvrtLeicaTiff::FindSeries() {
     ImX_[c]->setToolTip(QString());
   }
   txtFile_->clear();
-  table_ = series::FindSeries(browser_->FileNames());
+  table_ = series::FindSeries(Browser()->FileNames());
   for (int c = 0; c < kLeicaChannels; ++c) {
     QComboBox* list = cmbFile_[static_cast<size_t>(c)];
     for (size_t row : table_.Channel(c)) {
@@ -161,7 +148,7 @@ void frmCnvrtLeicaTiff::Preview(int channel) {
   const int32_t middle = *last / 2;
   const std::string name = LeicaSliceName(table_.Rows()[*row].BaseName, middle, channel);
   imaging::ImageBox& box = *boxes_[c];
-  const bool loaded = box.LoadPage(JoinPath(browser_->FolderPath(), name), 0);
+  const bool loaded = box.LoadPage(JoinPath(Browser()->FolderPath(), name), 0);
   if (loaded) {
     preview->ShowImage(box);
   } else {
@@ -209,28 +196,19 @@ ColourSources frmCnvrtLeicaTiff::Colours() const {
 }
 
 LeicaConversion frmCnvrtLeicaTiff::JobFor(const std::string& destination, size_t row) const {
-  return LeicaConversionFor(table_.Rows().at(row), browser_->FolderPath(), CheckedChannels(), Colours(), destination);
+  return LeicaConversionFor(table_.Rows().at(row), Browser()->FolderPath(), CheckedChannels(), Colours(), destination);
 }
 
 ConversionResult frmCnvrtLeicaTiff::saveTIF(const QString& file_name, size_t row) {
-  ConversionResult result;
-  if (busy_ || row >= table_.Rows().size()) return result;
+  if (Busy() || row >= table_.Rows().size()) return {};
   // The job is fixed before the first page: events handled during the conversion (a new folder,
   // other choices) cannot change it half-way.
   const LeicaConversion job = JobFor(NativePath(file_name), row);
-  busy_ = true;
-  {
-    const BusyCursor hourglass;
-    ConversionProgress progress(this, "Writing " + QFileInfo(file_name).fileName() + " ...");
-    result = ConvertLeicaSeries(job, progress.Callback());
-  }
-  busy_ = false;
-  if (const std::string text = result.Message(); !text.empty()) Message(QString::fromStdString(text));
-  return result;
+  return WriteFile(file_name, [&](const ProgressCallback& progress) { return ConvertLeicaSeries(job, progress); });
 }
 
 void frmCnvrtLeicaTiff::cmdConvert_Click() {
-  if (busy_) return;
+  if (Busy()) return;
   // Channel 0's choice decides; a folder without channel 0 files uses the first list that has
   // series instead of doing nothing.
   std::optional<size_t> row;
@@ -242,7 +220,7 @@ void frmCnvrtLeicaTiff::cmdConvert_Click() {
 }
 
 void frmCnvrtLeicaTiff::cmdConvertAll_Click() {
-  if (busy_) return;
+  if (Busy()) return;
   const QString chosen = choose_folder_ ? choose_folder_(last_destination_)
                                         : BrowseForFolder(this, last_destination_, "Choose Destination Folder");
   // A cancelled dialog keeps the last destination for the next time.
@@ -257,7 +235,7 @@ void frmCnvrtLeicaTiff::cmdConvertAll_Click() {
   }
   if (jobs.empty()) return;
 
-  busy_ = true;
+  SetBusy(true);
   QStringList problems;
   int written = 0;
   {
@@ -274,34 +252,11 @@ void frmCnvrtLeicaTiff::cmdConvertAll_Click() {
       if (result.Cancelled) break;
     }
   }
-  busy_ = false;
+  SetBusy(false);
   if (!problems.isEmpty()) {
     Message(QString("%1 of %2 series written to %3.\n\n").arg(written).arg(jobs.size()).arg(chosen) +
             problems.join("\n\n"));
   }
-}
-
-QString frmCnvrtLeicaTiff::AskSaveFile() {
-  if (choose_save_file_) return choose_save_file_();
-  QFileDialog dialog(this, "Save 3D TIFF File", Folder(), "TIFF Files (*.tif)");
-  dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setFileMode(QFileDialog::AnyFile);
-  dialog.setDefaultSuffix("tif");
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-  return dialog.selectedFiles().first();
-}
-
-void frmCnvrtLeicaTiff::Message(const QString& text) {
-  if (show_message_) {
-    show_message_(text);
-  } else {
-    ShowMessage(this, text);
-  }
-}
-
-void frmCnvrtLeicaTiff::reject() {
-  if (busy_) return;
-  QDialog::reject();
 }
 
 }  // namespace lumetrix::series

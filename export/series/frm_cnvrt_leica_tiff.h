@@ -3,7 +3,6 @@
 // slice of each channel and writes one multi-page 24-bit TIFF per series, the channels put into
 // red, green and blue as chosen.
 
-#include <QDialog>
 #include <array>
 #include <functional>
 #include <memory>
@@ -11,6 +10,7 @@
 #include "export/series/conversion_result.h"
 #include "export/series/leica_conversion.h"
 #include "export/series/series_table.h"
+#include "export/series/series_window.h"
 
 class QCheckBox;
 class QComboBox;
@@ -23,18 +23,13 @@ class ImageBox;
 
 namespace lumetrix::series {
 
-class FolderBrowser;
 class ImagePreview;
 
-class frmCnvrtLeicaTiff : public QDialog {
+class frmCnvrtLeicaTiff : public SeriesWindow {
   Q_OBJECT
  public:
   explicit frmCnvrtLeicaTiff(QWidget* owner = nullptr);
   ~frmCnvrtLeicaTiff() override;
-
-  // As if the folder were picked in the tree: the series of the folder are found again.
-  void SetFolder(const QString& folder);
-  QString Folder() const;
 
   const SeriesTable& Table() const { return table_; }
   bool FillingLists() const { return filling_lists_; }
@@ -46,19 +41,14 @@ class frmCnvrtLeicaTiff : public QDialog {
   // Refreshes the preview of one channel.
   void Preview(int channel);
 
-  // Replace the dialogs and the message box (tests, scripted use). Choosers return empty text
-  // for cancel; the folder chooser gets the folder to open at.
-  void SetSaveFileChooser(std::function<QString()> chooser) { choose_save_file_ = std::move(chooser); }
+  // Replaces the destination folder dialog (tests, scripted use): gets the folder to open at,
+  // returns empty text for cancel.
   void SetFolderChooser(std::function<QString(const QString&)> chooser) { choose_folder_ = std::move(chooser); }
-  void SetMessageSink(std::function<void(const QString&)> sink) { show_message_ = std::move(sink); }
 
  public slots:
   void cmdConvert_Click();
   void cmdConvertAll_Click();
   void cmbFile_Click(int channel);
-
- protected:
-  void reject() override;
 
  private:
   void FindSeries();
@@ -66,10 +56,7 @@ class frmCnvrtLeicaTiff : public QDialog {
   ColourSources Colours() const;
   std::optional<size_t> SelectedRow(int channel) const;
   LeicaConversion JobFor(const std::string& destination, size_t row) const;
-  QString AskSaveFile();
-  void Message(const QString& text);
 
-  FolderBrowser* browser_;
   std::array<QComboBox*, kLeicaChannels> cmbFile_{};
   std::array<QCheckBox*, kLeicaChannels> chkFile_{};
   std::array<QComboBox*, 3> cmbColor_{};
@@ -83,10 +70,7 @@ class frmCnvrtLeicaTiff : public QDialog {
   SeriesTable table_;
   bool filling_lists_ = false;
   QString last_destination_;
-  bool busy_ = false;
-  std::function<QString()> choose_save_file_;
   std::function<QString(const QString&)> choose_folder_;
-  std::function<void(const QString&)> show_message_;
 };
 
 }  // namespace lumetrix::series

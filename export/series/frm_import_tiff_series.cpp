@@ -1,20 +1,15 @@
 #include "export/series/frm_import_tiff_series.h"
 
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QTreeView>
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "export/series/conversion_progress.h"
 #include "export/series/folder_browser.h"
 #include "export/series/image_preview.h"
 #include "export/series/join_series.h"
 #include "export/series/list_binding.h"
-#include "export/series/message_box.h"
 #include "export/series/tiff_folder.h"
 #include "imaging/image_box.h"
 
@@ -32,21 +27,16 @@ QListWidget* MultiList(QWidget* parent, const char* name) {
 }  // namespace
 
 frmImportTiffSeries::frmImportTiffSeries(QWidget* owner)
-    : QDialog(owner), box_(std::make_unique<imaging::ImageBox>()) {
+    : SeriesWindow(owner), box_(std::make_unique<imaging::ImageBox>()) {
   setObjectName("frmImportTiffSeries");
   setWindowTitle("Convert Tiff Series");
   setModal(true);
 
-  browser_ = new FolderBrowser(this);
   lstMulti1_ = MultiList(this, "lstMulti1");
   lstMulti2_ = MultiList(this, "lstMulti2");
   imS_ = new ImagePreview(this);
   imS_->setObjectName("imS");
   imS_->setMinimumSize(200, 200);
-
-  auto* folders = new QVBoxLayout;
-  folders->addWidget(browser_->Tree(), 3);
-  folders->addWidget(browser_->Files(), 2);
 
   auto* source = new QVBoxLayout;
   source->addWidget(lstMulti1_);
@@ -68,7 +58,7 @@ frmImportTiffSeries::frmImportTiffSeries(QWidget* owner)
   series->addWidget(Button("btnClearSelections2", "Clear Selections", &frmImportTiffSeries::btnClearSelections2_Click));
 
   auto* lists = new QHBoxLayout;
-  lists->addLayout(folders, 3);
+  lists->addLayout(FolderColumn(), 3);
   lists->addLayout(source, 2);
   lists->addLayout(moves);
   lists->addLayout(series, 2);
@@ -77,11 +67,7 @@ frmImportTiffSeries::frmImportTiffSeries(QWidget* owner)
   auto* bottom = new QHBoxLayout;
   bottom->addStretch();
   bottom->addWidget(Button("cmdConvert", "Convert to 3D TIFF", &frmImportTiffSeries::cmdConvert_Click));
-  QPushButton* close = new QPushButton("Close", this);
-  close->setObjectName("cmdClose");
-  close->setAutoDefault(false);
-  connect(close, &QPushButton::clicked, this, &frmImportTiffSeries::reject);
-  bottom->addWidget(close);
+  bottom->addWidget(CloseButton());
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(lists, 1);
@@ -89,7 +75,7 @@ frmImportTiffSeries::frmImportTiffSeries(QWidget* owner)
   resize(1000, 520);
 
   connect(lstMulti1_, &QListWidget::itemSelectionChanged, this, &frmImportTiffSeries::lstMulti1_Click);
-  connect(browser_, &FolderBrowser::FolderChanged, this, &frmImportTiffSeries::FolderChanged);
+  connect(Browser(), &FolderBrowser::FolderChanged, this, &frmImportTiffSeries::FolderChanged);
   FolderChanged();
 }
 
@@ -104,14 +90,11 @@ QPushButton* frmImportTiffSeries::Button(const char* name, const QString& captio
   return button;
 }
 
-void frmImportTiffSeries::SetFolder(const QString& folder) { browser_->SetFolder(folder); }
-QString frmImportTiffSeries::Folder() const { return browser_->Folder(); }
-
 void frmImportTiffSeries::FolderChanged() {
-  source_.SetItems(browser_->FileNames());
+  source_.SetItems(Browser()->FileNames());
   RenderList(source_, lstMulti1_);
   imS_->ClearImage();
-  imS_->setToolTip(browser_->ListError());
+  imS_->setToolTip(Browser()->ListError());
   preview_path_.clear();
 }
 
@@ -127,6 +110,12 @@ void frmImportTiffSeries::RenderLists() {
   UpdatePreview();
 }
 
+void frmImportTiffSeries::EditLists(const std::function<void()>& edit) {
+  PullLists();
+  edit();
+  RenderLists();
+}
+
 void frmImportTiffSeries::lstMulti1_Click() {
   PullList(lstMulti1_, source_);
   UpdatePreview();
@@ -140,7 +129,7 @@ void frmImportTiffSeries::UpdatePreview() {
     preview_path_.clear();
     return;
   }
-  const std::string path = JoinPath(browser_->FolderPath(), source_.Item(*first));
+  const std::string path = JoinPath(Browser()->FolderPath(), source_.Item(*first));
   // Dragging a selection repeats the same first item; it is read once.
   if (path == preview_path_) return;
   preview_path_ = path;
@@ -153,56 +142,17 @@ void frmImportTiffSeries::UpdatePreview() {
   }
 }
 
-void frmImportTiffSeries::btnMoveItems_Click() {
-  PullLists();
-  CopySelected(source_, series_);
-  RenderLists();
-}
-
-void frmImportTiffSeries::Command1_Click() {
-  PullLists();
-  series_.RemoveSelected();
-  RenderLists();
-}
-
-void frmImportTiffSeries::cmdUp_Click() {
-  PullLists();
-  MoveFldUp(series_);
-  RenderLists();
-}
-
-void frmImportTiffSeries::cmdDown_Click() {
-  PullLists();
-  MoveFldDown(series_);
-  RenderLists();
-}
-
-void frmImportTiffSeries::btnSelectAll1_Click() {
-  PullLists();
-  source_.SelectAll();
-  RenderLists();
-}
-
-void frmImportTiffSeries::btnSelectAll2_Click() {
-  PullLists();
-  series_.SelectAll();
-  RenderLists();
-}
-
-void frmImportTiffSeries::btnClearSelections1_Click() {
-  PullLists();
-  source_.ClearSelections();
-  RenderLists();
-}
-
-void frmImportTiffSeries::btnClearSelections2_Click() {
-  PullLists();
-  series_.ClearSelections();
-  RenderLists();
-}
+void frmImportTiffSeries::btnMoveItems_Click() { EditLists([this] { CopySelected(source_, series_); }); }
+void frmImportTiffSeries::Command1_Click() { EditLists([this] { series_.RemoveSelected(); }); }
+void frmImportTiffSeries::cmdUp_Click() { EditLists([this] { MoveFldUp(series_); }); }
+void frmImportTiffSeries::cmdDown_Click() { EditLists([this] { MoveFldDown(series_); }); }
+void frmImportTiffSeries::btnSelectAll1_Click() { EditLists([this] { source_.SelectAll(); }); }
+void frmImportTiffSeries::btnSelectAll2_Click() { EditLists([this] { series_.SelectAll(); }); }
+void frmImportTiffSeries::btnClearSelections1_Click() { EditLists([this] { source_.ClearSelections(); }); }
+void frmImportTiffSeries::btnClearSelections2_Click() { EditLists([this] { series_.ClearSelections(); }); }
 
 void frmImportTiffSeries::cmdConvert_Click() {
-  if (busy_) return;
+  if (Busy()) return;
   PullLists();
   if (series_.empty()) {
     Message("First select the files");
@@ -214,44 +164,13 @@ void frmImportTiffSeries::cmdConvert_Click() {
 }
 
 bool frmImportTiffSeries::saveTIF(const QString& file_name) {
-  if (busy_) return false;
-  busy_ = true;
+  if (Busy()) return false;
   std::vector<std::string> paths;
-  const std::string folder = browser_->FolderPath();
+  const std::string folder = Browser()->FolderPath();
   for (const std::string& name : series_.Items()) paths.push_back(JoinPath(folder, name));
-  ConversionResult result;
-  {
-    const BusyCursor hourglass;
-    ConversionProgress progress(this, "Writing " + QFileInfo(file_name).fileName() + " ...");
-    result = JoinTiffSeries(paths, NativePath(file_name), progress.Callback());
-  }
-  busy_ = false;
-  if (const std::string text = result.Message(); !text.empty()) Message(QString::fromStdString(text));
-  return result.Written;
-}
-
-QString frmImportTiffSeries::AskSaveFile() {
-  if (choose_save_file_) return choose_save_file_();
-  QFileDialog dialog(this, "Save 3D TIFF File", Folder(), "TIFF Files (*.tif)");
-  dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setFileMode(QFileDialog::AnyFile);
-  dialog.setDefaultSuffix("tif");
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-  return dialog.selectedFiles().first();
-}
-
-void frmImportTiffSeries::Message(const QString& text) {
-  if (show_message_) {
-    show_message_(text);
-  } else {
-    ShowMessage(this, text);
-  }
-}
-
-void frmImportTiffSeries::reject() {
-  // Closing while a conversion runs would pull the window from under it; its Cancel stops it.
-  if (busy_) return;
-  QDialog::reject();
+  return WriteFile(file_name, [&](const ProgressCallback& progress) {
+           return JoinTiffSeries(paths, NativePath(file_name), progress);
+         }).Written;
 }
 
 }  // namespace lumetrix::series

@@ -2,11 +2,11 @@
 // "Convert Tiff Series": pick a folder, put some of its TIFF files in slice order and join them
 // into one multi-page 24-bit TIFF file.
 
-#include <QDialog>
 #include <functional>
 #include <memory>
 
 #include "export/series/selection_list.h"
+#include "export/series/series_window.h"
 
 class QListWidget;
 class QPushButton;
@@ -17,18 +17,13 @@ class ImageBox;
 
 namespace lumetrix::series {
 
-class FolderBrowser;
 class ImagePreview;
 
-class frmImportTiffSeries : public QDialog {
+class frmImportTiffSeries : public SeriesWindow {
   Q_OBJECT
  public:
   explicit frmImportTiffSeries(QWidget* owner = nullptr);
   ~frmImportTiffSeries() override;
-
-  // As if the folder were picked in the tree: the file and source lists show its TIFF files.
-  void SetFolder(const QString& folder);
-  QString Folder() const;
 
   const SelectionList& SourceList() const { return source_; }
   const SelectionList& SeriesList() const { return series_; }
@@ -36,11 +31,6 @@ class frmImportTiffSeries : public QDialog {
   // Joins the series (names in the shown folder) into `file_name`; false when nothing was
   // written. Reports problems through the message box.
   bool saveTIF(const QString& file_name);
-
-  // Replace the save dialog and the message box (tests, scripted use). The chooser returns the
-  // chosen path or empty text for cancel.
-  void SetSaveFileChooser(std::function<QString()> chooser) { choose_save_file_ = std::move(chooser); }
-  void SetMessageSink(std::function<void(const QString&)> sink) { show_message_ = std::move(sink); }
 
  public slots:
   void btnMoveItems_Click();
@@ -53,30 +43,23 @@ class frmImportTiffSeries : public QDialog {
   void btnClearSelections2_Click();
   void cmdConvert_Click();
 
- protected:
-  void reject() override;
-
  private:
   void FolderChanged();
   void lstMulti1_Click();
   void UpdatePreview();
   void PullLists();
   void RenderLists();
+  // Takes the user's selections from both lists, runs edit on them and shows the result.
+  void EditLists(const std::function<void()>& edit);
   QPushButton* Button(const char* name, const QString& caption, void (frmImportTiffSeries::*slot)());
-  QString AskSaveFile();
-  void Message(const QString& text);
 
-  FolderBrowser* browser_;
   QListWidget* lstMulti1_;
   QListWidget* lstMulti2_;
   ImagePreview* imS_;
   std::unique_ptr<imaging::ImageBox> box_;
   SelectionList source_;
   SelectionList series_;
-  std::function<QString()> choose_save_file_;
-  std::function<void(const QString&)> show_message_;
   std::string preview_path_;
-  bool busy_ = false;
 };
 
 }  // namespace lumetrix::series

@@ -4,11 +4,10 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPushButton>
 #include <QVBoxLayout>
 
-#include "palettes/palette_error.h"
 #include "palettes/ui/colour_swatch.h"
+#include "palettes/ui/editor_button.h"
 #include "palettes/ui/image_strip.h"
 
 namespace lumetrix {
@@ -69,22 +68,12 @@ frmPalette::frmPalette(QWidget* parent, palettes::PaletteFolders folders)
   auto* controls = new QVBoxLayout(fraControls);
   controls->addWidget(new QLabel(QStringLiteral("Choose existing or type new name:"), fraControls));
   auto* row = new QHBoxLayout;
-  cmbFile_ = new QComboBox(fraControls);
-  cmbFile_->setObjectName(QStringLiteral("cmbFile"));
-  cmbFile_->setEditable(true);
-  cmbFile_->setInsertPolicy(QComboBox::NoInsert);
-  cmbFile_->setMinimumWidth(180);
-  row->addWidget(cmbFile_, 1);
-  auto addButton = [&](const char* name, const QString& text, void (frmPalette::*slot)()) {
-    auto* b = new QPushButton(text, fraControls);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAutoDefault(false);
-    connect(b, &QPushButton::clicked, this, slot);
-    row->addWidget(b);
-  };
-  addButton("cmdLoad", QStringLiteral("&Load"), &frmPalette::cmdLoad_Click);
-  addButton("cmdSave", QStringLiteral("&Save"), &frmPalette::cmdSave_Click);
-  addButton("cmdClose", QStringLiteral("&Close"), &frmPalette::cmdClose_Click);
+  fileBox_ = std::make_unique<PaletteFileBox>(fraControls, ".plt");
+  fileBox_->box()->setMinimumWidth(180);
+  row->addWidget(fileBox_->box(), 1);
+  row->addWidget(EditorButton(fraControls, "cmdLoad", QStringLiteral("&Load"), this, &frmPalette::cmdLoad_Click));
+  row->addWidget(EditorButton(fraControls, "cmdSave", QStringLiteral("&Save"), this, &frmPalette::cmdSave_Click));
+  row->addWidget(EditorButton(fraControls, "cmdClose", QStringLiteral("&Close"), this, &frmPalette::cmdClose_Click));
   controls->addLayout(row);
   layout->addWidget(fraControls);
   layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -104,10 +93,6 @@ void frmPalette::ShowStops() {
 }
 
 void frmPalette::ShowStrip() { picSel_->setImage(ToQImage(editor_.Strip())); }
-
-void frmPalette::Message(const QString& text) {
-  if (message_) message_(QMessageBox::Warning, kApplicationTitle, text);
-}
 
 void frmPalette::GradientFailed() {
   if (message_) message_(QMessageBox::Warning, QStringLiteral("Error"), QString::fromUtf8(palettes::kGradientFailed));
@@ -129,36 +114,12 @@ void frmPalette::lblCol_MouseDown(int index, Qt::MouseButton button) {
 }
 
 void frmPalette::cmdSave_Click() {
-  const QString name = cmbFile_->currentText();
-  if (name.isEmpty()) {
-    Message(QString::fromUtf8(palettes::kChooseNameFirst));
-    return;
-  }
-  try {
-    editor_.Save(folders_, name.toStdString());
-  } catch (const palettes::PaletteError& e) {
-    Message(QString::fromUtf8(e.what()));
-    return;
-  }
-  FillFileList();
-  const int found = cmbFile_->findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
-  if (found >= 0) cmbFile_->setCurrentIndex(found);
-  else cmbFile_->setEditText(name);
+  fileBox_->Save(message_, folders_, [this](const std::string& name) { editor_.Save(folders_, name); });
 }
 
 void frmPalette::cmdLoad_Click() {
-  const QString name = cmbFile_->currentText();
-  if (name.isEmpty()) {
-    Message(QString::fromUtf8(palettes::kChooseNameFirst));
-    return;
-  }
   bool drawn = false;
-  try {
-    drawn = editor_.Load(folders_, name.toStdString());
-  } catch (const palettes::PaletteError& e) {
-    Message(QString::fromUtf8(e.what()));
-    return;
-  }
+  if (!fileBox_->Load(message_, [&](const std::string& name) { drawn = editor_.Load(folders_, name); })) return;
   ShowStops();
   if (drawn) ShowStrip();
   else GradientFailed();
@@ -166,12 +127,6 @@ void frmPalette::cmdLoad_Click() {
 
 void frmPalette::cmdClose_Click() { accept(); }
 
-void frmPalette::FillFileList() {
-  const QString typed = cmbFile_->currentText();
-  cmbFile_->clear();
-  for (const std::string& name : palettes::ListPaletteNames(folders_, ".plt"))
-    cmbFile_->addItem(QString::fromStdString(name));
-  cmbFile_->setEditText(typed);
-}
+void frmPalette::FillFileList() { fileBox_->Fill(folders_); }
 
 }  // namespace lumetrix

@@ -6,10 +6,12 @@
 #include <QDialog>
 #include <QImage>
 #include <array>
+#include <memory>
 
 #include "palettes/gradient_editor.h"
 #include "palettes/palette_folders.h"
 #include "palettes/ui/dialog_services.h"
+#include "palettes/ui/palette_file_box.h"
 
 class QComboBox;
 class QPushButton;
@@ -29,7 +31,7 @@ class frmPalette : public QDialog {
   void setColorChooser(ColorChooser chooser) { chooseColor_ = std::move(chooser); }
 
   const palettes::GradientEditor& editor() const { return editor_; }
-  QComboBox* nameBox() const { return cmbFile_; }
+  QComboBox* nameBox() const { return fileBox_->box(); }
   ColourSwatch* swatch(int i) const { return swatches_.at(static_cast<std::size_t>(i)); }
   // The strip's current picture (W x H of its drawing surface).
   QImage stripImage() const;
@@ -46,7 +48,6 @@ class frmPalette : public QDialog {
   void ShowStops();
   void ShowStrip();
   void GradientFailed();
-  void Message(const QString& text);
 
   palettes::PaletteFolders folders_;
   palettes::GradientEditor editor_;
@@ -54,7 +55,7 @@ class frmPalette : public QDialog {
   ColorChooser chooseColor_;
   std::array<ColourSwatch*, palettes::kStopCount> swatches_{};
   ImageStrip* picSel_ = nullptr;
-  QComboBox* cmbFile_ = nullptr;
+  std::unique_ptr<PaletteFileBox> fileBox_;
 };
 
 }  // namespace lumetrix

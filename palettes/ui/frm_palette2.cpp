@@ -8,14 +8,13 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
-#include "palettes/palette_error.h"
 #include "palettes/ui/curve_area.h"
+#include "palettes/ui/editor_button.h"
 #include "palettes/ui/image_strip.h"
 
 namespace lumetrix {
@@ -106,22 +105,12 @@ frmPalette2::frmPalette2(QWidget* parent, palettes::PaletteFolders folders)
   right->addWidget(buttons);
 
   right->addWidget(new QLabel(QStringLiteral("Choose existing or type new name:"), this));
-  cmbFile_ = new QComboBox(this);
-  cmbFile_->setObjectName(QStringLiteral("cmbFile"));
-  cmbFile_->setEditable(true);
-  cmbFile_->setInsertPolicy(QComboBox::NoInsert);
-  right->addWidget(cmbFile_);
-  auto addButton = [&](const char* name, const QString& text, void (frmPalette2::*slot)()) {
-    auto* b = new QPushButton(text, this);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAutoDefault(false);
-    connect(b, &QPushButton::clicked, this, slot);
-    right->addWidget(b);
-  };
-  addButton("cmdLoad", QStringLiteral("&Load"), &frmPalette2::cmdLoad_Click);
-  addButton("cmdSave", QStringLiteral("&Save"), &frmPalette2::cmdSave_Click);
-  addButton("cmdDefault", QStringLiteral("Reset"), &frmPalette2::cmdDefault_Click);
-  addButton("cmdClose", QStringLiteral("&Close"), &frmPalette2::cmdClose_Click);
+  fileBox_ = std::make_unique<PaletteFileBox>(this, ".pl2");
+  right->addWidget(fileBox_->box());
+  right->addWidget(EditorButton(this, "cmdLoad", QStringLiteral("&Load"), this, &frmPalette2::cmdLoad_Click));
+  right->addWidget(EditorButton(this, "cmdSave", QStringLiteral("&Save"), this, &frmPalette2::cmdSave_Click));
+  right->addWidget(EditorButton(this, "cmdDefault", QStringLiteral("Reset"), this, &frmPalette2::cmdDefault_Click));
+  right->addWidget(EditorButton(this, "cmdClose", QStringLiteral("&Close"), this, &frmPalette2::cmdClose_Click));
   right->addStretch(1);
   layout->addLayout(right);
   layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -145,10 +134,6 @@ bool frmPalette2::eventFilter(QObject* watched, QEvent* event) {
     }
   }
   return QDialog::eventFilter(watched, event);
-}
-
-void frmPalette2::Message(const QString& text) {
-  if (message_) message_(QMessageBox::Warning, kApplicationTitle, text);
 }
 
 void frmPalette2::ShowScrollBars() {
@@ -245,47 +230,17 @@ void frmPalette2::cmdDefault_Click() {
 }
 
 void frmPalette2::cmdSave_Click() {
-  const QString name = cmbFile_->currentText();
-  if (name.isEmpty()) {
-    Message(QString::fromUtf8(palettes::kChooseNameFirst));
-    return;
-  }
-  try {
-    maker_.Save(folders_, name.toStdString());
-  } catch (const palettes::PaletteError& e) {
-    Message(QString::fromUtf8(e.what()));
-    return;
-  }
-  FillFileList();
-  const int found = cmbFile_->findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
-  if (found >= 0) cmbFile_->setCurrentIndex(found);
-  else cmbFile_->setEditText(name);
+  fileBox_->Save(message_, folders_, [this](const std::string& name) { maker_.Save(folders_, name); });
 }
 
 void frmPalette2::cmdLoad_Click() {
-  const QString name = cmbFile_->currentText();
-  if (name.isEmpty()) {
-    Message(QString::fromUtf8(palettes::kChooseNameFirst));
-    return;
-  }
-  try {
-    maker_.Load(folders_, name.toStdString());
-  } catch (const palettes::PaletteError& e) {
-    Message(QString::fromUtf8(e.what()));
-    return;
-  }
+  if (!fileBox_->Load(message_, [this](const std::string& name) { maker_.Load(folders_, name); })) return;
   ShowScrollBars();
   SelectChannel(0);
 }
 
 void frmPalette2::cmdClose_Click() { accept(); }
 
-void frmPalette2::FillFileList() {
-  const QString typed = cmbFile_->currentText();
-  cmbFile_->clear();
-  for (const std::string& name : palettes::ListPaletteNames(folders_, ".pl2"))
-    cmbFile_->addItem(QString::fromStdString(name));
-  cmbFile_->setEditText(typed);
-}
+void frmPalette2::FillFileList() { fileBox_->Fill(folders_); }
 
 }  // namespace lumetrix

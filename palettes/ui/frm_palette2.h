@@ -6,10 +6,12 @@
 #include <QDialog>
 #include <QImage>
 #include <array>
+#include <memory>
 
 #include "palettes/palette_folders.h"
 #include "palettes/palette_maker.h"
 #include "palettes/ui/dialog_services.h"
+#include "palettes/ui/palette_file_box.h"
 
 class QComboBox;
 class QLabel;
@@ -30,7 +32,7 @@ class frmPalette2 : public QDialog {
   void setMessageHandler(MessageHandler handler) { message_ = std::move(handler); }
 
   const palettes::PaletteMaker& maker() const { return maker_; }
-  QComboBox* nameBox() const { return cmbFile_; }
+  QComboBox* nameBox() const { return fileBox_->box(); }
   CurveHandle* handle(int i) const;
   QLabel* valueLabel(int i) const { return labR_.at(static_cast<std::size_t>(i)); }
   QScrollBar* pointScroll(int c) const { return hsnButtons_.at(static_cast<std::size_t>(c)); }
@@ -60,7 +62,6 @@ class frmPalette2 : public QDialog {
   void ShowScrollBars();
   void OnGrab(int index, QPointF at);
   void OnDrag(int index, QPointF at);
-  void Message(const QString& text);
 
   palettes::PaletteFolders folders_;
   palettes::PaletteMaker maker_;
@@ -74,7 +75,7 @@ class frmPalette2 : public QDialog {
   QWidget* valueRow_ = nullptr;
   CurveArea* pic_ = nullptr;
   ImageStrip* picPal_ = nullptr;
-  QComboBox* cmbFile_ = nullptr;
+  std::unique_ptr<PaletteFileBox> fileBox_;
 };
 
 }  // namespace lumetrix

@@ -11,6 +11,8 @@
 #include "palettes/pal_file.h"
 #include "palettes/ui/curve_area.h"
 #include "palettes/ui/frm_palette2.h"
+#include "default_curve_file.h"
+#include "editor_window_fixture.h"
 #include "temp_folder.h"
 #include "ui_test_support.h"
 
@@ -18,22 +20,13 @@ namespace lumetrix {
 namespace {
 
 using palettes::testing::FolderContents;
+using palettes::testing::kDefaultCurveFile;
 using palettes::testing::ReadBytes;
 using palettes::testing::ReadText;
-using palettes::testing::TempFolder;
 using palettes::testing::WriteText;
 using testing::Click;
 using testing::Items;
 using testing::MessageRecorder;
-
-const char* const kDefaultFile =
-    "3,3,3\r\n"
-    "0,32,64,96,128,160,192,224,255\r\n"
-    "0,32,64,96,128,160,192,224,255\r\n"
-    "0,32,64,96,128,160,192,224,255\r\n"
-    "255,255,255,255,255,255,255,255,255\r\n"
-    "255,255,255,255,255,255,255,255,255\r\n"
-    "255,255,255,255,255,255,255,255,255\r\n";
 
 // Presses the left button at `from` inside the handle and moves the pointer to `to` (both in
 // the handle's coordinates at press time).
@@ -55,25 +48,15 @@ bool AllBlack(const QImage& image) {
   return true;
 }
 
-class FrmPalette2Test : public ::testing::Test {
+class FrmPalette2Test : public testing::EditorWindowTest<frmPalette2> {
  protected:
-  FrmPalette2Test() : folders_{root_ / "bundled", root_ / "user"} {
-    std::filesystem::create_directories(folders_.bundled);
-    window_ = std::make_unique<frmPalette2>(nullptr, folders_);
-    window_->setMessageHandler(recorder_.Handler());
-  }
+  FrmPalette2Test() : EditorWindowTest("user") {}
 
-  void SetName(const QString& name) { window_->nameBox()->setEditText(name); }
   std::vector<bool> VisibleHandles() const {
     std::vector<bool> v;
     for (int i = 0; i < 9; ++i) v.push_back(!window_->handle(i)->isHidden());
     return v;
   }
-
-  TempFolder root_;
-  palettes::PaletteFolders folders_;
-  MessageRecorder recorder_;
-  std::unique_ptr<frmPalette2> window_;
 };
 
 TEST_F(FrmPalette2Test, OpensWithBlackDefaultsAndRedSelected) {
@@ -160,7 +143,7 @@ TEST_F(FrmPalette2Test, SavingTheDefaultsWritesTheSevenLinesAndABlackPalette) {
   Click(window_.get(), "cmdSave");
   ASSERT_TRUE(recorder_.messages.empty()) << recorder_.messages[0].text.toStdString();
   EXPECT_EQ(FolderContents(folders_.writable), (std::vector<std::string>{"Night.pal", "Night.pl2"}));
-  EXPECT_EQ(ReadText(folders_.writable / "Night.pl2"), kDefaultFile);
+  EXPECT_EQ(ReadText(folders_.writable / "Night.pl2"), kDefaultCurveFile);
   const auto pal = ReadBytes(folders_.writable / "Night.pal");
   ASSERT_EQ(pal.size(), 1048u);
   for (std::size_t i = 24; i < pal.size(); ++i) ASSERT_EQ(pal[i], 0);
@@ -198,7 +181,7 @@ TEST_F(FrmPalette2Test, SaveAndLoadRoundTrip) {
 
 TEST_F(FrmPalette2Test, LoadRecoversUnsupportedCounts) {
   std::filesystem::create_directories(folders_.writable);
-  WriteText(folders_.writable / "odd.pl2", std::string("4,6,7\r\n") + std::string(kDefaultFile).substr(7));
+  WriteText(folders_.writable / "odd.pl2", std::string("4,6,7\r\n") + std::string(kDefaultCurveFile).substr(7));
   SetName("odd");
   Click(window_.get(), "cmdLoad");
   EXPECT_TRUE(recorder_.messages.empty());
@@ -214,11 +197,11 @@ TEST_F(FrmPalette2Test, BadFilesAndNamesKeepTheWindowAsItWas) {
   ASSERT_EQ(window_->handle(4)->pos(), QPoint(128, 199));
   const palettes::CurveSet before = window_->maker().Curves();
   const QImage preview = window_->previewImage();
-  const std::string rest = std::string(kDefaultFile).substr(7);
+  const std::string rest = std::string(kDefaultCurveFile).substr(7);
   WriteText(folders_.writable / "missing numbers.pl2", "3,3,3\r\n0,32\r\n");
   WriteText(folders_.writable / "too many.pl2", "3,3,10\r\n" + rest);
   WriteText(folders_.writable / "too few.pl2", "1,3,3\r\n" + rest);
-  std::string far = kDefaultFile;
+  std::string far = kDefaultCurveFile;
   far.replace(far.find("224,255"), 7, "224,256");
   WriteText(folders_.writable / "far.pl2", far);
   WriteText(folders_.writable / "words.pl2", "three,3,3\r\n" + rest);

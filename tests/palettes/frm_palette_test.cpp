@@ -9,6 +9,7 @@
 #include "palettes/stop_file.h"
 #include "palettes/ui/colour_swatch.h"
 #include "palettes/ui/frm_palette.h"
+#include "editor_window_fixture.h"
 #include "temp_folder.h"
 #include "ui_test_support.h"
 
@@ -17,27 +18,16 @@ namespace {
 
 using palettes::testing::FolderContents;
 using palettes::testing::ReadBytes;
-using palettes::testing::TempFolder;
 using palettes::testing::WriteBytes;
 using testing::Click;
 using testing::Items;
 using testing::MessageRecorder;
 
-class FrmPaletteTest : public ::testing::Test {
+class FrmPaletteTest : public testing::EditorWindowTest<frmPalette> {
  protected:
-  FrmPaletteTest() : folders_{root_ / "bundled", root_ / "user" / "palettes"} {
-    std::filesystem::create_directories(folders_.bundled);
-    window_ = std::make_unique<frmPalette>(nullptr, folders_);
-    window_->setMessageHandler(recorder_.Handler());
-  }
+  FrmPaletteTest() : EditorWindowTest(std::filesystem::path("user") / "palettes") {}
 
-  void SetName(const QString& name) { window_->nameBox()->setEditText(name); }
   QColor Pixel(int x) const { return window_->stripImage().pixelColor(x, 13); }
-
-  TempFolder root_;
-  palettes::PaletteFolders folders_;
-  MessageRecorder recorder_;
-  std::unique_ptr<frmPalette> window_;
 };
 
 TEST_F(FrmPaletteTest, OpensWithTheDefaultGradient) {

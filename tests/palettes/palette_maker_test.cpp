@@ -7,25 +7,18 @@
 #include "palettes/pal_file.h"
 #include "palettes/palette_error.h"
 #include "palettes/palette_maker.h"
+#include "default_curve_file.h"
 #include "temp_folder.h"
 
 namespace lumetrix::palettes {
 namespace {
 
 using testing::FolderContents;
+using testing::kDefaultCurveFile;
 using testing::ReadBytes;
 using testing::ReadText;
 using testing::TempFolder;
 using testing::WriteText;
-
-const char* const kDefaultFile =
-    "3,3,3\r\n"
-    "0,32,64,96,128,160,192,224,255\r\n"
-    "0,32,64,96,128,160,192,224,255\r\n"
-    "0,32,64,96,128,160,192,224,255\r\n"
-    "255,255,255,255,255,255,255,255,255\r\n"
-    "255,255,255,255,255,255,255,255,255\r\n"
-    "255,255,255,255,255,255,255,255,255\r\n";
 
 TEST(CurvesTest, ScrollValuesAndSteps) {
   EXPECT_EQ(PointCountOfScroll(1), 2);
@@ -192,8 +185,8 @@ TEST(PaletteMakerTest, ResetRestoresTheDefaults) {
 }
 
 TEST(CurveFileTest, DefaultsGiveTheSevenLines) {
-  EXPECT_EQ(EncodeCurveFile(CurveSet::Defaults()), kDefaultFile);
-  EXPECT_EQ(DecodeCurveFile(kDefaultFile), CurveSet::Defaults());
+  EXPECT_EQ(EncodeCurveFile(CurveSet::Defaults()), kDefaultCurveFile);
+  EXPECT_EQ(DecodeCurveFile(kDefaultCurveFile), CurveSet::Defaults());
 }
 
 TEST(CurveFileTest, ReaderAcceptsLineBreaksAndSpacesBetweenNumbers) {
@@ -208,7 +201,7 @@ TEST(CurveFileTest, ReaderAcceptsLineBreaksAndSpacesBetweenNumbers) {
 }
 
 TEST(CurveFileTest, BadContentIsRefused) {
-  const std::string good = kDefaultFile;
+  const std::string good = kDefaultCurveFile;
   EXPECT_THROW(DecodeCurveFile(""), PaletteError);
   EXPECT_THROW(DecodeCurveFile(good.substr(0, good.size() - 6)), PaletteError);  // a number missing
   EXPECT_THROW(DecodeCurveFile("3,3\r\n" + good.substr(7)), PaletteError);
@@ -235,7 +228,7 @@ TEST(CurveFileTest, BadContentIsRefused) {
 TEST(PaletteMakerTest, LoadRecoversPointCounts) {
   TempFolder bundled, user;
   const PaletteFolders folders{bundled.Path(), user.Path()};
-  const std::string rest = std::string(kDefaultFile).substr(7);
+  const std::string rest = std::string(kDefaultCurveFile).substr(7);
   const std::pair<int, int> cases[] = {{2, 2}, {3, 3}, {4, 5}, {5, 5}, {6, 5}, {7, 9}, {8, 9}, {9, 9}};
   for (auto [stored, want] : cases) {
     WriteText(user / "n.pl2", std::to_string(stored) + ",3,3\r\n" + rest);
@@ -251,7 +244,7 @@ TEST(PaletteMakerTest, SaveLoadRoundTrip) {
   const PaletteFolders folders{bundled.Path(), user / "mine"};
   PaletteMaker maker;
   maker.Save(folders, "Defaults");
-  EXPECT_EQ(ReadText(folders.writable / "Defaults.pl2"), kDefaultFile);
+  EXPECT_EQ(ReadText(folders.writable / "Defaults.pl2"), kDefaultCurveFile);
   const auto pal = ReadBytes(folders.writable / "Defaults.pal");
   ASSERT_EQ(pal.size(), 1048u);
   for (std::size_t i = 24; i < 1048; ++i) ASSERT_EQ(pal[i], 0) << i;  // red, green, blue, flags all 0
@@ -281,7 +274,7 @@ TEST(PaletteMakerTest, DamagedFileKeepsThePreviousCurves) {
   const auto values = maker.Values();
   WriteText(user / "bad.pl2", "3,3,3\r\n1,2,3\r\n");
   EXPECT_THROW(maker.Load(folders, "bad"), PaletteError);
-  std::string far = kDefaultFile;
+  std::string far = kDefaultCurveFile;
   far.replace(far.find("224,255"), 7, "224,300");
   WriteText(user / "far.pl2", far);
   EXPECT_THROW(maker.Load(folders, "far"), PaletteError);
@@ -314,7 +307,7 @@ TEST(CurveFileTest, RandomTextIsReadOrRefusedCleanly) {
     const std::size_t length = rng() % 400;
     for (std::size_t i = 0; i < length; ++i) text += alphabet[rng() % alphabet.size()];
     if (round % 3 == 0) {  // mutate a valid file instead
-      text = kDefaultFile;
+      text = kDefaultCurveFile;
       for (int k = 0; k < 3; ++k) text[rng() % text.size()] = alphabet[rng() % alphabet.size()];
     }
     try {
