@@ -74,12 +74,19 @@ TEST(ScriptRuns, TheEditorsScriptRunsFromTheMenuAndEscapeStopsIt) {
   ASSERT_NE(stop, nullptr);
   EXPECT_FALSE(stop->isEnabled());
   w.Editor()->SetScriptText("Sub Main\n  Do\n    SetXRotSpeed 1\n    DrawImage\n  Loop\nEnd Sub\n");
+  // Stop once the run is under way and has drawn a few frames (the pane and the first frames may
+  // take a while on a loaded machine).
   bool enabled_while_running = false, running_flag = false;
-  QTimer::singleShot(200, &w, [&] {
+  QTimer poll(&w);
+  poll.setInterval(20);
+  QObject::connect(&poll, &QTimer::timeout, &w, [&] {
+    if (!w.ScriptRunning || w.View().XRot < 3) return;
     enabled_while_running = stop->isEnabled();
     running_flag = w.ScriptRunning;
+    poll.stop();
     stop->trigger();
   });
+  poll.start();
   w.RunVBScript();
   EXPECT_TRUE(enabled_while_running);
   EXPECT_TRUE(running_flag);
