@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <vector>
 #include <algorithm>
@@ -96,9 +97,9 @@ std::string EditText(float value) {
   if (std::isinf(value)) return value > 0 ? "3.402823E+38" : "-3.402823E+38";
   char buffer[64];
   std::snprintf(buffer, sizeof buffer, "%.7G", static_cast<double>(value));
-  std::string text(buffer);
-  if (text == "-0") text = "0";
-  return text;
+  // Negative zero shows as plain zero.
+  if (std::strcmp(buffer, "-0") == 0) return "0";
+  return std::string(buffer);
 }
 
 }  // namespace lumetrix::scripting
