@@ -26,7 +26,8 @@ TEST(Errors, RuntimeNumbersAndTexts) {
   for (const Case& c : cases) {
     ScriptOutcome o = RunScript(c.source);
     EXPECT_EQ(o.error.Number, c.number) << c.source;
-    EXPECT_EQ(o.error.Description, c.description) << c.source;
+    // Built-ins may add their name (": 'CInt'") as VBScript does.
+    EXPECT_EQ(o.error.Description.rfind(c.description, 0), 0u) << c.source << ": " << o.error.Description;
     EXPECT_EQ(o.error.Source, "Microsoft VBScript runtime error") << c.source;
   }
 }
