@@ -80,6 +80,46 @@ TEST(ParserReporting, DeepNestingIsOutOfStackSpace) {
   EXPECT_EQ(e.Text, "If a Then");
 }
 
+// The deepest trees the parser lets through must also compile and run (the compiler walks
+// them recursively).
+TEST(ParserReporting, DeepestAcceptedNestingCompilesAndRuns) {
+  std::string chain = "Function Chain()\n  Chain = 1";
+  for (int i = 0; i < 990; ++i) chain += " + 1";
+  chain += "\nEnd Function\n";
+  std::string parens = "Function Parens()\n  Parens = ";
+  int depth = 0;
+  for (;; ++depth) {  // as deep as the parser allows
+    std::string open(static_cast<size_t>(depth + 1), '(');
+    std::string close(static_cast<size_t>(depth + 1), ')');
+    ScriptControl probe;
+    if (!probe.AddCode("x = " + open + "1" + close)) break;
+  }
+  ASSERT_GT(depth, 50);
+  parens += std::string(static_cast<size_t>(depth), '(') + "2" + std::string(static_cast<size_t>(depth), ')');
+  parens += "\nEnd Function\n";
+  std::string ifs = "Function Ifs()\n";
+  int ifDepth = 0;
+  for (;; ++ifDepth) {
+    std::string src;
+    for (int i = 0; i <= ifDepth; ++i) src += "If True Then\n";
+    for (int i = 0; i <= ifDepth; ++i) src += "End If\n";
+    ScriptControl probe;
+    if (!probe.AddCode("Sub S\n" + src + "End Sub")) break;
+  }
+  ASSERT_GT(ifDepth, 30);
+  for (int i = 0; i < ifDepth; ++i) ifs += "If True Then\n";
+  ifs += "Ifs = 3\n";
+  for (int i = 0; i < ifDepth; ++i) ifs += "End If\n";
+  ifs += "End Function\n";
+
+  ScriptControl sc;
+  ASSERT_TRUE(sc.AddCode(chain + parens + ifs)) << sc.Error().Description << " line " << sc.Error().Line;
+  EXPECT_EQ(ToLong(sc.Run("Chain")), 991);
+  EXPECT_EQ(ToLong(sc.Run("Parens")), 2);
+  EXPECT_EQ(ToLong(sc.Run("Ifs")), 3);
+  EXPECT_EQ(sc.Error().Number, 0) << sc.Error().Description;
+}
+
 TEST(ParserReporting, CodeAddedBeforeASyntaxErrorStaysUsable) {
   ScriptControl sc;
   ASSERT_TRUE(sc.AddCode("Function Twice(n)\n  Twice = n * 2\nEnd Function"));
