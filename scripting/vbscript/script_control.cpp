@@ -55,9 +55,14 @@ constexpr const char* kEvalName = "Eval__Lumetrix__Expression";
 
 ScriptControl::ScriptControl() { Reset(); }
 
-ScriptControl::~ScriptControl() {
-  vm_.reset();
+ScriptControl::~ScriptControl() { teardown(); }
+
+void ScriptControl::teardown() {
+  // Class_Terminate does not run while the engine is taken apart.
+  if (vm_) vm_->setTerminatorsEnabled(false);
   if (program_) program_->globals.clear();
+  vm_.reset();
+  program_.reset();
 }
 
 bool ScriptControl::SetLanguage(const std::string& language) {
@@ -74,8 +79,7 @@ void ScriptControl::SetUiHost(UiHost* ui) {
 void ScriptControl::Reset() {
   // A host method must not pull the engine out from under the running script.
   if (vm_ && vm_->depth() > 0) throw std::logic_error("ScriptControl::Reset called while a script runs");
-  vm_.reset();
-  if (program_) program_->globals.clear();
+  teardown();
   program_ = std::make_unique<Program>();
   vm_ = std::make_unique<Interpreter>(*program_);
   vm_->setInterruptFlag(&interrupt_);

@@ -69,6 +69,7 @@ class ScriptControl {
 
  private:
   void startRun();
+  void teardown();
   Proc* compile(const std::string& source, int& chunk);
   bool runProc(Proc* proc, std::vector<Variant>& args, Variant& result);
   void setError(const ScriptError& e, const std::string& source, int chunk, int line, int column);
