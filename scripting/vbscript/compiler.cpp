@@ -360,6 +360,7 @@ class Compiler {
         if (key == resultKey_) throw SourceError(err::NameRedefined, d->line, d->column);
         // ReDim of a global array resizes the global; only an unknown name becomes a local.
         if (!isDimItemOfDim(d)) {
+          if (cls_ && cls_->memberIndex.count(key)) continue;  // a field of the class
           int sym = prog_.findSymbol(key);
           if (sym >= 0 && prog_.symbols[static_cast<size_t>(sym)].kind == Symbol::Variable) continue;
         }
@@ -568,7 +569,8 @@ class Compiler {
           r.member = s.member;
           return r;
         case Symbol::Class:
-          break;
+          r.kind = Resolved::Unknown;  // a class name is no variable
+          return r;
       }
     }
     if (key == "err") {

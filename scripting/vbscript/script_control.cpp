@@ -211,8 +211,9 @@ Variant ScriptControl::Eval(const std::string& expression) {
   error_ = ErrorInfo{};
   // The expression becomes the body of a throw-away function, so it sees the global scope
   // and compiles like any other code.
-  const std::string prefix = std::string("Function ") + kEvalName + "(): " + kEvalName + " = ";
-  std::string source = prefix + expression + "\nEnd Function\n";
+  // Array() keeps an object as it is (a plain assignment would ask for its default value).
+  const std::string prefix = std::string("Function ") + kEvalName + "(): " + kEvalName + " = Array(";
+  std::string source = prefix + expression + ")\nEnd Function\n";
   std::string key = NameKey(kEvalName);
   size_t procsBefore = program_->procs.size();
   int chunk = 0;
@@ -225,7 +226,9 @@ Variant ScriptControl::Eval(const std::string& expression) {
     if (fn) {
       startRun();
       std::vector<Variant> none;
-      runProc(fn, none, result);
+      Variant wrapped;
+      if (runProc(fn, none, wrapped) && wrapped.isArray() && wrapped.arr()->data.size() == 1)
+        result = wrapped.arr()->data[0];
     }
   }
   // Report positions in the expression's own terms.
