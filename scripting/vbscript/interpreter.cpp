@@ -632,6 +632,10 @@ bool Interpreter::recover(const ScriptError& e, size_t baseDepth) {
       uint32_t resume;
       positionOf(f, line, column, resume);
       errObj_->set(e.number, e.description, source);
+      // A failed For header skips the loop rather than running the body with no counter.
+      if (resume > 0 && resume <= f.proc->code.size() && f.proc->code[resume - 1].op == Op::ForPrep &&
+          f.pc <= f.proc->code.data() + (resume - 1))
+        resume = static_cast<uint32_t>(f.proc->code[resume - 1].d);
       f.pc = f.proc->code.data() + std::min<size_t>(resume, f.proc->code.size() - 1);
       return true;
     }
@@ -1050,6 +1054,11 @@ void Interpreter::run(size_t baseDepth) {
         break;
       }
       case Op::ForEachNext: {
+        // Not an array when the header failed under On Error Resume Next: the loop is skipped.
+        if (!R[in.a].isArray()) {
+          pc = code + in.d;
+          continue;
+        }
         ArrayRep* items = R[in.a].arr();
         int32_t i = R[in.b].n();
         if (static_cast<size_t>(i) >= items->data.size()) {

@@ -125,6 +125,9 @@ void ScriptControl::AddObject(const std::string& name, std::shared_ptr<HostObjec
 }
 
 void ScriptControl::startRun() {
+  // A run started from inside a running script (a host callback) keeps the outer run's
+  // deadline and any pending stop request.
+  if (vm_->depth() > 0) return;
   interrupt_.store(false, std::memory_order_relaxed);
   if (timeout_ms_ >= 0)
     vm_->setDeadline(std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms_));

@@ -256,6 +256,41 @@ TEST(ScriptControlReset, ForgetsEverything) {
   EXPECT_EQ(d->log, "Spin 6;");
 }
 
+// A host object that calls back into the engine while the script runs.
+class Reentrant : public HostObject {
+ public:
+  explicit Reentrant(ScriptControl& sc) : sc_(sc) {}
+  std::vector<std::string> MemberNames() const override { return {"Ask", "AskBroken", "ResetEngine"}; }
+  Variant Invoke(int member, std::span<const Variant> args) override {
+    if (member == 0) return sc_.Run("Inner", {args[0]});
+    if (member == 1) {
+      sc_.Run("Broken");
+      ErrorInfo e = sc_.Error();
+      throw ScriptError(e.Number, "inner: " + e.Description);
+    }
+    sc_.Reset();
+    return Variant();
+  }
+
+ private:
+  ScriptControl& sc_;
+};
+
+TEST(ScriptControlRun, HostsMayCallBackIntoTheEngine) {
+  ScriptControl sc;
+  sc.AddObject("Host", std::make_shared<Reentrant>(sc), false);
+  ASSERT_TRUE(sc.AddCode("Function Inner(x)\n  Inner = x * 10\nEnd Function\n"
+                         "Sub Broken()\n  y = 1 / 0\nEnd Sub\n"
+                         "Function Outer()\n  Outer = Host.Ask(4) + 1\nEnd Function\n"));
+  EXPECT_EQ(Describe(sc.Run("Outer")), "Integer 41");
+  ASSERT_TRUE(sc.AddCode("On Error Resume Next\nHost.AskBroken\nr = Err.Number & \" \" & Err.Description\n"));
+  EXPECT_EQ(Describe(sc.Eval("r")), "String 11 inner: Division by zero");
+  // Pulling the engine away under a running script is refused, not a crash.
+  EXPECT_FALSE(sc.AddCode("Host.ResetEngine\n"));
+  EXPECT_NE(sc.Error().Number, 0);
+  EXPECT_EQ(Describe(sc.Run("Inner", {Variant(int16_t(2))})), "Integer 20");
+}
+
 TEST(ScriptControlLanguage, OnlyVBScript) {
   ScriptControl sc;
   EXPECT_TRUE(sc.SetLanguage("VBScript"));
