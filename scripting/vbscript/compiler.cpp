@@ -981,10 +981,12 @@ class Compiler {
         // A method or property of the class called from inside it: on Me, private ones too.
         int me = temp();
         emit(Op::LoadMe, me);
-        int base = args(list, nullptr);
+        std::vector<WriteBack> wbs;
+        int base = refArgs(list, nullptr, wbs);
         Instr& in = emit(Op::MemberGet, d, me, base, member(name));
         in.n = static_cast<uint16_t>(list.size());
         in.flags = 1 | kFlagTemp;
+        emitWriteBacks(wbs);
         break;
       }
       case Resolved::Dyn: {
@@ -1021,11 +1023,14 @@ class Compiler {
       }
     }
     int obj = objectOperand(m);
-    int base = args(list, nullptr);
+    // Script objects take arguments by reference like procedures do.
+    std::vector<WriteBack> wbs;
+    int base = refArgs(list, nullptr, wbs);
     Instr& in = emit(Op::MemberGet, d, obj, base, member(m->name));
     in.n = static_cast<uint16_t>(list.size());
     in.flags = onMe(m) ? 1 : 0;
     markTemp(obj);
+    emitWriteBacks(wbs);
     top_ = mark;
   }
 

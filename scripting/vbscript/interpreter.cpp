@@ -429,6 +429,13 @@ Interpreter::~Interpreter() {
   terminators_ = false;
   while (!frames_.empty()) popFrame();
   baseResult_.clear();
+  // Objects that refer to one another keep themselves alive: empty them all so the cycles
+  // are freed. Objects a host still holds stay, empty and detached.
+  std::vector<ClassInstance*> objects(link_->live.begin(), link_->live.end());
+  for (ClassInstance* o : objects) o->addRef();
+  for (ClassInstance* o : objects)
+    for (Variant& field : o->fields) field.clear();
+  for (ClassInstance* o : objects) o->release();
   link_->vm = nullptr;
 }
 
@@ -513,7 +520,10 @@ ClassInstance::ClassInstance(const ClassInfo* c, std::shared_ptr<EngineLink> lin
       fields[i] = MakeArray(c->fieldBounds[i], true);
     }
   }
+  link_->live.insert(this);  // last: a constructor that throws leaves nothing behind
 }
+
+ClassInstance::~ClassInstance() { link_->live.erase(this); }
 
 int ClassInstance::findMember(std::string_view lowerName) {
   if (!link_->vm) return kNoMember;

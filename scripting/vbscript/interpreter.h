@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <unordered_set>
 #include <vector>
 
 #include "program.h"
@@ -62,14 +63,17 @@ class Interpreter;
 
 // Script objects reach their interpreter through this; it is cleared when the interpreter goes,
 // so an object that outlives it (held by a host) fails cleanly instead of running stale code.
+class ClassInstance;
 struct EngineLink {
   Interpreter* vm = nullptr;
+  std::unordered_set<ClassInstance*> live;  // every script object of the engine
 };
 
 // An instance of a script Class.
 class ClassInstance final : public Object {
  public:
   ClassInstance(const ClassInfo* cls, std::shared_ptr<EngineLink> link);
+  ~ClassInstance() override;
   const ClassInfo* cls;  // valid while the link is
   std::vector<Variant> fields;
   const EngineLink* link() const { return link_.get(); }

@@ -125,6 +125,45 @@ TEST(LanguageClasses, RecursionAndArraysInMethods) {
   EXPECT_EQ(Outcome(std::string(math) + "m.Fill 4\nResult = m.Data(3) & UBound(m.Data)"), "String 94");
 }
 
+TEST(LanguageClasses, MethodArgumentsByReferenceAndValue) {
+  const char* cls =
+      "Class Ops\n"
+      "  Sub Inc(n)\n"
+      "    n = n + 1\n"
+      "  End Sub\n"
+      "  Sub Keep(ByVal n)\n"
+      "    n = 0\n"
+      "  End Sub\n"
+      "  Function IncTwice(n)\n"
+      "    Inc n\n"
+      "    Me.Inc n\n"
+      "    IncTwice = n\n"
+      "  End Function\n"
+      "End Class\n"
+      "Set o = New Ops\n";
+  EXPECT_EQ(Outcome(std::string(cls) + "x = 1\no.Inc x\no.Keep x\nResult = x"), "Integer 2");
+  EXPECT_EQ(Outcome(std::string(cls) + "Dim a(1)\na(1) = 5\no.Inc a(1)\nResult = a(1)"), "Integer 6");
+  EXPECT_EQ(Outcome(std::string(cls) + "x = 1\nResult = o.IncTwice(x) & x"), "String 33");
+}
+
+TEST(LanguageClasses, PropertySetAndObjectValues) {
+  const char* cls =
+      "Class Holder\n"
+      "  Private mChild\n"
+      "  Public Property Set Child(c)\n"
+      "    Set mChild = c\n"
+      "  End Property\n"
+      "  Public Property Get Child\n"
+      "    Set Child = mChild\n"
+      "  End Property\n"
+      "End Class\n"
+      "Set h = New Holder\n"
+      "Set k = New Holder\n";
+  EXPECT_EQ(Outcome(std::string(cls) + "Set h.Child = k\nResult = h.Child Is k"), "Boolean True");
+  EXPECT_EQ(Outcome(std::string(cls) + "h.Child = 5"), "error 438 at line 12");
+  EXPECT_EQ(Outcome(std::string(cls) + "Set h.Child = k\nSet h.Child.Child = h\nResult = k.Child Is h"), "Boolean True");
+}
+
 TEST(LanguageClasses, InitializeAndTerminate) {
   const char* tracked =
       "Dim Log\n"
@@ -148,6 +187,16 @@ TEST(LanguageClasses, InitializeAndTerminate) {
   // Errors in Class_Terminate go nowhere.
   EXPECT_EQ(Outcome("Class Bad\n  Sub Class_Terminate\n    x = 1 / 0\n  End Sub\nEnd Class\nSet b = New Bad\nSet b = Nothing\nResult = 1"),
             "Integer 1");
+}
+
+TEST(LanguageClasses, CyclesAreFreedWithTheEngine) {
+  // Two objects pointing at each other; the engine frees them at Reset (LeakSanitizer checks).
+  ScriptControl sc;
+  ASSERT_TRUE(sc.AddCode("Class Peer\n  Public Other\n  Dim big(1000)\nEnd Class\n"
+                         "For i = 1 To 100\n  Set a = New Peer\n  Set b = New Peer\n  Set a.Other = b\n  Set b.Other = a\nNext\n"));
+  sc.Reset();
+  EXPECT_EQ(Describe(sc.Eval("1")), "Integer 1");
+  EXPECT_EQ(Outcome("Class Huge\n  Dim a(100000000)\nEnd Class\nSet h = New Huge"), "error 7 at line 4");
 }
 
 TEST(LanguageClasses, ClassesOfLaterCode) {

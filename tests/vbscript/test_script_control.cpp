@@ -121,6 +121,9 @@ TEST_F(HostObjects, ArgumentsArriveAsPlainValues) {
   EXPECT_EQ(eval("r"), "String Integer,String,Variant(),");
   ASSERT_TRUE(sc.AddCode("Sub Pass(v)\n  r2 = Draw.Echo(v)\nEnd Sub\nDim r2\nPass 3.5\n"));
   EXPECT_EQ(eval("r2"), "String Double,");
+  // Through a variable holding the object, too.
+  ASSERT_TRUE(sc.AddCode("Set d = Draw\ny = 2\nDim arr(1)\nr3 = d.Echo(y, arr(0))\n"));
+  EXPECT_EQ(eval("r3"), "String Integer,Empty,");
 }
 
 TEST_F(HostObjects, UnknownMembers) {
