@@ -137,6 +137,7 @@ void ScriptControl::startRun() {
 
 void ScriptControl::setError(const ScriptError& e, const std::string& source, int chunk, int line, int column) {
   error_ = ErrorInfo{};
+  errorChunk_ = chunk;
   error_.Number = e.number;
   error_.Description = e.description;
   error_.Source = source;
@@ -235,7 +236,7 @@ Variant ScriptControl::Eval(const std::string& expression) {
     }
   }
   // Report positions in the expression's own terms.
-  if (error_.Number != 0 && error_.Line == 1) {
+  if (error_.Number != 0 && error_.Line == 1 && errorChunk_ == chunk) {
     error_.Column = std::max(1, error_.Column - static_cast<int>(prefix.size()));
     error_.Text = expression.substr(0, expression.find_first_of("\r\n"));
   }

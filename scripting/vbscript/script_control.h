@@ -84,6 +84,7 @@ class ScriptControl {
   std::atomic<bool> interrupt_{false};
   ErrorInfo error_;
   int chunks_ = 0;
+  int errorChunk_ = -1;  // chunk of the last error's position
 };
 
 }  // namespace lumetrix::vbs

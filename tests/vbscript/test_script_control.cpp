@@ -232,6 +232,12 @@ TEST(ScriptControlEval, Expressions) {
   EXPECT_EQ(sc.Error().Line, 1);
   EXPECT_EQ(sc.Error().Column, 4);
   EXPECT_EQ(sc.Error().Text, "1 +");
+  // An error inside a procedure Eval called is reported where it happened.
+  ASSERT_TRUE(sc.AddCode("Function Bad(): Bad = 1 / 0: End Function\n"));
+  sc.Eval("Bad() + 1");
+  EXPECT_EQ(sc.Error().Number, 11);
+  EXPECT_EQ(sc.Error().Line, 1);
+  EXPECT_EQ(sc.Error().Text, "Function Bad(): Bad = 1 / 0: End Function");
   // Eval leaves no names behind.
   for (int i = 0; i < 100; ++i) sc.Eval("g");
   EXPECT_EQ(Describe(sc.Eval("g")), "Integer 10");
