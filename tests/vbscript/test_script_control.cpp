@@ -300,6 +300,46 @@ TEST(ScriptControlRun, HostsMayCallBackIntoTheEngine) {
   EXPECT_EQ(Describe(sc.Run("Inner", {Variant(int16_t(2))})), "Integer 20");
 }
 
+// The viewer's script object in miniature: setters that take Singles, and DrawImage.
+class Viewer : public HostObject {
+ public:
+  std::vector<std::string> MemberNames() const override { return {"SetYRotSpeed", "DrawImage", "SetXRot"}; }
+  Variant Invoke(int member, std::span<const Variant> args) override {
+    if (member == 0) ySpeed = ToSingle(args[0]);
+    if (member == 1) yRot += ySpeed;
+    if (member == 2) xRot = ToSingle(args[0]);
+    return Variant();
+  }
+  float ySpeed = 0, yRot = 0, xRot = 0;
+};
+
+TEST(ScriptControlHost, AnimationScriptLikeTheViewerRuns) {
+  ScriptControl sc;
+  sc.SetTimeout(-1);
+  auto viewer = std::make_shared<Viewer>();
+  sc.Reset();
+  sc.AddObject("Draw", viewer, true);
+  ASSERT_TRUE(sc.AddCode("Sub Main\n  Dim i\n  SetYRotSpeed 2\n  For i = 1 To 180\n    DrawImage\n  Next\n"
+                         "  Draw.SetXRot \"12.5\"\nEnd Sub\n"));
+  sc.Run("Main");
+  EXPECT_EQ(sc.Error().Number, 0) << sc.Error().Description;
+  EXPECT_FLOAT_EQ(viewer->yRot, 360);
+  EXPECT_FLOAT_EQ(viewer->ySpeed, 2);
+  EXPECT_FLOAT_EQ(viewer->xRot, 12.5f);
+  // A value the host cannot convert is a type mismatch inside the script.
+  ASSERT_TRUE(sc.AddCode("Sub Bad\n  SetXRot \"fast\"\nEnd Sub\n"));
+  sc.Run("Bad");
+  EXPECT_EQ(sc.Error().Number, 13);
+  EXPECT_EQ(sc.Error().Line, 2);
+  // An empty script has no Main: the error has no source text.
+  sc.Reset();
+  sc.AddObject("Draw", viewer, true);
+  ASSERT_TRUE(sc.AddCode(""));
+  sc.Run("Main");
+  EXPECT_NE(sc.Error().Number, 0);
+  EXPECT_EQ(sc.Error().Text, "");
+}
+
 TEST(ScriptControlLanguage, OnlyVBScript) {
   ScriptControl sc;
   EXPECT_TRUE(sc.SetLanguage("VBScript"));
