@@ -35,7 +35,9 @@ cc=${cxx/clang++/clang}
 probe=$(mktemp -d)
 pids=()
 cleanup() {
-  for p in "${pids[@]}"; do [[ -n $p ]] && kill "$p" 2>/dev/null; done
+  for p in "${pids[@]}"; do
+    if [[ -n $p ]]; then kill "$p" 2>/dev/null || true; fi
+  done
   rm -rf "$probe"
 }
 trap cleanup EXIT

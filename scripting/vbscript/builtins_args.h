@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <new>
 #include <string>
 
 #include "builtins.h"
@@ -67,6 +68,9 @@ void Named(Interpreter& vm, Variant* args, int nargs, Variant& result) {
   } catch (ScriptError& e) {
     if (e.description == ErrorText(e.number)) e.description += ": '" + std::string(Name.text) + "'";
     throw;
+  } catch (const std::bad_alloc&) {
+    // The machine ran out before the engine's own limits did: still a script error.
+    throw ScriptError(err::OutOfMemory, ErrorText(err::OutOfMemory) + ": '" + std::string(Name.text) + "'");
   }
 }
 

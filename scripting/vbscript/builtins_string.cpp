@@ -274,19 +274,31 @@ void Replace(Interpreter&, Variant* args, int nargs, Variant& result) {
   }
   ustring_view hay = text ? ustring_view(lowerRest) : rest;
   ustring_view needle = text ? ustring_view(lowerFind) : ustring_view(find);
+  // Visits the matches (at most `count`) in order; `visit` returns false to stop.
+  auto forEachHit = [&](auto visit) {
+    int64_t done = 0;
+    for (size_t pos = 0; count < 0 || done < count; ++done) {
+      size_t hit = hay.find(needle, pos);
+      if (hit == ustring::npos || !visit(hit)) break;
+      pos = hit + needle.size();
+    }
+  };
+  // Size first, so a result too large fails before anything big is built.
+  uint64_t size = rest.size();
+  forEachHit([&](size_t) {
+    size = size - needle.size() + with.size();
+    return size <= kMaxStringLength;
+  });
+  CheckStringSize(size);
   ustring out;
+  out.reserve(static_cast<size_t>(size));
   size_t pos = 0;
-  int64_t done = 0;
-  while (count < 0 || done < count) {
-    size_t hit = hay.find(needle, pos);
-    if (hit == ustring::npos) break;
-    CheckStringSize(uint64_t(out.size()) + (hit - pos) + with.size());
+  forEachHit([&](size_t hit) {
     out.append(rest.substr(pos, hit - pos));
     out.append(with);
     pos = hit + needle.size();
-    ++done;
-  }
-  CheckStringSize(uint64_t(out.size()) + (rest.size() - pos));
+    return true;
+  });
   out.append(rest.substr(pos));
   result = Variant(std::move(out));
 }
@@ -315,14 +327,26 @@ void Split(Interpreter&, Variant* args, int nargs, Variant& result) {
   }
   ustring_view hay = text ? ustring_view(lowerExpr) : ustring_view(expr);
   ustring_view needle = text ? ustring_view(lowerDelim) : ustring_view(delim);
+  // Visits the cuts (at most `count` - 1) in order; `visit` returns false to stop.
+  auto forEachCut = [&](auto visit) {
+    size_t cuts = 0;
+    for (size_t pos = 0; count < 0 || cuts + 1 < static_cast<size_t>(count); ++cuts) {
+      size_t hit = hay.find(needle, pos);
+      if (hit == ustring::npos || !visit(hit)) break;
+      pos = hit + needle.size();
+    }
+  };
+  // Count the pieces first: too many fail before any of them is built.
+  size_t pieces = 1;
+  forEachCut([&](size_t) { return ++pieces <= kMaxArrayElements; });
+  if (pieces > kMaxArrayElements) ThrowError(err::OutOfMemory);
+  parts.reserve(pieces);
   size_t pos = 0;
-  while (count < 0 || parts.size() + 1 < static_cast<size_t>(count)) {
-    size_t hit = hay.find(needle, pos);
-    if (hit == ustring::npos) break;
-    if (parts.size() + 1 >= kMaxArrayElements) ThrowError(err::OutOfMemory);
+  forEachCut([&](size_t hit) {
     parts.emplace_back(expr.substr(pos, hit - pos));
     pos = hit + needle.size();
-  }
+    return true;
+  });
   parts.emplace_back(expr.substr(pos));
   result = MakeArray(std::move(parts));
 }
@@ -332,14 +356,20 @@ void Join(Interpreter&, Variant* args, int nargs, Variant& result) {
   Variant keep = NotNull(args[0]);
   const ArrayRep& a = OneDimArray(keep);
   ustring delim = Given(args, nargs, 1) ? StringArg(args[1]) : ustring(u" ");
-  ustring out;
-  for (size_t i = 0; i < a.data.size(); ++i) {
-    const Variant& e = a.data[i];
+  std::vector<ustring> parts;
+  parts.reserve(a.data.size());
+  uint64_t size = 0;
+  for (const Variant& e : a.data) {
     if (e.isArray()) ThrowError(err::TypeMismatch);
-    ustring part = ToUString(e);
-    CheckStringSize(uint64_t(out.size()) + part.size() + (i ? delim.size() : 0));
+    parts.push_back(ToUString(e));
+    size += parts.back().size() + (parts.size() > 1 ? delim.size() : 0);
+    CheckStringSize(size);
+  }
+  ustring out;
+  out.reserve(static_cast<size_t>(size));
+  for (size_t i = 0; i < parts.size(); ++i) {
     if (i) out += delim;
-    out += part;
+    out += parts[i];
   }
   result = Variant(std::move(out));
 }

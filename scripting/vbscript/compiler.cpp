@@ -15,7 +15,7 @@ namespace {
 
 // Where a variable lives.
 struct VarLoc {
-  enum Kind : uint8_t { Local = 0, Global = 1, Dyn = 2, None = 4 } kind = None;
+  enum Kind : uint8_t { Local = 0, Global = 1, Dyn = 2, Field = 3, None = 4 } kind = None;
   int index = 0;
   bool mayBeRef = false;  // a ByRef parameter: the slot may hold a reference
 };
@@ -23,10 +23,10 @@ struct VarLoc {
 // What a name means at a place in the code.
 struct Resolved {
   enum Kind : uint8_t {
-    Variable, Const, Procedure, HostObject, HostMember, BuiltinFn, ErrObject, Dyn, Unknown
+    Variable, Const, Procedure, HostObject, HostMember, BuiltinFn, ErrObject, Dyn, ClassMember, Unknown
   } kind = Unknown;
   VarLoc var;
-  int index = 0;   // procedure, host, built-in, dyn
+  int index = 0;   // procedure, host, built-in, dyn, class member
   int member = 0;  // host member
   int constOperand = 0;
 };
@@ -46,13 +46,15 @@ class Compiler {
       : prog_(prog), chunk_(chunk), chunkIndex_(chunkIndex), explicit_(chunk.optionExplicit) {}
 
   Proc* run() {
-    for (const ClassDecl* c : chunk_.classes)
-      throw SourceError(err::Syntax, c->line, c->column, "Classes are not supported by this engine");
-    // Names of this chunk: procedures first (they may be used before their definition).
+    // Names of this chunk: procedures and classes first (they may be used before their definition).
     std::unordered_set<std::string> seen;
     for (const Procedure* p : chunk_.procedures) {
       std::string key = NameKey(p->name);
       if (!seen.insert(key).second) throw SourceError(err::NameRedefined, p->line, p->column);
+    }
+    for (const ClassDecl* c : chunk_.classes) {
+      std::string key = NameKey(c->name);
+      if (!seen.insert(key).second) throw SourceError(err::NameRedefined, c->line, c->column);
     }
     std::vector<const DimItem*> globalDims;
     std::vector<const Stmt*> globalConsts;
@@ -97,6 +99,10 @@ class Compiler {
         prog_.setSymbol(NameKey(d.name), sym);
       }
 
+    std::vector<std::pair<Proc*, const Procedure*>> methods;
+    std::vector<ClassInfo*> classInfos;
+    for (const ClassDecl* c : chunk_.classes) classInfos.push_back(declareClass(c, methods));
+
     // Script-level code first: the variables it declares implicitly are globals that the
     // procedures share.
     prog_.procs.push_back(std::make_unique<Proc>());
@@ -107,12 +113,93 @@ class Compiler {
     compileGlobal(global, globalDims);
 
     for (size_t i = 0; i < procs.size(); ++i) compileProcedure(procs[i], chunk_.procedures[i]);
+    for (auto& [proc, decl] : methods) {
+      cls_ = proc->owner;
+      compileProcedure(proc, decl);
+      cls_ = nullptr;
+    }
     return global;
   }
 
  private:
   // ---------------------------------------------------------------------------------------
   // Declarations
+
+  // A class: its fields, methods and properties become members; the bodies are compiled later.
+  ClassInfo* declareClass(const ClassDecl* c, std::vector<std::pair<Proc*, const Procedure*>>& methods) {
+    auto info = std::make_unique<ClassInfo>();
+    ClassInfo* ci = info.get();
+    ci->name = c->name;
+    auto addMember = [&](const std::string& name, bool isPublic) -> int {
+      ClassMember m;
+      m.name = name;
+      m.isPublic = isPublic;
+      ci->members.push_back(m);
+      int idx = static_cast<int>(ci->members.size()) - 1;
+      ci->memberIndex[NameKey(name)] = idx;
+      return idx;
+    };
+    for (const ClassDecl::Field& f : c->fields) {
+      if (ci->memberIndex.count(NameKey(f.name))) throw SourceError(err::NameRedefined, f.dim.line, f.dim.column);
+      int field = static_cast<int>(ci->fieldNames.size());
+      ci->fieldNames.push_back(f.name);
+      ci->fieldIsArray.push_back(f.dim.isArray ? 1 : 0);
+      std::vector<int32_t> bounds;
+      line_ = f.dim.line;
+      column_ = f.dim.column;
+      for (const Expr* b : f.dim.bounds) bounds.push_back(dimBound(b));
+      ci->fieldBounds.push_back(std::move(bounds));
+      ci->members[static_cast<size_t>(addMember(f.name, f.isPublic))].field = field;
+    }
+    for (const Procedure* p : c->procedures) {
+      prog_.procs.push_back(std::make_unique<Proc>());
+      Proc* proc = prog_.procs.back().get();
+      proc->name = c->name + "." + p->name;
+      proc->kind = p->kind;
+      proc->isPublic = p->isPublic;
+      proc->chunk = chunkIndex_;
+      proc->owner = ci;
+      proc->paramCount = static_cast<int>(p->params.size());
+      for (const Param& prm : p->params) proc->byRef.push_back(prm.byRef ? 1 : 0);
+      std::string key = NameKey(p->name);
+      if (key == "class_initialize" || key == "class_terminate") {
+        if (!p->params.empty() || p->kind != ProcKind::Sub) throw SourceError(err::InitTerminateArgs, p->line, p->column);
+        (key == "class_initialize" ? ci->initialize : ci->terminate) = proc;
+      }
+      if (p->kind == ProcKind::PropertyLet || p->kind == ProcKind::PropertySet) {
+        if (p->params.empty()) throw SourceError(err::PropertyNeedsArg, p->line, p->column);
+      }
+      auto it = ci->memberIndex.find(key);
+      int idx = it == ci->memberIndex.end() ? addMember(p->name, p->isPublic) : it->second;
+      ClassMember& m = ci->members[static_cast<size_t>(idx)];
+      bool clash = m.field >= 0 || m.method;
+      Proc** slot = nullptr;
+      switch (p->kind) {
+        case ProcKind::Sub: case ProcKind::Function:
+          clash = clash || m.get || m.let || m.set;
+          slot = &m.method;
+          break;
+        case ProcKind::PropertyGet: slot = &m.get; break;
+        case ProcKind::PropertyLet: slot = &m.let; break;
+        case ProcKind::PropertySet: slot = &m.set; break;
+      }
+      if (clash || *slot) throw SourceError(err::NameRedefined, p->line, p->column);
+      *slot = proc;
+      if (p->isPublic) m.isPublic = true;
+      if (p->isDefault) {
+        if (ci->defaultMember >= 0 && ci->defaultMember != idx) throw SourceError(err::MultipleDefault, p->line, p->column);
+        ci->defaultMember = idx;
+      }
+      methods.emplace_back(proc, p);
+    }
+    prog_.classes.push_back(std::move(info));
+    Symbol sym;
+    sym.kind = Symbol::Class;
+    sym.index = static_cast<int>(prog_.classes.size()) - 1;
+    sym.text = c->name;
+    prog_.setSymbol(NameKey(c->name), sym);
+    return ci;
+  }
 
   void collectDeclarations(const Block& block, std::vector<const DimItem*>& dims, std::vector<const Stmt*>& consts) {
     for (const Stmt* s : block) {
@@ -273,6 +360,7 @@ class Compiler {
         if (key == resultKey_) throw SourceError(err::NameRedefined, d->line, d->column);
         // ReDim of a global array resizes the global; only an unknown name becomes a local.
         if (!isDimItemOfDim(d)) {
+          if (cls_ && cls_->memberIndex.count(key)) continue;  // a field of the class
           int sym = prog_.findSymbol(key);
           if (sym >= 0 && prog_.symbols[static_cast<size_t>(sym)].kind == Symbol::Variable) continue;
         }
@@ -441,6 +529,20 @@ class Compiler {
       r.var = {VarLoc::Local, p_->resultSlot, false};
       return r;
     }
+    if (cls_) {
+      auto mi = cls_->memberIndex.find(key);
+      if (mi != cls_->memberIndex.end()) {
+        const ClassMember& m = cls_->members[static_cast<size_t>(mi->second)];
+        if (m.field >= 0) {
+          r.kind = Resolved::Variable;
+          r.var = {VarLoc::Field, m.field, false};
+        } else {
+          r.kind = Resolved::ClassMember;
+          r.index = mi->second;
+        }
+        return r;
+      }
+    }
     int sym = prog_.findSymbol(key);
     if (sym >= 0) {
       const Symbol& s = prog_.symbols[static_cast<size_t>(sym)];
@@ -467,7 +569,8 @@ class Compiler {
           r.member = s.member;
           return r;
         case Symbol::Class:
-          break;
+          r.kind = Resolved::Unknown;  // a class name is no variable
+          return r;
       }
     }
     if (key == "err") {
@@ -530,12 +633,29 @@ class Compiler {
   // is the result variable.
   void selfCall(const std::string& name, Resolved& r) {
     if (resultKey_.empty() || NameKey(name) != resultKey_) return;
+    if (cls_) {
+      auto mi = cls_->memberIndex.find(resultKey_);
+      if (mi == cls_->memberIndex.end()) return;
+      r = Resolved{};
+      r.kind = Resolved::ClassMember;
+      r.index = mi->second;
+      return;
+    }
     int sym = prog_.findSymbol(resultKey_);
     if (sym < 0 || prog_.symbols[static_cast<size_t>(sym)].kind != Symbol::Procedure) return;
     if (prog_.procs[static_cast<size_t>(prog_.symbols[static_cast<size_t>(sym)].index)].get() != p_) return;
     r = Resolved{};
     r.kind = Resolved::Procedure;
     r.index = prog_.symbols[static_cast<size_t>(sym)].index;
+  }
+
+  static Op refOp(VarLoc::Kind k) {
+    switch (k) {
+      case VarLoc::Local: return Op::RefL;
+      case VarLoc::Global: return Op::RefG;
+      case VarLoc::Field: return Op::RefField;
+      default: return Op::RefDyn;
+    }
   }
 
   // The variable a name denotes when it is written (declares implicit variables).
@@ -616,12 +736,20 @@ class Compiler {
       }
       case ExprKind::New: {
         int d = dest >= 0 ? dest : temp();
-        raise(err::ClassNotDefined, e->name);
+        int sym = prog_.findSymbol(NameKey(e->name));
+        if (sym >= 0 && prog_.symbols[static_cast<size_t>(sym)].kind == Symbol::Class) {
+          emit(Op::NewObject, d, prog_.symbols[static_cast<size_t>(sym)].index);
+        } else {
+          // A class of a later chunk: found by name when it runs.
+          Instr& in = emit(Op::NewObject, d, -1, 0, text(e->name));
+          in.flags = 1;
+        }
         return d;
       }
       case ExprKind::Me: {
         int d = dest >= 0 ? dest : temp();
-        raise(err::InvalidReference);
+        if (cls_) emit(Op::LoadMe, d);
+        else raise(err::InvalidReference);
         return d;
       }
     }
@@ -652,6 +780,11 @@ class Compiler {
       case VarLoc::Dyn: {
         int d = dest >= 0 ? dest : temp();
         emit(Op::LoadDyn, d, v.index);
+        return d;
+      }
+      case VarLoc::Field: {
+        int d = dest >= 0 ? dest : temp();
+        emit(Op::LoadField, d, v.index);
         return d;
       }
       default:
@@ -753,7 +886,7 @@ class Compiler {
         Resolved r = resolve(a->name, true);
         if (r.kind == Resolved::Variable || r.kind == Resolved::Dyn) {
           VarLoc v = r.kind == Resolved::Dyn ? VarLoc{VarLoc::Dyn, r.index, false} : r.var;
-          emit(v.kind == VarLoc::Local ? Op::RefL : v.kind == VarLoc::Global ? Op::RefG : Op::RefDyn, regs[i], v.index);
+          emit(refOp(v.kind), regs[i], v.index);
           continue;
         }
       }
@@ -780,7 +913,10 @@ class Compiler {
 
   void emitWriteBacks(const std::vector<WriteBack>& wbs) {
     for (const WriteBack& w : wbs) {
-      Op op = w.var.kind == VarLoc::Local ? Op::WriteBackL : w.var.kind == VarLoc::Global ? Op::WriteBackG : Op::WriteBackDyn;
+      Op op = w.var.kind == VarLoc::Local    ? Op::WriteBackL
+              : w.var.kind == VarLoc::Global ? Op::WriteBackG
+              : w.var.kind == VarLoc::Field  ? Op::WriteBackField
+                                             : Op::WriteBackDyn;
       Instr& in = emit(op, w.var.index, w.elemReg, w.indexBase);
       in.n = static_cast<uint16_t>(w.nIndex);
     }
@@ -841,6 +977,18 @@ class Compiler {
         }
         break;
       }
+      case Resolved::ClassMember: {
+        // A method or property of the class called from inside it: on Me, private ones too.
+        int me = temp();
+        emit(Op::LoadMe, me);
+        std::vector<WriteBack> wbs;
+        int base = refArgs(list, nullptr, wbs);
+        Instr& in = emit(Op::MemberGet, d, me, base, member(name));
+        in.n = static_cast<uint16_t>(list.size());
+        in.flags = 1 | kFlagTemp;
+        emitWriteBacks(wbs);
+        break;
+      }
       case Resolved::Dyn: {
         std::vector<WriteBack> wbs;
         int base = refArgs(list, nullptr, wbs);
@@ -875,10 +1023,28 @@ class Compiler {
       }
     }
     int obj = objectOperand(m);
-    int base = args(list, nullptr);
+    // Script objects take arguments by reference like procedures do.
+    std::vector<WriteBack> wbs;
+    int base = refArgs(list, nullptr, wbs);
     Instr& in = emit(Op::MemberGet, d, obj, base, member(m->name));
     in.n = static_cast<uint16_t>(list.size());
+    in.flags = onMe(m) ? 1 : 0;
+    markTemp(obj);
+    emitWriteBacks(wbs);
     top_ = mark;
+  }
+
+  static bool onMe(const Expr* m) { return m->target && m->target->kind == ExprKind::Me; }
+
+  // `Prop = v` / `Prop(i) = v` inside a class: the property of Me.
+  void meMemberAssign(const std::string& name, const std::vector<Expr*>& list, const Expr* value, bool isSet) {
+    int me = temp();
+    emit(Op::LoadMe, me);
+    int base = args(list, nullptr);
+    int val = expr(value);
+    Instr& in = emit(Op::MemberLet, me, val, base, member(name));
+    in.n = static_cast<uint16_t>(list.size());
+    in.flags = static_cast<uint8_t>((isSet ? kFlagSet : 0) | 2 | kFlagTemp);
   }
 
   int objectOperand(const Expr* m) {
@@ -922,13 +1088,20 @@ class Compiler {
     }
   }
 
+  // The last instruction's value/object register is a temporary that is not read again.
+  void markTemp(int reg) {
+    if (reg >= firstTemp_ && reg >= 0) p_->code.back().flags |= kFlagTemp;
+  }
+
   void storeVariable(const VarLoc& v, int value, bool isSet, const std::string& name) {
     switch (v.kind) {
       case VarLoc::Local: emit(isSet ? Op::SetL : Op::LetL, v.index, value); break;
       case VarLoc::Global: emit(isSet ? Op::SetG : Op::LetG, v.index, value); break;
       case VarLoc::Dyn: emit(isSet ? Op::SetDyn : Op::LetDyn, v.index, value); break;
-      default: raise(err::IllegalAssignment, name); break;
+      case VarLoc::Field: emit(isSet ? Op::SetField : Op::LetField, v.index, value); break;
+      default: raise(err::IllegalAssignment, name); return;
     }
+    markTemp(value);
   }
 
   // Results of these never are objects or arrays: they may be written straight into a local.
@@ -949,7 +1122,10 @@ class Compiler {
         VarLoc v = r.kind == Resolved::Dyn ? VarLoc{VarLoc::Dyn, r.index, false} : r.var;
         if (v.kind == VarLoc::Local && !v.mayBeRef && !isSet && plainResult(s->expr)) {
           int op = expr(s->expr, v.index);
-          if (op != v.index) emit(Op::LetL, v.index, op);
+          if (op != v.index) {
+            emit(Op::LetL, v.index, op);
+            markTemp(op);
+          }
         } else {
           int op = expr(s->expr);
           storeVariable(v, op, isSet, lhs->name);
@@ -961,6 +1137,8 @@ class Compiler {
         Instr& in = emit(Op::CallHost, -1, r.index, reg, r.member);
         in.flags = static_cast<uint8_t>(isSet ? InvokeKind::Set : InvokeKind::Let);
         in.n = 1;  // the value is the only argument
+      } else if (r.kind == Resolved::ClassMember) {
+        meMemberAssign(lhs->name, {}, s->expr, isSet);
       } else if (r.kind == Resolved::Unknown) {
         raise(err::VariableUndefined, lhs->name);
       } else {
@@ -988,7 +1166,10 @@ class Compiler {
         VarLoc v = r.kind == Resolved::Dyn ? VarLoc{VarLoc::Dyn, r.index, false} : r.var;
         int base = args(lhs->args, nullptr);
         int val = expr(s->expr);
-        Op op = v.kind == VarLoc::Local ? Op::ElemLetL : v.kind == VarLoc::Global ? Op::ElemLetG : Op::ElemLetDyn;
+        Op op = v.kind == VarLoc::Local    ? Op::ElemLetL
+                : v.kind == VarLoc::Global ? Op::ElemLetG
+                : v.kind == VarLoc::Field  ? Op::ElemLetField
+                                           : Op::ElemLetDyn;
         Instr& in = emit(op, v.index, val, base);
         in.n = static_cast<uint16_t>(lhs->args.size());
         in.flags = isSet ? kFlagSet : 0;
@@ -1002,6 +1183,11 @@ class Compiler {
         Instr& in = emit(Op::CallHost, -1, r.index, base, r.member);
         in.flags = static_cast<uint8_t>(isSet ? InvokeKind::Set : InvokeKind::Let);
         in.n = static_cast<uint16_t>(lhs->args.size() + 1);
+        endStatement();
+        return;
+      }
+      if (r.kind == Resolved::ClassMember) {
+        meMemberAssign(target->name, lhs->args, s->expr, isSet);
         endStatement();
         return;
       }
@@ -1038,7 +1224,8 @@ class Compiler {
     int val = expr(value);
     Instr& in = emit(Op::MemberLet, obj, val, base, member(m->name));
     in.n = static_cast<uint16_t>(list.size());
-    in.flags = isSet ? kFlagSet : 0;
+    in.flags = static_cast<uint8_t>((isSet ? kFlagSet : 0) | (onMe(m) ? 2 : 0));
+    markTemp(obj);
   }
 
   void callStatement(const Stmt* s) {
@@ -1053,6 +1240,7 @@ class Compiler {
           int base = args(s->args, nullptr);
           Instr& in = emit(Op::CallValue, -1, v, base, text(callee->name));
           in.n = static_cast<uint16_t>(s->args.size());
+          markTemp(v);
           break;
         }
         case Resolved::Unknown:
@@ -1069,6 +1257,7 @@ class Compiler {
       int base = args(s->args, nullptr);
       Instr& in = emit(Op::CallValue, -1, v, base, -1);
       in.n = static_cast<uint16_t>(s->args.size());
+      markTemp(v);
     }
     endStatement();
   }
@@ -1142,7 +1331,7 @@ class Compiler {
       raise(explicit_ ? err::VariableUndefined : err::InvalidForVariable, name);
       return reg;
     }
-    emit(v.kind == VarLoc::Global ? Op::RefG : Op::RefDyn, reg, v.index);
+    emit(refOp(v.kind), reg, v.index);
     return reg;
   }
 
@@ -1156,6 +1345,7 @@ class Compiler {
     else emit(Op::Move, stepReg, constant(Variant::Integer(1)));
     int counter = loopVariable(s->name, s->nameLine, s->nameColumn);
     emit(Op::LetL, counter, startTmp);
+    markTemp(startTmp);
     emit(Op::ForPrep, counter, endReg, stepReg, -1);
     int prep = here() - 1;
     endStatement();
@@ -1333,6 +1523,7 @@ class Compiler {
   std::vector<std::vector<int>> exitFor_, exitDo_;
   std::vector<int> exitProc_;
   int hiddenCount_ = 0;
+  ClassInfo* cls_ = nullptr;  // the class whose method is being compiled
   int nextSlot_ = 0, firstTemp_ = 0, top_ = 0, maxTop_ = 0;
   int line_ = 0, column_ = 0, stmtBegin_ = 0;
 };

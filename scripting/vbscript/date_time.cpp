@@ -180,6 +180,10 @@ bool IsWeekdayWord(const std::string& w) {
 }  // namespace
 
 bool ParseDate(ustring_view text, double& serial) {
+  // No date is written in more than a few dozen characters; longer texts (hostile or not) are
+  // refused before they are split into tokens.
+  constexpr size_t kMaxDateText = 1024;
+  if (text.size() > kMaxDateText) return false;
   std::vector<DateToken> toks;
   for (size_t i = 0; i < text.size();) {
     char16_t c = text[i];

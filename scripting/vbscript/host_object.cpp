@@ -4,19 +4,36 @@
 
 namespace lumetrix::vbs {
 
+namespace {
+
+// Prompts end up on a Linux terminal or log: vbCrLf (vbNewLine) and lone vbCr break lines as "\n".
+void PrintLine(const std::string& text) {
+  std::string out;
+  out.reserve(text.size() + 1);
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r') {
+      out.push_back('\n');
+      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else {
+      out.push_back(text[i]);
+    }
+  }
+  out.push_back('\n');
+  std::fwrite(out.data(), 1, out.size(), stdout);
+  std::fflush(stdout);
+}
+
+}  // namespace
+
 void HostObject::Assign(int, std::span<const Variant>, const Variant&) { ThrowError(err::NoSuchMember); }
 
 int UiHost::MsgBox(const std::string& prompt, int, const std::string&) {
-  std::fwrite(prompt.data(), 1, prompt.size(), stdout);
-  std::fputc('\n', stdout);
-  std::fflush(stdout);
+  PrintLine(prompt);
   return 1;
 }
 
 std::string UiHost::InputBox(const std::string& prompt, const std::string&, const std::string& defaultText) {
-  std::fwrite(prompt.data(), 1, prompt.size(), stdout);
-  std::fputc('\n', stdout);
-  std::fflush(stdout);
+  PrintLine(prompt);
   // One line of standard input; the default when there is none (end of input).
   std::string line;
   bool any = false;

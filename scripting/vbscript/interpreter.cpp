@@ -147,6 +147,43 @@ inline void SetValue(Variant& dst, const Variant& v) {
   dst = v;
 }
 
+// Let from a temporary register that dies here: its value is moved, and an array that nobody
+// else holds needs no copy.
+inline void LetFromTemp(Variant& dst, Variant& temp) {
+  if (temp.isRef()) {
+    LetValue(dst, temp.deref());
+    return;
+  }
+  switch (temp.tag()) {
+    case Variant::tArray:
+      if (temp.arr()->rc > 1) {
+        dst = CloneArray(temp);
+        temp.clear();
+      } else {
+        dst = std::move(temp);
+      }
+      break;
+    case Variant::tObject: case Variant::tNothing: {
+      Variant v = DefaultValue(temp);
+      temp.clear();
+      dst = std::move(v);
+      break;
+    }
+    default:
+      dst = std::move(temp);
+      break;
+  }
+}
+
+inline void SetFromTemp(Variant& dst, Variant& temp) {
+  if (temp.isRef()) {
+    SetValue(dst, temp.deref());
+    return;
+  }
+  if (!temp.isObject()) ThrowError(err::ObjectRequired);
+  dst = std::move(temp);
+}
+
 // Loop variables of For Each: objects are held by reference, everything else by value.
 inline void AssignElement(Variant& dst, const Variant& v) {
   if (v.isArray()) dst = CloneArray(v);
@@ -381,14 +418,141 @@ void EraseVariable(Variant& var) {
 // ---------------------------------------------------------------------------------------------
 // Interpreter
 
-Interpreter::Interpreter(Program& program) : prog_(program) {
+Interpreter::Interpreter(Program& program) : prog_(program), link_(std::make_shared<EngineLink>()) {
+  link_->vm = this;
   errObj_ = new ErrObject;
   errVar_ = Variant(static_cast<Object*>(errObj_));
   frames_.reserve(kMaxCallDepth + 4);
 }
 
 Interpreter::~Interpreter() {
+  terminators_ = false;
   while (!frames_.empty()) popFrame();
+  baseResult_.clear();
+  // Objects that refer to one another keep themselves alive: empty them all so the cycles
+  // are freed. Objects a host still holds stay, empty and detached.
+  std::vector<ClassInstance*> objects(link_->live.begin(), link_->live.end());
+  for (ClassInstance* o : objects) o->addRef();
+  for (ClassInstance* o : objects)
+    for (Variant& field : o->fields) field.clear();
+  for (ClassInstance* o : objects) o->release();
+  link_->vm = nullptr;
+}
+
+Variant Interpreter::callMethod(Proc* proc, ClassInstance* me, Variant* args, int nargs) {
+  if (nargs != proc->paramCount) ThrowError(err::WrongArgCount);
+  size_t base = frames_.size();
+  pushFrame(proc, args, nargs, -1, me);
+  execute(base);
+  Variant r = std::move(baseResult_);
+  baseResult_.clear();
+  return r;
+}
+
+ClassInstance* Interpreter::scriptObject(const Variant& v) const {
+  auto* inst = dynamic_cast<ClassInstance*>(v.obj());
+  if (inst && inst->link() != link_.get()) ThrowError(err::ObjectNotSet);  // from an engine that was reset
+  return inst;
+}
+
+Proc* Interpreter::classMember(ClassInstance& inst, int member, InvokeKind kind, Variant* args, int nargs,
+                               Variant& result) {
+  const ClassInfo& c = *inst.cls;
+  if (member == Object::kDefaultMember) {
+    if (c.defaultMember < 0) ThrowError(err::NoSuchMember);
+    member = c.defaultMember;
+  }
+  if (member < 0 || static_cast<size_t>(member) >= c.members.size()) ThrowError(err::NoSuchMember);
+  const ClassMember& m = c.members[static_cast<size_t>(member)];
+  bool assign = kind == InvokeKind::Let || kind == InvokeKind::Set;
+  if (m.field >= 0) {
+    Variant& field = inst.fields[static_cast<size_t>(m.field)];
+    if (assign) {
+      if (nargs < 1) ThrowError(err::WrongArgCount);
+      const Variant& value = args[nargs - 1].deref();
+      Variant v;
+      if (kind == InvokeKind::Set) SetValue(v, value);
+      else LetValue(v, value);
+      if (nargs == 1) {
+        field = std::move(v);
+      } else if (field.isArray()) {
+        if (field.arr()->rc > 1) {
+          bool fixed = field.arr()->fixed;
+          field = CloneArray(field);
+          field.arr()->fixed = fixed;
+        }
+        Element(field.arr(), args, nargs - 1) = std::move(v);
+      } else {
+        ThrowError(err::TypeMismatch);
+      }
+      return nullptr;
+    }
+    if (nargs == 0) {
+      result = field;
+    } else if (field.isArray()) {
+      result = Element(field.arr(), args, nargs);
+    } else if (field.tag() == Variant::tObject) {
+      Variant keep = field;
+      keep.obj()->invoke(Object::kDefaultMember, InvokeKind::Get, args, nargs, result);
+    } else {
+      ThrowError(err::TypeMismatch);
+    }
+    return nullptr;
+  }
+  Proc* p = assign ? (kind == InvokeKind::Set ? m.set : m.let) : (m.method ? m.method : m.get);
+  if (!p) ThrowError(err::NoSuchMember);
+  if (p->paramCount != nargs) ThrowError(err::WrongArgCount);
+  return p;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Script objects
+
+ClassInstance::ClassInstance(const ClassInfo* c, std::shared_ptr<EngineLink> link)
+    : cls(c), name_(c->name), link_(std::move(link)) {
+  fields.resize(c->fieldNames.size());
+  for (size_t i = 0; i < fields.size(); ++i) {
+    if (!c->fieldIsArray[i]) continue;
+    if (c->fieldBounds[i].empty()) {
+      auto* rep = new ArrayRep;
+      fields[i] = Variant(rep);
+    } else {
+      fields[i] = MakeArray(c->fieldBounds[i], true);
+    }
+  }
+  link_->live.insert(this);  // last: a constructor that throws leaves nothing behind
+}
+
+ClassInstance::~ClassInstance() { link_->live.erase(this); }
+
+int ClassInstance::findMember(std::string_view lowerName) {
+  if (!link_->vm) return kNoMember;
+  auto it = cls->memberIndex.find(std::string(lowerName));
+  return it == cls->memberIndex.end() ? kNoMember : it->second;
+}
+
+void ClassInstance::invoke(int member, InvokeKind kind, Variant* args, int nargs, Variant& result) {
+  Interpreter* vm = link_->vm;
+  if (!vm) ThrowError(err::ObjectNotSet);
+  Proc* p = Interpreter::classMember(*this, member, kind, args, nargs, result);
+  if (p) result = vm->callMethod(p, this, args, nargs);
+}
+
+void ClassInstance::lastRelease() {
+  if (terminating_) return;  // released again while Class_Terminate runs
+  Interpreter* vm = link_->vm;
+  if (!terminated_ && vm && cls->terminate && vm->terminatorsEnabled()) {
+    terminating_ = true;
+    try {
+      vm->callMethod(cls->terminate, this, nullptr, 0);
+    } catch (...) {
+      // Errors of Class_Terminate have nowhere to go.
+    }
+    terminating_ = false;
+    terminated_ = true;
+    if (useCount() > 0) return;  // Class_Terminate stored Me somewhere: gone with its last reference
+  }
+  delete this;
 }
 
 Variant Interpreter::call(Proc* proc, std::vector<Variant>& args) {
@@ -408,12 +572,13 @@ Variant Interpreter::call(Proc* proc, std::vector<Variant>& args) {
   return r;
 }
 
-void Interpreter::pushFrame(Proc* proc, Variant* args, int nargs, int retDest) {
+void Interpreter::pushFrame(Proc* proc, Variant* args, int nargs, int retDest, ClassInstance* me) {
   if (frames_.size() >= kMaxCallDepth) ThrowError(err::OutOfStack);
   Frame f;
   f.proc = proc;
   f.retDest = retDest;
   f.resumeNext = false;
+  f.me = me;
   f.regs = stack_.alloc(static_cast<size_t>(std::max(proc->slotCount, 1)), f.mark);
   f.pc = proc->code.data();
   try {
@@ -422,6 +587,7 @@ void Interpreter::pushFrame(Proc* proc, Variant* args, int nargs, int retDest) {
     stack_.release(f.mark, f.regs, static_cast<size_t>(std::max(proc->slotCount, 1)));
     throw;
   }
+  if (me) me->addRef();
   frames_.push_back(f);
 }
 
@@ -429,6 +595,7 @@ void Interpreter::popFrame() {
   Frame f = frames_.back();
   frames_.pop_back();
   stack_.release(f.mark, f.regs, static_cast<size_t>(std::max(f.proc->slotCount, 1)));
+  if (f.me) f.me->release();
 }
 
 void Interpreter::positionOf(const Frame& f, int& line, int& column, uint32_t& resume) const {
@@ -475,6 +642,10 @@ bool Interpreter::recover(const ScriptError& e, size_t baseDepth) {
       uint32_t resume;
       positionOf(f, line, column, resume);
       errObj_->set(e.number, e.description, source);
+      // A failed For header skips the loop rather than running the body with no counter.
+      if (resume > 0 && resume <= f.proc->code.size() && f.proc->code[resume - 1].op == Op::ForPrep &&
+          f.pc <= f.proc->code.data() + (resume - 1))
+        resume = static_cast<uint32_t>(f.proc->code[resume - 1].d);
       f.pc = f.proc->code.data() + std::min<size_t>(resume, f.proc->code.size() - 1);
       return true;
     }
@@ -547,6 +718,9 @@ Variant& Interpreter::variableOf(int kind, int index) {
     case 0: return f.regs[index].deref();
     case 1: return prog_.globals[index];
     case 2: return dynVariable(f.proc, index);
+    case 3:
+      if (!f.me) ThrowError(err::InvalidReference);
+      return f.me->fields[static_cast<size_t>(index)];
     default: ThrowError(err::InvalidReference);
   }
 }
@@ -644,20 +818,24 @@ void Interpreter::run(size_t baseDepth) {
         const Variant& v = VB_V(in.b);
         Variant& dst = R[in.a].deref();
         if (!(v.tag() & Variant::kHeap) && !(dst.tag() & Variant::kHeap)) Assign(dst, v);
+        else if (in.flags & kFlagTemp) LetFromTemp(dst, R[in.b]);
         else LetValue(dst, v);
         break;
       }
       case Op::SetL:
-        SetValue(R[in.a].deref(), VB_V(in.b));
+        if (in.flags & kFlagTemp) SetFromTemp(R[in.a].deref(), R[in.b]);
+        else SetValue(R[in.a].deref(), VB_V(in.b));
         break;
       case Op::LoadG:
         Assign(R[in.a], *G[in.b]);
         break;
       case Op::LetG:
-        LetValue(*G[in.a], VB_V(in.b));
+        if (in.flags & kFlagTemp) LetFromTemp(*G[in.a], R[in.b]);
+        else LetValue(*G[in.a], VB_V(in.b));
         break;
       case Op::SetG:
-        SetValue(*G[in.a], VB_V(in.b));
+        if (in.flags & kFlagTemp) SetFromTemp(*G[in.a], R[in.b]);
+        else SetValue(*G[in.a], VB_V(in.b));
         break;
       case Op::RefL:
         R[in.a] = Variant::Reference(&R[in.b].deref());
@@ -676,10 +854,12 @@ void Interpreter::run(size_t baseDepth) {
         break;
       }
       case Op::LetDyn:
-        LetValue(dynVariable(f->proc, in.a), VB_V(in.b));
+        if (in.flags & kFlagTemp) LetFromTemp(dynVariable(f->proc, in.a), R[in.b]);
+        else LetValue(dynVariable(f->proc, in.a), VB_V(in.b));
         break;
       case Op::SetDyn:
-        SetValue(dynVariable(f->proc, in.a), VB_V(in.b));
+        if (in.flags & kFlagTemp) SetFromTemp(dynVariable(f->proc, in.a), R[in.b]);
+        else SetValue(dynVariable(f->proc, in.a), VB_V(in.b));
         break;
       case Op::RefDyn: {
         int sym = dynSymbol(f->proc, in.b);
@@ -703,11 +883,47 @@ void Interpreter::run(size_t baseDepth) {
       case Op::LoadErr:
         R[in.a] = errVar_;
         break;
-      case Op::LoadMe: case Op::LoadField: case Op::LetField: case Op::SetField: case Op::RefField:
-      case Op::ElemLetField: case Op::WriteBackField:
-        ThrowError(err::InvalidReference);
-      case Op::NewObject:
-        ThrowError(err::ClassNotDefined);
+      case Op::LoadMe:
+        if (!f->me) ThrowError(err::InvalidReference);
+        R[in.a] = Variant(static_cast<Object*>(f->me));
+        break;
+      case Op::LoadField:
+        Assign(R[in.a], f->me->fields[static_cast<size_t>(in.b)]);
+        break;
+      case Op::LetField:
+        if (in.flags & kFlagTemp) LetFromTemp(f->me->fields[static_cast<size_t>(in.a)], R[in.b]);
+        else LetValue(f->me->fields[static_cast<size_t>(in.a)], VB_V(in.b));
+        break;
+      case Op::SetField:
+        if (in.flags & kFlagTemp) SetFromTemp(f->me->fields[static_cast<size_t>(in.a)], R[in.b]);
+        else SetValue(f->me->fields[static_cast<size_t>(in.a)], VB_V(in.b));
+        break;
+      case Op::RefField:
+        R[in.a] = Variant::Reference(&f->me->fields[static_cast<size_t>(in.b)]);
+        break;
+      case Op::NewObject: {
+        const ClassInfo* ci = nullptr;
+        if (in.flags & 1) {
+          const std::string& name = f->proc->memberTexts[static_cast<size_t>(in.d)];
+          int sym = prog_.findSymbol(f->proc->memberKeys[static_cast<size_t>(in.d)]);
+          if (sym < 0 || prog_.symbols[static_cast<size_t>(sym)].kind != Symbol::Class)
+            ThrowNamed(err::ClassNotDefined, name);
+          ci = prog_.classes[static_cast<size_t>(prog_.symbols[static_cast<size_t>(sym)].index)].get();
+        } else {
+          ci = prog_.classes[static_cast<size_t>(in.b)].get();
+        }
+        auto* inst = new ClassInstance(ci, link_);
+        R[in.a] = Variant(static_cast<Object*>(inst));
+        if (ci->initialize) {
+          f->pc = pc;
+          VB_POLL();
+          pushFrame(ci->initialize, nullptr, 0, -1, inst);
+          VB_RELOAD();
+          pc = code;
+          continue;
+        }
+        break;
+      }
 
       case Op::Add:
         AddInto(R[in.a], VB_V(in.b), VB_V(in.c));
@@ -848,6 +1064,11 @@ void Interpreter::run(size_t baseDepth) {
         break;
       }
       case Op::ForEachNext: {
+        // Not an array when the header failed under On Error Resume Next: the loop is skipped.
+        if (!R[in.a].isArray()) {
+          pc = code + in.d;
+          continue;
+        }
         ArrayRep* items = R[in.a].arr();
         int32_t i = R[in.b].n();
         if (static_cast<size_t>(i) >= items->data.size()) {
@@ -906,6 +1127,18 @@ void Interpreter::run(size_t baseDepth) {
         } else if (v.tag() == Variant::tObject) {
           Variant result;
           Variant keep = v;  // the register may be overwritten by the result
+          if (ClassInstance* inst = scriptObject(keep)) {
+            if (Proc* p = classMember(*inst, Object::kDefaultMember, InvokeKind::Get, R + in.c, in.n, result)) {
+              f->pc = pc;
+              VB_POLL();
+              pushFrame(p, R + in.c, in.n, in.a, inst);
+              VB_RELOAD();
+              pc = code;
+              continue;
+            }
+            R[in.a] = std::move(result);
+            break;
+          }
           keep.obj()->invoke(Object::kDefaultMember, InvokeKind::Get, R + in.c, in.n, result);
           R[in.a] = std::move(result);
           G = prog_.globals.data();
@@ -920,9 +1153,20 @@ void Interpreter::run(size_t baseDepth) {
       }
       case Op::CallValue: {
         f->pc = pc;
-        const Variant& v = VB_V(in.b);
+        Variant v = VB_V(in.b);
+        if (in.flags & kFlagTemp) R[in.b].clear();
         if (v.tag() == Variant::tObject) {
           Variant result, keep = v;
+          if (ClassInstance* inst = scriptObject(keep)) {
+            if (Proc* p = classMember(*inst, Object::kDefaultMember, InvokeKind::Method, R + in.c, in.n, result)) {
+              VB_POLL();
+              pushFrame(p, R + in.c, in.n, -1, inst);
+              VB_RELOAD();
+              pc = code;
+              continue;
+            }
+            break;
+          }
           keep.obj()->invoke(Object::kDefaultMember, InvokeKind::Method, R + in.c, in.n, result);
         } else if (v.isNothing()) {
           ThrowError(err::ObjectNotSet);
@@ -934,10 +1178,11 @@ void Interpreter::run(size_t baseDepth) {
         G = prog_.globals.data();
         break;
       }
-      case Op::ElemLetL: case Op::ElemLetG: case Op::ElemLetDyn: {
-        Variant& var = in.op == Op::ElemLetL ? R[in.a].deref()
-                       : in.op == Op::ElemLetG ? *G[in.a]
-                                               : dynVariable(f->proc, in.a);
+      case Op::ElemLetL: case Op::ElemLetG: case Op::ElemLetDyn: case Op::ElemLetField: {
+        Variant& var = in.op == Op::ElemLetL     ? R[in.a].deref()
+                       : in.op == Op::ElemLetG     ? *G[in.a]
+                       : in.op == Op::ElemLetField ? f->me->fields[static_cast<size_t>(in.a)]
+                                                   : dynVariable(f->proc, in.a);
         const Variant& value = VB_V(in.b);
         bool isSet = in.flags & kFlagSet;
         if (var.isArray()) {
@@ -955,8 +1200,19 @@ void Interpreter::run(size_t baseDepth) {
           std::vector<Variant> args(R + in.c, R + in.c + in.n);
           args.push_back(value);
           Variant result, keep = var;
-          keep.obj()->invoke(Object::kDefaultMember, isSet ? InvokeKind::Set : InvokeKind::Let, args.data(),
-                             static_cast<int>(args.size()), result);
+          InvokeKind kind = isSet ? InvokeKind::Set : InvokeKind::Let;
+          if (ClassInstance* inst = scriptObject(keep)) {
+            if (Proc* p = classMember(*inst, Object::kDefaultMember, kind, args.data(), static_cast<int>(args.size()), result)) {
+              f->pc = pc;
+              VB_POLL();
+              pushFrame(p, args.data(), static_cast<int>(args.size()), -1, inst);
+              VB_RELOAD();
+              pc = code;
+              continue;
+            }
+            break;
+          }
+          keep.obj()->invoke(Object::kDefaultMember, kind, args.data(), static_cast<int>(args.size()), result);
         } else if (var.isNothing()) {
           ThrowError(err::ObjectNotSet);
         } else {
@@ -965,10 +1221,11 @@ void Interpreter::run(size_t baseDepth) {
         G = prog_.globals.data();
         break;
       }
-      case Op::WriteBackL: case Op::WriteBackG: case Op::WriteBackDyn: {
-        Variant& var = in.op == Op::WriteBackL ? R[in.a].deref()
-                       : in.op == Op::WriteBackG ? *G[in.a]
-                                                 : dynVariable(f->proc, in.a);
+      case Op::WriteBackL: case Op::WriteBackG: case Op::WriteBackDyn: case Op::WriteBackField: {
+        Variant& var = in.op == Op::WriteBackL     ? R[in.a].deref()
+                       : in.op == Op::WriteBackG     ? *G[in.a]
+                       : in.op == Op::WriteBackField ? f->me->fields[static_cast<size_t>(in.a)]
+                                                     : dynVariable(f->proc, in.a);
         if (!var.isArray()) break;
         ArrayRep* a = var.arr();
         if (in.n != static_cast<int>(a->counts.size())) break;
@@ -993,6 +1250,7 @@ void Interpreter::run(size_t baseDepth) {
       }
       case Op::MemberGet: {
         Variant obj = VB_V(in.b);
+        if (in.flags & kFlagTemp) R[in.b].clear();
         const std::string& name = f->proc->memberTexts[static_cast<size_t>(in.d)];
         if (obj.isNothing()) ThrowError(err::ObjectNotSet);
         if (obj.tag() != Variant::tObject) ThrowNamed(err::ObjectRequired, name);
@@ -1000,13 +1258,27 @@ void Interpreter::run(size_t baseDepth) {
         if (m == Object::kNoMember) ThrowNamed(err::NoSuchMember, name);
         VB_POLL();
         Variant result;
-        obj.obj()->invoke(m, in.a < 0 ? InvokeKind::Method : InvokeKind::Get, R + in.c, in.n, result);
+        InvokeKind kind = in.a < 0 ? InvokeKind::Method : InvokeKind::Get;
+        if (ClassInstance* inst = scriptObject(obj)) {
+          if (!inst->cls->members[static_cast<size_t>(m)].isPublic && !(in.flags & 1)) ThrowNamed(err::NoSuchMember, name);
+          if (Proc* p = classMember(*inst, m, kind, R + in.c, in.n, result)) {
+            f->pc = pc;
+            pushFrame(p, R + in.c, in.n, in.a, inst);
+            VB_RELOAD();
+            pc = code;
+            continue;
+          }
+          if (in.a >= 0) R[in.a] = std::move(result);
+          break;
+        }
+        obj.obj()->invoke(m, kind, R + in.c, in.n, result);
         if (in.a >= 0) R[in.a] = std::move(result);
         G = prog_.globals.data();
         break;
       }
       case Op::MemberLet: {
         Variant obj = VB_V(in.a);
+        if (in.flags & kFlagTemp) R[in.a].clear();
         const std::string& name = f->proc->memberTexts[static_cast<size_t>(in.d)];
         if (obj.isNothing()) ThrowError(err::ObjectNotSet);
         if (obj.tag() != Variant::tObject) ThrowNamed(err::ObjectRequired, name);
@@ -1015,8 +1287,20 @@ void Interpreter::run(size_t baseDepth) {
         std::vector<Variant> args(R + in.c, R + in.c + in.n);
         args.push_back(VB_V(in.b));
         Variant result;
-        obj.obj()->invoke(m, (in.flags & kFlagSet) ? InvokeKind::Set : InvokeKind::Let, args.data(),
-                          static_cast<int>(args.size()), result);
+        InvokeKind kind = (in.flags & kFlagSet) ? InvokeKind::Set : InvokeKind::Let;
+        if (ClassInstance* inst = scriptObject(obj)) {
+          if (!inst->cls->members[static_cast<size_t>(m)].isPublic && !(in.flags & 2)) ThrowNamed(err::NoSuchMember, name);
+          if (Proc* p = classMember(*inst, m, kind, args.data(), static_cast<int>(args.size()), result)) {
+            f->pc = pc;
+            VB_POLL();
+            pushFrame(p, args.data(), static_cast<int>(args.size()), -1, inst);
+            VB_RELOAD();
+            pc = code;
+            continue;
+          }
+          break;
+        }
+        obj.obj()->invoke(m, kind, args.data(), static_cast<int>(args.size()), result);
         G = prog_.globals.data();
         break;
       }

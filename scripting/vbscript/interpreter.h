@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <unordered_set>
 #include <vector>
 
 #include "program.h"
@@ -58,6 +59,38 @@ class ErrObject : public Object {
 // The engine-side object of a host object (so scripts can hold it: `Set d = Draw`).
 Variant MakeHostWrapper(const HostEntry& entry);
 
+class Interpreter;
+
+// Script objects reach their interpreter through this; it is cleared when the interpreter goes,
+// so an object that outlives it (held by a host) fails cleanly instead of running stale code.
+class ClassInstance;
+struct EngineLink {
+  Interpreter* vm = nullptr;
+  std::unordered_set<ClassInstance*> live;  // every script object of the engine
+};
+
+// An instance of a script Class.
+class ClassInstance final : public Object {
+ public:
+  ClassInstance(const ClassInfo* cls, std::shared_ptr<EngineLink> link);
+  ~ClassInstance() override;
+  const ClassInfo* cls;  // valid while the link is
+  std::vector<Variant> fields;
+  const EngineLink* link() const { return link_.get(); }
+
+  std::string typeName() const override { return name_; }
+  int findMember(std::string_view lowerName) override;
+  void invoke(int member, InvokeKind kind, Variant* args, int nargs, Variant& result) override;
+
+ protected:
+  void lastRelease() override;
+
+ private:
+  std::string name_;
+  std::shared_ptr<EngineLink> link_;
+  bool terminating_ = false, terminated_ = false;
+};
+
 class Interpreter {
  public:
   explicit Interpreter(Program& program);
@@ -77,6 +110,14 @@ class Interpreter {
     pollCountdown_ = 1;
   }
   void setUi(UiHost* ui) { ui_ = ui; }
+  // Class_Terminate runs only while enabled (not while an engine is torn down).
+  void setTerminatorsEnabled(bool on) { terminators_ = on; }
+  bool terminatorsEnabled() const { return terminators_; }
+  // Runs a method of a script object to its end (for calls from outside the run loop).
+  Variant callMethod(Proc* proc, ClassInstance* me, Variant* args, int nargs);
+  // A member of a script object: fields are read or written at once (into `result`); for a
+  // method or property the procedure to run is returned. Let/Set pass the value last.
+  static Proc* classMember(ClassInstance& inst, int member, InvokeKind kind, Variant* args, int nargs, Variant& result);
   UiHost* ui() const { return ui_; }
   ErrObject& err() { return *errObj_; }
   size_t depth() const { return frames_.size(); }
@@ -93,6 +134,7 @@ class Interpreter {
     int retDest;
     bool resumeNext;
     RegisterStack::Mark mark;
+    ClassInstance* me;  // held while the frame runs
   };
 
   void execute(size_t baseDepth);
@@ -102,7 +144,8 @@ class Interpreter {
   // Calls what a late-bound name denotes; returns true when a script frame was pushed.
   bool callDyn(Proc* proc, int index, Variant* args, int nargs, int dest, bool statement);
   Variant& variableOf(int kind, int index);
-  void pushFrame(Proc* proc, Variant* args, int nargs, int retDest);
+  void pushFrame(Proc* proc, Variant* args, int nargs, int retDest, ClassInstance* me = nullptr);
+  ClassInstance* scriptObject(const Variant& v) const;
   void popFrame();
   bool recover(const ScriptError& e, size_t baseDepth);
   void positionOf(const Frame& f, int& line, int& column, uint32_t& resume) const;
@@ -120,6 +163,8 @@ class Interpreter {
   bool hasDeadline_ = false;
   int pollCountdown_ = 1;
   Variant baseResult_;
+  std::shared_ptr<EngineLink> link_;
+  bool terminators_ = true;
 };
 
 }  // namespace lumetrix::vbs

@@ -80,6 +80,10 @@ enum class Op : uint8_t {
 
 constexpr uint8_t kFlagSet = 1;
 constexpr uint8_t kFlagBackEdge = 1;
+// On stores (Let*/Set*): the value register is a temporary that dies here, so it is moved.
+// On MemberGet, MemberLet and CallValue: the object register is a temporary, cleared once read
+// (a script object is released, and its Class_Terminate runs, when the script lets go of it).
+constexpr uint8_t kFlagTemp = 4;
 
 struct Instr {
   Op op = Op::Nop;

@@ -55,9 +55,14 @@ constexpr const char* kEvalName = "Eval__Lumetrix__Expression";
 
 ScriptControl::ScriptControl() { Reset(); }
 
-ScriptControl::~ScriptControl() {
-  vm_.reset();
+ScriptControl::~ScriptControl() { teardown(); }
+
+void ScriptControl::teardown() {
+  // Class_Terminate does not run while the engine is taken apart.
+  if (vm_) vm_->setTerminatorsEnabled(false);
   if (program_) program_->globals.clear();
+  vm_.reset();
+  program_.reset();
 }
 
 bool ScriptControl::SetLanguage(const std::string& language) {
@@ -74,8 +79,7 @@ void ScriptControl::SetUiHost(UiHost* ui) {
 void ScriptControl::Reset() {
   // A host method must not pull the engine out from under the running script.
   if (vm_ && vm_->depth() > 0) throw std::logic_error("ScriptControl::Reset called while a script runs");
-  vm_.reset();
-  if (program_) program_->globals.clear();
+  teardown();
   program_ = std::make_unique<Program>();
   vm_ = std::make_unique<Interpreter>(*program_);
   vm_->setInterruptFlag(&interrupt_);
@@ -121,6 +125,9 @@ void ScriptControl::AddObject(const std::string& name, std::shared_ptr<HostObjec
 }
 
 void ScriptControl::startRun() {
+  // A run started from inside a running script (a host callback) keeps the outer run's
+  // deadline and any pending stop request.
+  if (vm_->depth() > 0) return;
   interrupt_.store(false, std::memory_order_relaxed);
   if (timeout_ms_ >= 0)
     vm_->setDeadline(std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms_));
@@ -130,6 +137,7 @@ void ScriptControl::startRun() {
 
 void ScriptControl::setError(const ScriptError& e, const std::string& source, int chunk, int line, int column) {
   error_ = ErrorInfo{};
+  errorChunk_ = chunk;
   error_.Number = e.number;
   error_.Description = e.description;
   error_.Source = source;
@@ -207,8 +215,9 @@ Variant ScriptControl::Eval(const std::string& expression) {
   error_ = ErrorInfo{};
   // The expression becomes the body of a throw-away function, so it sees the global scope
   // and compiles like any other code.
-  const std::string prefix = std::string("Function ") + kEvalName + "(): " + kEvalName + " = ";
-  std::string source = prefix + expression + "\nEnd Function\n";
+  // Array() keeps an object as it is (a plain assignment would ask for its default value).
+  const std::string prefix = std::string("Function ") + kEvalName + "(): " + kEvalName + " = Array(";
+  std::string source = prefix + expression + ")\nEnd Function\n";
   std::string key = NameKey(kEvalName);
   size_t procsBefore = program_->procs.size();
   int chunk = 0;
@@ -221,11 +230,13 @@ Variant ScriptControl::Eval(const std::string& expression) {
     if (fn) {
       startRun();
       std::vector<Variant> none;
-      runProc(fn, none, result);
+      Variant wrapped;
+      if (runProc(fn, none, wrapped) && wrapped.isArray() && wrapped.arr()->data.size() == 1)
+        result = wrapped.arr()->data[0];
     }
   }
   // Report positions in the expression's own terms.
-  if (error_.Number != 0 && error_.Line == 1) {
+  if (error_.Number != 0 && error_.Line == 1 && errorChunk_ == chunk) {
     error_.Column = std::max(1, error_.Column - static_cast<int>(prefix.size()));
     error_.Text = expression.substr(0, expression.find_first_of("\r\n"));
   }

@@ -69,6 +69,7 @@ class ScriptControl {
 
  private:
   void startRun();
+  void teardown();
   Proc* compile(const std::string& source, int& chunk);
   bool runProc(Proc* proc, std::vector<Variant>& args, Variant& result);
   void setError(const ScriptError& e, const std::string& source, int chunk, int line, int column);
@@ -83,6 +84,7 @@ class ScriptControl {
   std::atomic<bool> interrupt_{false};
   ErrorInfo error_;
   int chunks_ = 0;
+  int errorChunk_ = -1;  // chunk of the last error's position
 };
 
 }  // namespace lumetrix::vbs

@@ -39,6 +39,15 @@ TEST(BuiltinDate, EndsOfTheDateRange) {
   });
 }
 
+TEST(BuiltinDate, LongTextsAreNoDates) {
+  ExpectEvals({
+      {"IsDate(String(20000000, \"1\") & \"/1/2000\")", "Boolean False"},
+      {"IsDate(Replace(Space(10000000), \" \", \"1 \"))", "Boolean False"},
+      {"CDate(Replace(Space(10000000), \" \", \"1 \"))", "error 13"},
+      {"IsDate(Space(100) & \"12/7/2026\" & Space(100))", "Boolean True"},
+  });
+}
+
 TEST(BuiltinDate, WeekdayAndNames) {
   ExpectEvals({
       {"Weekday(#12/7/2026#)", "Integer 2"},  // a Monday

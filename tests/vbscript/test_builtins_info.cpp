@@ -1,6 +1,9 @@
 // Array IsArray IsDate IsEmpty IsNull IsNumeric IsObject LBound TypeName UBound VarType, the
 // ScriptEngine functions and the vb constants.
+#include <memory>
+
 #include "test_builtins_support.h"
+#include "vbscript/host_object.h"
 
 namespace lumetrix::vbs::testing {
 namespace {
@@ -111,6 +114,35 @@ TEST(BuiltinInfo, ArrayCopiesItsArguments) {
       {"b = Array(1, 2)\na = Array(b)\nb(0) = 9\nResult = a(0)(0)", "Integer 1"},
       {"x = 5\na = Array(x)\nx = 6\nResult = a(0)", "Integer 5"},
   });
+}
+
+class Microscope : public HostObject {
+ public:
+  std::vector<std::string> MemberNames() const override { return {"Name"}; }
+  Variant Invoke(int, std::span<const Variant>) override { return Variant("Leica SP8"); }
+  std::string TypeName() const override { return "Microscope"; }
+};
+
+// Host objects are objects to the information functions; where a value is needed they have
+// none (no default member).
+TEST(BuiltinInfo, HostObjectsAsArguments) {
+  ScriptControl sc;
+  sc.AddObject("Scope", std::make_shared<Microscope>(), false);
+  EXPECT_EQ(Describe(sc.Eval("IsObject(Scope)")), "Boolean True");
+  EXPECT_EQ(Describe(sc.Eval("TypeName(Scope)")), "String Microscope");
+  EXPECT_EQ(Describe(sc.Eval("VarType(Scope)")), "Integer 9");
+  EXPECT_EQ(Describe(sc.Eval("IsNumeric(Scope)")), "Boolean False");
+  EXPECT_EQ(Describe(sc.Eval("Len(Scope.Name)")), "Long 9");
+  EXPECT_EQ(Describe(sc.Eval("UCase(Scope.Name)")), "String LEICA SP8");
+  EXPECT_EQ(Describe(sc.Eval("TypeName(Array(Scope)(0))")), "String Microscope");
+  sc.Eval("Len(Scope)");
+  EXPECT_EQ(sc.Error().Number, 438);
+  sc.ClearError();
+  sc.Eval("Join(Array(Scope))");
+  EXPECT_EQ(sc.Error().Number, 438);
+  sc.ClearError();
+  sc.Eval("UBound(Scope)");
+  EXPECT_EQ(sc.Error().Number, 13);
 }
 
 TEST(BuiltinInfo, ScriptEngine) {

@@ -87,6 +87,15 @@ TEST(BuiltinMsgBox, DefaultHostPrintsThePromptAndAnswersOk) {
   EXPECT_EQ(Describe(sc.Eval("r")), "Integer 1");
 }
 
+TEST(BuiltinMsgBox, DefaultHostPrintsLineBreaksAsLinuxLineBreaks) {
+  ScriptControl sc;
+  ::testing::internal::CaptureStdout();
+  bool ok = sc.AddCode("MsgBox \"a\" & vbCrLf & \"b\" & vbNewLine & \"c\" & vbCr & \"d\" & vbLf & \"e\"");
+  std::string out = ::testing::internal::GetCapturedStdout();
+  ASSERT_TRUE(ok) << sc.Error().Description;
+  EXPECT_EQ(out, "a\nb\nc\nd\ne\n");
+}
+
 TEST(BuiltinInputBox, ReachesTheHost) {
   RecordingUi ui;
   ui.typed = "12.5";

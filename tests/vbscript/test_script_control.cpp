@@ -121,6 +121,9 @@ TEST_F(HostObjects, ArgumentsArriveAsPlainValues) {
   EXPECT_EQ(eval("r"), "String Integer,String,Variant(),");
   ASSERT_TRUE(sc.AddCode("Sub Pass(v)\n  r2 = Draw.Echo(v)\nEnd Sub\nDim r2\nPass 3.5\n"));
   EXPECT_EQ(eval("r2"), "String Double,");
+  // Through a variable holding the object, too.
+  ASSERT_TRUE(sc.AddCode("Set d = Draw\ny = 2\nDim arr(1)\nr3 = d.Echo(y, arr(0))\n"));
+  EXPECT_EQ(eval("r3"), "String Integer,Empty,");
 }
 
 TEST_F(HostObjects, UnknownMembers) {
@@ -229,6 +232,12 @@ TEST(ScriptControlEval, Expressions) {
   EXPECT_EQ(sc.Error().Line, 1);
   EXPECT_EQ(sc.Error().Column, 4);
   EXPECT_EQ(sc.Error().Text, "1 +");
+  // An error inside a procedure Eval called is reported where it happened.
+  ASSERT_TRUE(sc.AddCode("Function Bad(): Bad = 1 / 0: End Function\n"));
+  sc.Eval("Bad() + 1");
+  EXPECT_EQ(sc.Error().Number, 11);
+  EXPECT_EQ(sc.Error().Line, 1);
+  EXPECT_EQ(sc.Error().Text, "Function Bad(): Bad = 1 / 0: End Function");
   // Eval leaves no names behind.
   for (int i = 0; i < 100; ++i) sc.Eval("g");
   EXPECT_EQ(Describe(sc.Eval("g")), "Integer 10");
@@ -254,6 +263,81 @@ TEST(ScriptControlReset, ForgetsEverything) {
   ASSERT_TRUE(sc.AddCode("Dim v\nv = 6\nSub P\n  Spin v\nEnd Sub\n"));
   sc.Run("P");
   EXPECT_EQ(d->log, "Spin 6;");
+}
+
+// A host object that calls back into the engine while the script runs.
+class Reentrant : public HostObject {
+ public:
+  explicit Reentrant(ScriptControl& sc) : sc_(sc) {}
+  std::vector<std::string> MemberNames() const override { return {"Ask", "AskBroken", "ResetEngine"}; }
+  Variant Invoke(int member, std::span<const Variant> args) override {
+    if (member == 0) return sc_.Run("Inner", {args[0]});
+    if (member == 1) {
+      sc_.Run("Broken");
+      ErrorInfo e = sc_.Error();
+      throw ScriptError(e.Number, "inner: " + e.Description);
+    }
+    sc_.Reset();
+    return Variant();
+  }
+
+ private:
+  ScriptControl& sc_;
+};
+
+TEST(ScriptControlRun, HostsMayCallBackIntoTheEngine) {
+  ScriptControl sc;
+  sc.AddObject("Host", std::make_shared<Reentrant>(sc), false);
+  ASSERT_TRUE(sc.AddCode("Function Inner(x)\n  Inner = x * 10\nEnd Function\n"
+                         "Sub Broken()\n  y = 1 / 0\nEnd Sub\n"
+                         "Function Outer()\n  Outer = Host.Ask(4) + 1\nEnd Function\n"));
+  EXPECT_EQ(Describe(sc.Run("Outer")), "Integer 41");
+  ASSERT_TRUE(sc.AddCode("On Error Resume Next\nHost.AskBroken\nr = Err.Number & \" \" & Err.Description\n"));
+  EXPECT_EQ(Describe(sc.Eval("r")), "String 11 inner: Division by zero");
+  // Pulling the engine away under a running script is refused, not a crash.
+  EXPECT_FALSE(sc.AddCode("Host.ResetEngine\n"));
+  EXPECT_NE(sc.Error().Number, 0);
+  EXPECT_EQ(Describe(sc.Run("Inner", {Variant(int16_t(2))})), "Integer 20");
+}
+
+// The viewer's script object in miniature: setters that take Singles, and DrawImage.
+class Viewer : public HostObject {
+ public:
+  std::vector<std::string> MemberNames() const override { return {"SetYRotSpeed", "DrawImage", "SetXRot"}; }
+  Variant Invoke(int member, std::span<const Variant> args) override {
+    if (member == 0) ySpeed = ToSingle(args[0]);
+    if (member == 1) yRot += ySpeed;
+    if (member == 2) xRot = ToSingle(args[0]);
+    return Variant();
+  }
+  float ySpeed = 0, yRot = 0, xRot = 0;
+};
+
+TEST(ScriptControlHost, AnimationScriptLikeTheViewerRuns) {
+  ScriptControl sc;
+  sc.SetTimeout(-1);
+  auto viewer = std::make_shared<Viewer>();
+  sc.Reset();
+  sc.AddObject("Draw", viewer, true);
+  ASSERT_TRUE(sc.AddCode("Sub Main\n  Dim i\n  SetYRotSpeed 2\n  For i = 1 To 180\n    DrawImage\n  Next\n"
+                         "  Draw.SetXRot \"12.5\"\nEnd Sub\n"));
+  sc.Run("Main");
+  EXPECT_EQ(sc.Error().Number, 0) << sc.Error().Description;
+  EXPECT_FLOAT_EQ(viewer->yRot, 360);
+  EXPECT_FLOAT_EQ(viewer->ySpeed, 2);
+  EXPECT_FLOAT_EQ(viewer->xRot, 12.5f);
+  // A value the host cannot convert is a type mismatch inside the script.
+  ASSERT_TRUE(sc.AddCode("Sub Bad\n  SetXRot \"fast\"\nEnd Sub\n"));
+  sc.Run("Bad");
+  EXPECT_EQ(sc.Error().Number, 13);
+  EXPECT_EQ(sc.Error().Line, 2);
+  // An empty script has no Main: the error has no source text.
+  sc.Reset();
+  sc.AddObject("Draw", viewer, true);
+  ASSERT_TRUE(sc.AddCode(""));
+  sc.Run("Main");
+  EXPECT_NE(sc.Error().Number, 0);
+  EXPECT_EQ(sc.Error().Text, "");
 }
 
 TEST(ScriptControlLanguage, OnlyVBScript) {
