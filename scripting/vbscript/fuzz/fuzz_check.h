@@ -32,10 +32,15 @@ inline long LineCount(std::string_view s) {
   return lines;
 }
 
-// A syntax error must be one of the numbers the front end raises, at a position in the source.
-inline void CheckSourceError(const SourceError& e, std::string_view src) {
-  Check(IsSyntaxError(e.number) || e.number == err::OutOfStack || e.number == err::InvalidReference,
-        "unexpected error number from the front end", e.number);
+// A syntax error must be one of the numbers the lexer and parser raise, at a position in the
+// source. The compiler may also report run-time numbers it can already see (`Dim a(-8)`:
+// Subscript out of range), so for it any error number will do (`fromCompiler`).
+inline void CheckSourceError(const SourceError& e, std::string_view src, bool fromCompiler = false) {
+  if (fromCompiler)
+    Check(e.number > 0, "compile error without a number", e.number);
+  else
+    Check(IsSyntaxError(e.number) || e.number == err::OutOfStack || e.number == err::InvalidReference,
+          "unexpected error number from the front end", e.number);
   Check(e.line >= 1 && e.line <= LineCount(src), "error line outside the source", e.line, LineCount(src));
   Check(e.column >= 1 && static_cast<size_t>(e.column) <= src.size() + 1, "error column outside the source",
         e.column, static_cast<long>(src.size()));

@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       CheckProc(*global);
       for (size_t i = before; i < program.procs.size(); ++i) CheckProc(*program.procs[i]);
     } catch (const SourceError& e) {
-      fuzz::CheckSourceError(e, src);
+      fuzz::CheckSourceError(e, src, true);
     } catch (const ScriptError& e) {
       // The compiler's contract is SourceError (with a position) for everything it refuses.
       fuzz::Fail("compiler threw a ScriptError without a position", e.number);
