@@ -53,30 +53,37 @@ bool Avi2GifConverter::OptimizeFrames(gif::ProgressSink* progress) {
   return true;
 }
 
-SaveStatus Avi2GifConverter::SaveAnimatedGif(const std::string& fileName, ImportProgress* progress,
-                                             bool restorePreview) {
+bool Avi2GifConverter::WouldReplaceTheMovie(const std::string& fileName) {
+  if (aviPath_.empty() || !SameFile(fileName, aviPath_)) return false;
+  // Writing over the movie would lose it; the user meant another name.
+  detail_ = "The GIF file would replace the movie it is made from: " + fileName;
+  Show(kMsgSaveError);
+  return true;
+}
+
+SaveStatus Avi2GifConverter::WriteDocument(const std::string& fileName, gif::ProgressSink* progress) {
   if (!CheckSomethingToSave()) return SaveStatus::NothingToSave;
-  const std::string movie = aviPath_;
-  if (SameFile(fileName, movie)) {
-    // Writing over the movie would lose it; the user meant another name.
-    detail_ = "The GIF file would replace the movie it is made from: " + fileName;
+  if (WouldReplaceTheMovie(fileName)) return SaveStatus::SaveFailed;
+  if (optimize_ && !OptimizeFrames(progress)) return SaveStatus::NothingToSave;
+  std::string error;
+  if (!document_.Save(fileName, &error)) {
+    detail_ = error;
     Show(kMsgSaveError);
     return SaveStatus::SaveFailed;
   }
+  return SaveStatus::Saved;
+}
+
+SaveStatus Avi2GifConverter::SaveAnimatedGif(const std::string& fileName, ImportProgress* progress,
+                                             bool restorePreview) {
+  if (!CheckSomethingToSave()) return SaveStatus::NothingToSave;
+  if (WouldReplaceTheMovie(fileName)) return SaveStatus::SaveFailed;
   // The encoder writes the top row first.
-  const ImportStatus imported = OpenAvi(movie, true, progress);
+  const ImportStatus imported = OpenAvi(aviPath_, true, progress);
   if (imported == ImportStatus::Cancelled) return SaveStatus::Cancelled;
   // A movie that cannot be read again is not saved half-way; the failure was shown.
   if (imported != ImportStatus::Ok) return SaveStatus::LoadFailed;
-  if (optimize_) OptimizeFrames(progress);
-
-  SaveStatus status = SaveStatus::Saved;
-  std::string error;
-  if (!document_.Save(fileName, &error)) {
-    status = SaveStatus::SaveFailed;
-    detail_ = error;
-    Show(kMsgSaveError);
-  }
+  const SaveStatus status = WriteDocument(fileName, progress);
   if (restorePreview) {
     const std::string keep = detail_;
     Reimport(progress);

@@ -63,9 +63,13 @@ class Avi2GifConverter {
   // `restorePreview`, the movie is imported again for the preview.
   SaveStatus SaveAnimatedGif(const std::string& fileName, ImportProgress* progress = nullptr,
                              bool restorePreview = true);
+  // The writing half of the save, on the document as it is (the command line imports top row
+  // first itself): optimises when asked, then writes the file as above, with the same messages.
+  SaveStatus WriteDocument(const std::string& fileName, gif::ProgressSink* progress = nullptr);
 
  private:
   void Show(const char* text);
+  bool WouldReplaceTheMovie(const std::string& fileName);
 
   MessageSink& messages_;
   gif::mDither8bpp dither_;
