@@ -5,6 +5,7 @@
 
 #include "export/avi/avi_recompressor.h"
 #include "export/avi2gif/avi2gif_converter.h"
+#include "export/avi2gif/avi2gif_messages.h"
 #include "export/avi2gif/reduction_choice.h"
 #include "export/avi_ui/dialog_options_source.h"
 #include "viewer/frm_3d.h"
@@ -74,6 +75,10 @@ int RunAviToGifCommand(const CommandLine& line) {
   converter.SetOptimize(line.Option("--optimize").has_value());
   const std::string& input = line.Arguments[0];
   const std::string& output = line.Arguments[1];
+  if (input.empty()) {
+    messages.ShowMessage(avi2gif::kMsgLoadError, MessageIcon::Exclamation);
+    return 1;
+  }
   // Top row first, the order the file is written in; no preview to import for afterwards.
   if (converter.OpenAvi(input, true) != avi2gif::ImportStatus::Ok) {
     if (!converter.LastDetail().empty()) std::fprintf(stderr, "%s\n", converter.LastDetail().c_str());

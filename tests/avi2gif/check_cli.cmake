@@ -40,6 +40,11 @@ endforeach()
 
 # Bad input: the messages on stderr, exit 1, nothing written.
 run(1 "Unexpected error loading AVI file\\." --avi2gif ${WORK}/missing.avi ${WORK}/a.gif)
+# An empty movie name (a list argument cannot be empty, so this one is run directly).
+execute_process(COMMAND ${PROGRAM} --avi2gif "" ${WORK}/a.gif RESULT_VARIABLE code ERROR_VARIABLE err)
+if(NOT code EQUAL 1 OR NOT err MATCHES "Unexpected error loading AVI file")
+  message(FATAL_ERROR "an empty movie name: exit ${code}\n${err}")
+endif()
 file(WRITE ${WORK}/text.avi "not a movie at all, just some text that is long enough to be looked at")
 run(1 "Unexpected error loading AVI file\\." --avi2gif ${WORK}/text.avi ${WORK}/b.gif)
 execute_process(COMMAND ${FIXTURE} cut ${WORK}/movie.avi ${WORK}/truncated.avi)

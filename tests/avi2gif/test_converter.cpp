@@ -262,3 +262,38 @@ TEST_F(Converter, OptimisationRemembersTheTransparentIndexAndKeepsFrameOne) {
 
 }  // namespace
 }  // namespace lumetrix::avi2gif
+
+namespace lumetrix::avi2gif {
+namespace {
+
+// The command line's route: import top row first, then write the document as it is.
+TEST(ConverterWriteDocument, WritesTheLoadedDocumentAndGuardsTheMovie) {
+  avi::test::TempFolder folder;
+  avi::test::RecordingSink sink;
+  Avi2GifConverter converter(sink);
+  EXPECT_EQ(converter.WriteDocument(folder.File("none.gif")), SaveStatus::NothingToSave);
+  EXPECT_FALSE(std::filesystem::exists(folder.File("none.gif")));
+  std::vector<test::OwnedFrame> frames(2, test::SolidFrame(9, 5, 0, 0, 255));
+  frames.push_back(test::SolidFrame(9, 5, 255, 255, 0));
+  const std::string path = folder.File("m.avi");
+  ASSERT_TRUE(test::RecordMovie(path, frames, 10));
+  converter.SetOptimize(true);
+  converter.SetPaletteMode(mDither8bpp::kWebSafe);  // an optimal palette of frame 1 would be all blue
+  ASSERT_EQ(converter.OpenAvi(path, true), ImportStatus::Ok);
+  EXPECT_FALSE(converter.RowsBottomUp());
+  EXPECT_EQ(converter.WriteDocument(path), SaveStatus::SaveFailed);
+  EXPECT_EQ(converter.Document().FramesCount(), 3);  // refused before anything was optimised
+  ASSERT_EQ(converter.WriteDocument(folder.File("out.gif")), SaveStatus::Saved);
+  gif::testing::DecodedGif gif;
+  std::string error;
+  ASSERT_TRUE(gif::testing::DecodeWithGiflib(folder.File("out.gif"), gif, error)) << error;
+  // The still second frame went into the first one's delay.
+  ASSERT_EQ(gif.frames.size(), 2u);
+  EXPECT_EQ(gif.frames[0].delay, 20);
+  ASSERT_EQ(sink.Messages.size(), 2u);
+  EXPECT_EQ(sink.Messages[0].Text, "Nothing to save");
+  EXPECT_EQ(sink.Messages[1].Text, "Unexpected error saving GIF file.");
+}
+
+}  // namespace
+}  // namespace lumetrix::avi2gif
