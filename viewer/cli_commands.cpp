@@ -4,6 +4,9 @@
 #include <string>
 
 #include "export/avi/avi_recompressor.h"
+#include "export/avi2gif/avi2gif_converter.h"
+#include "export/avi2gif/avi2gif_messages.h"
+#include "export/avi2gif/reduction_choice.h"
 #include "export/avi_ui/dialog_options_source.h"
 #include "viewer/frm_3d.h"
 #include "viewer/volume_loader.h"
@@ -55,6 +58,47 @@ int RunRecompressCommand(const CommandLine& line) {
     return 1;
   }
   std::printf("wrote %s (%lld frames)\n", line.Arguments[1].c_str(), static_cast<long long>(result.FramesWritten));
+  return 0;
+}
+
+int RunAviToGifCommand(const CommandLine& line) {
+  StderrMessages messages;
+  avi2gif::Avi2GifConverter converter(messages);
+  if (auto name = line.Option("--palette")) {
+    const auto mode = avi2gif::PaletteModeForName(*name);
+    if (!mode) {
+      std::fprintf(stderr, "--palette takes optimal, grey or web, not %s\n", name->c_str());
+      return 2;
+    }
+    converter.SetPaletteMode(*mode);
+  }
+  if (auto name = line.Option("--dither")) {
+    const auto mode = avi2gif::DitherModeForName(*name);
+    if (!mode) {
+      std::fprintf(stderr, "--dither takes none, ordered or fs, not %s\n", name->c_str());
+      return 2;
+    }
+    converter.SetDitherMode(*mode);
+  }
+  converter.SetSwapRG(line.Option("--swaprg").has_value());
+  converter.SetOptimize(line.Option("--optimize").has_value());
+  const std::string& input = line.Arguments[0];
+  const std::string& output = line.Arguments[1];
+  if (input.empty()) {
+    messages.ShowMessage(avi2gif::kMsgLoadError, MessageIcon::Exclamation);
+    return 1;
+  }
+  // Top row first, the order the file is written in; no preview to import for afterwards.
+  if (converter.OpenAvi(input, true) != avi2gif::ImportStatus::Ok) {
+    if (!converter.LastDetail().empty()) std::fprintf(stderr, "%s\n", converter.LastDetail().c_str());
+    return 1;
+  }
+  if (converter.WriteDocument(output) != avi2gif::SaveStatus::Saved) {
+    if (!converter.LastDetail().empty()) std::fprintf(stderr, "%s\n", converter.LastDetail().c_str());
+    return 1;
+  }
+  std::printf("wrote %s (%d frames, %d colours)\n", output.c_str(), converter.Document().FramesCount(),
+              converter.Document().GlobalPaletteEntries());
   return 0;
 }
 

@@ -18,6 +18,11 @@ int RunScriptCommand(const CommandLine& line);
 // Re-encodes a movie with the codec named by --codec (or the remembered choice); needs no display.
 int RunRecompressCommand(const CommandLine& line);
 
+// Turns a movie into an animated GIF with the palette, dithering, SwapRG and optimisation the
+// options name; needs no display. 0 when written; 1, with the message on stderr, when the movie
+// cannot be read or the GIF cannot be written; 2 for options it does not know.
+int RunAviToGifCommand(const CommandLine& line);
+
 // The mean of all samples, as the info line shows it.
 double MeanSample(const struct VolumeData& v);
 

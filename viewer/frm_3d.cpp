@@ -21,6 +21,7 @@
 #include "export/avi/avi_reader.h"
 #include "export/avi/avi_recompressor.h"
 #include "export/avi/avi_recorder.h"
+#include "export/avi2gif_ui/frm_avi2gif.h"
 #include "export/avi_ui/dialog_options_source.h"
 #include "export/series/frm_cnvrt_leica_tiff.h"
 #include "export/series/frm_import_tiff_series.h"
@@ -185,7 +186,7 @@ void frm3D::BuildMenus() {
   connect(action(tools, "mnuToolsPalEdit2", "Custom Palette Editor &2"), &QAction::triggered, this,
           [this] { OpenPaletteEditor(false); });
   separator(tools, "mnuToolsBar0");
-  action(tools, "mnuGIF", "AVI  to Animated &GIF");
+  connect(action(tools, "mnuGIF", "AVI  to Animated &GIF"), &QAction::triggered, this, &frm3D::mnuGIF_Click);
   QAction* recompress = action(tools, "mnuToolsRecompressAVI", "&(Re)compress AVI");
   recompress->setVisible(false);
   connect(recompress, &QAction::triggered, this, &frm3D::mnuToolsRecompressAVI_Click);
@@ -817,6 +818,13 @@ void frm3D::mnuToolsRecompressAVI_Click() {
   --busy_;
 }
 
+void frm3D::mnuGIF_Click() {
+  if (headless_) return;
+  avi2gif::mnuGIF_Click(this, avi2gif_);
+}
+
+avi2gif::AVI2GIF* frm3D::AviToGifWindow() const { return avi2gif_; }
+
 // --- Unload -------------------------------------------------------------------------------------
 
 void frm3D::closeEvent(QCloseEvent* event) {
@@ -862,6 +870,7 @@ void frm3D::Unload() {
   if (parameters_) parameters_->close();
   editor_.reset();  // asked about its script in closeEvent already
   if (leica_) leica_->close();
+  if (avi2gif_) avi2gif_->close();
   emit Unloading();
 }
 

@@ -45,6 +45,9 @@ class CompressionOptionsSource;
 namespace series {
 class frmCnvrtLeicaTiff;
 }
+namespace avi2gif {
+class AVI2GIF;
+}
 class OffscreenView;
 class ViewerSurface;
 
@@ -121,6 +124,9 @@ class frm3D : public QMainWindow, public ProgressSink, public MruMenu, public Me
   bool Recording() const;
   // "(Re)compress AVI".
   void mnuToolsRecompressAVI_Click();
+  // "AVI  to Animated GIF": asks for a movie and opens it in the AVI-to-GIF window.
+  void mnuGIF_Click();
+  avi2gif::AVI2GIF* AviToGifWindow() const;
 
   // The drawing area, in pixels.
   int32_t ScaleWidth() const;
@@ -227,6 +233,7 @@ class frm3D : public QMainWindow, public ProgressSink, public MruMenu, public Me
   palettes::PaletteCatalogue catalogue_;
   std::vector<QAction*> mnuPal_;
   QPointer<series::frmCnvrtLeicaTiff> leica_;
+  QPointer<avi2gif::AVI2GIF> avi2gif_;  // the AVI-to-GIF window while it is open
   std::unique_ptr<frmVBEditor> editor_;  // loaded hidden with the window; no owner
   std::unique_ptr<WindowScriptViewer> script_viewer_;
   std::unique_ptr<ScriptConsole> console_;

@@ -35,11 +35,11 @@ int main(int argc, char** argv) {
   if (line.Command == "convert-leica")
     return series::ConvertLeicaCommand(line.Arguments[0], line.Arguments[1], line.Option("--map").value_or("0,1,2"));
 
-  if (line.Command == "recompress") {
+  if (line.Command == "recompress" || line.Command == "avi2gif") {
     QCoreApplication app(argc, argv);  // settings, no windows
     QCoreApplication::setOrganizationName("Lumetrix");
     QCoreApplication::setApplicationName("Lumetrix");
-    return RunRecompressCommand(line);
+    return line.Command == "avi2gif" ? RunAviToGifCommand(line) : RunRecompressCommand(line);
   }
 
   SetDefaultSurfaceFormat();

@@ -1,0 +1,60 @@
+# Runs "lumetrix --avi2gif" on a recorded movie and on bad input, and checks exit codes,
+# messages and files. Arguments: PROGRAM, FIXTURE, WORK (a scratch folder).
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK})
+
+function(run expect_code expect_stderr)
+  execute_process(COMMAND ${PROGRAM} ${ARGN} RESULT_VARIABLE code OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT code EQUAL expect_code)
+    message(FATAL_ERROR "lumetrix ${ARGN}: exit ${code}, expected ${expect_code}\n${out}${err}")
+  endif()
+  if(expect_stderr AND NOT err MATCHES "${expect_stderr}")
+    message(FATAL_ERROR "lumetrix ${ARGN}: stderr lacks '${expect_stderr}':\n${err}")
+  endif()
+endfunction()
+
+function(check_gif file frames width height)
+  execute_process(COMMAND ${FIXTURE} check ${file} ${frames} ${width} ${height} RESULT_VARIABLE code ERROR_VARIABLE err)
+  if(NOT code EQUAL 0)
+    message(FATAL_ERROR "${file}: ${err}")
+  endif()
+endfunction()
+
+execute_process(COMMAND ${FIXTURE} make ${WORK}/movie.avi RESULT_VARIABLE code)
+if(NOT code EQUAL 0)
+  message(FATAL_ERROR "could not record the test movie")
+endif()
+
+# Defaults: optimal palette, no dithering, every frame kept.
+run(0 "" --avi2gif ${WORK}/movie.avi ${WORK}/plain.gif)
+check_gif(${WORK}/plain.gif 7 24 16)
+# Every option; the optimisation drops the still frame.
+run(0 "" --avi2gif ${WORK}/movie.avi ${WORK}/small.gif --palette web --dither fs --swaprg --optimize)
+check_gif(${WORK}/small.gif 0 24 16)
+foreach(p optimal grey web)
+  foreach(d none ordered fs)
+    run(0 "" --avi2gif ${WORK}/movie.avi ${WORK}/${p}-${d}.gif --palette ${p} --dither ${d})
+    check_gif(${WORK}/${p}-${d}.gif 7 24 16)
+  endforeach()
+endforeach()
+
+# Bad input: the messages on stderr, exit 1, nothing written.
+run(1 "Unexpected error loading AVI file\\." --avi2gif ${WORK}/missing.avi ${WORK}/a.gif)
+# An empty movie name (a list argument cannot be empty, so this one is run directly).
+execute_process(COMMAND ${PROGRAM} --avi2gif "" ${WORK}/a.gif RESULT_VARIABLE code ERROR_VARIABLE err)
+if(NOT code EQUAL 1 OR NOT err MATCHES "Unexpected error loading AVI file")
+  message(FATAL_ERROR "an empty movie name: exit ${code}\n${err}")
+endif()
+file(WRITE ${WORK}/text.avi "not a movie at all, just some text that is long enough to be looked at")
+run(1 "Unexpected error loading AVI file\\." --avi2gif ${WORK}/text.avi ${WORK}/b.gif)
+execute_process(COMMAND ${FIXTURE} cut ${WORK}/movie.avi ${WORK}/truncated.avi)
+run(1 "Unexpected error loading AVI file\\." --avi2gif ${WORK}/truncated.avi ${WORK}/t.gif)
+run(1 "Unexpected error saving GIF file\\." --avi2gif ${WORK}/movie.avi ${WORK}/no-such-folder/c.gif)
+if(EXISTS ${WORK}/no-such-folder/c.gif OR EXISTS ${WORK}/a.gif OR EXISTS ${WORK}/b.gif OR EXISTS ${WORK}/t.gif)
+  message(FATAL_ERROR "a GIF was left behind by a failed conversion")
+endif()
+run(2 "--palette takes" --avi2gif ${WORK}/movie.avi ${WORK}/d.gif --palette bright)
+run(2 "--dither takes" --avi2gif ${WORK}/movie.avi ${WORK}/d.gif --dither lots)
+if(EXISTS ${WORK}/d.gif)
+  message(FATAL_ERROR "a GIF was written for bad options")
+endif()
