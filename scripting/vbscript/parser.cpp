@@ -680,19 +680,10 @@ class Parser {
           endStatement();
           return s;
         }
-        case Kw::Set: {
-          next();
-          Stmt* s = chunk_->newStmt(StmtKind::Set, t.line, t.column);
-          s->lhs = postfix();
-          checkAssignable(s->lhs, t);
-          expect(Tok::Eq, err::ExpectedEquals);
-          s->expr = expression();
-          endStatement();
-          return s;
-        }
+        case Kw::Set:
         case Kw::Let: {
           next();
-          Stmt* s = chunk_->newStmt(StmtKind::Assign, t.line, t.column);
+          Stmt* s = chunk_->newStmt(t.kw == Kw::Set ? StmtKind::Set : StmtKind::Assign, t.line, t.column);
           s->lhs = postfix();
           checkAssignable(s->lhs, t);
           expect(Tok::Eq, err::ExpectedEquals);
