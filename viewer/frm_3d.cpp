@@ -39,6 +39,7 @@
 #include "viewer/frm_set_window.h"
 #include "viewer/gl_view.h"
 #include "viewer/key_codes.h"
+#include "viewer/message_box_icon.h"
 #include "viewer/offscreen_view.h"
 #include "viewer/script_binding.h"
 #include "viewer/texture_stacks.h"
@@ -46,16 +47,6 @@
 
 namespace lumetrix {
 namespace {
-
-QMessageBox::Icon IconOf(MessageIcon icon) {
-  switch (icon) {
-    case MessageIcon::Information: return QMessageBox::Information;
-    case MessageIcon::Exclamation: return QMessageBox::Warning;
-    case MessageIcon::Critical: return QMessageBox::Critical;
-    case MessageIcon::None: break;
-  }
-  return QMessageBox::NoIcon;
-}
 
 MouseButton ButtonOf(Qt::MouseButton b) {
   if (b == Qt::LeftButton) return MouseButton::Left;
@@ -338,7 +329,7 @@ void frm3D::ShowMessage(const std::string& text, MessageIcon icon) {
     std::fprintf(stderr, "%s\n", text.c_str());
     return;
   }
-  QMessageBox box(IconOf(icon), "Lumetrix", QString::fromStdString(text), QMessageBox::Ok, this);
+  QMessageBox box(MessageBoxIcon(icon), "Lumetrix", QString::fromStdString(text), QMessageBox::Ok, this);
   box.exec();
 }
 

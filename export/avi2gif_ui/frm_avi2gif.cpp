@@ -23,20 +23,11 @@
 #include "export/avi2gif/gif_figures.h"
 #include "export/avi2gif/reduction_choice.h"
 #include "export/avi2gif_ui/preview_canvas.h"
+#include "viewer/message_box_icon.h"
 #include "widgets/uc_progress.h"
 
 namespace lumetrix::avi2gif {
 namespace {
-
-QMessageBox::Icon IconOf(MessageIcon icon) {
-  switch (icon) {
-    case MessageIcon::Information: return QMessageBox::Information;
-    case MessageIcon::Exclamation: return QMessageBox::Warning;
-    case MessageIcon::Critical: return QMessageBox::Critical;
-    case MessageIcon::None: break;
-  }
-  return QMessageBox::NoIcon;
-}
 
 QImage ToImage(const gif::cDIB& dib, QImage::Format format) {
   if (dib.IsEmpty() || dib.BitsPerPixel() != 32) return QImage();
@@ -190,10 +181,10 @@ void AVI2GIF::ShowMessage(const std::string& text, MessageIcon icon) {
   }
   const QString message = QString::fromStdString(text);
   if (message_hook_) {
-    message_hook_(message, IconOf(icon));
+    message_hook_(message, MessageBoxIcon(icon));
     return;
   }
-  QMessageBox box(IconOf(icon), "Lumetrix", message, QMessageBox::Ok, this);
+  QMessageBox box(MessageBoxIcon(icon), "Lumetrix", message, QMessageBox::Ok, this);
   box.exec();
 }
 
