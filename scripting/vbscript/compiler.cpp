@@ -680,6 +680,16 @@ class Compiler {
     if (op != dest) emit(Op::Move, dest, op);
   }
 
+  // The two operands of a binary or comparison node, and the register its result goes to. The
+  // operands' temporaries are free again once the operation has read them.
+  int operands(const Expr* e, int dest, int& left, int& right) {
+    int mark = top_;
+    left = expr(e->left);
+    right = expr(e->right);
+    top_ = mark;
+    return dest >= 0 ? dest : temp();
+  }
+
   // Compiles an expression; returns an operand (register or constant). With `dest` >= 0 the
   // final operation may write there directly.
   int expr(const Expr* e, int dest = -1) {
@@ -697,22 +707,16 @@ class Compiler {
         return d;
       }
       case ExprKind::Binary: {
-        int mark = top_;
-        int l = expr(e->left);
-        int r = expr(e->right);
-        top_ = mark;
-        int d = dest >= 0 ? dest : temp();
+        int l = 0, r = 0;
+        int d = operands(e, dest, l, r);
         static const Op ops[] = {Op::Add, Op::Sub, Op::Mul, Op::Div, Op::IntDiv, Op::Mod, Op::Pow,
                                  Op::Concat, Op::And, Op::Or, Op::Xor, Op::Eqv, Op::Imp};
         emit(ops[static_cast<int>(e->binary)], d, l, r);
         return d;
       }
       case ExprKind::Compare: {
-        int mark = top_;
-        int l = expr(e->left);
-        int r = expr(e->right);
-        top_ = mark;
-        int d = dest >= 0 ? dest : temp();
+        int l = 0, r = 0;
+        int d = operands(e, dest, l, r);
         static const Op ops[] = {Op::Eq, Op::Ne, Op::Lt, Op::Gt, Op::Le, Op::Ge};
         Instr& in = emit(ops[static_cast<int>(e->compare)], d, l, r);
         in.flags = (isLiteralLike(e->left) || isLiteralLike(e->right) || isConstName(e->left) || isConstName(e->right)) ? 1 : 0;
