@@ -701,19 +701,26 @@ void frm3D::OpenPaletteEditor(bool gradient) {
 
 ScriptHost& frm3D::Host() {
   if (!host_) {
-    script_viewer_ = std::make_unique<WindowScriptViewer>(*this);
     if (editor_)
-      console_ = std::make_unique<EditorConsole>(*editor_);
+      UseScriptConsole(std::make_unique<EditorConsole>(*editor_));
     else
-      console_ = std::make_unique<FileConsole>(QString(), QString());
+      UseScriptConsole(std::make_unique<FileConsole>(QString(), QString()));
+  }
+  return *host_;
+}
+
+void frm3D::UseScriptConsole(std::unique_ptr<ScriptConsole> console) {
+  if (!script_viewer_) script_viewer_ = std::make_unique<WindowScriptViewer>(*this);
+  if (!script_ui_) {
     if (headless_)
       script_ui_ = std::make_unique<StdioUiHost>();
     else
       script_ui_ = std::make_unique<DialogUiHost>(this);
-    host_ = std::make_unique<ScriptHost>(*script_viewer_, *console_);
-    host_->SetUiHost(script_ui_.get());
   }
-  return *host_;
+  host_.reset();  // it refers to the console it was made with
+  console_ = std::move(console);
+  host_ = std::make_unique<ScriptHost>(*script_viewer_, *console_);
+  host_->SetUiHost(script_ui_.get());
 }
 
 void frm3D::RunVBScript() { Host().RunVBScript(); }
@@ -737,10 +744,7 @@ bool frm3D::RunScriptFile(const std::string& path, std::string& error) {
     error = file.error.toStdString();
     return false;
   }
-  Host();  // the engine and its helpers exist from here on
-  console_ = std::make_unique<FileConsole>(QString::fromStdString(path), file.text);
-  host_ = std::make_unique<ScriptHost>(*script_viewer_, *console_);
-  host_->SetUiHost(script_ui_.get());
+  UseScriptConsole(std::make_unique<FileConsole>(QString::fromStdString(path), file.text));
   if (host_->RunVBScript()) return true;
   error = host_->LastError().Number ? ScriptHost::ErrorLine(host_->LastError()).toStdString() : "First open image";
   return false;

@@ -164,6 +164,8 @@ class frm3D : public QMainWindow, public ProgressSink, public MruMenu, public Me
   bool RunScriptFile(const std::string& path, std::string& error);
   void SetScriptRunning(bool running);
   ScriptHost& Host();
+  // Makes the script host report to `console` (the editor, or a script file's stand-in).
+  void UseScriptConsole(std::unique_ptr<ScriptConsole> console);
   void mnuControlShowParameters_Click();
   // The last frame captured, as it was written.
   const CapturedFrame& LastCapturedFrame() const { return last_frame_; }
