@@ -1,7 +1,7 @@
 #include "palettes/atomic_file.h"
 
 #include "palettes/palette_error.h"
-#include "viewer/staged_file.h"
+#include "core/staged_file.h"
 
 namespace lumetrix::palettes {
 

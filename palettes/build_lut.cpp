@@ -3,7 +3,7 @@
 #include <cstddef>
 
 #include "palettes/pal_file.h"
-#include "viewer/rounding.h"
+#include "core/rounding.h"
 
 namespace lumetrix::palettes {
 namespace {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "viewer/rounding.h"
+#include "core/rounding.h"
 
 namespace lumetrix::palettes {
 

@@ -7,7 +7,7 @@
 #include "palettes/curve_file.h"
 #include "palettes/pal_file.h"
 #include "palettes/palette_error.h"
-#include "viewer/rounding.h"
+#include "core/rounding.h"
 
 namespace lumetrix::palettes {
 namespace {

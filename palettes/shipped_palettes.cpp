@@ -7,7 +7,7 @@
 #include <functional>
 #include <numbers>
 
-#include "viewer/rounding.h"
+#include "core/rounding.h"
 
 namespace lumetrix::palettes {
 namespace {

@@ -11,7 +11,7 @@
 #include <optional>
 
 #include "scripting/parameter_fields.h"
-#include "viewer/view_state.h"
+#include "core/view_state.h"
 
 class QLabel;
 class QPushButton;

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "viewer/view_state.h"
+#include "core/view_state.h"
 
 namespace lumetrix::scripting {
 

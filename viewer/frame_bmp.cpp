@@ -7,7 +7,7 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "viewer/file_helpers.h"
+#include "core/file_helpers.h"
 
 namespace lumetrix {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "viewer/messages.h"
+#include "core/messages.h"
 
 namespace lumetrix {
 

@@ -14,12 +14,12 @@
 #include "imaging/image_box.h"
 #include "palettes/palette_catalogue.h"
 #include "viewer/input_state.h"
-#include "viewer/messages.h"
-#include "viewer/progress_sink.h"
+#include "core/messages.h"
+#include "core/progress_sink.h"
 #include "viewer/frame_bmp.h"
 #include "viewer/recent_files.h"
 #include "viewer/texture_stacks.h"
-#include "viewer/view_state.h"
+#include "core/view_state.h"
 #include "viewer/volume_data.h"
 
 class QAction;

@@ -9,8 +9,8 @@
 #include <QSettings>
 #include <QVBoxLayout>
 
-#include "viewer/rounding.h"
-#include "viewer/text_number.h"
+#include "core/rounding.h"
+#include "core/text_number.h"
 
 namespace lumetrix {
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "viewer/texture_stacks.h"
-#include "viewer/view_state.h"
+#include "core/view_state.h"
 #include "viewer/volume_data.h"
 
 namespace lumetrix {

@@ -1,6 +1,6 @@
 #include "viewer/input_state.h"
 
-#include "viewer/rounding.h"
+#include "core/rounding.h"
 
 namespace lumetrix {
 namespace {

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "viewer/view_state.h"
+#include "core/view_state.h"
 
 namespace lumetrix {
 

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "viewer/rounding.h"
+#include "core/rounding.h"
 
 namespace lumetrix {
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "viewer/rounding.h"
+#include "core/rounding.h"
 
 namespace lumetrix {
 

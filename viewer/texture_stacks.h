@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "viewer/progress_sink.h"
+#include "core/progress_sink.h"
 #include "viewer/texture_slices.h"
 #include "viewer/volume_data.h"
 

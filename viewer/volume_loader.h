@@ -6,7 +6,7 @@
 #include <string>
 
 #include "imaging/image_box.h"
-#include "viewer/progress_sink.h"
+#include "core/progress_sink.h"
 #include "viewer/volume_data.h"
 
 namespace lumetrix {

@@ -15,7 +15,7 @@ extern "C" {
 #include "export/avi/bitmap_info.h"
 #include "export/avi/encoder_setup.h"
 #include "export/avi/ffmpeg_util.h"
-#include "viewer/staged_file.h"
+#include "core/staged_file.h"
 
 namespace lumetrix::avi {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "viewer/messages.h"
+#include "core/messages.h"
 
 namespace lumetrix::avi {
 

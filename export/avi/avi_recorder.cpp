@@ -1,6 +1,6 @@
 #include "export/avi/avi_recorder.h"
 
-#include "viewer/file_helpers.h"
+#include "core/file_helpers.h"
 #include "export/avi/stream_header.h"
 
 namespace lumetrix::avi {

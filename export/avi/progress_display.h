@@ -1,7 +1,7 @@
 #pragma once
 // The main window's progress frame, as long passes drive it.
 
-#include "viewer/progress_sink.h"
+#include "core/progress_sink.h"
 
 namespace lumetrix::avi {
 

@@ -2,7 +2,7 @@
 
 #include "export/avi2gif/avi2gif_messages.h"
 #include "export/gif/gif_optimize.h"
-#include "viewer/staged_file.h"
+#include "core/staged_file.h"
 
 namespace lumetrix::avi2gif {
 

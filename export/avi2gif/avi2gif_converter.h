@@ -10,7 +10,7 @@
 #include "export/avi2gif/import_progress.h"
 #include "export/gif/dither8bpp.h"
 #include "export/gif/gif_document.h"
-#include "viewer/messages.h"
+#include "core/messages.h"
 
 namespace lumetrix::avi2gif {
 

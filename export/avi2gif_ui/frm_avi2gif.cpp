@@ -23,7 +23,7 @@
 #include "export/avi2gif/gif_figures.h"
 #include "export/avi2gif/reduction_choice.h"
 #include "export/avi2gif_ui/preview_canvas.h"
-#include "viewer/message_box_icon.h"
+#include "widgets/message_box_icon.h"
 #include "widgets/uc_progress.h"
 
 namespace lumetrix::avi2gif {

@@ -13,7 +13,7 @@
 
 #include "export/avi2gif/avi2gif_converter.h"
 #include "export/avi2gif/preview_player.h"
-#include "viewer/messages.h"
+#include "core/messages.h"
 
 class QCheckBox;
 class QLabel;

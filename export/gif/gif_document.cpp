@@ -5,7 +5,7 @@
 #include <functional>
 #include <stdexcept>
 
-#include "viewer/staged_file.h"
+#include "core/staged_file.h"
 #include "export/gif/gif_lzw_encoder.h"
 #include "export/gif/round_half_even.h"
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "viewer/rounding.h"
+#include "core/rounding.h"
 
 namespace lumetrix::gif {
 

@@ -3,7 +3,7 @@
 #include <new>
 
 #include "export/series/conversion_errors.h"
-#include "viewer/staged_file.h"
+#include "core/staged_file.h"
 #include "export/series/tiff_folder.h"
 #include "imaging/image_box.h"
 

@@ -7,7 +7,7 @@
 
 #include "export/series/conversion_errors.h"
 #include "export/series/plane_extraction.h"
-#include "viewer/staged_file.h"
+#include "core/staged_file.h"
 #include "export/series/tiff_folder.h"
 #include "imaging/image_box.h"
 

@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "viewer/file_helpers.h"
+#include "core/file_helpers.h"
 #include "tests/avi/avi_test_support.h"
 
 namespace lumetrix::avi {

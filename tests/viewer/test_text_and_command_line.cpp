@@ -3,9 +3,9 @@
 #include <cmath>
 
 #include "viewer/command_line.h"
-#include "viewer/file_helpers.h"
-#include "viewer/rounding.h"
-#include "viewer/text_number.h"
+#include "core/file_helpers.h"
+#include "core/rounding.h"
+#include "core/text_number.h"
 
 namespace lumetrix {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <QMessageBox>
 
-#include "viewer/messages.h"
+#include "core/messages.h"
 
 namespace lumetrix {
 

@@ -1,4 +1,4 @@
-#include "viewer/text_number.h"
+#include "core/text_number.h"
 
 #include <cctype>
 #include <charconv>

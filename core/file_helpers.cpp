@@ -1,4 +1,4 @@
-#include "viewer/file_helpers.h"
+#include "core/file_helpers.h"
 
 #include <fcntl.h>
 #include <sys/file.h>

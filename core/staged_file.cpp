@@ -1,4 +1,4 @@
-#include "viewer/staged_file.h"
+#include "core/staged_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -7,7 +7,7 @@
 #include <fstream>
 
 #include "tests/support/tiff_fixture.h"
-#include "viewer/staged_file.h"
+#include "core/staged_file.h"
 
 namespace lumetrix {
 namespace {
