@@ -95,26 +95,16 @@ TEST(StagedFile, SameFileFollowsLinks) {
   EXPECT_FALSE(SameFile(dir.File("a.tif"), dir.File("b.tif")));
 }
 
-// Makes writes past `bytes` fail the way a full disk does, for any user (also root).
-class FileSizeLimit {
- public:
+// Writes past `bytes` fail the way they do on a full disk, for any user (also root).
+struct FileSizeLimit {
   explicit FileSizeLimit(rlim_t bytes) {
-    struct sigaction ignore {};
-    ignore.sa_handler = SIG_IGN;
-    ::sigaction(SIGXFSZ, &ignore, &signal_);
-    ::getrlimit(RLIMIT_FSIZE, &limit_);
-    rlimit small = limit_;
-    small.rlim_cur = bytes;
+    std::signal(SIGXFSZ, SIG_IGN);
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    const rlimit small{bytes, saved.rlim_max};
     ::setrlimit(RLIMIT_FSIZE, &small);
   }
-  ~FileSizeLimit() {
-    ::setrlimit(RLIMIT_FSIZE, &limit_);
-    ::sigaction(SIGXFSZ, &signal_, nullptr);
-  }
-
- private:
-  struct sigaction signal_ {};
-  rlimit limit_ {};
+  ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &saved); }
+  rlimit saved{};
 };
 
 void Check(bool ok) {
@@ -132,9 +122,8 @@ void WriteAvi(const std::string& path) {
   raw.Codec = "raw";
   auto coded = stream ? avi::AviCompressedStream::Make(*stream, raw, avi::EncoderCatalog::Installed(), true, error) : nullptr;
   const std::vector<uint8_t> pixels(avi::DibRowStride(16) * 16, 7);
-  Check(coded && coded->SetFormat(0, avi::MakeBitmapInfo(16, 16), error) && coded->Write(0, pixels, true, error) &&
-        coded->Release(error));
-  coded.reset();
+  Check(coded && coded->SetFormat(0, avi::MakeBitmapInfo(16, 16), error) && coded->Write(0, pixels, true, error));
+  coded.reset();  // flushes the encoder into the file
   stream.reset();
   Check(file->Close(error));
 }
