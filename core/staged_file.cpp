@@ -5,7 +5,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -25,22 +27,47 @@ std::string NameOf(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-}  // namespace
+bool NoName(const std::string& destination) { return destination.empty() || destination.back() == '/'; }
 
-std::string DestinationProblem(const std::string& destination) {
-  if (destination.empty() || destination.back() == '/') return "No file name was given";
+// Why the destination cannot be written, without naming it ("" when it can be tried).
+std::string Unwritable(const std::string& destination) {
+  if (NoName(destination)) return "no file name was given";
   struct stat st {};
-  if (::stat(destination.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
-    return "Cannot write " + destination + ": it is a folder";
+  if (::stat(destination.c_str(), &st) == 0) {
+    if (S_ISDIR(st.st_mode)) return "it is a folder";
+    // A pipe or device must not be replaced by a file.
+    if (!S_ISREG(st.st_mode)) return "it is not a regular file";
+  }
   const std::string folder = FolderOf(destination);
-  if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
-    return "Cannot write " + destination + ": the folder " + folder + " does not exist";
+  if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return "the folder " + folder + " does not exist";
   return {};
 }
 
-StagedFile::StagedFile(std::string destination) : destination_(std::move(destination)) {
-  error_ = DestinationProblem(destination_);
-  if (!error_.empty()) return;
+std::string Sentence(const std::string& destination, const std::string& reason) {
+  return NoName(destination) ? "No file name was given" : "Cannot write " + destination + ": " + reason;
+}
+
+// The file a link points to, so that the link stays a link; the path itself otherwise.
+std::string FollowLink(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+  char resolved[PATH_MAX];
+  return ::realpath(path.c_str(), resolved) ? std::string(resolved) : path;
+}
+
+}  // namespace
+
+std::string DestinationProblem(const std::string& destination) {
+  const std::string reason = Unwritable(destination);
+  return reason.empty() ? reason : Sentence(destination, reason);
+}
+
+StagedFile::StagedFile(std::string destination)
+    : shown_(std::move(destination)), destination_(FollowLink(shown_)) {
+  if (const std::string reason = Unwritable(destination_); !reason.empty()) {
+    Fail(reason);
+    return;
+  }
   // Beside the destination, so that the final rename stays on one file system; mkstemp never
   // opens an existing file or a link planted under the temporary name.
   std::string pattern = FolderOf(destination_) + "/." + NameOf(destination_) + ".partial-XXXXXX";
@@ -48,7 +75,7 @@ StagedFile::StagedFile(std::string destination) : destination_(std::move(destina
   buffer.push_back('\0');
   fd_ = ::mkstemp(buffer.data());
   if (fd_ < 0) {
-    error_ = "Cannot write " + destination_ + ": " + std::strerror(errno);
+    Fail(std::strerror(errno));
     return;
   }
   temporary_.assign(buffer.data());
@@ -60,7 +87,10 @@ StagedFile::~StagedFile() {
 }
 
 bool StagedFile::Fail(const std::string& reason) {
-  if (error_.empty()) error_ = "Cannot write " + destination_ + ": " + reason;
+  if (reason_.empty()) {
+    reason_ = reason;
+    error_ = Sentence(shown_, reason);
+  }
   return false;
 }
 
@@ -75,6 +105,21 @@ bool StagedFile::Write(const void* data, size_t size) {
     size -= static_cast<size_t>(n);
   }
   return true;
+}
+
+bool StagedFile::CopyFrom(const std::string& source) {
+  if (!Ok()) return false;
+  const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) return Fail("cannot read " + source + ": " + std::strerror(errno));
+  std::vector<uint8_t> buffer(size_t{1} << 20);
+  ssize_t n = 0;
+  while ((n = ::read(in, buffer.data(), buffer.size())) != 0) {
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) Fail("cannot read " + source + ": " + std::strerror(errno));
+    if (n < 0 || !Write(buffer.data(), static_cast<size_t>(n))) break;
+  }
+  ::close(in);
+  return Ok();
 }
 
 bool StagedFile::Commit() {
@@ -104,7 +149,7 @@ bool SameFile(const std::string& a, const std::string& b) {
 
 std::string WriteFileStaged(const std::string& path, std::span<const uint8_t> bytes) {
   StagedFile file(path);
-  if (file.Ok() && file.Write(bytes.data(), bytes.size())) file.Commit();
+  if (file.Write(bytes.data(), bytes.size())) file.Commit();
   return file.Error();
 }
 

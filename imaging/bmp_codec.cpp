@@ -271,13 +271,7 @@ std::vector<uint8_t> EncodeBmp24(const Image& image) {
 
 void WriteBmpFile(const std::string& path, const Image& image) {
   const std::vector<uint8_t> bytes = EncodeBmp24(image);
-  WriteReplacing(path, [&](const std::string& temporary) {
-    std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(temporary.c_str(), "wb"), &std::fclose);
-    if (!f || std::fwrite(bytes.data(), 1, bytes.size(), f.get()) != bytes.size() ||
-        std::fclose(f.release()) != 0) {
-      throw ImageError("cannot write " + path + ": " + std::strerror(errno));
-    }
-  });
+  WriteFileBytes(path, bytes);
 }
 
 }  // namespace lumetrix::imaging::detail

@@ -5,10 +5,9 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <vector>
 
+#include "core/staged_file.h"
 #include "imaging/image_box.h"
 
 namespace lumetrix::imaging::detail {
@@ -77,30 +76,11 @@ ProbedFile ProbeImageFile(const std::string& path) {
   return probe;
 }
 
-std::string MakeTemporaryBeside(const std::string& path) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
-    throw ImageError("cannot write " + path + ": it is a folder");
-  }
-  std::string pattern = path + ".partial-XXXXXX";
-  std::vector<char> buffer(pattern.begin(), pattern.end());
-  buffer.push_back('\0');
-  const int fd = ::mkstemp(buffer.data());
-  if (fd < 0) throw ImageError("cannot write " + path + ": " + Reason(errno));
-  ::close(fd);
-  return std::string(buffer.data());
-}
-
-void CommitTemporary(const std::string& temporary, const std::string& path) {
-  // mkstemp creates the file 0600; give the result the usual permissions.
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  ::chmod(temporary.c_str(), 0666 & ~mask);
-  if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-    throw ImageError("cannot write " + path + ": " + Reason(errno));
+void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+  StagedFile file(path);
+  if (!file.Write(bytes.data(), bytes.size()) || !file.Commit()) {
+    throw ImageError("cannot write " + path + ": " + file.Reason());
   }
 }
-
-void DiscardTemporary(const std::string& temporary) noexcept { ::unlink(temporary.c_str()); }
 
 }  // namespace lumetrix::imaging::detail

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace lumetrix::imaging::detail {
 
@@ -30,26 +31,8 @@ FileStamp StampOf(const std::string& path);
 // image file this component reads (missing, folder, empty, PNG, random bytes...).
 ProbedFile ProbeImageFile(const std::string& path);
 
-// Writes a file by way of a temporary file beside it that replaces `path` only once `write`
-// returned normally; on an exception the temporary file is removed and `path` is untouched.
-// `write` receives the temporary path.
-template <typename Write>
-void WriteReplacing(const std::string& path, Write&& write);
-
-std::string MakeTemporaryBeside(const std::string& path);
-void CommitTemporary(const std::string& temporary, const std::string& path);
-void DiscardTemporary(const std::string& temporary) noexcept;
-
-template <typename Write>
-void WriteReplacing(const std::string& path, Write&& write) {
-  const std::string temporary = MakeTemporaryBeside(path);
-  try {
-    write(temporary);
-    CommitTemporary(temporary, path);
-  } catch (...) {
-    DiscardTemporary(temporary);
-    throw;
-  }
-}
+// Replaces the file at path with the bytes through the staged writer (core/staged_file.h);
+// throws ImageError ("cannot write <path>: <reason>") and leaves an older file on failure.
+void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 
 }  // namespace lumetrix::imaging::detail

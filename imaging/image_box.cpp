@@ -165,17 +165,22 @@ void ImageBox::ResizeImage(int16_t width, int16_t height, int32_t method, bool) 
 }
 
 void ImageBox::SaveImage(const std::string& path, int32_t format, bool append) {
+  const Image& image = ImageToSave();
   Impl& d = *impl_;
-  d.RequireImage("save");
   if (path.empty()) throw ImageError("no file name was given");
   // Our own open handle must not see the file change under it.
   if (d.tiff && d.tiff->path() == path) d.tiff.reset();
   switch (format) {
-    case kFormatBmp: detail::WriteBmpFile(path, d.image); break;
-    case kFormatJpeg: detail::WriteJpegFile(path, d.image, d.jpeg_flag ? d.jpeg_quality : 75); break;
-    case kFormatTiff: detail::WriteTiffPage(path, d.image, append); break;
+    case kFormatBmp: detail::WriteBmpFile(path, image); break;
+    case kFormatJpeg: detail::WriteJpegFile(path, image, d.jpeg_flag ? d.jpeg_quality : 75); break;
+    case kFormatTiff: detail::WriteTiffPage(path, image, append); break;
     default: throw ImageError("unknown image file format " + std::to_string(format));
   }
+}
+
+const Image& ImageBox::ImageToSave() const {
+  impl_->RequireImage("save");
+  return impl_->image;
 }
 
 void ImageBox::SetJpegFlag(bool on) { impl_->jpeg_flag = on; }

@@ -10,6 +10,11 @@
 
 namespace lumetrix::imaging {
 
+namespace detail {
+struct Image;
+}
+class TiffStackWriter;
+
 // Every failure except LoadPage's is raised as an ImageError whose what() is a sentence a
 // microscopist can read ("page 3 of beads.tif is truncated"). Pages are counted from 1 in
 // messages, as users count slices, and from 0 in the operations.
@@ -89,9 +94,10 @@ class ImageBox {
 
   // Writes the current image: BMP (24-bit, bottom-up, 54-byte headers, rows padded to 4
   // bytes, also for grey images), JPEG (grey images as grey JPEG) or TIFF (8-bit grey when the
-  // image is grey, otherwise 24-bit RGB; LZW). A replaced file is written under a temporary
-  // name and renamed, so a failure leaves the old file. With append (TIFF only) a page is
-  // added to the end of an existing TIFF file (a missing or empty file is started); a
+  // image is grey, otherwise 24-bit RGB; LZW). Every file is written under a temporary name
+  // and renamed (core/staged_file.h), so a failure leaves the old file, also when appending.
+  // With append (TIFF only) a page is added to the end of a copy of an existing TIFF file (a
+  // missing or empty file is started; TiffStackWriter writes many pages without copies); a
   // standard TIFF that would grow past 4 GB is refused with a message (BigTIFF files grow on).
   // Raises ImageError on any failure.
   void SaveImage(const std::string& path, int32_t format, bool append);
@@ -117,6 +123,10 @@ class ImageBox {
   void Call135() {}
 
  private:
+  friend class TiffStackWriter;
+  // The current image for writing; raises ImageError without one.
+  const detail::Image& ImageToSave() const;
+
   struct Impl;
   std::unique_ptr<Impl> impl_;
 };

@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <csetjmp>
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -206,13 +205,7 @@ std::vector<uint8_t> EncodeJpeg(const Image& image, int quality) {
 
 void WriteJpegFile(const std::string& path, const Image& image, int quality) {
   const std::vector<uint8_t> bytes = EncodeJpeg(image, quality);
-  WriteReplacing(path, [&](const std::string& temporary) {
-    std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(temporary.c_str(), "wb"), &std::fclose);
-    if (!f || std::fwrite(bytes.data(), 1, bytes.size(), f.get()) != bytes.size() ||
-        std::fclose(f.release()) != 0) {
-      throw ImageError("cannot write " + path + ": " + std::strerror(errno));
-    }
-  });
+  WriteFileBytes(path, bytes);
 }
 
 }  // namespace lumetrix::imaging::detail

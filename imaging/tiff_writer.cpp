@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <vector>
 
 #include "imaging/file_probe.h"
@@ -24,7 +25,12 @@ uint64_t PageBudget(const Image& image) {
   return raw + raw / 2 + (uint64_t{1} << 20);
 }
 
-void WritePage(TIFF* tif, const Image& image, TiffMessages& messages, const std::string& path) {
+[[noreturn]] void RefuseGrowth(const std::string& path) {
+  throw ImageError("cannot add a page to " + FileNameOf(path) +
+                   ": a standard TIFF file cannot grow beyond 4 GB; start a new file");
+}
+
+bool WritePage(TIFF* tif, const Image& image) {
   const bool grey = image.kind == PixelKind::kGrey;
   const uint32_t w = static_cast<uint32_t>(image.width);
   const uint32_t h = static_cast<uint32_t>(image.height);
@@ -54,27 +60,31 @@ void WritePage(TIFF* tif, const Image& image, TiffMessages& messages, const std:
         strip[i + 2] = src[i];
       }
     }
-    if (TIFFWriteEncodedStrip(tif, s, strip.data(), static_cast<tmsize_t>(bytes)) < 0) {
-      throw ImageError("cannot write " + path + messages.Reason());
-    }
+    if (TIFFWriteEncodedStrip(tif, s, strip.data(), static_cast<tmsize_t>(bytes)) < 0) return false;
   }
-  if (!TIFFWriteDirectory(tif)) throw ImageError("cannot write " + path + messages.Reason());
-}
-
-void Write(const std::string& target, const std::string& shown, const Image& image, const char* mode) {
-  TiffMessages messages;
-  TiffOptions options = MakeTiffOptions(&messages);
-  TiffHandle tif(TIFFOpenExt(target.c_str(), mode, options.get()));
-  if (!tif) throw ImageError("cannot write " + shown + messages.Reason());
-  WritePage(tif.get(), image, messages, shown);
-  // Closing flushes; a failure there is a failed write too.
-  TIFFFlush(tif.get());
-  if (!messages.first_error.empty()) throw ImageError("cannot write " + shown + messages.Reason());
+  return TIFFWriteDirectory(tif) != 0;
 }
 
 }  // namespace
 
-void WriteTiffPage(const std::string& path, const Image& source, bool append) {
+TiffOutput::TiffOutput(const std::string& target, bool append) : target_(target), staged_(target), append_(append) {
+  if (!staged_.Ok() || (append && !staged_.CopyFrom(target))) {
+    throw ImageError("cannot write " + target + ": " + staged_.Reason());
+  }
+}
+
+TiffOutput::~TiffOutput() = default;
+
+void TiffOutput::Fail() const {
+  // libtiff names the temporary file; the user knows only the target.
+  std::string reason = messages_.Reason();
+  const std::string& temporary = staged_.TemporaryPath();
+  for (size_t at = reason.find(temporary); at != std::string::npos; at = reason.find(temporary, at + target_.size()))
+    reason.replace(at, temporary.size(), target_);
+  throw ImageError("cannot write " + target_ + reason);
+}
+
+void TiffOutput::Add(const Image& source) {
   Image colour;
   const Image* image = &source;
   if (source.kind == PixelKind::kPalette) {
@@ -82,34 +92,52 @@ void WriteTiffPage(const std::string& path, const Image& source, bool append) {
     ToColour(colour);
     image = &colour;
   }
+  if (!tif_) {
+    const char* mode = append_ ? "a" : PageBudget(*image) > kClassicLimit ? "w8" : "w";
+    options_ = MakeTiffOptions(&messages_);
+    tif_.reset(TIFFOpenExt(staged_.TemporaryPath().c_str(), mode, options_.get()));
+    if (!tif_) Fail();
+    classic_ = !TIFFIsBigTIFF(tif_.get());
+  }
+  std::error_code ec;
+  const uint64_t size = std::filesystem::file_size(staged_.TemporaryPath(), ec);
+  if (classic_ && size + PageBudget(*image) > kClassicLimit) RefuseGrowth(target_);
+  if (!WritePage(tif_.get(), *image)) Fail();
+}
+
+void TiffOutput::Commit() {
+  if (!tif_) throw ImageError("cannot write " + target_ + ": there is no page to write");
+  tif_.reset();  // closing flushes; a failure there is a failed write too
+  if (!messages_.first_error.empty()) Fail();
+  if (!staged_.Commit()) throw ImageError("cannot write " + target_ + ": " + staged_.Reason());
+}
+
+void WriteTiffPage(const std::string& path, const Image& image, bool append) {
   struct stat st {};
   const bool exists = ::stat(path.c_str(), &st) == 0;
   if (exists && S_ISDIR(st.st_mode)) throw ImageError("cannot write " + path + ": it is a folder");
-  if (!append || !exists || st.st_size == 0) {
-    const bool big = PageBudget(*image) > kClassicLimit;
-    WriteReplacing(path, [&](const std::string& temporary) { Write(temporary, path, *image, big ? "w8" : "w"); });
-    return;
+  append = append && exists && st.st_size > 0;
+  if (append) {
+    // Only to a TIFF file, and a standard one must stay below 4 GB: checked before the copy.
+    unsigned char header[4] = {};
+    if (FILE* f = std::fopen(path.c_str(), "rb")) {
+      const size_t got = std::fread(header, 1, 4, f);
+      std::fclose(f);
+      if (got != 4) header[0] = 0;
+    } else {
+      throw ImageError("cannot open " + path + ": " + std::strerror(errno));
+    }
+    const bool little = header[0] == 'I' && header[1] == 'I';
+    const bool bigend = header[0] == 'M' && header[1] == 'M';
+    const int version = little ? header[2] | (header[3] << 8) : bigend ? (header[2] << 8) | header[3] : 0;
+    if (version != 42 && version != 43) {
+      throw ImageError("cannot add a page to " + FileNameOf(path) + ": it is not a TIFF file");
+    }
+    if (version == 42 && static_cast<uint64_t>(st.st_size) + PageBudget(image) > kClassicLimit) RefuseGrowth(path);
   }
-  // Appending: only to a TIFF file, and a classic one must stay below 4 GB.
-  unsigned char header[4] = {};
-  if (FILE* f = std::fopen(path.c_str(), "rb")) {
-    const size_t got = std::fread(header, 1, 4, f);
-    std::fclose(f);
-    if (got != 4) header[0] = 0;
-  } else {
-    throw ImageError("cannot open " + path + ": " + std::strerror(errno));
-  }
-  const bool little = header[0] == 'I' && header[1] == 'I';
-  const bool bigend = header[0] == 'M' && header[1] == 'M';
-  const int version = little ? header[2] | (header[3] << 8) : bigend ? (header[2] << 8) | header[3] : 0;
-  if (version != 42 && version != 43) {
-    throw ImageError("cannot add a page to " + FileNameOf(path) + ": it is not a TIFF file");
-  }
-  if (version == 42 && static_cast<uint64_t>(st.st_size) + PageBudget(*image) > kClassicLimit) {
-    throw ImageError("cannot add a page to " + FileNameOf(path) +
-                     ": a standard TIFF file cannot grow beyond 4 GB; start a new file");
-  }
-  Write(path, path, *image, "a");
+  TiffOutput output(path, append);
+  output.Add(image);
+  output.Commit();
 }
 
 }  // namespace lumetrix::imaging::detail

@@ -5,7 +5,7 @@
 #include <system_error>
 #include <vector>
 
-#include "palettes/atomic_file.h"
+#include "core/staged_file.h"
 #include "palettes/palette_error.h"
 
 namespace lumetrix::palettes {
@@ -119,7 +119,7 @@ CurveSet ReadCurveFile(const std::filesystem::path& path) {
 
 void WriteCurveFile(const std::filesystem::path& path, const CurveSet& curves) {
   const std::string text = EncodeCurveFile(curves);
-  WriteFileAtomically(path, std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+  ThrowIfFailed(WriteFileStaged(path.string(), std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size())));
 }
 
 }  // namespace lumetrix::palettes

@@ -4,7 +4,7 @@
 #include <limits>
 #include <string>
 
-#include "palettes/atomic_file.h"
+#include "core/staged_file.h"
 #include "palettes/palette_error.h"
 
 namespace lumetrix::palettes {
@@ -72,8 +72,7 @@ std::vector<uint8_t> EncodeLutBitmap(int32_t width, int32_t height, std::span<co
 
 void WriteLutBitmap(const std::filesystem::path& path, int32_t width, int32_t height,
                     std::span<const uint8_t> pixels, const Lut& table) {
-  const std::vector<uint8_t> bytes = EncodeLutBitmap(width, height, pixels, table);
-  WriteFileAtomically(path, bytes);
+  ThrowIfFailed(WriteFileStaged(path.string(), EncodeLutBitmap(width, height, pixels, table)));
 }
 
 void ColourSlice(std::span<const uint8_t> pixels, int32_t width, int32_t height, const Lut& table,

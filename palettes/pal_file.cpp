@@ -3,7 +3,8 @@
 #include <cstdio>
 #include <system_error>
 
-#include "palettes/atomic_file.h"
+#include "core/staged_file.h"
+#include "palettes/palette_error.h"
 
 namespace lumetrix::palettes {
 
@@ -47,8 +48,7 @@ std::array<uint8_t, kPalFileBytes> EncodePalFile(const Lut& table) {
 }
 
 void WritePalFile(const std::filesystem::path& path, const Lut& table) {
-  const auto bytes = EncodePalFile(table);
-  WriteFileAtomically(path, bytes);
+  ThrowIfFailed(WriteFileStaged(path.string(), EncodePalFile(table)));
 }
 
 }  // namespace lumetrix::palettes

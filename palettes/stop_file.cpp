@@ -4,7 +4,7 @@
 #include <string>
 #include <system_error>
 
-#include "palettes/atomic_file.h"
+#include "core/staged_file.h"
 #include "palettes/palette_error.h"
 
 namespace lumetrix::palettes {
@@ -59,7 +59,7 @@ StopFile ReadStopFile(const std::filesystem::path& path) {
 }
 
 void WriteStopFile(const std::filesystem::path& path, const StopFile& stops) {
-  WriteFileAtomically(path, EncodeStopFile(stops));
+  ThrowIfFailed(WriteFileStaged(path.string(), EncodeStopFile(stops)));
 }
 
 }  // namespace lumetrix::palettes

@@ -2,8 +2,9 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
+
+#include "core/staged_file.h"
 
 namespace lumetrix::scripting {
 
@@ -77,15 +78,10 @@ QString WriteScriptFile(const QString& path, const QString& text) {
   const QFileInfo target(path);
   if (target.exists() && !target.isFile())
     return QStringLiteral("Cannot save %1: it is not a regular file.").arg(path);
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) return QStringLiteral("Cannot save %1: %2").arg(path, file.errorString());
   const QByteArray bytes = text.toUtf8();
-  if (file.write(bytes) != bytes.size()) {
-    const QString error = file.errorString();
-    file.cancelWriting();
-    return QStringLiteral("Cannot save %1: %2").arg(path, error);
-  }
-  if (!file.commit()) return QStringLiteral("Cannot save %1: %2").arg(path, file.errorString());
+  StagedFile file(QFile::encodeName(path).toStdString());
+  if (!file.Write(bytes.constData(), static_cast<size_t>(bytes.size())) || !file.Commit())
+    return QStringLiteral("Cannot save %1: %2").arg(path, QString::fromStdString(file.Reason()));
   return {};
 }
 

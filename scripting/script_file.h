@@ -27,9 +27,9 @@ ScriptFileText DecodeScriptBytes(const QByteArray& bytes, const QString& path);
 // Reads a script file; the size is checked before anything is read.
 ScriptFileText ReadScriptFile(const QString& path);
 
-// Writes the text as UTF-8 into a temporary file beside `path` and renames it over `path` only
-// when everything was written, so a full disk leaves the old file intact. Empty on success,
-// else the message for the user.
+// Writes the text as UTF-8 through the staged writer (core/staged_file.h), so a full disk
+// leaves the old file intact; a link gets its file replaced. Empty on success, else the
+// message for the user.
 QString WriteScriptFile(const QString& path, const QString& text);
 
 }  // namespace lumetrix::scripting

@@ -1,13 +1,12 @@
 #include "viewer/frame_bmp.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
 
-#include "core/file_helpers.h"
+#include "core/staged_file.h"
 
 namespace lumetrix {
 namespace {
@@ -74,18 +73,10 @@ CapturedFrame FrameFromGlRgb(const uint8_t* rgb, int32_t width, int32_t height) 
 }
 
 void WriteFrameBmp(const std::string& path, const CapturedFrame& frame) {
-  std::error_code ec;
-  if (FileExists(path) && !std::filesystem::remove(path, ec))
-    throw std::runtime_error("Could not replace " + path + ": " + ec.message());
   const std::vector<uint8_t> bytes = frame.FileBytes();
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) throw std::runtime_error("Could not write " + path + ": " + std::strerror(errno));
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  const int saved = errno;
-  if (std::fclose(f) != 0 || !written) {
-    std::filesystem::remove(path, ec);
-    throw std::runtime_error("Could not write " + path + ": " + std::strerror(written ? errno : saved));
-  }
+  StagedFile file(path);
+  if (!file.Write(bytes.data(), bytes.size()) || !file.Commit())
+    throw std::runtime_error("Could not write " + path + ": " + file.Reason());
 }
 
 bool cBMP::CreateFromFile(const std::string& FileName, MessageSink& messages) {

@@ -32,8 +32,8 @@ struct CapturedFrame {
 // Turns rows read back from OpenGL (RGB, bottom row first, rows padded to 4 bytes) into a frame.
 CapturedFrame FrameFromGlRgb(const uint8_t* rgb, int32_t width, int32_t height);
 
-// Replaces the file at path with the frame. Raises std::runtime_error with a readable reason
-// when the file cannot be deleted or written.
+// Replaces the file at path with the frame through the staged writer: an older file stays
+// when the new one cannot be written. Raises std::runtime_error with a readable reason.
 void WriteFrameBmp(const std::string& path, const CapturedFrame& frame);
 
 // cBMP: reads a BMP file (only 24-bit files are read correctly) and keeps its headers, pixel

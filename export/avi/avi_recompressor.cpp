@@ -3,43 +3,17 @@
 #include <algorithm>
 #include <limits>
 
+#include "core/progress_scope.h"
 #include "export/avi/avi_file.h"
 #include "export/avi/avi_reader.h"
 #include "export/avi/bitmap_info.h"
 #include "export/avi/stream_header.h"
 
 namespace lumetrix::avi {
-namespace {
-
-// Hides the progress frame on every way out once it was shown.
-class ProgressScope {
- public:
-  explicit ProgressScope(ProgressDisplay* display) : display_(display) {}
-  ~ProgressScope() {
-    if (display_ && shown_) display_->HideProgress();
-  }
-  void Show(int64_t frames) {
-    if (!display_) return;
-    const int64_t maximum = std::min<int64_t>(frames + 1, std::numeric_limits<int32_t>::max());
-    display_->ShowProgress(kRecompressCaption, 0, static_cast<int32_t>(maximum));
-    shown_ = true;
-  }
-  void Step() {
-    if (!display_ || !shown_) return;
-    const int32_t value = display_->GetProgress();
-    if (value < std::numeric_limits<int32_t>::max()) display_->SetProgress(value + 1);
-  }
-
- private:
-  ProgressDisplay* display_;
-  bool shown_ = false;
-};
-
-}  // namespace
 
 RecompressResult RecompressAvi(const std::string& inputPath, const std::string& outputPath,
                                CompressionOptionsSource& options, MessageSink& messages,
-                               ProgressDisplay* progress, const EncoderCatalog& catalog) {
+                               ProgressSink* progress, const EncoderCatalog& catalog) {
   RecompressResult result;
   auto fail = [&](RecompressStatus status, const std::string& detail) {
     result.Status = status;
@@ -61,8 +35,8 @@ RecompressResult RecompressAvi(const std::string& inputPath, const std::string& 
   const CompressionOptions sane = Sanitize(*chosen, catalog);
 
   const int64_t frames = reader.FrameCount();
-  ProgressScope scope(progress);
-  scope.Show(frames);
+  constexpr int64_t kMaxBar = std::numeric_limits<int32_t>::max();
+  ProgressScope scope(progress, kRecompressCaption, static_cast<int32_t>(std::min(frames + 1, kMaxBar)));
 
   const int32_t width = reader.Width(), height = reader.Height();
   AviStreamHeader header;
@@ -87,7 +61,7 @@ RecompressResult RecompressAvi(const std::string& inputPath, const std::string& 
       return fail(RecompressStatus::InputError, reader.Error());
     if (!compressed->Write(i, frame.Pixels, i == 0, error)) return fail(RecompressStatus::OutputError, error);
     ++result.FramesWritten;
-    scope.Step();
+    scope.Step(static_cast<int32_t>(std::min(i + 1, kMaxBar)));
   }
   reader.Close();
   stream.reset();

@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <string>
 
+#include "core/progress_sink.h"
 #include "export/avi/avi_messages.h"
 #include "export/avi/compression_options.h"
 #include "export/avi/encoder_catalog.h"
-#include "export/avi/progress_display.h"
 
 namespace lumetrix::avi {
 
@@ -35,7 +35,7 @@ inline constexpr const char* kRecompressCaption = "Recompressing AVI";
 // `progress` may be null.
 RecompressResult RecompressAvi(const std::string& inputPath, const std::string& outputPath,
                                CompressionOptionsSource& options, MessageSink& messages,
-                               ProgressDisplay* progress = nullptr,
+                               ProgressSink* progress = nullptr,
                                const EncoderCatalog& catalog = EncoderCatalog::Installed());
 
 }  // namespace lumetrix::avi

@@ -14,7 +14,7 @@ Avi2GifConverter::Avi2GifConverter(MessageSink& messages) : messages_(messages) 
 
 void Avi2GifConverter::Show(const char* text) { messages_.ShowMessage(text, MessageIcon::Exclamation); }
 
-ImportStatus Avi2GifConverter::OpenAvi(const std::string& path, bool flip, ImportProgress* progress) {
+ImportStatus Avi2GifConverter::OpenAvi(const std::string& path, bool flip, ProgressSink* progress) {
   if (path.empty()) return ImportStatus::Failed;
   aviPath_ = path;
   detail_.clear();
@@ -31,7 +31,7 @@ ImportStatus Avi2GifConverter::OpenAvi(const std::string& path, bool flip, Impor
   return result.Status;
 }
 
-ImportStatus Avi2GifConverter::Reimport(ImportProgress* progress) {
+ImportStatus Avi2GifConverter::Reimport(ProgressSink* progress) {
   if (aviPath_.empty()) return ImportStatus::Failed;
   return OpenAvi(aviPath_, false, progress);
 }
@@ -42,7 +42,7 @@ bool Avi2GifConverter::CheckSomethingToSave() {
   return false;
 }
 
-bool Avi2GifConverter::OptimizeFrames(gif::ProgressSink* progress) {
+bool Avi2GifConverter::OptimizeFrames(ProgressSink* progress) {
   if (document_.FramesCount() == 0) {
     Show(kMsgNothingToOptimize);
     return false;
@@ -61,7 +61,7 @@ bool Avi2GifConverter::WouldReplaceTheMovie(const std::string& fileName) {
   return true;
 }
 
-SaveStatus Avi2GifConverter::WriteDocument(const std::string& fileName, gif::ProgressSink* progress) {
+SaveStatus Avi2GifConverter::WriteDocument(const std::string& fileName, ProgressSink* progress) {
   if (!CheckSomethingToSave()) return SaveStatus::NothingToSave;
   if (WouldReplaceTheMovie(fileName)) return SaveStatus::SaveFailed;
   if (optimize_ && !OptimizeFrames(progress)) return SaveStatus::NothingToSave;
@@ -74,7 +74,7 @@ SaveStatus Avi2GifConverter::WriteDocument(const std::string& fileName, gif::Pro
   return SaveStatus::Saved;
 }
 
-SaveStatus Avi2GifConverter::SaveAnimatedGif(const std::string& fileName, ImportProgress* progress,
+SaveStatus Avi2GifConverter::SaveAnimatedGif(const std::string& fileName, ProgressSink* progress,
                                              bool restorePreview) {
   if (!CheckSomethingToSave()) return SaveStatus::NothingToSave;
   if (WouldReplaceTheMovie(fileName)) return SaveStatus::SaveFailed;

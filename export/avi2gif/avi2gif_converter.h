@@ -7,7 +7,6 @@
 #include <string>
 
 #include "export/avi2gif/avi_import.h"
-#include "export/avi2gif/import_progress.h"
 #include "export/gif/dither8bpp.h"
 #include "export/gif/gif_document.h"
 #include "core/messages.h"
@@ -46,26 +45,26 @@ class Avi2GifConverter {
   // Nothing for an empty path. Otherwise remembers it and imports the movie; a failure shows
   // "Unexpected error loading AVI file." and leaves the document empty. A cancelled import
   // shows nothing and leaves it empty too.
-  ImportStatus OpenAvi(const std::string& path, bool flip, ImportProgress* progress = nullptr);
+  ImportStatus OpenAvi(const std::string& path, bool flip, ProgressSink* progress = nullptr);
   // Imports the remembered movie again for the preview (after an option changed); nothing
   // when none is loaded.
-  ImportStatus Reimport(ImportProgress* progress = nullptr);
+  ImportStatus Reimport(ProgressSink* progress = nullptr);
 
   // False, after "Nothing to save", when the document has no frames. Asked before the user
   // chooses a file name.
   bool CheckSomethingToSave();
   // Palette compaction, then frame cropping; "Nothing to optimize" (and false) without frames.
-  bool OptimizeFrames(gif::ProgressSink* progress = nullptr);
+  bool OptimizeFrames(ProgressSink* progress = nullptr);
   // Saves the movie to `fileName`: imports it again top row first, optimises when asked, and
   // writes the file under a temporary name that takes the name only when complete (an older
   // file stays as it was on failure). "Unexpected error saving GIF file." when the file cannot
   // be written (also when it would replace the movie itself). Afterwards, when
   // `restorePreview`, the movie is imported again for the preview.
-  SaveStatus SaveAnimatedGif(const std::string& fileName, ImportProgress* progress = nullptr,
+  SaveStatus SaveAnimatedGif(const std::string& fileName, ProgressSink* progress = nullptr,
                              bool restorePreview = true);
   // The writing half of the save, on the document as it is (the command line imports top row
   // first itself): optimises when asked, then writes the file as above, with the same messages.
-  SaveStatus WriteDocument(const std::string& fileName, gif::ProgressSink* progress = nullptr);
+  SaveStatus WriteDocument(const std::string& fileName, ProgressSink* progress = nullptr);
 
  private:
   void Show(const char* text);

@@ -6,7 +6,7 @@
 #include "export/avi/avi_reader.h"
 #include "export/gif/animation_builder.h"
 #include "export/gif/dib.h"
-#include "export/gif/progress_scope.h"
+#include "core/progress_scope.h"
 
 namespace lumetrix::avi2gif {
 namespace {
@@ -32,7 +32,7 @@ int64_t DocumentBytes(int64_t frames, int32_t width, int32_t height) {
 }
 
 ImportResult ImportAvi(const std::string& path, gif::cGIF& document, gif::mDither8bpp& dither,
-                       const ImportSettings& settings, ImportProgress* progress) {
+                       const ImportSettings& settings, ProgressSink* progress) {
   document.Destroy();
   avi::AviReader reader;
   if (!reader.Open(path)) return Fail(document, ImportStatus::Failed, reader.Error());
@@ -52,7 +52,7 @@ ImportResult ImportAvi(const std::string& path, gif::cGIF& document, gif::mDithe
 
   const int32_t frames = static_cast<int32_t>(count);
   const int32_t timePerFrame = reader.MillisecondsPerFrame();
-  gif::ProgressScope scope(progress, frames);
+  ProgressScope scope(progress, "", frames);
 
   gif::cDIB work;
   if (!work.Create(width, height, 32)) return Fail(document, ImportStatus::Failed, "Out of memory");
@@ -71,7 +71,7 @@ ImportResult ImportAvi(const std::string& path, gif::cGIF& document, gif::mDithe
                   rowBytes);
     if (!builder.AddFrame(work, settings.SwapRG, settings.Flip, timePerFrame))
       return Fail(document, ImportStatus::Failed, "Out of memory at frame " + std::to_string(i));
-    if (progress && progress->Cancelled()) return Fail(document, ImportStatus::Cancelled, "Cancelled");
+    if (scope.Cancelled()) return Fail(document, ImportStatus::Cancelled, "Cancelled");
   }
   builder.Finish();
 

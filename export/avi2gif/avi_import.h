@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "export/avi2gif/import_progress.h"
+#include "core/progress_sink.h"
 #include "export/gif/dither8bpp.h"
 #include "export/gif/gif_document.h"
 
@@ -36,9 +36,10 @@ struct ImportResult {
 // Empties the document first. On success the document holds one frame per movie frame
 // (disposal 3, delay in hundredths of the time per frame, the palette as local copy) and the
 // palette as its global palette, screen = frame size, pixel aspect 1.0. On failure or cancel
-// the document is left empty, so that a half-read movie is never saved. `progress` may be null.
+// the document is left empty, so that a half-read movie is never saved. `progress` (may be null)
+// shows one step per frame and is asked after every frame whether to stop.
 ImportResult ImportAvi(const std::string& path, gif::cGIF& document, gif::mDither8bpp& dither,
-                       const ImportSettings& settings, ImportProgress* progress = nullptr);
+                       const ImportSettings& settings, ProgressSink* progress = nullptr);
 
 // Bytes the frames of a document of this size take (64-bit; no overflow for any 32-bit input).
 int64_t DocumentBytes(int64_t frames, int32_t width, int32_t height);

@@ -42,14 +42,15 @@ QImage ToImage(const gif::cDIB& dib, QImage::Format format) {
 
 // The import's progress on the window's bar; every step lets pending events run, so that the
 // window stays live and "Exit" can stop the import.
-class AVI2GIF::Progress : public ImportProgress {
+class AVI2GIF::Progress : public ProgressSink {
  public:
   explicit Progress(AVI2GIF& window) : window_(window) {}
-  void SetMax(int32_t max) override { window_.ucProgress_->SetMax(max); }
-  void SetValue(int32_t value) override {
+  void ShowProgress(const std::string&, int32_t, int32_t maximum) override { window_.ucProgress_->SetMax(maximum); }
+  void SetProgress(int32_t value) override {
     window_.ucProgress_->SetValue(value);
     QCoreApplication::processEvents();
   }
+  void HideProgress() override { SetProgress(0); }
   bool Cancelled() const override { return window_.cancel_; }
 
  private:

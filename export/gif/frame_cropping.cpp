@@ -2,8 +2,8 @@
 #include <cstring>
 #include <vector>
 
+#include "core/progress_scope.h"
 #include "export/gif/gif_optimize.h"
-#include "export/gif/progress_scope.h"
 
 namespace lumetrix::gif {
 
@@ -85,7 +85,7 @@ bool NoDisposal(uint8_t disposal) {
 }  // namespace
 
 void CropFrames(cGIF& document, ProgressSink* progress) {
-  ProgressScope scope(progress, document.FramesCount());
+  ProgressScope scope(progress, "", document.FramesCount());
   const int count = document.FramesCount();
   if (count == 0) return;
   const Rect full{0, 0, document.ScreenWidth(), document.ScreenHeight()};

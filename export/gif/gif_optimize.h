@@ -2,10 +2,10 @@
 // The two frame optimisation passes run before saving: palette compaction drops the global
 // palette entries no frame uses; frame cropping cuts every frame to the area where it changes
 // the picture and removes frames that change nothing. Both keep what the animation shows.
-// Each sets the progress maximum to the frame count, advances it per frame and resets it to 0.
+// Each shows the progress with the frame count as maximum, advances it per frame and hides it.
 
 #include "export/gif/gif_document.h"
-#include "export/gif/progress_sink.h"
+#include "core/progress_sink.h"
 
 namespace lumetrix::gif {
 

@@ -1,14 +1,14 @@
 #include <array>
 #include <vector>
 
+#include "core/progress_scope.h"
 #include "export/gif/gif_optimize.h"
-#include "export/gif/progress_scope.h"
 
 namespace lumetrix::gif {
 
 void CompactGlobalPalette(cGIF& document, ProgressSink* progress) {
   const int count = document.FramesCount();
-  ProgressScope scope(progress, count);
+  ProgressScope scope(progress, "", count);
   if (!document.GlobalPaletteExists()) return;
 
   std::array<bool, kPaletteSize> used{};

@@ -23,13 +23,14 @@ void ConversionProgress::SetLabel(const QString& label) {
   dialog_->setValue(0);
 }
 
-ProgressCallback ConversionProgress::Callback() {
-  return [this](int32_t done, int32_t total) {
-    if (dialog_->maximum() != total) dialog_->setMaximum(total);
-    dialog_->setValue(done);
-    QCoreApplication::processEvents();
-    return !dialog_->wasCanceled();
-  };
+void ConversionProgress::ShowProgress(const std::string&, int32_t start, int32_t maximum) {
+  dialog_->setMaximum(maximum);
+  dialog_->setValue(start);
+}
+
+void ConversionProgress::SetProgress(int32_t value) {
+  dialog_->setValue(value);
+  QCoreApplication::processEvents();
 }
 
 bool ConversionProgress::Cancelled() const { return dialog_->wasCanceled(); }

@@ -1,15 +1,13 @@
 #pragma once
-// What a series conversion reports back, and how it reports its progress.
+// What a series conversion reports back. Its progress goes to a ProgressSink: one step per page,
+// and a cancel between pages writes nothing under the destination name.
 
 #include <cstdint>
-#include <functional>
 #include <string>
 
-namespace lumetrix::series {
+#include "core/progress_sink.h"
 
-// Called after every page with the pages done and the pages in all; returning false cancels the
-// conversion (nothing is written under the destination name then).
-using ProgressCallback = std::function<bool(int32_t done, int32_t total)>;
+namespace lumetrix::series {
 
 struct ConversionResult {
   std::string Destination;

@@ -204,7 +204,7 @@ ConversionResult frmCnvrtLeicaTiff::saveTIF(const QString& file_name, size_t row
   // The job is fixed before the first page: events handled during the conversion (a new folder,
   // other choices) cannot change it half-way.
   const LeicaConversion job = JobFor(NativePath(file_name), row);
-  return WriteFile(file_name, [&](const ProgressCallback& progress) { return ConvertLeicaSeries(job, progress); });
+  return WriteFile(file_name, [&](ProgressSink* progress) { return ConvertLeicaSeries(job, progress); });
 }
 
 void frmCnvrtLeicaTiff::cmdConvert_Click() {
@@ -246,7 +246,7 @@ void frmCnvrtLeicaTiff::cmdConvertAll_Click() {
                             .arg(QFile::decodeName(BaseFileName(jobs[i].Destination).c_str()))
                             .arg(i + 1)
                             .arg(jobs.size()));
-      const ConversionResult result = ConvertLeicaSeries(jobs[i], progress.Callback());
+      const ConversionResult result = ConvertLeicaSeries(jobs[i], &progress);
       if (result.Written) ++written;
       if (const std::string text = result.Message(); !text.empty()) problems << QString::fromStdString(text);
       if (result.Cancelled) break;

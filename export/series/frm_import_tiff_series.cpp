@@ -168,7 +168,7 @@ bool frmImportTiffSeries::saveTIF(const QString& file_name) {
   std::vector<std::string> paths;
   const std::string folder = Browser()->FolderPath();
   for (const std::string& name : series_.Items()) paths.push_back(JoinPath(folder, name));
-  return WriteFile(file_name, [&](const ProgressCallback& progress) {
+  return WriteFile(file_name, [&](ProgressSink* progress) {
            return JoinTiffSeries(paths, NativePath(file_name), progress);
          }).Written;
 }

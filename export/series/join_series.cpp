@@ -2,15 +2,17 @@
 
 #include <new>
 
-#include "export/series/conversion_errors.h"
+#include "core/progress_scope.h"
 #include "core/staged_file.h"
+#include "export/series/conversion_errors.h"
 #include "export/series/tiff_folder.h"
 #include "imaging/image_box.h"
+#include "imaging/tiff_stack_writer.h"
 
 namespace lumetrix::series {
 
 ConversionResult JoinTiffSeries(const std::vector<std::string>& sources, const std::string& destination,
-                                const ProgressCallback& progress) {
+                                ProgressSink* progress) {
   ConversionResult result;
   result.Destination = destination;
   if (sources.empty()) {
@@ -27,16 +29,13 @@ ConversionResult JoinTiffSeries(const std::vector<std::string>& sources, const s
       return result;
     }
   }
-  StagedFile output(destination);
-  if (!output.Ok()) {
-    result.Error = output.Error();
-    return result;
-  }
   const int32_t total = static_cast<int32_t>(sources.size());
+  ProgressScope scope(progress, "", total);
   imaging::ImageBox box;
   int32_t width = 0, height = 0;
   std::string first;
   try {
+    imaging::TiffStackWriter output(destination);
     for (int32_t i = 0; i < total; ++i) {
       const std::string& source = sources[static_cast<size_t>(i)];
       if (!box.LoadPage(source, 0)) {
@@ -54,21 +53,19 @@ ConversionResult JoinTiffSeries(const std::vector<std::string>& sources, const s
                        "; all pages of a 3D TIFF file must have the same size";
         return result;
       }
-      box.SaveImage(output.TemporaryPath(), imaging::kFormatTiff, i > 0);
-      if (progress && !progress(i + 1, total)) {
+      output.AddPage(box);
+      scope.Step(i + 1);
+      if (scope.Cancelled()) {
         result.Cancelled = true;
         return result;
       }
     }
+    output.Commit();
   } catch (const imaging::ImageError& e) {
-    result.Error = detail::ShowDestination(e.what(), output.TemporaryPath(), destination);
+    result.Error = e.what();
     return result;
   } catch (const std::bad_alloc&) {
     result.Error = "There is not enough memory to join the files";
-    return result;
-  }
-  if (!output.Commit()) {
-    result.Error = output.Error();
     return result;
   }
   result.Written = true;

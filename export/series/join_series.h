@@ -13,6 +13,6 @@ namespace lumetrix::series {
 // nothing written: no sources, a destination that is one of them, a file that cannot be read,
 // pages of differing sizes. The destination is only replaced once every page is written.
 ConversionResult JoinTiffSeries(const std::vector<std::string>& sources, const std::string& destination,
-                                const ProgressCallback& progress = {});
+                                ProgressSink* progress = nullptr);
 
 }  // namespace lumetrix::series

@@ -5,11 +5,13 @@
 #include <new>
 #include <vector>
 
+#include "core/progress_scope.h"
+#include "core/staged_file.h"
 #include "export/series/conversion_errors.h"
 #include "export/series/plane_extraction.h"
-#include "core/staged_file.h"
 #include "export/series/tiff_folder.h"
 #include "imaging/image_box.h"
+#include "imaging/tiff_stack_writer.h"
 
 namespace lumetrix::series {
 
@@ -33,20 +35,19 @@ bool Exists(const std::string& path) {
 
 class PageWriter {
  public:
-  explicit PageWriter(const std::string& path) : path_(path) {}
+  explicit PageWriter(const std::string& path) : output_(path) {}
   void Write(int32_t width, int32_t height, const std::array<const std::vector<uint8_t>*, 3>& rgb) {
     box_.NewImage(width, height, 0, 0, 0);
     box_.ConvertDepth(24);
     box_.SetPlanes(*rgb[0], *rgb[1], *rgb[2]);
-    box_.SaveImage(path_, imaging::kFormatTiff, pages_ > 0);
-    ++pages_;
+    output_.AddPage(box_);
   }
-  int32_t Pages() const { return pages_; }
+  void Commit() { output_.Commit(); }
+  int32_t Pages() const { return output_.Pages(); }
 
  private:
-  std::string path_;
+  imaging::TiffStackWriter output_;
   imaging::ImageBox box_;
-  int32_t pages_ = 0;
 };
 
 }  // namespace
@@ -64,7 +65,7 @@ LeicaConversion LeicaConversionFor(const SeriesRow& row, const std::string& fold
   return job;
 }
 
-ConversionResult ConvertLeicaSeries(const LeicaConversion& job, const ProgressCallback& progress) {
+ConversionResult ConvertLeicaSeries(const LeicaConversion& job, ProgressSink* progress) {
   ConversionResult result;
   result.Destination = job.Destination;
   const std::array<bool, kLeicaChannels> read = ChannelsToRead(job);
@@ -92,15 +93,9 @@ ConversionResult ConvertLeicaSeries(const LeicaConversion& job, const ProgressCa
       }
     }
   }
-  StagedFile output(job.Destination);
-  if (!output.Ok()) {
-    result.Error = output.Error();
-    return result;
-  }
-
   const int32_t total = job.LastSlice + 1;
+  ProgressScope scope(progress, "", total);
   imaging::ImageBox reader;
-  PageWriter writer(output.TemporaryPath());
   std::array<std::vector<uint8_t>, kLeicaChannels> planes;
   std::vector<uint8_t> black;
   int32_t width = 0, height = 0;
@@ -109,6 +104,7 @@ ConversionResult ConvertLeicaSeries(const LeicaConversion& job, const ProgressCa
   // so that page z stays slice z.
   int32_t blank_pages = 0;
   try {
+    PageWriter writer(job.Destination);
     for (int32_t z = 0; z <= job.LastSlice; ++z) {
       for (int c = 0; c < kLeicaChannels; ++c) {
         std::vector<uint8_t>& plane = planes[static_cast<size_t>(c)];
@@ -143,29 +139,27 @@ ConversionResult ConvertLeicaSeries(const LeicaConversion& job, const ProgressCa
         for (; blank_pages > 0; --blank_pages) writer.Write(width, height, none);
         writer.Write(width, height, MapChannels(planes, job.Colours, black));
       }
-      if (progress && !progress(z + 1, total)) {
+      scope.Step(z + 1);
+      if (scope.Cancelled()) {
         result.Cancelled = true;
         return result;
       }
     }
+    if (width == 0) {
+      result.Error = "None of the slices of " + job.BaseName + " could be read (" + result.FirstUnreadable + ": " +
+                     result.FirstUnreadableReason + ")";
+      return result;
+    }
+    writer.Commit();
+    result.Pages = writer.Pages();
   } catch (const imaging::ImageError& e) {
-    result.Error = detail::ShowDestination(e.what(), output.TemporaryPath(), job.Destination);
+    result.Error = e.what();
     return result;
   } catch (const std::bad_alloc&) {
     result.Error = "There is not enough memory to convert " + job.BaseName;
     return result;
   }
-  if (width == 0) {
-    result.Error = "None of the slices of " + job.BaseName + " could be read (" + result.FirstUnreadable + ": " +
-                   result.FirstUnreadableReason + ")";
-    return result;
-  }
-  if (!output.Commit()) {
-    result.Error = output.Error();
-    return result;
-  }
   result.Written = true;
-  result.Pages = writer.Pages();
   return result;
 }
 

@@ -37,6 +37,6 @@ LeicaConversion LeicaConversionFor(const SeriesRow& row, const std::string& fold
 // A slice file that cannot be read is counted, reported in the result and black on its page;
 // slices of differing sizes, a destination that is one of the slices, and a series none of
 // whose slices can be read are refused with nothing written.
-ConversionResult ConvertLeicaSeries(const LeicaConversion& job, const ProgressCallback& progress = {});
+ConversionResult ConvertLeicaSeries(const LeicaConversion& job, ProgressSink* progress = nullptr);
 
 }  // namespace lumetrix::series

@@ -54,13 +54,13 @@ void SeriesWindow::Message(const QString& text) {
 }
 
 ConversionResult SeriesWindow::WriteFile(const QString& file_name,
-                                         const std::function<ConversionResult(const ProgressCallback&)>& convert) {
+                                         const std::function<ConversionResult(ProgressSink*)>& convert) {
   ConversionResult result;
   busy_ = true;
   {
     const BusyCursor hourglass;
     ConversionProgress progress(this, "Writing " + QFileInfo(file_name).fileName() + " ...");
-    result = convert(progress.Callback());
+    result = convert(&progress);
   }
   busy_ = false;
   if (const std::string text = result.Message(); !text.empty()) Message(QString::fromStdString(text));

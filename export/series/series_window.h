@@ -50,7 +50,7 @@ class SeriesWindow : public QDialog {
   // Runs convert busy, under the hourglass and a progress window "Writing <file> ...", then
   // tells the user what the result has to say.
   ConversionResult WriteFile(const QString& file_name,
-                             const std::function<ConversionResult(const ProgressCallback&)>& convert);
+                             const std::function<ConversionResult(ProgressSink*)>& convert);
 
  private:
   FolderBrowser* browser_;

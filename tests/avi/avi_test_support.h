@@ -12,7 +12,7 @@
 #include "export/avi/avi_messages.h"
 #include "export/avi/bitmap_info.h"
 #include "export/avi/compression_options.h"
-#include "export/avi/progress_display.h"
+#include "core/progress_sink.h"
 
 namespace lumetrix::avi::test {
 
@@ -56,7 +56,7 @@ class ScriptedOptions : public CompressionOptionsSource {
 
 CompressionOptions OptionsFor(const std::string& codec, int32_t quality = 90);
 
-class RecordingProgress : public ProgressDisplay {
+class RecordingProgress : public ProgressSink {
  public:
   void ShowProgress(const std::string& caption, int32_t start, int32_t maximum) override;
   void SetProgress(int32_t value) override;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "export/avi2gif/import_progress.h"
+#include "core/progress_sink.h"
 #include "export/gif/dib.h"
 #include "tests/avi/avi_test_support.h"
 
@@ -27,13 +27,14 @@ std::vector<OwnedFrame> SyntheticFrames(int32_t width, int32_t height, int count
 // The frame as a 32-bit picture, top row first.
 gif::cDIB TopDownPicture(const OwnedFrame& frame);
 
-class RecordingProgress : public ImportProgress {
+class RecordingProgress : public ProgressSink {
  public:
-  void SetMax(int32_t max) override { Maxima.push_back(max); }
-  void SetValue(int32_t value) override {
+  void ShowProgress(const std::string&, int32_t, int32_t max) override { Maxima.push_back(max); }
+  void SetProgress(int32_t value) override {
     Values.push_back(value);
     if (OnValue) OnValue(value);
   }
+  void HideProgress() override { SetProgress(0); }
   bool Cancelled() const override { return CancelAfter >= 0 && Steps() >= CancelAfter; }
   // Values above 0 seen so far.
   int Steps() const;

@@ -1,13 +1,25 @@
 // Files that take their name only when they are complete.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
-#include "tests/support/tiff_fixture.h"
 #include "core/staged_file.h"
+#include "export/avi/avi_file.h"
+#include "export/avi/bitmap_info.h"
+#include "export/gif/gif_document.h"
+#include "imaging/image_box.h"
+#include "palettes/curve_file.h"
+#include "palettes/pal_file.h"
+#include "palettes/stop_file.h"
+#include "scripting/script_file.h"
+#include "tests/support/tiff_fixture.h"
+#include "viewer/frame_bmp.h"
 
 namespace lumetrix {
 namespace {
@@ -48,30 +60,15 @@ TEST(StagedFile, ReplacesTheDestinationOnlyOnCommit) {
   EXPECT_NE(st.st_mode & S_IRGRP, 0u) << "committed files get the usual permissions, not mkstemp's";
 }
 
-TEST(StagedFile, RefusesFoldersAndMissingFolders) {
+TEST(StagedFile, RefusesFoldersPipesAndMissingFolders) {
   test_support::TempDir dir;
   EXPECT_FALSE(StagedFile(dir.path().string()).Ok());
+  ASSERT_EQ(::mkfifo(dir.File("pipe").c_str(), 0600), 0);
+  EXPECT_NE(StagedFile(dir.File("pipe")).Error().find("not a regular file"), std::string::npos);
   StagedFile missing(dir.File("no/such/out.tif"));
   EXPECT_FALSE(missing.Ok());
   EXPECT_NE(missing.Error().find("does not exist"), std::string::npos);
   EXPECT_FALSE(StagedFile("").Ok());
-}
-
-TEST(StagedFile, WrittenBytesArriveOnlyWithTheCommit) {
-  test_support::TempDir dir;
-  const std::string dest = dir.File("out.pal");
-  {
-    StagedFile output(dest);
-    ASSERT_TRUE(output.Write("abc", 3));
-    EXPECT_FALSE(std::filesystem::exists(dest));
-    ASSERT_TRUE(output.Commit()) << output.Error();
-  }
-  EXPECT_EQ(ReadText(dest), "abc");
-  const std::string bytes = "xyz";
-  EXPECT_EQ(WriteFileStaged(dest, std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size())), "");
-  EXPECT_EQ(ReadText(dest), "xyz");
-  EXPECT_NE(WriteFileStaged(dir.File("no/such/out.pal"), {}), "");
-  EXPECT_EQ(Entries(dir), std::vector<std::string>{"out.pal"});
 }
 
 TEST(StagedFile, SameFileFollowsLinks) {
@@ -81,6 +78,85 @@ TEST(StagedFile, SameFileFollowsLinks) {
   EXPECT_TRUE(SameFile(dir.File("a.tif"), dir.File("link.tif")));
   EXPECT_TRUE(SameFile(dir.File("a.tif"), dir.path().string() + "/./a.tif"));
   EXPECT_FALSE(SameFile(dir.File("a.tif"), dir.File("b.tif")));
+}
+
+// Writes past `bytes` fail the way they do on a full disk, for any user (also root).
+struct FileSizeLimit {
+  explicit FileSizeLimit(rlim_t bytes) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    const rlimit small{bytes, saved.rlim_max};
+    ::setrlimit(RLIMIT_FSIZE, &small);
+  }
+  ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &saved); }
+  rlimit saved{};
+};
+
+void Check(bool ok) {
+  if (!ok) throw std::runtime_error("the write failed");
+}
+
+void WriteAvi(const std::string& path) {
+  std::string error;
+  avi::AviStreamHeader header;
+  header.Rate = 10;
+  header.Frame = {0, 0, 16, 16};
+  auto file = avi::AviFile::OpenForWriting(path, error);
+  auto stream = file ? file->CreateStream(header, error) : nullptr;
+  avi::CompressionOptions raw;
+  raw.Codec = "raw";
+  auto coded = stream ? avi::AviCompressedStream::Make(*stream, raw, avi::EncoderCatalog::Installed(), true, error) : nullptr;
+  const std::vector<uint8_t> pixels(avi::DibRowStride(16) * 16, 7);
+  Check(coded && coded->SetFormat(0, avi::MakeBitmapInfo(16, 16), error) && coded->Write(0, pixels, true, error));
+  coded.reset();  // flushes the encoder into the file
+  stream.reset();
+  Check(file->Close(error));
+}
+
+// Every kind of output file goes through the staged writer: a write that fails half-way leaves
+// the older file byte for byte and no temporary file; a write that succeeds leaves none either.
+TEST(StagedFile, EveryWriterKeepsTheOlderFileWhenAWriteFails) {
+  imaging::ImageBox image;
+  image.NewImage(16, 16);
+  const std::vector<uint8_t> rgb(16 * 16 * 3, 90);
+  gif::cGIF gif;
+  gif.FrameInsert(1, 16, 16);
+  gif.SetGlobalPaletteExists(true);
+  struct Writer {
+    std::string name;
+    bool appends;
+    std::function<void(const std::string&)> write;
+  };
+  const std::vector<Writer> writers = {
+      {"frame.bmp", false, [&](auto& p) { WriteFrameBmp(p, FrameFromGlRgb(rgb.data(), 16, 16)); }},
+      {"image.bmp", false, [&](auto& p) { image.SaveImage(p, imaging::kFormatBmp, false); }},
+      {"image.jpg", false, [&](auto& p) { image.SaveImage(p, imaging::kFormatJpeg, false); }},
+      {"new.tif", false, [&](auto& p) { image.SaveImage(p, imaging::kFormatTiff, false); }},
+      {"appended.tif", true, [&](auto& p) { image.SaveImage(p, imaging::kFormatTiff, true); }},
+      {"movie.gif", false, [&](auto& p) { Check(gif.Save(p)); }},
+      {"table.pal", false, [](auto& p) { palettes::WritePalFile(p, palettes::Lut::Filled(5)); }},
+      {"stops.plt", false, [](auto& p) { palettes::WriteStopFile(p, {}); }},
+      {"curves.pl2", false, [](auto& p) { palettes::WriteCurveFile(p, palettes::CurveSet::Defaults()); }},
+      {"script.scp", false,
+       [](auto& p) { Check(scripting::WriteScriptFile(QString::fromStdString(p), "Sub Main\nEnd Sub\n").isEmpty()); }},
+      {"movie.avi", false, WriteAvi},
+  };
+  for (const Writer& writer : writers) {
+    SCOPED_TRACE(writer.name);
+    test_support::TempDir dir;
+    const std::string path = dir.File(writer.name);
+    ASSERT_NO_THROW(writer.write(path));
+    ASSERT_NO_THROW(writer.write(path));  // over an existing file
+    EXPECT_EQ(Entries(dir), std::vector<std::string>{writer.name});
+    const std::string older = ReadText(path);
+    {
+      // An appending writer copies the older file first; the new page is what fails.
+      const FileSizeLimit limit(writer.appends ? older.size() + 1 : older.size() / 2);
+      EXPECT_ANY_THROW(writer.write(path));
+    }
+    EXPECT_EQ(ReadText(path), older);
+    EXPECT_EQ(Entries(dir), std::vector<std::string>{writer.name});
+  }
 }
 
 }  // namespace

@@ -15,8 +15,9 @@ using namespace lumetrix::gif::testing;
 
 struct RecordingProgress : ProgressSink {
   std::vector<std::pair<char, int>> calls;
-  void SetMax(int32_t max) override { calls.emplace_back('M', max); }
-  void SetValue(int32_t value) override { calls.emplace_back('V', value); }
+  void ShowProgress(const std::string&, int32_t, int32_t max) override { calls.emplace_back('M', max); }
+  void SetProgress(int32_t value) override { calls.emplace_back('V', value); }
+  void HideProgress() override { calls.emplace_back('V', 0); }
 };
 
 DecodedGif SaveAndDecode(const cGIF& doc, const ScratchFolder& folder, const std::string& name) {

@@ -7,8 +7,6 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -117,43 +115,7 @@ TEST(WriteScriptFile, WritesUtf8AndReplacesTheOldFile) {
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"s.scp"});
 }
 
-TEST(WriteScriptFile, AFailedSaveLeavesTheOldFileAlone) {
-  if (::geteuid() == 0) GTEST_SKIP() << "root may write into read-only folders";
-  QTemporaryDir dir;
-  const QString folder = dir.filePath("ro");
-  ASSERT_TRUE(QDir().mkdir(folder));
-  const QString path = folder + "/s.scp";
-  {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("precious");
-  }
-  ASSERT_EQ(::chmod(folder.toLocal8Bit().constData(), 0555), 0);
-  const QString error = WriteScriptFile(path, "new");
-  ::chmod(folder.toLocal8Bit().constData(), 0755);
-  EXPECT_TRUE(error.startsWith("Cannot save")) << error.toStdString();
-  EXPECT_EQ(Bytes(path), QByteArray("precious"));
-}
-
-TEST(WriteScriptFile, AFullDiskReportsAnErrorAndKeepsTheOldFile) {
-  QTemporaryDir dir;
-  const QString path = Write(dir, "s.scp", "precious");
-  // A file-size limit makes writes fail the way a full disk does, for any user.
-  struct sigaction ignore {}, old {};
-  ignore.sa_handler = SIG_IGN;
-  ASSERT_EQ(::sigaction(SIGXFSZ, &ignore, &old), 0);
-  rlimit saved {};
-  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-  rlimit small = saved;
-  small.rlim_cur = 4096;
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-  const QString error = WriteScriptFile(path, QString(100000, QLatin1Char('x')));
-  ::setrlimit(RLIMIT_FSIZE, &saved);
-  ::sigaction(SIGXFSZ, &old, nullptr);
-  EXPECT_TRUE(error.startsWith("Cannot save")) << error.toStdString();
-  EXPECT_EQ(Bytes(path), QByteArray("precious"));
-  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"s.scp"});
-}
+// Failed saves keep the old file: tests/core/test_staged_file.cpp checks every writer.
 
 TEST(WriteScriptFile, SomethingThatIsNotARegularFileIsNotReplaced) {
   QTemporaryDir dir;

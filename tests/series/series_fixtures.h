@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "core/progress_sink.h"
+
 namespace lumetrix::series::testing {
 
 // A fresh folder under the system's temporary folder, removed with everything in it.
@@ -49,5 +51,15 @@ struct Page {
 };
 // Every page of a TIFF file; throws std::runtime_error when libtiff cannot read it.
 std::vector<Page> ReadPages(const std::string& path);
+
+// Records a conversion's steps; asks it to stop once a step reached StopAt.
+struct StepProgress : ProgressSink {
+  void ShowProgress(const std::string&, int32_t, int32_t maximum) override { Maximum = maximum; }
+  void SetProgress(int32_t value) override { Steps.push_back(value); }
+  void HideProgress() override {}
+  bool Cancelled() const override { return !Steps.empty() && Steps.back() >= StopAt; }
+  int32_t Maximum = 0, StopAt = INT32_MAX;
+  std::vector<int32_t> Steps;
+};
 
 }  // namespace lumetrix::series::testing

@@ -55,16 +55,13 @@ class JoinSeries : public ::testing::Test {
 
 TEST_F(JoinSeries, PagesFollowTheListOrderAsColour) {
   const std::string out = dir.File("out.tif");
-  std::vector<std::pair<int, int>> calls;
-  const ConversionResult result = JoinTiffSeries({Source(2), Source(0), Source(3), Source(1)}, out,
-                                                 [&](int32_t done, int32_t total) {
-                                                   calls.emplace_back(done, total);
-                                                   return true;
-                                                 });
+  testing::StepProgress progress;
+  const ConversionResult result = JoinTiffSeries({Source(2), Source(0), Source(3), Source(1)}, out, &progress);
   ASSERT_TRUE(result.Written) << result.Message();
   EXPECT_EQ(result.Pages, 4);
   EXPECT_EQ(result.Message(), "");
-  EXPECT_EQ(calls, (std::vector<std::pair<int, int>>{{1, 4}, {2, 4}, {3, 4}, {4, 4}}));
+  EXPECT_EQ(progress.Maximum, 4);
+  EXPECT_EQ(progress.Steps, (std::vector<int32_t>{1, 2, 3, 4}));
   const std::vector<Page> pages = ReadPages(out);
   ASSERT_EQ(pages.size(), 4u);
   ExpectGreyPage(pages[0], 2);
@@ -184,8 +181,9 @@ TEST_F(JoinSeries, NoSourcesNoOutput) {
 TEST_F(JoinSeries, CancellingLeavesNothingBehind) {
   const std::string out = dir.File("out.tif");
   testing::WriteBytes(out, "older");
-  const ConversionResult result =
-      JoinTiffSeries({Source(0), Source(1), Source(2)}, out, [](int32_t done, int32_t) { return done < 2; });
+  testing::StepProgress progress;
+  progress.StopAt = 2;
+  const ConversionResult result = JoinTiffSeries({Source(0), Source(1), Source(2)}, out, &progress);
   EXPECT_TRUE(result.Cancelled);
   EXPECT_FALSE(result.Written);
   EXPECT_EQ(result.Message(), "");

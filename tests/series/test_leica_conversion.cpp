@@ -56,16 +56,13 @@ class LeicaSeries : public ::testing::Test {
 TEST_F(LeicaSeries, TwoChannelsGiveOnePagePerSliceInRedAndGreen) {
   WriteChannel("A", 4, 0);
   WriteChannel("A", 4, 1);
-  std::vector<int32_t> progress;
-  const ConversionResult result = ConvertLeicaSeries(Job("A"), [&](int32_t done, int32_t total) {
-    EXPECT_EQ(total, 5);
-    progress.push_back(done);
-    return true;
-  });
+  testing::StepProgress progress;
+  const ConversionResult result = ConvertLeicaSeries(Job("A"), &progress);
   ASSERT_TRUE(result.Written) << result.Message();
   EXPECT_EQ(result.Pages, 5);
   EXPECT_EQ(result.UnreadableSlices, 0) << "channel 2 has no files and is simply black";
-  EXPECT_EQ(progress, (std::vector<int32_t>{1, 2, 3, 4, 5}));
+  EXPECT_EQ(progress.Maximum, 5);
+  EXPECT_EQ(progress.Steps, (std::vector<int32_t>{1, 2, 3, 4, 5}));
   const auto pages = ReadPages(out.File("A.tif"));
   ASSERT_EQ(pages.size(), 5u);
   for (int z = 0; z < 5; ++z) ExpectPage(pages[static_cast<size_t>(z)], z, {0, 1, -1});
@@ -197,7 +194,9 @@ TEST_F(LeicaSeries, ChannelsOutsideTheColoursAreNeitherReadNorCounted) {
 TEST_F(LeicaSeries, CancellingKeepsTheOlderFile) {
   WriteChannel("A", 5, 0);
   testing::WriteBytes(out.File("A.tif"), "older");
-  const ConversionResult result = ConvertLeicaSeries(Job("A"), [](int32_t done, int32_t) { return done < 3; });
+  testing::StepProgress progress;
+  progress.StopAt = 3;
+  const ConversionResult result = ConvertLeicaSeries(Job("A"), &progress);
   EXPECT_TRUE(result.Cancelled);
   EXPECT_EQ(testing::ReadBytes(out.File("A.tif")), "older");
   EXPECT_EQ(out.Entries(), std::vector<std::string>{"A.tif"});
