@@ -4,122 +4,68 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <vector>
 
 #include <unistd.h>
 
-#include "test_builtins_support.h"
-#include "vbscript/host_object.h"
+#include "vbs_test_support.h"
 
 namespace lumetrix::vbs::testing {
 namespace {
 
+// Records dialogs as "[prompt|buttons|title]" and "<prompt|title|default>".
 struct RecordingUi : UiHost {
-  struct Call {
-    std::string prompt, title, defaultText;
-    int buttons = -1;
-  };
-  std::vector<Call> calls;
-  int answer = 1;
-  std::string typed;
-
+  std::string log, typed = "12.5";
+  int answer = 6;  // vbYes
   int MsgBox(const std::string& prompt, int buttons, const std::string& title) override {
-    calls.push_back({prompt, title, {}, buttons});
+    log += "[" + prompt + "|" + std::to_string(buttons) + "|" + title + "]";
     return answer;
   }
   std::string InputBox(const std::string& prompt, const std::string& title, const std::string& defaultText) override {
-    calls.push_back({prompt, title, defaultText, -1});
+    log += "<" + prompt + "|" + title + "|" + defaultText + ">";
     return typed;
   }
 };
 
-TEST(BuiltinMsgBox, ReachesTheHostWithButtonsAndTitle) {
+TEST(BuiltinDialogs, ReachTheHostWithButtonsTitlesAndDefaults) {
   RecordingUi ui;
-  ui.answer = 6;  // vbYes
-  ScriptControl sc;
+  Engine sc;
   sc.SetUiHost(&ui);
-  ASSERT_TRUE(sc.AddCode("r = MsgBox(\"Grüße\", vbYesNo + vbQuestion, \"Question\")\nok = (r = vbYes)"));
-  ASSERT_EQ(ui.calls.size(), 1u);
-  EXPECT_EQ(ui.calls[0].prompt, "Grüße");
-  EXPECT_EQ(ui.calls[0].buttons, 4 + 32);
-  EXPECT_EQ(ui.calls[0].title, "Question");
-  EXPECT_EQ(Describe(sc.Eval("r")), "Integer 6");
-  EXPECT_EQ(Describe(sc.Eval("ok")), "Boolean True");
+  ASSERT_TRUE(sc.AddCode("r = MsgBox(\"Grüße\", vbYesNo + vbQuestion, \"Question\")\nok = (r = vbYes)\n"
+                         "MsgBox 42\nMsgBox \"b\", , \"T\"\nMsgBox 1.5 & \" mm\", vbOKCancel\n"
+                         "v = InputBox(\"Angle?\", \"Spin\", 30)\nn = CDbl(v) * 2\nw = InputBox(\"Name?\")"));
+  EXPECT_EQ(ui.log, "[Grüße|36|Question][42|0|VBScript][b|0|T][1.5 mm|1|VBScript]<Angle?|Spin|30><Name?|VBScript|>");
+  ExpectEvalsIn(sc, {{"r", "Integer 6"}, {"ok", "Boolean True"}, {"v", "String 12.5"}, {"n", "Double 25"}});
+  // Bad arguments fail before any dialog shows.
+  ui.log.clear();
+  for (const Case& c : std::initializer_list<Case>{{"MsgBox Null", "94"}, {"MsgBox \"a\", \"x\"", "13"},
+                                                    {"MsgBox", "450"}, {"MsgBox 1, 2, 3, 4, 5, 6", "450"},
+                                                    {"w = InputBox(\"a\", , , \"left\")", "13"},
+                                                    {"w = InputBox()", "450"}}) {
+    EXPECT_FALSE(sc.AddCode(c.input)) << c.input;
+    EXPECT_EQ(std::to_string(sc.Error().Number), c.expected) << c.input;
+  }
+  EXPECT_EQ(ui.log, "");
+  // The host stays across Reset.
+  sc.Reset();
+  ASSERT_TRUE(sc.AddCode("MsgBox \"again\""));
+  EXPECT_EQ(ui.log, "[again|0|VBScript]");
 }
 
-TEST(BuiltinMsgBox, StatementFormWithArgumentsLeftOut) {
-  RecordingUi ui;
-  ScriptControl sc;
-  sc.SetUiHost(&ui);
-  ASSERT_TRUE(sc.AddCode("MsgBox 42\nMsgBox \"b\", , \"T\"\nMsgBox 1.5 & \" mm\", vbOKCancel"));
-  ASSERT_EQ(ui.calls.size(), 3u);
-  EXPECT_EQ(ui.calls[0].prompt, "42");
-  EXPECT_EQ(ui.calls[0].buttons, 0);
-  EXPECT_EQ(ui.calls[0].title, "VBScript");
-  EXPECT_EQ(ui.calls[1].buttons, 0);
-  EXPECT_EQ(ui.calls[1].title, "T");
-  EXPECT_EQ(ui.calls[2].prompt, "1.5 mm");
-  EXPECT_EQ(ui.calls[2].buttons, 1);
-}
-
-TEST(BuiltinMsgBox, BadArgumentsFailBeforeTheDialog) {
-  RecordingUi ui;
-  ScriptControl sc;
-  sc.SetUiHost(&ui);
-  EXPECT_FALSE(sc.AddCode("MsgBox Null"));
-  EXPECT_EQ(sc.Error().Number, 94);
-  EXPECT_FALSE(sc.AddCode("MsgBox \"a\", \"x\""));
-  EXPECT_EQ(sc.Error().Number, 13);
-  EXPECT_FALSE(sc.AddCode("MsgBox"));
-  EXPECT_EQ(sc.Error().Number, 450);
-  EXPECT_FALSE(sc.AddCode("MsgBox 1, 2, 3, 4, 5, 6"));
-  EXPECT_EQ(sc.Error().Number, 450);
-  EXPECT_TRUE(ui.calls.empty());
-}
-
-TEST(BuiltinMsgBox, DefaultHostPrintsThePromptAndAnswersOk) {
-  ScriptControl sc;
+// Without a window MsgBox prints its text (any line break as one Linux line break) and answers OK.
+TEST(BuiltinDialogs, DefaultMsgBoxPrintsThePromptAndAnswersOk) {
+  Engine sc;
   ::testing::internal::CaptureStdout();
-  bool ok = sc.AddCode("r = MsgBox(\"Hello\" & vbTab & \"world\", vbYesNo)");
+  bool ok = sc.AddCode("r = MsgBox(\"Hello\" & vbTab & \"world\", vbYesNo)\n"
+                       "MsgBox \"a\" & vbCrLf & \"b\" & vbNewLine & \"c\" & vbCr & \"d\" & vbLf & \"e\"");
   std::string out = ::testing::internal::GetCapturedStdout();
   ASSERT_TRUE(ok) << sc.Error().Description;
-  EXPECT_EQ(out, "Hello\tworld\n");
-  EXPECT_EQ(Describe(sc.Eval("r")), "Integer 1");
-}
-
-TEST(BuiltinMsgBox, DefaultHostPrintsLineBreaksAsLinuxLineBreaks) {
-  ScriptControl sc;
-  ::testing::internal::CaptureStdout();
-  bool ok = sc.AddCode("MsgBox \"a\" & vbCrLf & \"b\" & vbNewLine & \"c\" & vbCr & \"d\" & vbLf & \"e\"");
-  std::string out = ::testing::internal::GetCapturedStdout();
-  ASSERT_TRUE(ok) << sc.Error().Description;
-  EXPECT_EQ(out, "a\nb\nc\nd\ne\n");
-}
-
-TEST(BuiltinInputBox, ReachesTheHost) {
-  RecordingUi ui;
-  ui.typed = "12.5";
-  ScriptControl sc;
-  sc.SetUiHost(&ui);
-  ASSERT_TRUE(sc.AddCode("v = InputBox(\"Angle?\", \"Spin\", 30)\nn = CDbl(v) * 2"));
-  ASSERT_EQ(ui.calls.size(), 1u);
-  EXPECT_EQ(ui.calls[0].prompt, "Angle?");
-  EXPECT_EQ(ui.calls[0].title, "Spin");
-  EXPECT_EQ(ui.calls[0].defaultText, "30");
-  EXPECT_EQ(Describe(sc.Eval("v")), "String 12.5");
-  EXPECT_EQ(Describe(sc.Eval("n")), "Double 25");
-  ASSERT_TRUE(sc.AddCode("w = InputBox(\"Name?\")"));
-  EXPECT_EQ(ui.calls.back().title, "VBScript");
-  EXPECT_EQ(ui.calls.back().defaultText, "");
-  EXPECT_FALSE(sc.AddCode("w = InputBox(\"a\", , , \"left\")"));
-  EXPECT_EQ(sc.Error().Number, 13);
-  EXPECT_FALSE(sc.AddCode("w = InputBox()"));
-  EXPECT_EQ(sc.Error().Number, 450);
+  EXPECT_EQ(out, "Hello\tworld\na\nb\nc\nd\ne\n");
+  EXPECT_EQ(EvalIn(sc, "r"), "Integer 1");
 }
 
 // Without a window InputBox reads standard input: one line per call, the default once the
 // input has ended.
-TEST(BuiltinInputBox, DefaultHostReadsLinesOfStandardInput) {
+TEST(BuiltinDialogs, DefaultInputBoxReadsLinesOfStandardInput) {
   std::filesystem::path file =
       std::filesystem::temp_directory_path() / ("lumetrix_inputbox_" + std::to_string(::getpid()) + ".txt");
   {
@@ -127,31 +73,25 @@ TEST(BuiltinInputBox, DefaultHostReadsLinesOfStandardInput) {
     f << "first line\r\n\nGr\xC3\xBC\xC3\x9F" "e";
   }
   ASSERT_NE(std::freopen(file.string().c_str(), "rb", stdin), nullptr);
-  ScriptControl sc;
+  Engine sc;
   ::testing::internal::CaptureStdout();
-  bool ok = sc.AddCode(
-      "a = InputBox(\"One?\", \"T\", \"d1\")\nb = InputBox(\"Two?\", , \"d2\")\n"
-      "c = InputBox(\"Three?\")\nd = InputBox(\"Four?\", , \"d4\")");
+  bool ok = sc.AddCode("a = InputBox(\"One?\", \"T\", \"d1\")\nb = InputBox(\"Two?\", , \"d2\")\n"
+                       "c = InputBox(\"Three?\")\nd = InputBox(\"Four?\", , \"d4\")");
   std::string out = ::testing::internal::GetCapturedStdout();
   std::filesystem::remove(file);
   ASSERT_TRUE(ok) << sc.Error().Description;
   EXPECT_EQ(out, "One?\nTwo?\nThree?\nFour?\n");
-  EXPECT_EQ(Describe(sc.Eval("a")), "String first line");
-  EXPECT_EQ(Describe(sc.Eval("b")), "String ");  // an empty line is an empty answer
-  EXPECT_EQ(Describe(sc.Eval("Len(c)")), "Long 5");  // last line without a line break
-  EXPECT_EQ(Describe(sc.Eval("d")), "String d4");
+  // An empty line is an empty answer; the last line needs no line break.
+  ExpectEvalsIn(sc, {{"a", "String first line"}, {"b", "String "}, {"Len(c)", "Long 5"}, {"d", "String d4"}});
 }
 
-TEST(BuiltinObjects, CreateObjectKnowsNoClasses) {
-  ScriptControl sc;
-  EXPECT_FALSE(sc.AddCode("Set fso = CreateObject(\"Scripting.FileSystemObject\")"));
-  EXPECT_EQ(sc.Error().Number, 429);
-  EXPECT_NE(sc.Error().Description.find("Scripting.FileSystemObject"), std::string::npos);
-  EXPECT_FALSE(sc.AddCode("Set x = GetObject(, \"Excel.Application\")"));
-  EXPECT_EQ(sc.Error().Number, 429);
-  ExpectScripts({
-      {"On Error Resume Next\nSet o = CreateObject(\"X.Y\")\nResult = Err.Number", "Long 429"},
+TEST(BuiltinObjects, CreateObjectAndGetObjectKnowNoClasses) {
+  ExpectReports({
+      {"Set fso = CreateObject(\"Scripting.FileSystemObject\")",
+       "429 at 1:1 ActiveX component can't create object: 'Scripting.FileSystemObject'"},
+      {"x = 1\n  Set x = GetObject(, \"Excel.Application\")", "429 at 2:3 ActiveX component can't create object: 'Excel.Application'"},
   });
+  ExpectScripts({{"On Error Resume Next\nSet o = CreateObject(\"X.Y\")\nResult = Err.Number", "Long 429"}});
 }
 
 }  // namespace
