@@ -8,8 +8,6 @@
 #include <QPushButton>
 #include <QTest>
 
-#include <cmath>
-
 #include "core/view_value.h"
 
 namespace lumetrix {
@@ -43,23 +41,26 @@ class ParametersTest : public ::testing::Test {
     answer = std::move(a);
     QTest::mouseClick(window->ValueLabel(id), Qt::LeftButton);
   }
-
   FakeViewer viewer;
   QPointer<frmParameters> window;
   std::optional<QString> answer;
   QStringList asked, messages;
 };
 
-TEST_F(ParametersTest, ShowsTheViewAtOnceAndAgainOnEveryRefresh) {
-  EXPECT_EQ(window->ValueLabel(ParameterId::PosZ)->text(), "-3.00");
-  EXPECT_EQ(window->ValueLabel(ParameterId::ScaleZ)->text(), "100.00");
-  EXPECT_EQ(window->ValueLabel(ParameterId::LightRed)->text(), "0.40");
+TEST_F(ParametersTest, ShowsTheViewAtOnceAndOnEveryRefreshAndGoesWhenClosed) {
+  for (const auto& [id, text] : {std::pair{ParameterId::PosZ, "-3.00"}, {ParameterId::ScaleZ, "100.00"},
+                                 {ParameterId::LightRed, "0.40"}})
+    EXPECT_EQ(window->ValueLabel(id)->text(), text);
   EXPECT_EQ(window->LightLabel()->text(), "Off");
   viewer.state.YRot = 123.456f;
   viewer.state.LightOn = true;
   window->Refresh();
   EXPECT_EQ(window->ValueLabel(ParameterId::YRot)->text(), "123.46");
   EXPECT_EQ(window->LightLabel()->text(), "On");
+  window->show();
+  window->findChild<QPushButton*>("cmdClose")->click();  // the window deletes itself
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(window.isNull());
 }
 
 TEST_F(ParametersTest, EachLabelAsksForAndWritesItsOwnField) {
@@ -79,16 +80,13 @@ TEST_F(ParametersTest, EachLabelAsksForAndWritesItsOwnField) {
 }
 
 TEST_F(ParametersTest, ColourInputIsClampedOtherInputReadAsANumberAndInfinitiesRefused) {
-  const struct {
-    ParameterId id;
-    const char* text;
-    float stored;
-  } stored[] = {{ParameterId::Red, "5", 1},        {ParameterId::Red, "-2", 0},     {ParameterId::Blue, "0.25", 0.25f},
-                {ParameterId::LightGreen, "-2", 0}, {ParameterId::Transparency, "1e39", 1}, {ParameterId::XRot, "5", 5},
-                {ParameterId::PosX, "abc", 0},     {ParameterId::ScaleY, "2.5 apples", 2.5f}};
-  for (const auto& c : stored) {
-    Change(c.id, QString(c.text));
-    EXPECT_EQ(FieldOf(viewer.state, c.id), c.stored) << c.text;
+  const std::tuple<ParameterId, const char*, float> stored[] = {
+      {ParameterId::Red, "5", 1},         {ParameterId::Red, "-2", 0},            {ParameterId::Blue, "0.25", 0.25f},
+      {ParameterId::LightGreen, "-2", 0}, {ParameterId::Transparency, "1e39", 1}, {ParameterId::XRot, "5", 5},
+      {ParameterId::PosX, "abc", 0},      {ParameterId::ScaleY, "2.5 apples", 2.5f}};
+  for (const auto& [id, text, value] : stored) {
+    Change(id, QString(text));
+    EXPECT_EQ(FieldOf(viewer.state, id), value) << text;
   }
   EXPECT_TRUE(messages.isEmpty());
   viewer.written.clear();
@@ -113,13 +111,6 @@ TEST_F(ParametersTest, TwoClicksOnTheLightRestoreItAndOtherClicksDoNothing) {
   QTest::mouseRelease(window->ValueLabel(ParameterId::PosX), Qt::LeftButton, {}, QPoint(-5, -5));
   QTest::mouseClick(window->ValueLabel(ParameterId::PosX), Qt::RightButton);
   EXPECT_TRUE(asked.isEmpty());
-}
-
-TEST_F(ParametersTest, CloseDeletesTheWindow) {
-  window->show();
-  window->findChild<QPushButton*>("cmdClose")->click();
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  EXPECT_TRUE(window.isNull());
 }
 
 }  // namespace
