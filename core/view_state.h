@@ -29,6 +29,8 @@ struct ViewState {
     XSpeed = 0;
     YSpeed = 0;
   }
+
+  friend bool operator==(const ViewState&, const ViewState&) = default;
 };
 
 }  // namespace lumetrix

@@ -4,11 +4,12 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
-#include <QTimer>
 
 #include <algorithm>
 
+#include "core/view_value.h"
 #include "scripting/clickable_label.h"
 #include "scripting/number_text.h"
 
@@ -54,7 +55,7 @@ void Tint(QLabel* label, const QColor& color) {
 
 }  // namespace
 
-frmParameters::frmParameters(ViewState* state, QWidget* parent) : QDialog(parent), state_(state) {
+frmParameters::frmParameters(ViewParameters& viewer, QWidget* parent) : QDialog(parent), viewer_(viewer) {
   setObjectName(QStringLiteral("frmParameters"));
   setWindowTitle(QStringLiteral("Parameters"));
   setAttribute(Qt::WA_DeleteOnClose);
@@ -67,6 +68,7 @@ frmParameters::frmParameters(ViewState* state, QWidget* parent) : QDialog(parent
     if (!ok) return std::nullopt;
     return answer;
   };
+  message_ = [this](const QString& text) { QMessageBox::warning(this, QStringLiteral("Change Parameter"), text); };
 
   auto* frame = new QFrame(this);
   frame->setFrameShape(QFrame::StyledPanel);
@@ -90,9 +92,9 @@ frmParameters::frmParameters(ViewState* state, QWidget* parent) : QDialog(parent
   lighting->adjustSize();
 
   const Place places[] = {
-      {ParameterId::X, kLeftValueX, Px(870), kYellow},
-      {ParameterId::Y, kLeftValueX, Px(1170), kYellow},
-      {ParameterId::Z, kLeftValueX, Px(1470), kYellow},
+      {ParameterId::PosX, kLeftValueX, Px(870), kYellow},
+      {ParameterId::PosY, kLeftValueX, Px(1170), kYellow},
+      {ParameterId::PosZ, kLeftValueX, Px(1470), kYellow},
       {ParameterId::XRot, kLeftValueX, Px(1800), kYellow},
       {ParameterId::YRot, kLeftValueX, Px(2100), kYellow},
       {ParameterId::ScaleX, kRightValueX, Px(870), kYellow},
@@ -117,7 +119,7 @@ frmParameters::frmParameters(ViewState* state, QWidget* parent) : QDialog(parent
     return caption;
   };
   for (const Place& place : places) {
-    const ParameterField& field = FieldOf(place.id);
+    const ParameterField& field = ParameterOf(place.id);
     const auto index = static_cast<size_t>(place.id);
     captions_[index] = placeCaption(QString::fromLatin1(field.caption), place.valueX, place.y);
     auto* value = new ClickableLabel(this);
@@ -142,35 +144,33 @@ frmParameters::frmParameters(ViewState* state, QWidget* parent) : QDialog(parent
   cmdClose_->setGeometry(Px(3090), Px(4320), Px(1155), Px(435));
   connect(cmdClose_, &QPushButton::clicked, this, &QWidget::close);
 
-  timer_ = new QTimer(this);
-  timer_->setObjectName(QStringLiteral("Timer1"));
-  timer_->setInterval(kRefreshMs);
-  connect(timer_, &QTimer::timeout, this, &frmParameters::Refresh);
-  timer_->start();
+  Refresh();
 }
 
 void frmParameters::Refresh() {
-  if (!state_) return;
+  const ViewState& state = viewer_.View();
   for (const ParameterField& field : ParameterFields())
     values_[static_cast<size_t>(field.id)]->setText(
-        QString::fromStdString(FormatTwoDecimals(FieldValue(*state_, field.id))));
-  lblLight_->setText(QString::fromLatin1(LightText(state_->LightOn)));
+        QString::fromStdString(FormatTwoDecimals(lumetrix::FieldOf(state, field.id))));
+  lblLight_->setText(QString::fromLatin1(LightText(state.LightOn)));
 }
 
 void frmParameters::ChangeParameter(ParameterId id) {
-  if (!state_) return;
-  const ParameterField& field = FieldOf(id);
-  const QString current = QString::fromStdString(EditText(FieldValue(*state_, id)));
+  const ParameterField& field = ParameterOf(id);
+  const QString current = QString::fromStdString(EditText(lumetrix::FieldOf(viewer_.View(), id)));
   const std::optional<QString> answer =
       input_(QString::fromLatin1(field.prompt), QStringLiteral("Change Parameter"), current);
   if (!answer || answer->isEmpty()) return;
-  ApplyParameterText(*state_, id, answer->toStdString());
+  try {
+    ApplyParameterText(viewer_, id, answer->toStdString());
+  } catch (const InvalidViewValue& e) {
+    message_(QString::fromLatin1(e.what()));
+  }
 }
 
 void frmParameters::ToggleLight() {
-  if (!state_) return;
-  state_->LightOn = !state_->LightOn;
-  lblLight_->setText(QString::fromLatin1(LightText(state_->LightOn)));
+  viewer_.SwitchLight(!viewer_.View().LightOn);
+  lblLight_->setText(QString::fromLatin1(LightText(viewer_.View().LightOn)));
 }
 
 QLabel* frmParameters::ValueLabel(ParameterId id) const { return values_.at(static_cast<size_t>(id)); }

@@ -1,7 +1,8 @@
 #pragma once
-// "Parameters": the live view state, refreshed every 333 ms; a click on a value asks for a new
-// one (clamped to 0..1 for colours, transparency and light), a click on the light value
-// switches the light. The window holds no state of its own and deletes itself when closed.
+// "Parameters": the live view state, refreshed whenever the viewer reports a change; a click on
+// a value asks for a new one (clamped to 0..1 for colours, transparency and light; refused with
+// a message when it is no finite number), a click on the light value switches the light. The
+// window holds no state of its own and deletes itself when closed.
 
 #include <QDialog>
 #include <QString>
@@ -10,12 +11,11 @@
 #include <functional>
 #include <optional>
 
+#include "core/view_parameters.h"
 #include "scripting/parameter_fields.h"
-#include "core/view_state.h"
 
 class QLabel;
 class QPushButton;
-class QTimer;
 
 namespace lumetrix {
 
@@ -30,12 +30,15 @@ class frmParameters : public QDialog {
   using InputBox = std::function<std::optional<QString>(const QString& prompt, const QString& title,
                                                         const QString& defaultText)>;
 
-  // `state` belongs to the main window (the parent) and outlives this window.
-  explicit frmParameters(ViewState* state, QWidget* parent = nullptr);
+  using MessageBox = std::function<void(const QString& text)>;
+
+  // `viewer` outlives this window (it is the parent's); the labels are filled at once.
+  explicit frmParameters(ViewParameters& viewer, QWidget* parent = nullptr);
 
   void SetInputBox(InputBox input) { input_ = std::move(input); }
+  void SetMessageBox(MessageBox show) { message_ = std::move(show); }
 
-  // Timer1 tick: every value label from the view state.
+  // Every value label from the view state.
   void Refresh();
   // The change protocol of a value label, and the light toggle.
   void ChangeParameter(scripting::ParameterId id);
@@ -44,18 +47,15 @@ class frmParameters : public QDialog {
   QLabel* ValueLabel(scripting::ParameterId id) const;
   QLabel* CaptionLabel(scripting::ParameterId id) const;
   QLabel* LightLabel() const;
-  QTimer* Timer1() const { return timer_; }
-
-  static constexpr int kRefreshMs = 333;
 
  private:
-  ViewState* state_;
+  ViewParameters& viewer_;
   InputBox input_;
+  MessageBox message_;
   std::array<scripting::ClickableLabel*, scripting::kNumericParameterCount> values_{};
   std::array<QLabel*, scripting::kNumericParameterCount> captions_{};
   scripting::ClickableLabel* lblLight_ = nullptr;
   QPushButton* cmdClose_ = nullptr;
-  QTimer* timer_ = nullptr;
 };
 
 }  // namespace lumetrix

@@ -3,18 +3,13 @@
 // prompt of its change box, and whether typed input is clamped to 0..1.
 
 #include <array>
-#include <optional>
-#include <string>
 #include <string_view>
 
-#include "core/view_state.h"
+#include "core/view_parameters.h"
 
 namespace lumetrix::scripting {
 
-enum class ParameterId {
-  X, Y, Z, ScaleX, ScaleY, ScaleZ, XRot, YRot, XSpeed, YSpeed,
-  Red, Green, Blue, Transparency, LightRed, LightGreen, LightBlue,
-};
+using ParameterId = ViewField;
 inline constexpr int kNumericParameterCount = 17;
 
 struct ParameterField {
@@ -25,17 +20,15 @@ struct ParameterField {
   bool clampedToUnit;
 };
 
-// In refresh order (the order in which the labels are refreshed on every tick).
+// In refresh order (the order in which the labels are refreshed).
 const std::array<ParameterField, kNumericParameterCount>& ParameterFields();
-const ParameterField& FieldOf(ParameterId id);
+const ParameterField& ParameterOf(ParameterId id);
 
-float& FieldValue(ViewState& state, ParameterId id);
-float FieldValue(const ViewState& state, ParameterId id);
-
-// The change protocol after the box was answered: empty text changes nothing; clamped fields
-// take 1 for anything above 1 and 0 for anything below 0; the number the text starts with is
-// stored. Returns whether the field was written.
-bool ApplyParameterText(ViewState& state, ParameterId id, std::string_view text);
+// The change protocol after the box was answered: empty text changes nothing (false); the
+// number the text starts with is checked (CheckedViewValue: InvalidViewValue for infinities),
+// clamped fields take 1 for anything above 1 and 0 for anything below 0, and the value is
+// written through `target`.
+bool ApplyParameterText(ViewParameters& target, ParameterId id, std::string_view text);
 
 // "On" or "Off".
 const char* LightText(bool on);

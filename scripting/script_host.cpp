@@ -2,8 +2,6 @@
 
 #include <QLocale>
 
-#include "scripting/draw_object.h"
-#include "scripting/vbscript/errors.h"
 
 namespace lumetrix {
 namespace {
@@ -13,14 +11,10 @@ const QString kLineBreak = QStringLiteral("\r\n");
 
 }  // namespace
 
-ScriptHost::ScriptHost(ScriptViewer& viewer, ScriptConsole& console)
-    : viewer_(viewer), console_(console), now_([] { return QDateTime::currentDateTime(); }) {
+ScriptHost::ScriptHost(ScriptRunSite& site, ScriptConsole& console, std::shared_ptr<vbs::HostObject> draw)
+    : site_(site), console_(console), draw_(std::move(draw)), now_([] { return QDateTime::currentDateTime(); }) {
   engine_.SetLanguage("VBScript");
   engine_.SetTimeout(-1);
-  draw_ = std::make_shared<DrawObject>(viewer_, [] {
-    // The script object's own RunVBScript, called from inside a run.
-    throw vbs::ScriptError(5, "A script is already running");
-  });
 }
 
 ScriptHost::~ScriptHost() = default;
@@ -40,8 +34,8 @@ void ScriptHost::StopScript() {
 }
 
 bool ScriptHost::RunVBScript() {
-  if (!viewer_.VolumeLoaded()) {
-    viewer_.RefuseRunWithoutVolume();
+  if (!site_.VolumeLoaded()) {
+    site_.RefuseRunWithoutVolume();
     return false;
   }
   if (running_) {
@@ -55,10 +49,10 @@ bool ScriptHost::RunVBScript() {
   const QString name = ScriptName(console_.Caption());
   console_.HighlightErrorLine(0);
   Announce(name);
-  viewer_.SetWindowCaption(
+  site_.SetWindowCaption(
       ("Running - " + name + " (Start: " + QLocale::system().toString(now_(), "dd-MMM HH:mm") + ") ").toStdString());
   running_ = true;
-  viewer_.SetScriptRunning(true);
+  site_.SetScriptRunning(true);
   engine_.Reset();
   engine_.AddObject("Draw", draw_, true);
   bool ok = engine_.AddCode(source.toStdString());
@@ -74,7 +68,7 @@ bool ScriptHost::RunVBScript() {
     console_.SetOutputEmphasis(false);
   } else {
     last_error_ = engine_.Error();
-    viewer_.Beep();
+    site_.Beep();
     console_.SetOutputEmphasis(true);
     console_.SetOutputColor(kRed);
     console_.showSyn("Script " + name);
@@ -84,8 +78,8 @@ bool ScriptHost::RunVBScript() {
     ReportScriptError();
   }
   running_ = false;
-  viewer_.SetScriptRunning(false);
-  viewer_.SetWindowCaption(ok ? "3D Image Viewer" : "3D Image Viewer - Stopped - Error in Script");
+  site_.SetScriptRunning(false);
+  site_.SetWindowCaption(ok ? "3D Image Viewer" : "3D Image Viewer - Stopped - Error in Script");
   return ok;
 }
 

@@ -9,17 +9,17 @@
 #include <memory>
 
 #include "scripting/script_console.h"
-#include "scripting/script_viewer.h"
+#include "scripting/script_run_site.h"
+#include "scripting/vbscript/host_object.h"
 #include "scripting/vbscript/script_control.h"
 
 namespace lumetrix {
 
-class DrawObject;
-
 class ScriptHost {
  public:
-  // The engine is made once, for VBScript without a time limit.
-  ScriptHost(ScriptViewer& viewer, ScriptConsole& console);
+  // The engine is made once, for VBScript without a time limit. `draw` is the script object
+  // "Draw", added to every run with its members callable bare.
+  ScriptHost(ScriptRunSite& site, ScriptConsole& console, std::shared_ptr<vbs::HostObject> draw);
   ~ScriptHost();
 
   // The run. Refused with "First open image" without a volume; a second run while one is in
@@ -47,10 +47,10 @@ class ScriptHost {
   void ReportScriptError();
   void Announce(const QString& name);
 
-  ScriptViewer& viewer_;
+  ScriptRunSite& site_;
   ScriptConsole& console_;
   vbs::ScriptControl engine_;
-  std::shared_ptr<DrawObject> draw_;
+  std::shared_ptr<vbs::HostObject> draw_;
   vbs::ErrorInfo last_error_;
   std::function<QDateTime()> now_;
   bool running_ = false;

@@ -8,7 +8,8 @@
 #include "export/avi2gif/avi2gif_messages.h"
 #include "export/avi2gif/reduction_choice.h"
 #include "export/avi_ui/dialog_options_source.h"
-#include "viewer/frm_3d.h"
+#include "viewer/offscreen_view.h"
+#include "viewer/viewer.h"
 #include "viewer/volume_loader.h"
 
 namespace lumetrix {
@@ -26,10 +27,21 @@ struct StderrMessages : MessageSink {
   void ShowMessage(const std::string& text, MessageIcon) override { std::fprintf(stderr, "%s\n", text.c_str()); }
 };
 
+// A viewer drawing offscreen: nobody answers dialogs, so movies use the remembered compression
+// and scripts the console for MsgBox and InputBox.
+struct OffscreenViewer {
+  OffscreenView surface;
+  StderrMessages messages;
+  NullProgress progress;
+  avi::RememberedOptionsSource movie_options;
+  Viewer viewer{surface, ViewerUi{progress, messages, movie_options}};
+};
+
 }  // namespace
 
 int RunScriptCommand(const CommandLine& line) {
-  frm3D viewer(true);
+  OffscreenViewer offscreen;
+  Viewer& viewer = offscreen.viewer;
   if (!viewer.OpenAtStart(line.Arguments[1])) return 1;
   std::string error;
   if (viewer.RunScriptFile(line.Arguments[0], error)) return 0;
@@ -146,12 +158,13 @@ int RunRenderCommand(const CommandLine& line) {
     std::fprintf(stderr, "--yrot takes an angle in degrees\n");
     return 2;
   }
-  frm3D viewer(true);
+  OffscreenViewer offscreen;
+  Viewer& viewer = offscreen.viewer;
   viewer.SetClientSize(width, height);
   if (!viewer.OpenAtStart(file)) return 1;
-  viewer.SetXYRot(static_cast<float>(xrot), static_cast<float>(yrot));
-  viewer.DrawImage();
   try {
+    viewer.SetXYRot(static_cast<float>(xrot), static_cast<float>(yrot));
+    viewer.DrawImage();
     if (jpeg)
       viewer.SaveJPG(out);
     else

@@ -2,7 +2,6 @@
 // The main window's drawing area: a QOpenGLWidget with a compatibility context.
 
 #include <QOpenGLWidget>
-#include <functional>
 
 #include "viewer/viewer_surface.h"
 
@@ -11,27 +10,20 @@ namespace lumetrix {
 class GlView : public QOpenGLWidget, public ViewerSurface {
   Q_OBJECT
  public:
-  explicit GlView(ViewState& view, QWidget* parent = nullptr);
+  explicit GlView(QWidget* parent = nullptr);
   ~GlView() override;
 
+  // Shows the window, brings it forward with the keyboard focus here, and waits for the context.
+  bool Activate(std::string& error) override;
   bool MakeCurrent() override;
   void DoneCurrent() override;
   int32_t ClientWidth() const override;
   int32_t ClientHeight() const override;
+  // Resizes the top-level window around this widget; the menu bar keeps its height.
+  void SetClientSize(int32_t width, int32_t height) override;
   void RequestFrame() override;
   void DrawFrameNow() override;
   void Refresh() override;
-
-  // Set once the context exists; called with it current.
-  std::function<void()> OnContextReady;
-  // Called with the context current whenever the drawing area changes size.
-  std::function<void(int32_t, int32_t)> OnResized;
-  // Called with the context current just before it goes away.
-  std::function<void()> OnContextLost;
-
- signals:
-  // A frame that advanced the rotation has been drawn and shown.
-  void FrameDrawn();
 
  protected:
   void initializeGL() override;
@@ -39,7 +31,8 @@ class GlView : public QOpenGLWidget, public ViewerSurface {
   void paintGL() override;
 
  private:
-  ViewState& view_;
+  QSize AroundClientArea() const;
+
   bool advance_pending_ = false;
   bool advanced_ = false;
 };

@@ -4,8 +4,6 @@
 
 namespace lumetrix {
 
-OffscreenView::OffscreenView(ViewState& view) : view_(view) {}
-
 OffscreenView::~OffscreenView() {
   if (context_.isValid() && MakeCurrent()) {
     renderer_.ReleaseStacks();
@@ -14,7 +12,8 @@ OffscreenView::~OffscreenView() {
   }
 }
 
-bool OffscreenView::Create(std::string& error) {
+bool OffscreenView::Activate(std::string& error) {
+  if (MakeCurrent()) return true;
   context_.setFormat(QSurfaceFormat::defaultFormat());
   if (!context_.create()) {
     error = "This display offers no OpenGL context.";
@@ -37,6 +36,7 @@ bool OffscreenView::SetSize(int32_t width, int32_t height) {
     return true;
   }
   if (!context_.makeCurrent(&surface_)) return false;
+  if (fbo_ && width == width_ && height == height_) return fbo_->bind();  // keeps the frame drawn
   QOpenGLFramebufferObjectFormat format;
   format.setAttachment(QOpenGLFramebufferObject::Depth);
   auto fbo = std::make_unique<QOpenGLFramebufferObject>(width, height, format);
@@ -57,14 +57,14 @@ bool OffscreenView::MakeCurrent() {
 void OffscreenView::DoneCurrent() { context_.doneCurrent(); }
 
 void OffscreenView::DrawFrameNow() {
-  if (!MakeCurrent()) return;
-  renderer_.DrawScene(view_, true);
+  if (!view_ || !MakeCurrent()) return;
+  renderer_.DrawScene(*view_, true);
   glFinish();
 }
 
 void OffscreenView::Refresh() {
-  if (!MakeCurrent()) return;
-  ViewState still = view_;
+  if (!view_ || !MakeCurrent()) return;
+  ViewState still = *view_;
   renderer_.DrawScene(still, false);
   glFinish();
 }

@@ -13,11 +13,12 @@ namespace lumetrix {
 
 class OffscreenView : public ViewerSurface {
  public:
-  explicit OffscreenView(ViewState& view);
+  OffscreenView() = default;
   ~OffscreenView() override;
 
-  // Creates the context; false (with `error`) when this display offers no OpenGL.
-  bool Create(std::string& error);
+  // Creates the context unless there is one; false (with `error`) when this display offers no
+  // OpenGL.
+  bool Activate(std::string& error) override;
   // The drawing area's size; the framebuffer is made anew.
   bool SetSize(int32_t width, int32_t height);
 
@@ -25,12 +26,13 @@ class OffscreenView : public ViewerSurface {
   void DoneCurrent() override;
   int32_t ClientWidth() const override { return width_; }
   int32_t ClientHeight() const override { return height_; }
+  void SetClientSize(int32_t width, int32_t height) override { SetSize(width, height); }
+  // Draws one frame; nothing follows it, as nobody watches (no OnFrameDrawn).
   void RequestFrame() override { DrawFrameNow(); }
   void DrawFrameNow() override;
   void Refresh() override;
 
  private:
-  ViewState& view_;
   QOffscreenSurface surface_;
   QOpenGLContext context_;
   std::unique_ptr<QOpenGLFramebufferObject> fbo_;

@@ -3,8 +3,10 @@
 // program runs without a window (command-line rendering and scripts).
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
+#include "core/view_state.h"
 #include "viewer/frame_bmp.h"
 #include "viewer/gl_renderer.h"
 
@@ -13,14 +15,22 @@ namespace lumetrix {
 class ViewerSurface {
  public:
   virtual ~ViewerSurface() = default;
+  // The view state every frame is drawn from (the viewer's own).
+  void AttachView(ViewState* view) { view_ = view; }
+
+  // Makes sure there is a context to draw with (shows the window the surface sits in); false,
+  // with the reason, when none can be made.
+  virtual bool Activate(std::string& error) = 0;
   // Makes the surface's context current (and its framebuffer bound); false when it has none.
   virtual bool MakeCurrent() = 0;
   virtual void DoneCurrent() = 0;
   // Drawing area in pixels.
   virtual int32_t ClientWidth() const = 0;
   virtual int32_t ClientHeight() const = 0;
+  // Sizes the drawing area to width x height pixels (a window keeps its position).
+  virtual void SetClientSize(int32_t width, int32_t height) = 0;
   // Schedules one drawn frame (the rotation advances); frames follow each other while the
-  // owner keeps asking after every FrameDrawn.
+  // owner keeps asking after every OnFrameDrawn.
   virtual void RequestFrame() = 0;
   // Draws one frame now and shows it.
   virtual void DrawFrameNow() = 0;
@@ -32,8 +42,14 @@ class ViewerSurface {
   // viewport, as the frame BMP stores it. The width is widened by one pixel first.
   CapturedFrame CaptureFrame(int32_t x, int32_t y, int32_t width, int32_t height);
 
+  // A frame asked for with RequestFrame has been drawn and shown.
+  std::function<void()> OnFrameDrawn;
+  // The drawing area changed size; called with the context current.
+  std::function<void(int32_t, int32_t)> OnResized;
+
  protected:
   GlRenderer renderer_;
+  ViewState* view_ = nullptr;
 };
 
 }  // namespace lumetrix

@@ -7,7 +7,7 @@ namespace lumetrix::vbs {
 namespace {
 
 // Prompts end up on a Linux terminal or log: vbCrLf (vbNewLine) and lone vbCr break lines as "\n".
-void PrintLine(const std::string& text) {
+void PrintLine(const std::string& text, FILE* to) {
   std::string out;
   out.reserve(text.size() + 1);
   for (size_t i = 0; i < text.size(); ++i) {
@@ -19,8 +19,8 @@ void PrintLine(const std::string& text) {
     }
   }
   out.push_back('\n');
-  std::fwrite(out.data(), 1, out.size(), stdout);
-  std::fflush(stdout);
+  std::fwrite(out.data(), 1, out.size(), to);
+  std::fflush(to);
 }
 
 }  // namespace
@@ -28,12 +28,13 @@ void PrintLine(const std::string& text) {
 void HostObject::Assign(int, std::span<const Variant>, const Variant&) { ThrowError(err::NoSuchMember); }
 
 int UiHost::MsgBox(const std::string& prompt, int, const std::string&) {
-  PrintLine(prompt);
+  PrintLine(prompt, stdout);
   return 1;
 }
 
 std::string UiHost::InputBox(const std::string& prompt, const std::string&, const std::string& defaultText) {
-  PrintLine(prompt);
+  // The prompt goes to standard error, so that standard output carries only what scripts print.
+  PrintLine(prompt, stderr);
   // One line of standard input; the default when there is none (end of input).
   std::string line;
   bool any = false;

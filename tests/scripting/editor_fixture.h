@@ -18,50 +18,39 @@ namespace lumetrix::testing {
 class EditorTest : public ::testing::Test {
  protected:
   void SetUp() override { Create(); }
-
   void Create() {
     editor.reset();
     editor = std::make_unique<frmVBEditor>(nullptr, [this] { return settings.Open(); });
     EditorDialogs d;
     d.askSave = [this](const QString& message) {
       prompts << message;
-      if (answers.empty()) {
-        ADD_FAILURE() << "unexpected save prompt";
-        return scripting::SaveAnswer::Cancel;
-      }
-      const auto a = answers.front();
-      answers.pop_front();
-      return a;
+      EXPECT_FALSE(answers.empty()) << "unexpected save prompt";
+      return Next(answers, scripting::SaveAnswer::Cancel);
     };
-    d.chooseOpenPath = [this](const QString&) { return Next(openPaths); };
-    d.chooseSavePath = [this](const QString&) { return Next(savePaths); };
+    d.chooseOpenPath = [this](const QString&) { return Next(openPaths, QString()); };
+    d.chooseSavePath = [this](const QString&) { return Next(savePaths, QString()); };
     d.showMessage = [this](const QString& message) { messages << message; };
     editor->setDialogs(d);
   }
-
-  static QString Next(std::deque<QString>& q) {
-    if (q.empty()) return {};
-    QString s = q.front();
-    q.pop_front();
-    return s;
+  // The next scripted answer; `none` when there is none left.
+  template <typename T>
+  static T Next(std::deque<T>& answers, T none) {
+    if (answers.empty()) return none;
+    T a = answers.front();
+    answers.pop_front();
+    return a;
   }
-
   QString File(const QString& name, const QByteArray& bytes) {
-    const QString path = dir.filePath(name);
-    QFile f(path);
+    QFile f(dir.filePath(name));
     EXPECT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(bytes);
-    return path;
+    return dir.filePath(name);
   }
-
   QByteArray Read(const QString& path) {
     QFile f(path);
-    EXPECT_TRUE(f.open(QIODevice::ReadOnly));
-    return f.readAll();
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
   }
-
   scripting::ScriptView* View() const { return editor->rtfText(); }
-
   QTemporaryDir dir;
   scripting::testing::TempSettings settings;
   std::unique_ptr<frmVBEditor> editor;

@@ -1,3 +1,4 @@
+// The parameters window over a recording viewer: what it shows, and what it writes through it.
 #include "scripting/frm_parameters.h"
 
 #include <gtest/gtest.h>
@@ -5,175 +6,111 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QTest>
-#include <QTimer>
 
-#include <deque>
+#include "core/view_value.h"
 
 namespace lumetrix {
 namespace {
 
 using scripting::ParameterId;
 
-struct Asked {
-  QString prompt, title, text;
+struct FakeViewer : ViewParameters {
+  ViewState state;
+  std::vector<float> written;  // every value the window wrote
+  const ViewState& View() const override { return state; }
+  void SetViewField(ViewField field, float value) override {
+    written.push_back(value);
+    FieldOf(state, field) = value;
+  }
+  void SwitchLight(bool on) override { state.LightOn = on; }
 };
 
 class ParametersTest : public ::testing::Test {
  protected:
-  ParametersTest() : window(new frmParameters(&state)) {
+  ParametersTest() : window(new frmParameters(viewer)) {
     window->SetInputBox([this](const QString& prompt, const QString& title, const QString& text) {
-      asked.push_back({prompt, title, text});
-      std::optional<QString> a;
-      if (!answers.empty()) {
-        a = answers.front();
-        answers.pop_front();
-      }
-      return a;
+      asked = {prompt, title, text};
+      return answer;
     });
+    window->SetMessageBox([this](const QString& text) { messages << text; });
   }
   ~ParametersTest() override { delete window; }
-
-  // An answer of std::nullopt is Cancel.
-  void Answer(std::optional<QString> a) { answers.push_back(a); }
-  void Click(QWidget* label) { QTest::mouseClick(label, Qt::LeftButton); }
-
-  ViewState state;
+  // Clicks a value label; the box is answered with `a` (nothing: Cancel).
+  void Change(ParameterId id, std::optional<QString> a) {
+    answer = std::move(a);
+    QTest::mouseClick(window->ValueLabel(id), Qt::LeftButton);
+  }
+  FakeViewer viewer;
   QPointer<frmParameters> window;
-  std::deque<std::optional<QString>> answers;
-  std::vector<Asked> asked;
+  std::optional<QString> answer;
+  QStringList asked, messages;
 };
 
-TEST_F(ParametersTest, LayoutCaptionsAndTints) {
-  EXPECT_EQ(window->windowTitle(), "Parameters");
-  EXPECT_EQ(window->size(), QSize(286, 319));  // 4290 x 4785 twips
-  EXPECT_EQ(window->minimumSize(), window->maximumSize());
-  EXPECT_EQ(window->ValueLabel(ParameterId::X)->geometry(), QRect(86, 58, 53, 17));
-  EXPECT_EQ(window->ValueLabel(ParameterId::ScaleX)->geometry().topLeft(), QPoint(216, 58));
-  EXPECT_EQ(window->ValueLabel(ParameterId::YRot)->geometry().top(), 140);
-  EXPECT_EQ(window->ValueLabel(ParameterId::LightBlue)->geometry().topLeft(), QPoint(216, 230));
-  EXPECT_EQ(window->LightLabel()->geometry().topLeft(), QPoint(216, 254));
-  EXPECT_EQ(window->CaptionLabel(ParameterId::XSpeed)->text(), "XRotSpeed:");
-  EXPECT_EQ(window->CaptionLabel(ParameterId::Transparency)->text(), "Transparency:");
-  // Captions sit left of their values and are wide enough for their text.
-  for (const auto& f : scripting::ParameterFields()) {
-    const QLabel* caption = window->CaptionLabel(f.id);
-    const QLabel* value = window->ValueLabel(f.id);
-    EXPECT_LE(caption->geometry().right(), value->geometry().left()) << f.label;
-    EXPECT_GE(caption->width(), caption->fontMetrics().horizontalAdvance(caption->text())) << f.label;
-    EXPECT_GE(caption->geometry().left(), 0) << f.label;
-  }
-  auto tint = [this](ParameterId id) { return window->ValueLabel(id)->palette().color(QPalette::Window); };
-  EXPECT_EQ(tint(ParameterId::X), QColor(255, 254, 206));
-  EXPECT_EQ(tint(ParameterId::YSpeed), QColor(255, 254, 206));
-  EXPECT_EQ(tint(ParameterId::LightRed), QColor(255, 220, 220));
-  EXPECT_EQ(tint(ParameterId::Green), QColor(220, 255, 220));
-  EXPECT_EQ(tint(ParameterId::LightBlue), QColor(220, 220, 255));
-  EXPECT_EQ(tint(ParameterId::Transparency), QColor(241, 241, 241));
-  EXPECT_EQ(window->LightLabel()->palette().color(QPalette::Window), QColor(241, 241, 241));
-  const auto* close = window->findChild<QPushButton*>("cmdClose");
-  ASSERT_NE(close, nullptr);
-  EXPECT_EQ(close->text(), "&Close");
-  EXPECT_EQ(close->geometry(), QRect(206, 288, 77, 29));
-}
-
-TEST_F(ParametersTest, EmptyUntilTheFirstTickThenEvery333Ms) {
-  EXPECT_TRUE(window->ValueLabel(ParameterId::Z)->text().isEmpty());
-  EXPECT_TRUE(window->LightLabel()->text().isEmpty());
-  EXPECT_EQ(window->Timer1()->interval(), 333);
-  EXPECT_TRUE(window->Timer1()->isActive());
-  QTRY_COMPARE_WITH_TIMEOUT(window->ValueLabel(ParameterId::Z)->text(), QString("-3.00"), 2000);
-  EXPECT_EQ(window->ValueLabel(ParameterId::ScaleX)->text(), "30.00");
-  EXPECT_EQ(window->ValueLabel(ParameterId::ScaleZ)->text(), "100.00");
-  EXPECT_EQ(window->ValueLabel(ParameterId::Transparency)->text(), "0.30");
-  EXPECT_EQ(window->ValueLabel(ParameterId::LightRed)->text(), "0.40");
+TEST_F(ParametersTest, ShowsTheViewAtOnceAndOnEveryRefreshAndGoesWhenClosed) {
+  for (const auto& [id, text] : {std::pair{ParameterId::PosZ, "-3.00"}, {ParameterId::ScaleZ, "100.00"},
+                                 {ParameterId::LightRed, "0.40"}})
+    EXPECT_EQ(window->ValueLabel(id)->text(), text);
   EXPECT_EQ(window->LightLabel()->text(), "Off");
-  // The labels follow changes made elsewhere (a script, the mouse).
-  state.YRot = 123.456f;
-  state.LightOn = true;
-  QTRY_COMPARE_WITH_TIMEOUT(window->ValueLabel(ParameterId::YRot)->text(), QString("123.46"), 2000);
-  EXPECT_EQ(window->LightLabel()->text(), "On");
-}
-
-TEST_F(ParametersTest, ClickAsksWithThePromptTitleAndCurrentValue) {
-  state.Transparency = 0.3f;
-  Answer(std::optional<QString>("0.5"));
-  Click(window->ValueLabel(ParameterId::Transparency));
-  ASSERT_EQ(asked.size(), 1u);
-  EXPECT_EQ(asked[0].prompt, "SetColor Transparency");
-  EXPECT_EQ(asked[0].title, "Change Parameter");
-  EXPECT_EQ(asked[0].text, "0.3");
-  EXPECT_EQ(state.Transparency, 0.5f);
-  Answer(std::optional<QString>("7"));
-  Click(window->ValueLabel(ParameterId::Z));
-  EXPECT_EQ(asked[1].prompt, "Setz");
-  EXPECT_EQ(asked[1].text, "-3");
-  EXPECT_EQ(state.PosZ, 7.0f);
-}
-
-TEST_F(ParametersTest, ColourInputIsClampedOtherInputIsNot) {
-  Answer(std::optional<QString>("5"));
-  window->ChangeParameter(ParameterId::Red);
-  EXPECT_EQ(state.Color[0], 1.0f);
-  Answer(std::optional<QString>("-2"));
-  window->ChangeParameter(ParameterId::Red);
-  EXPECT_EQ(state.Color[0], 0.0f);
-  Answer(std::optional<QString>("0.25"));
-  window->ChangeParameter(ParameterId::Red);
-  EXPECT_EQ(state.Color[0], 0.25f);
-  Answer(std::optional<QString>("5"));
-  window->ChangeParameter(ParameterId::XRot);
-  EXPECT_EQ(state.XRot, 5.0f);
-  Answer(std::optional<QString>("-2"));
-  window->ChangeParameter(ParameterId::LightGreen);
-  EXPECT_EQ(state.LightColor[1], 0.0f);
-}
-
-TEST_F(ParametersTest, CancelOrEmptyChangesNothingAndTextIsReadAsANumber) {
-  state.XRot = 12;
-  Answer(std::nullopt);
-  window->ChangeParameter(ParameterId::XRot);
-  Answer(std::optional<QString>(""));
-  window->ChangeParameter(ParameterId::XRot);
-  EXPECT_EQ(state.XRot, 12);
-  Answer(std::optional<QString>("abc"));
-  window->ChangeParameter(ParameterId::XRot);
-  EXPECT_EQ(state.XRot, 0);
-  Answer(std::optional<QString>("2.5 apples"));
-  window->ChangeParameter(ParameterId::ScaleY);
-  EXPECT_EQ(state.ScaleY, 2.5f);
-}
-
-TEST_F(ParametersTest, TwoClicksOnTheLightRestoreIt) {
+  viewer.state.YRot = 123.456f;
+  viewer.state.LightOn = true;
   window->Refresh();
-  EXPECT_EQ(window->LightLabel()->text(), "Off");
-  Click(window->LightLabel());
-  EXPECT_TRUE(state.LightOn);
+  EXPECT_EQ(window->ValueLabel(ParameterId::YRot)->text(), "123.46");
   EXPECT_EQ(window->LightLabel()->text(), "On");
-  Click(window->LightLabel());
-  EXPECT_FALSE(state.LightOn);
-  EXPECT_EQ(window->LightLabel()->text(), "Off");
-  EXPECT_TRUE(asked.empty());
-}
-
-TEST_F(ParametersTest, ClickWithoutReleaseOnTheLabelDoesNothing) {
-  QTest::mousePress(window->ValueLabel(ParameterId::X), Qt::LeftButton);
-  QTest::mouseRelease(window->ValueLabel(ParameterId::X), Qt::LeftButton, {}, QPoint(-5, -5));
-  QTest::mouseClick(window->ValueLabel(ParameterId::X), Qt::RightButton);
-  EXPECT_TRUE(asked.empty());
-}
-
-TEST_F(ParametersTest, CloseDeletesTheWindowAndANewOneReadsTheStateAgain) {
-  state.PosX = 4.5f;
   window->show();
-  auto* close = window->findChild<QPushButton*>("cmdClose");
-  close->click();
+  window->findChild<QPushButton*>("cmdClose")->click();  // the window deletes itself
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_TRUE(window.isNull());
-  frmParameters again(&state);
-  again.Refresh();
-  EXPECT_EQ(again.ValueLabel(ParameterId::X)->text(), "4.50");
+}
+
+TEST_F(ParametersTest, EachLabelAsksForAndWritesItsOwnField) {
+  for (const auto& f : scripting::ParameterFields()) {
+    viewer.state = ViewState{};
+    Change(f.id, QString("0.625"));
+    EXPECT_EQ(asked.value(1), "Change Parameter");
+    if (f.id == ParameterId::PosZ) {
+      EXPECT_EQ(asked, (QStringList{"Setz", "Change Parameter", "-3"}));  // the current value as default
+    }
+    int changed = 0;
+    for (const auto& g : scripting::ParameterFields()) changed += FieldOf(viewer.state, g.id) != FieldOf(ViewState{}, g.id);
+    EXPECT_EQ(changed, 1) << f.label;
+    EXPECT_EQ(FieldOf(viewer.state, f.id), 0.625f) << f.label;
+  }
+  EXPECT_EQ(viewer.state.LightColor[3], 1.0f);  // the light's alpha is not shown and not touched
+}
+
+TEST_F(ParametersTest, ColourInputIsClampedOtherInputReadAsANumberAndInfinitiesRefused) {
+  const std::tuple<ParameterId, const char*, float> stored[] = {
+      {ParameterId::Red, "5", 1},         {ParameterId::Red, "-2", 0},            {ParameterId::Blue, "0.25", 0.25f},
+      {ParameterId::LightGreen, "-2", 0}, {ParameterId::Transparency, "1e39", 1}, {ParameterId::XRot, "5", 5},
+      {ParameterId::PosX, "abc", 0},      {ParameterId::ScaleY, "2.5 apples", 2.5f}};
+  for (const auto& [id, text, value] : stored) {
+    Change(id, QString(text));
+    EXPECT_EQ(FieldOf(viewer.state, id), value) << text;
+  }
+  EXPECT_TRUE(messages.isEmpty());
+  viewer.written.clear();
+  for (auto [id, text] : {std::pair{ParameterId::XRot, "1e999"}, {ParameterId::PosX, "-1e39"}, {ParameterId::Red, "1e999"}})
+    Change(id, QString(text));
+  EXPECT_EQ(messages, QStringList(3, kNotAViewValue));
+  EXPECT_TRUE(viewer.written.empty());
+  Change(ParameterId::XRot, std::nullopt);  // Cancel
+  Change(ParameterId::XRot, QString(""));
+  EXPECT_TRUE(viewer.written.empty());
+  EXPECT_EQ(messages.size(), 3);
+}
+
+TEST_F(ParametersTest, TwoClicksOnTheLightRestoreItAndOtherClicksDoNothing) {
+  QTest::mouseClick(window->LightLabel(), Qt::LeftButton);
+  EXPECT_TRUE(viewer.state.LightOn);
+  EXPECT_EQ(window->LightLabel()->text(), "On");
+  QTest::mouseClick(window->LightLabel(), Qt::LeftButton);
+  EXPECT_FALSE(viewer.state.LightOn);
+  EXPECT_EQ(window->LightLabel()->text(), "Off");
+  QTest::mousePress(window->ValueLabel(ParameterId::PosX), Qt::LeftButton);
+  QTest::mouseRelease(window->ValueLabel(ParameterId::PosX), Qt::LeftButton, {}, QPoint(-5, -5));
+  QTest::mouseClick(window->ValueLabel(ParameterId::PosX), Qt::RightButton);
+  EXPECT_TRUE(asked.isEmpty());
 }
 
 }  // namespace

@@ -27,81 +27,48 @@ QByteArray Bytes(const QString& path) {
   return file.readAll();
 }
 
-TEST(ReadScriptFile, Utf8TextWithAndWithoutByteOrderMark) {
+TEST(ReadScriptFile, Utf8WithOrWithoutAMarkOtherwiseLatin1) {
   QTemporaryDir dir;
   const QByteArray text = "Sub Main\r\n  MsgBox \"gr\xC3\xBC\xC3\x9F dich\"\r\nEnd Sub\r\n";
-  ScriptFileText r = ReadScriptFile(Write(dir, "a.scp", text));
-  ASSERT_TRUE(r.ok) << r.error.toStdString();
-  EXPECT_EQ(r.text, QString::fromUtf8(text));
-  EXPECT_EQ(r.encoding, ScriptEncoding::Utf8);
-  r = ReadScriptFile(Write(dir, "b.scp", "\xEF\xBB\xBF" + text));
-  ASSERT_TRUE(r.ok);
-  EXPECT_EQ(r.text, QString::fromUtf8(text));
+  for (const QByteArray& bytes : {text, "\xEF\xBB\xBF" + text}) {
+    const ScriptFileText r = ReadScriptFile(Write(dir, "a.scp", bytes));
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_EQ(r.text, QString::fromUtf8(text));
+    EXPECT_EQ(r.encoding, ScriptEncoding::Utf8);
+  }
+  EXPECT_TRUE(ReadScriptFile(Write(dir, "empty.scp", {})).text.isEmpty());
+  // Invalid UTF-8, also a multi-byte sequence cut at the end, is read as Latin-1.
+  for (const QByteArray& bytes : {QByteArray("' Gr\xFC\xDF" "e\nSub Main\n"), QByteArray("abc\xE2\x82")}) {
+    const ScriptFileText r = ReadScriptFile(Write(dir, "latin.scp", bytes));
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.encoding, ScriptEncoding::Latin1);
+    EXPECT_EQ(r.text, QString::fromLatin1(bytes));
+  }
 }
 
-TEST(ReadScriptFile, EmptyFileIsAnEmptyScript) {
+TEST(ReadScriptFile, BinaryHugeMissingAndUnreadableFilesAreRefused) {
   QTemporaryDir dir;
-  const ScriptFileText r = ReadScriptFile(Write(dir, "empty.scp", {}));
-  ASSERT_TRUE(r.ok);
-  EXPECT_TRUE(r.text.isEmpty());
-}
-
-TEST(ReadScriptFile, InvalidUtf8IsReadAsLatin1) {
-  QTemporaryDir dir;
-  const QByteArray text = "' Gr\xFC\xDF" "e\nSub Main\nEnd Sub\n";
-  const ScriptFileText r = ReadScriptFile(Write(dir, "latin.scp", text));
-  ASSERT_TRUE(r.ok);
-  EXPECT_EQ(r.encoding, ScriptEncoding::Latin1);
-  EXPECT_EQ(r.text, QString::fromLatin1(text));
-  EXPECT_TRUE(r.text.contains(QChar(0xFC)));
-  // A truncated multi-byte sequence at the end is not valid UTF-8 either.
-  const ScriptFileText cut = ReadScriptFile(Write(dir, "cut.scp", "abc\xE2\x82"));
-  ASSERT_TRUE(cut.ok);
-  EXPECT_EQ(cut.encoding, ScriptEncoding::Latin1);
-  EXPECT_EQ(cut.text.size(), 5);
-}
-
-TEST(ReadScriptFile, BinaryFilesAreRefused) {
-  QTemporaryDir dir;
-  QByteArray tiff("II*\0\x08\0\0\0", 8);
-  const ScriptFileText r = ReadScriptFile(Write(dir, "volume.tif", tiff));
-  EXPECT_FALSE(r.ok);
-  EXPECT_TRUE(r.error.contains("not a text file")) << r.error.toStdString();
-  EXPECT_TRUE(r.error.contains("volume.tif"));
-  EXPECT_TRUE(r.text.isEmpty());
-  // UTF-16 text holds NUL bytes too.
-  EXPECT_FALSE(ReadScriptFile(Write(dir, "wide.scp", QByteArray("S\0u\0b\0", 6))).ok);
-}
-
-TEST(ReadScriptFile, HugeFilesAreRefusedBeforeReading) {
-  QTemporaryDir dir;
-  const QString path = dir.filePath("huge.scp");
+  const QString huge = dir.filePath("huge.scp");
   {
-    QFile file(path);
+    QFile file(huge);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     ASSERT_TRUE(file.resize(kMaxScriptFileBytes + 1));  // sparse: costs no disk space
   }
-  const ScriptFileText r = ReadScriptFile(path);
-  EXPECT_FALSE(r.ok);
-  EXPECT_TRUE(r.error.contains("too large")) << r.error.toStdString();
+  const std::pair<QString, const char*> refused[] = {
+      {Write(dir, "volume.tif", QByteArray("II*\0\x08\0\0\0", 8)), "not a text file"},
+      {Write(dir, "wide.scp", QByteArray("S\0u\0b\0", 6)), "not a text file"},  // UTF-16 holds NUL bytes too
+      {huge, "too large"}, {dir.filePath("none.scp"), "does not exist"}, {dir.path(), "not a file"}};
+  for (const auto& [path, reason] : refused) {
+    const ScriptFileText r = ReadScriptFile(path);
+    EXPECT_FALSE(r.ok) << reason;
+    EXPECT_TRUE(r.error.contains(reason)) << r.error.toStdString();
+    EXPECT_TRUE(r.text.isEmpty());
+  }
   EXPECT_FALSE(DecodeScriptBytes(QByteArray(kMaxScriptFileBytes + 1, 'a'), "x").ok);
-  EXPECT_TRUE(DecodeScriptBytes(QByteArray(1000, 'a'), "x").ok);
-}
-
-TEST(ReadScriptFile, MissingFolderAndUnreadableFilesAreRefused) {
-  QTemporaryDir dir;
-  ScriptFileText r = ReadScriptFile(dir.filePath("none.scp"));
-  EXPECT_FALSE(r.ok);
-  EXPECT_TRUE(r.error.contains("does not exist"));
-  r = ReadScriptFile(dir.path());
-  EXPECT_FALSE(r.ok);
-  EXPECT_TRUE(r.error.contains("not a file"));
   if (::geteuid() != 0) {  // root reads anything
     const QString path = Write(dir, "locked.scp", "Sub Main\nEnd Sub\n");
     ASSERT_EQ(::chmod(path.toLocal8Bit().constData(), 0), 0);
-    r = ReadScriptFile(path);
-    EXPECT_FALSE(r.ok);
-    EXPECT_TRUE(r.error.startsWith("Cannot open")) << r.error.toStdString();
+    EXPECT_TRUE(ReadScriptFile(path).error.startsWith("Cannot open"));
   }
 }
 

@@ -1,64 +1,40 @@
-// The script host through the real engine, against a recording viewer and output pane.
+// The script host through the real engine, with a recording script object, run site and pane.
 #include <gtest/gtest.h>
 
 #include <QColor>
 #include <QDateTime>
-#include <stdexcept>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "scripting/script_console.h"
 #include "scripting/script_host.h"
-#include "scripting/script_viewer.h"
+#include "scripting/vbscript/errors.h"
 
 namespace lumetrix {
 namespace {
 
-struct FakeViewer : ScriptViewer {
-  float xrot = 0, yrot = 0, xspeed = 0, yspeed = 0, x = 0, y = 0, z = -3, sx = 30, sy = 30, sz = 100;
-  float color[3] = {1, 1, 1}, light[3] = {1, 1, 1}, transparency = 0.3f;
-  bool light_on = false, loaded = true, running = false;
-  int frames = 0, beeps = 0, refusals = 0, resets = 0;
-  std::vector<std::string> captions, saved, palettes;
-  std::vector<bool> running_during_frames;
+// "Draw" with three members: SetXRot angle, DrawImage, and Fail (a file error).
+struct FakeDraw : vbs::HostObject {
+  float xrot = 0;
+  int frames = 0;
   std::function<void()> on_frame;
+  std::vector<std::string> MemberNames() const override { return {"SetXRot", "DrawImage", "Fail"}; }
+  vbs::Variant Invoke(int member, std::span<const vbs::Variant> args) override {
+    if (member == 0) xrot = vbs::ToSingle(args[0]);
+    if (member == 1) {
+      ++frames;
+      if (on_frame) on_frame();
+    }
+    if (member == 2) throw vbs::ScriptError(75, "Path/File access error: no folder");
+    return {};
+  }
+};
 
-  void SetXRot(float a) override { xrot = a; }
-  void SetYRot(float a) override { yrot = a; }
-  void SetXYRot(float a, float b) override { xrot = a, yrot = b; }
-  void SetXRotSpeed(float v) override { xspeed = v; }
-  void SetYRotSpeed(float v) override { yspeed = v; }
-  void Setx(float v) override { x = v; }
-  void Sety(float v) override { y = v; }
-  void SetZ(float v) override { z = v; }
-  void SetScaleX(float v) override { sx = v; }
-  void SetScaleY(float v) override { sy = v; }
-  void SetScaleZ(float v) override { sz = v; }
-  void SetColor(float r, float g, float b) override { color[0] = r, color[1] = g, color[2] = b; }
-  void SetLight(float r, float g, float b) override { light[0] = r, light[1] = g, light[2] = b; }
-  void SetTransparency(float a) override { transparency = a; }
-  void SetLightOn() override { light_on = true; }
-  void SetLightOff() override { light_on = false; }
-  void ResetParameters() override { ++resets, xrot = yrot = xspeed = yspeed = 0; }
-  void ResetSpeedParameters() override { xspeed = yspeed = 0; }
-  void DrawImage() override {
-    ++frames;
-    xrot += xspeed;
-    yrot += yspeed;
-    running_during_frames.push_back(running);
-    if (on_frame) on_frame();
-  }
-  void SaveBMP(const std::string& name) override {
-    if (name.find("/missing/") != std::string::npos) throw std::runtime_error("cannot write " + name);
-    saved.push_back(name);
-  }
-  void SaveJPG(const std::string& name) override { saved.push_back(name); }
-  bool AVIStart(const std::string& name, double, int32_t, int32_t) override { return !name.empty(); }
-  void AVIAdd() override {}
-  void AVIend() override {}
-  bool AVICodec(const std::string& name) override { return name == "mjpeg"; }
-  void SetPalette(const std::string& name) override { palettes.push_back(name); }
-  void LoadLuts() override {}
+struct FakeSite : ScriptRunSite {
+  bool loaded = true, running = false;
+  int beeps = 0, refusals = 0;
+  std::vector<std::string> captions;
   bool VolumeLoaded() const override { return loaded; }
   void SetScriptRunning(bool r) override { running = r; }
   void SetWindowCaption(const std::string& c) override { captions.push_back(c); }
@@ -66,205 +42,123 @@ struct FakeViewer : ScriptViewer {
   void Beep() override { ++beeps; }
 };
 
-// The pane as runs of text with the attributes they were written with.
-struct Piece {
-  QString text;
-  bool emphasis;
-  QColor color;
-};
-
+// The pane as text, each piece marked with its attributes: "*" emphasis, "R:" red, "B:" blue,
+// and ending in "|".
 struct FakeConsole : ScriptConsole {
-  QString source, caption = "Untitled.scp";
-  std::vector<Piece> pane;
+  QString source, caption = "Untitled.scp", pane;
   bool emphasis = false;
   QColor color = Qt::black;
   int highlighted = 0;
-
   QString ScriptText() const override { return source; }
   QString Caption() const override { return caption; }
-  void showSyn(const QString& text) override { pane.push_back({text, emphasis, color}); }
+  void showSyn(const QString& text) override {
+    pane += QString(emphasis ? "*" : "") + (color == Qt::red ? "R:" : color == Qt::blue ? "B:" : "") + text + "|";
+  }
   void SetOutputEmphasis(bool on) override { emphasis = on; }
   void SetOutputColor(const QColor& c) override { color = c; }
   void HighlightErrorLine(int line) override { highlighted = line; }
-  QString Text() const {
-    QString all;
-    for (const Piece& p : pane) all += p.text;
-    return all;
-  }
 };
+
+const QString kStart = "*\r\n|*Script Untitled.scp|* started at:09:05:07\r\n|";
+const QString kStopped = "*R:Script Untitled.scp|*R: stopped with error at: 09:05:07\r\n|";
 
 class ScriptHostTest : public ::testing::Test {
  protected:
-  ScriptHostTest() {
-    host.SetClock([] { return QDateTime(QDate(2026, 12, 7), QTime(9, 5, 7)); });
-  }
+  ScriptHostTest() { host.SetClock([] { return QDateTime(QDate(2026, 12, 7), QTime(9, 5, 7)); }); }
   bool Run(const QString& source) {
     console.source = source;
+    console.pane.clear();
     return host.RunVBScript();
   }
-  FakeViewer viewer;
+  FakeSite site;
   FakeConsole console;
-  ScriptHost host{viewer, console};
+  std::shared_ptr<FakeDraw> draw = std::make_shared<FakeDraw>();
+  ScriptHost host{site, console, draw};
 };
 
 TEST_F(ScriptHostTest, WithoutAVolumeTheRunIsRefusedAndNothingIsWritten) {
-  viewer.loaded = false;
+  site.loaded = false;
   EXPECT_FALSE(Run("Sub Main\nEnd Sub"));
-  EXPECT_EQ(viewer.refusals, 1);
-  EXPECT_TRUE(console.pane.empty());
-  EXPECT_TRUE(viewer.captions.empty());
-  EXPECT_FALSE(viewer.running);
+  EXPECT_EQ(site.refusals, 1);
+  EXPECT_TRUE(console.pane.isEmpty() && site.captions.empty() && !site.running);
 }
 
 TEST_F(ScriptHostTest, ASuccessfulRunWritesStartAndCompletionLinesAndCaptions) {
-  console.caption = "/home/anna/scripts/spin.scp";
-  ASSERT_TRUE(Run("Sub Main\n  SetYRot 5\nEnd Sub\n"));
-  ASSERT_EQ(console.pane.size(), 5u);
-  EXPECT_EQ(console.pane[0].text, "\r\n");
-  EXPECT_EQ(console.pane[1].text, "Script spin.scp");
-  EXPECT_EQ(console.pane[2].text, " started at:09:05:07\r\n");
-  EXPECT_EQ(console.pane[3].text, "Script spin.scp");
-  EXPECT_EQ(console.pane[4].text, " completed at: 09:05:07\r\n");
-  for (const Piece& p : console.pane) {
-    EXPECT_TRUE(p.emphasis) << p.text.toStdString();
-    EXPECT_EQ(p.color, QColor(Qt::black));
-  }
+  console.caption = "C:\\scripts\\spin.scp";
+  std::vector<bool> running_during_frames;
+  draw->on_frame = [&] { running_during_frames.push_back(site.running); };
+  ASSERT_TRUE(Run("Sub Main\n  Draw.setxrot \"12.5\"\n  Dim i\n  For i = 1 To 3: DrawImage: Next\nEnd Sub\n"));
+  EXPECT_EQ(console.pane, "*\r\n|*Script spin.scp|* started at:09:05:07\r\n|*Script spin.scp|* completed at: 09:05:07\r\n|");
   EXPECT_FALSE(console.emphasis);
-  ASSERT_EQ(viewer.captions.size(), 2u);
-  EXPECT_EQ(viewer.captions[0].rfind("Running - spin.scp (Start: 07-", 0), 0u) << viewer.captions[0];
-  EXPECT_EQ(viewer.captions[0].substr(viewer.captions[0].size() - 8), " 09:05) ");
-  EXPECT_EQ(viewer.captions[1], "3D Image Viewer");
-  EXPECT_EQ(viewer.yrot, 5);
-  EXPECT_FALSE(viewer.running);
-  EXPECT_FALSE(host.ScriptRunning());
+  ASSERT_EQ(site.captions.size(), 2u);
+  EXPECT_EQ(site.captions[0].rfind("Running - spin.scp (Start: 07-", 0), 0u) << site.captions[0];
+  EXPECT_EQ(site.captions[0].substr(site.captions[0].size() - 8), " 09:05) ");
+  EXPECT_EQ(site.captions[1], "3D Image Viewer");
+  EXPECT_EQ(draw->xrot, 12.5f);
+  EXPECT_EQ(running_during_frames, (std::vector<bool>{true, true, true}));
+  EXPECT_FALSE(site.running || host.ScriptRunning());
+  EXPECT_EQ(ScriptHost::ScriptName("/home/anna/turn.scp"), "turn.scp");
 }
 
-TEST_F(ScriptHostTest, BackslashCaptionsAreNamedByTheirLastPart) {
-  EXPECT_EQ(ScriptHost::ScriptName("C:\\scripts\\spin.scp"), "spin.scp");
-  EXPECT_EQ(ScriptHost::ScriptName("Untitled.scp"), "Untitled.scp");
-}
-
-TEST_F(ScriptHostTest, AFullTurnLeavesTheSpeedSetAndDrawsWhileRunning) {
-  ASSERT_TRUE(Run("Sub Main\n  SetYRotSpeed 2\n  Dim i\n  For i = 1 To 180\n    DrawImage\n  Next\nEnd Sub\n"));
-  EXPECT_EQ(viewer.frames, 180);
-  EXPECT_FLOAT_EQ(viewer.yrot, 360);
-  EXPECT_EQ(viewer.yspeed, 2);
-  EXPECT_EQ(viewer.resets, 0);  // the host resets nothing of the view
-  for (bool r : viewer.running_during_frames) EXPECT_TRUE(r);
-}
-
-TEST_F(ScriptHostTest, MembersAreCallableQualifiedAndInAnyCaseWithConvertedArguments) {
-  ASSERT_TRUE(Run("Sub Main\n  Draw.setxrot \"12.5\"\n  DRAW.SetColor 1, 0.5, True\n  setlight 2, 3, 4\n"
-                  "  SetTransparency 1.5\n  SetLightOn\n  SetPalette \"Fire\"\nEnd Sub"));
-  EXPECT_EQ(viewer.xrot, 12.5f);
-  EXPECT_EQ(viewer.color[1], 0.5f);
-  EXPECT_EQ(viewer.color[2], -1.0f);  // True is -1
-  EXPECT_EQ(viewer.light[2], 4.0f);
-  EXPECT_EQ(viewer.transparency, 1.5f);
-  EXPECT_TRUE(viewer.light_on);
-  ASSERT_EQ(viewer.palettes.size(), 1u);
-  EXPECT_EQ(viewer.palettes[0], "Fire");
-}
-
-TEST_F(ScriptHostTest, AVIStartReturnsItsSuccess) {
-  ASSERT_TRUE(Run("Sub Main\n  If AVIStart(\"/tmp/a.avi\", 25, 0, 0) Then SetXRot 1\n"
-                  "  If Not AVIStart(\"\", 25, 0, 0) Then SetYRot 2\n"
-                  "  If AVICodec(\"mjpeg\") Then Setx 3\nEnd Sub"));
-  EXPECT_EQ(viewer.xrot, 1);
-  EXPECT_EQ(viewer.yrot, 2);
-  EXPECT_EQ(viewer.x, 3);
-}
-
-TEST_F(ScriptHostTest, AnEmptyScriptFailsForWantOfMainWithTheStopLineOnly) {
+TEST_F(ScriptHostTest, AnEmptyScriptFailsForWantOfMainWithTheRedStopLineOnly) {
   EXPECT_FALSE(Run(""));
-  EXPECT_EQ(viewer.beeps, 1);
-  ASSERT_GE(console.pane.size(), 5u);
-  EXPECT_EQ(console.pane[3].text, "Script Untitled.scp");
-  EXPECT_EQ(console.pane[4].text, " stopped with error at: 09:05:07\r\n");
-  EXPECT_EQ(console.pane[3].color, QColor(255, 0, 0));
-  EXPECT_TRUE(console.pane[3].emphasis);
-  EXPECT_EQ(viewer.captions.back(), "3D Image Viewer - Stopped - Error in Script");
-  EXPECT_FALSE(viewer.running);
-  EXPECT_NE(host.LastError().Number, 0);
+  EXPECT_EQ(site.beeps, 1);
+  EXPECT_EQ(console.pane, kStart + kStopped);  // no source text: no error line
+  EXPECT_EQ(site.captions.back(), "3D Image Viewer - Stopped - Error in Script");
+  EXPECT_FALSE(site.running);
 }
 
 TEST_F(ScriptHostTest, ASyntaxErrorIsReportedWithItsLineColumnAndSourceText) {
-  EXPECT_FALSE(Run("Sub Main\n  SetXRot 1\n  If x Then\n    SetYRot 2\nEnd Sub\n"));
+  EXPECT_FALSE(Run("Sub Main\n  SetXRot 1\n  If x Then\n    SetXRot 2\nEnd Sub\n"));
   const vbs::ErrorInfo& e = host.LastError();
   EXPECT_TRUE(e.Number >= 1001 && e.Number <= 1099) << e.Number;
-  EXPECT_GT(e.Line, 0);
-  ASSERT_EQ(console.pane.size(), 8u);
-  EXPECT_EQ(console.pane[5].text, "Error: " + QString::fromStdString(e.Description));
-  EXPECT_EQ(console.pane[5].color, QColor(255, 0, 0));
-  EXPECT_EQ(console.pane[6].text,
-            " at line: " + QString::number(e.Line) + " column: " + QString::number(e.Column));
-  EXPECT_EQ(console.pane[6].color, QColor(0, 0, 255));
-  EXPECT_EQ(console.pane[7].text, "  \"" + QString::fromStdString(e.Text).trimmed() + "\"\r\n");
-  EXPECT_EQ(console.pane[7].color, QColor(0, 0, 0));
-  EXPECT_FALSE(console.pane[7].emphasis);
+  EXPECT_EQ(console.pane, kStart + kStopped + "R:Error: " + QString::fromStdString(e.Description) + "|B: at line: " +
+                              QString::number(e.Line) + " column: " + QString::number(e.Column) + "|  \"" +
+                              QString::fromStdString(e.Text).trimmed() + "\"\r\n|");
   EXPECT_EQ(console.highlighted, e.Line);
-  EXPECT_EQ(viewer.yrot, 0);
+  EXPECT_EQ(draw->xrot, 0);  // nothing ran
 }
 
-TEST_F(ScriptHostTest, ARunTimeErrorNamesTheOffendingStatement) {
-  EXPECT_FALSE(Run("Sub Main\n  SetXRot 1\n  SetYRot \"north\"\n  SetXRot 2\nEnd Sub\n"));
+TEST_F(ScriptHostTest, ARunTimeErrorNamesTheStatementAndObjectErrorsCanBeTrapped) {
+  EXPECT_FALSE(Run("Sub Main\n  SetXRot 1\n  SetXRot \"north\"\n  SetXRot 2\nEnd Sub\n"));
   const vbs::ErrorInfo& e = host.LastError();
-  EXPECT_EQ(e.Number, 13);
-  EXPECT_EQ(e.Description, "Type mismatch");
-  EXPECT_EQ(e.Line, 3);
-  EXPECT_EQ(QString::fromStdString(e.Text).trimmed(), "SetYRot \"north\"");
   EXPECT_EQ(ScriptHost::ErrorLine(e).toStdString(),
-            "Error: Type mismatch at line: 3 column: " + std::to_string(e.Column) + "  \"SetYRot \"north\"\"");
-  EXPECT_EQ(viewer.xrot, 1);  // the run stopped at line 3
-}
-
-TEST_F(ScriptHostTest, AFailingViewerOperationFailsTheRunButCanBeTrapped) {
-  EXPECT_FALSE(Run("Sub Main\n  SaveBMP \"/missing/a.bmp\"\nEnd Sub"));
+            "Error: Type mismatch at line: 3 column: " + std::to_string(e.Column) + "  \"SetXRot \"north\"\"");
+  EXPECT_EQ(draw->xrot, 1);  // the run stopped at line 3
+  EXPECT_FALSE(Run("Sub Main\n  Fail\nEnd Sub"));
+  EXPECT_EQ(host.LastError().Number, 75);
   EXPECT_EQ(host.LastError().Line, 2);
-  EXPECT_TRUE(Run("Sub Main\n  On Error Resume Next\n  SaveBMP \"/missing/a.bmp\"\n"
-                  "  If Err.Number <> 0 Then SaveBMP \"/tmp/ok.bmp\"\nEnd Sub"));
-  ASSERT_EQ(viewer.saved.size(), 1u);
-  EXPECT_EQ(viewer.saved[0], "/tmp/ok.bmp");
+  EXPECT_TRUE(Run("Sub Main\n  On Error Resume Next\n  Fail\n  If Err.Number = 75 Then SetXRot 9\nEnd Sub"));
+  EXPECT_EQ(draw->xrot, 9);
 }
 
 TEST_F(ScriptHostTest, ASecondRunDoesNotSeeTheProceduresOfTheFirst) {
   ASSERT_TRUE(Run("Sub Helper\n  SetXRot 7\nEnd Sub\nSub Main\n  Helper\nEnd Sub"));
-  EXPECT_EQ(viewer.xrot, 7);
+  EXPECT_EQ(draw->xrot, 7);
   EXPECT_FALSE(Run("Sub Main\n  Helper\nEnd Sub"));
   EXPECT_EQ(host.LastError().Line, 2);
   // The same text twice behaves alike: no "Name redefined" from the earlier run.
-  ASSERT_TRUE(Run("Sub Main\n  SetYRot 1\nEnd Sub"));
-  ASSERT_TRUE(Run("Sub Main\n  SetYRot 1\nEnd Sub"));
+  ASSERT_TRUE(Run("Sub Main\n  SetXRot 1\nEnd Sub"));
+  ASSERT_TRUE(Run("Sub Main\n  SetXRot 1\nEnd Sub"));
 }
 
-TEST_F(ScriptHostTest, RunsStartedDuringARunAreRefused) {
+TEST_F(ScriptHostTest, ARunStartedDuringARunIsRefusedAndStopScriptEndsOnlyTheRunningOne) {
   bool inner = true;
-  viewer.on_frame = [&] { inner = host.RunVBScript(); };
+  draw->on_frame = [&] { inner = host.RunVBScript(); };
   ASSERT_TRUE(Run("Sub Main\n  DrawImage\nEnd Sub"));
   EXPECT_FALSE(inner);
-  // The script object's own RunVBScript raises an error inside the script.
-  viewer.on_frame = nullptr;
-  EXPECT_FALSE(Run("Sub Main\n  RunVBScript\nEnd Sub"));
-  EXPECT_EQ(host.LastError().Line, 2);
-}
-
-TEST_F(ScriptHostTest, StopScriptEndsARunawayLoop) {
-  viewer.on_frame = [&] {
-    if (viewer.frames == 50) host.StopScript();
+  EXPECT_TRUE(console.pane.contains("|R:A script is already running"));
+  host.StopScript();  // outside a run: nothing
+  draw->on_frame = [&] {
+    if (draw->frames == 50) host.StopScript();
   };
   EXPECT_FALSE(Run("Sub Main\n  Do\n    DrawImage\n  Loop\nEnd Sub"));
-  EXPECT_EQ(viewer.frames, 50);
-  EXPECT_FALSE(viewer.running);
-  EXPECT_EQ(viewer.captions.back(), "3D Image Viewer - Stopped - Error in Script");
-  // The next run is not stopped by the old request.
-  viewer.on_frame = nullptr;
+  EXPECT_EQ(draw->frames, 50);
+  EXPECT_FALSE(site.running);
+  EXPECT_EQ(site.captions.back(), "3D Image Viewer - Stopped - Error in Script");
+  draw->on_frame = nullptr;
   EXPECT_TRUE(Run("Sub Main\n  DrawImage\nEnd Sub"));
-}
-
-TEST_F(ScriptHostTest, StopScriptOutsideARunDoesNothing) {
-  host.StopScript();
-  EXPECT_TRUE(Run("Sub Main\n  DrawImage\nEnd Sub"));
-  EXPECT_EQ(viewer.frames, 1);
+  EXPECT_EQ(draw->frames, 51);
 }
 
 }  // namespace

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QSettings>
-
 #include "tests/scripting/temp_settings.h"
 
 namespace lumetrix::scripting {
@@ -11,84 +9,36 @@ namespace {
 
 std::vector<QString> Names(const ScriptMru& mru) { return {mru.Entries().begin(), mru.Entries().end()}; }
 
-ScriptMru Full() {
+TEST(ScriptMru, NewPathsFillTheFirstEmptyEntryAndKnownOnesMoveToTheFront) {
+  ScriptMru mru;
+  for (const char* p : {"", "A", "B", "B"}) mru.Add(QString::fromLatin1(p));  // an empty path is ignored
+  EXPECT_EQ(Names(mru), (std::vector<QString>{"B", "A", "", "", "", ""}));
+  mru.SetEntry(3, "D");
+  mru.Add("/s/c.scp");
+  mru.Add("/s/C.scp");  // compared exactly
+  EXPECT_EQ(Names(mru), (std::vector<QString>{"B", "A", "/s/c.scp", "D", "/s/C.scp", ""}));
+  mru.Add("F");
+  mru.Add("D");
+  EXPECT_EQ(Names(mru), (std::vector<QString>{"D", "B", "A", "/s/c.scp", "/s/C.scp", "F"}));
+  mru.Add("G");  // full: to the front, the last drops out
+  EXPECT_EQ(Names(mru), (std::vector<QString>{"G", "D", "B", "A", "/s/c.scp", "/s/C.scp"}));
+}
+
+TEST(ScriptMru, SavedAsFile0ToFile5AndGarbageLoadsAsEmpty) {
+  testing::TempSettings settings;
   ScriptMru mru;
   for (const char* p : {"A", "B", "C", "D", "E", "F"}) mru.Add(QString::fromLatin1(p));
-  return mru;
-}
-
-TEST(ScriptMru, NewPathsFillTheFirstEmptyEntry) {
-  ScriptMru mru;
-  mru.Add("A");
-  mru.Add("B");
-  mru.Add("C");
-  EXPECT_EQ(Names(mru), (std::vector<QString>{"A", "B", "C", "", "", ""}));
-}
-
-TEST(ScriptMru, AKnownPathMovesToTheFront) {
-  ScriptMru mru = Full();
-  mru.Add("A");
-  EXPECT_EQ(Names(mru), (std::vector<QString>{"A", "B", "C", "D", "E", "F"}));
-  mru.Add("D");
-  EXPECT_EQ(Names(mru), (std::vector<QString>{"D", "A", "B", "C", "E", "F"}));
-}
-
-TEST(ScriptMru, WhenFullANewPathGoesToTheFrontAndTheLastDropsOut) {
-  ScriptMru mru = Full();
-  mru.Add("D");
-  mru.Add("G");
-  EXPECT_EQ(Names(mru), (std::vector<QString>{"G", "D", "A", "B", "C", "E"}));
-}
-
-TEST(ScriptMru, AKnownPathInAPartlyFilledListMovesToTheFront) {
-  ScriptMru mru;
-  mru.Add("A");
-  mru.Add("B");
-  mru.Add("B");
-  EXPECT_EQ(Names(mru), (std::vector<QString>{"B", "A", "", "", "", ""}));
-}
-
-TEST(ScriptMru, AnEmptyEntryBetweenOthersIsFilledFirst) {
-  ScriptMru mru;
-  mru.SetEntry(0, "A");
-  mru.SetEntry(2, "C");
-  mru.Add("N");
-  EXPECT_EQ(Names(mru), (std::vector<QString>{"A", "N", "C", "", "", ""}));
-}
-
-TEST(ScriptMru, EmptyPathIsIgnoredAndComparisonIsExact) {
-  ScriptMru mru;
-  mru.Add("");
-  mru.Add("/s/a.scp");
-  mru.Add("/s/A.scp");
-  EXPECT_EQ(Names(mru), (std::vector<QString>{"/s/a.scp", "/s/A.scp", "", "", "", ""}));
-}
-
-TEST(ScriptMru, SavesAndLoadsFile0ToFile5) {
-  testing::TempSettings settings;
-  ScriptMru mru = Full();
-  {
-    auto s = settings.Open();
-    mru.Save(*s);
-  }
-  EXPECT_EQ(settings.Get("Settings", "File0").toString(), "A");
+  mru.Save(*settings.Open());
   EXPECT_EQ(settings.Get("Settings", "File5").toString(), "F");
   ScriptMru loaded;
-  auto s = settings.Open();
-  loaded.Load(*s);
+  loaded.Load(*settings.Open());
   EXPECT_EQ(Names(loaded), Names(mru));
-}
-
-TEST(ScriptMru, GarbageEntriesLoadAsEmpty) {
-  testing::TempSettings settings;
   settings.Put("Settings", "File0", QString(5000, QLatin1Char('x')));
   settings.Put("Settings", "File1", QStringLiteral("bad\nname"));
   settings.Put("Settings", "File2", QStringList{"a", "b"});
   settings.Put("Settings", "File3", QStringLiteral("/ok/path with blanks.scp"));
-  ScriptMru loaded;
-  auto s = settings.Open();
-  loaded.Load(*s);
-  EXPECT_EQ(Names(loaded), (std::vector<QString>{"", "", "", "/ok/path with blanks.scp", "", ""}));
+  loaded.Load(*settings.Open());
+  EXPECT_EQ(Names(loaded), (std::vector<QString>{"", "", "", "/ok/path with blanks.scp", "E", "F"}));
 }
 
 }  // namespace

@@ -12,20 +12,11 @@ class TempSettings {
  public:
   TempSettings() : path_(dir_.filePath(QStringLiteral("settings.ini"))) {}
   std::unique_ptr<QSettings> Open() const { return std::make_unique<QSettings>(path_, QSettings::IniFormat); }
-  const QString& Path() const { return path_; }
-  QString Folder() const { return dir_.path(); }
   // Writes a raw value into a section.
   void Put(const QString& section, const QString& key, const QVariant& value) const {
-    auto s = Open();
-    s->beginGroup(section);
-    s->setValue(key, value);
-    s->endGroup();
-    s->sync();
+    Open()->setValue(section + QLatin1Char('/') + key, value);
   }
-  QVariant Get(const QString& section, const QString& key) const {
-    auto s = Open();
-    return s->value(section + QLatin1Char('/') + key);
-  }
+  QVariant Get(const QString& section, const QString& key) const { return Open()->value(section + QLatin1Char('/') + key); }
 
  private:
   QTemporaryDir dir_;

@@ -5,8 +5,6 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
-#include <cstdlib>
-
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

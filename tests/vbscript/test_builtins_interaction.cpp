@@ -63,8 +63,8 @@ TEST(BuiltinDialogs, DefaultMsgBoxPrintsThePromptAndAnswersOk) {
   EXPECT_EQ(EvalIn(sc, "r"), "Integer 1");
 }
 
-// Without a window InputBox reads standard input: one line per call, the default once the
-// input has ended.
+// Without a window InputBox prompts on standard error and reads standard input: one line per
+// call, the default once the input has ended.
 TEST(BuiltinDialogs, DefaultInputBoxReadsLinesOfStandardInput) {
   std::filesystem::path file =
       std::filesystem::temp_directory_path() / ("lumetrix_inputbox_" + std::to_string(::getpid()) + ".txt");
@@ -74,10 +74,10 @@ TEST(BuiltinDialogs, DefaultInputBoxReadsLinesOfStandardInput) {
   }
   ASSERT_NE(std::freopen(file.string().c_str(), "rb", stdin), nullptr);
   Engine sc;
-  ::testing::internal::CaptureStdout();
+  ::testing::internal::CaptureStderr();
   bool ok = sc.AddCode("a = InputBox(\"One?\", \"T\", \"d1\")\nb = InputBox(\"Two?\", , \"d2\")\n"
                        "c = InputBox(\"Three?\")\nd = InputBox(\"Four?\", , \"d4\")");
-  std::string out = ::testing::internal::GetCapturedStdout();
+  std::string out = ::testing::internal::GetCapturedStderr();  // prompts go to standard error
   std::filesystem::remove(file);
   ASSERT_TRUE(ok) << sc.Error().Description;
   EXPECT_EQ(out, "One?\nTwo?\nThree?\nFour?\n");

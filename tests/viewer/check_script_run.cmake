@@ -1,5 +1,6 @@
 # `lumetrix --run frames.scp VOLUME` with the folder typed on standard input: the script's
-# InputBox reads it, MsgBox prints to standard output, and 36 frames of one size are written.
+# InputBox asks on standard error and reads it, MsgBox prints to standard output, and 36 frames
+# of one size are written.
 file(REMOVE_RECURSE ${OUT})
 file(MAKE_DIRECTORY ${OUT})
 file(WRITE ${OUT}/answer.txt "${OUT}\n")
@@ -8,8 +9,8 @@ execute_process(COMMAND ${PROGRAM} --run ${SCRIPT} ${VOLUME}
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "--run failed (${rc}): ${err}")
 endif()
-if(NOT out MATCHES "Saved 36 pictures in ${OUT}/")
-  message(FATAL_ERROR "MsgBox text missing from standard output: '${out}'")
+if(NOT out STREQUAL "Saved 36 pictures in ${OUT}/\n" OR NOT err MATCHES "Folder for the pictures:")
+  message(FATAL_ERROR "MsgBox text not alone on standard output ('${out}') or prompt not on standard error")
 endif()
 file(GLOB frames ${OUT}/frame_*.bmp)
 list(LENGTH frames count)
@@ -34,4 +35,12 @@ execute_process(COMMAND ${PROGRAM} --run ${OUT}/broken.scp ${VOLUME}
   OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE rc)
 if(NOT rc EQUAL 1 OR NOT err MATCHES "Error: Type mismatch at line: 3 column: [0-9]+  \"SetYRot \"north\"\"")
   message(FATAL_ERROR "broken script: exit ${rc}, stderr '${err}'")
+endif()
+
+# MsgBox breaks its text at CR and at CR LF alike.
+file(WRITE ${OUT}/lines.scp "Sub Main\n  MsgBox \"a\" & vbCr & \"b\" & vbCrLf & \"c\"\nEnd Sub\n")
+execute_process(COMMAND ${PROGRAM} --run ${OUT}/lines.scp ${VOLUME}
+  OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0 OR NOT out STREQUAL "a\nb\nc\n")
+  message(FATAL_ERROR "line breaks of MsgBox: exit ${rc}, stdout '${out}'")
 endif()

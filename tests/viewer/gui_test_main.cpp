@@ -9,15 +9,12 @@
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
-  // Every test process gets settings, data and temporary folders of its own: tests run in parallel, and
-  // none may see what another wrote, nor the user's own settings.
+  // Every test process gets settings, data and temporary folders (with "frame.bmp") of its own:
+  // tests run in parallel, and none may see what another wrote, nor the user's own settings.
   QTemporaryDir home;
-  if (!home.isValid()) return 2;
-  qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toLocal8Bit());
-  qputenv("XDG_DATA_HOME", (home.path() + "/data").toLocal8Bit());
-  qputenv("XDG_CACHE_HOME", (home.path() + "/cache").toLocal8Bit());
-  // The capture file "frame.bmp" lives in the temporary folder: one per process as well.
-  QDir(home.path()).mkpath("tmp");
+  if (!home.isValid() || !QDir(home.path()).mkpath("tmp")) return 2;
+  for (const char* folder : {"CONFIG", "DATA", "CACHE"})
+    qputenv((std::string("XDG_") + folder + "_HOME").c_str(), (home.path() + "/" + folder).toLocal8Bit());
   qputenv("TMPDIR", (home.path() + "/tmp").toLocal8Bit());
   lumetrix::SetDefaultSurfaceFormat();
   QApplication app(argc, argv);

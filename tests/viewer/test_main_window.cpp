@@ -1,249 +1,224 @@
+// The main window over its viewer: window sizes, what its menus and the parameters window show
+// of the viewer, input on the drawing area while the volume turns, scripts, and unloading.
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QApplication>
-#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
-#include <QMenuBar>
-#include <QProgressBar>
+#include <QMenu>
 #include <QPushButton>
 #include <QSettings>
+#include <QTest>
+#include <QTextEdit>
 #include <QTimer>
 
+#include "core/view_value.h"
+#include "scripting/frm_parameters.h"
+#include "scripting/frm_vb_editor.h"
+#include "tests/viewer/viewer_fixture.h"
 #include "viewer/frm_3d.h"
 #include "viewer/frm_set_window.h"
+#include "viewer/gl_view.h"
 
 namespace lumetrix {
 namespace {
 
-struct Item {
-  QString name, caption, shortcut;
-  bool visible;
-};
+using test_support::TempDir;
 
-std::vector<Item> MenuItems(QMenu* menu) {
-  std::vector<Item> out;
-  for (QAction* a : menu->actions())
-    out.push_back({a->objectName(), a->isSeparator() ? "-" : a->text(), a->shortcut().toString(), a->isVisible()});
-  return out;
+QAction* Item(frm3D& w, const char* name) {
+  QAction* a = w.findChild<QAction*>(name);
+  EXPECT_NE(a, nullptr) << name;
+  return a;
 }
 
-QMenu* TopMenu(frm3D& w, const char* name) { return w.menuBar()->findChild<QMenu*>(name); }
-
-TEST(MainWindow, MenuBarInOrderWithCaptionsShortcutsAndHiddenItems) {
-  frm3D w;
-  QStringList tops;
-  for (QAction* a : w.menuBar()->actions()) tops << a->text();
-  EXPECT_EQ(tops, (QStringList{"&File", "&Control", "&Script", "&Tools", "&Palette", "&Window", "&Help"}));
-
-  const auto file = MenuItems(TopMenu(w, "MnuFile"));
-  ASSERT_GE(file.size(), 14u);
-  EXPECT_EQ(file[0].caption, "&Open Image");
-  EXPECT_EQ(file[1].caption, "-");
-  EXPECT_EQ(file[2].caption, "&Save BMP Image");
-  EXPECT_EQ(file[3].caption, "Save &JPG Image");
-  for (int i = 5; i < 10; ++i) {
-    EXPECT_EQ(file[i].caption, "..");
-    EXPECT_FALSE(file[i].visible);
-  }
-  EXPECT_EQ(file[11].caption, "&Close Image");
-  EXPECT_EQ(file[13].caption, "&Exit");
-
-  const auto control = MenuItems(TopMenu(w, "mnuControl"));
-  EXPECT_EQ(control[0].shortcut, "Ctrl+P");
-  EXPECT_EQ(control[1].caption, "&Hide Parameters");
-  EXPECT_FALSE(control[1].visible);
-  EXPECT_EQ(control[3].caption, "Stop &Motion");
-  EXPECT_EQ(control[3].shortcut, "Ctrl+S");
-  EXPECT_EQ(control[5].caption, "&Reset Parameters");
-
-  const auto tools = MenuItems(TopMenu(w, "mnuTools"));
-  EXPECT_EQ(tools[6].caption, "AVI  to Animated &GIF");
-  EXPECT_EQ(tools[7].caption, "&(Re)compress AVI");
-  EXPECT_FALSE(tools[7].visible);
-
-  EXPECT_FALSE(w.PaletteMenu()->menuAction()->isVisible());
-  const auto window = MenuItems(TopMenu(w, "mnuWindow"));
-  EXPECT_EQ(window[0].shortcut, "Ctrl+F12");
-  EXPECT_EQ(window[2].caption, "Set to &320x240");
-  EXPECT_EQ(window[5].shortcut, "Ctrl+F4");
-  const auto help = MenuItems(TopMenu(w, "mnuHelp"));
-  EXPECT_EQ(help[0].shortcut, "F1");
-  EXPECT_EQ(help[2].caption, "&About");
-}
-
-TEST(MainWindow, StartsWithItsFlagsAndAFourHundredPixelArea) {
-  frm3D w;
-  w.show();
-  QApplication::processEvents();
-  EXPECT_FALSE(w.VolumeLoaded);
-  EXPECT_FALSE(w.QuitRequested);
-  EXPECT_EQ(w.SliceStep, 4);
-  EXPECT_EQ(w.ScaleWidth(), 400);
-  EXPECT_EQ(w.ScaleHeight(), 400);
-  EXPECT_EQ(w.View().PosZ, -3.0f);
-}
-
-TEST(MainWindow, SizePresetsRestoreAMaximisedWindowFirst) {
-  frm3D w;
-  w.show();
-  w.showMaximized();
-  QApplication::processEvents();
-  w.findChild<QAction*>("mnuWindow320x240")->trigger();
-  QApplication::processEvents();
-  EXPECT_FALSE(w.isMaximized());
-  EXPECT_EQ(w.ScaleWidth(), 320);
-  EXPECT_EQ(w.ScaleHeight(), 240);
-  w.findChild<QAction*>("mnuWindow800x600")->trigger();
-  EXPECT_EQ(w.ScaleWidth(), 800);
-  EXPECT_EQ(w.ScaleHeight(), 600);
-}
-
-// Answers the modal size dialog with the given texts.
+// Answers the modal size dialog with the given texts, or closes it.
 void AnswerSizeDialog(const QString& width, const QString& height, bool ok) {
   QTimer::singleShot(0, [=] {
     auto* dialog = qobject_cast<frmSetWindow*>(QApplication::activeModalWidget());
     ASSERT_NE(dialog, nullptr);
-    if (!ok) {
-      dialog->reject();
-      return;
-    }
+    if (!ok) return dialog->reject();
     dialog->txtW()->setText(width);
     dialog->txtH()->setText(height);
     dialog->findChild<QPushButton*>("OKButton")->click();
   });
 }
 
-TEST(MainWindow, CustomSizeStoresTheTextsAndAppliesOnlyPositiveNumbers) {
+TEST(MainWindow, DrawingAreaSizesFromTheStartThePresetsAndTheSizeDialog) {
   QSettings("Lumetrix", "Lumetrix").remove("WindowSize");
   frm3D w;
   w.show();
   QApplication::processEvents();
-  {
-    frmSetWindow dialog;
-    EXPECT_EQ(dialog.txtW()->text(), "400");
-    EXPECT_EQ(dialog.txtH()->text(), "400");
-  }
+  Viewer& v = w.TheViewer();
+  auto size = [&] { return std::pair(v.ScaleWidth(), v.ScaleHeight()); };
+  EXPECT_EQ(size(), std::pair(400, 400));
+  w.showMaximized();
+  QApplication::processEvents();
+  Item(w, "mnuWindow320x240")->trigger();  // restores the maximised window first
+  QApplication::processEvents();
+  EXPECT_FALSE(w.isMaximized());
+  EXPECT_EQ(size(), std::pair(320, 240));
+  EXPECT_EQ(frmSetWindow().txtW()->text(), "400");  // nothing stored yet
   AnswerSizeDialog("500", "300px", true);
-  w.findChild<QAction*>("mnuWindowSet")->trigger();
-  EXPECT_EQ(w.ScaleWidth(), 500);
-  EXPECT_EQ(w.ScaleHeight(), 300);
+  Item(w, "mnuWindowSet")->trigger();
+  EXPECT_EQ(size(), std::pair(500, 300));
   EXPECT_EQ(QSettings("Lumetrix", "Lumetrix").value("WindowSize/H").toString(), "300px");
-
-  AnswerSizeDialog("0", "abc", true);
-  w.findChild<QAction*>("mnuWindowSet")->trigger();
-  EXPECT_EQ(w.ScaleWidth(), 500);
+  AnswerSizeDialog("0", "abc", true);  // stored, but not applied
+  Item(w, "mnuWindowSet")->trigger();
   EXPECT_EQ(QSettings("Lumetrix", "Lumetrix").value("WindowSize/W").toString(), "0");
-
-  // Closing the dialog without OK applies what is stored (still 0 x abc: nothing changes).
-  AnswerSizeDialog({}, {}, false);
-  w.findChild<QAction*>("mnuWindowSet")->trigger();
-  EXPECT_EQ(w.ScaleWidth(), 500);
+  AnswerSizeDialog({}, {}, false);  // applies what is stored: still nothing
+  Item(w, "mnuWindowSet")->trigger();
+  EXPECT_EQ(size(), std::pair(500, 300));
   QSettings("Lumetrix", "Lumetrix").remove("WindowSize");
 }
 
-TEST(MainWindow, ProgressFrameShowsTheCaptionAndCountsItsValue) {
+TEST(MainWindow, TheParametersWindowAndThePaletteMenuFollowTheViewer) {
+  TempDir dir;
   frm3D w;
   w.show();
-  auto* frame = w.findChild<QGroupBox*>("frmProgress");
-  ASSERT_NE(frame, nullptr);
-  EXPECT_FALSE(frame->isVisible());
-  w.ShowProgress("Reading Image", 0, 30);
-  EXPECT_TRUE(frame->isVisible());
-  EXPECT_EQ(frame->title(), "Reading Image");
-  w.SetProgress(12);
-  EXPECT_EQ(w.GetProgress(), 12);
-  w.HideProgress();
-  EXPECT_FALSE(frame->isVisible());
-  EXPECT_EQ(w.GetProgress(), 0);
+  Item(w, "mnuControlShowParameters")->trigger();
+  frmParameters* p = w.Parameters();
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(p->ValueLabel(ViewField::PosZ)->text(), "-3.00");  // filled at once
+  w.TheViewer().SetZ(-4.5f);
+  EXPECT_EQ(p->ValueLabel(ViewField::PosZ)->text(), "-4.50");
+  Item(w, "mnuResetParameters")->trigger();
+  EXPECT_EQ(p->ValueLabel(ViewField::PosZ)->text(), "-3.00");
+  QString answer = "7", shown;
+  p->SetInputBox([&](const QString&, const QString&, const QString&) { return std::optional<QString>(answer); });
+  p->SetMessageBox([&](const QString& text) { shown = text; });
+  p->ChangeParameter(ViewField::Red);
+  EXPECT_EQ(w.TheViewer().View().Color[0], 1.0f);  // clamped
+  answer = "1e999";
+  p->ChangeParameter(ViewField::XRot);
+  EXPECT_EQ(shown, kNotAViewValue);
+  EXPECT_EQ(w.TheViewer().View().XRot, 0);
+  QMenu* menu = w.PaletteMenu();
+  EXPECT_FALSE(menu->menuAction()->isVisible());
+  ASSERT_GE(menu->actions().size(), 8);
+  EXPECT_TRUE(menu->actions()[0]->isChecked());
+  ASSERT_TRUE(w.OpenAtStart(testing::Stack(dir, "grey.tif", 2)));
+  EXPECT_TRUE(menu->menuAction()->isVisible());
+  menu->actions()[4]->trigger();
+  EXPECT_EQ(w.TheViewer().PaletteIndex(), 4);
+  w.TheViewer().SetPalette("red");
+  EXPECT_TRUE(menu->actions()[2]->isChecked());
+  EXPECT_FALSE(menu->actions()[4]->isChecked());
+  EXPECT_EQ(Item(w, "mnuMRUFiles0")->text().toStdString(), dir.File("grey.tif"));
 }
 
-TEST(MainWindow, SettersStoreValuesUnclampedAndResetsRestore) {
-  frm3D w;
-  w.SetTransparency(2);
-  w.SetColor(-1, 0, 0);
-  w.SetLight(1, 0, 0);
-  w.SetXYRot(10, 20);
-  w.SetXRotSpeed(3);
-  EXPECT_EQ(w.View().Transparency, 2);
-  EXPECT_EQ(w.View().Color[0], -1);
-  EXPECT_EQ(w.View().LightColor[3], 1.0f);
-  w.ResetSpeedParameters();
-  EXPECT_EQ(w.View().XSpeed, 0);
-  EXPECT_EQ(w.View().XRot, 10);
-  w.findChild<QAction*>("mnuResetParameters")->trigger();
-  EXPECT_EQ(w.View().Transparency, 0.3f);
-  EXPECT_EQ(w.View().XRot, 0);
-}
-
-TEST(MainWindow, ExitUnloadsAndSetsQuitRequested) {
+TEST(MainWindow, EditScriptShowsTheEditorAndCancellingItsSavePromptKeepsTheProgram) {
   frm3D w;
   w.show();
-  bool unloading = false;
-  QObject::connect(&w, &frm3D::Unloading, [&] { unloading = true; });
-  w.findChild<QAction*>("mnuFileExit")->trigger();
-  EXPECT_TRUE(w.QuitRequested);
-  EXPECT_TRUE(w.ViewerDone);
-  EXPECT_TRUE(unloading);
-  EXPECT_FALSE(w.isVisible());
-}
-
-}  // namespace
-}  // namespace lumetrix
-
-#include <QLabel>
-
-#include "scripting/frm_parameters.h"
-#include "scripting/frm_vb_editor.h"
-
-namespace lumetrix {
-namespace {
-
-TEST(MainWindowScripting, EditScriptShowsTheEditorThatWasLoadedHidden) {
-  frm3D w;
   ASSERT_NE(w.Editor(), nullptr);
-  EXPECT_FALSE(w.Editor()->isVisible());
-  w.findChild<QAction*>("mnuScriptShow")->trigger();
+  Item(w, "mnuScriptShow")->trigger();
   EXPECT_TRUE(w.Editor()->isVisible());
-  w.Editor()->close();  // only hides while the program runs
-  EXPECT_FALSE(w.Editor()->isVisible());
-  EXPECT_NE(w.Editor(), nullptr);
-}
-
-TEST(MainWindowScripting, ShowParametersFollowsTheViewState) {
-  frm3D w;
-  w.show();
-  w.findChild<QAction*>("mnuControlShowParameters")->trigger();
-  ASSERT_NE(w.Parameters(), nullptr);
-  EXPECT_TRUE(w.Parameters()->isVisible());
-  w.SetZ(-4.5f);
-  w.Parameters()->Refresh();
-  EXPECT_EQ(w.Parameters()->ValueLabel(scripting::ParameterId::Z)->text(), "-4.50");
-}
-
-TEST(MainWindowScripting, CancellingTheSavePromptAtExitKeepsTheProgramRunning) {
-  frm3D w;
-  w.show();
   EditorDialogs dialogs;
   int asked = 0;
-  dialogs.askSave = [&](const QString&) {
-    ++asked;
-    return scripting::SaveAnswer::Cancel;
-  };
+  scripting::SaveAnswer answer = scripting::SaveAnswer::Cancel;
+  dialogs.askSave = [&](const QString&) { return ++asked, answer; };
   w.Editor()->setDialogs(dialogs);
   w.Editor()->SetScriptText("Sub Main\nEnd Sub\n");
   EXPECT_FALSE(w.close());
-  EXPECT_EQ(asked, 1);
-  EXPECT_FALSE(w.QuitRequested);
+  EXPECT_FALSE(w.TheViewer().QuitRequested());
   EXPECT_TRUE(w.isVisible());
-  dialogs.askSave = [&](const QString&) {
-    ++asked;
-    return scripting::SaveAnswer::No;
-  };
-  w.Editor()->setDialogs(dialogs);
+  answer = scripting::SaveAnswer::No;
+  bool unloading = false;
+  QObject::connect(&w, &frm3D::Unloading, [&] { unloading = true; });
   EXPECT_TRUE(w.close());
   EXPECT_EQ(asked, 2);
-  EXPECT_TRUE(w.QuitRequested);
+  EXPECT_TRUE(w.TheViewer().QuitRequested() && w.TheViewer().ViewerDone() && unloading);
+}
+
+// A shown window turning a volume; frames are counted as the viewer reports them.
+class ShownVolume : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    w_.show();
+    ASSERT_TRUE(w_.OpenAtStart(testing::Stack(dir_, "v.tif", 4, 32, 32)));
+    gl_ = w_.findChild<GlView*>();
+    ASSERT_NE(gl_, nullptr);
+    v().Observe([this](ViewerChange c) {
+      if (c == ViewerChange::FrameDrawn && ++frames_ == stop_at_) v().ResetSpeedParameters();
+    });
+  }
+  Viewer& v() { return w_.TheViewer(); }
+  // Lets the render loop draw at least n more frames (a loop that stopped hangs the test until the
+  // run's time limit fails it: no clock decides here).
+  void Frames(int n) {
+    for (const int until = frames_ + n; frames_ < until;) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  }
+  TempDir dir_;
+  frm3D w_;
+  GlView* gl_ = nullptr;
+  int frames_ = 0, stop_at_ = -1;
+};
+
+TEST_F(ShownVolume, TheViewTurnsAtItsSpeedFrameAfterFrameUntilStopMotion) {
+  v().SetYRotSpeed(1);
+  frames_ = 0;
+  stop_at_ = 5;  // Stop Motion right after the fifth frame
+  Frames(8);
+  EXPECT_EQ(v().View().YRot, 5);
+  EXPECT_EQ(v().View().YSpeed, 0);
+}
+
+TEST_F(ShownVolume, AHeldArrowKeySpeedsUpEveryFrameUntilReleasedAndSpaceStops) {
+  // Frames are reported here as the widget reports a shown frame, with no event in between: a
+  // window of another test taking the keyboard would release the keys.
+  auto frames = [this](int n) {
+    for (int i = 0; i < n; ++i) gl_->OnFrameDrawn();
+  };
+  QTest::keyPress(gl_, Qt::Key_Right);
+  frames(10);
+  QTest::keyRelease(gl_, Qt::Key_Right);
+  EXPECT_NEAR(v().View().YSpeed, 0.3, 1e-5);
+  frames(3);
+  EXPECT_NEAR(v().View().YSpeed, 0.3, 1e-5);
+  QTest::keyPress(gl_, Qt::Key_Space);
+  frames(1);
+  QTest::keyRelease(gl_, Qt::Key_Space);
+  EXPECT_EQ(v().View().YSpeed, 0);
+}
+
+TEST_F(ShownVolume, DragsTurnAndTheWheelZoomsInNotches) {
+  QTest::mousePress(gl_, Qt::LeftButton, {}, QPoint(100, 100));
+  QTest::mouseMove(gl_, QPoint(110, 100));
+  QTest::mouseRelease(gl_, Qt::LeftButton, {}, QPoint(110, 100));
+  EXPECT_EQ(v().View().YRot, 10);
+  auto wheel = [this](int delta) {
+    QWheelEvent e(QPointF(50, 50), gl_->mapToGlobal(QPointF(50, 50)), QPoint(), QPoint(0, delta), Qt::NoButton,
+                  Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(gl_, &e);
+    return v().View().PosZ;
+  };
+  EXPECT_NEAR(wheel(-120), -2.85, 1e-5);
+  for (int i = 0; i < 3; ++i) EXPECT_NEAR(wheel(30), -2.85, 1e-5);  // touchpad steps add up to a notch
+  EXPECT_NEAR(wheel(30), -3.0, 1e-5);
+}
+
+TEST_F(ShownVolume, TheEditorsScriptRunsFromTheMenuAndStopScriptEndsIt) {
+  QAction* stop = Item(w_, "mnuScriptStop");
+  EXPECT_FALSE(stop->isEnabled());
+  w_.Editor()->SetScriptText("Sub Main\n  Do\n    SetXRotSpeed 1\n    DrawImage\n  Loop\nEnd Sub\n");
+  bool stopped = false, enabled_while_running = false;
+  QString title_while_running;
+  v().Observe([&](ViewerChange c) {
+    if (c != ViewerChange::View || !v().ScriptRunning() || v().View().XRot < 3 || stopped) return;
+    stopped = true;
+    enabled_while_running = stop->isEnabled();
+    title_while_running = w_.windowTitle();
+    v().StopScript();  // what the enabled menu item does
+  });
+  Item(w_, "mnuScriptRun")->trigger();
+  EXPECT_TRUE(enabled_while_running);
+  EXPECT_TRUE(title_while_running.startsWith("Running - Untitled.scp (Start: "));
+  EXPECT_FALSE(v().ScriptRunning());
+  EXPECT_FALSE(stop->isEnabled());
+  EXPECT_TRUE(w_.Editor()->txtOut()->toPlainText().contains("stopped with error at: "));
+  EXPECT_EQ(w_.windowTitle(), "3D Image Viewer - Stopped - Error in Script");
+  Item(w_, "mnuFileClose")->trigger();
+  EXPECT_TRUE(v().ViewerDone());
 }
 
 }  // namespace

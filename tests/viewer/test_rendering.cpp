@@ -3,8 +3,6 @@
 
 #include <GL/gl.h>
 
-#include <cmath>
-
 #include "viewer/offscreen_view.h"
 #include "viewer/texture_stacks.h"
 
@@ -39,29 +37,13 @@ TEST(SlicePreparer, BatchedSlicesEqualSlicesMadeOneByOne) {
   }
 }
 
-TEST(SlicePreparer, ATableWidensTheSliceButTheSizeFollowsItsOwnColumns) {
-  VolumeData v = Constant(5, 4, 2, 100);
-  TextureBuildSettings s;
-  s.Colourer = [](const std::vector<uint8_t>& grey, int32_t w, int32_t h, std::vector<uint8_t>& bgr, int32_t& columns) {
-    columns = (w + 3) / 4 * 4;  // like a bitmap padded with entry 32
-    bgr.assign(static_cast<size_t>(columns) * h * 3, 0);
-    for (int32_t y = 0; y < h; ++y)
-      for (int32_t x = 0; x < columns; ++x) bgr[(static_cast<size_t>(y) * columns + x) * 3 + 2] = x < w ? grey[0] : 32;
-  };
-  SliceImage image;
-  PrepareSliceImage(v, Stack::XY, 0, s, image);
-  EXPECT_EQ(image.Width, 5);  // 8 declared columns squeezed back to 5
-  EXPECT_EQ(image.Height, 4);
-  EXPECT_EQ(image.Bgr[2], 100);
-  EXPECT_LT(image.Bgr[4 * 3 + 2], 100);  // the right edge shows the padding colour
-}
-
 class Rendering : public ::testing::Test {
  protected:
   void SetUp() override {
-    view_ = std::make_unique<OffscreenView>(state_);
+    view_ = std::make_unique<OffscreenView>();
+    view_->AttachView(&state_);
     std::string error;
-    ASSERT_TRUE(view_->Create(error)) << error;
+    ASSERT_TRUE(view_->Activate(error)) << error;
     ASSERT_TRUE(view_->SetSize(200, 200));
   }
   void Show(const VolumeData& v) {
@@ -87,32 +69,21 @@ class Rendering : public ::testing::Test {
   std::unique_ptr<OffscreenView> view_;
 };
 
-TEST_F(Rendering, SlicesAddUpAtOneAlphaTimesTheColour) {
+TEST_F(Rendering, SlicesAddUpAtOneAlphaTimesTheColourPerChannelAndOutsideStaysBlack) {
   state_.Transparency = 0.1f;
   Show(Constant(64, 64, 4, 200));
   view_->DrawFrameNow();
-  const auto c = Pixel(100, 100);
-  const double expected = 4 * 0.1 * 0.5 * 200;  // four slices, alpha 0.1, colour 0.5
-  for (int ch : c) EXPECT_NEAR(ch, expected, 3);
+  for (int ch : Pixel(100, 100)) EXPECT_NEAR(ch, 4 * 0.1 * 0.5 * 200, 3);  // four slices, alpha 0.1, colour 0.5
   EXPECT_EQ(view_->Renderer().LastDrawnStack(), Stack::XY);
-}
-
-TEST_F(Rendering, TheColourMultiplierActsPerChannelAndSaturates) {
+  EXPECT_EQ(Pixel(2, 2), (std::array<int, 3>{0, 0, 0}));
   state_.Transparency = 1.0f;
   state_.Color = {1.0f, 0.25f, 0.0f};
   Show(Constant(32, 32, 3, 100));
   view_->DrawFrameNow();
   const auto c = Pixel(100, 100);
-  EXPECT_EQ(c[0], 255);                 // 3 x 100 saturates
+  EXPECT_EQ(c[0], 255);  // 3 x 100 saturates
   EXPECT_NEAR(c[1], 3 * 0.25 * 100, 3);
   EXPECT_EQ(c[2], 0);
-}
-
-TEST_F(Rendering, OutsideTheVolumeStaysBlack) {
-  Show(Constant(64, 64, 4, 255));
-  view_->DrawFrameNow();
-  const auto corner = Pixel(2, 2);
-  EXPECT_EQ(corner, (std::array<int, 3>{0, 0, 0}));
 }
 
 TEST_F(Rendering, TopLeftOfPageZeroIsDrawnTopLeft) {
@@ -145,17 +116,6 @@ TEST_F(Rendering, TurningNinetyDegreesAboutXDrawsTheXZStack) {
   EXPECT_NEAR(Pixel(100, 100)[0], expected, 4);
 }
 
-TEST_F(Rendering, DrawnFramesAdvanceTheRotationBySpeed) {
-  Show(Constant(16, 16, 2, 50));
-  state_.XSpeed = 1;
-  state_.YSpeed = 2;
-  for (int i = 0; i < 10; ++i) view_->DrawFrameNow();
-  EXPECT_FLOAT_EQ(state_.XRot, 10);
-  EXPECT_FLOAT_EQ(state_.YRot, 20);
-  view_->Refresh();  // a repaint is not a drawn frame
-  EXPECT_FLOAT_EQ(state_.XRot, 10);
-}
-
 TEST_F(Rendering, CapturedFrameEqualsTheReadBackPixels) {
   VolumeData v = Constant(40, 30, 5, 90, false);
   for (size_t i = 0; i < v.Samples.size() / 3; ++i) v.Samples[i] = static_cast<uint8_t>(i % 251);
@@ -185,17 +145,6 @@ TEST_F(Rendering, AReplacedVolumeReleasesItsTextures) {
   Show(Constant(16, 16, 2, 10));
   ASSERT_TRUE(view_->MakeCurrent());
   EXPECT_FALSE(view_->Renderer().Stacks().XY[0] != first && glIsTexture(first));
-}
-
-TEST_F(Rendering, BuildFailureKeepsNothingHalfMade) {
-  VolumeData v = Constant(16, 16, 4, 10);
-  TextureBuildSettings s;
-  s.ScaleZ = 0;  // impossible resample size for the YZ stack
-  TextureStacks stacks;
-  NullProgress progress;
-  ASSERT_TRUE(view_->MakeCurrent());
-  EXPECT_THROW(BuildTextures(v, s, progress, stacks), TextureBuildError);
-  EXPECT_TRUE(stacks.Empty());
 }
 
 }  // namespace

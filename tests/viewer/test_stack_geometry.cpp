@@ -7,26 +7,18 @@
 namespace lumetrix {
 namespace {
 
-TEST(ChooseStack, TheEdgesOfTheRangesAndTheirRounding) {
-  EXPECT_EQ(ChooseStack(45, 0), Stack::XY);
-  EXPECT_EQ(ChooseStack(46, 0), Stack::XZ);
-  EXPECT_EQ(ChooseStack(134, 0), Stack::XZ);
-  EXPECT_EQ(ChooseStack(135, 0), Stack::XY);
-  EXPECT_EQ(ChooseStack(44.5f, 0), Stack::XY);
-  EXPECT_EQ(ChooseStack(45.5f, 0), Stack::XZ);
+TEST(ChooseStack, RangeEdgesRoundingSignKeepingModAndTheXTestWinning) {
+  const struct {
+    float x, y;
+    Stack stack;
+  } cases[] = {{45, 0, Stack::XY},    {46, 0, Stack::XZ},    {134, 0, Stack::XZ},   {135, 0, Stack::XY},
+               {44.5f, 0, Stack::XY}, {45.5f, 0, Stack::XZ}, {-90, 0, Stack::XZ},   {270, 0, Stack::XZ},
+               {90, 90, Stack::XZ},   {0, 100, Stack::YZ},   {0, -100, Stack::YZ},  {180, 0, Stack::XY},
+               {1e10f, 0, Stack::XZ}};  // 1e10 mod 180 = 100: no 32-bit overflow
+  for (const auto& c : cases) EXPECT_EQ(ChooseStack(c.x, c.y), c.stack) << c.x << ", " << c.y;
 }
 
-TEST(ChooseStack, SignKeepingModAndTheXTestWinning) {
-  EXPECT_EQ(ChooseStack(-90, 0), Stack::XZ);
-  EXPECT_EQ(ChooseStack(270, 0), Stack::XZ);
-  EXPECT_EQ(ChooseStack(90, 90), Stack::XZ);
-  EXPECT_EQ(ChooseStack(0, 100), Stack::YZ);
-  EXPECT_EQ(ChooseStack(0, -100), Stack::YZ);
-  EXPECT_EQ(ChooseStack(180, 0), Stack::XY);
-  EXPECT_EQ(ChooseStack(1e10f, 0), Stack::XZ);  // 1e10 mod 180 = 100: no 32-bit overflow
-}
-
-TEST(StackQuads, DefaultVolumeSpansUnitSquareAndThinDepth) {
+TEST(StackQuads, DefaultVolumeSpansUnitSquareAndThinDepthWithYZFromPlusX) {
   const VolumeExtent e{512, 512, 30, 30, 30, 100};
   const auto xy = StackQuads(Stack::XY, e, 4);
   ASSERT_EQ(xy.size(), 30u);
@@ -35,10 +27,7 @@ TEST(StackQuads, DefaultVolumeSpansUnitSquareAndThinDepth) {
   EXPECT_EQ(xy[0].Vertices[0].x, -1);
   EXPECT_EQ(xy[0].Vertices[2].y, 1);
   EXPECT_EQ(xy[7].Texture, 7);
-}
-
-TEST(StackQuads, YZDrawsTexturesInReverseFromPlusX) {
-  const VolumeExtent e{512, 512, 30, 30, 30, 100};
+  // YZ draws its textures in reverse, from +x.
   const auto yz = StackQuads(Stack::YZ, e, 4);
   ASSERT_EQ(yz.size(), 128u);
   EXPECT_EQ(yz[0].Texture, 127);
@@ -51,18 +40,16 @@ TEST(StackQuads, YZDrawsTexturesInReverseFromPlusX) {
   EXPECT_GT(yz[0].Vertices[2].z, 0);
 }
 
-TEST(StackQuads, XZUsesTheHeightAndYScaleForItsDepth) {
+TEST(StackQuads, XZUsesTheHeightAndYScaleForItsDepthAndTinyVolumesHaveNoSides) {
   const VolumeExtent e{256, 128, 10, 30, 60, 100};
   const auto xz = StackQuads(Stack::XZ, e, 4);
   ASSERT_EQ(xz.size(), 32u);
   EXPECT_NEAR(xz[0].Vertices[2].z, 10.0 * 100 / (128 * 60), 1e-6);
   EXPECT_FLOAT_EQ(xz[1].Vertices[0].y, static_cast<float>(1 - 2.0 * 4 / 128));
-}
-
-TEST(StackQuads, TinyVolumesHaveNoSideQuads) {
-  const VolumeExtent e{1, 1, 1, 30, 30, 100};
-  EXPECT_TRUE(StackQuads(Stack::YZ, e, 4).empty());
-  EXPECT_EQ(StackQuads(Stack::XY, e, 4).size(), 1u);
+  // Tiny volumes have no side quads.
+  const VolumeExtent tiny{1, 1, 1, 30, 30, 100};
+  EXPECT_TRUE(StackQuads(Stack::YZ, tiny, 4).empty());
+  EXPECT_EQ(StackQuads(Stack::XY, tiny, 4).size(), 1u);
 }
 
 }  // namespace

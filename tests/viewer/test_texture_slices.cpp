@@ -26,16 +26,13 @@ TEST(StackLayout, CountsFollowTheSliceStepWithHalfEvenRounding) {
   EXPECT_EQ(LayoutOf(v, Stack::YZ, 4).Reserved, 512);
   EXPECT_EQ(LayoutOf(v, Stack::YZ, 4).Columns, 512);  // H columns
   EXPECT_EQ(LayoutOf(v, Stack::YZ, 4).Rows, 30);      // D rows
-
   v.Width = 510;
   EXPECT_EQ(LastSliceIndex(510, 4), 126);
   EXPECT_EQ(LayoutOf(v, Stack::YZ, 4).Count, 127);
   EXPECT_EQ(LayoutOf(v, Stack::YZ, 4).ProgressMax, 128);  // 127.5 rounds to even
   EXPECT_EQ(LastSliceIndex(514, 4), 128);
-}
-
-TEST(StackLayout, TinyVolumesGiveEmptyOrSingleStacks) {
-  VolumeData v = Numbered(1, 2, 1);
+  // Tiny volumes give empty or single stacks.
+  v = Numbered(1, 2, 1);
   EXPECT_EQ(LayoutOf(v, Stack::YZ, 4).Count, 0);  // 1/4 - 1 = -0.75 -> -1
   EXPECT_EQ(LayoutOf(v, Stack::XZ, 4).Count, 1);  // 2/4 - 1 = -0.5 -> 0
   EXPECT_EQ(LayoutOf(v, Stack::XZ, 4).ProgressMax, 0);
@@ -59,42 +56,30 @@ TEST(SliceExtraction, EachStackShowsItsSliceInBgrWithPageZeroOnTop) {
   ASSERT_EQ(out.size(), 9u * 5 * 3);
   for (int p = 0; p < 5; ++p)
     for (int x = 0; x < 9; ++x) EXPECT_EQ(out[(p * 9 + x) * 3], v.At(p, x, 4));
-}
-
-TEST(SliceExtraction, ColourVolumesPutRedInTheThirdByte) {
-  const VolumeData v = Numbered(4, 4, 2, false);
-  std::vector<uint8_t> out;
-  ExtractSliceBgr(v, Stack::XY, 1, 4, out);
+  // Colour volumes put red in the third byte.
+  const VolumeData c = Numbered(4, 4, 2, false);
+  ExtractSliceBgr(c, Stack::XY, 1, 4, out);
   const size_t i = (3 * 4 + 2) * 3;
-  EXPECT_EQ(out[i + 2], v.At(1, 2, 3, 0));
-  EXPECT_EQ(out[i + 1], v.At(1, 2, 3, 1));
-  EXPECT_EQ(out[i], v.At(1, 2, 3, 2));
+  EXPECT_EQ(std::vector<uint8_t>(out.begin() + i, out.begin() + i + 3),
+            (std::vector<uint8_t>{c.At(1, 2, 3, 2), c.At(1, 2, 3, 1), c.At(1, 2, 3, 0)}));
 }
 
-TEST(ResampleSize, StartScalesMakeZSlicesTallerAndXYSlicesUnchanged) {
+TEST(ResampleSize, ScalesStretchTheSlicesAndImpossibleOnesGiveAReadableError) {
+  auto size = [](int32_t c, int32_t r, float sc, float sr) {
+    const SliceSize s = ResampleSize(c, r, sc, sr);
+    return std::pair<int, int>(s.Columns, s.Rows);
+  };
   float sc = 0, sr = 0;
   StackScales(Stack::XY, 30, 30, 100, sc, sr);
-  SliceSize s = ResampleSize(512, 512, sc, sr);
-  EXPECT_EQ(s.Columns, 512);
-  EXPECT_EQ(s.Rows, 512);
+  EXPECT_EQ(size(512, 512, sc, sr), std::pair(512, 512));
   StackScales(Stack::YZ, 30, 30, 100, sc, sr);
-  s = ResampleSize(512, 30, sc, sr);
-  EXPECT_EQ(s.Columns, 512);
-  EXPECT_EQ(s.Rows, 100);
-}
-
-TEST(ResampleSize, SmallerZScaleWidensInstead) {
-  const SliceSize s = ResampleSize(200, 30, 30, 10);
-  EXPECT_EQ(s.Columns, 600);
-  EXPECT_EQ(s.Rows, 30);
-}
-
-TEST(ResampleSize, ImpossibleScalesGiveAReadableError) {
-  EXPECT_THROW(ResampleSize(512, 30, 30, 0), SliceSizeError);           // zero: infinitely wide
-  EXPECT_THROW(ResampleSize(512, 300, 1, 1000), SliceSizeError);        // 300000 rows
-  EXPECT_THROW(ResampleSize(512, 30, 30, -100), SliceSizeError);        // negative
+  EXPECT_EQ(size(512, 30, sc, sr), std::pair(512, 100));  // z slices grow taller
+  EXPECT_EQ(size(200, 30, 30, 10), std::pair(600, 30));   // or wider
+  EXPECT_THROW(ResampleSize(512, 30, 30, 0), SliceSizeError);     // zero: infinitely wide
+  EXPECT_THROW(ResampleSize(512, 30, 30, -100), SliceSizeError);  // negative
   try {
-    ResampleSize(512, 300, 1, 1000);
+    ResampleSize(512, 300, 1, 1000);  // 300000 rows
+    ADD_FAILURE();
   } catch (const SliceSizeError& e) {
     EXPECT_NE(std::string(e.what()).find("Overflow"), std::string::npos);
     EXPECT_NE(std::string(e.what()).find("32767"), std::string::npos);

@@ -1,0 +1,390 @@
+#include "viewer/viewer.h"
+
+#include <algorithm>
+#include <array>
+#include <filesystem>
+#include <stdexcept>
+
+#include "core/file_helpers.h"
+#include "core/view_value.h"
+#include "export/avi/avi_recorder.h"
+#include "palettes/lut_bitmap.h"
+#include "palettes/ui/standard_palette_folders.h"
+#include "scripting/script_file.h"
+#include "scripting/script_host.h"
+#include "viewer/draw_object.h"
+#include "viewer/file_console.h"
+#include "viewer/volume_loader.h"
+
+namespace lumetrix {
+
+Viewer::Viewer(ViewerSurface& surface, ViewerUi ui) : surface_(surface), ui_(std::move(ui)) {
+  surface_.AttachView(&view_);
+  surface_.OnFrameDrawn = [this] { OnFrameDrawn(); };
+  surface_.OnResized = [this](int32_t w, int32_t h) { OnSurfaceResized(w, h); };
+  LoadLuts();
+  view_.ResetParameters();
+}
+
+Viewer::~Viewer() {
+  host_.reset();
+  recorder_.reset();  // ends a recording still open
+  surface_.OnFrameDrawn = nullptr;
+  surface_.OnResized = nullptr;
+  surface_.AttachView(nullptr);
+}
+
+void Viewer::Notify(ViewerChange change) {
+  for (size_t i = 0; i < observers_.size(); ++i) observers_[i](change);
+}
+
+void Viewer::Yield() {
+  if (ui_.yield) ui_.yield();
+}
+
+// --- Opening ------------------------------------------------------------------------------------
+
+bool Viewer::OpenVolume(const std::string& path) {
+  if (busy_) return false;
+  const std::string name = FileExists(path) ? path : std::string();
+  if (name.empty() || name == last_file_) return false;
+  ++busy_;
+  std::string error;
+  std::optional<VolumeData> read = ReadVolume(name, ImX_, ui_.progress, error);
+  --busy_;
+  if (!read) {
+    if (!quit_requested_) ui_.messages.ShowMessage(error, MessageIcon::Exclamation);
+    return false;
+  }
+  volume_ = std::move(*read);
+  view_.Transparency = volume_.Depth == 1 ? 1.0f : 0.3f;
+  last_file_ = name;
+  Notify(ViewerChange::View);
+  if (volume_.IsGrey && !palette_menu_shown_) {
+    palette_menu_shown_ = true;
+    Notify(ViewerChange::Palettes);
+  }
+  return true;
+}
+
+bool Viewer::OpenAndRun(const std::string& path) {
+  if (busy_) return false;
+  volume_loaded_ = OpenVolume(path);
+  if (volume_loaded_) RunViewer();
+  return volume_loaded_ && !viewer_done_;
+}
+
+bool Viewer::OpenAtStart(const std::string& path) {
+  if (!FileExists(path)) {
+    ui_.messages.ShowMessage("The file " + path + " does not exist.", MessageIcon::Exclamation);
+    return false;
+  }
+  return OpenAndRun(path);
+}
+
+void Viewer::CloseVolume() {
+  if (busy_) return;
+  KillGL();
+  last_file_.clear();
+}
+
+// --- Renderer -----------------------------------------------------------------------------------
+
+void Viewer::RunViewer() {
+  viewer_done_ = false;
+  viewer_done_ = !InitGL();
+  if (!viewer_done_) surface_.RequestFrame();
+}
+
+bool Viewer::InitGL() {
+  std::string error;
+  if (!surface_.Activate(error)) {
+    ui_.messages.ShowMessage("Could not create the rendering context (" + error + ")", MessageIcon::None);
+    return false;
+  }
+  if (!surface_.MakeCurrent()) {
+    ui_.messages.ShowMessage("Could not activate the RC", MessageIcon::None);
+    return false;
+  }
+  ResizeGL(ScaleWidth(), ScaleHeight());
+  if (InitGLState()) return true;
+  ui_.messages.ShowMessage("Could not initialize OpenGL.", MessageIcon::None);
+  return false;
+}
+
+bool Viewer::InitGLState() {
+  TextureBuildSettings settings;
+  settings.SliceStep = slice_step_;
+  settings.ScaleX = view_.ScaleX;
+  settings.ScaleY = view_.ScaleY;
+  settings.ScaleZ = view_.ScaleZ;
+  settings.Colourer = CurrentColourer();
+  settings.EnsureCurrent = [this] { return surface_.MakeCurrent(); };
+  TextureStacks stacks;
+  ++busy_;
+  try {
+    BuildTextures(volume_, settings, ui_.progress, stacks);
+  } catch (const TextureBuildError& e) {
+    --busy_;
+    if (!quit_requested_) ui_.messages.ShowMessage(e.what(), MessageIcon::None);
+    last_file_.clear();
+    return false;
+  }
+  --busy_;
+  if (!surface_.MakeCurrent()) return false;
+  surface_.Renderer().SetStacks(volume_, slice_step_, std::move(stacks));
+  surface_.Renderer().InitGLState(view_);
+  return true;
+}
+
+bool Viewer::RebuildTextures() {
+  if (viewer_done_ || busy_ || !surface_.MakeCurrent()) return false;
+  return InitGLState();
+}
+
+void Viewer::ResizeGL(int32_t width, int32_t height) {
+  if (surface_.MakeCurrent()) surface_.Renderer().ResizeGL(width, height);
+}
+
+void Viewer::OnSurfaceResized(int32_t width, int32_t height) {
+  if (!script_running_) surface_.Renderer().ResizeGL(width, height);
+}
+
+void Viewer::OnFrameDrawn() {
+  if (viewer_done_ || script_running_) return;
+  input_.ApplyHeldKeys(view_);
+  Notify(ViewerChange::FrameDrawn);
+  if (!viewer_done_ && !script_running_) surface_.RequestFrame();
+}
+
+void Viewer::KillGL() {
+  if (surface_.MakeCurrent()) surface_.Renderer().ReleaseStacks();
+  surface_.Refresh();
+  viewer_done_ = true;
+}
+
+void Viewer::DrawImage() {
+  surface_.DrawFrameNow();
+  Notify(ViewerChange::View);
+  Yield();
+}
+
+void Viewer::Unload() {
+  KillGL();
+  Yield();
+  quit_requested_ = true;
+  StopScript();
+  AVIend();
+}
+
+// --- View state ---------------------------------------------------------------------------------
+
+void Viewer::SetViewField(ViewField field, float value) {
+  FieldOf(view_, field) = CheckedViewValue(value);
+  Notify(ViewerChange::View);
+}
+
+void Viewer::SetXYRot(float x, float y) {
+  const float checked_x = CheckedViewValue(x), checked_y = CheckedViewValue(y);
+  view_.XRot = checked_x, view_.YRot = checked_y;
+  Notify(ViewerChange::View);
+}
+
+void Viewer::SetXRot(float x) { SetViewField(ViewField::XRot, x); }
+void Viewer::SetYRot(float y) { SetViewField(ViewField::YRot, y); }
+void Viewer::SetScaleX(float v) { SetViewField(ViewField::ScaleX, v); }
+void Viewer::SetScaleY(float v) { SetViewField(ViewField::ScaleY, v); }
+void Viewer::SetScaleZ(float v) { SetViewField(ViewField::ScaleZ, v); }
+void Viewer::Setx(float v) { SetViewField(ViewField::PosX, v); }
+void Viewer::Sety(float v) { SetViewField(ViewField::PosY, v); }
+void Viewer::SetZ(float v) { SetViewField(ViewField::PosZ, v); }
+void Viewer::SetXRotSpeed(float v) { SetViewField(ViewField::XSpeed, v); }
+void Viewer::SetYRotSpeed(float v) { SetViewField(ViewField::YSpeed, v); }
+void Viewer::SetTransparency(float a) { SetViewField(ViewField::Transparency, a); }
+
+void Viewer::SetLight(float r, float g, float b) {
+  const std::array<float, 3> c{CheckedViewValue(r), CheckedViewValue(g), CheckedViewValue(b)};
+  std::copy(c.begin(), c.end(), view_.LightColor.begin());  // the alpha stays
+  Notify(ViewerChange::View);
+}
+
+void Viewer::SetColor(float r, float g, float b) {
+  view_.Color = {CheckedViewValue(r), CheckedViewValue(g), CheckedViewValue(b)};
+  Notify(ViewerChange::View);
+}
+
+void Viewer::SwitchLight(bool on) {
+  view_.LightOn = on;
+  Notify(ViewerChange::View);
+}
+
+void Viewer::ResetParameters() {
+  view_.ResetParameters();
+  Notify(ViewerChange::View);
+}
+
+void Viewer::ResetSpeedParameters() {
+  view_.ResetSpeedParameters();
+  Notify(ViewerChange::View);
+}
+
+void Viewer::MouseDown(MouseButton button, double x, double y) { input_.MouseDown(button, x, y, volume_loaded_); }
+
+void Viewer::MouseMove(double x, double y) {
+  input_.MouseMove(x, y, view_);
+  Notify(ViewerChange::View);
+}
+
+void Viewer::MouseUp(MouseButton button) { input_.MouseUp(button); }
+
+void Viewer::Wheel(int delta) {
+  InputState::Wheel(delta, view_);
+  Notify(ViewerChange::View);
+}
+
+// --- Frame capture ------------------------------------------------------------------------------
+
+bool Viewer::CaptureFrameBmp(const std::string& path, int32_t x, int32_t y, int32_t width, int32_t height) {
+  last_frame_ = surface_.CaptureFrame(x, y, width, height);
+  WriteFrameBmp(path, last_frame_);
+  return true;
+}
+
+void Viewer::SaveBMP(const std::string& FileName) {
+  CaptureFrameBmp(FileName, 0, 0, ScaleWidth(), ScaleHeight());
+}
+
+std::string Viewer::TempFramePath() { return GetTempFolder() + "frame.bmp"; }
+
+void Viewer::SaveJPG(const std::string& FileName) {
+  const std::string frame = TempFramePath();
+  SaveBMP(frame);
+  ImX_.SetJpegFlag(true);
+  ImX_.SetJpegQuality(95);
+  if (!ImX_.LoadPage(frame, 0)) throw std::runtime_error("Could not read the captured frame: " + ImX_.LastError());
+  ImX_.SaveImage(FileName, imaging::kFormatJpeg, false);
+}
+
+// --- Movies -------------------------------------------------------------------------------------
+
+avi::AviRecorder& Viewer::Recorder() {
+  if (!recorder_) recorder_ = std::make_unique<avi::AviRecorder>(ui_.messages, ui_.movieOptions);
+  return *recorder_;
+}
+
+bool Viewer::AVIStart(const std::string& FileName, double FrameRate, int32_t Width, int32_t Height) {
+  if (Width == 0 || Height == 0) {
+    Width = ScaleWidth();
+    Height = ScaleHeight();
+  }
+  auto eights = [](int32_t v) { return v % 8 > 0 ? v + 8 - v % 8 : v; };
+  SetClientSize(eights(Width), eights(Height));
+  ResizeGL(ScaleWidth(), ScaleHeight());
+  // The first capture gives the movie its format; it is not a frame of the movie.
+  SaveBMP(TempFramePath());
+  const std::vector<uint8_t> info = last_frame_.BitmapInfo();
+  const bool started = Recorder().AVIStart(FileName, FrameRate, avi::DibFrame{info, last_frame_.Pixels});
+  Yield();
+  return started;
+}
+
+void Viewer::AVIAdd() {
+  if (!Recording()) return;
+  SaveBMP(TempFramePath());
+  Yield();
+  const std::vector<uint8_t> info = last_frame_.BitmapInfo();
+  Recorder().AVIAdd(avi::DibFrame{info, last_frame_.Pixels});
+  Yield();
+}
+
+void Viewer::AVIend() {
+  if (recorder_) recorder_->AVIend();
+}
+
+bool Viewer::AVICodec(const std::string& name) { return Recorder().AVICodec(name); }
+
+bool Viewer::Recording() const { return recorder_ && recorder_->IsRecording(); }
+
+// --- Palettes -----------------------------------------------------------------------------------
+
+void Viewer::LoadLuts() {
+  catalogue_.LoadLuts(StandardPaletteFolders().SearchOrder());
+  Notify(ViewerChange::Palettes);
+}
+
+void Viewer::ChoosePalette(int index) {
+  const bool rebuild = !busy_ && catalogue_.Choose(index, volume_loaded_);
+  Notify(ViewerChange::Palettes);  // a menu ticks what it was clicked on; the catalogue decides
+  if (rebuild) RebuildTextures();
+}
+
+void Viewer::SetPalette(const std::string& name) {
+  if (busy_ || !catalogue_.SetPalette(name, volume_.IsGrey)) return;
+  Notify(ViewerChange::Palettes);
+  RebuildTextures();
+}
+
+SliceColourer Viewer::CurrentColourer() const {
+  if (!catalogue_.UsesTable(volume_.IsGrey)) return {};
+  auto table = std::make_shared<palettes::Lut>(catalogue_.CurrentTable());
+  return [table](const std::vector<uint8_t>& grey, int32_t width, int32_t height, std::vector<uint8_t>& bgr,
+                 int32_t& columns) {
+    palettes::BgrImage image;
+    palettes::ColourSlice(grey, width, height, *table, image);
+    bgr.swap(image.bgr);
+    columns = image.width;
+  };
+}
+
+// --- Scripts ------------------------------------------------------------------------------------
+
+void Viewer::UseScriptConsole(std::unique_ptr<ScriptConsole> console) {
+  host_.reset();  // it refers to the console it was made with
+  console_ = std::move(console);
+  host_ = std::make_unique<ScriptHost>(static_cast<ScriptRunSite&>(*this), *console_, MakeDrawObject(*this));
+  host_->SetUiHost(&Dialogs());
+}
+
+ScriptHost& Viewer::Host() {
+  if (!host_) UseScriptConsole(std::make_unique<FileConsole>(QString(), QString()));
+  return *host_;
+}
+
+void Viewer::RunVBScript() { Host().RunVBScript(); }
+
+void Viewer::StopScript() {
+  if (host_) host_->StopScript();
+}
+
+bool Viewer::RunScriptFile(const std::string& path, std::string& error) {
+  const scripting::ScriptFileText file = scripting::ReadScriptFile(QString::fromStdString(path));
+  if (!file.ok) {
+    error = file.error.toStdString();
+    return false;
+  }
+  UseScriptConsole(std::make_unique<FileConsole>(QString::fromStdString(path), file.text));
+  if (host_->RunVBScript()) return true;
+  error = host_->LastError().Number ? ScriptHost::ErrorLine(host_->LastError()).toStdString() : "First open image";
+  return false;
+}
+
+void Viewer::SetScriptRunning(bool running) {
+  script_running_ = running;
+  Notify(ViewerChange::ScriptRunning);
+  if (running) return;
+  ResizeGL(ScaleWidth(), ScaleHeight());  // resizes made during the run
+  if (!viewer_done_) surface_.RequestFrame();
+}
+
+void Viewer::SetWindowCaption(const std::string& caption) {
+  caption_ = caption;
+  Notify(ViewerChange::Caption);
+}
+
+void Viewer::RefuseRunWithoutVolume() { Dialogs().MsgBox("First open image", 1 + 64 /* vbOKCancel + vbInformation */, "Lumetrix"); }
+
+void Viewer::Beep() {
+  if (ui_.beep) ui_.beep();
+}
+
+}  // namespace lumetrix

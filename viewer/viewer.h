@@ -1,0 +1,233 @@
+#pragma once
+// The viewer without a window: the volume on screen, its view state and input, the texture
+// stacks drawn through a ViewerSurface, the palette catalogue, frame capture, movie recording and
+// the script host. It is the object scripts call "Draw", and what the main window shows; the
+// command line drives it over an offscreen surface. Whatever it needs of a user interface comes
+// through ViewerUi; whatever changes in it is told to its observers.
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/messages.h"
+#include "core/progress_sink.h"
+#include "core/view_parameters.h"
+#include "imaging/image_box.h"
+#include "palettes/palette_catalogue.h"
+#include "scripting/script_console.h"
+#include "scripting/script_run_site.h"
+#include "scripting/vbscript/host_object.h"
+#include "viewer/frame_bmp.h"
+#include "viewer/input_state.h"
+#include "viewer/texture_stacks.h"
+#include "viewer/viewer_surface.h"
+#include "viewer/volume_data.h"
+
+namespace lumetrix {
+
+class ScriptHost;
+namespace avi {
+class AviRecorder;
+class CompressionOptionsSource;
+}  // namespace avi
+
+// What the viewer is given by the program around it.
+struct ViewerUi {
+  ProgressSink& progress;
+  MessageSink& messages;
+  // The movie compression choice of AVIStart (a dialog, or the remembered choice).
+  avi::CompressionOptionsSource& movieOptions;
+  // Lets the event queue run (long operations, frames of scripts); may be empty.
+  std::function<void()> yield = {};
+  // The error beep of a failed script run; may be empty.
+  std::function<void()> beep = {};
+  // MsgBox and InputBox of scripts; nullptr: the engine's console (standard output and input).
+  vbs::UiHost* dialogs = nullptr;
+};
+
+// What changed, for the windows that show it.
+enum class ViewerChange {
+  View,           // a view value (setter, input, a drawn frame of a script)
+  FrameDrawn,     // a frame of the viewer's own loop, which also turned the view by its speeds
+  Palettes,       // the palette entries, the ticked one, or the Palette menu's visibility
+  ScriptRunning,  // a run started or ended
+  Caption,        // the main window's caption (WindowCaption)
+};
+
+class Viewer : public ViewParameters, private ScriptRunSite {
+ public:
+  Viewer(ViewerSurface& surface, ViewerUi ui);
+  ~Viewer() override;
+  Viewer(const Viewer&) = delete;
+  Viewer& operator=(const Viewer&) = delete;
+
+  // Viewer-core flags.
+  bool VolumeLoaded() const override { return volume_loaded_; }
+  bool ViewerDone() const { return viewer_done_; }
+  bool QuitRequested() const { return quit_requested_; }
+  bool ScriptRunning() const { return script_running_; }
+  const std::string& LastFile() const { return last_file_; }
+  int32_t SliceStep() const { return slice_step_; }
+  // A volume is being read or its textures are being built (both yield to the event queue).
+  bool Busy() const { return busy_ > 0; }
+  // Marks a long operation of the window (opens and palette choices wait for its end).
+  class BusyScope {
+   public:
+    explicit BusyScope(Viewer& viewer) : viewer_(viewer) { ++viewer_.busy_; }
+    ~BusyScope() { --viewer_.busy_; }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+   private:
+    Viewer& viewer_;
+  };
+
+  const VolumeData& Volume() const { return volume_; }
+  const ViewState& View() const override { return view_; }
+  ViewerSurface& Surface() const { return surface_; }
+  imaging::ImageBox& ImX() { return ImX_; }
+
+  void Observe(std::function<void(ViewerChange)> observer) { observers_.push_back(std::move(observer)); }
+
+  // Reads a volume file. False, with nothing changed, for an empty path, a path that is no
+  // file, the file on screen, and a file that cannot be read (with a message).
+  bool OpenVolume(const std::string& path);
+  // The open command: VolumeLoaded := OpenVolume(path), and on success RunViewer. True when the
+  // volume is shown.
+  bool OpenAndRun(const std::string& path);
+  // OpenAndRun for a file named at start, with a message when it does not exist.
+  bool OpenAtStart(const std::string& path);
+  // "&Close Image": the frames stop and the file can be opened again.
+  void CloseVolume();
+  // Starts drawing the opened volume (returns at once; frames follow until ViewerDone).
+  void RunViewer();
+  bool InitGL();
+  bool InitGLState();
+  // Builds the textures anew while the viewer runs (a palette was chosen); false on failure.
+  bool RebuildTextures();
+  void ResizeGL(int32_t width, int32_t height);
+  void KillGL();
+  // One frame now, shown, then pending events: what scripts call per frame.
+  void DrawImage();
+  // The window goes: the frames stop, a script is asked to stop, a recording is ended.
+  void Unload();
+
+  // The drawing area, in pixels.
+  int32_t ScaleWidth() const { return surface_.ClientWidth(); }
+  int32_t ScaleHeight() const { return surface_.ClientHeight(); }
+  void SetClientSize(int32_t width, int32_t height) { surface_.SetClientSize(width, height); }
+
+  // View state setters. Every value passes CheckedViewValue (InvalidViewValue, nothing stored,
+  // for NaN and infinities); finite values are stored as given.
+  void SetXYRot(float x, float y);
+  void SetXRot(float x);
+  void SetYRot(float y);
+  void SetScaleX(float v);
+  void SetScaleY(float v);
+  void SetScaleZ(float v);
+  void Setx(float v);
+  void Sety(float v);
+  void SetZ(float v);
+  void SetXRotSpeed(float v);
+  void SetYRotSpeed(float v);
+  void SetLight(float r, float g, float b);
+  void SetColor(float r, float g, float b);
+  void SetTransparency(float a);
+  void SetLightOn() { SwitchLight(true); }
+  void SetLightOff() { SwitchLight(false); }
+  void ResetParameters();
+  void ResetSpeedParameters();
+  void SetViewField(ViewField field, float value) override;
+  void SwitchLight(bool on) override;
+
+  // Mouse and keys on the drawing area (they act only while a volume is loaded).
+  void MouseDown(MouseButton button, double x, double y);
+  void MouseMove(double x, double y);
+  void MouseUp(MouseButton button);
+  // One notch: -120 nearer, +120 farther.
+  void Wheel(int delta);
+  void KeyDown(int code) { input_.KeyDown(code, volume_loaded_); }
+  void KeyUp(int code) { input_.KeyUp(code, volume_loaded_); }
+  void ReleaseAllKeys() { input_.ReleaseAllKeys(); }
+
+  // Frame capture and still images. Raise std::runtime_error when the file cannot be written.
+  bool CaptureFrameBmp(const std::string& path, int32_t x, int32_t y, int32_t width, int32_t height);
+  void SaveBMP(const std::string& FileName);
+  void SaveJPG(const std::string& FileName);
+  // The last frame captured, as it was written.
+  const CapturedFrame& LastCapturedFrame() const { return last_frame_; }
+  // The temporary capture file "frame.bmp" in the temporary folder.
+  static std::string TempFramePath();
+
+  // Movie recording for scripts: the drawing area is sized to multiples of 8, every frame is
+  // captured (and written to "frame.bmp") and appended as a key frame.
+  bool AVIStart(const std::string& FileName, double FrameRate, int32_t Width, int32_t Height);
+  void AVIAdd();
+  void AVIend();
+  // Chooses the codec of later recordings without the options dialog ("" asks again).
+  bool AVICodec(const std::string& name);
+  bool Recording() const;
+
+  // Palettes: the built-in tables and the palette files, and the one in use.
+  void LoadLuts();
+  // The user chose Palette menu entry `index`.
+  void ChoosePalette(int index);
+  void SetPalette(const std::string& name);
+  const palettes::PaletteCatalogue& Palettes() const { return catalogue_; }
+  int32_t PaletteIndex() const { return catalogue_.PaletteIndex(); }
+  // The Palette menu shows from the first grey volume on.
+  bool PaletteMenuShown() const { return palette_menu_shown_; }
+
+  // Scripts. The console is the editor, or a script file's stand-in.
+  void UseScriptConsole(std::unique_ptr<ScriptConsole> console);
+  void RunVBScript();
+  // Asks the running script to stop at its next statement.
+  void StopScript();
+  // Runs a script file (the command line); false after an error, whose line ("Error: ... at
+  // line: ...") is then in `error`.
+  bool RunScriptFile(const std::string& path, std::string& error);
+  ScriptHost& Host();
+  const std::string& WindowCaption() const { return caption_; }
+
+ private:
+  // ScriptRunSite.
+  void SetScriptRunning(bool running) override;
+  void SetWindowCaption(const std::string& caption) override;
+  void RefuseRunWithoutVolume() override;
+  void Beep() override;
+
+  void Notify(ViewerChange change);
+  void Yield();
+  void OnFrameDrawn();
+  void OnSurfaceResized(int32_t width, int32_t height);
+  avi::AviRecorder& Recorder();
+  vbs::UiHost& Dialogs() { return ui_.dialogs ? *ui_.dialogs : default_dialogs_; }
+  SliceColourer CurrentColourer() const;
+
+  ViewerSurface& surface_;
+  ViewerUi ui_;
+  bool volume_loaded_ = false;
+  bool viewer_done_ = true;
+  bool quit_requested_ = false;
+  bool script_running_ = false;
+  std::string last_file_;
+  int32_t slice_step_ = 4;
+  int busy_ = 0;
+  bool palette_menu_shown_ = false;
+
+  VolumeData volume_;
+  ViewState view_;
+  InputState input_;
+  imaging::ImageBox ImX_;
+  CapturedFrame last_frame_;
+  palettes::PaletteCatalogue catalogue_;
+  std::unique_ptr<avi::AviRecorder> recorder_;
+  vbs::UiHost default_dialogs_;
+  std::unique_ptr<ScriptConsole> console_;
+  std::unique_ptr<ScriptHost> host_;
+  std::string caption_;
+  std::vector<std::function<void(ViewerChange)>> observers_;
+};
+
+}  // namespace lumetrix
