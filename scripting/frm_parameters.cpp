@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -144,7 +145,15 @@ frmParameters::frmParameters(ViewParameters& viewer, QWidget* parent) : QDialog(
   cmdClose_->setGeometry(Px(3090), Px(4320), Px(1155), Px(435));
   connect(cmdClose_, &QPushButton::clicked, this, &QWidget::close);
 
+  refresh_ = new QTimer(this);
+  refresh_->setSingleShot(true);
+  refresh_->setInterval(kRefreshMs);
+  connect(refresh_, &QTimer::timeout, this, &frmParameters::Refresh);
   Refresh();
+}
+
+void frmParameters::RefreshSoon() {
+  if (!refresh_->isActive()) refresh_->start();
 }
 
 void frmParameters::Refresh() {

@@ -1,5 +1,6 @@
 #pragma once
-// "Parameters": the live view state, refreshed whenever the viewer reports a change; a click on
+// "Parameters": the live view state, refreshed at once when a value is set and at most every
+// 333 ms while the view turns frame after frame; a click on
 // a value asks for a new one (clamped to 0..1 for colours, transparency and light; refused with
 // a message when it is no finite number), a click on the light value switches the light. The
 // window holds no state of its own and deletes itself when closed.
@@ -16,6 +17,7 @@
 
 class QLabel;
 class QPushButton;
+class QTimer;
 
 namespace lumetrix {
 
@@ -40,6 +42,9 @@ class frmParameters : public QDialog {
 
   // Every value label from the view state.
   void Refresh();
+  // A refresh within kRefreshMs, for changes that come with every drawn frame.
+  void RefreshSoon();
+  static constexpr int kRefreshMs = 333;
   // The change protocol of a value label, and the light toggle.
   void ChangeParameter(scripting::ParameterId id);
   void ToggleLight();
@@ -56,6 +61,7 @@ class frmParameters : public QDialog {
   std::array<QLabel*, scripting::kNumericParameterCount> captions_{};
   scripting::ClickableLabel* lblLight_ = nullptr;
   QPushButton* cmdClose_ = nullptr;
+  QTimer* refresh_ = nullptr;
 };
 
 }  // namespace lumetrix

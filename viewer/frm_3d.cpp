@@ -191,8 +191,10 @@ void frm3D::BuildClientArea() {
 void frm3D::OnViewerChange(ViewerChange change) {
   switch (change) {
     case ViewerChange::View:
-    case ViewerChange::FrameDrawn:
       if (parameters_) parameters_->Refresh();
+      break;
+    case ViewerChange::FrameDrawn:
+      if (parameters_) parameters_->RefreshSoon();
       break;
     case ViewerChange::Palettes: RefreshPaletteMenu(); break;
     case ViewerChange::ScriptRunning: mnuScriptStop_->setEnabled(viewer_->ScriptRunning()); break;
