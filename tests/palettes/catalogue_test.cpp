@@ -14,9 +14,7 @@
 namespace lumetrix::palettes {
 namespace {
 
-using testing::TempDir;
-using testing::WriteBytes;
-namespace fs = std::filesystem;
+using namespace testing;
 
 Lut Solid(uint8_t r, uint8_t g, uint8_t b) {
   Lut lut;
@@ -24,16 +22,11 @@ Lut Solid(uint8_t r, uint8_t g, uint8_t b) {
   return lut;
 }
 
-std::vector<std::string> Captions(const PaletteCatalogue& cat) {
+// The captions of the menu entries from `first` on (the eight built-ins come first).
+std::vector<std::string> Captions(const PaletteCatalogue& cat, std::size_t first = 8) {
   std::vector<std::string> out;
-  for (const auto& e : cat.Entries()) out.push_back(e.caption);
+  for (std::size_t i = first; i < cat.Entries().size(); ++i) out.push_back(cat.Entries()[i].caption);
   return out;
-}
-
-std::vector<std::string> BuiltInsAnd(std::initializer_list<std::string> more) {
-  std::vector<std::string> v = {"Grey", "NGrey", "Red", "Green", "Blue", "Yellow", "FalseColor", "PGrey"};
-  v.insert(v.end(), more);
-  return v;
 }
 
 PaletteCatalogue Loaded(const std::vector<fs::path>& folders) {
@@ -42,32 +35,24 @@ PaletteCatalogue Loaded(const std::vector<fs::path>& folders) {
   return cat;
 }
 
-std::array<int, 3> Colour(const Lut& lut, int c) {
-  const auto e = static_cast<std::size_t>(c);
-  return {lut.Red(e), lut.Green(e), lut.Blue(e)};
-}
-
 // Every entry of the built-in ramps, from their definitions; false colour at its corners.
 TEST(CatalogueTest, BuiltInTables) {
   const PaletteCatalogue cat;
-  EXPECT_EQ(Captions(cat), BuiltInsAnd({}));
-  EXPECT_EQ(cat.CheckedIndex(), 0);
-  EXPECT_EQ(cat.PaletteIndex(), 0);
+  EXPECT_EQ(Captions(cat, 0),
+            (std::vector<std::string>{"Grey", "NGrey", "Red", "Green", "Blue", "Yellow", "FalseColor", "PGrey"}));
   using Ramp = std::array<int, 3> (*)(int);
-  const std::pair<int, Ramp> ramps[] = {
-      {0, [](int c) { return std::array{c, c, c}; }},
-      {1, [](int c) { return std::array{255 - c, 255 - c, 255 - c}; }},
-      {2, [](int c) { return std::array{c, 0, 0}; }},
-      {3, [](int c) { return std::array{0, c, 0}; }},
-      {4, [](int c) { return std::array{0, 0, c}; }},
-      {5, [](int c) { return std::array{c, c, 0}; }},
-      // Under-exposed pixels green, saturated ones red.
-      {7, [](int c) { return c <= 1 ? std::array{0, 255, 0} : c >= 244 ? std::array{255, 0, 0} : std::array{c, c, c}; }},
-  };
-  for (const auto& [index, ramp] : ramps) {
+  const Ramp ramps[] = {  // false colour (6) below; PGrey shows under-exposure green, saturation red
+      [](int c) { return std::array{c, c, c}; }, [](int c) { return std::array{255 - c, 255 - c, 255 - c}; },
+      [](int c) { return std::array{c, 0, 0}; }, [](int c) { return std::array{0, c, 0}; },
+      [](int c) { return std::array{0, 0, c}; }, [](int c) { return std::array{c, c, 0}; }, nullptr,
+      [](int c) { return c <= 1 ? std::array{0, 255, 0} : c >= 244 ? std::array{255, 0, 0} : std::array{c, c, c}; }};
+  for (int index = 0; index < 8; ++index) {
     Lut want;
-    for (int c = 0; c < 256; ++c) want.Set(static_cast<std::size_t>(c), ramp(c)[0], ramp(c)[1], ramp(c)[2], 1);
-    EXPECT_EQ(cat.TableFor(index), want) << index;
+    for (int c = 0; c < 256 && ramps[index]; ++c) {
+      const auto [r, g, b] = ramps[index](c);
+      want.Set(std::size_t(c), uint8_t(r), uint8_t(g), uint8_t(b), 1);
+    }
+    EXPECT_TRUE(!ramps[index] || cat.TableFor(index) == want) << index;
   }
   const Lut falseColour = cat.TableFor(6);
   const std::array<int, 4> entries[] = {
@@ -76,7 +61,11 @@ TEST(CatalogueTest, BuiltInTables) {
       {113, 0, 255, 0},   {140, 127, 255, 0}, {141, 128, 255, 0}, {170, 255, 255, 0}, {197, 255, 128, 0},
       {198, 255, 128, 0}, {225, 255, 1, 0},   {226, 255, 0, 0},   {250, 255, 217, 217}, {254, 255, 254, 254},
       {255, 255, 255, 255}};
-  for (const auto& [c, r, g, b] : entries) EXPECT_EQ(Colour(falseColour, c), (std::array{r, g, b})) << c;
+  for (const auto& [c, r, g, b] : entries) {
+    const auto e = static_cast<std::size_t>(c);
+    EXPECT_EQ((std::array<int, 3>{falseColour.Red(e), falseColour.Green(e), falseColour.Blue(e)}),
+              (std::array{r, g, b})) << c;
+  }
   EXPECT_EQ(falseColour.Reserved(100), 1);
   EXPECT_EQ(cat.TableFor(8), Lut::Filled(32));  // no such entry
   EXPECT_EQ(cat.TableFor(-1), Lut::Filled(32));
@@ -110,95 +99,71 @@ TEST(CatalogueTest, ListsSignedPaletteFilesByNameIgnoringCase) {
   }
 }
 
-TEST(CatalogueTest, BundledFolderFirstAndUserFilesTakeOverEqualCaptions) {
+// A user's file takes over the entry of a bundled one; built-in captions keep their own tables.
+TEST(CatalogueTest, BundledFolderFirstThenTheUsersFiles) {
   TempDir bundled, user;
   WritePalFile(bundled.path() / "Fire.pal", Solid(10, 0, 0));
   WritePalFile(bundled.path() / "Ice.pal", Solid(0, 0, 10));
+  WritePalFile(bundled.path() / "red.pal", Solid(9, 9, 9));
   WritePalFile(user.path() / "aaa.pal", Solid(1, 2, 3));
   WritePalFile(user.path() / "fire.pal", Solid(20, 0, 0));
-  const PaletteCatalogue cat = Loaded({bundled.path(), user.path()});
-  EXPECT_EQ(Captions(cat), BuiltInsAnd({"Fire", "Ice", "Aaa"}));
+  WritePalFile(user.path() / "falsecolor.pal", Solid(7, 7, 7));
+  PaletteCatalogue cat = Loaded({bundled.path(), user.path()});
+  EXPECT_EQ(Captions(cat), (std::vector<std::string>{"Fire", "Ice", "Red", "Aaa", "Falsecolor"}));
   EXPECT_EQ(cat.TableFor(8), Solid(20, 0, 0));
-  EXPECT_EQ(cat.TableFor(10), Solid(1, 2, 3));
+  EXPECT_EQ(cat.TableFor(10), cat.TableFor(2));  // "Red" shows the built-in red ramp
+  EXPECT_EQ(cat.TableFor(11), Solid(1, 2, 3));
+  EXPECT_EQ(cat.TableFor(12), Solid(7, 7, 7));  // the built-in is "FalseColor"
+  EXPECT_TRUE(cat.SetPalette("red", true) && cat.PaletteIndex() == 2);  // the first match
 }
 
-TEST(CatalogueTest, BuiltInNamesTakePrecedenceForTheTable) {
-  TempDir dir;
-  WritePalFile(dir.path() / "red.pal", Solid(9, 9, 9));
-  WritePalFile(dir.path() / "falsecolor.pal", Solid(7, 7, 7));
-  PaletteCatalogue cat = Loaded({dir.path()});
-  ASSERT_EQ(Captions(cat), BuiltInsAnd({"Falsecolor", "Red"}));
-  EXPECT_EQ(cat.TableFor(9), cat.TableFor(2));         // "Red" shows the built-in red ramp
-  EXPECT_EQ(cat.TableFor(8), Solid(7, 7, 7));          // the built-in is "FalseColor"
-  EXPECT_TRUE(cat.SetPalette("red", true));            // the first match
-  EXPECT_EQ(cat.PaletteIndex(), 2);
-}
-
-TEST(CatalogueTest, TablesAreReadAnewAndBadFilesGiveByte32) {
-  TempDir dir;
-  for (const char* name : {"live.pal", "spoilt.pal", "gone.pal"}) WritePalFile(dir.path() / name, Solid(1, 1, 1));
-  const PaletteCatalogue cat = Loaded({dir.path()});
-  ASSERT_EQ(Captions(cat), BuiltInsAnd({"Gone", "Live", "Spoilt"}));
-  WritePalFile(dir.path() / "live.pal", Solid(2, 2, 2));
-  fs::remove(dir.path() / "gone.pal");
-  WriteBytes(dir.path() / "spoilt.pal", std::vector<uint8_t>(1048, 0));
-  EXPECT_EQ(cat.TableFor(8), Lut::Filled(32));
-  EXPECT_EQ(cat.TableFor(9), Solid(2, 2, 2));
-  EXPECT_EQ(cat.TableFor(10), Lut::Filled(32));
-}
-
-TEST(CatalogueTest, ChoosingFromTheMenu) {
-  PaletteCatalogue cat;
-  EXPECT_FALSE(cat.Choose(3, false));  // no volume: nothing
-  EXPECT_FALSE(cat.Choose(0, true));   // already checked: nothing
-  EXPECT_EQ(cat.PaletteIndex(), 0);
-  EXPECT_FALSE(cat.UsesTable(true));
-  EXPECT_TRUE(cat.Choose(6, true));
-  EXPECT_EQ(cat.CheckedIndex(), 6);
-  EXPECT_EQ(cat.PaletteIndex(), 6);
-  EXPECT_TRUE(cat.UsesTable(true));
-  EXPECT_FALSE(cat.UsesTable(false));  // colour volumes use no table
-  EXPECT_EQ(cat.CurrentTable(), cat.TableFor(6));
-  for (int index : {6, 8, -1}) EXPECT_FALSE(cat.Choose(index, true)) << index;
-  EXPECT_EQ(cat.PaletteIndex(), 6);
-  EXPECT_TRUE(cat.Choose(0, true));  // back to Grey: no table
-  EXPECT_FALSE(cat.UsesTable(true));
-}
-
-TEST(CatalogueTest, ScriptsChooseByNameIgnoringCase) {
+TEST(CatalogueTest, ChoosingFromTheMenuOrByScript) {
   TempDir dir;
   WritePalFile(dir.path() / "deep SEA.pal", Solid(5, 5, 5));
   PaletteCatalogue cat = Loaded({dir.path()});
+  EXPECT_FALSE(cat.Choose(3, false));                 // no volume: nothing
+  EXPECT_FALSE(cat.Choose(0, true));                  // already checked: nothing
   EXPECT_FALSE(cat.SetPalette("FalseColor", false));  // grey flag not set
-  EXPECT_FALSE(cat.SetPalette("nothing", true));
-  EXPECT_FALSE(cat.SetPalette("", true));
-  EXPECT_EQ(cat.CheckedIndex(), 0);
-  EXPECT_EQ(cat.PaletteIndex(), 0);
-  EXPECT_TRUE(cat.SetPalette("FALSECOLOR", true));
-  EXPECT_EQ(cat.CheckedIndex(), 6);
+  for (const char* name : {"nothing", ""}) EXPECT_FALSE(cat.SetPalette(name, true)) << name;
+  EXPECT_EQ(std::pair(cat.CheckedIndex(), cat.PaletteIndex()), std::pair(0, 0));
+  EXPECT_FALSE(cat.UsesTable(true));
+  EXPECT_TRUE(cat.Choose(6, true));
+  EXPECT_EQ(std::pair(cat.CheckedIndex(), cat.PaletteIndex()), std::pair(6, 6));
+  EXPECT_TRUE(cat.UsesTable(true) && !cat.UsesTable(false));  // colour volumes use no table
+  EXPECT_EQ(cat.CurrentTable(), cat.TableFor(6));
+  for (int index : {6, 9, -1}) EXPECT_FALSE(cat.Choose(index, true)) << index;
   EXPECT_EQ(cat.PaletteIndex(), 6);
+  EXPECT_TRUE(cat.Choose(0, true));  // back to Grey: no table
+  EXPECT_FALSE(cat.UsesTable(true));
+  EXPECT_TRUE(cat.SetPalette("FALSECOLOR", true));
+  EXPECT_EQ(std::pair(cat.CheckedIndex(), cat.PaletteIndex()), std::pair(6, 6));
   EXPECT_TRUE(cat.SetPalette("falsecolor", true));  // rebuilt even when in use
   EXPECT_TRUE(cat.SetPalette("DEEP sea", true));
   EXPECT_EQ(cat.CurrentTable(), Solid(5, 5, 5));
-  EXPECT_TRUE(cat.SetPalette("grey", true));
-  EXPECT_EQ(cat.PaletteIndex(), 0);
+  EXPECT_TRUE(cat.SetPalette("grey", true) && cat.PaletteIndex() == 0);
 }
 
+// Tables are read anew each time; files that vanished or lost their signature give byte 32.
 TEST(CatalogueTest, RefillMovesTheCheckMarkKeepsTheIndexAndDropsGoneFiles) {
   TempDir dir;
   for (const char* name : {"a.pal", "b.pal", "c.pal"}) WritePalFile(dir.path() / name, Solid(name[0], 0, 0));
   PaletteCatalogue cat = Loaded({dir.path()});
   ASSERT_TRUE(cat.Choose(10, true));
+  WritePalFile(dir.path() / "c.pal", Solid(3, 0, 0));
+  EXPECT_EQ(cat.CurrentTable(), Solid(3, 0, 0));
+  WriteBytes(dir.path() / "c.pal", std::vector<uint8_t>(1048, 0));
+  EXPECT_EQ(cat.CurrentTable(), Lut::Filled(32));
+  WritePalFile(dir.path() / "c.pal", Solid('c', 0, 0));
   WritePalFile(dir.path() / "bb.pal", Solid(4, 0, 0));
   const std::vector<fs::path> folders = {dir.path()};
   cat.LoadLuts(folders);
-  EXPECT_EQ(Captions(cat), BuiltInsAnd({"A", "B", "Bb", "C"}));
+  EXPECT_EQ(Captions(cat), (std::vector<std::string>{"A", "B", "Bb", "C"}));
   EXPECT_EQ(cat.CheckedIndex(), 0);
   EXPECT_EQ(cat.PaletteIndex(), 10);  // kept, now standing for "Bb"
   EXPECT_EQ(cat.CurrentTable(), Solid(4, 0, 0));
   for (const char* name : {"a.pal", "bb.pal", "c.pal"}) fs::remove(dir.path() / name);
   cat.LoadLuts(folders);
-  EXPECT_EQ(Captions(cat), BuiltInsAnd({"B"}));
+  EXPECT_EQ(Captions(cat), (std::vector<std::string>{"B"}));
   EXPECT_EQ(cat.PaletteIndex(), 10);
   EXPECT_EQ(cat.CurrentTable(), Lut::Filled(32));  // like a vanished file
   EXPECT_FALSE(cat.Choose(10, true));

@@ -17,9 +17,7 @@
 namespace lumetrix {
 namespace {
 
-using palettes::testing::FolderContents;
-using palettes::testing::kDefaultCurveFile;
-using palettes::testing::WriteText;
+using namespace palettes::testing;
 
 class FrmPalette2Test : public testing::EditorWindowTest<frmPalette2> {
  protected:
@@ -44,9 +42,9 @@ class FrmPalette2Test : public testing::EditorWindowTest<frmPalette2> {
   }
   QColor Preview(int entry) const { return window_->previewImage().pixelColor(entry, 0); }
   bool AllBlack() const {
-    for (int e = 0; e < 256; ++e)
-      if (Preview(e) != Qt::black) return false;
-    return true;
+    QImage black = window_->previewImage();
+    black.fill(Qt::black);
+    return window_->previewImage() == black;
   }
 };
 
@@ -101,7 +99,18 @@ TEST_F(FrmPalette2Test, DraggingAHandleShapesTheCurve) {
   for (int e = 0; e < 256; ++e) ASSERT_EQ(Preview(e), QColor(255, 0, 0)) << e;
 }
 
-TEST_F(FrmPalette2Test, ChannelsAreChosenByOptionOrLabelAndKeepTheirCurves) {
+TEST_F(FrmPalette2Test, SavingTheDefaultsWritesTheSevenLinesAndABlackTable) {
+  ASSERT_TRUE(Press("cmdSave", "Night").empty());
+  EXPECT_EQ(FolderContents(folders_.writable), (std::vector<std::string>{"Night.pal", "Night.pl2"}));
+  EXPECT_EQ(palettes::testing::ReadText(folders_.writable / "Night.pl2"), kDefaultCurveFile);
+  const auto night = palettes::testing::ReadBytes(folders_.writable / "Night.pal");
+  ASSERT_EQ(night.size(), 1048u);
+  EXPECT_EQ(std::vector<uint8_t>(night.begin() + 24, night.end()), std::vector<uint8_t>(1024, 0));  // flags 0 too
+  EXPECT_EQ(testing::Items(window_->nameBox()), QStringList{"Night"});
+}
+
+// Each channel keeps its own curve; what is saved loads back into another window.
+TEST_F(FrmPalette2Test, ChannelsChosenByOptionOrLabelAreSavedAndLoaded) {
   window_->channelOption(2)->click();
   Drag(4, 0, -255);  // blue peaks at 128
   EXPECT_EQ(Preview(128), QColor(0, 0, 255));
@@ -116,31 +125,16 @@ TEST_F(FrmPalette2Test, ChannelsAreChosenByOptionOrLabelAndKeepTheirCurves) {
   EXPECT_EQ(window_->handle(2)->pos(), QPoint(64, 255));
   EXPECT_EQ(window_->handle(6)->pos(), QPoint(192, 255));
   EXPECT_EQ(window_->handle(4)->pos(), QPoint(128, 0));
-}
-
-TEST_F(FrmPalette2Test, SaveWritesCurvesAndTableThatLoadBringsBack) {
-  ASSERT_TRUE(Press("cmdSave", "Night").empty());
-  EXPECT_EQ(palettes::testing::ReadText(folders_.writable / "Night.pl2"), kDefaultCurveFile);
-  const auto night = palettes::testing::ReadBytes(folders_.writable / "Night.pal");
-  ASSERT_EQ(night.size(), 1048u);
-  EXPECT_EQ(std::vector<uint8_t>(night.begin() + 24, night.end()), std::vector<uint8_t>(1024, 0));  // black, flags 0
-  EXPECT_EQ(testing::Items(window_->nameBox()), QStringList{"Night"});
-
-  window_->pointScroll(0)->setValue(3);
   Drag(2, 4, -60);
-  window_->channelOption(2)->click();
-  Drag(8, 0, -200);
   ASSERT_TRUE(Press("cmdSave", "Shape").empty());
-  EXPECT_EQ(FolderContents(folders_.writable), (std::vector<std::string>{"Night.pal", "Night.pl2", "Shape.pal", "Shape.pl2"}));
   const auto lut = palettes::ReadPalFile(folders_.writable / "Shape.pal");
   ASSERT_TRUE(lut.has_value());
   for (int e = 0; e < 256; ++e) ASSERT_EQ(QColor(lut->Red(e), lut->Green(e), lut->Blue(e)), Preview(e)) << e;
-
   const auto other = Open();
   EXPECT_TRUE(Press("cmdLoad", "Shape", other.get()).empty());
   EXPECT_EQ(other->maker().Curves(), window_->maker().Curves());
   EXPECT_EQ(other->previewImage(), window_->previewImage());
-  EXPECT_EQ(other->pointCountLabel(0)->text(), "5");
+  EXPECT_EQ(other->pointCountLabel(1)->text(), "5");
   EXPECT_TRUE(other->channelOption(0)->isChecked());
 }
 
@@ -168,7 +162,11 @@ TEST_F(FrmPalette2Test, BadFilesAndNamesLeaveTheWindowAsItWas) {
   EXPECT_EQ(window_->previewImage(), preview);
   EXPECT_EQ(window_->handle(4)->pos(), QPoint(128, 205));
   const auto contents = FolderContents(folders_.writable);
-  for (const char* name : {"../escape", "star*"}) EXPECT_EQ(Press("cmdSave", name).size(), 1) << name;
+  for (const char* name : {"", "../escape", "star*"}) {  // the name rules are tested on their own
+    const auto shown = Press("cmdSave", name);
+    ASSERT_EQ(shown.size(), 1) << name;
+    EXPECT_EQ(shown[0].text == "Choose or type a name first", *name == 0) << name;
+  }
   EXPECT_EQ(FolderContents(folders_.writable), contents);
   EXPECT_EQ(FolderContents(root_.path()), (std::vector<std::string>{"bundled", "user"}));
 }

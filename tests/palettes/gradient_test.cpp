@@ -12,9 +12,7 @@
 namespace lumetrix::palettes {
 namespace {
 
-using testing::ReadBytes;
-using testing::TempDir;
-using testing::WriteBytes;
+using namespace testing;
 
 constexpr int32_t kBlack = 0x000000, kWhite = 0xFFFFFF, kRed = 0x0000FF, kBlue = 0xFF0000;
 
@@ -42,52 +40,37 @@ TEST(GradientTest, BandsInterpolateEachChannel) {
   for (int x = 0; x < 10; ++x) EXPECT_EQ(line.At(x, 0), (Rgb{red[x], 0, blue[x]})) << x;
 }
 
-TEST(GradientTest, SkipsMinusOneNeedsTwoColoursAndClips) {
-  const RgbImage grey(8, 2, Rgb{9, 9, 9});
-  RgbImage img = grey;
-  EXPECT_FALSE(DrawMultiGradient(img, 0, 0, 8, 2, std::vector<int32_t>{-1, kWhite, -1}));
-  EXPECT_FALSE(DrawMultiGradient(img, 0, 0, 8, 2, std::vector<int32_t>{}));
-  EXPECT_EQ(img, grey);  // nothing drawn
-  EXPECT_TRUE(DrawMultiGradient(img, 0, 0, 8, 2, std::vector<int32_t>{-1, kBlack, -1, kWhite, -1}));
-  EXPECT_EQ(img.At(4, 1), (Rgb{128, 128, 128}));
-  RgbImage small(4, 4, Rgb{9, 9, 9});
-  EXPECT_TRUE(DrawMultiGradient(small, -4, 1, 8, 3, std::vector<int32_t>{kBlack, kWhite}));
-  EXPECT_EQ(small.At(0, 0), (Rgb{9, 9, 9}));  // row 0 above the band
-  EXPECT_EQ(small.At(0, 1).r, 85);            // x = 0 is 4 of 12 into the band
-  EXPECT_EQ(small.At(3, 3), (Rgb{9, 9, 9}));
-  EXPECT_TRUE(DrawMultiGradient(small, 100, 100, 200, 200, std::vector<int32_t>{kBlack, kWhite}));  // outside
+// Stops of -1 are skipped; drawing stays inside the image. (Too few stops: see the window.)
+TEST(GradientTest, SkipsMinusOneAndClipsToTheImage) {
+  RgbImage img(4, 4, Rgb{9, 9, 9});
+  EXPECT_TRUE(DrawMultiGradient(img, -4, 1, 8, 3, std::vector<int32_t>{-1, kBlack, -1, kWhite, -1}));
+  EXPECT_EQ(img.At(0, 0), (Rgb{9, 9, 9}));  // row 0 above the band
+  EXPECT_EQ(img.At(0, 1).r, 85);            // x = 0 is 4 of 12 into the band
+  EXPECT_EQ(img.At(3, 3), (Rgb{9, 9, 9}));
+  EXPECT_TRUE(DrawMultiGradient(img, 100, 100, 200, 200, std::vector<int32_t>{kBlack, kWhite}));  // outside
 }
 
 TEST(GradientTest, ExportSamplesTheMiddleRowAtWidthTimesIOver256) {
   RgbImage strip(400, 27, Rgb{1, 2, 3});
-  for (int32_t x = 0; x < 400; ++x) strip.Set(x, 13, Rgb{static_cast<uint8_t>(x % 256), static_cast<uint8_t>(x / 256), 7});
+  for (int32_t x = 0; x < 400; ++x) strip.Set(x, 13, Rgb{uint8_t(x % 256), uint8_t(x / 256), 7});
   TempDir dir;
   ExportPal(strip, dir.path() / "e.pal");
-  const auto lut = ReadPalFile(dir.path() / "e.pal");
-  ASSERT_TRUE(lut.has_value());
-  for (std::size_t i = 0; i < 256; ++i) {
-    const auto x = static_cast<int32_t>(400 * i / 256);
-    ASSERT_EQ((Rgb{lut->Red(i), lut->Green(i), lut->Blue(i)}), (Rgb{uint8_t(x % 256), uint8_t(x / 256), 7})) << i;
-  }
+  const Lut lut = ReadPalFile(dir.path() / "e.pal").value();
+  for (std::size_t i = 0, x = 0; i < 256; ++i, x = 400 * i / 256)
+    ASSERT_EQ((Rgb{lut.Red(i), lut.Green(i), lut.Blue(i)}), (Rgb{uint8_t(x % 256), uint8_t(x / 256), 7})) << i;
   EXPECT_EQ(SampleStripLut(RgbImage()).Red(5), 0);
 }
 
-TEST(GradientTest, StopFilesOfAnyLength) {
+// A stop file is its first 92 bytes (shorter ones are tested on the window).
+TEST(GradientTest, LongerStopFilesAreReadAsFarAsTheStops) {
   StopFile stops;
-  for (std::size_t i = 0; i < 12; ++i) stops.colors[i] = 0x00102030u * static_cast<uint32_t>(i) + 0x11000000u * (i == 11);
-  for (std::size_t i = 0; i < 11; ++i) stops.borders[i] = i % 2;
+  stops.colors[2] = 0x00102030u, stops.colors[11] = 0x11223344u, stops.borders[3] = 1;
+  const auto bytes = EncodeStopFile(stops);
+  std::vector<uint8_t> longer(5000, 0x77);
+  std::copy(bytes.begin(), bytes.end(), longer.begin());
   TempDir dir;
-  const auto file = [&](const char* name) { return dir.path() / name; };
-  WriteStopFile(file("s.plt"), stops);
-  const std::vector<uint8_t> bytes = ReadBytes(file("s.plt"));
-  ASSERT_EQ(bytes.size(), 92u);
-  EXPECT_EQ(ReadStopFile(file("s.plt")), stops);
-  std::vector<uint8_t> longer = bytes;
-  longer.resize(5000, 0x77);
-  WriteBytes(file("long.plt"), longer);
-  EXPECT_EQ(ReadStopFile(file("long.plt")), stops);
-  WriteBytes(file("short.plt"), std::vector<uint8_t>(bytes.begin(), bytes.begin() + 91));
-  for (const char* name : {"short.plt", "none.plt"}) EXPECT_THROW(ReadStopFile(file(name)), PaletteError) << name;
+  WriteBytes(dir.path() / "long.plt", longer);
+  EXPECT_EQ(ReadStopFile(dir.path() / "long.plt"), stops);
   EXPECT_THROW(DecodeStopFile({}), PaletteError);
 }
 

@@ -11,8 +11,7 @@
 namespace lumetrix::palettes {
 namespace {
 
-using testing::ReadBytes;
-using testing::TempDir;
+using namespace testing;
 
 uint32_t Le(const std::vector<uint8_t>& b, std::size_t at, int bytes) {
   uint32_t v = 0;

@@ -12,11 +12,7 @@
 namespace lumetrix::palettes {
 namespace {
 
-using testing::FolderContents;
-using testing::ReadBytes;
-using testing::TempDir;
-using testing::WriteBytes;
-namespace fs = std::filesystem;
+using namespace testing;
 
 Lut Distinct() {
   Lut lut;

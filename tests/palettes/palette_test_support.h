@@ -1,31 +1,23 @@
 #pragma once
-// Files and folders for the palette tests; temporary folders and raw bytes come from the shared
-// fixtures.
+// Files and folders for the palette tests; temporary folders and raw bytes are the shared ones.
 
 #include <algorithm>
-#include <filesystem>
 #include <fstream>
-#include <string>
 #include <string_view>
-#include <vector>
 
 #include "tests/support/tiff_fixture.h"
 
 namespace lumetrix::palettes::testing {
 
+namespace fs = std::filesystem;
 using test_support::ReadBytes;
 using test_support::TempDir;
 using test_support::WriteBytes;
 
 // The curve file (.pl2) of the palette maker's default curves, byte for byte.
 inline constexpr const char* kDefaultCurveFile =
-    "3,3,3\r\n"
-    "0,32,64,96,128,160,192,224,255\r\n"
-    "0,32,64,96,128,160,192,224,255\r\n"
-    "0,32,64,96,128,160,192,224,255\r\n"
-    "255,255,255,255,255,255,255,255,255\r\n"
-    "255,255,255,255,255,255,255,255,255\r\n"
-    "255,255,255,255,255,255,255,255,255\r\n";
+    "3,3,3\r\n0,32,64,96,128,160,192,224,255\r\n0,32,64,96,128,160,192,224,255\r\n0,32,64,96,128,160,192,224,255\r\n"
+    "255,255,255,255,255,255,255,255,255\r\n255,255,255,255,255,255,255,255,255\r\n255,255,255,255,255,255,255,255,255\r\n";
 
 inline void WriteText(const std::filesystem::path& path, std::string_view text) {
   std::ofstream(path, std::ios::binary) << text;
@@ -33,7 +25,7 @@ inline void WriteText(const std::filesystem::path& path, std::string_view text) 
 
 inline std::string ReadText(const std::filesystem::path& path) {
   const std::vector<uint8_t> bytes = ReadBytes(path);
-  return std::string(bytes.begin(), bytes.end());
+  return {bytes.begin(), bytes.end()};
 }
 
 // Names of the entries of a folder (files and folders), sorted.

@@ -10,18 +10,13 @@
 #include "palettes/shipped_palettes.h"
 #include "tests/palettes/palette_test_support.h"
 
-#ifndef LUMETRIX_SHIPPED_PALETTES
-#error "LUMETRIX_SHIPPED_PALETTES must name data/palettes"
-#endif
-
 namespace lumetrix::palettes {
 namespace {
 
 // OKLab lightness of entry c, from the published matrices.
 double OkL(const Lut& t, std::size_t c) {
-  const auto linear = [](uint8_t v) {
-    const double s = v / 255.0;
-    return s <= 0.04045 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+  const auto linear = [](double v) {
+    return v <= 0.04045 * 255 ? v / 255 / 12.92 : std::pow((v / 255 + 0.055) / 1.055, 2.4);
   };
   const double r = linear(t.Red(c)), g = linear(t.Green(c)), b = linear(t.Blue(c));
   const double l = std::cbrt(0.4122214708 * r + 0.5363325363 * g + 0.0514459929 * b);
@@ -40,12 +35,11 @@ TEST(ShippedPalettesTest, FilesMatchTheGeneratorAndAppearInTheMenu) {
         << p.fileName << " is out of date";
   }
   PaletteCatalogue cat;
-  const std::vector<std::filesystem::path> folders = {folder};
-  cat.LoadLuts(folders);
-  std::vector<std::string> captions;
-  for (const auto& e : cat.Entries()) captions.push_back(e.caption);
+  cat.LoadLuts(std::vector<std::filesystem::path>{folder});
+  const auto& entries = cat.Entries();
   for (const char* want : {"Fire", "Ice", "Orange hot", "Cyan", "Magenta", "Uniform violet-yellow", "Uniform ember"})
-    EXPECT_NE(std::find(captions.begin() + 8, captions.end(), want), captions.end()) << want;
+    EXPECT_EQ(std::count_if(entries.begin() + 8, entries.end(), [&](const auto& e) { return e.caption == want; }), 1)
+        << want;
 }
 
 // Every ramp rises from dark to bright; the "Uniform" ones in even steps of lightness.
