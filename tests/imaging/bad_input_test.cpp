@@ -19,10 +19,9 @@ using test_support::TiffLayout;
 std::vector<RawTag> GreyTags(uint32_t w, uint32_t h, uint32_t bytes, std::vector<RawTag> changes = {}) {
   std::vector<RawTag> tags = {{256, 4, {w}}, {257, 4, {h}}, {258, 3, {8}}, {259, 3, {1}}, {262, 3, {1}},
                               {273, 4, {0}}, {277, 3, {1}}, {278, 4, {h}}, {279, 4, {bytes}}};
-  for (const RawTag& change : changes) {
-    auto same = std::find_if(tags.begin(), tags.end(), [&](const RawTag& t) { return t.tag == change.tag; });
-    if (same == tags.end()) tags.push_back(change);
-    else *same = change;
+  for (const RawTag& change : changes) {  // the builder sorts the tags
+    std::erase_if(tags, [&](const RawTag& t) { return t.tag == change.tag; });
+    tags.push_back(change);
   }
   return tags;
 }
@@ -46,13 +45,12 @@ class BadInputTest : public ::testing::Test {
       EXPECT_NE(std::string(e.what()).find(words), std::string::npos) << e.what();
     }
   }
-  std::string Raw(const std::string& name, const std::vector<std::vector<RawTag>>& pages, const std::vector<uint8_t>& data) {
-    test_support::WriteBytes(dir.File(name), BuildRawTiff(pages, data));
-    return dir.File(name);
-  }
   std::string Bytes(const std::string& name, const std::vector<uint8_t>& bytes) {
     test_support::WriteBytes(dir.File(name), bytes);
     return dir.File(name);
+  }
+  std::string Raw(const std::string& name, const std::vector<std::vector<RawTag>>& pages, const std::vector<uint8_t>& data) {
+    return Bytes(name, BuildRawTiff(pages, data));
   }
   TempDir dir;
 };
@@ -62,10 +60,8 @@ TEST_F(BadInputTest, NotImageFiles) {
   ImageBox box;
   ASSERT_TRUE(box.LoadPage(Raw("good.tif", {GreyTags(4, 2, 8)}, {1, 2, 3, 4, 5, 6, 7, 8}), 0)) << box.LastError();
   EXPECT_EQ(box.PixelBytes(), (std::vector<uint8_t>{1, 2, 3, 4, 5, 6, 7, 8}));
-  std::mt19937 random(3);
   std::vector<uint8_t> noise(4096);
-  for (auto& b : noise) b = static_cast<uint8_t>(random());
-  noise[0] = 'x';
+  for (size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<uint8_t>(i * 7919 % 251 + 3);
   const std::pair<std::string, const char*> cases[] = {
       {dir.File("missing.tif"), "does not exist"},
       {dir.path().string(), "is a folder"},
@@ -85,8 +81,7 @@ TEST_F(BadInputTest, NotImageFiles) {
 
 TEST_F(BadInputTest, TruncatedFiles) {
   TiffLayout layout;
-  layout.width = layout.height = 64;
-  layout.pages = 3;
+  layout.width = layout.height = 64, layout.pages = 3;
   for (const auto compression : {TiffCompression::kNone, TiffCompression::kLzw}) {
     layout.compression = compression;
     const std::string path = dir.File("whole.tif");
@@ -109,14 +104,13 @@ TEST_F(BadInputTest, TruncatedFiles) {
 
 TEST_F(BadInputTest, HugeDeclaredDimensionsAreRefusedBeforeAllocating) {
   const std::vector<uint8_t> data(64, 0x80);
+  const RawTag three = {277, 3, {3}}, eights = {258, 3, {8, 8, 8}};
   ExpectRefused(Raw("huge.tif", {GreyTags(100000, 100000, 16)}, data), "too large");
   // Within the limit but with a few bytes of "compressed" data behind it.
   ExpectRefused(Raw("bomb.tif", {GreyTags(30000, 30000, 64, {{259, 3, {5}}})}, data), "truncated");
-  // Colour: three samples of 2^15 x 2^15 pixels.
-  const std::vector<RawTag> rgb = {{277, 3, {3}}, {258, 3, {8, 8, 8}}, {262, 3, {2}}};
-  ExpectRefused(Raw("wide.tif", {GreyTags(32768, 32768, 16, rgb)}, data), "too large");
-  // A photometric interpretation for the RGBA reader: the same check before its raster.
-  ExpectRefused(Raw("ycbcr.tif", {GreyTags(20000, 20000, 16, {{277, 3, {3}}, {258, 3, {8, 8, 8}}, {262, 3, {6}}, {530, 3, {1, 1}}})}, data),
+  // Colour: three samples of 2^15 x 2^15 pixels; YCbCr goes to the RGBA reader, checked the same.
+  ExpectRefused(Raw("wide.tif", {GreyTags(32768, 32768, 16, {three, eights, {262, 3, {2}}})}, data), "too large");
+  ExpectRefused(Raw("ycbcr.tif", {GreyTags(20000, 20000, 16, {three, eights, {262, 3, {6}}, {530, 3, {1, 1}}})}, data),
                 "truncated");
 }
 
@@ -180,9 +174,7 @@ TEST_F(BadInputTest, ScrambledFilesNeverCrash) {
   // Random damage anywhere in small valid files of several kinds.
   std::mt19937 random(11);
   TiffLayout layout;
-  layout.width = 20;
-  layout.height = 12;
-  layout.pages = 2;
+  layout.width = 20, layout.height = 12, layout.pages = 2;
   const std::string path = dir.File("src.tif");
   int refused = 0;
   for (int round = 0; round < 60; ++round) {

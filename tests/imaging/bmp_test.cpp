@@ -17,12 +17,8 @@ std::vector<uint8_t> Bmp(int w, int h, int bits, const std::vector<uint8_t>& pal
   std::vector<uint8_t> f(54 + palette.size(), 0);
   f[0] = 'B', f[1] = 'M';
   Put(f, 10, static_cast<uint32_t>(54 + palette.size()), 4);
-  Put(f, 14, 40, 4);
-  Put(f, 18, static_cast<uint32_t>(w), 4);
-  Put(f, 22, static_cast<uint32_t>(h), 4);
-  Put(f, 26, 1, 2);
-  Put(f, 28, static_cast<uint32_t>(bits), 2);
-  Put(f, 30, compression, 4);
+  Put(f, 14, 40, 4), Put(f, 18, static_cast<uint32_t>(w), 4), Put(f, 22, static_cast<uint32_t>(h), 4);
+  Put(f, 26, 1, 2), Put(f, 28, static_cast<uint32_t>(bits), 2), Put(f, 30, compression, 4);
   const auto entries = static_cast<uint32_t>(palette.size() / 4);
   Put(f, 46, entries == (uint64_t{1} << bits) ? 0 : entries, 4);  // colours used; 0: all
   std::copy(palette.begin(), palette.end(), f.begin() + 54);

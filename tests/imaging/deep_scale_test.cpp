@@ -27,40 +27,33 @@ double Deep(int page, int x, int y, int c) {
 
 TiffLayout Layout(TiffSamples samples) {
   TiffLayout layout;
-  layout.width = 12;
-  layout.height = 5;
-  layout.pages = 3;
-  layout.samples = samples;
+  layout.width = 12, layout.height = 5, layout.pages = 3, layout.samples = samples;
   return layout;
 }
 
 TEST(DeepScaleTest, EveryPageIsScaledByTheRangeOfTheWholeFile) {
   const SampleFn fraction = [](int page, int x, int y, int) { return -2.5 + page * 1.25 + x * 0.5 - y * 0.25; };
-  struct Case {
-    TiffSamples samples;
-    bool compressed_tiles, planar;
-    SampleFn value;
-    int channels;
-  };
-  const Case cases[] = {{TiffSamples::kGrey16, false, false, Deep, 1},
-                        {TiffSamples::kGrey16, true, false, Deep, 1},
-                        {TiffSamples::kRgb16, false, true, Deep, 3},  // one range for all channels
-                        {TiffSamples::kGreyFloat32, false, false, fraction, 1},
-                        {TiffSamples::kGreyInt32, false, false, [&](int p, int x, int y, int c) { return fraction(p, x, y, c) * 4e6; }, 1}};
+  struct Case { TiffSamples samples; bool compressed_tiles, planar, white; SampleFn value; int channels; };
+  const Case cases[] = {{TiffSamples::kGrey16, false, false, false, Deep, 1},
+                        {TiffSamples::kGrey16, true, false, false, Deep, 1},
+                        {TiffSamples::kGrey16, false, false, true, Deep, 1},  // inverted before scaling
+                        {TiffSamples::kRgb16, false, true, false, Deep, 3},   // one range for all channels
+                        {TiffSamples::kGreyFloat32, false, false, false, fraction, 1},
+                        {TiffSamples::kGreyInt32, false, false, false, [&](int p, int x, int y, int c) { return fraction(p, x, y, c) * 4e6; }, 1}};
   TempDir dir;
   for (std::size_t k = 0; k < std::size(cases); ++k) {
     const Case& c = cases[k];
     TiffLayout layout = Layout(c.samples);
-    layout.planar = c.planar;
-    layout.tiled = c.compressed_tiles;
-    if (c.compressed_tiles) layout.compression = TiffCompression::kLzw;
+    layout.planar = c.planar, layout.tiled = c.compressed_tiles, layout.min_is_white = c.white;
+    layout.compression = c.compressed_tiles ? TiffCompression::kLzw : TiffCompression::kNone;
     const std::string path = dir.File(std::to_string(k) + ".tif");
     WriteTiff(path, layout, c.value);
+    const auto shown = [&](int p, int x, int y, int ch) { return c.white ? 65535 - c.value(p, x, y, ch) : c.value(p, x, y, ch); };
     double lo = INFINITY, hi = -INFINITY;
-    for (int p = 0; p < 3; ++p)
-      for (int y = 0; y < 5; ++y)
-        for (int x = 0; x < 12; ++x)
-          for (int ch = 0; ch < c.channels; ++ch) lo = std::min(lo, c.value(p, x, y, ch)), hi = std::max(hi, c.value(p, x, y, ch));
+    for (int i = 0; i < 3 * 60 * c.channels; ++i) {  // page, row, column, channel
+      const double v = shown(i / 60 % 3, i % 12, i / 12 % 5, i / 180);
+      lo = std::min(lo, v), hi = std::max(hi, v);
+    }
     ImageBox box;
     for (int16_t p = 2; p >= 0; --p) {  // the last page first: the range is still the file's
       ASSERT_TRUE(box.LoadPage(path, p)) << box.LastError();
@@ -68,7 +61,7 @@ TEST(DeepScaleTest, EveryPageIsScaledByTheRangeOfTheWholeFile) {
       std::vector<uint8_t> want;
       for (int i = 0; i < 60; ++i)
         for (int ch = c.channels - 1; ch >= 0; --ch)  // colour as blue, green, red
-          want.push_back(static_cast<uint8_t>(std::floor((c.value(p, i % 12, i / 12, ch) - lo) * 255.0 / (hi - lo) + 0.5)));
+          want.push_back(static_cast<uint8_t>(std::floor((shown(p, i % 12, i / 12, ch) - lo) * 255.0 / (hi - lo) + 0.5)));
       EXPECT_EQ(box.PixelBytes(), want) << "case " << k << " page " << p;
     }
   }
@@ -77,19 +70,7 @@ TEST(DeepScaleTest, EveryPageIsScaledByTheRangeOfTheWholeFile) {
   EXPECT_NE(box.ImageInfo().find("1000..3000"), std::string::npos) << box.ImageInfo();
 }
 
-TEST(DeepScaleTest, MinIsWhiteIsInvertedBeforeScaling) {
-  TempDir dir;
-  TiffLayout layout = Layout(TiffSamples::kGrey16);
-  layout.min_is_white = true;
-  WriteTiff(dir.File("white16.tif"), layout, Deep);
-  ImageBox box;
-  ASSERT_TRUE(box.LoadPage(dir.File("white16.tif"), 0)) << box.LastError();
-  EXPECT_EQ(box.PixelBytes()[0], 0);  // the largest stored value is the darkest
-  ASSERT_TRUE(box.LoadPage(dir.File("white16.tif"), 2)) << box.LastError();
-  EXPECT_EQ(box.PixelBytes()[1], 255);
-}
-
-TEST(DeepScaleTest, ConstantAndReplacedFiles) {
+TEST(DeepScaleTest, ConstantFilesReplacedFilesAndConversions) {
   TempDir dir;
   const std::string path = dir.File("file.tif");
   TiffLayout layout = Layout(TiffSamples::kGrey16);
@@ -100,21 +81,13 @@ TEST(DeepScaleTest, ConstantAndReplacedFiles) {
   layout.width = 13;  // a different size, so the file's identity changes for sure
   WriteTiff(path, layout, [](int, int x, int, int) { return x == 0 ? 6000 : 0; });
   ASSERT_TRUE(box.LoadPage(path, 0)) << box.LastError();
-  EXPECT_EQ(std::pair(box.PixelBytes()[0], box.PixelBytes()[1]), std::pair(uint8_t{255}, uint8_t{0}));
-}
-
-TEST(DeepScaleTest, ConversionsOfDeepPages) {
-  TempDir dir;
-  WriteTiff(dir.File("d.tif"), Layout(TiffSamples::kGrey16), Deep);
-  ImageBox box;
-  ASSERT_TRUE(box.LoadPage(dir.File("d.tif"), 0));
   const std::vector<uint8_t> grey = box.PixelBytes();
+  EXPECT_EQ(std::pair(grey[0], grey[1]), std::pair(uint8_t{255}, uint8_t{0}));  // its own range
   box.ConvertDepth(24);
-  EXPECT_EQ(box.BitDepth(), 24);
   std::vector<uint8_t> bgr;
   for (const uint8_t v : grey) bgr.insert(bgr.end(), {v, v, v});
-  EXPECT_EQ(box.PixelBytes(), bgr);
-  ASSERT_TRUE(box.LoadPage(dir.File("d.tif"), 0));
+  EXPECT_EQ(std::pair(box.BitDepth(), box.PixelBytes()), std::pair(24, bgr));
+  ASSERT_TRUE(box.LoadPage(path, 0));
   box.MakeGrey8();
   EXPECT_EQ(std::pair(box.BitDepth(), box.PixelBytes()), std::pair(8, grey));
 }

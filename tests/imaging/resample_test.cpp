@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
 #include <stdexcept>
 
 #include "imaging/resample.h"
@@ -32,7 +31,7 @@ TEST(ResampleTest, SmallImagesExactly) {
   EXPECT_EQ(ResampleBgr(half.data(), 40000, 1, 1, 1, 1), std::vector<uint8_t>{100});
 }
 
-TEST(ResampleTest, ConstantImagesStayConstantAndShrinkingKeepsTheMean) {
+TEST(ResampleTest, ConstantImagesStayConstant) {
   for (const int channels : {1, 3}) {
     for (const auto& [nw, nh] : {std::pair{7, 3}, std::pair{100, 45}, std::pair{13, 97}, std::pair{1, 1}}) {
       std::vector<uint8_t> src(31 * 17 * channels);
@@ -42,14 +41,6 @@ TEST(ResampleTest, ConstantImagesStayConstantAndShrinkingKeepsTheMean) {
       for (size_t i = 0; i < out.size(); ++i) ASSERT_EQ(out[i], i % channels == 0 ? 201 : 37) << i;
     }
   }
-  std::mt19937 random(5);
-  std::vector<uint8_t> src(240 * 90 * 3);
-  for (auto& v : src) v = static_cast<uint8_t>(random() % 256);
-  const auto out = ResampleBgr(src.data(), 240, 90, 60, 30, 3);
-  double a = 0, b = 0;
-  for (const auto v : src) a += v;
-  for (const auto v : out) b += v;
-  EXPECT_NEAR(a / static_cast<double>(src.size()), b / static_cast<double>(out.size()), 0.5);
 }
 
 TEST(ResampleTest, RefusesBadSizes) {

@@ -17,7 +17,10 @@ const std::string kSamples = LUMETRIX_SAMPLES_DIR;
 std::tuple<double, int, int> Measure(const std::vector<uint8_t>& bytes, size_t stride = 1, size_t offset = 0) {
   double sum = 0;
   int lo = 255, hi = 0;
-  for (size_t i = offset; i < bytes.size(); i += stride) sum += bytes[i], lo = std::min<int>(lo, bytes[i]), hi = std::max<int>(hi, bytes[i]);
+  for (size_t i = offset; i < bytes.size(); i += stride) {
+    sum += bytes[i];
+    lo = std::min<int>(lo, bytes[i]), hi = std::max<int>(hi, bytes[i]);
+  }
   return {sum * static_cast<double>(stride) / static_cast<double>(bytes.size()), lo, hi};
 }
 
@@ -52,14 +55,12 @@ TEST(SamplesTest, BeadsOnADarkBackground) {
 
 TEST(SamplesTest, SixteenBitSampleIsScaledToItsRange) {
   ImageBox box;
-  const std::string path = kSamples + "/beads16.tif";
-  ASSERT_EQ(box.CountPages(path), 32);
   int darkest = 255, brightest = 0;
+  ASSERT_EQ(box.CountPages(kSamples + "/beads16.tif"), 32);
   for (int16_t p = 0; p < 32; ++p) {
-    ASSERT_TRUE(box.LoadPage(path, p)) << box.LastError();
-    EXPECT_EQ(box.BitDepth(), 16);
-    const auto [mean, lo, hi] = Measure(box.PixelBytes());
-    darkest = std::min(darkest, lo), brightest = std::max(brightest, hi);
+    ASSERT_TRUE(box.LoadPage(kSamples + "/beads16.tif", p) && box.BitDepth() == 16) << box.LastError();
+    darkest = std::min(darkest, std::get<1>(Measure(box.PixelBytes())));
+    brightest = std::max(brightest, std::get<2>(Measure(box.PixelBytes())));
   }
   EXPECT_EQ(std::pair(darkest, brightest), std::pair(0, 255));
 }

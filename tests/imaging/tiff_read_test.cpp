@@ -36,24 +36,16 @@ void ExpectDefaultPaletteColours(ImageBox& box, int count) {
 class StorageTest : public ::testing::TestWithParam<std::tuple<TiffCompression, bool, bool>> {};
 
 TEST_P(StorageTest, EveryKindReadsExactly) {
-  struct Kind {
-    TiffSamples samples;
-    bool planar;
-    int levels, depth;
-    bool grey;
-  };
+  struct Kind { TiffSamples samples; bool planar; int levels, depth; bool grey; };
   const Kind kinds[] = {{TiffSamples::kGrey8, false, 256, 8, true},  {TiffSamples::kRgb8, false, 256, 24, false},
                         {TiffSamples::kRgb8, true, 256, 24, false},  {TiffSamples::kGrey1, false, 2, 8, true},
                         {TiffSamples::kGrey4, false, 16, 8, true},   {TiffSamples::kPalette8, false, 256, 8, false}};
   TempDir dir;
   for (std::size_t k = 0; k < std::size(kinds); ++k) {
     TiffLayout layout;
-    layout.width = 37;  // odd sizes: partial strips, tiles and bytes
-    layout.height = 21;
-    layout.pages = 3;
-    layout.rows_per_strip = 4;
-    layout.samples = kinds[k].samples;
-    layout.planar = kinds[k].planar;
+    layout.width = 37, layout.height = 21;  // odd sizes: partial strips, tiles and bytes
+    layout.pages = 3, layout.rows_per_strip = 4;
+    layout.samples = kinds[k].samples, layout.planar = kinds[k].planar;
     std::tie(layout.compression, layout.tiled, layout.big_tiff) = GetParam();
     const std::string path = dir.File(std::to_string(k) + ".tif");
     WriteTiff(path, layout, PatternFn(kinds[k].levels));
@@ -82,12 +74,7 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 TEST(TiffKindsTest, InterpretationsAndByteOrders) {
-  struct Case {
-    const char* name;
-    std::function<void(TiffLayout&)> set;
-    int levels;
-    bool inverted, colour;
-  };
+  struct Case { const char* name; std::function<void(TiffLayout&)> set; int levels; bool inverted, colour; };
   const Case cases[] = {
       {"alpha is dropped", [](TiffLayout& l) { l.samples = TiffSamples::kRgba8; }, 256, false, true},
       {"white 8", [](TiffLayout& l) { l.min_is_white = true; }, 256, true, false},
@@ -104,8 +91,7 @@ TEST(TiffKindsTest, InterpretationsAndByteOrders) {
   TempDir dir;
   for (const Case& c : cases) {
     TiffLayout layout;
-    layout.width = 33;
-    layout.height = 9;
+    layout.width = 33, layout.height = 9;
     c.set(layout);
     WriteTiff(dir.File("k.tif"), layout, PatternFn(c.levels));
     ImageBox box;
@@ -119,9 +105,7 @@ TEST(TiffKindsTest, InterpretationsAndByteOrders) {
 TEST(TiffKindsTest, FourBitAndGreyPalettes) {
   TempDir dir;
   TiffLayout layout;
-  layout.samples = TiffSamples::kPalette4;
-  layout.width = 15;
-  layout.height = 3;
+  layout.samples = TiffSamples::kPalette4, layout.width = 15, layout.height = 3;
   WriteTiff(dir.File("p4.tif"), layout, PatternFn(16));
   ImageBox box;
   ASSERT_TRUE(box.LoadPage(dir.File("p4.tif"), 0)) << box.LastError();
@@ -143,9 +127,7 @@ TEST(TiffKindsTest, PagesInAnyOrderAndFilesRewrittenBetweenReads) {
   TempDir dir;
   const std::string path = dir.File("order.tif");
   TiffLayout layout;
-  layout.width = layout.height = 8;
-  layout.pages = 12;
-  layout.compression = TiffCompression::kLzw;
+  layout.width = layout.height = 8, layout.pages = 12, layout.compression = TiffCompression::kLzw;
   WriteTiff(path, layout, PatternFn());
   ImageBox box;
   for (const int16_t p : {11, 0, 5, 6, 7, 2, 11, 3, 3, 10, 1}) {
@@ -155,8 +137,7 @@ TEST(TiffKindsTest, PagesInAnyOrderAndFilesRewrittenBetweenReads) {
   EXPECT_FALSE(box.LoadPage(path, 12));
   EXPECT_NE(box.LastError().find("has no page 13"), std::string::npos) << box.LastError();
   EXPECT_TRUE(box.ImageWidth() == 0 && box.PixelBytes().empty());
-  layout.pages = 4;
-  layout.width = 9;
+  layout.pages = 4, layout.width = 9;
   WriteTiff(path, layout, [](int p, int, int, int) { return p * 10; });
   EXPECT_EQ(box.CountPages(path), 4);
   ASSERT_TRUE(box.LoadPage(path, 3)) << box.LastError();
@@ -164,19 +145,22 @@ TEST(TiffKindsTest, PagesInAnyOrderAndFilesRewrittenBetweenReads) {
   EXPECT_EQ(box.PixelBytes(), std::vector<uint8_t>(72, 30));
 }
 
-// One strip written with libtiff's own codecs, for layouts the fixture does not make.
+// One strip of 8-bit samples written with libtiff's own codecs, for layouts the fixture does not
+// make; a second sample is alpha.
 std::string WriteStrip(const TempDir& dir, uint32_t w, uint16_t samples, std::vector<uint8_t> data,
-                       const std::function<void(TIFF*)>& fields) {
+                       std::initializer_list<std::pair<uint32_t, int>> fields) {
   const std::string path = dir.File("strip.tif");
   TIFF* tif = TIFFOpen(path.c_str(), "w");
-  const uint32_t h = static_cast<uint32_t>(data.size() / w / samples);
+  const auto h = static_cast<uint32_t>(data.size() / w / samples);
   TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, w);
   TIFFSetField(tif, TIFFTAG_IMAGELENGTH, h);
   TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
   TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, samples);
   TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
   TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, h);
-  fields(tif);
+  const uint16_t alpha = EXTRASAMPLE_UNASSALPHA;
+  if (samples == 2) TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, &alpha);
+  for (const auto& [tag, value] : fields) TIFFSetField(tif, tag, value);
   EXPECT_GE(TIFFWriteEncodedStrip(tif, 0, data.data(), static_cast<tmsize_t>(data.size())), 0);
   TIFFClose(tif);
   return path;
@@ -188,29 +172,22 @@ TEST(TiffKindsTest, JpegYCbCrCmykAndGreyWithAlpha) {
   ImageBox box;
   std::vector<uint8_t> rgb(32 * 16 * 3);
   for (size_t i = 0; i < rgb.size(); ++i) rgb[i] = std::array<uint8_t, 3>{200, 40, 90}[i % 3];
-  ASSERT_TRUE(box.LoadPage(WriteStrip(dir, 32, 3, rgb, [](TIFF* tif) {
-    TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_JPEG);
-    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_YCBCR);
-    TIFFSetField(tif, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB);
-    TIFFSetField(tif, TIFFTAG_JPEGQUALITY, 95);
-  }), 0)) << box.LastError();
+  ASSERT_TRUE(box.LoadPage(WriteStrip(dir, 32, 3, rgb, {{TIFFTAG_COMPRESSION, COMPRESSION_JPEG}, {TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_YCBCR},
+                                                        {TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB}, {TIFFTAG_JPEGQUALITY, 95}}),
+                          0)) << box.LastError();
   EXPECT_EQ(box.BitDepth(), 24);
   ASSERT_EQ(box.PixelBytes().size(), rgb.size());
   for (size_t i = 0; i < rgb.size(); ++i) ASSERT_NEAR(box.PixelBytes()[i], (std::array{90, 40, 200}[i % 3]), 4) << i;
   // White, cyan, black and 50 % magenta.
-  ASSERT_TRUE(box.LoadPage(WriteStrip(dir, 4, 4, {0, 0, 0, 0, 255, 0, 0, 0, 0, 0, 0, 255, 0, 128, 0, 0}, [](TIFF* tif) {
-    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_SEPARATED);
-    TIFFSetField(tif, TIFFTAG_INKSET, INKSET_CMYK);
-  }), 0)) << box.LastError();
+  ASSERT_TRUE(box.LoadPage(WriteStrip(dir, 4, 4, {0, 0, 0, 0, 255, 0, 0, 0, 0, 0, 0, 255, 0, 128, 0, 0},
+                                      {{TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_SEPARATED}, {TIFFTAG_INKSET, INKSET_CMYK}}),
+                          0)) << box.LastError();
   const auto& p = box.PixelBytes();
   EXPECT_EQ(std::vector<uint8_t>(p.begin(), p.begin() + 9), (std::vector<uint8_t>{255, 255, 255, 255, 255, 0, 0, 0, 0}));
   EXPECT_NEAR(p[10], 127, 2);  // green halved
   EXPECT_EQ(p[11], 255);
-  ASSERT_TRUE(box.LoadPage(WriteStrip(dir, 3, 2, {10, 255, 20, 0, 30, 128}, [](TIFF* tif) {
-    const uint16_t extra = EXTRASAMPLE_UNASSALPHA;
-    TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, &extra);
-    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
-  }), 0)) << box.LastError();
+  ASSERT_TRUE(box.LoadPage(WriteStrip(dir, 3, 2, {10, 255, 20, 0, 30, 128}, {{TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK}}), 0))
+      << box.LastError();
   EXPECT_TRUE(box.IsGreyImage());
   EXPECT_EQ(box.PixelBytes(), (std::vector<uint8_t>{10, 20, 30}));
 }

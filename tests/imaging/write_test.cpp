@@ -85,9 +85,7 @@ TEST_F(WriteTest, AppendingOnlyToTiffFilesThatStayBelowTheirLimit) {
   expectRefused(huge, "4 GB");
   EXPECT_EQ(fs::file_size(huge), 0xFFFF0000ull);
   test_support::TiffLayout layout;
-  layout.big_tiff = true;
-  layout.samples = test_support::TiffSamples::kRgb8;
-  layout.width = layout.height = 5;
+  layout.big_tiff = true, layout.samples = test_support::TiffSamples::kRgb8, layout.width = layout.height = 5;
   test_support::WriteTiff(big, layout, PatternFn());
   box.SetPixels(PatternBgr(1, 5, 5), 5, 5);
   box.SaveImage(big, kFormatTiff, true);
@@ -102,12 +100,10 @@ TEST_F(WriteTest, BmpIsBottomUpTwentyFourBitWithPaddedRows) {
     if (grey) box.MakeGrey8();  // written as colour
     box.SaveImage(path, kFormatBmp, false);
     std::vector<uint8_t> want(54 + 16 * 2, 0);  // rows of 15 bytes padded to 16
-    const auto put = [&](size_t at, uint32_t v) {
-      for (int i = 0; i < 4; ++i) want[at + i] = static_cast<uint8_t>(v >> (8 * i));
-    };
     want[0] = 'B', want[1] = 'M';
-    put(2, 86), put(10, 54), put(14, 40), put(18, 5), put(22, 2), put(26, 1), put(28, 24), put(34, 32);
-    put(38, 2952), put(42, 2952);  // 75 dpi
+    for (const auto& [at, v] : {std::pair{2, 86}, {10, 54}, {14, 40}, {18, 5}, {22, 2}, {26, 1}, {28, 24}, {34, 32},
+                                {38, 2952}, {42, 2952}})  // 75 dpi
+      for (int i = 0; i < 4; ++i) want[at + i] = static_cast<uint8_t>(v >> (8 * i));
     const std::vector<uint8_t> bgr = grey ? AsRgb(box.PixelBytes(), true) : box.PixelBytes();  // grey: b = g = r
     std::copy(bgr.begin() + 15, bgr.end(), want.begin() + 54);  // the bottom row first
     std::copy(bgr.begin(), bgr.begin() + 15, want.begin() + 70);
@@ -120,13 +116,12 @@ TEST_F(WriteTest, JpegQualityWhenFlaggedAndGreyStaysGrey) {
   for (size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<uint8_t>((i * 7919) % 251);
   box.SetPixels(noise, 64, 64);
   box.SetJpegFlag(true);
-  box.SetJpegQuality(95);
-  box.SaveImage(dir.File("q95.jpg"), kFormatJpeg, false);
-  box.SetJpegQuality(10);
-  box.SaveImage(dir.File("q10.jpg"), kFormatJpeg, false);
-  EXPECT_GT(fs::file_size(dir.File("q95.jpg")), 2 * fs::file_size(dir.File("q10.jpg")));
+  for (const int quality : {10, 95}) {
+    box.SetJpegQuality(static_cast<int16_t>(quality));
+    box.SaveImage(dir.File(std::to_string(quality) + ".jpg"), kFormatJpeg, false);
+  }
+  EXPECT_GT(fs::file_size(dir.File("95.jpg")), 2 * fs::file_size(dir.File("10.jpg")));
   box.SetPixels(Gradient(40, 24), 40, 24);
-  box.SetJpegQuality(95);
   box.SaveImage(dir.File("c.jpg"), kFormatJpeg, false);
   ImageBox reader;
   ASSERT_TRUE(reader.LoadPage(dir.File("c.jpg"), 0)) << reader.LastError();
