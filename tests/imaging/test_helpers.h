@@ -1,8 +1,7 @@
 #pragma once
-// Small helpers shared by the imaging tests.
+// A test pattern shared by the imaging tests.
 
 #include <cstdint>
-#include <string>
 #include <vector>
 
 #include "imaging/image_box.h"
@@ -13,28 +12,21 @@ namespace lumetrix::imaging::testing {
 // A pattern that differs between pages, pixels and channels.
 inline int Pattern(int page, int x, int y, int c) { return (x * 7 + y * 13 + page * 29 + c * 61) % 256; }
 
-// Expected blue, green, red bytes of an RGB pattern page.
+// The pattern as ImageBox gives it: blue, green, red; or grey values of `levels` levels
+// stretched to 0..255.
 inline std::vector<uint8_t> PatternBgr(int page, int w, int h) {
   std::vector<uint8_t> out;
-  for (int y = 0; y < h; ++y) {
-    for (int x = 0; x < w; ++x) {
-      out.push_back(static_cast<uint8_t>(Pattern(page, x, y, 2)));
-      out.push_back(static_cast<uint8_t>(Pattern(page, x, y, 1)));
-      out.push_back(static_cast<uint8_t>(Pattern(page, x, y, 0)));
-    }
-  }
+  for (int i = 0; i < w * h; ++i)
+    for (int c = 2; c >= 0; --c) out.push_back(static_cast<uint8_t>(Pattern(page, i % w, i / w, c)));
   return out;
 }
-
 inline std::vector<uint8_t> PatternGrey(int page, int w, int h, int levels = 256) {
   std::vector<uint8_t> out;
-  const int scale = 255 / (levels - 1);
-  for (int y = 0; y < h; ++y) {
-    for (int x = 0; x < w; ++x) out.push_back(static_cast<uint8_t>(Pattern(page, x, y, 0) % levels * scale));
-  }
+  for (int i = 0; i < w * h; ++i) out.push_back(static_cast<uint8_t>(Pattern(page, i % w, i / w, 0) % levels * (255 / (levels - 1))));
   return out;
 }
 
+// The pattern for WriteTiff, `levels` values per channel.
 inline test_support::SampleFn PatternFn(int levels = 256) {
   return [levels](int p, int x, int y, int c) { return static_cast<double>(Pattern(p, x, y, c) % levels); };
 }

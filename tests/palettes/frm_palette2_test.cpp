@@ -1,230 +1,174 @@
+// The palette maker as its user sees it: handles dragged with the mouse, the preview strip,
+// messages, files written.
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QComboBox>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QRadioButton>
 #include <QScrollBar>
-#include <QTest>
 
 #include "palettes/pal_file.h"
 #include "palettes/ui/curve_area.h"
 #include "palettes/ui/frm_palette2.h"
-#include "default_curve_file.h"
-#include "editor_window_fixture.h"
-#include "temp_folder.h"
-#include "ui_test_support.h"
+#include "tests/palettes/editor_window_fixture.h"
 
 namespace lumetrix {
 namespace {
 
-using palettes::testing::FolderContents;
-using palettes::testing::kDefaultCurveFile;
-using palettes::testing::ReadBytes;
-using palettes::testing::ReadText;
-using palettes::testing::WriteText;
-using testing::Click;
-using testing::Items;
-using testing::MessageRecorder;
-
-// Presses the left button at `from` inside the handle and moves the pointer to `to` (both in
-// the handle's coordinates at press time).
-void DragHandle(QWidget* handle, QPointF from, QPointF to) {
-  QMouseEvent press(QEvent::MouseButtonPress, from, handle->mapToGlobal(from), Qt::LeftButton, Qt::LeftButton,
-                    Qt::NoModifier);
-  QApplication::sendEvent(handle, &press);
-  QMouseEvent move(QEvent::MouseMove, to, handle->mapToGlobal(to), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
-  QApplication::sendEvent(handle, &move);
-  QMouseEvent release(QEvent::MouseButtonRelease, to, handle->mapToGlobal(to), Qt::LeftButton, Qt::NoButton,
-                      Qt::NoModifier);
-  QApplication::sendEvent(handle, &release);
-}
-
-bool AllBlack(const QImage& image) {
-  for (int y = 0; y < image.height(); ++y)
-    for (int x = 0; x < image.width(); ++x)
-      if (image.pixelColor(x, y) != QColor(0, 0, 0)) return false;
-  return true;
-}
+using namespace palettes::testing;
 
 class FrmPalette2Test : public testing::EditorWindowTest<frmPalette2> {
  protected:
   FrmPalette2Test() : EditorWindowTest("user") {}
 
-  std::vector<bool> VisibleHandles() const {
-    std::vector<bool> v;
-    for (int i = 0; i < 9; ++i) v.push_back(!window_->handle(i)->isHidden());
+  // Presses the left button 6 pixels inside handle i and moves the pointer by (dx, dy).
+  void Drag(int i, double dx, double dy) {
+    QWidget* handle = window_->handle(i);
+    const QPointF from(6, 6), to(6 + dx, 6 + dy);
+    for (auto [type, at, button, buttons] : {std::tuple{QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton},
+                                             {QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton},
+                                             {QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton}}) {
+      QMouseEvent event(type, at, handle->mapToGlobal(at), button, buttons, Qt::NoModifier);
+      QApplication::sendEvent(handle, &event);
+    }
+  }
+  std::vector<int> Shown() const {  // the handles on view
+    std::vector<int> v;
+    for (int i = 0; i < 9; ++i)
+      if (!window_->handle(i)->isHidden()) v.push_back(i);
     return v;
+  }
+  QColor Preview(int entry) const { return window_->previewImage().pixelColor(entry, 0); }
+  bool AllBlack() const {
+    QImage black = window_->previewImage();
+    black.fill(Qt::black);
+    return window_->previewImage() == black;
   }
 };
 
-TEST_F(FrmPalette2Test, OpensWithBlackDefaultsAndRedSelected) {
-  EXPECT_EQ(window_->windowTitle(), "Create Your Own Color Palette");
-  EXPECT_TRUE(window_->isModal());
-  EXPECT_TRUE(window_->channelOption(0)->isChecked());
-  EXPECT_EQ(window_->maker().CurrentChannel(), 0);
-  for (int c = 0; c < 3; ++c) {
-    EXPECT_EQ(window_->pointScroll(c)->value(), 2);
-    EXPECT_EQ(window_->pointScroll(c)->minimum(), 1);
-    EXPECT_EQ(window_->pointScroll(c)->maximum(), 4);
-    EXPECT_EQ(window_->pointCountLabel(c)->text(), "3");
+// The opening state, which Reset brings back.
+TEST_F(FrmPalette2Test, OpensWithThreeFlatPointsPerChannelAndResetReturnsThere) {
+  for (const bool reset : {false, true}) {
+    if (reset) {
+      window_->pointScroll(2)->setValue(4);
+      window_->channelOption(2)->click();
+      Drag(3, 0, -200);
+      ASSERT_FALSE(AllBlack());
+      testing::Click(window_.get(), "cmdDefault");
+      EXPECT_EQ(window_->windowTitle(), "  Palette maker");
+    }
+    EXPECT_TRUE(window_->channelOption(0)->isChecked());
+    for (int c = 0; c < 3; ++c)
+      EXPECT_TRUE(window_->pointScroll(c)->value() == 2 && window_->pointCountLabel(c)->text() == "3") << c;
+    EXPECT_EQ(Shown(), (std::vector<int>{0, 4, 8}));
+    EXPECT_EQ(window_->handle(4)->pos(), QPoint(128, 255));
+    EXPECT_EQ(window_->valueLabel(4)->text(), "0");
+    EXPECT_EQ(window_->maker().Curves(), palettes::CurveSet::Defaults());
+    EXPECT_TRUE(AllBlack());
   }
-  EXPECT_EQ(window_->channelLabel(1)->text(), "Green");
-  EXPECT_EQ(VisibleHandles(), (std::vector<bool>{true, false, false, false, true, false, false, false, true}));
-  EXPECT_EQ(window_->handle(4)->pos(), QPoint(128, 255));
-  EXPECT_EQ(window_->handle(8)->pos(), QPoint(255, 255));
-  EXPECT_EQ(window_->valueLabel(4)->text(), "0");
-  const QImage preview = window_->previewImage();
-  EXPECT_EQ(preview.width(), 256);
-  EXPECT_TRUE(AllBlack(preview));
 }
 
 TEST_F(FrmPalette2Test, DraggingAHandleShapesTheCurve) {
-  DragHandle(window_->handle(4), QPointF(6, 6), QPointF(6 + 3.4, 6 - 100));
-  EXPECT_EQ(window_->maker().Curves().pointY[0][4], 155);
-  EXPECT_EQ(window_->maker().Curves().pointX[0][4], 131);
+  Drag(4, 3.4, -100);
   EXPECT_EQ(window_->handle(4)->pos(), QPoint(131, 155));
   EXPECT_EQ(window_->valueLabel(4)->text(), "100");
-  EXPECT_EQ(window_->previewImage().pixelColor(131, 5), QColor(100, 0, 0));
-  // Beyond the top: row 0; beyond the right neighbour: its x.
-  DragHandle(window_->handle(4), QPointF(2, 2), QPointF(500, -900));
-  EXPECT_EQ(window_->handle(4)->pos(), QPoint(255, 0));
-  EXPECT_EQ(window_->valueLabel(4)->text(), "255");
-  // The end points only move up and down.
-  DragHandle(window_->handle(0), QPointF(6, 6), QPointF(80, 1000));
-  EXPECT_EQ(window_->handle(0)->pos(), QPoint(0, 255));
-}
-
-TEST_F(FrmPalette2Test, TwoPointsAtTheTopGiveFullRed) {
-  window_->pointScroll(0)->setValue(1);
+  EXPECT_EQ(Preview(131), QColor(100, 0, 0));
+  // Halves round to even; the top, the bottom and the neighbours' x stop a handle.
+  struct Move {
+    int handle;
+    double dx, dy;
+    QPoint to;
+  };
+  const Move moves[] = {{4, 0, -144.5, {131, 10}}, {4, 0, 1.5, {131, 12}},    {4, -31.5, 0, {100, 12}},
+                        {4, 500, -900, {255, 0}},  {4, -999, 999, {0, 255}}, {0, 80, -30, {0, 225}},
+                        {8, -80, -30, {255, 225}}};  // the end points only move up and down
+  for (const Move& m : moves) {
+    Drag(m.handle, m.dx, m.dy);
+    EXPECT_EQ(window_->handle(m.handle)->pos(), m.to) << m.handle << " by " << m.dx << ", " << m.dy;
+  }
+  window_->pointScroll(0)->setValue(3);  // five points: 4 is held between 2 and 6
+  Drag(4, 999, 0);
+  EXPECT_EQ(window_->handle(4)->x(), 192);
+  window_->pointScroll(0)->setValue(1);  // two points, both at the top: full red
   EXPECT_EQ(window_->pointCountLabel(0)->text(), "2");
-  EXPECT_EQ(VisibleHandles(), (std::vector<bool>{true, false, false, false, false, false, false, false, true}));
-  DragHandle(window_->handle(0), QPointF(6, 6), QPointF(6, -300));
-  DragHandle(window_->handle(8), QPointF(6, 6), QPointF(6, -300));
-  const QImage preview = window_->previewImage();
-  for (int e = 0; e < 256; ++e) ASSERT_EQ(preview.pixelColor(e, 0), QColor(255, 0, 0)) << e;
+  EXPECT_EQ(Shown(), (std::vector<int>{0, 8}));
+  Drag(0, 0, -300);
+  Drag(8, 0, -300);
+  for (int e = 0; e < 256; ++e) ASSERT_EQ(Preview(e), QColor(255, 0, 0)) << e;
 }
 
-TEST_F(FrmPalette2Test, ChannelSelectionByOptionAndLabel) {
+TEST_F(FrmPalette2Test, SavingTheDefaultsWritesTheSevenLinesAndABlackTable) {
+  ASSERT_TRUE(Press("cmdSave", "Night").empty());
+  EXPECT_EQ(FolderContents(folders_.writable), (std::vector<std::string>{"Night.pal", "Night.pl2"}));
+  EXPECT_EQ(palettes::testing::ReadText(folders_.writable / "Night.pl2"), kDefaultCurveFile);
+  const auto night = palettes::testing::ReadBytes(folders_.writable / "Night.pal");
+  ASSERT_EQ(night.size(), 1048u);
+  EXPECT_EQ(std::vector<uint8_t>(night.begin() + 24, night.end()), std::vector<uint8_t>(1024, 0));  // flags 0 too
+  EXPECT_EQ(testing::Items(window_->nameBox()), QStringList{"Night"});
+}
+
+// Each channel keeps its own curve; what is saved loads back into another window.
+TEST_F(FrmPalette2Test, ChannelsChosenByOptionOrLabelAreSavedAndLoaded) {
   window_->channelOption(2)->click();
-  EXPECT_EQ(window_->maker().CurrentChannel(), 2);
+  Drag(4, 0, -255);  // blue peaks at 128
+  EXPECT_EQ(Preview(128), QColor(0, 0, 255));
   QTest::mouseClick(window_->channelLabel(1), Qt::LeftButton);
-  EXPECT_EQ(window_->maker().CurrentChannel(), 1);
   EXPECT_TRUE(window_->channelOption(1)->isChecked());
-  DragHandle(window_->handle(4), QPointF(6, 6), QPointF(6, -249));
-  EXPECT_EQ(window_->maker().Curves().pointY[1][4], 0);
-  EXPECT_EQ(window_->maker().Curves().pointY[0][4], 255);
-  EXPECT_EQ(window_->previewImage().pixelColor(128, 0), QColor(0, 255, 0));
-  // Five points bring back points 2 and 6 at their stored positions.
-  window_->pointScroll(1)->setValue(3);
-  EXPECT_EQ(VisibleHandles(), (std::vector<bool>{true, false, true, false, true, false, true, false, true}));
+  Drag(4, 0, -255);
+  EXPECT_EQ(Preview(128), QColor(0, 255, 255));
+  window_->pointScroll(2)->setValue(1);  // another channel's count: blue flat again
+  EXPECT_EQ(Preview(128), QColor(0, 255, 0));
+  window_->pointScroll(1)->setValue(3);  // five points: 2 and 6 come back where they were
+  EXPECT_EQ(Shown(), (std::vector<int>{0, 2, 4, 6, 8}));
   EXPECT_EQ(window_->handle(2)->pos(), QPoint(64, 255));
   EXPECT_EQ(window_->handle(6)->pos(), QPoint(192, 255));
   EXPECT_EQ(window_->handle(4)->pos(), QPoint(128, 0));
-}
-
-TEST_F(FrmPalette2Test, ResetRestoresDefaultsAndCaption) {
-  window_->pointScroll(2)->setValue(4);
-  window_->channelOption(2)->click();
-  DragHandle(window_->handle(3), QPointF(6, 6), QPointF(6, -200));
-  EXPECT_FALSE(AllBlack(window_->previewImage()));
-  Click(window_.get(), "cmdDefault");
-  EXPECT_EQ(window_->windowTitle(), "  Palette maker");
-  EXPECT_EQ(window_->maker().Curves(), palettes::CurveSet::Defaults());
-  EXPECT_EQ(window_->maker().CurrentChannel(), 0);
-  EXPECT_TRUE(window_->channelOption(0)->isChecked());
-  for (int c = 0; c < 3; ++c) EXPECT_EQ(window_->pointScroll(c)->value(), 2);
-  EXPECT_TRUE(AllBlack(window_->previewImage()));
-}
-
-TEST_F(FrmPalette2Test, SavingTheDefaultsWritesTheSevenLinesAndABlackPalette) {
-  SetName("Night");
-  Click(window_.get(), "cmdSave");
-  ASSERT_TRUE(recorder_.messages.empty()) << recorder_.messages[0].text.toStdString();
-  EXPECT_EQ(FolderContents(folders_.writable), (std::vector<std::string>{"Night.pal", "Night.pl2"}));
-  EXPECT_EQ(ReadText(folders_.writable / "Night.pl2"), kDefaultCurveFile);
-  const auto pal = ReadBytes(folders_.writable / "Night.pal");
-  ASSERT_EQ(pal.size(), 1048u);
-  for (std::size_t i = 24; i < pal.size(); ++i) ASSERT_EQ(pal[i], 0);
-  EXPECT_EQ(Items(window_->nameBox()), QStringList{"Night"});
-  EXPECT_EQ(window_->nameBox()->currentIndex(), 0);
-}
-
-TEST_F(FrmPalette2Test, SaveAndLoadRoundTrip) {
-  window_->pointScroll(0)->setValue(3);
-  DragHandle(window_->handle(2), QPointF(6, 6), QPointF(10, -60));
-  window_->channelOption(2)->click();
-  DragHandle(window_->handle(8), QPointF(6, 6), QPointF(6, -200));
-  SetName("Shape");
-  Click(window_.get(), "cmdSave");
-  const QImage preview = window_->previewImage();
+  Drag(2, 4, -60);
+  ASSERT_TRUE(Press("cmdSave", "Shape").empty());
   const auto lut = palettes::ReadPalFile(folders_.writable / "Shape.pal");
   ASSERT_TRUE(lut.has_value());
-  for (int e = 0; e < 256; ++e) {
-    const QColor c = preview.pixelColor(e, 0);
-    ASSERT_EQ(QColor(lut->Red(e), lut->Green(e), lut->Blue(e)), c) << e;
-  }
-
-  frmPalette2 other(nullptr, folders_);
-  MessageRecorder otherMessages;
-  other.setMessageHandler(otherMessages.Handler());
-  other.nameBox()->setEditText("Shape");
-  Click(&other, "cmdLoad");
-  EXPECT_TRUE(otherMessages.messages.empty());
-  EXPECT_EQ(other.maker().Curves(), window_->maker().Curves());
-  EXPECT_EQ(other.previewImage(), preview);
-  EXPECT_EQ(other.pointScroll(0)->value(), 3);
-  EXPECT_EQ(other.pointCountLabel(0)->text(), "5");
-  EXPECT_EQ(other.maker().CurrentChannel(), 0);
+  for (int e = 0; e < 256; ++e) ASSERT_EQ(QColor(lut->Red(e), lut->Green(e), lut->Blue(e)), Preview(e)) << e;
+  const auto other = Open();
+  EXPECT_TRUE(Press("cmdLoad", "Shape", other.get()).empty());
+  EXPECT_EQ(other->maker().Curves(), window_->maker().Curves());
+  EXPECT_EQ(other->previewImage(), window_->previewImage());
+  EXPECT_EQ(other->pointCountLabel(1)->text(), "5");
+  EXPECT_TRUE(other->channelOption(0)->isChecked());
 }
 
-TEST_F(FrmPalette2Test, LoadRecoversUnsupportedCounts) {
+TEST_F(FrmPalette2Test, BadFilesAndNamesLeaveTheWindowAsItWas) {
   std::filesystem::create_directories(folders_.writable);
-  WriteText(folders_.writable / "odd.pl2", std::string("4,6,7\r\n") + std::string(kDefaultCurveFile).substr(7));
-  SetName("odd");
-  Click(window_.get(), "cmdLoad");
-  EXPECT_TRUE(recorder_.messages.empty());
-  EXPECT_EQ(window_->pointCountLabel(0)->text(), "5");
-  EXPECT_EQ(window_->pointCountLabel(1)->text(), "5");
-  EXPECT_EQ(window_->pointCountLabel(2)->text(), "9");
-  EXPECT_EQ(window_->pointScroll(2)->value(), 4);
-}
-
-TEST_F(FrmPalette2Test, BadFilesAndNamesKeepTheWindowAsItWas) {
-  std::filesystem::create_directories(folders_.writable);
-  DragHandle(window_->handle(4), QPointF(6, 6), QPointF(6, -50));
-  ASSERT_EQ(window_->handle(4)->pos(), QPoint(128, 199));
-  const palettes::CurveSet before = window_->maker().Curves();
+  Drag(4, 0, -50);
   const QImage preview = window_->previewImage();
-  const std::string rest = std::string(kDefaultCurveFile).substr(7);
-  WriteText(folders_.writable / "missing numbers.pl2", "3,3,3\r\n0,32\r\n");
-  WriteText(folders_.writable / "too many.pl2", "3,3,10\r\n" + rest);
-  WriteText(folders_.writable / "too few.pl2", "1,3,3\r\n" + rest);
-  std::string far = kDefaultCurveFile;
-  far.replace(far.find("224,255"), 7, "224,256");
-  WriteText(folders_.writable / "far.pl2", far);
-  WriteText(folders_.writable / "words.pl2", "three,3,3\r\n" + rest);
-  for (const char* name : {"missing numbers", "too many", "too few", "far", "words", "absent", "../far", ""}) {
-    recorder_.messages.clear();
-    SetName(QString::fromUtf8(name));
-    Click(window_.get(), "cmdLoad");
-    ASSERT_EQ(recorder_.messages.size(), 1) << name;
-    EXPECT_EQ(recorder_.messages[0].title, "Lumetrix");
+  const std::string good = kDefaultCurveFile, points = good.substr(7);
+  std::string far = good, below = good;
+  far.replace(far.find("224"), 3, "256");
+  below.replace(below.rfind("255"), 3, "-1");
+  const std::pair<const char*, std::string> files[] = {
+      {"empty", ""}, {"no end", good.substr(0, good.size() - 6)}, {"short", "3,3,3\r\n0,32\r\n"},
+      {"two counts", "3,3\r\n" + points}, {"gap", "3,,3\r\n" + points}, {"words", "three,3,3\r\n" + points},
+      {"fraction", "3,3.5,3\r\n" + points}, {"overflow", "3,99999999999999999999999,3\r\n" + points},
+      {"too few", "1,3,3\r\n" + points}, {"too many", "3,3,10\r\n" + points}, {"negative", "3,3,-3\r\n" + points},
+      {"far", far}, {"below", below}, {"huge", std::string(100000, '1')}, {"absent", {}}, {"../far", {}}, {"", {}}};
+  for (const auto& [name, text] : files) {
+    if (!text.empty() || name == std::string("empty")) WriteText(folders_.writable / (std::string(name) + ".pl2"), text);
+    const auto shown = Press("cmdLoad", QString::fromUtf8(name));
+    ASSERT_EQ(shown.size(), 1) << name;
+    EXPECT_EQ(shown[0].title, "Lumetrix");
   }
-  EXPECT_EQ(window_->maker().Curves(), before);
+  EXPECT_TRUE(Press("cmdLoad", "too many")[0].text.contains("blue"));
   EXPECT_EQ(window_->previewImage(), preview);
-  EXPECT_EQ(window_->handle(4)->pos(), QPoint(128, 199));
-
+  EXPECT_EQ(window_->handle(4)->pos(), QPoint(128, 205));
   const auto contents = FolderContents(folders_.writable);
-  for (const char* name : {"../escape", "a/b", "c\\d", "..", "star*", "pipe|", "end."}) {
-    recorder_.messages.clear();
-    SetName(QString::fromUtf8(name));
-    Click(window_.get(), "cmdSave");
-    ASSERT_EQ(recorder_.messages.size(), 1) << name;
+  for (const char* name : {"", "../escape", "star*"}) {  // the name rules are tested on their own
+    const auto shown = Press("cmdSave", name);
+    ASSERT_EQ(shown.size(), 1) << name;
+    EXPECT_EQ(shown[0].text == "Choose or type a name first", *name == 0) << name;
   }
   EXPECT_EQ(FolderContents(folders_.writable), contents);
-  EXPECT_EQ(FolderContents(root_.Path()), (std::vector<std::string>{"bundled", "user"}));
+  EXPECT_EQ(FolderContents(root_.path()), (std::vector<std::string>{"bundled", "user"}));
 }
 
 }  // namespace

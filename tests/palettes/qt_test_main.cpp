@@ -1,5 +1,5 @@
-// Runs the window tests inside a QApplication on the offscreen platform, with Qt's test-mode
-// paths so that nothing touches the user's own settings or palettes.
+// The window tests run in a QApplication on the offscreen platform, with Qt's test-mode paths
+// so that nothing touches the user's own settings or palettes.
 #include <gtest/gtest.h>
 
 #include <QApplication>

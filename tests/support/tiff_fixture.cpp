@@ -1,7 +1,7 @@
 #include "tests/support/tiff_fixture.h"
 
 #include <tiffio.h>
-#include <unistd.h>
+#include <stdlib.h>
 
 #include <algorithm>
 #include <cmath>
@@ -9,8 +9,6 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <memory>
-#include <random>
 #include <stdexcept>
 
 namespace lumetrix::test_support {
@@ -18,16 +16,9 @@ namespace lumetrix::test_support {
 namespace fs = std::filesystem;
 
 TempDir::TempDir() {
-  static std::mt19937_64 random(static_cast<uint64_t>(::getpid()) * 7919u + 17);
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    fs::path candidate = fs::temp_directory_path() / ("lumetrix-test-" + std::to_string(random()));
-    std::error_code ec;
-    if (fs::create_directory(candidate, ec)) {
-      path_ = candidate;
-      return;
-    }
-  }
-  throw std::runtime_error("cannot create a temporary folder");
+  std::string pattern = (fs::temp_directory_path() / "lumetrix-test-XXXXXX").string();
+  if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot create a temporary folder");
+  path_ = pattern;
 }
 
 TempDir::~TempDir() {
@@ -39,22 +30,19 @@ std::string TempDir::File(const std::string& name) const { return (path_ / name)
 
 namespace {
 
-struct Messages {
-  std::string text;
-};
-
+// The first error libtiff reports, for the exception's text.
 int Collect(TIFF*, void* user, const char* module, const char* fmt, va_list ap) {
-  auto* m = static_cast<Messages*>(user);
+  auto* text = static_cast<std::string*>(user);
   char buffer[1024];
   std::vsnprintf(buffer, sizeof buffer, fmt, ap);
-  if (m->text.empty()) m->text = std::string(module ? module : "") + ": " + buffer;
+  if (text->empty()) *text = std::string(module ? module : "") + ": " + buffer;
   return 1;
 }
 
 int Ignore(TIFF*, void*, const char*, const char*, va_list) { return 1; }
 
 struct Tiff {
-  Messages messages;
+  std::string messages;
   TIFF* tif = nullptr;
   Tiff(const std::string& path, const char* mode) {
     TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
@@ -62,19 +50,17 @@ struct Tiff {
     TIFFOpenOptionsSetWarningHandlerExtR(options, Ignore, nullptr);
     tif = TIFFOpenExt(path.c_str(), mode, options);
     TIFFOpenOptionsFree(options);
-    if (!tif) throw std::runtime_error("cannot open " + path + ": " + messages.text);
+    if (!tif) throw std::runtime_error("cannot open " + path + ": " + messages);
   }
-  ~Tiff() {
-    if (tif) TIFFClose(tif);
+  ~Tiff() { TIFFClose(tif); }
+  [[noreturn]] void Fail(const std::string& what) const { throw std::runtime_error(what + ": " + messages); }
+  void GoTo(int page) {
+    if (!TIFFSetDirectory(tif, static_cast<tdir_t>(page))) Fail("no page " + std::to_string(page));
   }
-  [[noreturn]] void Fail(const std::string& what) const { throw std::runtime_error(what + ": " + messages.text); }
 };
 
 struct KindInfo {
-  int bits;
-  int samples;
-  int format;
-  int photometric;
+  int bits, samples, format, photometric;
 };
 
 KindInfo InfoOf(const TiffLayout& layout) {
@@ -108,27 +94,21 @@ void Store(uint8_t* row, size_t index, const KindInfo& k, double v) {
   }
   const uint32_t top = k.bits >= 32 ? 0xFFFFFFFFu : (1u << k.bits) - 1;
   const auto u = static_cast<uint32_t>(std::clamp<long long>(std::llround(v), 0, top));
-  switch (k.bits) {
-    case 8: row[index] = static_cast<uint8_t>(u); break;
-    case 16: {
-      const auto s = static_cast<uint16_t>(u);
-      std::memcpy(row + 2 * index, &s, 2);
-      break;
-    }
-    default: {
-      const size_t bit = index * static_cast<size_t>(k.bits);
-      const int shift = 8 - k.bits - static_cast<int>(bit & 7);
-      row[bit >> 3] = static_cast<uint8_t>(row[bit >> 3] | (u << shift));
-    }
+  if (k.bits == 8) {
+    row[index] = static_cast<uint8_t>(u);
+  } else if (k.bits == 16) {
+    const auto s = static_cast<uint16_t>(u);
+    std::memcpy(row + 2 * index, &s, 2);
+  } else {  // 1 and 4 bits, first pixel in the high bits
+    const size_t bit = index * static_cast<size_t>(k.bits);
+    row[bit >> 3] = static_cast<uint8_t>(row[bit >> 3] | (u << (8 - k.bits - static_cast<int>(bit & 7))));
   }
 }
 
 }  // namespace
 
 void WriteTiff(const std::string& path, const TiffLayout& layout, const SampleFn& sample) {
-  std::string mode = "w";
-  if (layout.big_tiff) mode += "8";
-  mode += layout.big_endian ? "b" : "l";
+  const std::string mode = std::string("w") + (layout.big_tiff ? "8" : "") + (layout.big_endian ? "b" : "l");
   Tiff out(path, mode.c_str());
   TIFF* tif = out.tif;
   const KindInfo k = InfoOf(layout);
@@ -139,13 +119,10 @@ void WriteTiff(const std::string& path, const TiffLayout& layout, const SampleFn
   const uint32_t h = static_cast<uint32_t>(layout.height);
   const size_t row_bytes = (size_t{w} * per_pixel * k.bits + 7) / 8;
   const size_t plane_bytes = row_bytes * h;
-  uint16_t compression = COMPRESSION_NONE;
-  switch (layout.compression) {
-    case TiffCompression::kNone: compression = COMPRESSION_NONE; break;
-    case TiffCompression::kLzw: compression = COMPRESSION_LZW; break;
-    case TiffCompression::kDeflate: compression = COMPRESSION_ADOBE_DEFLATE; break;
-    case TiffCompression::kPackBits: compression = COMPRESSION_PACKBITS; break;
-  }
+  // In the order of TiffCompression.
+  static constexpr uint16_t kCodes[] = {COMPRESSION_NONE, COMPRESSION_LZW, COMPRESSION_ADOBE_DEFLATE,
+                                        COMPRESSION_PACKBITS};
+  const uint16_t compression = kCodes[static_cast<int>(layout.compression)];
   std::vector<uint8_t> raw(plane_bytes * planes);
   for (int page = 0; page < layout.pages; ++page) {
     TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, w);
@@ -169,15 +146,10 @@ void WriteTiff(const std::string& path, const TiffLayout& layout, const SampleFn
       const size_t n = size_t{1} << k.bits;
       std::vector<uint16_t> r(n), g(n), b(n);
       for (size_t i = 0; i < n; ++i) {
-        if (i < layout.palette.size()) {
-          r[i] = layout.palette[i][0];
-          g[i] = layout.palette[i][1];
-          b[i] = layout.palette[i][2];
-        } else {
-          r[i] = static_cast<uint16_t>(i * 257);
-          g[i] = static_cast<uint16_t>(65535 - i * 257);
-          b[i] = static_cast<uint16_t>((i * 97 % 256) * 257);
-        }
+        const std::array<uint16_t, 3> ramp = {static_cast<uint16_t>(i * 257), static_cast<uint16_t>(65535 - i * 257),
+                                              static_cast<uint16_t>((i * 97 % 256) * 257)};
+        const auto& c = i < layout.palette.size() ? layout.palette[i] : ramp;
+        r[i] = c[0], g[i] = c[1], b[i] = c[2];
       }
       TIFFSetField(tif, TIFFTAG_COLORMAP, r.data(), g.data(), b.data());
     }
@@ -271,57 +243,45 @@ void PatchBytes(const std::string& path, uint64_t offset, const std::vector<uint
 
 uint64_t FirstDataOffset(const std::string& path, int page) {
   Tiff in(path, "r");
-  if (!TIFFSetDirectory(in.tif, static_cast<tdir_t>(page))) in.Fail("no page " + std::to_string(page));
+  in.GoTo(page);
   return TIFFGetStrileOffset(in.tif, 0);
 }
 
 std::vector<uint8_t> BuildRawTiff(const std::vector<std::vector<RawTag>>& pages, const std::vector<uint8_t>& data) {
   std::vector<uint8_t> out(8 + data.size() + (data.size() % 2), 0);
-  out[0] = 'I';
-  out[1] = 'I';
+  out[0] = out[1] = 'I';
   out[2] = 42;
   std::copy(data.begin(), data.end(), out.begin() + 8);
-  const auto put16 = [&](size_t at, uint32_t v) {
-    out[at] = static_cast<uint8_t>(v);
-    out[at + 1] = static_cast<uint8_t>(v >> 8);
+  const auto put = [&](size_t at, uint32_t v, size_t bytes) {
+    for (size_t i = 0; i < bytes; ++i) out[at + i] = static_cast<uint8_t>(v >> (8 * i));
   };
-  const auto put32 = [&](size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) out[at + i] = static_cast<uint8_t>(v >> (8 * i));
-  };
-  const uint32_t data_at = 8;
   size_t link = 4;  // where the offset of the next directory goes
   for (const auto& tags : pages) {
     std::vector<RawTag> sorted = tags;
     std::stable_sort(sorted.begin(), sorted.end(), [](const RawTag& a, const RawTag& b) { return a.tag < b.tag; });
     const size_t ifd = out.size();
-    put32(link, static_cast<uint32_t>(ifd));
+    put(link, static_cast<uint32_t>(ifd), 4);
     out.resize(ifd + 2 + 12 * sorted.size() + 4, 0);
-    put16(ifd, static_cast<uint32_t>(sorted.size()));
+    put(ifd, static_cast<uint32_t>(sorted.size()), 2);
     for (size_t i = 0; i < sorted.size(); ++i) {
       const RawTag& t = sorted[i];
       std::vector<uint32_t> values = t.values;
       if (t.tag == 273 || t.tag == 324) {
-        for (auto& v : values) v += data_at;
+        for (auto& v : values) v += 8;  // the data follows the header
       }
       const size_t entry = ifd + 2 + 12 * i;
       const size_t unit = t.type == 3 ? 2 : 4;
-      put16(entry, t.tag);
-      put16(entry + 2, t.type);
-      put32(entry + 4, static_cast<uint32_t>(values.size()));
+      put(entry, t.tag, 2);
+      put(entry + 2, t.type, 2);
+      put(entry + 4, static_cast<uint32_t>(values.size()), 4);
       size_t at = entry + 8;
       if (values.size() * unit > 4) {
         const size_t extra = out.size();
         out.resize(extra + values.size() * unit + (values.size() * unit) % 2, 0);
-        put32(entry + 8, static_cast<uint32_t>(extra));
+        put(entry + 8, static_cast<uint32_t>(extra), 4);
         at = extra;
       }
-      for (size_t v = 0; v < values.size(); ++v) {
-        if (unit == 2) {
-          put16(at + 2 * v, values[v]);
-        } else {
-          put32(at + 4 * v, values[v]);
-        }
-      }
+      for (size_t v = 0; v < values.size(); ++v) put(at + unit * v, values[v], unit);
     }
     link = ifd + 2 + 12 * sorted.size();
   }
@@ -335,28 +295,29 @@ int CountTiffPages(const std::string& path) {
 
 TiffPageInfo ReadTiffInfo(const std::string& path, int page) {
   Tiff in(path, "r");
-  if (!TIFFSetDirectory(in.tif, static_cast<tdir_t>(page))) in.Fail("no page " + std::to_string(page));
+  in.GoTo(page);
+  const auto field = [&](uint32_t tag) {
+    uint16_t v = 0;
+    TIFFGetFieldDefaulted(in.tif, tag, &v);
+    return int{v};
+  };
   TiffPageInfo info;
-  uint16_t v = 0;
   TIFFGetField(in.tif, TIFFTAG_IMAGEWIDTH, &info.width);
   TIFFGetField(in.tif, TIFFTAG_IMAGELENGTH, &info.height);
-  TIFFGetFieldDefaulted(in.tif, TIFFTAG_BITSPERSAMPLE, &v);
-  info.bits = v;
-  TIFFGetFieldDefaulted(in.tif, TIFFTAG_SAMPLESPERPIXEL, &v);
-  info.samples = v;
-  TIFFGetField(in.tif, TIFFTAG_PHOTOMETRIC, &v);
-  info.photometric = v;
-  TIFFGetFieldDefaulted(in.tif, TIFFTAG_COMPRESSION, &v);
-  info.compression = v;
-  TIFFGetFieldDefaulted(in.tif, TIFFTAG_PLANARCONFIG, &v);
-  info.planar = v == PLANARCONFIG_SEPARATE;
+  uint16_t photometric = 0;
+  TIFFGetField(in.tif, TIFFTAG_PHOTOMETRIC, &photometric);
+  info.photometric = photometric;
+  info.bits = field(TIFFTAG_BITSPERSAMPLE);
+  info.samples = field(TIFFTAG_SAMPLESPERPIXEL);
+  info.compression = field(TIFFTAG_COMPRESSION);
+  info.planar = field(TIFFTAG_PLANARCONFIG) == PLANARCONFIG_SEPARATE;
   info.big_tiff = TIFFIsBigTIFF(in.tif) != 0;
   return info;
 }
 
 RgbPage ReadTiffRgb(const std::string& path, int page) {
   Tiff in(path, "r");
-  if (!TIFFSetDirectory(in.tif, static_cast<tdir_t>(page))) in.Fail("no page " + std::to_string(page));
+  in.GoTo(page);
   RgbPage out;
   uint32_t w = 0, h = 0;
   TIFFGetField(in.tif, TIFFTAG_IMAGEWIDTH, &w);

@@ -44,9 +44,7 @@ enum class TiffSamples {
 enum class TiffCompression { kNone, kLzw, kDeflate, kPackBits };
 
 struct TiffLayout {
-  int width = 16;
-  int height = 16;
-  int pages = 1;
+  int width = 16, height = 16, pages = 1;
   TiffSamples samples = TiffSamples::kGrey8;
   TiffCompression compression = TiffCompression::kNone;
   bool planar = false;          // colour samples stored as separate planes
@@ -98,21 +96,15 @@ std::vector<uint8_t> BuildRawTiff(const std::vector<std::vector<RawTag>>& pages,
 int CountTiffPages(const std::string& path);
 
 struct TiffPageInfo {
-  uint32_t width = 0;
-  uint32_t height = 0;
-  int bits = 0;
-  int samples = 0;
-  int photometric = 0;
-  int compression = 0;
-  bool planar = false;
-  bool big_tiff = false;
+  uint32_t width = 0, height = 0;
+  int bits = 0, samples = 0, photometric = 0, compression = 0;
+  bool planar = false, big_tiff = false;
 };
 TiffPageInfo ReadTiffInfo(const std::string& path, int page);
 
 // A page as red, green, blue bytes per pixel (rows top first), decoded by libtiff's RGBA reader.
 struct RgbPage {
-  int width = 0;
-  int height = 0;
+  int width = 0, height = 0;
   std::vector<uint8_t> rgb;
 };
 RgbPage ReadTiffRgb(const std::string& path, int page);
