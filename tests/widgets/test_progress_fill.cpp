@@ -26,6 +26,19 @@ TEST(ProgressFill, FillLengths) {
   EXPECT_EQ(ProgressFill::RawFillLength(200, -1, 3), -66);      // truncated toward zero
 }
 
+// The bar and the rest share the control without a gap: from the left, or from the bottom.
+TEST(ProgressFill, BarAndRestTileTheControl) {
+  ProgressFill fill;
+  fill.SetClientSize(20, 200);
+  fill.SetValue(25);
+  EXPECT_EQ(fill.BarRect(), (PixelRect{0, 0, 5, 200}));
+  EXPECT_EQ(fill.RestRect(), (PixelRect{5, 0, 20, 200}));
+  ASSERT_TRUE(fill.SetOrientation(ProgressFill::kVertical));
+  fill.Recompute();
+  EXPECT_EQ(fill.BarRect(), (PixelRect{0, 150, 20, 200}));
+  EXPECT_EQ(fill.RestRect(), (PixelRect{0, 0, 20, 150}));
+}
+
 TEST(ProgressFill, RepaintIsNeededOnlyWhenTheFillChanges) {
   ProgressFill fill;
   fill.SetClientSize(100, 10);
