@@ -1,13 +1,11 @@
-#include "gif_test_support.h"
+#include "tests/gif/gif_test_support.h"
 
 #include <gif_lib.h>
-#include <unistd.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <random>
 
 namespace lumetrix::gif::testing {
@@ -39,9 +37,7 @@ bool DecodeWithGiflib(const std::string& path, DecodedGif& out, std::string& err
   }
   out.width = gif->SWidth;
   out.height = gif->SHeight;
-  out.backgroundIndex = gif->SBackGroundColor;
   out.aspectByte = gif->AspectByte;
-  out.globalColours = Colours(gif->SColorMap);
   for (int i = 0; i < gif->ImageCount; ++i) {
     const SavedImage& image = gif->SavedImages[i];
     for (int e = 0; e + 1 < image.ExtensionBlockCount; ++e) {
@@ -60,17 +56,24 @@ bool DecodeWithGiflib(const std::string& path, DecodedGif& out, std::string& err
     f.interlaced = image.ImageDesc.Interlace;
     GraphicsControlBlock gcb;
     if (DGifSavedExtensionToGCB(gif, i, &gcb) == GIF_OK) {
-      f.hasControl = true;
       f.disposal = gcb.DisposalMode;
       f.delay = gcb.DelayTime;
       f.transparent = gcb.TransparentColor;
     }
     f.pixels.assign(image.RasterBits, image.RasterBits + static_cast<size_t>(f.width) * f.height);
-    f.colours = image.ImageDesc.ColorMap ? Colours(image.ImageDesc.ColorMap) : out.globalColours;
+    f.colours = Colours(image.ImageDesc.ColorMap ? image.ImageDesc.ColorMap : gif->SColorMap);
     out.frames.push_back(std::move(f));
   }
   DGifCloseFile(gif, &code);
   return true;
+}
+
+DecodedGif SaveAndDecode(const cGIF& doc, const std::string& path) {
+  std::string error;
+  EXPECT_TRUE(doc.Save(path, &error)) << error;
+  DecodedGif gif;
+  EXPECT_TRUE(DecodeWithGiflib(path, gif, error)) << error;
+  return gif;
 }
 
 std::vector<std::pair<Picture, int>> Timeline(const DecodedGif& gif) {
@@ -98,11 +101,6 @@ std::vector<std::pair<Picture, int>> Timeline(const DecodedGif& gif) {
     }
   }
   return timeline;
-}
-
-uint32_t DocumentColour(const cGIF& doc, int frame, int32_t x, int32_t y) {
-  const RGBQuad c = doc.FramePalette(frame)[doc.Frame(frame).FrameDIBXOR().Index(x, y)];
-  return (uint32_t{c.red} << 16) | (uint32_t{c.green} << 8) | c.blue;
 }
 
 cDIB SolidPicture(int32_t width, int32_t height, uint8_t red, uint8_t green, uint8_t blue) {
@@ -135,31 +133,6 @@ cDIB RenderedPicture(int32_t width, int32_t height, int frame, uint32_t seed) {
     }
   }
   return dib;
-}
-
-std::vector<uint8_t> ReadBytes(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-ScratchFolder::ScratchFolder() {
-  static int counter = 0;
-  path_ = std::filesystem::temp_directory_path() /
-          ("lumetrix-gif-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-  std::filesystem::remove_all(path_);
-  std::filesystem::create_directories(path_);
-}
-
-ScratchFolder::~ScratchFolder() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
-
-std::vector<std::string> ScratchFolder::Names() const {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(path_)) names.push_back(entry.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
 }
 
 }  // namespace lumetrix::gif::testing
