@@ -1,4 +1,4 @@
-// The list operations of the series import.
+// The list operations of the series import: moving, removing, copying and selecting.
 
 #include <gtest/gtest.h>
 
@@ -9,9 +9,12 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-SelectionList ListOf(Names names) {
+// A list of these names with these items selected and this current item.
+SelectionList ListOf(Names names, std::initializer_list<size_t> selected = {}, int32_t current = -1) {
   SelectionList list;
   list.SetItems(std::move(names));
+  for (size_t i : selected) list.SetSelected(i, true);
+  list.SetCurrentIndex(current);
   return list;
 }
 
@@ -21,95 +24,58 @@ std::vector<bool> Selection(const SelectionList& list) {
   return out;
 }
 
-TEST(MoveFld, UpOnTheFirstAndDownOnTheLastChangeNothing) {
-  SelectionList list = ListOf({"a", "b", "c"});
-  list.SetCurrentIndex(0);
-  list.SetSelected(0, true);
+// The moved item becomes current and selected, its old place deselected; up on the first, down
+// on the last and without a current item nothing changes.
+TEST(MoveFld, UpAndDownSwapWithTheNeighbourAndMoveTheSelection) {
+  SelectionList list = ListOf({"a", "b", "c"}, {0, 2}, 2);
   MoveFldUp(list);
-  EXPECT_EQ(list.Items(), (Names{"a", "b", "c"}));
-  EXPECT_EQ(list.CurrentIndex(), 0);
-  EXPECT_TRUE(list.IsSelected(0));
+  EXPECT_EQ(std::tuple(list.Items(), list.CurrentIndex(), Selection(list)),
+            std::tuple(Names{"a", "c", "b"}, 1, std::vector<bool>{true, true, false}));
+  MoveFldUp(list);
+  EXPECT_EQ(std::tuple(list.Items(), list.CurrentIndex(), Selection(list)),
+            std::tuple(Names{"c", "a", "b"}, 0, std::vector<bool>{true, false, false}));
+  MoveFldUp(list);
+  EXPECT_EQ(std::tuple(list.Items(), list.CurrentIndex(), Selection(list)),
+            std::tuple(Names{"c", "a", "b"}, 0, std::vector<bool>{true, false, false}));
+  list = ListOf({"a", "b", "c"}, {}, 0);
+  MoveFldDown(list);
+  EXPECT_EQ(std::tuple(list.Items(), list.CurrentIndex(), Selection(list)),
+            std::tuple(Names{"b", "a", "c"}, 1, std::vector<bool>{false, true, false}));
   list.SetCurrentIndex(2);
   MoveFldDown(list);
-  EXPECT_EQ(list.Items(), (Names{"a", "b", "c"}));
-  EXPECT_EQ(list.CurrentIndex(), 2);
-}
-
-TEST(MoveFld, UpSwapsWithTheItemAboveAndMovesTheSelection) {
-  SelectionList list = ListOf({"a", "b", "c"});
-  list.SetCurrentIndex(2);
-  list.SetSelected(2, true);
-  list.SetSelected(0, true);
+  EXPECT_EQ(std::tuple(list.Items(), list.CurrentIndex()), std::tuple(Names{"b", "a", "c"}, 2));
+  list.SetCurrentIndex(7);  // out of range: no current item
+  EXPECT_EQ(list.CurrentIndex(), -1);
   MoveFldUp(list);
-  EXPECT_EQ(list.Items(), (Names{"a", "c", "b"}));
-  EXPECT_EQ(list.CurrentIndex(), 1);
-  EXPECT_EQ(Selection(list), (std::vector<bool>{true, true, false}));
-  MoveFldUp(list);
-  EXPECT_EQ(list.Items(), (Names{"c", "a", "b"}));
-  EXPECT_EQ(list.CurrentIndex(), 0);
-  EXPECT_EQ(Selection(list), (std::vector<bool>{true, false, false}));
-}
-
-TEST(MoveFld, DownSwapsWithTheItemBelow) {
-  SelectionList list = ListOf({"a", "b", "c"});
-  list.SetCurrentIndex(0);
   MoveFldDown(list);
   EXPECT_EQ(list.Items(), (Names{"b", "a", "c"}));
-  EXPECT_EQ(list.CurrentIndex(), 1);
-  EXPECT_EQ(Selection(list), (std::vector<bool>{false, true, false}));
-}
-
-TEST(MoveFld, WithoutACurrentItemOrItemsNothingHappens) {
   SelectionList empty;
   MoveFldUp(empty);
   MoveFldDown(empty);
   EXPECT_TRUE(empty.empty());
-  SelectionList list = ListOf({"a", "b"});
-  ASSERT_EQ(list.CurrentIndex(), -1);
-  MoveFldUp(list);
-  MoveFldDown(list);
-  EXPECT_EQ(list.Items(), (Names{"a", "b"}));
-  list.SetCurrentIndex(7);
-  EXPECT_EQ(list.CurrentIndex(), -1);
 }
 
-TEST(RemoveSelected, AdjacentSelectedItemsAllGo) {
-  SelectionList list = ListOf({"a", "b", "c", "d", "e"});
-  list.SetSelected(1, true);
-  list.SetSelected(2, true);
-  list.SetSelected(3, true);
+TEST(RemoveSelected, AdjacentSelectedItemsAllGoAndTheCurrentItemFallsBackToTheLast) {
+  SelectionList list = ListOf({"a", "b", "c", "d", "e"}, {1, 2, 3});
   list.RemoveSelected();
-  EXPECT_EQ(list.Items(), (Names{"a", "e"}));
-  EXPECT_EQ(Selection(list), (std::vector<bool>{false, false}));
-}
-
-TEST(RemoveSelected, EverythingOrNothingSelected) {
-  SelectionList list = ListOf({"a", "a", "b"});
+  EXPECT_EQ(std::tuple(list.Items(), Selection(list)), std::tuple(Names{"a", "e"}, std::vector<bool>{false, false}));
+  list = ListOf({"a", "b", "c"}, {2}, 2);
+  list.RemoveSelected();
+  EXPECT_EQ(std::tuple(list.Items(), list.CurrentIndex()), std::tuple(Names{"a", "b"}, 1));
+  list = ListOf({"a", "a", "b"});
   list.RemoveSelected();
   EXPECT_EQ(list.Count(), 3u);
   list.SelectAll();
   list.SetCurrentIndex(2);
   list.RemoveSelected();
-  EXPECT_TRUE(list.empty());
-  EXPECT_EQ(list.CurrentIndex(), -1);
-}
-
-TEST(RemoveSelected, CurrentItemFallsBackToTheLast) {
-  SelectionList list = ListOf({"a", "b", "c"});
-  list.SetCurrentIndex(2);
-  list.SetSelected(2, true);
-  list.RemoveSelected();
-  EXPECT_EQ(list.CurrentIndex(), 1);
+  EXPECT_EQ(std::tuple(list.empty(), list.CurrentIndex()), std::tuple(true, -1));
 }
 
 TEST(CopySelected, AppendsInSourceOrderAndAgainOnASecondCopy) {
-  SelectionList source = ListOf({"s1.tif", "s2.tif", "s3.tif"});
-  SelectionList series;
-  source.SetSelected(2, true);
-  source.SetSelected(0, true);
+  SelectionList source = ListOf({"s1.tif", "s2.tif", "s3.tif"}, {2, 0}), series;
   CopySelected(source, series);
-  EXPECT_EQ(series.Items(), (Names{"s1.tif", "s3.tif"}));
-  EXPECT_EQ(Selection(source), (std::vector<bool>{false, false, false}));
+  EXPECT_EQ(std::tuple(series.Items(), Selection(source)),
+            std::tuple(Names{"s1.tif", "s3.tif"}, std::vector<bool>{false, false, false}));
   source.SetSelected(0, true);
   source.SetSelected(2, true);
   CopySelected(source, series);

@@ -63,11 +63,8 @@ TEST(SourceKinds, JoinedEightBitKindsMatchLibtiffsDecoding) {
   ASSERT_EQ(ts::CountTiffPages(out), static_cast<int>(sources.size()));
   for (size_t i = 0; i < sources.size(); ++i) {
     const ts::TiffPageInfo info = ts::ReadTiffInfo(out, static_cast<int>(i));
-    EXPECT_EQ(info.bits, 8);
-    EXPECT_EQ(info.samples, 3) << "page " << i << " is 24-bit";
-    const ts::RgbPage expected = ts::ReadTiffRgb(sources[i], 0);
-    const ts::RgbPage got = ts::ReadTiffRgb(out, static_cast<int>(i));
-    EXPECT_EQ(got.rgb, expected.rgb) << sources[i];
+    EXPECT_EQ(std::tuple(info.bits, info.samples), std::tuple(8, 3)) << "page " << i << " is 24-bit";
+    EXPECT_EQ(ts::ReadTiffRgb(out, static_cast<int>(i)).rgb, ts::ReadTiffRgb(sources[i], 0).rgb) << sources[i];
   }
 }
 
