@@ -99,7 +99,7 @@ TEST_F(Window, OpeningImportsWithProgressAndStartsThePreview) {
   EXPECT_EQ(window->Player().CurrentFrame(), 1);
   QMetaObject::invokeMethod(timer, "timeout");
   EXPECT_EQ(window->Player().CurrentFrame(), 2);
-  const auto e0 = window->Converter().Document().GlobalPaletteRGBEntry(0);
+  const auto e0 = window->Converter().Document().GlobalPaletteRGBEntry(0);  // the grid's first cell
   EXPECT_EQ(Child<QLabel>("iPalette")->pixmap().toImage().pixelColor(2, 2), QColor(e0.red, e0.green, e0.blue));
   Child<QSlider>("ucSlider1")->setValue(3);
   EXPECT_EQ(canvas->Zoom(), 3);
@@ -158,25 +158,6 @@ TEST_F(Window, ExitDuringTheImportStopsItAndClosesTheWindow) {
   EXPECT_TRUE(messages.isEmpty());
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_TRUE(window.isNull());
-}
-
-TEST_F(Window, TheMenuCommandOpensOneWindowAndTheChosenMovie) {
-  QWidget owner;
-  QPointer<AVI2GIF> gifWindow;
-  EXPECT_EQ(mnuGIF_Click(&owner, gifWindow, [] { return QString(); }), nullptr);  // dialog cancelled
-  EXPECT_TRUE(gifWindow.isNull());
-  const QString path = QString::fromStdString(movie);
-  AVI2GIF* first = mnuGIF_Click(&owner, gifWindow, [&] { return path; });
-  ASSERT_NE(first, nullptr);
-  Hook(*first);
-  EXPECT_TRUE(first->isVisible());
-  EXPECT_FALSE(first->isModal());
-  EXPECT_EQ(first->parentWidget(), &owner);
-  EXPECT_EQ(first->Converter().Document().FramesCount(), 45);
-  EXPECT_EQ(mnuGIF_Click(&owner, gifWindow, [&] { return path; }), first);
-  first->close();
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  EXPECT_TRUE(gifWindow.isNull());
 }
 
 }  // namespace

@@ -53,6 +53,10 @@ TEST(MainWindowMenu, AviToGifAsksForTheMovieAndOpensIt) {
   EXPECT_FALSE(gif->isModal());
   EXPECT_EQ(gif->Converter().AviPath(), movie);
   EXPECT_EQ(gif->Converter().Document().FramesCount(), 5);
+  EXPECT_EQ(gif->parentWidget(), w.data());
+  AnswerFileDialog(QString::fromStdString(movie), &title);
+  item->trigger();
+  EXPECT_EQ(w->AviToGifWindow(), gif.data()) << "one window, showing the movie chosen last";
   w->close();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_TRUE(gif.isNull() || !gif->isVisible());

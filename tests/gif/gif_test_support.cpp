@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 #include <random>
 
@@ -35,9 +34,7 @@ bool DecodeWithGiflib(const std::string& path, DecodedGif& out, std::string& err
     DGifCloseFile(gif, &code);
     return false;
   }
-  out.width = gif->SWidth;
-  out.height = gif->SHeight;
-  out.aspectByte = gif->AspectByte;
+  out.width = gif->SWidth, out.height = gif->SHeight, out.aspectByte = gif->AspectByte;
   for (int i = 0; i < gif->ImageCount; ++i) {
     const SavedImage& image = gif->SavedImages[i];
     for (int e = 0; e + 1 < image.ExtensionBlockCount; ++e) {
@@ -48,18 +45,11 @@ bool DecodeWithGiflib(const std::string& path, DecodedGif& out, std::string& err
         if (data.ByteCount == 3 && data.Bytes[0] == 1) out.loops = data.Bytes[1] | (data.Bytes[2] << 8);
       }
     }
-    DecodedFrame f;
-    f.left = image.ImageDesc.Left;
-    f.top = image.ImageDesc.Top;
-    f.width = image.ImageDesc.Width;
-    f.height = image.ImageDesc.Height;
-    f.interlaced = image.ImageDesc.Interlace;
+    const GifImageDesc& d = image.ImageDesc;
+    DecodedFrame f{d.Left, d.Top, d.Width, d.Height, d.Interlace, 0, 0, -1, {}, {}};
     GraphicsControlBlock gcb;
-    if (DGifSavedExtensionToGCB(gif, i, &gcb) == GIF_OK) {
-      f.disposal = gcb.DisposalMode;
-      f.delay = gcb.DelayTime;
-      f.transparent = gcb.TransparentColor;
-    }
+    if (DGifSavedExtensionToGCB(gif, i, &gcb) == GIF_OK)
+      f.disposal = gcb.DisposalMode, f.delay = gcb.DelayTime, f.transparent = gcb.TransparentColor;
     f.pixels.assign(image.RasterBits, image.RasterBits + static_cast<size_t>(f.width) * f.height);
     f.colours = Colours(image.ImageDesc.ColorMap ? image.ImageDesc.ColorMap : gif->SColorMap);
     out.frames.push_back(std::move(f));
@@ -111,27 +101,13 @@ cDIB SolidPicture(int32_t width, int32_t height, uint8_t red, uint8_t green, uin
   return dib;
 }
 
-cDIB RenderedPicture(int32_t width, int32_t height, int frame, uint32_t seed) {
+cDIB RenderedPicture(int32_t width, int32_t height, uint32_t seed) {
   cDIB dib;
   dib.Create(width, height, 32);
   std::mt19937 random(seed);
-  std::uniform_int_distribution<int> grain(-3, 3);
-  const double cx = width * (0.3 + 0.4 * std::sin(frame * 0.2));
-  const double cy = height * (0.5 + 0.3 * std::cos(frame * 0.15));
-  const double radius = std::max(4.0, std::min(width, height) / 6.0);
-  for (int32_t y = 0; y < height; ++y) {
-    uint8_t* p = dib.Row(y);
-    for (int32_t x = 0; x < width; ++x, p += 4) {
-      const double d2 = ((x - cx) * (x - cx) + (y - cy) * (y - cy)) / (radius * radius);
-      const double glow = 255.0 * std::exp(-d2);
-      const double r = 40.0 * x / width + glow;
-      const double g = 30.0 * y / height + 0.8 * glow;
-      const double b = 60.0 * (1.0 - double(x) / width) + 0.3 * glow;
-      p[0] = static_cast<uint8_t>(std::clamp(b + grain(random), 0.0, 255.0));
-      p[1] = static_cast<uint8_t>(std::clamp(g + grain(random), 0.0, 255.0));
-      p[2] = static_cast<uint8_t>(std::clamp(r + grain(random), 0.0, 255.0));
-    }
-  }
+  for (int32_t y = 0; y < height; ++y)
+    for (int32_t x = 0; x < width; ++x)
+      dib.SetPixel(x, y, MakeRGBQuad(x * 255 / width, y * 255 / height, static_cast<uint8_t>(random() % 64 + 96)));
   return dib;
 }
 

@@ -48,8 +48,8 @@ std::vector<std::pair<Picture, int>> Timeline(const DecodedGif& gif);
 
 // Test pictures (32-bit).
 cDIB SolidPicture(int32_t width, int32_t height, uint8_t red, uint8_t green, uint8_t blue);
-// Smooth colour gradients with a moving bright blob: like a rendered fluorescent volume.
-cDIB RenderedPicture(int32_t width, int32_t height, int frame, uint32_t seed);
+// Red and green gradients over a noisy blue: many colours.
+cDIB RenderedPicture(int32_t width, int32_t height, uint32_t seed);
 
 // Every call, as ('M', maximum) or ('V', value).
 struct RecordingProgress : ProgressSink {

@@ -129,27 +129,6 @@ TEST(CropFrames, ConverterAnimationKeepsItsPictures) {
   EXPECT_EQ(std::tuple(progress.calls.front(), progress.calls.back()), std::tuple(std::pair('M', 5), std::pair('V', 0)));
 }
 
-TEST(CropFrames, CutFramesThatRestoreThePreviousPictureWouldShowTheWrongPicture) {
-  // Frame 2 adds square A, frame 3 adds square B and keeps A: frame 3 is cut to B alone, so
-  // it shows A only if frame 2 stays on screen. The comparison sees the fault of cut frames
-  // left at disposal 3.
-  cGIF doc = IndexedAnimation(3, 24, 16, 8, [](int frame, int32_t x, int32_t y) {
-    const bool inA = x >= 2 && x < 6 && y >= 2 && y < 6;
-    const bool inB = x >= 12 && x < 20 && y >= 8 && y < 12;
-    if (frame >= 2 && inA) return uint8_t{7};
-    if (frame == 3 && inB) return uint8_t{6};
-    return uint8_t{1};
-  });
-  TempDir folder;
-  const auto uncut = Shown(doc, folder, "uncut.gif");
-  CropFrames(doc);
-  ASSERT_EQ(doc.FramesCount(), 3);
-  EXPECT_EQ(std::tuple(doc.Frame(3).FrameLeft(), doc.Frame(3).Width()), std::tuple(12, 8));
-  EXPECT_EQ(Shown(doc, folder, "right.gif"), uncut);
-  doc.Frame(2).SetFrameDisposalMethod(3);
-  EXPECT_NE(Shown(doc, folder, "wrong.gif"), uncut);
-}
-
 TEST(CropFrames, LeavesADocumentWithASmallerFrameUnchanged) {
   cGIF doc = IndexedAnimation(3, 10, 10, 4, [](int, int32_t, int32_t) { return uint8_t{1}; });
   ASSERT_TRUE(doc.FrameInsert(4, 5, 5));

@@ -35,7 +35,8 @@ Strings Names(const TempDir& folder) {
   return names;
 }
 
-// A missing folder, a folder that is a file, the name of a folder, no name: nothing is created.
+// A missing folder, a folder that is a file, the name of a folder, no name: nothing is created
+// (also no temporary file).
 TEST(GifSave, UnwritableNamesFailAndCreateNothing) {
   TempDir folder;
   test_support::WriteBytes(folder.File("plain"), {'x'});
