@@ -21,8 +21,6 @@ TEST(StreamHeader, FrameRateIsRoundedHalfToEvenWithinOneToThirty) {
   const std::pair<double, int32_t> cases[] = {{60, 30},  {30.4, 30}, {0, 1},  {-5, 1}, {12.5, 12}, {13.5, 14},
                                               {1.4, 1}, {std::numeric_limits<double>::infinity(), 30}, {std::nan(""), 1}};
   for (const auto& [rate, want] : cases) EXPECT_EQ(RecordingFrameRate(rate), want) << rate;
-  for (const auto& [value, want] : {std::pair{641, 648}, {480, 480}, {1, 8}, {0, 8}, {Limits::max(), Limits::max()}})
-    EXPECT_EQ(RoundUpToMultipleOf8(value), want) << value;
 }
 
 TEST(BitmapInfo, TheCaptureBlockIsUnderstoodAndBadBlocksAreRefusedWithAReason) {

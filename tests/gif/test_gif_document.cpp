@@ -1,4 +1,4 @@
-// The document's frame list and properties: insertion, order and the aspect byte.
+// The document's frame list: insertion and order. (The aspect byte of 1.0 is checked in the files.)
 
 #include <gtest/gtest.h>
 
@@ -45,15 +45,6 @@ TEST(GifDocument, FirstInsertedFrameSetsTheScreenAndFramesKeepTheirOrder) {
   EXPECT_EQ(Delays(doc), (std::vector<int>{9, 3, 2}));
   doc.Destroy();
   EXPECT_EQ(std::tuple(doc.FramesCount(), doc.ScreenWidth()), std::tuple(0, 0));
-}
-
-TEST(GifDocument, PixelAspectRatioIsStoredAsByte) {
-  cGIF doc;
-  for (const auto& [ratio, byte] : {std::pair{0.5, 17}, {100.0, 255}, {-3.0, 0}, {1.0, 49}}) {  // 0.5: 32 - 15
-    doc.SetScreenPixelAspectRatio(ratio);
-    EXPECT_EQ(doc.ScreenPixelAspectByte(), byte) << ratio;
-  }
-  EXPECT_DOUBLE_EQ(doc.ScreenPixelAspectRatio(), 1.0);
 }
 
 }  // namespace

