@@ -3,24 +3,23 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
-#include <libavutil/channel_layout.h>
 #include <libswscale/swscale.h>
 }
 
-#include <unistd.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <fstream>
-#include <random>
+#include <cstdlib>
 #include <stdexcept>
+
+#include "export/avi/avi_recorder.h"
 
 namespace lumetrix::avi::test {
 
 std::array<uint8_t, 3> OwnedFrame::At(int32_t x, int32_t y) const {
-  const int64_t stride = DibRowStride(Width);
-  const uint8_t* p = Pixels.data() + (Height - 1 - y) * stride + x * 3;
+  const uint8_t* p = Pixels.data() + (Height - 1 - y) * DibRowStride(Width) + x * 3;
   return {p[0], p[1], p[2]};
 }
 
@@ -32,14 +31,11 @@ OwnedFrame SyntheticFrame(int32_t width, int32_t height, int32_t index) {
   const int64_t stride = DibRowStride(width);
   frame.Pixels.assign(static_cast<size_t>(stride * height), 0);
   const int32_t side = std::max(1, std::min(width, height) / 4);
-  const int32_t sx = (index * 7) % std::max(1, width - side);
-  const int32_t sy = (index * 5) % std::max(1, height - side);
-  for (int32_t y = 0; y < height; ++y) {
-    uint8_t* row = frame.Pixels.data() + (height - 1 - y) * stride;  // y from the top
+  const int32_t sx = (index * 7) % std::max(1, width - side), sy = (index * 5) % std::max(1, height - side);
+  for (int32_t y = 0; y < height; ++y)
     for (int32_t x = 0; x < width; ++x) {
-      uint8_t* p = row + x * 3;
-      const bool inSquare = x >= sx && x < sx + side && y >= sy && y < sy + side;
-      if (inSquare) {
+      uint8_t* p = frame.Pixels.data() + (height - 1 - y) * stride + x * 3;  // y from the top
+      if (x >= sx && x < sx + side && y >= sy && y < sy + side) {
         p[0] = 220, p[1] = 230, p[2] = 240;
         continue;
       }
@@ -47,8 +43,13 @@ OwnedFrame SyntheticFrame(int32_t width, int32_t height, int32_t index) {
       p[1] = static_cast<uint8_t>(40 + 160 * y / std::max(1, height - 1));
       p[2] = static_cast<uint8_t>(128 + 60 * std::sin((x + y) / 16.0 + index * 0.3));
     }
-  }
   return frame;
+}
+
+std::vector<OwnedFrame> SyntheticFrames(int32_t width, int32_t height, int count) {
+  std::vector<OwnedFrame> frames;
+  for (int i = 0; i < count; ++i) frames.push_back(SyntheticFrame(width, height, i));
+  return frames;
 }
 
 CompressionOptions OptionsFor(const std::string& codec, int32_t quality) {
@@ -58,58 +59,36 @@ CompressionOptions OptionsFor(const std::string& codec, int32_t quality) {
   return options;
 }
 
-void RecordingProgress::ShowProgress(const std::string& caption, int32_t start, int32_t maximum) {
-  Caption = caption;
-  Maximum = maximum;
-  value_ = start;
-  Shown = true;
-}
-void RecordingProgress::SetProgress(int32_t value) {
-  value_ = value;
-  Values.push_back(value);
-}
-void RecordingProgress::HideProgress() {
-  Shown = false;
-  value_ = 0;
-  ++Hides;
+bool RecordMovie(const std::string& path, const std::vector<OwnedFrame>& frames, double rate,
+                 const std::string& codec) {
+  RecordingSink sink;
+  ScriptedOptions options(OptionsFor(codec));
+  AviRecorder recorder(sink, options);
+  if (frames.empty() || !recorder.AVIStart(path, rate, frames.front().View())) return false;
+  for (const OwnedFrame& f : frames) recorder.AVIAdd(f.View());
+  const bool ok = recorder.IsRecording() && recorder.FrameCounter() == static_cast<int32_t>(frames.size());
+  recorder.AVIend();
+  return ok && sink.Messages.empty();
 }
 
-TempFolder::TempFolder() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "lumetrix-avi-XXXXXX").string();
-  std::vector<char> buffer(pattern.begin(), pattern.end());
-  buffer.push_back('\0');
-  if (!::mkdtemp(buffer.data())) throw std::runtime_error("cannot make a temporary folder");
-  path_ = buffer.data();
-}
-
-TempFolder::~TempFolder() {
-  std::error_code ignored;
-  std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ignored);
-  std::filesystem::remove_all(path_, ignored);
-}
-
-std::vector<std::string> TempFolder::Names() const {
+std::vector<std::string> Names(const TempFolder& folder) {
   std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(path_)) names.push_back(entry.path().filename());
+  for (const auto& entry : std::filesystem::directory_iterator(folder.path())) names.push_back(entry.path().filename());
   std::sort(names.begin(), names.end());
   return names;
 }
 
-ProbedMovie ProbeMovie(const std::string& path, bool decode) {
+ProbedMovie ProbeMovie(const std::string& path) {
   ProbedMovie movie;
   AVFormatContext* input = nullptr;
   if (avformat_open_input(&input, path.c_str(), nullptr, nullptr) < 0) return movie;
-  if (avformat_find_stream_info(input, nullptr) < 0) {
-    avformat_close_input(&input);
-    return movie;
-  }
-  const int index = av_find_best_stream(input, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+  const int index =
+      avformat_find_stream_info(input, nullptr) < 0 ? -1 : av_find_best_stream(input, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
   if (index < 0) {
     avformat_close_input(&input);
     return movie;
   }
-  AVStream* stream = input->streams[index];
-  movie.Opened = true;
+  const AVStream* stream = input->streams[index];
   movie.Codec = avcodec_get_name(stream->codecpar->codec_id);
   movie.Width = stream->codecpar->width;
   movie.Height = stream->codecpar->height;
@@ -120,14 +99,14 @@ ProbedMovie ProbeMovie(const std::string& path, bool decode) {
   AVCodecContext* decoder = avcodec_alloc_context3(codec);
   avcodec_parameters_to_context(decoder, stream->codecpar);
   decoder->pkt_timebase = stream->time_base;
-  if (decode && avcodec_open2(decoder, codec, nullptr) < 0) decode = false;
+  const bool decode = avcodec_open2(decoder, codec, nullptr) >= 0;
   AVPacket* packet = av_packet_alloc();
   AVFrame* frame = av_frame_alloc();
   SwsContext* sws = nullptr;
   const int64_t stride = DibRowStride(movie.Width);
   auto take = [&] {
     while (avcodec_receive_frame(decoder, frame) == 0) {
-      std::vector<uint8_t> dib(static_cast<size_t>(stride * movie.Height), 0);
+      Bytes dib(static_cast<size_t>(stride * movie.Height), 0);
       sws = sws_getCachedContext(sws, frame->width, frame->height, static_cast<AVPixelFormat>(frame->format),
                                  movie.Width, movie.Height, AV_PIX_FMT_BGR24,
                                  SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, nullptr, nullptr, nullptr);
@@ -142,17 +121,11 @@ ProbedMovie ProbeMovie(const std::string& path, bool decode) {
     if (packet->stream_index == index && packet->size > 0) {
       ++movie.Packets;
       if (!(packet->flags & AV_PKT_FLAG_KEY)) movie.AllKey = false;
-      if (decode) {
-        avcodec_send_packet(decoder, packet);
-        take();
-      }
+      if (decode && avcodec_send_packet(decoder, packet) >= 0) take();
     }
     av_packet_unref(packet);
   }
-  if (decode) {
-    avcodec_send_packet(decoder, nullptr);
-    take();
-  }
+  if (decode && avcodec_send_packet(decoder, nullptr) >= 0) take();
   sws_freeContext(sws);
   av_frame_free(&frame);
   av_packet_free(&packet);
@@ -163,108 +136,61 @@ ProbedMovie ProbeMovie(const std::string& path, bool decode) {
 
 namespace {
 
-uint32_t U32(const std::vector<uint8_t>& b, size_t at) {
+uint32_t U32(const Bytes& b, size_t at) {
   return uint32_t{b[at]} | uint32_t{b[at + 1]} << 8 | uint32_t{b[at + 2]} << 16 | uint32_t{b[at + 3]} << 24;
 }
-uint16_t U16(const std::vector<uint8_t>& b, size_t at) { return static_cast<uint16_t>(b[at] | b[at + 1] << 8); }
-std::string Four(const std::vector<uint8_t>& b, size_t at) { return std::string(b.begin() + at, b.begin() + at + 4); }
+int16_t I16(const Bytes& b, size_t at) { return static_cast<int16_t>(b[at] | b[at + 1] << 8); }
 
-void Walk(const std::vector<uint8_t>& b, size_t from, size_t to, AviHeaders& h, bool& sawStrh, bool& sawStrf) {
-  size_t at = from;
-  while (at + 8 <= to) {
-    const std::string id = Four(b, at);
-    const uint32_t size = U32(b, at + 4);
-    const size_t body = at + 8;
-    if (body + size > to) return;
-    if (id == "LIST" && size >= 4) {
-      const std::string kind = Four(b, body);
-      if (kind != "movi") Walk(b, body + 4, body + size, h, sawStrh, sawStrf);
-    } else if (id == "avih" && size >= 24) {
-      h.TotalFrames = U32(b, body + 16);
-    } else if (id == "strh" && !sawStrh && size >= 56) {
-      sawStrh = true;
-      h.Type = Four(b, body);
-      h.Handler = Four(b, body + 4);
-      h.Scale = U32(b, body + 20);
-      h.Rate = U32(b, body + 24);
-      h.Length = U32(b, body + 32);
-      h.SuggestedBufferSize = U32(b, body + 36);
-      h.FrameLeft = static_cast<int16_t>(U16(b, body + 48));
-      h.FrameTop = static_cast<int16_t>(U16(b, body + 50));
-      h.FrameRight = static_cast<int16_t>(U16(b, body + 52));
-      h.FrameBottom = static_cast<int16_t>(U16(b, body + 54));
-    } else if (id == "strf" && !sawStrf && size >= 40) {
-      sawStrf = true;
-      h.BiWidth = static_cast<int32_t>(U32(b, body + 4));
-      h.BiHeight = static_cast<int32_t>(U32(b, body + 8));
-      h.BiBitCount = U16(b, body + 14);
-      h.BiCompression = U32(b, body + 16);
-    }
-    at = body + size + (size & 1);
-  }
+// Body of the first chunk `id` of at least `size` bytes, or 0. The header chunks come before
+// the movie data, so the first match is the header's.
+size_t Chunk(const Bytes& b, const char* id, uint32_t size) {
+  const auto at = std::search(b.begin(), b.end(), id, id + 4);
+  return at == b.end() || at + 8 + size > b.end() || U32(b, at - b.begin() + 4) < size ? 0 : at - b.begin() + 8;
 }
 
 }  // namespace
 
 AviHeaders ReadAviHeaders(const std::string& path) {
-  AviHeaders headers;
-  const std::vector<uint8_t> b = ReadFileBytes(path);
-  if (b.size() < 12 || Four(b, 0) != "RIFF" || Four(b, 8) != "AVI ") return headers;
-  bool sawStrh = false, sawStrf = false;
-  Walk(b, 12, std::min<size_t>(b.size(), 8 + size_t{U32(b, 4)}), headers, sawStrh, sawStrf);
-  headers.Found = sawStrh && sawStrf;
-  return headers;
+  AviHeaders h;
+  const Bytes b = ReadBytes(path);
+  if (b.size() < 12 || std::memcmp(b.data(), "RIFF", 4) != 0 || std::memcmp(b.data() + 8, "AVI ", 4) != 0) return h;
+  const size_t avih = Chunk(b, "avih", 24), strh = Chunk(b, "strh", 56), strf = Chunk(b, "strf", 40);
+  if (avih) h.TotalFrames = U32(b, avih + 16);
+  if (!strh || !strf) return h;
+  h.Found = true;
+  h.Type = std::string(b.begin() + strh, b.begin() + strh + 4);
+  h.Scale = U32(b, strh + 20), h.Rate = U32(b, strh + 24), h.Length = U32(b, strh + 32);
+  h.SuggestedBufferSize = U32(b, strh + 36);
+  for (int k = 0; k < 4; ++k) h.Frame[k] = I16(b, strh + 48 + 2 * k);
+  h.BiWidth = static_cast<int32_t>(U32(b, strf + 4)), h.BiHeight = static_cast<int32_t>(U32(b, strf + 8));
+  h.BiBitCount = static_cast<uint16_t>(I16(b, strf + 14)), h.BiCompression = U32(b, strf + 16);
+  return h;
 }
 
-double Psnr(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
+double Psnr(const Bytes& a, const Bytes& b) {
   if (a.size() != b.size() || a.empty()) return 0.0;
   double sum = 0.0;
-  for (size_t i = 0; i < a.size(); ++i) {
-    const double d = double(a[i]) - double(b[i]);
-    sum += d * d;
+  for (size_t i = 0; i < a.size(); ++i) sum += (double(a[i]) - double(b[i])) * (double(a[i]) - double(b[i]));
+  return sum == 0.0 ? 99.0 : 10.0 * std::log10(255.0 * 255.0 * static_cast<double>(a.size()) / sum);
+}
+
+void ExpectAlike(const Bytes& got, const Bytes& want, bool exact, double minPsnr) {
+  if (exact) {
+    EXPECT_EQ(got, want);
+  } else {
+    EXPECT_GT(Psnr(got, want), minPsnr);
   }
-  if (sum == 0.0) return 99.0;
-  const double mse = sum / static_cast<double>(a.size());
-  return 10.0 * std::log10(255.0 * 255.0 / mse);
 }
 
-std::vector<uint8_t> ReadFileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+void Truncate(const std::string& path, double share) {
+  const Bytes bytes = ReadBytes(path);
+  WriteBytes(path, Bytes(bytes.begin(), bytes.begin() + static_cast<long>(bytes.size() * share)));
 }
 
 void WriteAudioOnlyAvi(const std::string& path) {
-  AVFormatContext* output = nullptr;
-  if (avformat_alloc_output_context2(&output, nullptr, "avi", path.c_str()) < 0)
-    throw std::runtime_error("no AVI muxer");
-  AVStream* stream = avformat_new_stream(output, nullptr);
-  stream->codecpar->codec_type = AVMEDIA_TYPE_AUDIO;
-  stream->codecpar->codec_id = AV_CODEC_ID_PCM_S16LE;
-  stream->codecpar->sample_rate = 8000;
-  av_channel_layout_default(&stream->codecpar->ch_layout, 1);
-  stream->codecpar->bits_per_coded_sample = 16;
-  stream->codecpar->block_align = 2;
-  stream->time_base = AVRational{1, 8000};
-  if (avio_open(&output->pb, path.c_str(), AVIO_FLAG_WRITE) < 0 || avformat_write_header(output, nullptr) < 0)
-    throw std::runtime_error("cannot write " + path);
-  AVPacket* packet = av_packet_alloc();
-  for (int i = 0; i < 4; ++i) {
-    av_new_packet(packet, 1600);
-    std::memset(packet->data, i * 16, 1600);
-    packet->pts = packet->dts = i * 800;
-    packet->duration = 800;
-    packet->stream_index = 0;
-    av_interleaved_write_frame(output, packet);
-  }
-  av_packet_free(&packet);
-  av_write_trailer(output);
-  avio_closep(&output->pb);
-  avformat_free_context(output);
+  const std::string command =
+      "ffmpeg -v error -y -f lavfi -i anullsrc=r=8000:cl=mono -t 0.4 -c:a pcm_s16le -f avi '" + path + "'";
+  if (std::system(command.c_str()) != 0) throw std::runtime_error("ffmpeg could not write " + path);
 }
 
 }  // namespace lumetrix::avi::test

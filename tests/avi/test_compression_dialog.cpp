@@ -9,13 +9,10 @@
 #include <QSettings>
 #include <QSlider>
 #include <QSpinBox>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include <gtest/gtest.h>
-
-#include <functional>
 
 #include "export/avi_ui/compression_dialog.h"
 #include "export/avi_ui/compression_settings.h"
@@ -26,142 +23,87 @@ namespace {
 
 const EncoderCatalog& Catalog() { return EncoderCatalog::Installed(); }
 
-class Dialog : public ::testing::Test {
- protected:
-  QTemporaryDir dir;
-  QSettings settings{dir.filePath("settings.ini"), QSettings::IniFormat};
+template <typename T>
+T* Child(QWidget& parent, const char* name) {
+  T* child = parent.findChild<T*>(name);
+  EXPECT_NE(child, nullptr) << name;
+  return child;
+}
 
-  template <typename T>
-  static T* Child(QWidget& parent, const char* name) {
-    T* child = parent.findChild<T*>(name);
-    EXPECT_NE(child, nullptr) << name;
-    return child;
-  }
-
-  // Presses OK or Cancel of the dialog that is about to open.
-  static void PressWhenShown(QDialogButtonBox::StandardButton which, std::function<void(QDialog&)> before = {}) {
-    QTimer::singleShot(0, [which, before] {
-      auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-      ASSERT_NE(dialog, nullptr);
-      if (before) before(*dialog);
-      dialog->findChild<QDialogButtonBox*>()->button(which)->click();
-    });
-  }
-};
-
-TEST_F(Dialog, ListsTheCatalogueByDisplayName) {
+TEST(Dialog, EnablesWhatTheEncoderTakes) {
   CompressionOptionsDialog dialog(Catalog(), CompressionOptions{});
-  EXPECT_EQ(dialog.windowTitle(), "Video Compression");
   auto* compressor = Child<QComboBox>(dialog, "cmbCompressor");
   ASSERT_EQ(compressor->count(), static_cast<int>(Catalog().Encoders().size()));
-  for (int i = 0; i < compressor->count(); ++i)
-    EXPECT_EQ(compressor->itemText(i).toStdString(), Catalog().Encoders()[i].DisplayName);
-  EXPECT_EQ(compressor->itemText(0), "Full Frames (Uncompressed)");
-  EXPECT_GE(compressor->findText("Motion JPEG"), 0);
-}
-
-TEST_F(Dialog, QualityAndRateControlsFollowTheEncoder) {
-  CompressionOptionsDialog dialog(Catalog(), CompressionOptions{});
-  auto* compressor = Child<QComboBox>(dialog, "cmbCompressor");
-  auto* quality = Child<QSlider>(dialog, "sldQuality");
   auto* keys = Child<QCheckBox>(dialog, "chkKeyFrames");
-  auto* keyEvery = Child<QSpinBox>(dialog, "spnKeyFrames");
-  auto* rate = Child<QCheckBox>(dialog, "chkDataRate");
-  compressor->setCurrentIndex(compressor->findData("mjpeg"));
-  EXPECT_TRUE(quality->isEnabled());
-  EXPECT_TRUE(rate->isEnabled());
-  compressor->setCurrentIndex(compressor->findData("raw"));
-  EXPECT_FALSE(quality->isEnabled());
-  EXPECT_FALSE(keys->isEnabled());
-  EXPECT_FALSE(rate->isEnabled());
-  compressor->setCurrentIndex(compressor->findData("mpeg4"));
-  EXPECT_TRUE(keys->isEnabled());
-  EXPECT_FALSE(keyEvery->isEnabled());
+  // encoder: quality, key frames, data rate
+  for (const auto& [codec, q, k, r] : {std::tuple{"mjpeg", true, false, true}, {"raw", false, false, false},
+                                       {"ffv1", false, true, false}, {"mpeg4", true, true, true}}) {
+    compressor->setCurrentIndex(compressor->findData(codec));
+    EXPECT_EQ(Child<QSlider>(dialog, "sldQuality")->isEnabled(), q) << codec;
+    EXPECT_EQ(keys->isEnabled(), k) << codec;
+    EXPECT_EQ(Child<QCheckBox>(dialog, "chkDataRate")->isEnabled(), r) << codec;
+  }
+  EXPECT_FALSE(Child<QSpinBox>(dialog, "spnKeyFrames")->isEnabled());
   keys->setChecked(true);
-  EXPECT_TRUE(keyEvery->isEnabled());
+  EXPECT_TRUE(Child<QSpinBox>(dialog, "spnKeyFrames")->isEnabled());
 }
 
-TEST_F(Dialog, OptionsReflectTheControls) {
-  CompressionOptions initial;
-  initial.Codec = "mpeg4";
-  initial.Quality = 42;
-  initial.KeyFramesOn = true;
-  initial.KeyFrameEvery = 7;
-  initial.DataRateOn = true;
-  initial.DataRateKBps = 900;
-  CompressionOptionsDialog dialog(Catalog(), initial);
-  EXPECT_EQ(dialog.Options(), initial);
-  EXPECT_EQ(Child<QLabel>(dialog, "lblQualityValue")->text(), "42");
-  Child<QSlider>(dialog, "sldQuality")->setValue(77);
-  EXPECT_EQ(Child<QLabel>(dialog, "lblQualityValue")->text(), "77");
-  Child<QSpinBox>(dialog, "spnKeyFrames")->setValue(30);
-  const CompressionOptions now = dialog.Options();
-  EXPECT_EQ(now.Quality, 77);
-  EXPECT_EQ(now.KeyFrameEvery, 30);
-}
-
-TEST_F(Dialog, OkRemembersTheChoice) {
+// OK gives and remembers what the controls show, the next dialog opens on it, Cancel forgets nothing.
+TEST(Dialog, OkRemembersTheChoiceAndCancelForgetsNothing) {
+  QTemporaryDir dir;
+  QSettings settings{dir.filePath("settings.ini"), QSettings::IniFormat};
+  EXPECT_EQ(LoadCompressionOptions(settings, Catalog()), CompressionOptions{});
   DialogOptionsSource source(nullptr, &settings);
-  PressWhenShown(QDialogButtonBox::Ok, [](QDialog& dialog) {
-    auto* compressor = dialog.findChild<QComboBox*>("cmbCompressor");
-    compressor->setCurrentIndex(compressor->findData("ffv1"));
-    dialog.findChild<QSlider*>("sldQuality")->setValue(55);
-  });
+  const auto answer = [](QDialogButtonBox::StandardButton which, const char* codec) {
+    QTimer::singleShot(0, [=] {
+      auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+      ASSERT_NE(dialog, nullptr);
+      auto* compressor = Child<QComboBox>(*dialog, "cmbCompressor");
+      if (codec) compressor->setCurrentIndex(compressor->findData(codec));
+      if (which == QDialogButtonBox::Ok && codec) {
+        Child<QSlider>(*dialog, "sldQuality")->setValue(55);
+        EXPECT_EQ(Child<QLabel>(*dialog, "lblQualityValue")->text(), "55");
+        Child<QCheckBox>(*dialog, "chkKeyFrames")->setChecked(true);
+        Child<QSpinBox>(*dialog, "spnKeyFrames")->setValue(30);
+        Child<QCheckBox>(*dialog, "chkDataRate")->setChecked(true);
+        Child<QSpinBox>(*dialog, "spnDataRate")->setValue(900);
+      }
+      dialog->findChild<QDialogButtonBox*>()->button(which)->click();
+    });
+  };
+  answer(QDialogButtonBox::Ok, "mpeg4");
   const auto chosen = source.ChooseOptions(Catalog());
   ASSERT_TRUE(chosen);
-  EXPECT_EQ(chosen->Codec, "ffv1");
+  EXPECT_EQ(chosen->Codec, "mpeg4");
   EXPECT_EQ(chosen->Quality, 55);
-  EXPECT_EQ(settings.value("AVI/Codec").toString(), "ffv1");
+  EXPECT_TRUE(chosen->KeyFramesOn && chosen->DataRateOn);
+  EXPECT_EQ(chosen->KeyFrameEvery, 30);
+  EXPECT_EQ(chosen->DataRateKBps, 900);
+  EXPECT_EQ(settings.value("AVI/Codec").toString(), "mpeg4");
   EXPECT_EQ(LoadCompressionOptions(settings, Catalog()), *chosen);
-  // The next dialog opens on the remembered choice.
-  PressWhenShown(QDialogButtonBox::Ok);
+  answer(QDialogButtonBox::Ok, nullptr);
   EXPECT_EQ(source.ChooseOptions(Catalog()), chosen);
-  RememberedOptionsSource remembered(&settings);
-  EXPECT_EQ(remembered.ChooseOptions(Catalog()), chosen);
-}
-
-TEST_F(Dialog, CancelReturnsNothingAndForgetsNothing) {
-  CompressionOptions before;
-  before.Codec = "raw";
-  SaveCompressionOptions(settings, before);
-  DialogOptionsSource source(nullptr, &settings);
-  PressWhenShown(QDialogButtonBox::Cancel, [](QDialog& dialog) {
-    auto* compressor = dialog.findChild<QComboBox*>("cmbCompressor");
-    compressor->setCurrentIndex(compressor->findData("mjpeg"));
-  });
+  EXPECT_EQ(RememberedOptionsSource(&settings).ChooseOptions(Catalog()), chosen);
+  answer(QDialogButtonBox::Cancel, "mjpeg");
   EXPECT_FALSE(source.ChooseOptions(Catalog()));
-  EXPECT_EQ(LoadCompressionOptions(settings, Catalog()).Codec, "raw");
+  EXPECT_EQ(LoadCompressionOptions(settings, Catalog()), *chosen);
 }
 
-TEST_F(Dialog, GarbageSettingsFallBackToDefaults) {
-  const CompressionOptions defaults;
-  settings.setValue("AVI/Codec", "indeo-5");
-  settings.setValue("AVI/Quality", "very good");
-  settings.setValue("AVI/KeyFrames", "perhaps");
-  settings.setValue("AVI/KeyFrameEvery", -4);
-  settings.setValue("AVI/DataRateOn", "yes please");
-  settings.setValue("AVI/DataRate", "99999999999999999999");
-  const CompressionOptions loaded = LoadCompressionOptions(settings, Catalog());
-  EXPECT_EQ(loaded, defaults);
+TEST(Dialog, GarbageSettingsFallBackToDefaults) {
+  QTemporaryDir dir;
+  QSettings settings{dir.filePath("settings.ini"), QSettings::IniFormat};
+  for (const auto& [key, value] : {std::pair{"Codec", "indeo-5"}, {"Quality", "very good"}, {"KeyFrames", "perhaps"},
+                                   {"KeyFrameEvery", "-4"}, {"DataRateOn", "yes please"}, {"DataRate", "99999999999999999999"}})
+    settings.setValue(QString("AVI/") + key, value);
+  EXPECT_EQ(LoadCompressionOptions(settings, Catalog()), CompressionOptions{});
   settings.setValue("AVI/Codec", "RAW");
   settings.setValue("AVI/Quality", " 12 ");
   settings.setValue("AVI/KeyFrames", "true");
-  EXPECT_EQ(LoadCompressionOptions(settings, Catalog()).Codec, "raw");
-  EXPECT_EQ(LoadCompressionOptions(settings, Catalog()).Quality, 12);
-  EXPECT_TRUE(LoadCompressionOptions(settings, Catalog()).KeyFramesOn);
-}
-
-TEST_F(Dialog, NothingRememberedGivesDefaults) {
-  EXPECT_EQ(LoadCompressionOptions(settings, Catalog()), CompressionOptions{});
+  const CompressionOptions loaded = LoadCompressionOptions(settings, Catalog());
+  EXPECT_EQ(loaded.Codec, "raw");
+  EXPECT_EQ(loaded.Quality, 12);
+  EXPECT_TRUE(loaded.KeyFramesOn);
 }
 
 }  // namespace
 }  // namespace lumetrix::avi
-
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QStandardPaths::setTestModeEnabled(true);
-  QApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

@@ -17,52 +17,46 @@
 namespace lumetrix {
 namespace {
 
-// Answers the next modal file dialog with `answer` (or cancels it for an empty one), noting its title.
+// Answers the modal file dialog that the next event-loop turn shows with `answer` (cancels it for
+// an empty one), noting its title; a dialog that refuses the name is cancelled so that the test
+// fails instead of hanging.
 void AnswerFileDialog(const QString& answer, QString* title) {
-  QTimer::singleShot(50, [answer, title] {
+  QTimer::singleShot(0, [answer, title] {
     auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-    if (!dialog) {
-      AnswerFileDialog(answer, title);
-      return;
-    }
+    if (!dialog) return AnswerFileDialog(answer, title);
     *title = dialog->windowTitle();
-    if (answer.isEmpty()) {
-      dialog->reject();
-      return;
+    if (!answer.isEmpty()) {
+      if (auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit")) edit->setText(answer);
+      QMetaObject::invokeMethod(dialog, "accept");
     }
-    // The dialog's own name field, as a user would type into it.
-    auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit");
-    if (edit) edit->setText(answer);
-    QMetaObject::invokeMethod(dialog, "accept");
-    // Should the dialog refuse the name, close it so that the test fails instead of hanging.
-    QTimer::singleShot(3000, dialog, [dialog] { dialog->reject(); });
+    if (dialog->isVisible()) dialog->reject();
   });
 }
 
 TEST(MainWindowMenu, AviToGifAsksForTheMovieAndOpensIt) {
   avi::test::TempFolder folder;
   const std::string movie = folder.File("movie.avi");
-  ASSERT_TRUE(avi2gif::test::RecordMovie(movie, avi2gif::test::SyntheticFrames(16, 8, 5)));
+  ASSERT_TRUE(avi::test::RecordMovie(movie, avi::test::SyntheticFrames(16, 8, 5)));
   QPointer<frm3D> w = new frm3D;
   QAction* item = w->findChild<QAction*>("mnuGIF");
   ASSERT_NE(item, nullptr);
-
   QString title;
   AnswerFileDialog(QString(), &title);
   item->trigger();
   EXPECT_EQ(title, "Select AVI File to Convert to Animated GIF");
   EXPECT_EQ(w->AviToGifWindow(), nullptr);
-
   AnswerFileDialog(QString::fromStdString(movie), &title);
   item->trigger();
   QPointer<avi2gif::AVI2GIF> gif = w->AviToGifWindow();
   ASSERT_FALSE(gif.isNull());
   EXPECT_TRUE(gif->isVisible());
   EXPECT_FALSE(gif->isModal());
-  EXPECT_EQ(gif->windowTitle(), "AVItoGIF");
   EXPECT_EQ(gif->Converter().AviPath(), movie);
   EXPECT_EQ(gif->Converter().Document().FramesCount(), 5);
-
+  EXPECT_EQ(gif->parentWidget(), w.data());
+  AnswerFileDialog(QString::fromStdString(movie), &title);
+  item->trigger();
+  EXPECT_EQ(w->AviToGifWindow(), gif.data()) << "one window, showing the movie chosen last";
   w->close();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_TRUE(gif.isNull() || !gif->isVisible());

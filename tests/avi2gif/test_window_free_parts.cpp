@@ -1,4 +1,4 @@
-// The figures, the palette grid, the preview player and the option mapping.
+// The palette depth, the command line's option words, the palette grid and the preview player.
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,6 @@
 #include "export/avi2gif/preview_player.h"
 #include "export/avi2gif/reduction_choice.h"
 #include "export/gif/dither8bpp.h"
-#include "tests/gif/gif_test_support.h"
 
 namespace lumetrix::avi2gif {
 namespace {
@@ -15,26 +14,21 @@ using gif::cGIF;
 using gif::MakeRGBQuad;
 using gif::mDither8bpp;
 
-TEST(ReductionChoice, OptionButtonsAndWords) {
-  EXPECT_EQ(PaletteModeForButton(0), mDither8bpp::kGreyScale);  // "GrayScale"
-  EXPECT_EQ(PaletteModeForButton(1), mDither8bpp::kOptimal);
-  EXPECT_EQ(PaletteModeForButton(2), mDither8bpp::kWebSafe);
-  for (int k = 0; k < 3; ++k) {
-    EXPECT_EQ(PaletteButtonForMode(PaletteModeForButton(k)), k);
-    EXPECT_EQ(DitherModeForButton(k), k);
-    EXPECT_EQ(DitherButtonForMode(k), k);
-  }
-  EXPECT_EQ(PaletteModeForName("optimal"), mDither8bpp::kOptimal);
-  EXPECT_EQ(PaletteModeForName("grey"), mDither8bpp::kGreyScale);
-  EXPECT_EQ(PaletteModeForName("web"), mDither8bpp::kWebSafe);
-  EXPECT_FALSE(PaletteModeForName("Optimal"));
-  EXPECT_FALSE(PaletteModeForName(""));
-  EXPECT_EQ(DitherModeForName("none"), mDither8bpp::kNoDither);
-  EXPECT_EQ(DitherModeForName("ordered"), mDither8bpp::kOrdered);
-  EXPECT_EQ(DitherModeForName("fs"), mDither8bpp::kFloydSteinberg);
-  EXPECT_FALSE(DitherModeForName("floyd"));
+TEST(ReductionChoice, DepthsAndTheCommandLinesWords) {
+  for (const auto& [entries, bits] : {std::pair{0, 0}, {1, 1}, {2, 1}, {3, 2}, {216, 8}, {256, 8}})
+    EXPECT_EQ(PaletteDepth(entries), bits) << entries;
+  const std::pair<const char*, std::optional<int>> palettes[] = {
+      {"optimal", mDither8bpp::kOptimal}, {"grey", mDither8bpp::kGreyScale}, {"gray", mDither8bpp::kGreyScale},
+      {"web", mDither8bpp::kWebSafe},     {"Optimal", std::nullopt},         {"", std::nullopt}};
+  for (const auto& [word, mode] : palettes) EXPECT_EQ(PaletteModeForName(word), mode) << word;
+  const std::pair<const char*, std::optional<int>> dithers[] = {{"none", mDither8bpp::kNoDither},
+                                                                {"ordered", mDither8bpp::kOrdered},
+                                                                {"fs", mDither8bpp::kFloydSteinberg},
+                                                                {"floyd", std::nullopt}};
+  for (const auto& [word, mode] : dithers) EXPECT_EQ(DitherModeForName(word), mode) << word;
 }
 
+// Two frames of 4 x 3 over a global palette of `entries` colours (red i, green 255 - i, blue 7).
 cGIF TwoFrameDocument(int entries) {
   cGIF doc;
   doc.FrameInsert(1, 4, 3);
@@ -46,61 +40,29 @@ cGIF TwoFrameDocument(int entries) {
   return doc;
 }
 
-TEST(Figures, ScreenFramesDepthAndEntries) {
-  EXPECT_EQ(PaletteDepth(0), 0);
-  EXPECT_EQ(PaletteDepth(1), 1);
-  EXPECT_EQ(PaletteDepth(2), 1);
-  EXPECT_EQ(PaletteDepth(3), 2);
-  EXPECT_EQ(PaletteDepth(216), 8);
-  EXPECT_EQ(PaletteDepth(256), 8);
-  const GifFigures f = FiguresOf(TwoFrameDocument(216));
-  EXPECT_EQ(f.Screen, "4x3");
-  EXPECT_EQ(f.Frames, "2");
-  EXPECT_EQ(f.Palette, "8 bpp");
-  EXPECT_EQ(f.Entries, "216 entries");
-  const GifFigures empty = FiguresOf(cGIF{});
-  EXPECT_EQ(empty.Screen, "0x0");
-  EXPECT_EQ(empty.Frames, "0");
-  EXPECT_EQ(empty.Palette, "0 bpp");
-  EXPECT_EQ(empty.Entries, "0 entries");
-}
-
-TEST(PaletteGrid, CellsInEntryOrderAndCheckerboardPastTheCount) {
-  const cGIF doc = TwoFrameDocument(20);
-  const gif::cDIB grid = RenderPaletteGrid(doc);
-  ASSERT_EQ(grid.Width(), 96);
-  ASSERT_EQ(grid.Height(), 96);
-  for (int entry = 0; entry < 256; ++entry) {
-    const int cx = (entry % 16) * 6, cy = (entry / 16) * 6;
-    for (int y = cy; y < cy + 6; ++y)
-      for (int x = cx; x < cx + 6; ++x) {
-        const gif::RGBQuad p = grid.Pixel(x, y);
-        if (entry < 20) {
-          ASSERT_EQ(p.red, entry);
-          ASSERT_EQ(p.green, 255 - entry);
-          ASSERT_EQ(p.blue, 7);
-        } else {
-          const uint8_t v = CheckerIsBlack(x, y) ? 0 : 255;
-          ASSERT_EQ(p.red, v);
-          ASSERT_EQ(p.green, v);
-        }
-      }
-  }
-  // The 0xAA / 0x55 brush is a one-pixel checkerboard.
-  EXPECT_TRUE(CheckerIsBlack(0, 0));
-  EXPECT_FALSE(CheckerIsBlack(1, 0));
-  EXPECT_FALSE(CheckerIsBlack(0, 1));
-  EXPECT_TRUE(CheckerIsBlack(1, 1));
-  EXPECT_TRUE(CheckerIsBlack(8, 0));
-}
-
+// Screen colour as 0x00RRGGBB, or 0xFF000000 where nothing was drawn.
 uint32_t ScreenColour(const gif::cDIB& screen, int x, int y) {
   const gif::RGBQuad p = screen.Pixel(x, y);
-  if (p.reserved == 0) return gif::testing::kBackground;
-  return (uint32_t{p.red} << 16) | (uint32_t{p.green} << 8) | p.blue;
+  return p.reserved == 0 ? 0xFF000000u : (uint32_t{p.red} << 16) | (uint32_t{p.green} << 8) | p.blue;
+}
+uint32_t EntryColour(int e) { return (uint32_t(e) << 16) | (uint32_t(255 - e) << 8) | 7; }
+
+TEST(PaletteGrid, CellsInEntryOrderAndCheckerboardPastTheCount) {
+  const gif::cDIB grid = RenderPaletteGrid(TwoFrameDocument(20));
+  ASSERT_EQ(std::tuple(grid.Width(), grid.Height()), std::tuple(96, 96));
+  for (int entry = 0; entry < 256; ++entry)
+    for (int y = entry / 16 * 6; y < entry / 16 * 6 + 6; ++y)
+      for (int x = entry % 16 * 6; x < entry % 16 * 6 + 6; ++x) {
+        const gif::RGBQuad p = grid.Pixel(x, y);
+        const uint32_t got = (uint32_t{p.red} << 16) | (uint32_t{p.green} << 8) | p.blue;
+        // The 0xAA / 0x55 brush: a one-pixel checkerboard, black where x + y is even.
+        ASSERT_EQ(got, entry < 20 ? EntryColour(entry) : (x + y) % 2 == 0 ? 0u : 0xFFFFFFu) << x << "," << y;
+      }
+  EXPECT_TRUE(CheckerIsBlack(8, 0));
+  EXPECT_FALSE(CheckerIsBlack(1, 0));
 }
 
-// Three frames: a full one, a cut one drawn over it (disposal 3), and a transparent one.
+// Three frames: a full one, a full one drawn over it (disposal 3), and a cut, transparent one.
 TEST(PreviewPlayer, PlaysFramesWithTheirDisposalAndLoops) {
   cGIF doc = TwoFrameDocument(4);
   doc.Frame(1).FrameDIBXOR().Fill(1);
@@ -110,52 +72,40 @@ TEST(PreviewPlayer, PlaysFramesWithTheirDisposalAndLoops) {
   doc.Frame(2).SetframeDelay(0);
   doc.Frame(2).SetFrameDisposalMethod(3);
   ASSERT_TRUE(doc.FrameInsert(3, 2, 1));
-  doc.Frame(3).SetFrameLeft(1);
-  doc.Frame(3).SetFrameTop(2);
-  doc.Frame(3).FrameDIBXOR().SetIndex(0, 0, 3);
-  doc.Frame(3).SetFrameUseTransparentColor(true);
-  doc.Frame(3).SetFrameTransparentColorIndex(0);
-  doc.Frame(3).SetFrameDisposalMethod(2);
-  doc.Frame(3).SetframeDelay(2);
-
+  gif::clsGIFframe& third = doc.Frame(3);
+  third.SetFrameLeft(1);
+  third.SetFrameTop(2);
+  third.FrameDIBXOR().SetIndex(0, 0, 3);
+  third.SetFrameUseTransparentColor(true);
+  third.SetFrameTransparentColorIndex(0);
+  third.SetFrameDisposalMethod(2);
   PreviewPlayer player;
   EXPECT_TRUE(player.Empty());
   player.Reset(&doc, false);
   ASSERT_FALSE(player.Empty());
-  const auto colour = [&doc](int e) {
-    const gif::RGBQuad c = doc.GlobalPaletteRGBEntry(e);
-    return (uint32_t{c.red} << 16) | (uint32_t{c.green} << 8) | c.blue;
-  };
-  EXPECT_EQ(player.CurrentFrame(), 1);
-  EXPECT_EQ(player.IntervalMs(), 50);
-  EXPECT_EQ(ScreenColour(player.Screen(), 0, 0), colour(1));
+  EXPECT_EQ(std::tuple(player.CurrentFrame(), player.IntervalMs(), ScreenColour(player.Screen(), 0, 0)),
+            std::tuple(1, 50, EntryColour(1)));
   player.Advance();
-  EXPECT_EQ(player.CurrentFrame(), 2);
-  EXPECT_EQ(player.IntervalMs(), 10);  // delay 0 still steps
-  EXPECT_EQ(ScreenColour(player.Screen(), 3, 2), colour(2));
+  EXPECT_EQ(std::tuple(player.CurrentFrame(), player.IntervalMs(), ScreenColour(player.Screen(), 3, 2)),
+            std::tuple(2, 10, EntryColour(2)));  // delay 0 still steps
   player.Advance();  // frame 2 restores frame 1's picture, then frame 3 draws one pixel
   EXPECT_EQ(player.CurrentFrame(), 3);
-  EXPECT_EQ(ScreenColour(player.Screen(), 1, 2), colour(3));
-  EXPECT_EQ(ScreenColour(player.Screen(), 2, 2), colour(1));  // transparent pixel
-  EXPECT_EQ(ScreenColour(player.Screen(), 0, 0), colour(1));
+  EXPECT_EQ(ScreenColour(player.Screen(), 1, 2), EntryColour(3));
+  EXPECT_EQ(ScreenColour(player.Screen(), 2, 2), EntryColour(1));  // transparent pixel
+  EXPECT_EQ(ScreenColour(player.Screen(), 0, 0), EntryColour(1));
   player.Advance();  // wraps over a fresh screen
   EXPECT_EQ(player.CurrentFrame(), 1);
-  EXPECT_EQ(ScreenColour(player.Screen(), 1, 2), colour(1));
+  EXPECT_EQ(ScreenColour(player.Screen(), 1, 2), EntryColour(1));
+  // Rows of a bottom-up document: memory row 0 is the bottom of the picture.
+  for (int x = 0; x < 4; ++x) doc.Frame(1).FrameDIBXOR().SetIndex(x, 0, 2);
+  player.Reset(&doc, true);
+  EXPECT_EQ(ScreenColour(player.Screen(), 0, 2), EntryColour(2));
+  EXPECT_EQ(ScreenColour(player.Screen(), 0, 0), EntryColour(1));
   player.Reset(nullptr, false);
   EXPECT_TRUE(player.Empty());
   EXPECT_EQ(player.CurrentFrame(), 0);
   player.Advance();
   EXPECT_EQ(player.IntervalMs(), 0);
-}
-
-TEST(PreviewPlayer, BottomUpFramesAreShownTheRightWayUp) {
-  cGIF doc = TwoFrameDocument(4);
-  // Memory row 0 of a bottom-up frame is the bottom of the picture.
-  for (int x = 0; x < 4; ++x) doc.Frame(1).FrameDIBXOR().SetIndex(x, 0, 2);
-  PreviewPlayer player;
-  player.Reset(&doc, true);
-  EXPECT_EQ(ScreenColour(player.Screen(), 0, 2), (uint32_t{2} << 16) | (uint32_t{253} << 8) | 7);
-  EXPECT_EQ(ScreenColour(player.Screen(), 0, 0), (uint32_t{0} << 16) | (uint32_t{255} << 8) | 7);
 }
 
 }  // namespace

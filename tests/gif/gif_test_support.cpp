@@ -1,13 +1,10 @@
-#include "gif_test_support.h"
+#include "tests/gif/gif_test_support.h"
 
 #include <gif_lib.h>
-#include <unistd.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <random>
 
 namespace lumetrix::gif::testing {
@@ -37,11 +34,7 @@ bool DecodeWithGiflib(const std::string& path, DecodedGif& out, std::string& err
     DGifCloseFile(gif, &code);
     return false;
   }
-  out.width = gif->SWidth;
-  out.height = gif->SHeight;
-  out.backgroundIndex = gif->SBackGroundColor;
-  out.aspectByte = gif->AspectByte;
-  out.globalColours = Colours(gif->SColorMap);
+  out.width = gif->SWidth, out.height = gif->SHeight, out.aspectByte = gif->AspectByte;
   for (int i = 0; i < gif->ImageCount; ++i) {
     const SavedImage& image = gif->SavedImages[i];
     for (int e = 0; e + 1 < image.ExtensionBlockCount; ++e) {
@@ -52,25 +45,25 @@ bool DecodeWithGiflib(const std::string& path, DecodedGif& out, std::string& err
         if (data.ByteCount == 3 && data.Bytes[0] == 1) out.loops = data.Bytes[1] | (data.Bytes[2] << 8);
       }
     }
-    DecodedFrame f;
-    f.left = image.ImageDesc.Left;
-    f.top = image.ImageDesc.Top;
-    f.width = image.ImageDesc.Width;
-    f.height = image.ImageDesc.Height;
-    f.interlaced = image.ImageDesc.Interlace;
+    const GifImageDesc& d = image.ImageDesc;
+    DecodedFrame f{d.Left, d.Top, d.Width, d.Height, d.Interlace, 0, 0, -1, {}, {}};
     GraphicsControlBlock gcb;
-    if (DGifSavedExtensionToGCB(gif, i, &gcb) == GIF_OK) {
-      f.hasControl = true;
-      f.disposal = gcb.DisposalMode;
-      f.delay = gcb.DelayTime;
-      f.transparent = gcb.TransparentColor;
-    }
+    if (DGifSavedExtensionToGCB(gif, i, &gcb) == GIF_OK)
+      f.disposal = gcb.DisposalMode, f.delay = gcb.DelayTime, f.transparent = gcb.TransparentColor;
     f.pixels.assign(image.RasterBits, image.RasterBits + static_cast<size_t>(f.width) * f.height);
-    f.colours = image.ImageDesc.ColorMap ? Colours(image.ImageDesc.ColorMap) : out.globalColours;
+    f.colours = Colours(image.ImageDesc.ColorMap ? image.ImageDesc.ColorMap : gif->SColorMap);
     out.frames.push_back(std::move(f));
   }
   DGifCloseFile(gif, &code);
   return true;
+}
+
+DecodedGif SaveAndDecode(const cGIF& doc, const std::string& path) {
+  std::string error;
+  EXPECT_TRUE(doc.Save(path, &error)) << error;
+  DecodedGif gif;
+  EXPECT_TRUE(DecodeWithGiflib(path, gif, error)) << error;
+  return gif;
 }
 
 std::vector<std::pair<Picture, int>> Timeline(const DecodedGif& gif) {
@@ -100,11 +93,6 @@ std::vector<std::pair<Picture, int>> Timeline(const DecodedGif& gif) {
   return timeline;
 }
 
-uint32_t DocumentColour(const cGIF& doc, int frame, int32_t x, int32_t y) {
-  const RGBQuad c = doc.FramePalette(frame)[doc.Frame(frame).FrameDIBXOR().Index(x, y)];
-  return (uint32_t{c.red} << 16) | (uint32_t{c.green} << 8) | c.blue;
-}
-
 cDIB SolidPicture(int32_t width, int32_t height, uint8_t red, uint8_t green, uint8_t blue) {
   cDIB dib;
   dib.Create(width, height, 32);
@@ -113,53 +101,14 @@ cDIB SolidPicture(int32_t width, int32_t height, uint8_t red, uint8_t green, uin
   return dib;
 }
 
-cDIB RenderedPicture(int32_t width, int32_t height, int frame, uint32_t seed) {
+cDIB RenderedPicture(int32_t width, int32_t height, uint32_t seed) {
   cDIB dib;
   dib.Create(width, height, 32);
   std::mt19937 random(seed);
-  std::uniform_int_distribution<int> grain(-3, 3);
-  const double cx = width * (0.3 + 0.4 * std::sin(frame * 0.2));
-  const double cy = height * (0.5 + 0.3 * std::cos(frame * 0.15));
-  const double radius = std::max(4.0, std::min(width, height) / 6.0);
-  for (int32_t y = 0; y < height; ++y) {
-    uint8_t* p = dib.Row(y);
-    for (int32_t x = 0; x < width; ++x, p += 4) {
-      const double d2 = ((x - cx) * (x - cx) + (y - cy) * (y - cy)) / (radius * radius);
-      const double glow = 255.0 * std::exp(-d2);
-      const double r = 40.0 * x / width + glow;
-      const double g = 30.0 * y / height + 0.8 * glow;
-      const double b = 60.0 * (1.0 - double(x) / width) + 0.3 * glow;
-      p[0] = static_cast<uint8_t>(std::clamp(b + grain(random), 0.0, 255.0));
-      p[1] = static_cast<uint8_t>(std::clamp(g + grain(random), 0.0, 255.0));
-      p[2] = static_cast<uint8_t>(std::clamp(r + grain(random), 0.0, 255.0));
-    }
-  }
+  for (int32_t y = 0; y < height; ++y)
+    for (int32_t x = 0; x < width; ++x)
+      dib.SetPixel(x, y, MakeRGBQuad(x * 255 / width, y * 255 / height, static_cast<uint8_t>(random() % 64 + 96)));
   return dib;
-}
-
-std::vector<uint8_t> ReadBytes(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-ScratchFolder::ScratchFolder() {
-  static int counter = 0;
-  path_ = std::filesystem::temp_directory_path() /
-          ("lumetrix-gif-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-  std::filesystem::remove_all(path_);
-  std::filesystem::create_directories(path_);
-}
-
-ScratchFolder::~ScratchFolder() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
-
-std::vector<std::string> ScratchFolder::Names() const {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(path_)) names.push_back(entry.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
 }
 
 }  // namespace lumetrix::gif::testing

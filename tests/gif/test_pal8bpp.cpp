@@ -1,54 +1,46 @@
+// Palettes: grey scales, halftone cubes, the closest entry, and the octree's optimal palette,
+// worked out by hand.
+
 #include <gtest/gtest.h>
 
 #include "export/gif/pal8bpp.h"
-#include "gif_test_support.h"
+#include "tests/gif/gif_test_support.h"
 
 namespace lumetrix::gif {
 namespace {
 
 using testing::SolidPicture;
 
-TEST(Pal8bpp, GreyScaleModes) {
-  cPal8bpp pal;
-  ASSERT_TRUE(pal.CreateGreyScale(0));
-  EXPECT_EQ(pal.Entries(), 2);
-  EXPECT_EQ(pal.rgbR(1), 255);
-  ASSERT_TRUE(pal.CreateGreyScale(1));
-  EXPECT_EQ(pal.Entries(), 16);
-  EXPECT_EQ(pal.rgbG(15), 255);
-  EXPECT_EQ(pal.rgbB(3), 51);
-  ASSERT_TRUE(pal.CreateGreyScale(2));
-  EXPECT_EQ(pal.Entries(), 256);
-  EXPECT_EQ(pal.rgbR(200), 200);
-  EXPECT_TRUE(pal.IsGreyScale());
-  EXPECT_TRUE(pal.HasLogicalPalette());
-  EXPECT_FALSE(pal.CreateGreyScale(3));
+// A picture of one row of these colours.
+cDIB Row(std::initializer_list<RGBQuad> colours) {
+  cDIB picture;
+  EXPECT_TRUE(picture.Create(static_cast<int32_t>(colours.size()), 1, 32));
+  int x = 0;
+  for (const RGBQuad& c : colours) picture.SetPixel(x++, 0, c);
+  return picture;
 }
+RGBQuad Red(uint8_t r) { return MakeRGBQuad(r, 0, 0); }
+RGBQuad Grey(uint8_t v) { return MakeRGBQuad(v, v, v); }
 
-TEST(Pal8bpp, HalftoneCubes) {
-  const int expected[] = {8, 27, 64, 125, 216};
+TEST(Pal8bpp, GreyScalesAndHalftoneCubes) {
   cPal8bpp pal;
-  for (int level = 0; level <= 4; ++level) {
-    ASSERT_TRUE(pal.CreateHalftone(level));
-    EXPECT_EQ(pal.Entries(), expected[level]) << level;
+  for (const auto& [mode, entries] : {std::pair{0, 2}, {1, 16}, {2, 256}}) {
+    ASSERT_TRUE(pal.CreateGreyScale(mode));
+    ASSERT_EQ(pal.Entries(), entries);
+    for (int i = 0; i < entries; ++i) ASSERT_EQ(pal.PaletteEntries()[i], Grey(static_cast<uint8_t>(i * 255 / (entries - 1))));
   }
-  // Level 1: the values 0, 128 and 256 written as 255.
-  pal.CreateHalftone(1);
-  EXPECT_EQ(pal.rgbR(1), 128);
-  EXPECT_EQ(pal.rgbR(2), 255);
-  EXPECT_EQ(pal.rgbG(3), 128);  // green in the middle loop
-  EXPECT_EQ(pal.rgbB(9), 128);  // blue outermost
-  pal.CreateHalftone(4);
+  EXPECT_FALSE(pal.CreateGreyScale(3));
+  for (const auto& [level, entries] : {std::pair{0, 8}, {1, 27}, {2, 64}, {3, 125}, {4, 216}}) {
+    ASSERT_TRUE(pal.CreateHalftone(level));
+    EXPECT_EQ(pal.Entries(), entries) << level;
+  }
+  // Red innermost, blue outermost; level 1: the values 0, 128 and 256 written as 255.
   for (int b = 0; b < 6; ++b)
     for (int g = 0; g < 6; ++g)
-      for (int r = 0; r < 6; ++r) {
-        const int i = 36 * b + 6 * g + r;
-        ASSERT_EQ(pal.rgbR(i), r * 51);
-        ASSERT_EQ(pal.rgbG(i), g * 51);
-        ASSERT_EQ(pal.rgbB(i), b * 51);
-      }
-  EXPECT_FALSE(pal.IsGreyScale());
+      for (int r = 0; r < 6; ++r) ASSERT_EQ(pal.PaletteEntries()[36 * b + 6 * g + r], MakeRGBQuad(r * 51, g * 51, b * 51));
   EXPECT_EQ(pal.PaletteEntries()[216], RGBQuad{});
+  pal.CreateHalftone(1);
+  EXPECT_EQ(std::tuple(pal.rgbR(1), pal.rgbR(2), pal.rgbG(3), pal.rgbB(9)), std::tuple(128, 255, 128, 128));
   EXPECT_FALSE(pal.CreateHalftone(5));
 }
 
@@ -61,102 +53,48 @@ TEST(Pal8bpp, ClosestIndexUsesTheSnapshotAndLowestIndexOnTies) {
   pal.SetrgbR(2, 200);
   EXPECT_EQ(pal.ClosestIndex(199, 0, 0), 0);  // the snapshot is taken by BuildLogicalPalette
   pal.BuildLogicalPalette();
-  EXPECT_EQ(pal.ClosestIndex(199, 0, 0), 2);
-  EXPECT_EQ(pal.ClosestIndex(105, 0, 0), 0);  // equally far from 100 and 110
-  EXPECT_EQ(pal.ClosestIndex(106, 0, 0), 1);
-  uint8_t r = 0, g = 0, b = 0;
-  pal.ClosestColor(180, 3, 3, r, g, b);
-  EXPECT_EQ(r, 200);
-  EXPECT_EQ(g, 0);
+  EXPECT_EQ(std::tuple(pal.ClosestIndex(199, 0, 0), pal.ClosestIndex(105, 0, 0), pal.ClosestIndex(106, 0, 0)),
+            std::tuple(2, 0, 1));  // 105 is equally far from 100 and 110
   pal.Destroy();
   EXPECT_EQ(pal.Entries(), 0);
-  EXPECT_FALSE(pal.HasLogicalPalette());
-  EXPECT_TRUE(pal.IsGreyScale());
 }
 
-TEST(Pal8bpp, EntryAccessOutsideTheTableIsHarmless) {
+// CreateOptimal(picture, colours, depth, weights): the red values of the entries it gives.
+std::vector<int> OptimalReds(const cDIB& picture, int colours, int depth, double redWeight = 1.0) {
   cPal8bpp pal;
-  pal.Initialize(300);
-  EXPECT_EQ(pal.Entries(), 256);
-  pal.SetrgbR(256, 1);
-  pal.SetrgbG(-1, 1);
-  EXPECT_EQ(pal.rgbB(999), 0);
-  pal.SetEntries(-5);
-  EXPECT_EQ(pal.Entries(), 0);
+  EXPECT_TRUE(pal.CreateOptimal(picture, colours, depth, redWeight, 1.0, 1.0));
+  std::vector<int> reds;
+  for (int i = 0; i < pal.Entries(); ++i) reds.push_back(pal.rgbR(i));
+  return reds;
 }
 
-TEST(OctreePalette, ColoursOfOneDeepCellBecomeTheirAverage) {
+TEST(OctreePalette, LeavesAverageTheirColoursRoundingHalfToEven) {
+  // A deep cell: 0 and 2 average to 1 in every channel; 0 and 1 to 0.5 -> 0; 2 and 3 to 2.5 -> 2.
   cDIB picture = SolidPicture(4, 2, 0, 0, 0);
-  for (int x = 0; x < 4; ++x) picture.SetPixel(x, 1, MakeRGBQuad(2, 2, 2));
+  for (int x = 0; x < 4; ++x) picture.SetPixel(x, 1, Grey(2));
   cPal8bpp pal;
-  ASSERT_TRUE(pal.CreateOptimal(picture, 256, 6, 1.0, 1.0, 1.0));
-  ASSERT_EQ(pal.Entries(), 1);
-  EXPECT_EQ(pal.rgbR(0), 1);
-  EXPECT_EQ(pal.rgbG(0), 1);
-  EXPECT_EQ(pal.rgbB(0), 1);
+  ASSERT_TRUE(pal.CreateOptimal(picture, 256, 6, 1, 1, 1));
+  EXPECT_EQ(std::tuple(pal.Entries(), pal.rgbR(0), pal.rgbG(0), pal.rgbB(0)), std::tuple(1, 1, 1, 1));
+  EXPECT_EQ(OptimalReds(Row({Grey(0), Grey(1)}), 256, 6), std::vector<int>{0});
+  EXPECT_EQ(OptimalReds(Row({Grey(2), Grey(3)}), 256, 6), std::vector<int>{2});
 }
 
-TEST(OctreePalette, AveragesRoundHalfToEven) {
-  // (0,0,0) and (1,1,1) share a leaf: the mean 0.5 rounds to 0; (2,2,2) and (3,3,3): 2.5 to 2.
-  cDIB a = SolidPicture(2, 1, 0, 0, 0);
-  a.SetPixel(1, 0, MakeRGBQuad(1, 1, 1));
-  cPal8bpp pal;
-  pal.CreateOptimal(a, 256, 6, 1, 1, 1);
-  ASSERT_EQ(pal.Entries(), 1);
-  EXPECT_EQ(pal.rgbR(0), 0);
-  cDIB b = SolidPicture(2, 1, 2, 2, 2);
-  b.SetPixel(1, 0, MakeRGBQuad(3, 3, 3));
-  pal.CreateOptimal(b, 256, 6, 1, 1, 1);
-  ASSERT_EQ(pal.Entries(), 1);
-  EXPECT_EQ(pal.rgbR(0), 2);
-}
-
-TEST(OctreePalette, MidpointsSplitAt128ThenHalves) {
-  // The root splits 0 … 255 at round(127.5) = 128: 127 and 128 land in different leaves.
-  cDIB picture = SolidPicture(2, 1, 127, 0, 0);
-  picture.SetPixel(1, 0, MakeRGBQuad(128, 0, 0));
-  cPal8bpp pal;
-  pal.CreateOptimal(picture, 256, 1, 1, 1, 1);
-  ASSERT_EQ(pal.Entries(), 2);
-  // Depth 1: 0 … 127 lands with 127, 128 … 255 with 128. Leaves in pool order.
-  EXPECT_EQ(pal.rgbR(0), 127);
-  EXPECT_EQ(pal.rgbR(1), 128);
+TEST(OctreePalette, MidpointsSplitAt128ThenHalvesAndWeightsScaleTheChannel) {
+  // The root splits 0 … 255 at round(127.5) = 128; leaves in pool order.
+  EXPECT_EQ(OptimalReds(Row({Red(127), Red(128)}), 256, 1), (std::vector<int>{127, 128}));
   // At depth 6 the cell of 0 is 0 … 3 (splits 128, 64, 32, 16, 8, 4): 3 and 4 separate.
-  cDIB near = SolidPicture(2, 1, 3, 0, 0);
-  near.SetPixel(1, 0, MakeRGBQuad(4, 0, 0));
-  pal.CreateOptimal(near, 256, 6, 1, 1, 1);
-  EXPECT_EQ(pal.Entries(), 2);
-}
-
-TEST(OctreePalette, WeightsScaleTheChannelBeforeTheSplit) {
+  EXPECT_EQ(OptimalReds(Row({Red(3), Red(4)}), 256, 6).size(), 2u);
   // Red 100 weighted 2.0 counts as 200 and goes to the upper half with red 200.
-  cDIB picture = SolidPicture(2, 1, 100, 0, 0);
-  picture.SetPixel(1, 0, MakeRGBQuad(200, 0, 0));
-  cPal8bpp pal;
-  pal.CreateOptimal(picture, 256, 1, 2.0, 1.0, 1.0);
-  ASSERT_EQ(pal.Entries(), 1);
-  EXPECT_EQ(pal.rgbR(0), 150);
+  EXPECT_EQ(OptimalReds(Row({Red(100), Red(200)}), 256, 1, 2.0), std::vector<int>{150});
 }
 
 TEST(OctreePalette, ReducesTheMostRecentDeepestNodeFirst) {
-  // Depth 2: the root's children are inner nodes (level-1 list), their children leaves.
-  // 10 and 100 lie under N1 (red < 128), then 150 and 250 under N2 (split at 192).
-  cDIB picture;
-  ASSERT_TRUE(picture.Create(4, 1, 32));
-  const uint8_t reds[] = {10, 100, 150, 250};
-  for (int x = 0; x < 4; ++x) picture.SetPixel(x, 0, MakeRGBQuad(reds[x], 0, 0));
-  cPal8bpp pal;
-  pal.CreateOptimal(picture, 3, 2, 1, 1, 1);
-  // The fourth leaf forces one reduction: N2, listed last, is folded into the mean 200.
-  ASSERT_EQ(pal.Entries(), 3);
-  EXPECT_EQ(pal.rgbR(0), 10);
-  EXPECT_EQ(pal.rgbR(1), 100);
-  EXPECT_EQ(pal.rgbR(2), 200);
-  // With two colours wanted, N1 goes too: its mean 55, then N2, in pool order.
-  pal.CreateOptimal(picture, 2, 2, 1, 1, 1);
-  ASSERT_EQ(pal.Entries(), 2);
-  EXPECT_EQ(pal.rgbR(0), 55);
-  EXPECT_EQ(pal.rgbR(1), 200);
+  // Depth 2: the root's children are inner nodes (level-1 list), their children leaves. 10 and
+  // 100 lie under N1 (red < 128), 150 and 250 under N2 (split at 192). The fourth leaf forces one
+  // reduction: N2, listed last, folds into the mean 200; with two colours N1 goes too (55).
+  const cDIB picture = Row({Red(10), Red(100), Red(150), Red(250)});
+  EXPECT_EQ(OptimalReds(picture, 3, 2), (std::vector<int>{10, 100, 200}));
+  EXPECT_EQ(OptimalReds(picture, 2, 2), (std::vector<int>{55, 200}));
 }
 
 TEST(OctreePalette, LeavesComeInPoolOrderWithFreedNodesReused) {
@@ -164,48 +102,34 @@ TEST(OctreePalette, LeavesComeInPoolOrderWithFreedNodesReused) {
   // and leaf10 5: three leaves, so N1 (listed last) folds to the leaf 10, then N2 to 200,
   // freeing 5, 2, 3 (3 on top). Green 200 then takes node 3 for its inner node N3 and 2 for
   // its leaf; N3 folds; the root's children cannot be folded, so three entries stay.
-  cDIB picture;
-  ASSERT_TRUE(picture.Create(4, 1, 32));
-  picture.SetPixel(0, 0, MakeRGBQuad(150, 0, 0));
-  picture.SetPixel(1, 0, MakeRGBQuad(250, 0, 0));
-  picture.SetPixel(2, 0, MakeRGBQuad(10, 0, 0));
-  picture.SetPixel(3, 0, MakeRGBQuad(0, 200, 0));
   cPal8bpp pal;
-  pal.CreateOptimal(picture, 2, 2, 1, 1, 1);
+  pal.CreateOptimal(Row({Red(150), Red(250), Red(10), MakeRGBQuad(0, 200, 0)}), 2, 2, 1, 1, 1);
   ASSERT_EQ(pal.Entries(), 3);
-  EXPECT_EQ(pal.rgbR(0), 200);  // N2, node 1
-  EXPECT_EQ(pal.rgbG(1), 200);  // N3, node 3
-  EXPECT_EQ(pal.rgbR(2), 10);   // N1, node 4
+  EXPECT_EQ(std::tuple(pal.rgbR(0), pal.rgbG(1), pal.rgbR(2)), std::tuple(200, 200, 10));  // N2, N3, N1
 }
 
-TEST(OctreePalette, NeverMoreEntriesThanAsked) {
-  const cDIB picture = testing::RenderedPicture(64, 48, 3, 7);
+TEST(OctreePalette, NeverMoreEntriesThanAskedAndBadArgumentsAreSafe) {
+  const cDIB picture = testing::RenderedPicture(64, 48, 7);
   cPal8bpp pal;
   for (int wanted : {8, 16, 100, 256}) {
     ASSERT_TRUE(pal.CreateOptimal(picture, wanted, 6, 1, 1, 1));
     EXPECT_LE(pal.Entries(), wanted);
     EXPECT_GT(pal.Entries(), wanted / 2);
   }
-}
-
-TEST(OctreePalette, IgnoresSourcesThatAreNot32Bit) {
+  // Depth and count out of range are clamped: depth 1 gives at most the root's eight children,
+  // which cannot be folded further.
+  EXPECT_TRUE(pal.CreateOptimal(picture, 1000, 0, 1, 1, 1));
+  EXPECT_LE(pal.Entries(), 8);
+  EXPECT_TRUE(pal.CreateOptimal(picture, -3, 40, 1, 1, 1));
+  EXPECT_GE(pal.Entries(), 1);
+  EXPECT_LE(pal.Entries(), 8);
+  // Sources that are not 32-bit are ignored.
   cDIB indexed;
   ASSERT_TRUE(indexed.Create(4, 4, 8));
-  cPal8bpp pal;
   pal.CreateGreyScale(0);
   EXPECT_FALSE(pal.CreateOptimal(indexed, 256, 6, 1, 1, 1));
   EXPECT_EQ(pal.Entries(), 2);
   EXPECT_FALSE(pal.CreateOptimal(cDIB{}, 256, 6, 1, 1, 1));
-}
-
-TEST(OctreePalette, OutOfRangeDepthAndCountAreClamped) {
-  const cDIB picture = testing::RenderedPicture(16, 16, 0, 1);
-  cPal8bpp pal;
-  EXPECT_TRUE(pal.CreateOptimal(picture, 1000, 0, 1, 1, 1));
-  EXPECT_LE(pal.Entries(), 8);  // depth 1: at most the root's eight children
-  EXPECT_TRUE(pal.CreateOptimal(picture, -3, 40, 1, 1, 1));
-  EXPECT_GE(pal.Entries(), 1);
-  EXPECT_LE(pal.Entries(), 8);  // the root's children cannot be folded further
 }
 
 }  // namespace

@@ -12,9 +12,8 @@
 namespace lumetrix::series {
 namespace {
 
-using testing::Page;
-using testing::ReadPages;
-using testing::TempDir;
+using namespace testing;
+using Names = std::vector<std::string>;
 
 constexpr int kW = 7, kH = 5;
 
@@ -24,170 +23,107 @@ class JoinSeries : public ::testing::Test {
  protected:
   // g0..g2 grey, c3 colour.
   void SetUp() override {
-    for (int f = 0; f < 3; ++f) {
-      testing::WriteGreyTiff(Source(f), kW, kH, [f](int x, int y) { return GreyValue(f, x, y); });
+    for (int f = 0; f < 3; ++f) WriteGrey(Source(f), kW, kH, [f](int x, int y) { return GreyValue(f, x, y); });
+    WriteRgb(Source(3), kW, kH, [](int x, int y) { return std::array<uint8_t, 3>{uint8_t(x), uint8_t(y), 200}; });
+  }
+  std::string Source(int f) const { return dir.File(std::string(f < 3 ? "g" : "c").append(std::to_string(f)).append(".tif")); }
+  // Every page is 24-bit colour; grey pages have their grey value in each colour.
+  void ExpectPages(const std::string& path, const std::vector<int>& files) const {
+    const std::vector<Page> pages = ReadPages(path);
+    ASSERT_EQ(pages.size(), files.size());
+    for (size_t i = 0; i < pages.size(); ++i) {
+      ASSERT_EQ(std::tuple(pages[i].Width, pages[i].Height, pages[i].Samples), std::tuple(kW, kH, 3));
+      for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x)
+          for (int s = 0; s < 3; ++s) {
+            const int want = files[i] == 3 ? std::array<int, 3>{x, y, 200}[static_cast<size_t>(s)] : GreyValue(files[i], x, y);
+            ASSERT_EQ(pages[i].At(x, y, s), want) << "page " << i << " at " << x << "," << y;
+          }
     }
-    testing::WriteRgbTiff(Source(3), kW, kH, [](int x, int y) {
-      return std::array<uint8_t, 3>{static_cast<uint8_t>(x), static_cast<uint8_t>(y), 200};
-    });
-  }
-  std::string Source(int f) const {
-    std::string name(1, f < 3 ? 'g' : 'c');
-    return dir.File(name.append(std::to_string(f)).append(".tif"));
-  }
-  void ExpectGreyPage(const Page& page, int file) const {
-    ASSERT_EQ(page.Width, static_cast<uint32_t>(kW));
-    ASSERT_EQ(page.Height, static_cast<uint32_t>(kH));
-    ASSERT_EQ(page.Samples, 3) << "every page is 24-bit colour";
-    for (int y = 0; y < kH; ++y)
-      for (int x = 0; x < kW; ++x)
-        for (int s = 0; s < 3; ++s) ASSERT_EQ(page.At(x, y, s), GreyValue(file, x, y)) << x << "," << y;
   }
   // The folder holds only the sources and what is named here: no temporary files were left.
-  void ExpectOnlySourcesAnd(std::vector<std::string> more) const {
-    std::vector<std::string> expected{"c3.tif", "g0.tif", "g1.tif", "g2.tif"};
-    expected.insert(expected.end(), more.begin(), more.end());
-    std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(dir.Entries(), expected);
+  void ExpectOnlySourcesAnd(Names more) const {
+    more.insert(more.end(), {"c3.tif", "g0.tif", "g1.tif", "g2.tif"});
+    std::sort(more.begin(), more.end());
+    EXPECT_EQ(Entries(dir), more);
   }
   TempDir dir;
 };
 
+// Pages follow the list order (a name twice gives its page twice); only page 0 of a multi-page
+// source is taken; one progress step per page; an existing file is replaced whole.
 TEST_F(JoinSeries, PagesFollowTheListOrderAsColour) {
   const std::string out = dir.File("out.tif");
-  testing::StepProgress progress;
-  const ConversionResult result = JoinTiffSeries({Source(2), Source(0), Source(3), Source(1)}, out, &progress);
+  ProgressLog progress;
+  const ConversionResult result = JoinTiffSeries({Source(2), Source(0), Source(3), Source(1), Source(0)}, out, &progress);
   ASSERT_TRUE(result.Written) << result.Message();
-  EXPECT_EQ(result.Pages, 4);
-  EXPECT_EQ(result.Message(), "");
-  EXPECT_EQ(progress.Maximum, 4);
-  EXPECT_EQ(progress.Steps, (std::vector<int32_t>{1, 2, 3, 4}));
-  const std::vector<Page> pages = ReadPages(out);
-  ASSERT_EQ(pages.size(), 4u);
-  ExpectGreyPage(pages[0], 2);
-  ExpectGreyPage(pages[1], 0);
-  ExpectGreyPage(pages[3], 1);
-  EXPECT_EQ(pages[2].Samples, 3);
-  EXPECT_EQ(pages[2].At(4, 3, 0), 4);
-  EXPECT_EQ(pages[2].At(4, 3, 1), 3);
-  EXPECT_EQ(pages[2].At(4, 3, 2), 200);
+  EXPECT_EQ(std::tuple(result.Pages, result.Message()), std::tuple(5, ""));
+  EXPECT_EQ(progress.Calls, (std::vector<std::pair<int32_t, int32_t>>{{1, 5}, {2, 5}, {3, 5}, {4, 5}, {5, 5}}));
+  ExpectPages(out, {2, 0, 3, 1, 0});
   ExpectOnlySourcesAnd({"out.tif"});
+  test_support::TiffLayout stack;
+  stack.width = kW, stack.height = kH, stack.pages = 3;
+  test_support::WriteTiff(dir.File("stack.tif"), stack, [](int p, int x, int y, int) { return GreyValue(p + 1, x, y); });
+  ASSERT_TRUE(JoinTiffSeries({dir.File("stack.tif")}, out).Written);
+  ExpectPages(out, {1});
 }
 
-TEST_F(JoinSeries, ANameTwiceGivesItsPageTwice) {
-  const std::string out = dir.File("twice.tif");
-  ASSERT_TRUE(JoinTiffSeries({Source(0), Source(1), Source(0), Source(1)}, out).Written);
-  const auto pages = ReadPages(out);
-  ASSERT_EQ(pages.size(), 4u);
-  ExpectGreyPage(pages[2], 0);
-  ExpectGreyPage(pages[3], 1);
-}
-
-TEST_F(JoinSeries, OneFileGivesOnePage) {
-  const std::string out = dir.File("one.tif");
-  ASSERT_TRUE(JoinTiffSeries({Source(1)}, out).Written);
-  const auto pages = ReadPages(out);
-  ASSERT_EQ(pages.size(), 1u);
-  ExpectGreyPage(pages[0], 1);
-}
-
-TEST_F(JoinSeries, OnlyPageZeroOfAMultiPageSourceIsTaken) {
-  testing::WriteGreyPages(dir.File("stack.tif"), kW, kH, 3, [](int p, int x, int y) { return GreyValue(p, x, y); });
-  const std::string out = dir.File("out.tif");
-  ASSERT_TRUE(JoinTiffSeries({dir.File("stack.tif"), Source(1)}, out).Written);
-  const auto pages = ReadPages(out);
-  ASSERT_EQ(pages.size(), 2u);
-  ExpectGreyPage(pages[0], 0);
-}
-
-TEST_F(JoinSeries, AnExistingFileIsReplacedWhole) {
-  const std::string out = dir.File("out.tif");
-  ASSERT_TRUE(JoinTiffSeries({Source(0), Source(1), Source(2)}, out).Written);
-  ASSERT_TRUE(JoinTiffSeries({Source(2)}, out).Written);
-  const auto pages = ReadPages(out);
-  ASSERT_EQ(pages.size(), 1u);
-  ExpectGreyPage(pages[0], 2);
-}
-
-TEST_F(JoinSeries, AFileThatIsNotATiffStopsWithItsNameAndKeepsTheOldOutput) {
-  testing::WriteBytes(dir.File("notes.tif"), "these are my notes, not an image");
-  const std::string out = dir.File("out.tif");
-  testing::WriteBytes(out, "precious");
-  const ConversionResult result = JoinTiffSeries({Source(0), dir.File("notes.tif"), Source(1)}, out);
-  EXPECT_FALSE(result.Written);
-  EXPECT_NE(result.Message().find("notes.tif"), std::string::npos) << result.Message();
-  EXPECT_NE(result.Message().find("Nothing was written to out.tif"), std::string::npos) << result.Message();
-  EXPECT_EQ(testing::ReadBytes(out), "precious");
-  ExpectOnlySourcesAnd({"notes.tif", "out.tif"});
-}
-
-TEST_F(JoinSeries, TruncatedAndEmptyTiffsAreRefused) {
-  const std::string whole = testing::ReadBytes(Source(0));
-  testing::WriteBytes(dir.File("cut.tif"), whole.substr(0, whole.size() / 2));
-  testing::WriteBytes(dir.File("header.tif"), whole.substr(0, 8));
-  testing::WriteBytes(dir.File("empty.tif"), "");
-  // An IFD offset far past the end of the file.
-  testing::WriteBytes(dir.File("hostile.tif"), std::string("II*\0\xff\xff\xff\x7f", 8));
-  for (const char* bad : {"cut.tif", "header.tif", "empty.tif", "hostile.tif"}) {
-    const std::string out = dir.File("out.tif");
-    const ConversionResult result = JoinTiffSeries({Source(0), dir.File(bad)}, out);
+// Files that are not TIFFs, cut, empty or hostile (an IFD offset far past the end) stop the
+// join, naming the file; nothing is written and an older output stays.
+TEST_F(JoinSeries, FilesThatCannotBeReadStopWithTheirName) {
+  const std::string whole = ReadText(Source(0));
+  WriteText(dir.File("notes.tif"), "these are my notes, not an image");
+  WriteText(dir.File("cut.tif"), whole.substr(0, whole.size() / 2));
+  WriteText(dir.File("header.tif"), whole.substr(0, 8));
+  WriteText(dir.File("empty.tif"), "");
+  WriteText(dir.File("hostile.tif"), std::string("II*\0\xff\xff\xff\x7f", 8));
+  WriteText(dir.File("out.tif"), "precious");
+  for (const char* bad : {"notes.tif", "cut.tif", "header.tif", "empty.tif", "hostile.tif"}) {
+    const ConversionResult result = JoinTiffSeries({Source(0), dir.File(bad), Source(1)}, dir.File("out.tif"));
     EXPECT_FALSE(result.Written) << bad;
     EXPECT_FALSE(result.Error.empty()) << bad;
-    EXPECT_FALSE(testing::Exists(out)) << bad;
+    EXPECT_EQ(ReadText(dir.File("out.tif")), "precious") << bad;
   }
-  ExpectOnlySourcesAnd({"cut.tif", "empty.tif", "header.tif", "hostile.tif"});
+  const ConversionResult notes = JoinTiffSeries({Source(0), dir.File("notes.tif")}, dir.File("out.tif"));
+  EXPECT_NE(notes.Message().find("notes.tif"), std::string::npos) << notes.Message();
+  EXPECT_NE(notes.Message().find("Nothing was written to out.tif"), std::string::npos) << notes.Message();
+  ExpectOnlySourcesAnd({"cut.tif", "empty.tif", "header.tif", "hostile.tif", "notes.tif", "out.tif"});
 }
 
 TEST_F(JoinSeries, APageOfAnotherSizeIsRefusedNamingTheFile) {
-  testing::WriteGreyTiff(dir.File("wide.tif"), kW + 1, kH, [](int, int) { return 9; });
-  const std::string out = dir.File("out.tif");
-  const ConversionResult result = JoinTiffSeries({Source(0), Source(1), dir.File("wide.tif")}, out);
+  WriteGrey(dir.File("wide.tif"), kW + 1, kH, [](int, int) { return 9; });
+  const ConversionResult result = JoinTiffSeries({Source(0), Source(1), dir.File("wide.tif")}, dir.File("out.tif"));
   EXPECT_FALSE(result.Written);
   EXPECT_NE(result.Error.find("wide.tif is 8 x 5 pixels"), std::string::npos) << result.Error;
   EXPECT_NE(result.Error.find("7 x 5 pixels of g0.tif"), std::string::npos) << result.Error;
-  EXPECT_FALSE(testing::Exists(out));
+  EXPECT_FALSE(Exists(dir.File("out.tif")));
 }
 
-TEST_F(JoinSeries, TheDestinationMayNotBeOneOfTheSources) {
-  const std::string before = testing::ReadBytes(Source(1));
-  const ConversionResult result = JoinTiffSeries({Source(0), Source(1)}, Source(1));
-  EXPECT_FALSE(result.Written);
-  EXPECT_NE(result.Error.find("g1.tif is one of the files"), std::string::npos) << result.Error;
-  EXPECT_EQ(testing::ReadBytes(Source(1)), before);
-  ExpectOnlySourcesAnd({});
-}
-
-TEST_F(JoinSeries, UnwritableDestinationsGiveAMessage) {
+// A source as destination, a missing folder, a folder, a "folder" that is a file, a folder that
+// cannot be written, no sources: a message and no output.
+TEST_F(JoinSeries, DestinationsThatCannotBeWrittenGiveAMessage) {
+  const std::string before = ReadText(Source(1));
+  EXPECT_NE(JoinTiffSeries({Source(0), Source(1)}, Source(1)).Error.find("g1.tif is one of the files"), std::string::npos);
+  EXPECT_EQ(ReadText(Source(1)), before);
   EXPECT_NE(JoinTiffSeries({Source(0)}, dir.File("missing/out.tif")).Error.find("does not exist"), std::string::npos);
-  EXPECT_NE(JoinTiffSeries({Source(0)}, dir.Path()).Error.find("it is a folder"), std::string::npos);
-  // A "folder" that is a file.
+  EXPECT_NE(JoinTiffSeries({Source(0)}, dir.path().string()).Error.find("it is a folder"), std::string::npos);
   EXPECT_FALSE(JoinTiffSeries({Source(0)}, Source(1) + "/out.tif").Written);
+  EXPECT_FALSE(JoinTiffSeries({}, dir.File("out.tif")).Written);
   if (::geteuid() != 0) {
     TempDir locked;
-    std::filesystem::permissions(locked.Path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-    const ConversionResult result = JoinTiffSeries({Source(0)}, locked.File("out.tif"));
-    EXPECT_FALSE(result.Written);
-    EXPECT_NE(result.Error.find("Permission denied"), std::string::npos) << result.Error;
+    std::filesystem::permissions(locked.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    EXPECT_NE(JoinTiffSeries({Source(0)}, locked.File("out.tif")).Error.find("Permission denied"), std::string::npos);
   }
   ExpectOnlySourcesAnd({});
 }
 
-TEST_F(JoinSeries, NoSourcesNoOutput) {
-  const ConversionResult result = JoinTiffSeries({}, dir.File("out.tif"));
-  EXPECT_FALSE(result.Written);
-  EXPECT_FALSE(testing::Exists(dir.File("out.tif")));
-}
-
 TEST_F(JoinSeries, CancellingLeavesNothingBehind) {
-  const std::string out = dir.File("out.tif");
-  testing::WriteBytes(out, "older");
-  testing::StepProgress progress;
+  WriteText(dir.File("out.tif"), "older");
+  ProgressLog progress;
   progress.StopAt = 2;
-  const ConversionResult result = JoinTiffSeries({Source(0), Source(1), Source(2)}, out, &progress);
-  EXPECT_TRUE(result.Cancelled);
-  EXPECT_FALSE(result.Written);
-  EXPECT_EQ(result.Message(), "");
-  EXPECT_EQ(testing::ReadBytes(out), "older");
+  const ConversionResult result = JoinTiffSeries({Source(0), Source(1), Source(2)}, dir.File("out.tif"), &progress);
+  EXPECT_EQ(std::tuple(result.Cancelled, result.Written, result.Message()), std::tuple(true, false, ""));
+  EXPECT_EQ(ReadText(dir.File("out.tif")), "older");
   ExpectOnlySourcesAnd({"out.tif"});
 }
 

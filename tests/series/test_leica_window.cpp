@@ -1,12 +1,13 @@
-// The "Convert Leica Confocal TIFF Series" window through its controls.
+// The "Convert Leica Confocal TIFF Series" window through its controls. (Names, series and
+// conversions are tested without the window.)
 
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
-#include <filesystem>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <filesystem>
 
 #include "export/series/frm_cnvrt_leica_tiff.h"
 #include "export/series/image_preview.h"
@@ -16,10 +17,11 @@
 namespace lumetrix::series {
 namespace {
 
-using testing::ReadPages;
+using namespace testing;
+using Rgb = std::array<int, 3>;
 
 // Slice z of channel c is uniformly 1 + 10 z + 60 c.
-uint8_t SliceValue(int z, int c) { return static_cast<uint8_t>(1 + 10 * z + 60 * c); }
+int SliceValue(int z, int c) { return 1 + 10 * z + 60 * c; }
 
 class LeicaWindow : public ::testing::Test {
  protected:
@@ -31,241 +33,141 @@ class LeicaWindow : public ::testing::Test {
       return folder_answer;
     });
   }
-  void WriteChannel(const std::string& base, int last, int c) {
-    for (int z = 0; z <= last; ++z) {
-      testing::WriteGreyTiff(dir.File(LeicaSliceName(base, z, c)), 4, 3, [=](int, int) { return SliceValue(z, c); });
-    }
+  void WriteChannel(const std::string& folder, const std::string& base, int last, int c) {
+    for (int z = 0; z <= last; ++z) WriteGrey(folder + "/" + LeicaSliceName(base, z, c), 4, 3, [=](int, int) { return SliceValue(z, c); });
   }
-  void Open() { window.SetFolder(QString::fromStdString(dir.Path())); }
+  void WriteChannel(const std::string& base, int last, int c) { WriteChannel(dir.path().string(), base, last, c); }
+  void Open() { window.SetFolder(QString::fromStdString(dir.path().string())); }
   QComboBox* Combo(const QString& name) { return window.findChild<QComboBox*>(name); }
   QCheckBox* Check(const QString& name) { return window.findChild<QCheckBox*>(name); }
   ImagePreview* Preview(int c) { return window.findChild<ImagePreview*>(QString("ImX%1").arg(c)); }
-  QPushButton* ButtonNamed(const char* name) { return window.findChild<QPushButton*>(name); }
-  QStringList Items(QComboBox* combo) {
+  void Click(const char* name) { window.findChild<QPushButton*>(name)->click(); }
+  void Choose(int list, int index) {
+    Combo(QString("cmbFile%1").arg(list))->setCurrentIndex(index);
+    emit Combo(QString("cmbFile%1").arg(list))->activated(index);
+  }
+  QStringList Items(const QString& name) {
     QStringList texts;
-    for (int i = 0; i < combo->count(); ++i) texts << combo->itemText(i);
+    for (int i = 0; i < Combo(name)->count(); ++i) texts << Combo(name)->itemText(i);
     return texts;
   }
   // Red, green, blue of page z at pixel 0,0.
-  std::array<int, 3> Rgb(const std::string& path, size_t z) {
-    const auto pages = ReadPages(path);
-    const auto& page = pages.at(z);
+  Rgb Colours(const std::string& path, size_t z) {
+    const Page page = ReadPages(path).at(z);
     return {page.At(0, 0, 0), page.At(0, 0, 1), page.At(0, 0, 2)};
   }
 
-  testing::TempDir dir;
-  testing::TempDir dest;
+  TempDir dir, dest;
   frmCnvrtLeicaTiff window;
-  QStringList messages;
-  QStringList folder_dialog_initial;
-  QString save_answer;
-  QString folder_answer;
+  QStringList messages, folder_dialog_initial;
+  QString save_answer, folder_answer;
 };
 
-TEST_F(LeicaWindow, CaptionsAndStartValues) {
-  EXPECT_EQ(window.windowTitle(), "Convert Leica Confocal TIFF Series");
-  for (int c = 0; c < 3; ++c) {
-    QCheckBox* check = Check(QString("chkFile%1").arg(c));
-    ASSERT_NE(check, nullptr);
-    EXPECT_EQ(check->text(), QString("Ch0%1").arg(c + 1));
-    QComboBox* colour = Combo(QString("cmbColor%1").arg(c));
-    ASSERT_NE(colour, nullptr);
-    EXPECT_EQ(Items(colour), (QStringList{"Red", "Green", "Blue"}));
-    EXPECT_EQ(colour->currentIndex(), c);
-    EXPECT_NE(Combo(QString("cmbFile%1").arg(c)), nullptr);
-    EXPECT_NE(Preview(c), nullptr);
-  }
-  EXPECT_EQ(Check("chkLink")->text(), "Link Channel File Selections");
-  EXPECT_EQ(ButtonNamed("cmdConvert")->text(), "Save 3D-TIFF");
-  EXPECT_EQ(ButtonNamed("cmdConvertAll")->text(), "Save All to 3D-TIFF");
-  EXPECT_EQ(ButtonNamed("cmdClose")->text(), "Close");
-  EXPECT_NE(window.findChild<QLineEdit*>("txtFile"), nullptr);
-  EXPECT_FALSE(window.FillingLists());
-  EXPECT_EQ(window.LastDestination(), "");
-}
-
-TEST_F(LeicaWindow, SeriesOfTwoChannelsFillTheirListsAndPreviewTheMiddleSlice) {
-  WriteChannel("A", 4, 0);
-  WriteChannel("A", 4, 1);
+// The colour lists start on red, green, blue; the channel lists fill with their series, and the
+// previews show the middle slice (rounded down) of each.
+TEST_F(LeicaWindow, ChannelListsFillAndPreviewTheMiddleSlice) {
+  for (int c = 0; c < 3; ++c) EXPECT_EQ(Combo(QString("cmbColor%1").arg(c))->currentIndex(), c);
+  WriteChannel("A", 3, 0);
+  WriteChannel("A", 3, 1);
   Open();
-  EXPECT_EQ(Items(Combo("cmbFile0")), QStringList{"A"});
-  EXPECT_EQ(Items(Combo("cmbFile1")), QStringList{"A"});
-  EXPECT_TRUE(Items(Combo("cmbFile2")).isEmpty());
-  EXPECT_EQ(Preview(0)->toolTip(), "Slice Z=2 of 4");
-  EXPECT_EQ(Preview(1)->toolTip(), "Slice Z=2 of 4");
+  EXPECT_FALSE(window.FillingLists());
+  EXPECT_EQ(std::tuple(Items("cmbFile0"), Items("cmbFile1"), Items("cmbFile2")), std::tuple(QStringList{"A"}, QStringList{"A"}, QStringList{}));
+  EXPECT_EQ(std::tuple(Preview(0)->toolTip(), Preview(1)->toolTip()), std::tuple("Slice Z=1 of 3", "Slice Z=1 of 3"));
   ASSERT_TRUE(Preview(0)->HasImage());
-  EXPECT_EQ(qGray(Preview(0)->Image().pixel(0, 0)), SliceValue(2, 0));
-  EXPECT_EQ(qGray(Preview(1)->Image().pixel(0, 0)), SliceValue(2, 1));
+  EXPECT_EQ(std::tuple(qGray(Preview(0)->Image().pixel(0, 0)), qGray(Preview(1)->Image().pixel(0, 0))),
+            std::tuple(SliceValue(1, 0), SliceValue(1, 1)));
   EXPECT_FALSE(Preview(2)->HasImage());
-  EXPECT_TRUE(window.findChild<QLineEdit*>("txtFile")->text().contains("A_z002_ch00.tif"));
-  EXPECT_FALSE(window.FillingLists());
+  EXPECT_TRUE(window.findChild<QLineEdit*>("txtFile")->text().contains("A_z001_ch00.tif"));
+  // Another folder clears lists and previews; then there is nothing to convert: no dialog, no message.
+  TempDir empty;
+  window.SetFolder(QString::fromStdString(empty.path().string()));
+  EXPECT_EQ(std::tuple(Combo("cmbFile0")->count(), Preview(0)->HasImage(), Preview(0)->toolTip()), std::tuple(0, false, ""));
+  EXPECT_EQ(window.findChild<QLineEdit*>("txtFile")->text(), "");
+  Click("cmdConvert");
+  EXPECT_TRUE(messages.isEmpty());
 }
 
+// Save writes one page per slice with the colour choices and checked channels; a cancelled
+// dialog writes nothing.
 TEST_F(LeicaWindow, SaveWritesOnePagePerSliceWithTheColourChoices) {
-  WriteChannel("A", 4, 0);
-  WriteChannel("A", 4, 1);
-  WriteChannel("A", 4, 2);
+  for (int c = 0; c < 3; ++c) WriteChannel("A", 4, c);
   Open();
+  Click("cmdConvert");
+  EXPECT_TRUE(Entries(dest).empty());
+  EXPECT_TRUE(window.isEnabled());
   save_answer = QString::fromStdString(dest.File("A.tif"));
-  ButtonNamed("cmdConvert")->click();
+  Click("cmdConvert");
   EXPECT_TRUE(messages.isEmpty()) << messages.join("|").toStdString();
   ASSERT_EQ(ReadPages(dest.File("A.tif")).size(), 5u);
-  EXPECT_EQ(Rgb(dest.File("A.tif"), 3), (std::array<int, 3>{SliceValue(3, 0), SliceValue(3, 1), SliceValue(3, 2)}));
-
+  EXPECT_EQ(Colours(dest.File("A.tif"), 3), (Rgb{SliceValue(3, 0), SliceValue(3, 1), SliceValue(3, 2)}));
   Combo("cmbColor0")->setCurrentIndex(1);  // red from "Green", channel 1
   Check("chkFile2")->setChecked(false);
-  ButtonNamed("cmdConvert")->click();
-  EXPECT_EQ(Rgb(dest.File("A.tif"), 4), (std::array<int, 3>{SliceValue(4, 1), SliceValue(4, 1), 0}));
+  Click("cmdConvert");
+  EXPECT_EQ(Colours(dest.File("A.tif"), 4), (Rgb{SliceValue(4, 1), SliceValue(4, 1), 0}));
 }
 
-TEST_F(LeicaWindow, CancellingTheSaveDialogWritesNothing) {
-  WriteChannel("A", 2, 0);
+// Without channel 0 files the first list with series is converted; unreadable slices are
+// reported once at the end.
+TEST_F(LeicaWindow, TheFirstListWithSeriesIsConvertedAndUnreadableSlicesReported) {
+  WriteChannel("G", 2, 1);
+  WriteChannel("G", 2, 2);
+  WriteText(dir.File("G_z001_ch02.tif"), "junk");
   Open();
-  ButtonNamed("cmdConvert")->click();
-  EXPECT_TRUE(dest.Entries().empty());
-  EXPECT_TRUE(messages.isEmpty());
-  EXPECT_TRUE(window.isEnabled());
+  save_answer = QString::fromStdString(dest.File("G.tif"));
+  Click("cmdConvert");
+  ASSERT_EQ(messages.size(), 1);
+  EXPECT_TRUE(messages[0].startsWith("1 slice could not be read")) << messages[0].toStdString();
+  EXPECT_EQ(std::tuple(Colours(dest.File("G.tif"), 2), Colours(dest.File("G.tif"), 1)),
+            std::tuple(Rgb{0, SliceValue(2, 1), SliceValue(2, 2)}, Rgb{0, SliceValue(1, 1), 0}));
 }
 
+// Save All writes every series into the chosen folder (names outside ASCII too), reports
+// problems once and goes on, and remembers the folder; a cancelled or missing folder writes nothing.
 TEST_F(LeicaWindow, SaveAllWritesEverySeriesAndRemembersTheFolder) {
   WriteChannel("A", 2, 0);
   WriteChannel("B", 3, 0);
   WriteChannel("B", 3, 1);
   WriteChannel("OnlyGreen", 1, 1);
-  Open();
-  folder_answer = QString::fromStdString(dest.Path());
-  ButtonNamed("cmdConvertAll")->click();
-  EXPECT_TRUE(messages.isEmpty()) << messages.join("|").toStdString();
-  EXPECT_EQ(dest.Entries(), (std::vector<std::string>{"A.tif", "B.tif", "OnlyGreen.tif"}));
-  EXPECT_EQ(ReadPages(dest.File("A.tif")).size(), 3u);
-  EXPECT_EQ(Rgb(dest.File("OnlyGreen.tif"), 1), (std::array<int, 3>{0, SliceValue(1, 1), 0}));
-  EXPECT_EQ(ReadPages(dest.File("B.tif")).size(), 4u);
-  EXPECT_EQ(Rgb(dest.File("B.tif"), 2), (std::array<int, 3>{SliceValue(2, 0), SliceValue(2, 1), 0}));
-  EXPECT_EQ(window.LastDestination(), folder_answer);
-
-  folder_answer.clear();  // cancelled: the last destination stays
-  ButtonNamed("cmdConvertAll")->click();
-  EXPECT_EQ(folder_dialog_initial, (QStringList{"", QString::fromStdString(dest.Path())}));
-  EXPECT_EQ(window.LastDestination().toStdString(), dest.Path());
-}
-
-TEST_F(LeicaWindow, WithoutChannelZeroFilesTheFirstListWithSeriesIsConverted) {
-  WriteChannel("G", 2, 1);
-  WriteChannel("G", 2, 2);
-  Open();
-  EXPECT_EQ(Combo("cmbFile0")->count(), 0);
-  save_answer = QString::fromStdString(dest.File("G.tif"));
-  ButtonNamed("cmdConvert")->click();
-  EXPECT_TRUE(messages.isEmpty()) << messages.join("|").toStdString();
-  EXPECT_EQ(Rgb(dest.File("G.tif"), 2), (std::array<int, 3>{0, SliceValue(2, 1), SliceValue(2, 2)}));
-}
-
-TEST_F(LeicaWindow, SaveAllReportsProblemsOnceAndGoesOn) {
-  WriteChannel("A", 2, 0);
-  WriteChannel("B", 2, 0);
-  testing::WriteGreyTiff(dir.File("A_z001_ch00.tif"), 9, 9, [](int, int) { return 1; });
-  Open();
-  folder_answer = QString::fromStdString(dest.Path());
-  ButtonNamed("cmdConvertAll")->click();
-  ASSERT_EQ(messages.size(), 1);
-  EXPECT_TRUE(messages[0].startsWith("1 of 2 series written")) << messages[0].toStdString();
-  EXPECT_TRUE(messages[0].contains("A_z001_ch00.tif is 9 x 9 pixels")) << messages[0].toStdString();
-  EXPECT_EQ(dest.Entries(), std::vector<std::string>{"B.tif"});
-}
-
-TEST_F(LeicaWindow, SaveAllToAMissingFolderWritesNothingSilently) {
-  WriteChannel("A", 2, 0);
+  WriteChannel("Kern \xc2\xb5m", 1, 0);
+  WriteChannel("Bad", 2, 0);
+  WriteGrey(dir.File("Bad_z001_ch00.tif"), 9, 9, [](int, int) { return 1; });
   Open();
   folder_answer = QString::fromStdString(dest.File("gone"));
-  ButtonNamed("cmdConvertAll")->click();
+  Click("cmdConvertAll");
   EXPECT_TRUE(messages.isEmpty());
-  EXPECT_TRUE(dest.Entries().empty());
-}
-
-TEST_F(LeicaWindow, LinkedListsFollowTheSeriesChosen) {
-  WriteChannel("A", 2, 0);
-  WriteChannel("A", 2, 1);
-  WriteChannel("B", 6, 0);
-  WriteChannel("B", 6, 1);
-  Open();
-  Combo("cmbFile0")->setCurrentIndex(1);
-  emit Combo("cmbFile0")->activated(1);
-  EXPECT_EQ(Preview(0)->toolTip(), "Slice Z=3 of 6");
-  EXPECT_EQ(Combo("cmbFile1")->currentText(), "A") << "unlinked: the other list stays";
-  EXPECT_EQ(Preview(1)->toolTip(), "Slice Z=1 of 2");
-
-  Check("chkLink")->setChecked(true);
-  Combo("cmbFile1")->setCurrentIndex(1);
-  emit Combo("cmbFile1")->activated(1);
-  EXPECT_EQ(Combo("cmbFile1")->currentText(), "B");
-  EXPECT_EQ(Preview(1)->toolTip(), "Slice Z=3 of 6");
-  Combo("cmbFile0")->setCurrentIndex(0);
-  emit Combo("cmbFile0")->activated(0);
-  EXPECT_EQ(Combo("cmbFile1")->currentText(), "A");
-  EXPECT_EQ(Preview(1)->toolTip(), "Slice Z=1 of 2");
-  EXPECT_TRUE(Combo("cmbFile1")->isEnabled());
-}
-
-TEST_F(LeicaWindow, UpperCaseNamesAreNotTheScheme) {
-  WriteChannel("A", 1, 0);
-  for (const char* name : {"Up_Z000_ch00.tif", "Up_Z001_ch00.tif", "Ext_z000_ch00.TIF", "Ext_z001_ch00.TIF"}) {
-    testing::WriteGreyTiff(dir.File(name), 4, 3, [](int, int) { return 5; });
-  }
-  Open();
-  EXPECT_EQ(Items(Combo("cmbFile0")), (QStringList{"A", "Ext.TIF"}));
-}
-
-TEST_F(LeicaWindow, AOneSliceSeriesPreviewsAndConvertsItsOnlySlice) {
-  WriteChannel("Single", 0, 0);
-  Open();
-  EXPECT_EQ(Preview(0)->toolTip(), "Slice Z=0 of 0");
-  EXPECT_TRUE(Preview(0)->HasImage());
-  save_answer = QString::fromStdString(dest.File("Single.tif"));
-  ButtonNamed("cmdConvert")->click();
-  EXPECT_TRUE(messages.isEmpty()) << messages.join("|").toStdString();
-  EXPECT_EQ(ReadPages(dest.File("Single.tif")).size(), 1u);
-}
-
-TEST_F(LeicaWindow, UnreadableSlicesAreReportedOnceAtTheEnd) {
-  WriteChannel("A", 3, 0);
-  testing::WriteBytes(dir.File("A_z001_ch00.tif"), "junk");
-  Open();
-  save_answer = QString::fromStdString(dest.File("A.tif"));
-  ButtonNamed("cmdConvert")->click();
-  ASSERT_EQ(messages.size(), 1);
-  EXPECT_TRUE(messages[0].startsWith("1 slice could not be read")) << messages[0].toStdString();
-  EXPECT_TRUE(messages[0].contains("A_z001_ch00.tif"));
-  EXPECT_EQ(ReadPages(dest.File("A.tif")).size(), 4u);
-  EXPECT_EQ(Rgb(dest.File("A.tif"), 1), (std::array<int, 3>{0, 0, 0}));
-}
-
-TEST_F(LeicaWindow, NamesOutsideAsciiWorkInFoldersAndSeries) {
-  const std::string sub = dir.File("Probe \xc3\xbc");  // "Probe ü"
+  EXPECT_TRUE(Entries(dest).empty());
+  const std::string sub = dest.File("Probe \xc3\xbc");
   std::filesystem::create_directory(sub);
-  for (int z = 0; z < 2; ++z) {
-    testing::WriteGreyTiff(sub + "/" + LeicaSliceName("Kern \xc2\xb5m", z, 0), 4, 3, [=](int, int) { return SliceValue(z, 0); });
-  }
-  window.SetFolder(QString::fromUtf8(sub.c_str()));
-  EXPECT_EQ(Items(Combo("cmbFile0")), QStringList{QString::fromUtf8("Kern \xc2\xb5m")});
-  EXPECT_TRUE(Preview(0)->HasImage());
   folder_answer = QString::fromUtf8(sub.c_str());
-  ButtonNamed("cmdConvertAll")->click();
-  EXPECT_TRUE(messages.isEmpty()) << messages.join("|").toStdString();
+  Click("cmdConvertAll");
+  ASSERT_EQ(messages.size(), 1);
+  EXPECT_TRUE(messages[0].startsWith("4 of 5 series written")) << messages[0].toStdString();
+  EXPECT_TRUE(messages[0].contains("Bad_z001_ch00.tif is 9 x 9 pixels")) << messages[0].toStdString();
+  EXPECT_EQ(ReadPages(sub + "/A.tif").size(), 3u);
   EXPECT_EQ(ReadPages(sub + "/Kern \xc2\xb5m.tif").size(), 2u);
+  EXPECT_FALSE(Exists(sub + "/Bad.tif"));
+  EXPECT_EQ(Colours(sub + "/OnlyGreen.tif", 1), (Rgb{0, SliceValue(1, 1), 0}));
+  EXPECT_EQ(Colours(sub + "/B.tif", 2), (Rgb{SliceValue(2, 0), SliceValue(2, 1), 0}));
+  EXPECT_EQ(window.LastDestination(), folder_answer);
+  folder_answer.clear();  // cancelled: the last destination stays
+  Click("cmdConvertAll");
+  EXPECT_EQ(folder_dialog_initial, (QStringList{"", QString::fromStdString(dest.File("gone")), QString::fromUtf8(sub.c_str())}));
+  EXPECT_EQ(window.LastDestination().toStdString(), sub);
 }
 
-TEST_F(LeicaWindow, ChangingTheFolderClearsListsAndPreviews) {
-  WriteChannel("A", 2, 0);
+// Linked lists follow the series chosen in any of them; unlinked ones stay.
+TEST_F(LeicaWindow, LinkedListsFollowTheSeriesChosen) {
+  for (int c = 0; c < 2; ++c) WriteChannel("A", 2, c), WriteChannel("B", 6, c);
   Open();
-  ASSERT_TRUE(Preview(0)->HasImage());
-  testing::TempDir empty;
-  window.SetFolder(QString::fromStdString(empty.Path()));
-  EXPECT_EQ(Combo("cmbFile0")->count(), 0);
-  EXPECT_FALSE(Preview(0)->HasImage());
-  EXPECT_EQ(Preview(0)->toolTip(), "");
-  EXPECT_EQ(window.findChild<QLineEdit*>("txtFile")->text(), "");
-  ButtonNamed("cmdConvert")->click();  // nothing to convert: no dialog, no message
-  EXPECT_TRUE(messages.isEmpty());
+  Choose(0, 1);
+  EXPECT_EQ(std::tuple(Preview(0)->toolTip(), Combo("cmbFile1")->currentText(), Preview(1)->toolTip()),
+            std::tuple("Slice Z=3 of 6", "A", "Slice Z=1 of 2"));
+  Check("chkLink")->setChecked(true);
+  Choose(1, 1);
+  EXPECT_EQ(std::tuple(Combo("cmbFile1")->currentText(), Preview(1)->toolTip()), std::tuple("B", "Slice Z=3 of 6"));
+  Choose(0, 0);
+  EXPECT_EQ(std::tuple(Combo("cmbFile1")->currentText(), Preview(1)->toolTip()), std::tuple("A", "Slice Z=1 of 2"));
+  EXPECT_TRUE(Combo("cmbFile1")->isEnabled());
 }
 
 }  // namespace

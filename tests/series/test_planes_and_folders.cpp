@@ -1,7 +1,6 @@
 // Plane extraction, the channel-to-colour mapping, and the TIFF file list of a folder.
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -14,67 +13,42 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-TEST(ExtractPlane, GreySliceGivesItsGreyValues) {
-  const Bytes bgr{7, 7, 7, 0, 0, 0, 200, 200, 200};
-  Bytes plane;
-  EXPECT_EQ(ExtractPlane(bgr, plane), 0);
-  EXPECT_EQ(plane, (Bytes{7, 0, 200}));
-}
-
-TEST(ExtractPlane, ZeroBlueEverywhereTakesGreen) {
-  const Bytes bgr{0, 5, 9, 0, 0, 1, 0, 250, 3};
-  Bytes plane;
-  EXPECT_EQ(ExtractPlane(bgr, plane), 1);
-  EXPECT_EQ(plane, (Bytes{5, 0, 250}));
-}
-
-TEST(ExtractPlane, OnlyRedLeftTakesRed) {
-  const Bytes bgr{0, 0, 9, 0, 0, 0, 0, 0, 255};
-  Bytes plane{1, 2, 3, 4, 5};
-  EXPECT_EQ(ExtractPlane(bgr, plane), 2);
-  EXPECT_EQ(plane, (Bytes{9, 0, 255}));
-}
-
-TEST(ExtractPlane, AllZeroKeepsTheLastTriedAndEmptyIsEmpty) {
-  Bytes plane;
-  EXPECT_EQ(ExtractPlane(Bytes(12, 0), plane), 2);
-  EXPECT_EQ(plane, Bytes(4, 0));
-  EXPECT_EQ(ExtractPlane(Bytes{}, plane), 2);
-  EXPECT_TRUE(plane.empty());
-  // A partial trailing pixel is ignored rather than read past.
-  EXPECT_EQ(ExtractPlane(Bytes{1, 2, 3, 4}, plane), 0);
-  EXPECT_EQ(plane, Bytes{1});
+// The first of blue, green, red that is not zero everywhere (or red) gives the plane; a partial
+// trailing pixel is ignored rather than read past.
+TEST(ExtractPlane, TakesTheFirstChannelThatIsNotZeroEverywhere) {
+  const std::tuple<Bytes, int, Bytes> cases[] = {
+      {{7, 7, 7, 0, 0, 0, 200, 200, 200}, 0, {7, 0, 200}},
+      {{0, 5, 9, 0, 0, 1, 0, 250, 3}, 1, {5, 0, 250}},
+      {{0, 0, 9, 0, 0, 0, 0, 0, 255}, 2, {9, 0, 255}},
+      {Bytes(12, 0), 2, Bytes(4, 0)},
+      {Bytes{}, 2, Bytes{}},
+      {{1, 2, 3, 4}, 0, {1}}};
+  for (const auto& [bgr, channel, want] : cases) {
+    Bytes plane{1, 2, 3, 4, 5};
+    EXPECT_EQ(ExtractPlane(bgr, plane), channel);
+    EXPECT_EQ(plane, want);
+  }
 }
 
 TEST(MapChannels, DefaultsSwapsAndBlack) {
   const std::array<Bytes, 3> channels{Bytes{1, 1}, Bytes{2, 2}, Bytes{}};
   const Bytes black(2, 0);
-  auto out = MapChannels(channels, {0, 1, 2}, black);
-  EXPECT_EQ(*out[0], channels[0]);
-  EXPECT_EQ(*out[1], channels[1]);
-  EXPECT_EQ(*out[2], black);  // a channel without a plane is black
-  out = MapChannels(channels, {1, 1, 0}, black);
-  EXPECT_EQ(*out[0], channels[1]);
-  EXPECT_EQ(*out[1], channels[1]);
-  EXPECT_EQ(*out[2], channels[0]);
-  out = MapChannels(channels, {-1, 7, 0}, black);
-  EXPECT_EQ(*out[0], black);
-  EXPECT_EQ(*out[1], black);
+  for (const auto& [sources, want] : {std::pair{std::array<int, 3>{0, 1, 2}, std::array<int, 3>{0, 1, -1}},  // no plane: black
+                                      {std::array<int, 3>{1, 1, 0}, {1, 1, 0}},
+                                      {std::array<int, 3>{-1, 7, 0}, {-1, -1, 0}}}) {
+    const auto out = MapChannels(channels, sources, black);
+    for (size_t k = 0; k < 3; ++k) EXPECT_EQ(*out[k], want[k] < 0 ? black : channels[static_cast<size_t>(want[k])]) << k;
+  }
 }
 
 TEST(TiffFolder, ListsTiffExtensionsInAnyCaseSortedIgnoringCase) {
   testing::TempDir dir;
-  for (const char* name : {"b.tif", "A.TIF", "c.tiff", "D.Tiff", "notes.txt", "x.tif.bak", ".tif", "e.tif"}) {
-    testing::WriteBytes(dir.File(name), "x");
-  }
+  for (const char* name : {"b.tif", "A.TIF", "c.tiff", "D.Tiff", "notes.txt", "x.tif.bak", ".tif", "e.tif"})
+    testing::WriteText(dir.File(name), "x");
   std::filesystem::create_directory(dir.File("folder.tif"));
   std::string error;
-  EXPECT_EQ(ListTiffFiles(dir.Path(), &error), (std::vector<std::string>{"A.TIF", "b.tif", "c.tiff", "D.Tiff", "e.tif"}));
+  EXPECT_EQ(ListTiffFiles(dir.path().string(), &error), (std::vector<std::string>{"A.TIF", "b.tif", "c.tiff", "D.Tiff", "e.tif"}));
   EXPECT_EQ(error, "");
-}
-
-TEST(TiffFolder, MissingFolderGivesAnEmptyListAndAReason) {
-  std::string error;
   EXPECT_TRUE(ListTiffFiles("/nonexistent/lumetrix-series", &error).empty());
   EXPECT_NE(error.find("/nonexistent/lumetrix-series"), std::string::npos);
 }

@@ -1,134 +1,88 @@
-// The list operations of the series import.
+// The list operations of the series import: moving, removing, copying and selecting.
 
 #include <gtest/gtest.h>
+
+#include <sstream>
 
 #include "export/series/selection_list.h"
 
 namespace lumetrix::series {
 namespace {
 
-using Names = std::vector<std::string>;
-
-SelectionList ListOf(Names names) {
+// A list from its state: names, "*" after a selected one, ">" before the current one.
+SelectionList ListOf(const std::string& state) {
   SelectionList list;
-  list.SetItems(std::move(names));
+  std::vector<std::string> names;
+  std::istringstream words(state);
+  for (std::string word; words >> word;) names.push_back(word);
+  std::vector<std::string> items;
+  for (std::string w : names) items.push_back(w.substr(w[0] == '>', w.size() - (w[0] == '>') - (w.back() == '*')));
+  list.SetItems(items);
+  for (size_t i = 0; i < names.size(); ++i) {
+    list.SetSelected(i, names[i].back() == '*');
+    if (names[i][0] == '>') list.SetCurrentIndex(static_cast<int32_t>(i));
+  }
   return list;
 }
 
-std::vector<bool> Selection(const SelectionList& list) {
-  std::vector<bool> out;
-  for (size_t i = 0; i < list.Count(); ++i) out.push_back(list.IsSelected(i));
-  return out;
+std::string State(const SelectionList& list) {
+  std::string state;
+  for (size_t i = 0; i < list.Count(); ++i) {
+    if (i) state.append(" ");
+    if (list.CurrentIndex() == static_cast<int32_t>(i)) state.append(">");
+    state.append(list.Item(i)).append(list.IsSelected(i) ? "*" : "");
+  }
+  return state;
 }
 
-TEST(MoveFld, UpOnTheFirstAndDownOnTheLastChangeNothing) {
-  SelectionList list = ListOf({"a", "b", "c"});
-  list.SetCurrentIndex(0);
-  list.SetSelected(0, true);
-  MoveFldUp(list);
-  EXPECT_EQ(list.Items(), (Names{"a", "b", "c"}));
-  EXPECT_EQ(list.CurrentIndex(), 0);
-  EXPECT_TRUE(list.IsSelected(0));
-  list.SetCurrentIndex(2);
-  MoveFldDown(list);
-  EXPECT_EQ(list.Items(), (Names{"a", "b", "c"}));
-  EXPECT_EQ(list.CurrentIndex(), 2);
-}
-
-TEST(MoveFld, UpSwapsWithTheItemAboveAndMovesTheSelection) {
-  SelectionList list = ListOf({"a", "b", "c"});
-  list.SetCurrentIndex(2);
-  list.SetSelected(2, true);
-  list.SetSelected(0, true);
-  MoveFldUp(list);
-  EXPECT_EQ(list.Items(), (Names{"a", "c", "b"}));
-  EXPECT_EQ(list.CurrentIndex(), 1);
-  EXPECT_EQ(Selection(list), (std::vector<bool>{true, true, false}));
-  MoveFldUp(list);
-  EXPECT_EQ(list.Items(), (Names{"c", "a", "b"}));
-  EXPECT_EQ(list.CurrentIndex(), 0);
-  EXPECT_EQ(Selection(list), (std::vector<bool>{true, false, false}));
-}
-
-TEST(MoveFld, DownSwapsWithTheItemBelow) {
-  SelectionList list = ListOf({"a", "b", "c"});
-  list.SetCurrentIndex(0);
-  MoveFldDown(list);
-  EXPECT_EQ(list.Items(), (Names{"b", "a", "c"}));
-  EXPECT_EQ(list.CurrentIndex(), 1);
-  EXPECT_EQ(Selection(list), (std::vector<bool>{false, true, false}));
-}
-
-TEST(MoveFld, WithoutACurrentItemOrItemsNothingHappens) {
-  SelectionList empty;
-  MoveFldUp(empty);
-  MoveFldDown(empty);
-  EXPECT_TRUE(empty.empty());
-  SelectionList list = ListOf({"a", "b"});
-  ASSERT_EQ(list.CurrentIndex(), -1);
-  MoveFldUp(list);
-  MoveFldDown(list);
-  EXPECT_EQ(list.Items(), (Names{"a", "b"}));
-  list.SetCurrentIndex(7);
+// The moved item becomes current and selected, its old place deselected; up on the first, down
+// on the last and without a current item nothing changes.
+TEST(MoveFld, UpAndDownSwapWithTheNeighbourAndMoveTheSelection) {
+  const std::tuple<std::string, bool, std::string> cases[] = {
+      {"a* b >c*", true, "a* >c* b"}, {"a* >c* b", true, ">c* a b"}, {">c* a b", true, ">c* a b"},
+      {">a b c", false, "b >a* c"},   {"b a >c", false, "b a >c"},   {"a b* c", true, "a b* c"},
+      {"a b* c", false, "a b* c"},    {"", true, ""}};
+  for (const auto& [before, up, after] : cases) {
+    SelectionList list = ListOf(before);
+    up ? MoveFldUp(list) : MoveFldDown(list);
+    EXPECT_EQ(State(list), after) << before << (up ? " up" : " down");
+  }
+  SelectionList list = ListOf(">a b");
+  list.SetCurrentIndex(7);  // out of range: no current item
   EXPECT_EQ(list.CurrentIndex(), -1);
 }
 
-TEST(RemoveSelected, AdjacentSelectedItemsAllGo) {
-  SelectionList list = ListOf({"a", "b", "c", "d", "e"});
-  list.SetSelected(1, true);
-  list.SetSelected(2, true);
-  list.SetSelected(3, true);
-  list.RemoveSelected();
-  EXPECT_EQ(list.Items(), (Names{"a", "e"}));
-  EXPECT_EQ(Selection(list), (std::vector<bool>{false, false}));
-}
-
-TEST(RemoveSelected, EverythingOrNothingSelected) {
-  SelectionList list = ListOf({"a", "a", "b"});
-  list.RemoveSelected();
-  EXPECT_EQ(list.Count(), 3u);
-  list.SelectAll();
-  list.SetCurrentIndex(2);
-  list.RemoveSelected();
-  EXPECT_TRUE(list.empty());
-  EXPECT_EQ(list.CurrentIndex(), -1);
-}
-
-TEST(RemoveSelected, CurrentItemFallsBackToTheLast) {
-  SelectionList list = ListOf({"a", "b", "c"});
-  list.SetCurrentIndex(2);
-  list.SetSelected(2, true);
-  list.RemoveSelected();
-  EXPECT_EQ(list.CurrentIndex(), 1);
+// Runs of adjacent selected items all go; the current item stays or falls back to the last.
+TEST(RemoveSelected, AdjacentSelectedItemsAllGoAndTheCurrentItemFallsBackToTheLast) {
+  for (const auto& [before, after] : {std::pair{"a b* c* d* e", "a e"}, {"a b >c*", "a >b"}, {"a a b", "a a b"},
+                                      {"a* a* >b*", ""}, {"a* >b c*", ">b"}}) {
+    SelectionList list = ListOf(before);
+    list.RemoveSelected();
+    EXPECT_EQ(State(list), after) << before;
+  }
 }
 
 TEST(CopySelected, AppendsInSourceOrderAndAgainOnASecondCopy) {
-  SelectionList source = ListOf({"s1.tif", "s2.tif", "s3.tif"});
-  SelectionList series;
-  source.SetSelected(2, true);
-  source.SetSelected(0, true);
+  SelectionList source = ListOf("s1* s2 s3*"), series;
   CopySelected(source, series);
-  EXPECT_EQ(series.Items(), (Names{"s1.tif", "s3.tif"}));
-  EXPECT_EQ(Selection(source), (std::vector<bool>{false, false, false}));
-  source.SetSelected(0, true);
-  source.SetSelected(2, true);
+  EXPECT_EQ(std::tuple(State(series), State(source)), std::tuple("s1 s3", "s1 s2 s3"));
+  source.SelectAll();
   CopySelected(source, series);
-  EXPECT_EQ(series.Items(), (Names{"s1.tif", "s3.tif", "s1.tif", "s3.tif"}));
+  EXPECT_EQ(State(series), "s1 s3 s1 s2 s3");
   CopySelected(source, series);  // nothing selected any more
-  EXPECT_EQ(series.Count(), 4u);
+  EXPECT_EQ(series.Count(), 5u);
 }
 
 TEST(Selections, SelectAllClearAndFirstSelected) {
-  SelectionList list = ListOf({"a", "b", "c"});
+  SelectionList list = ListOf("a b c");
   EXPECT_FALSE(list.FirstSelected());
   list.SelectAll();
-  EXPECT_EQ(list.SelectedItems(), (Names{"a", "b", "c"}));
+  EXPECT_EQ(list.SelectedItems(), (std::vector<std::string>{"a", "b", "c"}));
   list.ClearSelections();
-  EXPECT_TRUE(list.SelectedItems().empty());
   list.SetSelected(1, true);
-  EXPECT_EQ(list.FirstSelected(), 1u);
+  EXPECT_EQ(std::tuple(State(list), list.FirstSelected()), std::tuple("a b* c", std::optional<size_t>(1)));
   list.SetItems({"x"});
-  EXPECT_FALSE(list.IsSelected(0));
+  EXPECT_EQ(State(list), "x");
   EXPECT_THROW(list.IsSelected(1), std::out_of_range);
 }
 
