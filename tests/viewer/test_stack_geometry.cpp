@@ -14,6 +14,7 @@ TEST(ChooseStack, RangeEdgesRoundingSignKeepingModAndTheXTestWinning) {
   } cases[] = {{45, 0, Stack::XY},    {46, 0, Stack::XZ},    {134, 0, Stack::XZ},   {135, 0, Stack::XY},
                {44.5f, 0, Stack::XY}, {45.5f, 0, Stack::XZ}, {-90, 0, Stack::XZ},   {270, 0, Stack::XZ},
                {90, 90, Stack::XZ},   {0, 100, Stack::YZ},   {0, -100, Stack::YZ},  {180, 0, Stack::XY},
+               {0, 45, Stack::XY},    {0, 46, Stack::YZ},    {0, 134, Stack::YZ},   {0, 135, Stack::XY},
                {1e10f, 0, Stack::XZ}};  // 1e10 mod 180 = 100: no 32-bit overflow
   for (const auto& c : cases) EXPECT_EQ(ChooseStack(c.x, c.y), c.stack) << c.x << ", " << c.y;
 }
