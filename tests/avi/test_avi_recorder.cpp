@@ -155,6 +155,17 @@ TEST_F(Recorder, ASecondStartEndsTheFirstRecording) {
   EXPECT_EQ(Names(folder), (Strings{"first.avi", "second.avi"}));
 }
 
+TEST_F(Recorder, AFirstFrameWhosePixelsDoNotFitItsHeaderStartsNoMovie) {
+  for (const bool longer : {false, true}) {
+    auto first = SyntheticFrame(16, 8, 99);
+    if (longer) first.Pixels.push_back(0); else first.Pixels.pop_back();
+    EXPECT_FALSE(recorder.AVIStart(folder.File("m.avi"), 10, first.View()));
+    ExpectOneMessage(kMsgFirstBitmap, MessageIcon::Exclamation);
+    EXPECT_FALSE(recorder.IsRecording());
+  }
+  EXPECT_EQ(Names(folder), Strings{});
+}
+
 TEST_F(Recorder, AFrameOfAnotherSizeIsRefusedNeverWritten) {
   ASSERT_TRUE(Start("m.avi"));
   Add(0, 1);
