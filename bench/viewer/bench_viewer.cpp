@@ -108,10 +108,11 @@ VolumeData TextureVolume() {
 
 struct Gl {
   ViewState view;
-  OffscreenView surface{view};
+  OffscreenView surface;
   Gl() {
+    surface.AttachView(&view);
     std::string error;
-    if (!surface.Create(error)) std::fprintf(stderr, "%s\n", error.c_str());
+    if (!surface.Activate(error)) std::fprintf(stderr, "%s\n", error.c_str());
     surface.SetSize(800, 600);
   }
   static Gl*& Instance() {
