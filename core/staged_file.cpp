@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+#include "core/file_helpers.h"
+
 namespace lumetrix {
 namespace {
 
@@ -20,11 +22,6 @@ std::string FolderOf(const std::string& path) {
   if (slash == std::string::npos) return ".";
   if (slash == 0) return "/";
   return path.substr(0, slash);
-}
-
-std::string NameOf(const std::string& path) {
-  const size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 bool NoName(const std::string& destination) { return destination.empty() || destination.back() == '/'; }
@@ -70,7 +67,7 @@ StagedFile::StagedFile(std::string destination)
   }
   // Beside the destination, so that the final rename stays on one file system; mkstemp never
   // opens an existing file or a link planted under the temporary name.
-  std::string pattern = FolderOf(destination_) + "/." + NameOf(destination_) + ".partial-XXXXXX";
+  std::string pattern = FolderOf(destination_) + "/." + FileNameOf(destination_) + ".partial-XXXXXX";
   std::vector<char> buffer(pattern.begin(), pattern.end());
   buffer.push_back('\0');
   fd_ = ::mkstemp(buffer.data());

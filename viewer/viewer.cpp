@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <filesystem>
 #include <stdexcept>
 
 #include "core/file_helpers.h"
