@@ -11,10 +11,13 @@ PACKAGES=(
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth
+  librsvg2-bin  # draws the PNG icons from the SVG at build time
 )
 if [[ "${1:-}" == "--test" ]]; then
   # Independent decoders and reference tools the tests and benchmarks compare against.
   PACKAGES+=(libgif-dev libavfilter-dev libtiff-tools lua5.4 liblua5.4-dev clang libclang-rt-14-dev ffmpeg)
+  # Validators of the installed desktop entry, metainfo and man page.
+  PACKAGES+=(desktop-file-utils appstream man-db groff-base)
 fi
 
 missing=()

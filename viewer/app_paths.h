@@ -5,8 +5,8 @@
 
 namespace lumetrix {
 
-// The read-only data folder shipped with the program ("data" in the source tree,
-// share/lumetrix when installed); LUMETRIX_DATA_DIR overrides it.
+// The read-only data folder shipped with the program: <prefix>/share/lumetrix beside the binary's
+// bin/ (see DataFolder); LUMETRIX_DATA_DIR overrides it.
 QString BundledDataDir();
 // The manual's first page; empty when it cannot be found.
 QString HelpIndexPath();

@@ -2,8 +2,9 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileInfo>
 #include <QStandardPaths>
+
+#include "core/data_folder.h"
 
 namespace lumetrix {
 namespace {
@@ -14,17 +15,7 @@ std::filesystem::path ToPath(const QString& s) { return std::filesystem::path(s.
 
 palettes::PaletteFolders StandardPaletteFolders() {
   palettes::PaletteFolders folders;
-  const QDir programDir(QCoreApplication::applicationDirPath());
-  const QString candidates[] = {programDir.filePath(QStringLiteral("../share/lumetrix/palettes")),
-                                programDir.filePath(QStringLiteral("palettes")),
-                                QStringLiteral(LUMETRIX_BUNDLED_PALETTES_DIR)};
-  folders.bundled = ToPath(QStringLiteral(LUMETRIX_BUNDLED_PALETTES_DIR));
-  for (const QString& c : candidates) {
-    if (QFileInfo(c).isDir()) {
-      folders.bundled = ToPath(QDir::cleanPath(c));
-      break;
-    }
-  }
+  folders.bundled = DataFolder(ToPath(QCoreApplication::applicationDirPath())) / "palettes";
   const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
   if (!data.isEmpty()) folders.writable = ToPath(QDir(data).filePath(QStringLiteral("palettes")));
   return folders;

@@ -6,8 +6,7 @@
 
 namespace lumetrix {
 
-// bundled: <program folder>/../share/lumetrix/palettes, else <program folder>/palettes, else the
-// source tree's data/palettes. writable: the per-user application data folder + "/palettes"
+// bundled: DataFolder() + "/palettes" (<prefix>/share/lumetrix/palettes beside the program's bin/). writable: the per-user application data folder + "/palettes"
 // (not created here; saving creates it). Needs a QCoreApplication.
 palettes::PaletteFolders StandardPaletteFolders();
 
