@@ -31,6 +31,7 @@
 #include "viewer/key_codes.h"
 #include "viewer/recompress_command.h"
 #include "viewer/script_binding.h"
+#include "widgets/frm_help.h"
 #include "widgets/message_box_icon.h"
 
 namespace lumetrix {
@@ -162,6 +163,8 @@ void frm3D::BuildMenus() {
 
   QMenu* help = menu("mnuHelp", "&Help");
   action(help, "mnuHelpContents", "&Contents", [this] { ShowHelp(); }, "F1");
+  action(help, "mnuHelpBrowser", "Open Manual in &Browser", [this] { ShowHelpInBrowser(); })
+      ->setVisible(widgets::DesktopCanOpenWebPages());
   separator(help, "mnuHelpBar0");
   action(help, "mnuAbout", "&About", [this] { frmAbout(this).exec(); });
 }
@@ -353,9 +356,21 @@ void frm3D::mnuWindowSet_Click() {
 
 void frm3D::ShowHelp() {
   const QString page = HelpIndexPath();
+  if (page.isEmpty()) {
+    ShowMessage("The manual could not be opened: it is not installed.", MessageIcon::Information);
+    return;
+  }
+  if (!help_) help_ = new widgets::frmHelp(page, this);
+  help_->show();
+  help_->raise();
+  help_->activateWindow();
+}
+
+void frm3D::ShowHelpInBrowser() {
+  const QString page = HelpIndexPath();
   if (page.isEmpty() || !QDesktopServices::openUrl(QUrl::fromLocalFile(page)))
-    ShowMessage("The manual could not be opened" + (page.isEmpty() ? std::string(": it is not installed.")
-                                                                    : " (" + page.toStdString() + ")."),
+    ShowMessage("The manual could not be opened in a browser" +
+                    (page.isEmpty() ? std::string(": it is not installed.") : " (" + page.toStdString() + ")."),
                 MessageIcon::Information);
 }
 

@@ -32,6 +32,9 @@ class frmCnvrtLeicaTiff;
 namespace avi2gif {
 class AVI2GIF;
 }
+namespace widgets {
+class frmHelp;
+}
 
 class frm3D : public QMainWindow, public ProgressSink, public MruMenu, public MessageSink {
   Q_OBJECT
@@ -87,6 +90,7 @@ class frm3D : public QMainWindow, public ProgressSink, public MruMenu, public Me
   void mnuWindowPreset_Click(int width, int height);
   void mnuWindowSet_Click();
   void ShowHelp();
+  void ShowHelpInBrowser();
   void mnuScriptShow_Click();
   void mnuControlShowParameters_Click();
   void OpenPaletteEditor(bool gradient);
@@ -106,6 +110,7 @@ class frm3D : public QMainWindow, public ProgressSink, public MruMenu, public Me
   QPointer<series::frmCnvrtLeicaTiff> leica_;
   QPointer<avi2gif::AVI2GIF> avi2gif_;  // the AVI-to-GIF window while it is open
   QPointer<frmParameters> parameters_;
+  QPointer<widgets::frmHelp> help_;  // the help window once opened
   std::unique_ptr<frmVBEditor> editor_;  // loaded hidden with the window; no owner
   // What the viewer is given; it goes first.
   std::unique_ptr<avi::CompressionOptionsSource> movie_options_;

@@ -10,8 +10,11 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QTest>
+#include <QScrollBar>
+#include <QTextBrowser>
 #include <QTextEdit>
 #include <QTimer>
+#include <QTreeWidget>
 
 #include "core/view_value.h"
 #include "scripting/frm_parameters.h"
@@ -20,6 +23,7 @@
 #include "viewer/frm_3d.h"
 #include "viewer/frm_set_window.h"
 #include "viewer/gl_view.h"
+#include "widgets/frm_help.h"
 
 namespace lumetrix {
 namespace {
@@ -105,6 +109,44 @@ TEST(MainWindow, TheParametersWindowAndThePaletteMenuFollowTheViewer) {
   EXPECT_TRUE(menu->actions()[2]->isChecked());
   EXPECT_FALSE(menu->actions()[4]->isChecked());
   EXPECT_EQ(Item(w, "mnuMRUFiles0")->text().toStdString(), dir.File("grey.tif"));
+}
+
+// F1 shows the manual inside the program; the search field narrows its contents, an entry
+// scrolls the page to its section, and F1 again brings back the same window.
+TEST(MainWindow, F1ShowsTheManualWithContentsAndSearch) {
+  frm3D w;
+  w.show();
+  w.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+  QTest::keyClick(&w, Qt::Key_F1);
+  auto* help = w.findChild<widgets::frmHelp*>();
+  ASSERT_NE(help, nullptr);
+  EXPECT_TRUE(help->isVisible());
+  EXPECT_EQ(help->Page()->documentTitle(), "Lumetrix manual");
+  QTreeWidget* contents = help->Contents();
+  auto shown = [&] {
+    QStringList titles;
+    for (QTreeWidgetItemIterator it(contents, QTreeWidgetItemIterator::NotHidden); *it; ++it)
+      titles << (*it)->text(0);
+    return titles;
+  };
+  EXPECT_GT(shown().size(), 15);
+  QTest::keyClicks(help->SearchField(), "sbatch");
+  EXPECT_EQ(shown(), QStringList({"Many stacks at once", "On a cluster as a Slurm job array"}));
+  QTest::keyClick(help->SearchField(), Qt::Key_Return);
+  EXPECT_EQ(help->Page()->textCursor().selectedText(), "sbatch");
+  help->SearchField()->clear();
+  const auto keys = contents->findItems("Keys", Qt::MatchExactly);
+  ASSERT_EQ(keys.size(), 1);
+  help->Page()->verticalScrollBar()->setValue(0);
+  emit contents->itemClicked(keys[0], 0);
+  EXPECT_GT(help->Page()->verticalScrollBar()->value(), 0);
+  help->close();
+  w.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+  QTest::keyClick(&w, Qt::Key_F1);
+  EXPECT_EQ(w.findChildren<widgets::frmHelp*>().size(), 1);
+  EXPECT_TRUE(help->isVisible());
 }
 
 TEST(MainWindow, EditScriptShowsTheEditorAndCancellingItsSavePromptKeepsTheProgram) {

@@ -1,0 +1,16 @@
+# Runs one validator on an installed file; skips when the validator is not installed (the
+# test set of scripts/deps.sh installs them). Any complaint on standard error fails.
+list(GET COMMAND 0 tool)
+find_program(tool_path ${tool})
+if(NOT tool_path)
+  message("SKIPPED: ${tool} is not installed")
+  return()
+endif()
+list(POP_FRONT COMMAND)
+execute_process(COMMAND ${tool_path} ${COMMAND} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT rc EQUAL 0 OR NOT err STREQUAL "")
+  message(FATAL_ERROR "${tool} ${COMMAND} failed (${rc}):\n${out}\n${err}")
+endif()
+if(tool STREQUAL "man" AND NOT out MATCHES "NAME.*lumetrix.*SYNOPSIS.*--render")
+  message(FATAL_ERROR "the man page rendered without its sections:\n${out}")
+endif()
