@@ -446,6 +446,7 @@ void frm3D::Unload() {
   editor_.reset();  // asked about its script in closeEvent already
   if (leica_) leica_->close();
   if (avi2gif_) avi2gif_->close();
+  if (help_) help_->close();
   emit Unloading();
 }
 
