@@ -1,0 +1,37 @@
+# The window-free commands with no display at all (no DISPLAY, no Xvfb, drawn through EGL) give
+# the same bytes as under the X server the tests run in. --info needs no OpenGL at all.
+if(NOT DEFINED ENV{DISPLAY})
+  message(FATAL_ERROR "this comparison needs the X server the tests run under")
+endif()
+file(REMOVE_RECURSE ${OUT})
+file(MAKE_DIRECTORY ${OUT}/x ${OUT}/none)
+set(no_display ${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY --unset=XAUTHORITY)
+foreach(where x none)
+  if(where STREQUAL "none")
+    set(prefix ${no_display})
+  else()
+    set(prefix "")
+  endif()
+  file(WRITE ${OUT}/${where}/still.scp "Sub Main\n  SetXRot 20\n  SetYRot 45\n  SetTransparency 0.7\n"
+       "  DrawImage\n  SaveBMP \"${OUT}/${where}/still.bmp\"\nEnd Sub\n")
+  foreach(args "--render;${VOLUME};${OUT}/${where}/grey.bmp;--size;160x120;--yrot;30"
+                "--render;${VOLUME_RGB};${OUT}/${where}/rgb.bmp;--size;200x150;--xrot;-25"
+                "--run;${OUT}/${where}/still.scp;${VOLUME}" "--info;${VOLUME_RGB}")
+    execute_process(COMMAND ${prefix} ${PROGRAM} ${args} RESULT_VARIABLE rc
+                    OUTPUT_VARIABLE out ERROR_VARIABLE err)
+    if(NOT rc EQUAL 0)
+      message(FATAL_ERROR "${args} (display: ${where}) failed with ${rc}: ${err}")
+    endif()
+    string(APPEND stdout_${where} "${out}")
+  endforeach()
+endforeach()
+foreach(name grey.bmp rgb.bmp still.bmp)
+  file(SHA256 ${OUT}/x/${name} x)
+  file(SHA256 ${OUT}/none/${name} none)
+  if(NOT x STREQUAL none)
+    message(FATAL_ERROR "${name} drawn without a display differs from the one drawn under X")
+  endif()
+endforeach()
+if(NOT stdout_x STREQUAL stdout_none OR stdout_x STREQUAL "")
+  message(FATAL_ERROR "--info prints '${stdout_none}' without a display, '${stdout_x}' under X")
+endif()
