@@ -43,7 +43,12 @@ int main(int argc, char** argv) {
     return line.Command == "avi2gif" ? RunAviToGifCommand(line) : RunRecompressCommand(line);
   }
 
-  if (!line.Command.empty()) UseOffscreenPlatformWithoutDisplay();
+  if (!line.Command.empty()) {
+    UseOffscreenPlatformWithoutDisplay();
+  } else if (NoDisplay() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    std::fprintf(stderr, "lumetrix: there is no display for the window; --render, --run and the other commands work without one\n");
+    return 1;
+  }
   SetDefaultSurfaceFormat();
   QApplication app(argc, argv);
   QApplication::setOrganizationName("Lumetrix");

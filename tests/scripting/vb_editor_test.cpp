@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -287,6 +288,24 @@ TEST_F(VBEditorTest, AnErrorLineIsMarkedAndTheDateTimeWindowReplacesTheSelection
   window->lstDateTime->setCurrentRow(10);
   window->cmdCancel->click();
   EXPECT_EQ(editor->ScriptText(), "x = " + QDate::currentDate().toString("dd").repeated(2));
+}
+
+// At the default size every toolbar button shows, as a picture only (the words are tooltips).
+TEST_F(VBEditorTest, TheToolbarFitsTheDefaultWindowWithPicturesOnly) {
+  editor->show();
+  QToolBar* toolbar = editor->findChild<QToolBar*>("tb");
+  ASSERT_NE(toolbar, nullptr);
+  QApplication::processEvents();
+  for (const char* name : {"tbNew", "tbOpen", "tbSave", "tbPrint", "tbCut", "tbCopy", "tbPaste", "tbUndo", "tbRedo",
+                           "tbFind", "tbRun"}) {
+    QAction* action = toolbar->findChild<QAction*>(name);
+    ASSERT_NE(action, nullptr) << name;
+    QWidget* button = toolbar->widgetForAction(action);
+    ASSERT_NE(button, nullptr) << name;
+    EXPECT_TRUE(button->isVisible() && toolbar->rect().contains(button->geometry())) << name;  // not behind the chevron
+    EXPECT_FALSE(action->icon().isNull()) << name;
+    EXPECT_LE(button->width(), button->height() + 8) << name;  // no words beside the picture
+  }
 }
 
 }  // namespace
