@@ -293,18 +293,14 @@ TEST_F(VBEditorTest, AnErrorLineIsMarkedAndTheDateTimeWindowReplacesTheSelection
 // At the default size every toolbar button shows, as a picture only (the words are tooltips).
 TEST_F(VBEditorTest, TheToolbarFitsTheDefaultWindowWithPicturesOnly) {
   editor->show();
-  QToolBar* toolbar = editor->findChild<QToolBar*>("tb");
-  ASSERT_NE(toolbar, nullptr);
   QApplication::processEvents();
-  for (const char* name : {"tbNew", "tbOpen", "tbSave", "tbPrint", "tbCut", "tbCopy", "tbPaste", "tbUndo", "tbRedo",
-                           "tbFind", "tbRun"}) {
-    QAction* action = toolbar->findChild<QAction*>(name);
-    ASSERT_NE(action, nullptr) << name;
-    QWidget* button = toolbar->widgetForAction(action);
-    ASSERT_NE(button, nullptr) << name;
-    EXPECT_TRUE(button->isVisible() && toolbar->rect().contains(button->geometry())) << name;  // not behind the chevron
-    EXPECT_FALSE(action->icon().isNull()) << name;
-    EXPECT_LE(button->width(), button->height() + 8) << name;  // no words beside the picture
+  auto* toolbar = editor->findChild<QToolBar*>("tb");
+  ASSERT_EQ(toolbar->actions().last()->objectName(), "tbRun");
+  for (QAction* action : toolbar->actions()) {
+    const QWidget* button = toolbar->widgetForAction(action);
+    if (action->isSeparator()) continue;
+    EXPECT_TRUE(button->isVisible() && toolbar->rect().contains(button->geometry()));  // not behind the chevron
+    EXPECT_TRUE(!action->icon().isNull() && button->width() <= button->height() + 8) << action->toolTip().toStdString();
   }
 }
 
