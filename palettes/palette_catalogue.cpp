@@ -32,7 +32,8 @@ PaletteCatalogue::PaletteCatalogue() {
 }
 
 bool PaletteCatalogue::LoadLuts(std::span<const std::filesystem::path> folders) {
-  const PaletteEntry inUse = paletteIndex_ < Count() ? entries_[static_cast<std::size_t>(paletteIndex_)] : PaletteEntry{};
+  const PaletteEntry inUse =
+      paletteIndex_ < Count() ? entries_[static_cast<std::size_t>(paletteIndex_)] : PaletteEntry{};
   std::vector<PaletteEntry> fresh;
   for (std::string_view name : kBuiltInCaptions) fresh.push_back({std::string(name), {}});
   const std::size_t builtIns = fresh.size();

@@ -87,9 +87,10 @@ bool ScriptHost::RunVBScript() {
   }
   running_ = false;
   site_.SetScriptRunning(false);
-  site_.SetWindowCaption(ok                                                    ? "3D Image Viewer"
-                         : last_error_.Number == vbs::err::ScriptInterrupted ? "3D Image Viewer - Stopped"
-                                                                              : "3D Image Viewer - Stopped - Error in Script");
+  const bool stopped = !ok && last_error_.Number == vbs::err::ScriptInterrupted;
+  site_.SetWindowCaption(ok        ? "3D Image Viewer"
+                         : stopped ? "3D Image Viewer - Stopped"
+                                   : "3D Image Viewer - Stopped - Error in Script");
   return ok;
 }
 

@@ -46,7 +46,9 @@ int main(int argc, char** argv) {
   if (!line.Command.empty()) {
     UseOffscreenPlatformWithoutDisplay();
   } else if (NoDisplay() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-    std::fprintf(stderr, "lumetrix: there is no display for the window; --render, --run and the other commands work without one\n");
+    std::fprintf(stderr,
+                 "lumetrix: there is no display for the window; --render, --run and the other commands "
+                 "work without one\n");
     return 1;
   }
   SetDefaultSurfaceFormat();
