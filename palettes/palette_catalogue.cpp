@@ -31,7 +31,9 @@ PaletteCatalogue::PaletteCatalogue() {
   for (std::string_view name : kBuiltInCaptions) entries_.push_back({std::string(name), {}});
 }
 
-void PaletteCatalogue::LoadLuts(std::span<const std::filesystem::path> folders) {
+bool PaletteCatalogue::LoadLuts(std::span<const std::filesystem::path> folders) {
+  const PaletteEntry inUse =
+      paletteIndex_ < Count() ? entries_[static_cast<std::size_t>(paletteIndex_)] : PaletteEntry{};
   std::vector<PaletteEntry> fresh;
   for (std::string_view name : kBuiltInCaptions) fresh.push_back({std::string(name), {}});
   const std::size_t builtIns = fresh.size();
@@ -53,7 +55,15 @@ void PaletteCatalogue::LoadLuts(std::span<const std::filesystem::path> folders) 
     }
   }
   entries_ = std::move(fresh);
-  checked_ = 0;
+  // The check mark and the index stay with the table in use: the same built-in, or the same file.
+  const int32_t before = paletteIndex_;
+  if (!inUse.IsBuiltIn() || paletteIndex_ >= Count()) {
+    paletteIndex_ = 0;
+    for (int32_t i = static_cast<int32_t>(builtIns); i < Count() && paletteIndex_ == 0; ++i)
+      if (entries_[static_cast<std::size_t>(i)].file == inUse.file) paletteIndex_ = i;
+  }
+  checked_ = paletteIndex_;
+  return paletteIndex_ == 0 && before != 0;
 }
 
 bool PaletteCatalogue::Choose(int32_t index, bool volumeLoaded) {

@@ -35,9 +35,10 @@ class PaletteCatalogue {
   // folder by folder in the given order (bundled folder first, then the user's), each folder
   // sorted by file name. A file whose caption equals that of a file from an earlier folder takes
   // over that entry, so the user's own "Fire" replaces a bundled "Fire". Entries of files that
-  // are gone are dropped. The check mark moves to entry 0; PaletteIndex keeps its value.
-  // Never throws: unreadable folders and files are skipped.
-  void LoadLuts(std::span<const std::filesystem::path> folders);
+  // are gone are dropped. The check mark and PaletteIndex follow the table in use (the same
+  // built-in or the same file); when its file is gone they go to "Grey", and the result is true
+  // (the textures must be rebuilt). Never throws: unreadable folders and files are skipped.
+  bool LoadLuts(std::span<const std::filesystem::path> folders);
 
   const std::vector<PaletteEntry>& Entries() const { return entries_; }
   int32_t Count() const { return static_cast<int32_t>(entries_.size()); }

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QStyle>
+#include <QStackedWidget>
 #include <QTabBar>
 #include <QVBoxLayout>
 
@@ -33,7 +34,7 @@ QCheckBox* Check(const char* name, const char* caption) {
 frmOptions::frmOptions(ColorTable* table, SettingsFactory settings, std::function<void()> apply, QWidget* parent)
     : QDialog(parent), table_(table), settings_(std::move(settings)), apply_(std::move(apply)) {
   setObjectName(QStringLiteral("frmOptions"));
-  setWindowTitle(QStringLiteral("Prefrences"));
+  setWindowTitle(QStringLiteral("Preferences"));
   setModal(true);
   picker_ = [this](const QColor& initial) -> std::optional<QColor> {
     const QColor chosen = QColorDialog::getColor(initial.isValid() ? initial : QColor(Qt::white), this);
@@ -122,8 +123,12 @@ frmOptions::frmOptions(ColorTable* table, SettingsFactory settings, std::functio
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(tbrOptions);
-  layout->addWidget(pageEditor, 1);
-  layout->addWidget(pageColor, 1);
+  // Stacked, the pages share the size of the larger one: the window does not grow on the first
+  // switch to the Color page.
+  pages_ = new QStackedWidget;
+  pages_->addWidget(pageEditor);
+  pages_->addWidget(pageColor);
+  layout->addWidget(pages_, 1);
   layout->addLayout(buttons);
 
   connect(tbrOptions, &QTabBar::currentChanged, this, &frmOptions::ShowPage);
@@ -156,8 +161,7 @@ frmOptions::frmOptions(ColorTable* table, SettingsFactory settings, std::functio
 
 void frmOptions::ShowPage(int tab) {
   const bool misc = tbrOptions->tabData(tab).toString() == QLatin1String("Misc");
-  pageEditor->setVisible(misc);
-  pageColor->setVisible(!misc);
+  pages_->setCurrentWidget(misc ? pageEditor : pageColor);
 }
 
 void frmOptions::UpdateLineNumberFrame() {

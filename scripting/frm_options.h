@@ -1,5 +1,5 @@
 #pragma once
-// "Prefrences": the editing control's switches (Editor page) and its syntax colours (Color
+// "Preferences": the editing control's switches (Editor page) and its syntax colours (Color
 // page). Apply stores them and has the editor apply them at once; OK only closes.
 
 #include <QDialog>
@@ -18,6 +18,7 @@ class QLabel;
 class QListWidget;
 class QPushButton;
 class QSettings;
+class QStackedWidget;
 class QTabBar;
 class QWidget;
 
@@ -54,6 +55,7 @@ class frmOptions : public QDialog {
   QTabBar* tbrOptions = nullptr;
   QWidget* pageEditor = nullptr;
   QWidget* pageColor = nullptr;
+  QStackedWidget* pages_ = nullptr;
   QCheckBox* chkHSplit = nullptr;
   QCheckBox* chkVSplit = nullptr;
   QCheckBox* chkLTooltips = nullptr;

@@ -25,12 +25,10 @@ constexpr int Px(int twips) { return (twips + 7) / 15; }
 
 constexpr int kValueWidth = Px(795);
 constexpr int kValueHeight = Px(255);
-constexpr int kLeftValueX = Px(1290);
-constexpr int kRightValueX = Px(3240);
 
 struct Place {
   ParameterId id;
-  int valueX;
+  bool right;  // the right-hand column
   int y;
   QColor tint;
 };
@@ -62,7 +60,25 @@ frmParameters::frmParameters(ViewParameters& viewer, QWidget* parent) : QDialog(
   setAttribute(Qt::WA_DeleteOnClose);
   setModal(false);
   setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
-  setFixedSize(Px(4290), Px(4785));
+  const Place places[] = {
+      {ParameterId::PosX, false, Px(870), kYellow},        {ParameterId::PosY, false, Px(1170), kYellow},
+      {ParameterId::PosZ, false, Px(1470), kYellow},       {ParameterId::XRot, false, Px(1800), kYellow},
+      {ParameterId::YRot, false, Px(2100), kYellow},       {ParameterId::ScaleX, true, Px(870), kYellow},
+      {ParameterId::ScaleY, true, Px(1170), kYellow},      {ParameterId::ScaleZ, true, Px(1470), kYellow},
+      {ParameterId::XSpeed, true, Px(1800), kYellow},      {ParameterId::YSpeed, true, Px(2100), kYellow},
+      {ParameterId::Red, false, Px(2850), kRed},           {ParameterId::Green, false, Px(3150), kGreen},
+      {ParameterId::Blue, false, Px(3450), kBlue},         {ParameterId::LightRed, true, Px(2850), kRed},
+      {ParameterId::LightGreen, true, Px(3150), kGreen},   {ParameterId::LightBlue, true, Px(3450), kBlue},
+      {ParameterId::Transparency, false, Px(3810), kGrey},
+  };
+  // The columns leave room for the widest caption in this font ("Transparency:" did not fit).
+  auto advance = [this](const char* text) { return fontMetrics().horizontalAdvance(QString::fromLatin1(text)) + 2; };
+  int captionWidth[2] = {advance("Light:"), advance("Light:")};
+  for (const Place& place : places)
+    captionWidth[place.right] = std::max(captionWidth[place.right], advance(ParameterOf(place.id).caption));
+  const int leftValueX = std::max(Px(1290), Px(420) + captionWidth[0] + 4);
+  const int rightValueX = std::max(Px(3240), leftValueX + kValueWidth + Px(120) + captionWidth[1] + 4);
+  setFixedSize(rightValueX + kValueWidth + Px(255), Px(4785));
   input_ = [this](const QString& prompt, const QString& title, const QString& text) -> std::optional<QString> {
     bool ok = false;
     const QString answer = QInputDialog::getText(this, title, prompt, QLineEdit::Normal, text, &ok);
@@ -89,60 +105,46 @@ frmParameters::frmParameters(ViewParameters& viewer, QWidget* parent) : QDialog(
   color->adjustSize();
   auto* lighting = new QLabel(QStringLiteral("Lighting"), this);
   lighting->setFont(Bold(lighting->font()));
-  lighting->move(Px(2370), Px(2580));
+  lighting->move(rightValueX - Px(870), Px(2580));
   lighting->adjustSize();
 
-  const Place places[] = {
-      {ParameterId::PosX, kLeftValueX, Px(870), kYellow},
-      {ParameterId::PosY, kLeftValueX, Px(1170), kYellow},
-      {ParameterId::PosZ, kLeftValueX, Px(1470), kYellow},
-      {ParameterId::XRot, kLeftValueX, Px(1800), kYellow},
-      {ParameterId::YRot, kLeftValueX, Px(2100), kYellow},
-      {ParameterId::ScaleX, kRightValueX, Px(870), kYellow},
-      {ParameterId::ScaleY, kRightValueX, Px(1170), kYellow},
-      {ParameterId::ScaleZ, kRightValueX, Px(1470), kYellow},
-      {ParameterId::XSpeed, kRightValueX, Px(1800), kYellow},
-      {ParameterId::YSpeed, kRightValueX, Px(2100), kYellow},
-      {ParameterId::Red, kLeftValueX, Px(2850), kRed},
-      {ParameterId::Green, kLeftValueX, Px(3150), kGreen},
-      {ParameterId::Blue, kLeftValueX, Px(3450), kBlue},
-      {ParameterId::LightRed, kRightValueX, Px(2850), kRed},
-      {ParameterId::LightGreen, kRightValueX, Px(3150), kGreen},
-      {ParameterId::LightBlue, kRightValueX, Px(3450), kBlue},
-      {ParameterId::Transparency, kLeftValueX, Px(3810), kGrey},
-  };
-  auto placeCaption = [this](const QString& text, int valueX, int y) {
-    auto* caption = new QLabel(text, this);
+  // A caption is part of its field: a click on either changes the value.
+  auto placeCaption = [this](const QString& text, int valueX, int width, int y) {
+    auto* caption = new ClickableLabel(text, this);
     caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    // Right-aligned against the value; wide captions grow to the left.
-    const int w = std::max(Px(795), caption->fontMetrics().horizontalAdvance(text) + 2);
-    caption->setGeometry(std::max(2, valueX - 4 - w), y, w, kValueHeight);
+    caption->setGeometry(valueX - 4 - width, y, width, kValueHeight);
+    caption->setCursor(Qt::PointingHandCursor);
     return caption;
   };
   for (const Place& place : places) {
     const ParameterField& field = ParameterOf(place.id);
     const auto index = static_cast<size_t>(place.id);
-    captions_[index] = placeCaption(QString::fromLatin1(field.caption), place.valueX, place.y);
+    const int valueX = place.right ? rightValueX : leftValueX;
+    auto* caption = placeCaption(QString::fromLatin1(field.caption), valueX, captionWidth[place.right], place.y);
+    captions_[index] = caption;
     auto* value = new ClickableLabel(this);
     value->setObjectName(QString::fromLatin1(field.label));
-    value->setGeometry(place.valueX, place.y, kValueWidth, kValueHeight);
+    value->setGeometry(valueX, place.y, kValueWidth, kValueHeight);
     value->setCursor(Qt::PointingHandCursor);
     Tint(value, place.tint);
     const ParameterId id = place.id;
-    connect(value, &ClickableLabel::clicked, this, [this, id] { ChangeParameter(id); });
+    for (ClickableLabel* part : {caption, value})
+      connect(part, &ClickableLabel::clicked, this, [this, id] { ChangeParameter(id); });
     values_[index] = value;
   }
-  placeCaption(QStringLiteral("Light:"), kRightValueX, Px(3810));
+  ClickableLabel* lightCaption = placeCaption(QStringLiteral("Light:"), rightValueX, captionWidth[1], Px(3810));
+  connect(lightCaption, &ClickableLabel::clicked, this, &frmParameters::ToggleLight);
   lblLight_ = new ClickableLabel(this);
   lblLight_->setObjectName(QStringLiteral("lblLight"));
-  lblLight_->setGeometry(kRightValueX, Px(3810), kValueWidth, kValueHeight);
+  lblLight_->setGeometry(rightValueX, Px(3810), kValueWidth, kValueHeight);
   lblLight_->setCursor(Qt::PointingHandCursor);
   Tint(lblLight_, kGrey);
   connect(lblLight_, &ClickableLabel::clicked, this, &frmParameters::ToggleLight);
 
   cmdClose_ = new QPushButton(QStringLiteral("&Close"), this);
   cmdClose_->setObjectName(QStringLiteral("cmdClose"));
-  cmdClose_->setGeometry(Px(3090), Px(4320), Px(1155), Px(435));
+  cmdClose_->setGeometry(width() - Px(1200), Px(4320), Px(1155), Px(435));
+  cmdClose_->setAutoDefault(false);  // Return, typed after a change, must not close the window
   connect(cmdClose_, &QPushButton::clicked, this, &QWidget::close);
 
   refresh_ = new QTimer(this);

@@ -28,6 +28,7 @@
 #include <algorithm>
 
 #include "scripting/color_value.h"
+#include "scripting/drawn_icons.h"
 #include "scripting/frm_date_time.h"
 #include "scripting/frm_options.h"
 #include "scripting/lock_keys.h"
@@ -54,6 +55,7 @@ QString MenuCaption(const QString& path) {
 QIcon ThemeIcon(const char* name, QStyle::StandardPixmap fallback, const QWidget* widget) {
   QIcon icon = QIcon::fromTheme(QString::fromLatin1(name));
   if (icon.isNull() && fallback != QStyle::SP_CustomBase) icon = widget->style()->standardIcon(fallback);
+  if (icon.isNull()) icon = DrawnIcon(QString::fromLatin1(name), widget->palette().color(QPalette::WindowText));
   return icon;
 }
 
@@ -239,7 +241,7 @@ void frmVBEditor::BuildMenus() {
   AddAction(mnuEdit_, QStringLiteral("mnuEditGoTo"), QStringLiteral("Go To .."), QKeySequence(Qt::CTRL | Qt::Key_G),
             &frmVBEditor::ShowGoToDialog);
   mnuEdit_->addSeparator();
-  AddAction(mnuEdit_, QStringLiteral("mnuEditPreferences"), QStringLiteral("Pr&eferences.."), {}, &frmVBEditor::ShowPreferences);
+  AddAction(mnuEdit_, QStringLiteral("mnuEditPreferences"), QStringLiteral("Pr&eferences..."), {}, &frmVBEditor::ShowPreferences);
 
   QMenu* run = menuBar()->addMenu(QStringLiteral("&Run"));
   AddAction(run, QStringLiteral("mnuRunScript"), QStringLiteral("&Run Script"), QKeySequence(Qt::Key_F5), nullptr);
@@ -274,6 +276,7 @@ void frmVBEditor::BuildToolBar() {
   tb_ = addToolBar(QStringLiteral("Toolbar"));
   tb_->setObjectName(QStringLiteral("tb"));
   tb_->setMovable(false);
+  tb_->setToolButtonStyle(Qt::ToolButtonIconOnly);  // the words are the tooltips
   struct Button {
     const char* key;
     const char* tip;

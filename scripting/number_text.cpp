@@ -96,7 +96,9 @@ std::string EditText(float value) {
   if (std::isnan(value)) return "0";
   if (std::isinf(value)) return value > 0 ? "3.402823E+38" : "-3.402823E+38";
   char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.7G", static_cast<double>(value));
+  // Six digits: a float holds a little more than that, and the seventh shows the noise of sums
+  // (0.3 plus many small steps is 0.5120001, not 0.512).
+  std::snprintf(buffer, sizeof buffer, "%.6G", static_cast<double>(value));
   // Negative zero shows as plain zero.
   if (std::strcmp(buffer, "-0") == 0) return "0";
   return std::string(buffer);

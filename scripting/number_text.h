@@ -17,7 +17,7 @@ double ReadLeadingNumber(std::string_view text);
 // would write it (0.125 -> 0.13). A value that rounds to zero shows as 0.00.
 std::string FormatTwoDecimals(float value);
 
-// The default text of the change box: up to 7 significant digits, no trailing zeros.
+// The default text of the change box: up to 6 significant digits, no trailing zeros.
 std::string EditText(float value);
 
 }  // namespace lumetrix::scripting

@@ -2,6 +2,7 @@
 
 #include <QLocale>
 
+#include "scripting/vbscript/errors.h"
 
 namespace lumetrix {
 namespace {
@@ -66,6 +67,13 @@ bool ScriptHost::RunVBScript() {
     console_.showSyn("Script " + name);
     console_.showSyn(" completed at: " + now_().toString("HH:mm:ss") + kLineBreak);
     console_.SetOutputEmphasis(false);
+  } else if (engine_.Error().Number == vbs::err::ScriptInterrupted) {
+    // Stopped by the user (Esc): no error, so plain text and no beep.
+    last_error_ = engine_.Error();
+    console_.SetOutputEmphasis(true);
+    console_.showSyn("Script " + name);
+    console_.showSyn(" stopped at: " + now_().toString("HH:mm:ss") + kLineBreak);
+    console_.SetOutputEmphasis(false);
   } else {
     last_error_ = engine_.Error();
     site_.Beep();
@@ -79,7 +87,10 @@ bool ScriptHost::RunVBScript() {
   }
   running_ = false;
   site_.SetScriptRunning(false);
-  site_.SetWindowCaption(ok ? "3D Image Viewer" : "3D Image Viewer - Stopped - Error in Script");
+  const bool stopped = !ok && last_error_.Number == vbs::err::ScriptInterrupted;
+  site_.SetWindowCaption(ok        ? "3D Image Viewer"
+                         : stopped ? "3D Image Viewer - Stopped"
+                                   : "3D Image Viewer - Stopped - Error in Script");
   return ok;
 }
 

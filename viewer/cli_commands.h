@@ -7,12 +7,12 @@ namespace lumetrix {
 
 // Prints "WIDTHxHEIGHTxDEPTH grey|rgb MEAN" for a volume; needs no display.
 int RunInfoCommand(const CommandLine& line);
-// Renders one frame of a volume with the start view into a BMP or JPEG file; needs a display
-// (an X server, such as Xvfb) and an application object.
+// Renders one frame of a volume with the start view into a BMP or JPEG file; needs an
+// application object, and draws through EGL when there is no display.
 int RunRenderCommand(const CommandLine& line);
 
 // Opens FILE, runs the script's "Main" without a window; 0 on success, 1 after printing the
-// error line on standard error. Needs a display (an X server, such as Xvfb).
+// error line on standard error. Draws through EGL when there is no display.
 int RunScriptCommand(const CommandLine& line);
 
 // Re-encodes a movie with the codec named by --codec (or the remembered choice); needs no display.

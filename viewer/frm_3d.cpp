@@ -2,18 +2,24 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QUrl>
+#include <QHBoxLayout>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
+#include "core/file_helpers.h"
 #include "export/avi2gif_ui/frm_avi2gif.h"
 #include "export/avi_ui/dialog_options_source.h"
 #include "export/series/frm_cnvrt_leica_tiff.h"
@@ -48,6 +54,7 @@ MouseButton ButtonOf(Qt::MouseButton b) {
 frm3D::frm3D(QWidget* parent) : QMainWindow(parent) {
   setWindowTitle("3D Image viewer");
   setObjectName("frm3D");
+  setAcceptDrops(true);
   BuildMenus();
   BuildClientArea();
   movie_options_ = std::make_unique<avi::DialogOptionsSource>(this);
@@ -135,7 +142,7 @@ void frm3D::BuildMenus() {
   action(tools, "mnuToolsPalEdit1", "Custom Palette Editor &1", [this] { OpenPaletteEditor(true); });
   action(tools, "mnuToolsPalEdit2", "Custom Palette Editor &2", [this] { OpenPaletteEditor(false); });
   separator(tools, "mnuToolsBar0");
-  action(tools, "mnuGIF", "AVI  to Animated &GIF", [this] { avi2gif::mnuGIF_Click(this, avi2gif_); });
+  action(tools, "mnuGIF", "AVI to Animated &GIF", [this] { avi2gif::mnuGIF_Click(this, avi2gif_); });
   action(tools, "mnuToolsRecompressAVI", "&(Re)compress AVI", [this] {
     Viewer::BusyScope busy(*viewer_);  // the progress frame lets other commands run
     RecompressAviWithDialogs(this, *this, *this);
@@ -181,12 +188,19 @@ void frm3D::BuildClientArea() {
 
   frmProgress_ = new QGroupBox("Progress", client_);
   frmProgress_->setObjectName("frmProgress");
-  auto* inner = new QVBoxLayout(frmProgress_);
+  // Opaque in the window's own colours: it stands over the drawing area, which is often black.
+  frmProgress_->setAutoFillBackground(true);
+  frmProgress_->setBackgroundRole(QPalette::Window);
+  auto* inner = new QHBoxLayout(frmProgress_);
   pBar_ = new QProgressBar(frmProgress_);
   pBar_->setObjectName("pBar");
-  pBar_->setTextVisible(false);
-  inner->addWidget(pBar_);
-  frmProgress_->resize(260, 64);
+  inner->addWidget(pBar_, 1);
+  cmdCancel_ = new QPushButton("Cancel", frmProgress_);
+  cmdCancel_->setObjectName("cmdCancelProgress");
+  cmdCancel_->setFocusPolicy(Qt::NoFocus);  // the keys stay with the viewer
+  connect(cmdCancel_, &QPushButton::clicked, this, [this] { cancel_requested_ = true; });
+  inner->addWidget(cmdCancel_);
+  frmProgress_->resize(320, frmProgress_->sizeHint().height());
   frmProgress_->hide();
   client_->installEventFilter(this);
 }
@@ -201,8 +215,42 @@ void frm3D::OnViewerChange(ViewerChange change) {
       break;
     case ViewerChange::Palettes: RefreshPaletteMenu(); break;
     case ViewerChange::ScriptRunning: mnuScriptStop_->setEnabled(viewer_->ScriptRunning()); break;
-    case ViewerChange::Caption: setWindowTitle(QString::fromStdString(viewer_->WindowCaption())); break;
+    case ViewerChange::Caption: UpdateTitle(); break;
   }
+}
+
+void frm3D::UpdateTitle() {
+  QString title = QString::fromStdString(viewer_->WindowCaption());
+  if (title.isEmpty()) title = "3D Image viewer";
+  if (!viewer_->LastFile().empty()) title += " - " + QString::fromStdString(FileNameOf(viewer_->LastFile()));
+  setWindowTitle(title);
+}
+
+// --- Files dropped on the window ----------------------------------------------------------------
+
+namespace {
+
+// The first local TIFF file among dropped items; empty when there is none.
+QString DroppedTiff(const QMimeData* data) {
+  for (const QUrl& url : data->urls()) {
+    const QString path = url.toLocalFile();
+    if (!path.isEmpty() && (path.endsWith(".tif", Qt::CaseInsensitive) || path.endsWith(".tiff", Qt::CaseInsensitive)))
+      return path;
+  }
+  return {};
+}
+
+}  // namespace
+
+void frm3D::dragEnterEvent(QDragEnterEvent* event) {
+  if (!viewer_->Busy() && !DroppedTiff(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void frm3D::dropEvent(QDropEvent* event) {
+  const QString path = DroppedTiff(event->mimeData());
+  if (path.isEmpty() || viewer_->Busy()) return;
+  event->acceptProposedAction();
+  if (viewer_->OpenAndRun(path.toStdString())) AddRecentFile();
 }
 
 // --- Input --------------------------------------------------------------------------------------
@@ -258,6 +306,10 @@ void frm3D::CentreProgress() {
 
 void frm3D::ShowProgress(const std::string& caption, int32_t start, int32_t maximum) {
   frmProgress_->setTitle(QString::fromStdString(caption));
+  // Only reading can be cancelled: the volume on screen stays as it was.
+  cancel_requested_ = false;
+  cmdCancel_->setVisible(viewer_->Reading());
+  pBar_->setFormat(viewer_->Reading() ? "page %v of %m" : "%v of %m");
   CentreProgress();
   frmProgress_->show();
   frmProgress_->raise();
@@ -306,8 +358,8 @@ void frm3D::mnuFileOpen_Click() {
   const QString chosen =
       QFileDialog::getOpenFileName(this, "Open TIF File", QString::fromStdString(viewer_->LastFile()),
                                    "TIF Files (*.tif *.tiff *.TIF *.TIFF);;All Files (*)");
-  viewer_->OpenAndRun(chosen.toStdString());  // cancelled: nothing, and no volume loaded
-  if (viewer_->VolumeLoaded()) AddRecentFile();
+  // Cancelled, or the file on screen: nothing changes.
+  if (viewer_->OpenAndRun(chosen.toStdString())) AddRecentFile();
 }
 
 void frm3D::mnuMRUFiles_Click(int index) {
@@ -316,7 +368,7 @@ void frm3D::mnuMRUFiles_Click(int index) {
 
 bool frm3D::OpenAtStart(const std::string& path) {
   const bool shown = viewer_->OpenAtStart(path);
-  if (viewer_->VolumeLoaded()) AddRecentFile();
+  if (shown) AddRecentFile();
   return shown;
 }
 

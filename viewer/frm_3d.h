@@ -20,6 +20,7 @@ class QAction;
 class QGroupBox;
 class QMenu;
 class QProgressBar;
+class QPushButton;
 
 namespace lumetrix {
 
@@ -50,7 +51,8 @@ class frm3D : public QMainWindow, public ProgressSink, public MruMenu, public Me
   void ShowProgress(const std::string& caption, int32_t start, int32_t maximum) override;
   void SetProgress(int32_t value) override;
   void HideProgress() override;
-  bool Cancelled() const override { return viewer_ && viewer_->QuitRequested(); }
+  // The program closes, or Cancel was clicked while a volume is read.
+  bool Cancelled() const override { return cancel_requested_ || (viewer_ && viewer_->QuitRequested()); }
   int32_t GetProgress() const override;
 
   // Message boxes titled "Lumetrix".
@@ -76,12 +78,17 @@ class frm3D : public QMainWindow, public ProgressSink, public MruMenu, public Me
   void keyReleaseEvent(QKeyEvent* event) override;
   void changeEvent(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // TIFF files dropped on the window open like File > Open Image.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void BuildMenus();
   void BuildClientArea();
   void CentreProgress();
   void OnViewerChange(ViewerChange change);
+  // The script's caption (or the program's) and the name of the file on screen.
+  void UpdateTitle();
   void RefreshPaletteMenu();
   void AddRecentFile();
   void mnuFileOpen_Click();
@@ -103,6 +110,8 @@ class frm3D : public QMainWindow, public ProgressSink, public MruMenu, public Me
   QWidget* client_ = nullptr;
   QGroupBox* frmProgress_ = nullptr;
   QProgressBar* pBar_ = nullptr;
+  QPushButton* cmdCancel_ = nullptr;
+  bool cancel_requested_ = false;
   QMenu* mnuPallete_ = nullptr;
   std::array<QAction*, 5> mnuMRUFiles_{};
   std::vector<QAction*> mnuPal_;

@@ -11,6 +11,7 @@
 #include "viewer/command_line.h"
 #include "viewer/frm_3d.h"
 #include "viewer/gl_view.h"
+#include "viewer/headless_platform.h"
 #include "viewer/usage_count.h"
 
 int main(int argc, char** argv) {
@@ -42,6 +43,14 @@ int main(int argc, char** argv) {
     return line.Command == "avi2gif" ? RunAviToGifCommand(line) : RunRecompressCommand(line);
   }
 
+  if (!line.Command.empty()) {
+    UseOffscreenPlatformWithoutDisplay();
+  } else if (NoDisplay() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    std::fprintf(stderr,
+                 "lumetrix: there is no display for the window; --render, --run and the other commands "
+                 "work without one\n");
+    return 1;
+  }
   SetDefaultSurfaceFormat();
   QApplication app(argc, argv);
   QApplication::setOrganizationName("Lumetrix");

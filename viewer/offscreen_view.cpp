@@ -2,9 +2,23 @@
 
 #include <GL/gl.h>
 
+#include <QGuiApplication>
+
+#include "viewer/headless_platform.h"
+
 namespace lumetrix {
+namespace {
+
+// Qt's offscreen and minimal platforms, run without a display, offer no OpenGL of their own.
+bool QtHasNoOpenGL() {
+  const QString platform = QGuiApplication::platformName();
+  return NoDisplay() && (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal"));
+}
+
+}  // namespace
 
 OffscreenView::~OffscreenView() {
+  if (egl_ && MakeCurrent()) renderer_.ReleaseStacks();
   if (context_.isValid() && MakeCurrent()) {
     renderer_.ReleaseStacks();
     fbo_.reset();
@@ -15,9 +29,12 @@ OffscreenView::~OffscreenView() {
 bool OffscreenView::Activate(std::string& error) {
   if (MakeCurrent()) return true;
   context_.setFormat(QSurfaceFormat::defaultFormat());
-  if (!context_.create()) {
-    error = "This display offers no OpenGL context.";
-    return false;
+  if (QtHasNoOpenGL() || !context_.create()) {
+    // No display (Qt's offscreen platform): Mesa's EGL draws without one.
+    auto egl = std::make_unique<EglOffscreen>();
+    if (!egl->Create(error)) return false;
+    egl_ = std::move(egl);
+    return SetSize(width_, height_);
   }
   surface_.setFormat(context_.format());
   surface_.create();
@@ -30,9 +47,17 @@ bool OffscreenView::Activate(std::string& error) {
 
 bool OffscreenView::SetSize(int32_t width, int32_t height) {
   if (width < 1 || height < 1) return false;
-  if (!context_.isValid()) {  // the framebuffer is made with the context
+  if (!context_.isValid() && !egl_) {  // the framebuffer is made with the context
     width_ = width;
     height_ = height;
+    return true;
+  }
+  if (egl_) {
+    if (egl_->HasFramebuffer() && width == width_ && height == height_) return egl_->MakeCurrent();
+    if (!egl_->SetFramebufferSize(width, height)) return false;
+    width_ = width;
+    height_ = height;
+    renderer_.ResizeGL(width_, height_);
     return true;
   }
   if (!context_.makeCurrent(&surface_)) return false;
@@ -50,11 +75,17 @@ bool OffscreenView::SetSize(int32_t width, int32_t height) {
 }
 
 bool OffscreenView::MakeCurrent() {
+  if (egl_) return egl_->HasFramebuffer() && egl_->MakeCurrent();
   if (!context_.isValid() || !fbo_ || !context_.makeCurrent(&surface_)) return false;
   return fbo_->bind();
 }
 
-void OffscreenView::DoneCurrent() { context_.doneCurrent(); }
+void OffscreenView::DoneCurrent() {
+  if (egl_)
+    egl_->DoneCurrent();
+  else
+    context_.doneCurrent();
+}
 
 void OffscreenView::DrawFrameNow() {
   if (!view_ || !MakeCurrent()) return;

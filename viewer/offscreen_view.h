@@ -7,6 +7,7 @@
 #include <QOpenGLFramebufferObject>
 #include <memory>
 
+#include "viewer/egl_offscreen.h"
 #include "viewer/viewer_surface.h"
 
 namespace lumetrix {
@@ -16,8 +17,8 @@ class OffscreenView : public ViewerSurface {
   OffscreenView() = default;
   ~OffscreenView() override;
 
-  // Creates the context unless there is one; false (with `error`) when this display offers no
-  // OpenGL.
+  // Creates the context unless there is one: Qt's, or without a display Mesa's surfaceless EGL
+  // one; false (with `error`) when neither can be made.
   bool Activate(std::string& error) override;
   // The drawing area's size; the framebuffer is made anew.
   bool SetSize(int32_t width, int32_t height);
@@ -36,6 +37,7 @@ class OffscreenView : public ViewerSurface {
   QOffscreenSurface surface_;
   QOpenGLContext context_;
   std::unique_ptr<QOpenGLFramebufferObject> fbo_;
+  std::unique_ptr<EglOffscreen> egl_;  // set when Qt offers no OpenGL
   int32_t width_ = 400, height_ = 400;
 };
 

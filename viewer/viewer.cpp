@@ -48,11 +48,13 @@ bool Viewer::OpenVolume(const std::string& path) {
   const std::string name = FileExists(path) ? path : std::string();
   if (name.empty() || name == last_file_) return false;
   ++busy_;
+  reading_ = true;
   std::string error;
   std::optional<VolumeData> read = ReadVolume(name, ImX_, ui_.progress, error);
+  reading_ = false;
   --busy_;
   if (!read) {
-    if (!quit_requested_) ui_.messages.ShowMessage(error, MessageIcon::Exclamation);
+    if (!quit_requested_ && !ui_.progress.Cancelled()) ui_.messages.ShowMessage(error, MessageIcon::Exclamation);
     return false;
   }
   volume_ = std::move(*read);
@@ -68,9 +70,13 @@ bool Viewer::OpenVolume(const std::string& path) {
 
 bool Viewer::OpenAndRun(const std::string& path) {
   if (busy_) return false;
-  volume_loaded_ = OpenVolume(path);
-  if (volume_loaded_) RunViewer();
-  return volume_loaded_ && !viewer_done_;
+  // A cancelled dialog, the file on screen again or a file that cannot be read leave the volume
+  // shown as it was, with its input.
+  if (!OpenVolume(path)) return false;
+  volume_loaded_ = true;
+  RunViewer();
+  Notify(ViewerChange::Caption);
+  return !viewer_done_;
 }
 
 bool Viewer::OpenAtStart(const std::string& path) {
@@ -85,6 +91,7 @@ void Viewer::CloseVolume() {
   if (busy_) return;
   KillGL();
   last_file_.clear();
+  Notify(ViewerChange::Caption);
 }
 
 // --- Renderer -----------------------------------------------------------------------------------
@@ -307,8 +314,9 @@ bool Viewer::Recording() const { return recorder_ && recorder_->IsRecording(); }
 // --- Palettes -----------------------------------------------------------------------------------
 
 void Viewer::LoadLuts() {
-  catalogue_.LoadLuts(StandardPaletteFolders().SearchOrder());
+  const bool table_gone = catalogue_.LoadLuts(StandardPaletteFolders().SearchOrder());
   Notify(ViewerChange::Palettes);
+  if (table_gone && volume_.IsGrey) RebuildTextures();
 }
 
 void Viewer::ChoosePalette(int index) {

@@ -71,6 +71,8 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   int32_t SliceStep() const { return slice_step_; }
   // A volume is being read or its textures are being built (both yield to the event queue).
   bool Busy() const { return busy_ > 0; }
+  // A volume file is being read (its progress can be cancelled).
+  bool Reading() const { return reading_; }
   // Marks a long operation of the window (opens and palette choices wait for its end).
   class BusyScope {
    public:
@@ -214,6 +216,7 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   std::string last_file_;
   int32_t slice_step_ = 4;
   int busy_ = 0;
+  bool reading_ = false;
   bool palette_menu_shown_ = false;
 
   VolumeData volume_;

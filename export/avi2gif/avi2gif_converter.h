@@ -28,7 +28,7 @@ class Avi2GifConverter {
   int DitherMode() const { return dither_.DitherMode(); }
   void SetSwapRG(bool on) { swapRG_ = on; }
   bool SwapRG() const { return swapRG_; }
-  // "Use Optimalization": palette compaction and frame cropping before saving.
+  // "Use Optimization": palette compaction and frame cropping before saving.
   void SetOptimize(bool on) { optimize_ = on; }
   bool Optimize() const { return optimize_; }
 

@@ -124,7 +124,7 @@ void AVI2GIF::BuildControls() {
   chkSwap_->setObjectName("chkSwap");
   connect(chkSwap_, &QCheckBox::clicked, this, [this] { chkSwap_Click(); });
   right->addWidget(chkSwap_);
-  chkOptimize_ = new QCheckBox("Use Optimalization", this);
+  chkOptimize_ = new QCheckBox("Use Optimization", this);
   chkOptimize_->setObjectName("chkOptimize");
   connect(chkOptimize_, &QCheckBox::toggled, this, [this](bool on) { converter_.SetOptimize(on); });
   right->addWidget(chkOptimize_);

@@ -104,7 +104,7 @@ class AVI2GIF : public QWidget, public MessageSink {
   QPushButton* cmdExit_ = nullptr;
 };
 
-// The menu command "AVI  to Animated &GIF": asks for a movie (title "Select AVI File to
+// The menu command "AVI to Animated &GIF": asks for a movie (title "Select AVI File to
 // Convert to Animated GIF") and, when one was chosen, shows the window (one per owner,
 // reused while it is open) and opens the movie in it. `chooser` replaces the dialog in tests.
 AVI2GIF* mnuGIF_Click(QWidget* owner, QPointer<AVI2GIF>& window, const std::function<QString()>& chooser = {});

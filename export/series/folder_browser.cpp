@@ -5,8 +5,10 @@
 #include <QFileSystemModel>
 #include <QHeaderView>
 #include <QListWidget>
+#include <QStyle>
 #include <QTreeView>
 
+#include "export/series/plain_icon_provider.h"
 #include "export/series/tiff_folder.h"
 
 namespace lumetrix::series {
@@ -17,6 +19,11 @@ std::string FolderBrowser::FolderPath() const { return NativePath(folder_); }
 
 FolderBrowser::FolderBrowser(QWidget* parent) : QObject(parent) {
   model_ = new QFileSystemModel(this);
+  // Icons by kind only: the tree must never read a file (a /proc file can block the reader).
+  icons_ = std::make_unique<PlainIconProvider>(parent->style()->standardIcon(QStyle::SP_DirIcon),
+                                               parent->style()->standardIcon(QStyle::SP_FileIcon));
+  model_->setIconProvider(icons_.get());
+  model_->setOption(QFileSystemModel::DontUseCustomDirectoryIcons);
   model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
   model_->setRootPath(QDir::rootPath());
 
@@ -36,6 +43,8 @@ FolderBrowser::FolderBrowser(QWidget* parent) : QObject(parent) {
   });
   SetFolder(QDir::homePath());
 }
+
+FolderBrowser::~FolderBrowser() { delete model_; }  // before the icon provider it uses
 
 void FolderBrowser::SetFolder(const QString& folder) {
   const QModelIndex index = model_->index(folder);

@@ -3,6 +3,7 @@
 
 #include <QObject>
 #include <QString>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,8 @@ class QWidget;
 
 namespace lumetrix::series {
 
+class PlainIconProvider;
+
 // A path from a dialog or widget in the file system's own encoding.
 std::string NativePath(const QString& path);
 
@@ -21,6 +24,7 @@ class FolderBrowser : public QObject {
  public:
   // Creates `tvBrowse` and `lstFiles` as children of `parent`, showing the user's home folder.
   explicit FolderBrowser(QWidget* parent);
+  ~FolderBrowser() override;
 
   QTreeView* Tree() const { return tree_; }
   QListWidget* Files() const { return files_; }
@@ -40,6 +44,7 @@ class FolderBrowser : public QObject {
  private:
   void Fill(const QString& folder);
 
+  std::unique_ptr<PlainIconProvider> icons_;  // outlives the model, which holds no ownership
   QFileSystemModel* model_;
   QTreeView* tree_;
   QListWidget* files_;

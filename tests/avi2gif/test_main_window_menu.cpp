@@ -1,4 +1,4 @@
-// The main window's "AVI  to Animated &GIF": the open dialog, then the window with the movie;
+// The main window's "AVI to Animated &GIF": the open dialog, then the window with the movie;
 // the window goes when the main window unloads.
 
 #include <gtest/gtest.h>

@@ -144,7 +144,7 @@ TEST(CatalogueTest, ChoosingFromTheMenuOrByScript) {
 }
 
 // Tables are read anew each time; files that vanished or lost their signature give byte 32.
-TEST(CatalogueTest, RefillMovesTheCheckMarkKeepsTheIndexAndDropsGoneFiles) {
+TEST(CatalogueTest, RefillKeepsTheTableInUseCheckedAndDropsGoneFiles) {
   TempDir dir;
   for (const char* name : {"a.pal", "b.pal", "c.pal"}) WritePalFile(dir.path() / name, Solid(name[0], 0, 0));
   PaletteCatalogue cat = Loaded({dir.path()});
@@ -156,17 +156,18 @@ TEST(CatalogueTest, RefillMovesTheCheckMarkKeepsTheIndexAndDropsGoneFiles) {
   WritePalFile(dir.path() / "c.pal", Solid('c', 0, 0));
   WritePalFile(dir.path() / "bb.pal", Solid(4, 0, 0));
   const std::vector<fs::path> folders = {dir.path()};
-  cat.LoadLuts(folders);
+  EXPECT_FALSE(cat.LoadLuts(folders));
   EXPECT_EQ(Captions(cat), (std::vector<std::string>{"A", "B", "Bb", "C"}));
-  EXPECT_EQ(cat.CheckedIndex(), 0);
-  EXPECT_EQ(cat.PaletteIndex(), 10);  // kept, now standing for "Bb"
-  EXPECT_EQ(cat.CurrentTable(), Solid(4, 0, 0));
+  EXPECT_EQ(std::pair(cat.CheckedIndex(), cat.PaletteIndex()), std::pair(11, 11));  // "C" moved down
+  EXPECT_EQ(cat.CurrentTable(), Solid('c', 0, 0));
+  ASSERT_TRUE(cat.Choose(2, true));  // a built-in keeps its place
+  EXPECT_FALSE(cat.LoadLuts(folders));
+  EXPECT_EQ(std::pair(cat.CheckedIndex(), cat.PaletteIndex()), std::pair(2, 2));
+  ASSERT_TRUE(cat.Choose(11, true));
   for (const char* name : {"a.pal", "bb.pal", "c.pal"}) fs::remove(dir.path() / name);
-  cat.LoadLuts(folders);
+  EXPECT_TRUE(cat.LoadLuts(folders));  // the table in use is gone: back to Grey
   EXPECT_EQ(Captions(cat), (std::vector<std::string>{"B"}));
-  EXPECT_EQ(cat.PaletteIndex(), 10);
-  EXPECT_EQ(cat.CurrentTable(), Lut::Filled(32));  // like a vanished file
-  EXPECT_FALSE(cat.Choose(10, true));
+  EXPECT_EQ(std::pair(cat.CheckedIndex(), cat.PaletteIndex()), std::pair(0, 0));
   EXPECT_TRUE(cat.Choose(8, true));
   EXPECT_EQ(cat.CurrentTable(), Solid('b', 0, 0));
 }

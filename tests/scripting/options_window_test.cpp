@@ -106,5 +106,13 @@ TEST_F(OptionsTest, WithNothingSelectedTheButtonsActOnItem0AndACancelledPickerCh
   EXPECT_EQ(options->lblTextColor->palette().color(QPalette::Window), QColor(0, 128, 0));  // the comments' green
 }
 
+TEST_F(OptionsTest, TheWindowKeepsItsSizeWhenTheColorPageIsFirstShown) {
+  options->show();
+  const QSize before = options->size();
+  options->tbrOptions->setCurrentIndex(1);
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(options->lstColor->isVisible() && options->size() == before);
+}
+
 }  // namespace
 }  // namespace lumetrix

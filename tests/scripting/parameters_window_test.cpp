@@ -113,5 +113,21 @@ TEST_F(ParametersTest, TwoClicksOnTheLightRestoreItAndOtherClicksDoNothing) {
   EXPECT_TRUE(asked.isEmpty());
 }
 
+TEST_F(ParametersTest, CaptionsStandClearOfTheirValuesAClickOnEitherChangesItAndReturnKeepsTheWindow) {
+  window->show();
+  for (const auto& f : scripting::ParameterFields()) {
+    QLabel* caption = window->CaptionLabel(f.id);
+    const QRect value = window->ValueLabel(f.id)->geometry();
+    EXPECT_GE(caption->width(), caption->fontMetrics().horizontalAdvance(caption->text())) << f.label;
+    EXPECT_TRUE(caption->x() >= 0 && caption->geometry().right() < value.left()) << f.label;
+    EXPECT_LE(value.right(), window->width()) << f.label;
+    asked.clear();
+    QTest::mouseClick(caption, Qt::LeftButton, {}, QPoint(1, 1));  // the caption's far end
+    EXPECT_EQ(asked.value(0), f.prompt) << f.label;
+  }
+  QTest::keyClick(window, Qt::Key_Return);
+  EXPECT_TRUE(window->isVisible());
+}
+
 }  // namespace
 }  // namespace lumetrix

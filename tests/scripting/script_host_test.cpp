@@ -155,7 +155,8 @@ TEST_F(ScriptHostTest, ARunStartedDuringARunIsRefusedAndStopScriptEndsOnlyTheRun
   EXPECT_FALSE(Run("Sub Main\n  Do\n    DrawImage\n  Loop\nEnd Sub"));
   EXPECT_EQ(draw->frames, 50);
   EXPECT_FALSE(site.running);
-  EXPECT_EQ(site.captions.back(), "3D Image Viewer - Stopped - Error in Script");
+  EXPECT_EQ(site.captions.back(), "3D Image Viewer - Stopped");  // stopped by the user: no error, in plain text
+  EXPECT_TRUE(console.pane.endsWith("|*Script Untitled.scp|* stopped at: 09:05:07\r\n|")) << console.pane.toStdString();
   draw->on_frame = nullptr;
   EXPECT_TRUE(Run("Sub Main\n  DrawImage\nEnd Sub"));
   EXPECT_EQ(draw->frames, 51);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -287,6 +288,20 @@ TEST_F(VBEditorTest, AnErrorLineIsMarkedAndTheDateTimeWindowReplacesTheSelection
   window->lstDateTime->setCurrentRow(10);
   window->cmdCancel->click();
   EXPECT_EQ(editor->ScriptText(), "x = " + QDate::currentDate().toString("dd").repeated(2));
+}
+
+// At the default size every toolbar button shows, as a picture only (the words are tooltips).
+TEST_F(VBEditorTest, TheToolbarFitsTheDefaultWindowWithPicturesOnly) {
+  editor->show();
+  QApplication::processEvents();
+  auto* toolbar = editor->findChild<QToolBar*>("tb");
+  ASSERT_EQ(toolbar->actions().last()->objectName(), "tbRun");
+  for (QAction* action : toolbar->actions()) {
+    const QWidget* button = toolbar->widgetForAction(action);
+    if (action->isSeparator()) continue;
+    EXPECT_TRUE(button->isVisible() && toolbar->rect().contains(button->geometry()));  // not behind the chevron
+    EXPECT_TRUE(!action->icon().isNull() && button->width() <= button->height() + 8) << action->toolTip().toStdString();
+  }
 }
 
 }  // namespace

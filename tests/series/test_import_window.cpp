@@ -3,10 +3,17 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/inotify.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
 #include <QDir>
+#include <QFileSystemModel>
+#include <QTreeView>
 #include <QListWidget>
 #include <QPushButton>
 
+#include "export/series/folder_browser.h"
 #include "export/series/frm_import_tiff_series.h"
 #include "export/series/image_preview.h"
 #include "tests/series/series_fixtures.h"
@@ -156,6 +163,35 @@ TEST_F(ImportWindow, ProblemsAreShownAndNothingIsWritten) {
   ASSERT_EQ(messages.size(), 2);
   EXPECT_TRUE(messages[1].contains("one of the files")) << messages[1].toStdString();
   EXPECT_EQ(ReadText(dir.File("s1.tif")), before);
+}
+
+// The folder tree learns what it shows without opening a file: Linux reports every open of a file
+// in the watched folder, and a file whose name tells nothing about it is what a content sniffer
+// would read (on a /proc file such a read can block for good).
+TEST(FolderTree, NeverOpensTheFilesOfTheFoldersItShows) {
+  TempDir folder;
+  WriteText(folder.File("status"), "State: R (running)\n");
+  QDir(QString::fromStdString(folder.path().string())).mkdir("sub");
+  const int watch = inotify_init1(IN_NONBLOCK);
+  ASSERT_GE(watch, 0);
+  ASSERT_GE(inotify_add_watch(watch, folder.path().c_str(), IN_OPEN | IN_ACCESS), 0);
+  QWidget parent;
+  FolderBrowser browser(&parent);
+  auto* model = qobject_cast<QFileSystemModel*>(browser.Tree()->model());
+  const QString path = QString::fromStdString(folder.path().string());
+  bool loaded = false;
+  QObject::connect(model, &QFileSystemModel::directoryLoaded, [&](const QString& p) { loaded |= p == path; });
+  browser.SetFolder(path);
+  while (!loaded) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  EXPECT_EQ(model->type(model->index(path + "/sub")), "Folder");  // asks the provider the tree uses
+  alignas(inotify_event) char events[4096];
+  const ssize_t n = read(watch, events, sizeof events);
+  for (ssize_t at = 0; at < n;) {
+    const auto* e = reinterpret_cast<const inotify_event*>(events + at);
+    EXPECT_TRUE(e->mask & IN_ISDIR) << "opened: " << (e->len ? e->name : "");
+    at += static_cast<ssize_t>(sizeof(inotify_event) + e->len);
+  }
+  close(watch);
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
 #include <QTest>
@@ -106,8 +108,12 @@ TEST(MainWindow, TheParametersWindowAndThePaletteMenuFollowTheViewer) {
   menu->actions()[4]->trigger();
   EXPECT_EQ(w.TheViewer().PaletteIndex(), 4);
   w.TheViewer().SetPalette("red");
+  QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
+  Item(w, "mnuToolsPalEdit1")->trigger();  // the palettes are read again after the editor
   EXPECT_TRUE(menu->actions()[2]->isChecked());
   EXPECT_FALSE(menu->actions()[4]->isChecked());
+  menu->actions()[0]->trigger();
+  EXPECT_EQ(w.TheViewer().PaletteIndex(), 0);
   EXPECT_EQ(Item(w, "mnuMRUFiles0")->text().toStdString(), dir.File("grey.tif"));
 }
 
@@ -257,10 +263,67 @@ TEST_F(ShownVolume, TheEditorsScriptRunsFromTheMenuAndStopScriptEndsIt) {
   EXPECT_TRUE(title_while_running.startsWith("Running - Untitled.scp (Start: "));
   EXPECT_FALSE(v().ScriptRunning());
   EXPECT_FALSE(stop->isEnabled());
-  EXPECT_TRUE(w_.Editor()->txtOut()->toPlainText().contains("stopped with error at: "));
-  EXPECT_EQ(w_.windowTitle(), "3D Image Viewer - Stopped - Error in Script");
+  EXPECT_TRUE(w_.Editor()->txtOut()->toPlainText().contains(" stopped at: "));
+  EXPECT_EQ(w_.windowTitle(), "3D Image Viewer - Stopped - v.tif");
   Item(w_, "mnuFileClose")->trigger();
   EXPECT_TRUE(v().ViewerDone());
+}
+
+// Whatever leaves the volume on screen must leave its input working: a drag turns it, a held key
+// speeds it up, and the title still names it.
+TEST_F(ShownVolume, OpensThatChangeNothingKeepTheVolumeAndItsInput) {
+  const std::string other = testing::Stack(dir_, "other.tif", 40);
+  auto drop = [this](const std::string& path) {
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
+    QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(&w_, &enter);  // the window takes the drop only when it accepts the drag
+    QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(&w_, &drop);
+  };
+  const std::function<void()> unchanging[] = {
+      [this] {  // File > Open Image, cancelled
+        QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
+        Item(w_, "mnuFileOpen")->trigger();
+      },
+      [this] { Item(w_, "mnuMRUFiles0")->trigger(); },  // the file on screen again
+      [&] { drop(dir_.File("v.tif")); },
+      [&] {  // another file, whose reading is cancelled
+        QTimer::singleShot(0, [this] { w_.findChild<QPushButton*>("cmdCancelProgress")->click(); });
+        drop(other);
+      }};
+  for (const auto& act : unchanging) {
+    v().ResetParameters();
+    act();
+    EXPECT_TRUE(v().VolumeLoaded() && v().LastFile() == dir_.File("v.tif") && v().Volume().Depth == 4);
+    EXPECT_TRUE(w_.windowTitle().endsWith(" - v.tif")) << w_.windowTitle().toStdString();
+    QTest::mousePress(gl_, Qt::LeftButton, {}, QPoint(100, 100));
+    QTest::mouseMove(gl_, QPoint(110, 100));
+    QTest::mouseRelease(gl_, Qt::LeftButton, {}, QPoint(110, 100));
+    EXPECT_EQ(v().View().YRot, 10);
+    QTest::keyPress(gl_, Qt::Key_Right);
+    gl_->OnFrameDrawn();  // a held key speeds the turn up
+    EXPECT_GT(v().View().YSpeed, 0);
+    QTest::keyRelease(gl_, Qt::Key_Right);
+  }
+  drop(other);  // a dropped TIFF file opens
+  EXPECT_EQ(std::pair(v().LastFile(), v().Volume().Depth), std::pair(other, 40));
+  EXPECT_TRUE(w_.windowTitle().endsWith(" - other.tif"));
+}
+
+// The progress box stands opaque over the black drawing area, in the window's colours, with figures.
+TEST(MainWindow, TheProgressBoxIsOpaqueAndCounts) {
+  frm3D w;
+  w.show();
+  w.ShowProgress("Reading Image", 0, 200);
+  w.SetProgress(40);
+  auto* box = w.findChild<QWidget*>("frmProgress");
+  QImage over[2] = {QImage(box->size(), QImage::Format_RGB32), QImage(box->size(), QImage::Format_RGB32)};
+  over[0].fill(Qt::black), over[1].fill(Qt::white);
+  for (QImage& image : over) box->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+  EXPECT_EQ(over[0], over[1]);  // nothing of the background shows through
+  EXPECT_EQ(w.findChild<QProgressBar*>("pBar")->text(), "40 of 200");  // no volume is read: no page
+  w.HideProgress();
 }
 
 }  // namespace

@@ -64,8 +64,10 @@ TEST_F(ViewerTest, TheFileOnScreenOpensAgainOnlyAfterCloseAndFailedOpensChangeNo
   EXPECT_FALSE(v.OpenAtStart(dir.File("missing.tif")));
   EXPECT_EQ(messages.back(), "The file " + dir.File("missing.tif") + " does not exist.");
   EXPECT_EQ(std::tuple(v.Volume().Depth, v.View().XRot, v.View().Transparency), std::tuple(4, 33.0f, 0.3f));
-  EXPECT_FALSE(v.OpenAndRun(path));
-  EXPECT_FALSE(v.VolumeLoaded());  // as after a cancelled open
+  for (const std::string& unchanged : {path, std::string(), dir.File("bad.tif")}) {  // on screen, cancelled, bad
+    EXPECT_FALSE(v.OpenAndRun(unchanged));
+    EXPECT_TRUE(v.VolumeLoaded() && !v.ViewerDone() && v.LastFile() == path) << unchanged;
+  }
   v.CloseVolume();
   EXPECT_TRUE(v.LastFile().empty() && v.ViewerDone());
   EXPECT_TRUE(v.OpenAndRun(path));
@@ -144,9 +146,13 @@ TEST_F(ViewerTest, PalettesNeedAGreyVolumeAndColourItsSlices) {
   v.SetPalette("green");
   v.SetPalette("no such palette");
   EXPECT_EQ(v.PaletteIndex(), 3);
-  v.LoadLuts();  // the tick returns to the first entry; the table in use stays
-  EXPECT_EQ(v.Palettes().CheckedIndex(), 0);
-  EXPECT_EQ(v.PaletteIndex(), 3);
+  v.LoadLuts();  // the tick stays with the table in use, so that Grey can be chosen again
+  EXPECT_EQ(std::pair(v.Palettes().CheckedIndex(), v.PaletteIndex()), std::pair(3, 3));
+  v.ChoosePalette(0);
+  v.DrawImage();
+  const CapturedFrame g = v.Surface().CaptureFrame(0, 0, 100, 100);
+  const uint8_t* grey = g.Pixels.data() + 50 * FrameRowStride(g.Width) + 50 * 3;
+  EXPECT_TRUE(grey[0] > 20 && grey[0] == grey[1] && grey[1] == grey[2]);
 }
 
 TEST_F(ViewerTest, ARecordingHoldsEveryAddedFrameAtTheDrawingAreasSize) {
@@ -243,11 +249,12 @@ TEST_F(ViewerTest, ObserversHearWhatChanged) {
   v.SetXRot(1);
   v.Wheel(120);
   v.LoadLuts();
-  ASSERT_TRUE(v.OpenAtStart(Stack(dir, "grey.tif", 2)));  // the Palette menu shows now
-  EXPECT_EQ(heard, (std::map<ViewerChange, int>{{ViewerChange::View, 3}, {ViewerChange::Palettes, 2}}));
+  ASSERT_TRUE(v.OpenAtStart(Stack(dir, "grey.tif", 2)));  // the Palette menu shows now; the title names the file
+  EXPECT_EQ(heard, (std::map<ViewerChange, int>{
+                       {ViewerChange::View, 3}, {ViewerChange::Palettes, 2}, {ViewerChange::Caption, 1}}));
   EXPECT_FALSE(Run("  DrawImage\n  x = 1 / 0"));
   EXPECT_EQ(running, (std::vector<bool>{true, false}));
-  EXPECT_EQ(heard[ViewerChange::Caption], 2);
+  EXPECT_EQ(heard[ViewerChange::Caption], 3);
   EXPECT_EQ(v.WindowCaption(), "3D Image Viewer - Stopped - Error in Script");
   EXPECT_EQ(error_.rfind("Error: Division by zero at line: 3 column: ", 0), 0u) << error_;
   EXPECT_FALSE(v.RunScriptFile(dir.File("none.scp"), error_));
