@@ -10,6 +10,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QProgressBar>
+#include <QToolBar>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWheelEvent>
@@ -26,6 +27,7 @@
 #include "viewer/app_paths.h"
 #include "viewer/file_console.h"
 #include "viewer/frm_about.h"
+#include "viewer/frm_animation.h"
 #include "viewer/frm_set_window.h"
 #include "viewer/gl_view.h"
 #include "viewer/key_codes.h"
@@ -122,6 +124,11 @@ void frm3D::BuildMenus() {
   // Enabled only while a script runs, so that Esc otherwise reaches the viewer's keys.
   mnuScriptStop_ = action(script, "mnuScriptStop", "S&top Script", [this] { viewer_->StopScript(); }, "Esc");
   mnuScriptStop_->setEnabled(false);
+  separator(script, "mnuScriptBar1");
+  QAction* animation = action(script, "mnuScriptAnimation", "&Animation...", [this] { mnuScriptAnimation_Click(); });
+  QToolBar* bar = addToolBar("Animation");
+  bar->setObjectName("tbMain");
+  bar->addAction(animation);
 
   QMenu* tools = menu("mnuTools", "&Tools");
   action(tools, "mnuToolsConverFiles", "&Convert TIFF Series (Leica)", [this] {
@@ -394,6 +401,16 @@ void frm3D::mnuScriptShow_Click() {
   editor_->setWindowState(editor_->windowState() & ~Qt::WindowMinimized);
   editor_->raise();
   editor_->activateWindow();
+}
+
+void frm3D::mnuScriptAnimation_Click() {
+  if (!animation_) {
+    animation_ = new frmAnimation(*viewer_, this);
+    animation_->setAttribute(Qt::WA_DeleteOnClose);
+  }
+  animation_->show();
+  animation_->raise();
+  animation_->activateWindow();
 }
 
 frmParameters* frm3D::Parameters() const { return parameters_; }

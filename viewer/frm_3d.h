@@ -26,6 +26,7 @@ namespace lumetrix {
 class GlView;
 class frmVBEditor;
 class frmParameters;
+class frmAnimation;
 namespace series {
 class frmCnvrtLeicaTiff;
 }
@@ -88,6 +89,7 @@ class frm3D : public QMainWindow, public ProgressSink, public MruMenu, public Me
   void mnuWindowSet_Click();
   void ShowHelp();
   void mnuScriptShow_Click();
+  void mnuScriptAnimation_Click();
   void mnuControlShowParameters_Click();
   void OpenPaletteEditor(bool gradient);
   void Unload();
@@ -106,6 +108,7 @@ class frm3D : public QMainWindow, public ProgressSink, public MruMenu, public Me
   QPointer<series::frmCnvrtLeicaTiff> leica_;
   QPointer<avi2gif::AVI2GIF> avi2gif_;  // the AVI-to-GIF window while it is open
   QPointer<frmParameters> parameters_;
+  QPointer<frmAnimation> animation_;
   std::unique_ptr<frmVBEditor> editor_;  // loaded hidden with the window; no owner
   // What the viewer is given; it goes first.
   std::unique_ptr<avi::CompressionOptionsSource> movie_options_;
