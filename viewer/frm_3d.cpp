@@ -10,7 +10,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QProgressBar>
-#include <QToolBar>
+#include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWheelEvent>
@@ -126,9 +126,12 @@ void frm3D::BuildMenus() {
   mnuScriptStop_->setEnabled(false);
   separator(script, "mnuScriptBar1");
   QAction* animation = action(script, "mnuScriptAnimation", "&Animation...", [this] { mnuScriptAnimation_Click(); });
-  QToolBar* bar = addToolBar("Animation");
-  bar->setObjectName("tbMain");
-  bar->addAction(animation);
+  // The tool button sits in the menu bar's corner, so the drawing area keeps its size.
+  auto* button = new QToolButton(menuBar());
+  button->setObjectName("tbAnimation");
+  button->setDefaultAction(animation);
+  button->setAutoRaise(true);
+  menuBar()->setCornerWidget(button);
 
   QMenu* tools = menu("mnuTools", "&Tools");
   action(tools, "mnuToolsConverFiles", "&Convert TIFF Series (Leica)", [this] {
