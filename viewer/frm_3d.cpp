@@ -10,6 +10,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QProgressBar>
+#include <QStyle>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -129,7 +130,10 @@ void frm3D::BuildMenus() {
   // The tool button sits in the menu bar's corner, so the drawing area keeps its size.
   auto* button = new QToolButton(menuBar());
   button->setObjectName("tbAnimation");
+  animation->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
+  animation->setToolTip("Animation: keyframe movies");
   button->setDefaultAction(animation);
+  button->setToolButtonStyle(Qt::ToolButtonIconOnly);
   button->setAutoRaise(true);
   menuBar()->setCornerWidget(button);
 
