@@ -292,7 +292,9 @@ std::unique_ptr<AviCompressedStream> AviCompressedStream::Make(AviStream& stream
   }
   if (!impl->raw) {
     const CompressionOptions sane = Sanitize(options, catalog);
-    const AVPixelFormat format = detail::EncoderPixelFormat(encoder->ShortName);
+    // MP4 movies are padded to the even sides 4:2:0 needs; AVI movies keep their size and
+    // refuse what the encoder cannot take, as recordings always have.
+    const AVPixelFormat format = IsMp4Name(file->path) ? detail::EncoderPixelFormat(encoder->ShortName) : AV_PIX_FMT_NONE;
     const int codedWidth = detail::EncodedSide(format, impl->width);
     const int codedHeight = detail::EncodedSide(format, impl->height);
     impl->padded = codedWidth != impl->width || codedHeight != impl->height;

@@ -1,5 +1,7 @@
 #include "viewer/animation/movie_renderer.h"
 
+#include <algorithm>
+#include <cctype>
 #include <stdexcept>
 
 #include "viewer/animation/movie_output.h"
@@ -42,8 +44,12 @@ class ViewerRestorer {
 
 void ShowFrameView(Viewer& viewer, const FrameView& frame) {
   viewer.ShowView(frame.View);
-  // Textures are rebuilt only when the palette really switches.
-  if (!frame.Palette.empty() && frame.Palette != CurrentPaletteName(viewer)) viewer.SetPalette(frame.Palette);
+  // Textures are rebuilt only when the palette really switches (names match in any case).
+  const std::string current = CurrentPaletteName(viewer);
+  const bool same = std::equal(frame.Palette.begin(), frame.Palette.end(), current.begin(), current.end(),
+                               [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) ==
+                                                           std::tolower(static_cast<unsigned char>(b)); });
+  if (!frame.Palette.empty() && !same) viewer.SetPalette(frame.Palette);
 }
 
 MovieResult RenderMovie(Viewer& viewer, const KeyframeTrack& track, const MovieRequest& request) {
