@@ -17,6 +17,8 @@ class ScriptConsole {
   virtual void showSyn(const QString& text) = 0;
   virtual void SetOutputEmphasis(bool on) = 0;
   virtual void SetOutputColor(const QColor& color) = 0;
+  // A line the script's object writes for the user (why OpenImage failed, ...).
+  virtual void Report(const QString& line) { showSyn(line + "\n"); }
   // Marks the line of a script error (0: none).
   virtual void HighlightErrorLine(int line) = 0;
 };

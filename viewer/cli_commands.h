@@ -15,6 +15,11 @@ int RunRenderCommand(const CommandLine& line);
 // error line on standard error. Draws through EGL when there is no display.
 int RunScriptCommand(const CommandLine& line);
 
+// Renders a keyframe file's movie of one volume, or with --out-dir of each volume named (going
+// on past volumes that fail); 0 when every movie was written, 1 otherwise, 2 for a bad line.
+// Needs a display (an X server, such as Xvfb).
+int RunMovieCommand(const CommandLine& line);
+
 // Re-encodes a movie with the codec named by --codec (or the remembered choice); needs no display.
 int RunRecompressCommand(const CommandLine& line);
 

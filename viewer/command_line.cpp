@@ -17,6 +17,7 @@ const std::map<std::string, CommandShape>& Shapes() {
       {"info", {1, 1, {}, {}}},
       {"render", {2, 2, {"--size", "--xrot", "--yrot"}, {}}},
       {"run", {2, 2, {}, {}}},
+      {"movie", {2, SIZE_MAX, {"--size", "--out-dir", "--format", "--codec"}, {}}},
       {"recompress", {2, 2, {"--codec"}, {}}},
       {"join-tiff", {2, SIZE_MAX, {}, {}}},
       {"convert-leica", {2, 2, {"--map"}, {}}},
@@ -81,6 +82,8 @@ std::string UsageText() {
          "       lumetrix --info FILE.tif\n"
          "       lumetrix --render FILE.tif OUT.bmp|OUT.jpg [--size WxH] [--xrot A] [--yrot A]\n"
          "       lumetrix --run SCRIPT.scp FILE.tif\n"
+         "       lumetrix --movie KEYS.lkf OUT.mp4|OUT.avi|OUT.gif FILE.tif [--size WxH] [--codec NAME]\n"
+         "       lumetrix --movie KEYS.lkf --out-dir DIR [--format mp4|avi|gif] FILE1.tif FILE2.tif ...\n"
          "       lumetrix --recompress IN.avi OUT.avi --codec NAME\n"
          "       lumetrix --join-tiff OUT.tif IN1.tif IN2.tif ...\n"
          "       lumetrix --convert-leica FOLDER DESTFOLDER [--map R,G,B]\n"

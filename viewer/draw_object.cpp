@@ -49,7 +49,18 @@ const Member kMembers[] = {
     {"AVIStart", 4, [](Viewer& v, Args a) {
        return vbs::Variant(v.AVIStart(Text(a[0]), vbs::ToLong(a[1]), vbs::ToLong(a[2]), vbs::ToLong(a[3])));
      }},
-    {"AVIAdd", 0, [](Viewer& v, Args) { v.AVIAdd(); return kNothing; }},
+    {"AVIAdd", 0, [](Viewer& v, Args) {
+       v.AVIAdd();
+       if (!v.VolumeShown()) throw vbs::ScriptError(5, "First open image");
+       return kNothing;
+     }},
+    // True when the volume is shown; otherwise False, and the reason goes to the output pane.
+    {"OpenImage", 1, [](Viewer& v, Args a) {
+       std::string reason;
+       const bool opened = v.OpenImage(Text(a[0]), reason);
+       if (!opened) v.ScriptReport("OpenImage: " + reason);
+       return vbs::Variant(opened);
+     }},
     {"AVIend", 0, [](Viewer& v, Args) { v.AVIend(); return kNothing; }},
     {"AVICodec", 1, [](Viewer& v, Args a) { return vbs::Variant(v.AVICodec(Text(a[0]))); }},
     {"SetPalette", 1, [](Viewer& v, Args a) { v.SetPalette(Text(a[0])); return kNothing; }},

@@ -3,6 +3,7 @@
 // line is kept by the script host.
 
 #include <QString>
+#include <cstdio>
 
 #include "scripting/script_console.h"
 
@@ -14,6 +15,7 @@ class FileConsole : public ScriptConsole {
   QString ScriptText() const override { return text_; }
   QString Caption() const override { return path_; }
   void showSyn(const QString&) override {}
+  void Report(const QString& line) override { std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData()); }
   void SetOutputEmphasis(bool) override {}
   void SetOutputColor(const QColor&) override {}
   void HighlightErrorLine(int) override {}

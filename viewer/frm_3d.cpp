@@ -14,6 +14,8 @@
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStyle>
+#include <QToolButton>
 #include <QUrl>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
@@ -32,6 +34,7 @@
 #include "viewer/app_paths.h"
 #include "viewer/file_console.h"
 #include "viewer/frm_about.h"
+#include "viewer/frm_animation.h"
 #include "viewer/frm_set_window.h"
 #include "viewer/gl_view.h"
 #include "viewer/key_codes.h"
@@ -130,6 +133,17 @@ void frm3D::BuildMenus() {
   // Enabled only while a script runs, so that Esc otherwise reaches the viewer's keys.
   mnuScriptStop_ = action(script, "mnuScriptStop", "S&top Script", [this] { viewer_->StopScript(); }, "Esc");
   mnuScriptStop_->setEnabled(false);
+  separator(script, "mnuScriptBar1");
+  QAction* animation = action(script, "mnuScriptAnimation", "&Animation...", [this] { mnuScriptAnimation_Click(); });
+  // The tool button sits in the menu bar's corner, so the drawing area keeps its size.
+  auto* button = new QToolButton(menuBar());
+  button->setObjectName("tbAnimation");
+  animation->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
+  animation->setToolTip("Animation: keyframe movies");
+  button->setDefaultAction(animation);
+  button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+  button->setAutoRaise(true);
+  menuBar()->setCornerWidget(button);
 
   QMenu* tools = menu("mnuTools", "&Tools");
   action(tools, "mnuToolsConverFiles", "&Convert TIFF Series (Leica)", [this] {
@@ -461,6 +475,16 @@ void frm3D::mnuScriptShow_Click() {
   editor_->setWindowState(editor_->windowState() & ~Qt::WindowMinimized);
   editor_->raise();
   editor_->activateWindow();
+}
+
+void frm3D::mnuScriptAnimation_Click() {
+  if (!animation_) {
+    animation_ = new frmAnimation(*viewer_, this);
+    animation_->setAttribute(Qt::WA_DeleteOnClose);
+  }
+  animation_->show();
+  animation_->raise();
+  animation_->activateWindow();
 }
 
 frmParameters* frm3D::Parameters() const { return parameters_; }

@@ -27,6 +27,7 @@ namespace lumetrix {
 class GlView;
 class frmVBEditor;
 class frmParameters;
+class frmAnimation;
 namespace series {
 class frmCnvrtLeicaTiff;
 }
@@ -99,6 +100,7 @@ class frm3D : public QMainWindow, public ProgressSink, public MruMenu, public Me
   void ShowHelp();
   void ShowHelpInBrowser();
   void mnuScriptShow_Click();
+  void mnuScriptAnimation_Click();
   void mnuControlShowParameters_Click();
   void OpenPaletteEditor(bool gradient);
   void Unload();
@@ -120,6 +122,7 @@ class frm3D : public QMainWindow, public ProgressSink, public MruMenu, public Me
   QPointer<avi2gif::AVI2GIF> avi2gif_;  // the AVI-to-GIF window while it is open
   QPointer<frmParameters> parameters_;
   QPointer<widgets::frmHelp> help_;  // the help window once opened
+  QPointer<frmAnimation> animation_;
   std::unique_ptr<frmVBEditor> editor_;  // loaded hidden with the window; no owner
   // What the viewer is given; it goes first.
   std::unique_ptr<avi::CompressionOptionsSource> movie_options_;

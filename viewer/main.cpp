@@ -59,6 +59,7 @@ int main(int argc, char** argv) {
 
   if (line.Command == "render") return RunRenderCommand(line);
   if (line.Command == "run") return RunScriptCommand(line);
+  if (line.Command == "movie") return RunMovieCommand(line);
 
   PostUsageCount("Lumetrix", QApplication::applicationVersion().toStdString());
   frm3D window;

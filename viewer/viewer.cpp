@@ -57,7 +57,12 @@ bool Viewer::OpenVolume(const std::string& path) {
     if (!quit_requested_ && !ui_.progress.Cancelled()) ui_.messages.ShowMessage(error, MessageIcon::Exclamation);
     return false;
   }
-  volume_ = std::move(*read);
+  Adopt(std::move(*read), name);
+  return true;
+}
+
+void Viewer::Adopt(VolumeData volume, const std::string& name) {
+  volume_ = std::move(volume);
   view_.Transparency = volume_.Depth == 1 ? 1.0f : 0.3f;
   last_file_ = name;
   Notify(ViewerChange::View);
@@ -65,7 +70,28 @@ bool Viewer::OpenVolume(const std::string& path) {
     palette_menu_shown_ = true;
     Notify(ViewerChange::Palettes);
   }
-  return true;
+}
+
+bool Viewer::OpenImage(const std::string& path, std::string& reason) {
+  if (busy_) {
+    reason = "Another volume is being opened";
+    return false;
+  }
+  if (VolumeShown() && path == last_file_) return true;
+  if (!FileExists(path)) {
+    reason = "The file " + path + " does not exist.";
+    return false;
+  }
+  ++busy_;
+  std::optional<VolumeData> read = ReadVolume(path, ImX_, ui_.progress, reason);
+  --busy_;
+  if (!read) return false;
+  if (!viewer_done_) KillGL();
+  Adopt(std::move(*read), path);
+  volume_loaded_ = true;
+  RunViewer();
+  if (viewer_done_) reason = "The volume " + path + " could not be drawn";
+  return !viewer_done_;
 }
 
 bool Viewer::OpenAndRun(const std::string& path) {
@@ -229,6 +255,15 @@ void Viewer::ResetParameters() {
   Notify(ViewerChange::View);
 }
 
+void Viewer::ShowView(const ViewState& view) {
+  ViewState checked = view;
+  for (int f = 0; f <= static_cast<int>(ViewField::LightBlue); ++f)
+    FieldOf(checked, static_cast<ViewField>(f)) = CheckedViewValue(FieldOf(view, static_cast<ViewField>(f)));
+  checked.LightColor[3] = CheckedViewValue(view.LightColor[3]);
+  view_ = checked;
+  Notify(ViewerChange::View);
+}
+
 void Viewer::ResetSpeedParameters() {
   view_.ResetSpeedParameters();
   Notify(ViewerChange::View);
@@ -278,7 +313,15 @@ avi::AviRecorder& Viewer::Recorder() {
   return *recorder_;
 }
 
+bool Viewer::CheckVolumeForMovie() {
+  if (VolumeShown()) return true;
+  if (recorder_) recorder_->Abandon();
+  ui_.messages.ShowMessage("First open image", MessageIcon::Information);
+  return false;
+}
+
 bool Viewer::AVIStart(const std::string& FileName, double FrameRate, int32_t Width, int32_t Height) {
+  if (!CheckVolumeForMovie()) return false;
   if (Width == 0 || Height == 0) {
     Width = ScaleWidth();
     Height = ScaleHeight();
@@ -295,7 +338,7 @@ bool Viewer::AVIStart(const std::string& FileName, double FrameRate, int32_t Wid
 }
 
 void Viewer::AVIAdd() {
-  if (!Recording()) return;
+  if (!Recording() || !CheckVolumeForMovie()) return;
   SaveBMP(TempFramePath());
   Yield();
   const std::vector<uint8_t> info = last_frame_.BitmapInfo();
@@ -361,6 +404,10 @@ void Viewer::RunVBScript() { Host().RunVBScript(); }
 
 void Viewer::StopScript() {
   if (host_) host_->StopScript();
+}
+
+void Viewer::ScriptReport(const std::string& line) {
+  if (console_) console_->Report(QString::fromStdString(line));
 }
 
 bool Viewer::RunScriptFile(const std::string& path, std::string& error) {

@@ -64,6 +64,8 @@ class Viewer : public ViewParameters, private ScriptRunSite {
 
   // Viewer-core flags.
   bool VolumeLoaded() const override { return volume_loaded_; }
+  // A volume is loaded and drawn (not after Close Image).
+  bool VolumeShown() const { return volume_loaded_ && !viewer_done_; }
   bool ViewerDone() const { return viewer_done_; }
   bool QuitRequested() const { return quit_requested_; }
   bool ScriptRunning() const { return script_running_; }
@@ -100,6 +102,10 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   bool OpenAndRun(const std::string& path);
   // OpenAndRun for a file named at start, with a message when it does not exist.
   bool OpenAtStart(const std::string& path);
+  // The script member OpenImage: shows the volume at `path` in place of the one shown (True at
+  // once when it is shown already). False, with the reason in `reason` and the view unchanged,
+  // when it cannot be read or drawn.
+  bool OpenImage(const std::string& path, std::string& reason);
   // "&Close Image": the frames stop and the file can be opened again.
   void CloseVolume();
   // Starts drawing the opened volume (returns at once; frames follow until ViewerDone).
@@ -140,6 +146,8 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   void SetLightOff() { SwitchLight(false); }
   void ResetParameters();
   void ResetSpeedParameters();
+  // Every view value at once (a frame of a keyframe movie); values not finite are refused.
+  void ShowView(const ViewState& view);
   void SetViewField(ViewField field, float value) override;
   void SwitchLight(bool on) override;
 
@@ -163,7 +171,9 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   static std::string TempFramePath();
 
   // Movie recording for scripts: the drawing area is sized to multiples of 8, every frame is
-  // captured (and written to "frame.bmp") and appended as a key frame.
+  // captured (and written to "frame.bmp") and appended as a key frame. A name ending in ".mp4"
+  // records H.264 MP4. Without a volume on screen nothing is recorded: "First open image", and a
+  // recording open then is dropped.
   bool AVIStart(const std::string& FileName, double FrameRate, int32_t Width, int32_t Height);
   void AVIAdd();
   void AVIend();
@@ -186,6 +196,8 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   void RunVBScript();
   // Asks the running script to stop at its next statement.
   void StopScript();
+  // A line for the script's output pane (standard error when scripts run without a window).
+  void ScriptReport(const std::string& line);
   // Runs a script file (the command line); false after an error, whose line ("Error: ... at
   // line: ...") is then in `error`.
   bool RunScriptFile(const std::string& path, std::string& error);
@@ -200,6 +212,10 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   void Beep() override;
 
   void Notify(ViewerChange change);
+  // Takes a volume that was read as the one shown.
+  void Adopt(VolumeData volume, const std::string& name);
+  // "First open image" when nothing is shown, dropping a recording; true when something is.
+  bool CheckVolumeForMovie();
   void Yield();
   void OnFrameDrawn();
   void OnSurfaceResized(int32_t width, int32_t height);

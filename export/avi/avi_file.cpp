@@ -19,6 +19,13 @@ extern "C" {
 
 namespace lumetrix::avi {
 
+bool IsMp4Name(const std::string& path) {
+  if (path.size() < 4) return false;
+  std::string end = path.substr(path.size() - 4);
+  for (char& c : end) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return end == ".mp4";
+}
+
 namespace detail {
 
 struct AviFileCore {
@@ -75,8 +82,9 @@ std::unique_ptr<AviFile> AviFile::OpenForWriting(const std::string& path, std::s
     error = core->temporary->Error();
     return nullptr;
   }
-  if (avformat_alloc_output_context2(&core->format, nullptr, "avi", nullptr) < 0 || !core->format) {
-    error = "FFmpeg cannot write AVI files";
+  const char* container = IsMp4Name(path) ? "mp4" : "avi";
+  if (avformat_alloc_output_context2(&core->format, nullptr, container, nullptr) < 0 || !core->format) {
+    error = std::string("FFmpeg cannot write ") + container + " files";
     core->Drop();
     return nullptr;
   }
@@ -184,6 +192,7 @@ struct AviCompressedStream::Impl {
   EncoderInfo encoder;
   bool raw = false;
   int width = 0, height = 0;
+  bool padded = false;  // the encoder's frame is a row or column larger (even sides)
   int64_t imageSize = 0;
   AVRational timeBase{1, 1};
   detail::CodecContextPtr codec;
@@ -283,8 +292,14 @@ std::unique_ptr<AviCompressedStream> AviCompressedStream::Make(AviStream& stream
   }
   if (!impl->raw) {
     const CompressionOptions sane = Sanitize(options, catalog);
-    impl->codec = detail::OpenEncoder(*encoder, sane, impl->width, impl->height, impl->timeBase, everyFrameKey,
-                                      error);
+    // MP4 movies are padded to the even sides 4:2:0 needs; AVI movies keep their size and
+    // refuse what the encoder cannot take, as recordings always have.
+    const AVPixelFormat format = IsMp4Name(file->path) ? detail::EncoderPixelFormat(encoder->ShortName) : AV_PIX_FMT_NONE;
+    const int codedWidth = detail::EncodedSide(format, impl->width);
+    const int codedHeight = detail::EncodedSide(format, impl->height);
+    impl->padded = codedWidth != impl->width || codedHeight != impl->height;
+    impl->codec = detail::OpenEncoder(*encoder, sane, codedWidth, codedHeight, impl->timeBase, everyFrameKey, error,
+                                      (file->format->oformat->flags & AVFMT_GLOBALHEADER) != 0);
     if (!impl->codec) return nullptr;
     impl->frame = detail::MakeFrame();
     if (!impl->frame) {
@@ -292,8 +307,8 @@ std::unique_ptr<AviCompressedStream> AviCompressedStream::Make(AviStream& stream
       return nullptr;
     }
     impl->frame->format = impl->codec->pix_fmt;
-    impl->frame->width = impl->width;
-    impl->frame->height = impl->height;
+    impl->frame->width = codedWidth;
+    impl->frame->height = codedHeight;
     if (av_frame_get_buffer(impl->frame.get(), 0) < 0) {
       error = "out of memory";
       return nullptr;
@@ -409,6 +424,11 @@ bool AviCompressedStream::Write(int64_t position, std::span<const uint8_t> pixel
   if (av_frame_make_writable(s.frame.get()) < 0) {
     error = "out of memory";
     return false;
+  }
+  if (s.padded) {
+    const ptrdiff_t lines[4] = {s.frame->linesize[0], s.frame->linesize[1], s.frame->linesize[2], 0};
+    av_image_fill_black(s.frame->data, lines, static_cast<AVPixelFormat>(s.frame->format), s.codec->color_range,
+                        s.frame->width, s.frame->height);
   }
   const int64_t stride = DibRowStride(s.width);
   // Bottom-up rows: start at the last row in memory (the top of the picture) and walk back.

@@ -25,6 +25,9 @@ struct AviFileCore;
 
 class AviStream;
 
+// A name ending in ".mp4" (any case) is written as an MP4 file, every other name as AVI.
+bool IsMp4Name(const std::string& path);
+
 class AviFile {
  public:
   // Fails when the folder is missing or not writable, or `path` is a folder.

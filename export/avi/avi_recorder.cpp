@@ -94,7 +94,12 @@ bool AviRecorder::AVIStart(const std::string& fileName, double frameRate, const 
   if (!stream_) return Fail(kMsgErrorWriting, MessageIcon::Information, error);
 
   std::optional<CompressionOptions> chosen;
-  if (!preset_.empty()) {
+  mp4_ = IsMp4Name(fileName);
+  if (mp4_) {
+    if (!catalog_.Find("h264"))
+      return Fail(kMsgErrorWriting, MessageIcon::Information, "this computer's FFmpeg has no H.264 encoder");
+    chosen = Mp4Options();
+  } else if (!preset_.empty()) {
     chosen = OptionsForCodec(preset_, catalog_);
   } else {
     chosen = options_source_.ChooseOptions(catalog_);
@@ -102,8 +107,8 @@ bool AviRecorder::AVIStart(const std::string& fileName, double frameRate, const 
   if (!chosen) return Fail(kMsgUserCanceled, MessageIcon::Information, "");
   options_ = Sanitize(*chosen, catalog_);
 
-  // Every recorded frame is a key frame, whatever spacing the options ask for.
-  compressed_ = AviCompressedStream::Make(*stream_, options_, catalog_, true, error);
+  // Every recorded AVI frame is a key frame, whatever spacing the options ask for.
+  compressed_ = AviCompressedStream::Make(*stream_, options_, catalog_, !mp4_, error);
   if (!compressed_) return Fail(kMsgErrorWriting, MessageIcon::Information, error);
   if (!compressed_->SetFormat(0, firstFrame.BitmapInfo, error))
     return Fail(kMsgErrorWriting, MessageIcon::Information, error);
@@ -131,7 +136,7 @@ void AviRecorder::AVIAdd(const DibFrame& frame) {
     return;
   }
   std::string error;
-  const bool written = compressed_->Write(frame_counter_, frame.Pixels, true, error);
+  const bool written = compressed_->Write(frame_counter_, frame.Pixels, !mp4_, error);
   ++frame_counter_;
   if (!written) Fail(kMsgErrorWriting, MessageIcon::Information, error);
 }

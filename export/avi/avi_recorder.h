@@ -18,7 +18,8 @@ namespace lumetrix::avi {
 
 class AviRecorder {
  public:
-  // `options` is asked once per AVIStart unless a codec was preset with AVICodec.
+  // `options` is asked once per AVIStart unless a codec was preset with AVICodec; a name ending
+  // in ".mp4" records H.264 MP4 without asking.
   AviRecorder(MessageSink& messages, CompressionOptionsSource& options,
               const EncoderCatalog& catalog = EncoderCatalog::Installed());
   ~AviRecorder();  // a recording still open is ended as AVIend would
@@ -42,6 +43,8 @@ class AviRecorder {
   void AVIAdd(const DibFrame& frame);
   // Releases the streams and the file, in that order. Ignored without an open recording.
   void AVIend();
+  // Ends the recording and removes what was written of it (a movie that cannot go on).
+  void Abandon() { Release(false); }
 
   bool IsRecording() const { return static_cast<bool>(file_); }
   int32_t FrameCounter() const { return frame_counter_; }
@@ -67,6 +70,7 @@ class AviRecorder {
   std::unique_ptr<AviStream> stream_;
   std::unique_ptr<AviCompressedStream> compressed_;
   BitmapInfo format_;
+  bool mp4_ = false;  // H.264 in MP4: frames may depend on earlier ones
   int32_t frame_counter_ = 0;
   int32_t refused_frames_ = 0;
   std::string last_error_;

@@ -10,6 +10,14 @@ CompressionOptions Sanitize(CompressionOptions options, const EncoderCatalog& ca
   options.Quality = std::clamp(options.Quality, kMinQuality, kMaxQuality);
   options.KeyFrameEvery = std::clamp(options.KeyFrameEvery, kMinKeyFrameEvery, kMaxKeyFrameEvery);
   options.DataRateKBps = std::clamp(options.DataRateKBps, kMinDataRateKBps, kMaxDataRateKBps);
+  options.RateFactor = options.RateFactor >= 0 ? std::min(options.RateFactor, kMaxRateFactor) : 0;
+  return options;
+}
+
+CompressionOptions Mp4Options(double rateFactor) {
+  CompressionOptions options;
+  options.Codec = "h264";
+  options.RateFactor = rateFactor > 0 ? rateFactor : kMp4RateFactor;
   return options;
 }
 

@@ -16,6 +16,9 @@ struct CompressionOptions {
   int32_t KeyFrameEvery = 15;
   bool DataRateOn = false;  // "Data rate KB/s"
   int32_t DataRateKBps = 2000;
+  // H.264 only: x264's constant rate factor when above 0 (lower is better, 0..51); otherwise
+  // the quality setting picks it.
+  double RateFactor = 0;
 
   bool operator==(const CompressionOptions&) const = default;
 };
@@ -23,6 +26,12 @@ struct CompressionOptions {
 inline constexpr int32_t kMinQuality = 1, kMaxQuality = 100;
 inline constexpr int32_t kMinKeyFrameEvery = 1, kMaxKeyFrameEvery = 9999;
 inline constexpr int32_t kMinDataRateKBps = 1, kMaxDataRateKBps = 1000000;
+inline constexpr double kMaxRateFactor = 51;
+// What MP4 movies are made with unless asked otherwise: good to the eye at a modest size.
+inline constexpr double kMp4RateFactor = 20;
+
+// The options of an MP4 movie: H.264 at `rateFactor`.
+CompressionOptions Mp4Options(double rateFactor = kMp4RateFactor);
 
 // Options with every field in range and a codec the catalogue has (else the default codec).
 CompressionOptions Sanitize(CompressionOptions options, const EncoderCatalog& catalog);

@@ -38,8 +38,13 @@ AVPixelFormat EncoderPixelFormat(const std::string& shortName) {
   return AV_PIX_FMT_NONE;
 }
 
+int EncodedSide(AVPixelFormat format, int side) {
+  return format == AV_PIX_FMT_YUV420P ? side + side % 2 : side;
+}
+
 CodecContextPtr OpenEncoder(const EncoderInfo& encoder, const CompressionOptions& options, int width,
-                            int height, AVRational timeBase, bool everyFrameKey, std::string& error) {
+                            int height, AVRational timeBase, bool everyFrameKey, std::string& error,
+                            bool globalHeader) {
   const AVPixelFormat format = EncoderPixelFormat(encoder.ShortName);
   const AVCodec* codec = avcodec_find_encoder_by_name(encoder.FfmpegName.c_str());
   if (!codec || format == AV_PIX_FMT_NONE) {
@@ -61,6 +66,7 @@ CodecContextPtr OpenEncoder(const EncoderInfo& encoder, const CompressionOptions
   // AVI has no room for reordered frames.
   c->max_b_frames = 0;
   c->thread_count = 1;
+  if (globalHeader) c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
   if (format == AV_PIX_FMT_YUV420P || format == AV_PIX_FMT_YUVJ422P) {
     c->colorspace = AVCOL_SPC_SMPTE170M;  // what swscale converts with
     c->color_range = format == AV_PIX_FMT_YUVJ422P ? AVCOL_RANGE_JPEG : AVCOL_RANGE_MPEG;
@@ -86,7 +92,9 @@ CodecContextPtr OpenEncoder(const EncoderInfo& encoder, const CompressionOptions
     c->qmax = 31;
   } else if (encoder.ShortName == "h264") {
     av_opt_set(c->priv_data, "preset", "veryfast", 0);
-    if (!byDataRate) av_opt_set_double(c->priv_data, "crf", RateFactorFor(options.Quality), 0);
+    if (!byDataRate)
+      av_opt_set_double(c->priv_data, "crf", options.RateFactor > 0 ? options.RateFactor : RateFactorFor(options.Quality),
+                        0);
     // A forced key frame must be one a player can start from.
     av_opt_set_int(c->priv_data, "forced-idr", 1, 0);
   } else if (encoder.ShortName == "ffv1") {

@@ -21,8 +21,13 @@ inline constexpr const char* kRawName = "raw";
 AVPixelFormat EncoderPixelFormat(const std::string& shortName);
 
 // Opens the encoder for frames of width x height at the given time base. everyFrameKey makes
-// every frame a key frame whatever the options say (the recorder's rule).
+// every frame a key frame whatever the options say (the recorder's rule). globalHeader puts the
+// codec's set-up into the container's header (MP4 wants it there).
 CodecContextPtr OpenEncoder(const EncoderInfo& encoder, const CompressionOptions& options, int width,
-                            int height, AVRational timeBase, bool everyFrameKey, std::string& error);
+                            int height, AVRational timeBase, bool everyFrameKey, std::string& error,
+                            bool globalHeader = false);
+
+// 4:2:0 formats need even sides: the frame the encoder gets is padded to them.
+int EncodedSide(AVPixelFormat format, int side);
 
 }  // namespace lumetrix::avi::detail

@@ -1,0 +1,121 @@
+#!/usr/bin/python3
+"""End-to-end checks of `lumetrix --movie`, read back with FFmpeg's own tools as the oracle.
+usage: check_movies.py PROGRAM VOLUME WORKDIR CASE"""
+import json, os, subprocess, sys
+
+program, volume, work, case = sys.argv[1:5]
+os.makedirs(work, exist_ok=True)
+os.chdir(work)
+TURN = {"fps": 25, "size": [64, 48], "keyframes": [{"frame": 0, "YRot": 0}, {"frame": 20, "YRot": 180}]}
+
+
+def run(*args):
+    return subprocess.run([program, *args], capture_output=True, text=True, timeout=300)
+
+
+def keys(name, content):
+    with open(name, "w") as f:
+        f.write(content if isinstance(content, str) else json.dumps(content))
+    return name
+
+
+def fail(text):
+    sys.exit("FAIL: " + text)
+
+
+def probe(path):
+    out = subprocess.run(["ffprobe", "-v", "error", "-count_frames", "-select_streams", "v:0", "-show_entries",
+                          "stream=codec_name,width,height,r_frame_rate,nb_read_frames,pix_fmt", "-of", "json", path],
+                         capture_output=True, text=True, check=True).stdout
+    return json.loads(out)["streams"][0]
+
+
+def rgb(path, frame=0):
+    return subprocess.run(["ffmpeg", "-v", "error", "-i", path, "-vf", f"select=eq(n\\,{frame})", "-frames:v", "1",
+                           "-f", "rawvideo", "-pix_fmt", "rgb24", "-"], capture_output=True, check=True).stdout
+
+
+def leftovers():
+    return sorted(f for f in os.listdir(".") if not f.endswith((".lkf", ".tif", ".bmp")))
+
+
+if case == "formats":
+    # name, --size, expected (codec, width, height, pixel format)
+    table = [("turn.mp4", "64x48", ("h264", 64, 48, "yuv420p")),
+             ("odd.mp4", "65x49", ("h264", 66, 50, "yuv420p")),  # padded to even sides
+             ("turn.avi", "64x48", ("mjpeg", 64, 48, None)),
+             ("turn.gif", "65x49", ("gif", 65, 49, None))]
+    for name, size, (codec, w, h, pix) in table:
+        r = run("--movie", keys("turn.lkf", TURN), name, volume, "--size", size)
+        if r.returncode != 0:
+            fail(f"{name}: exit {r.returncode}: {r.stderr}")
+        s = probe(name)
+        got = (s["codec_name"], s["width"], s["height"], int(s["nb_read_frames"]))
+        if got != (codec, w, h, 21) or (pix and s["pix_fmt"] != pix):
+            fail(f"{name}: {s}")
+        if name.endswith(".mp4") and s["r_frame_rate"] != "25/1":
+            fail(f"{name}: rate {s['r_frame_rate']}")
+
+elif case == "middle_frame":
+    # Lossless AVI: frame 10 of a 0 -> 180 degree turn is the view at 90 degrees, pixel for pixel.
+    if run("--movie", keys("turn.lkf", TURN), "turn.avi", volume, "--codec", "raw").returncode != 0:
+        fail("the movie was not written")
+    if run("--render", volume, "yrot90.bmp", "--size", "64x48", "--yrot", "90").returncode != 0:
+        fail("--render failed")
+    middle, still, first = rgb("turn.avi", 10), rgb("yrot90.bmp"), rgb("turn.avi", 0)
+    if len(still) != 64 * 48 * 3 or middle != still:
+        fail("the middle frame differs from --render --yrot 90")
+    if first == still:
+        fail("the first frame already shows the turned view")
+
+elif case == "hostile":
+    # keyframe file, words the message must hold
+    frames = lambda *ks: {"keyframes": [dict(frame=f, **p) for f, p in ks]}
+    table = [("{\"keyframes\": [", ["not valid JSON"]),
+             ("{\"keyframes\": [{\"frame\": 0, \"YRot\": NaN}]}", ["not valid JSON"]),
+             (frames((0, {"YRot": "NaN"})), ["Keyframe 1", "YRot"]),
+             (frames((0, {"PosZ": 1e300})), ["Keyframe 1", "PosZ"]),
+             ("{\"keyframes\": [{\"frame\": 0, \"PosZ\": 1e999}]}", ["not valid JSON"]),
+             (frames((-1, {})), ["Keyframe 1", "frame"]),
+             (frames((0, {}), (50, {}), (20, {})), ["Keyframe 3", "frame 20"]),
+             (frames((0, {}), (0, {})), ["Keyframe 2"]),
+             (frames((0, {}), (10 ** 9, {})), ["Keyframe 2", "frame"]),
+             (frames((0, {}), (2.5, {})), ["Keyframe 2", "frame"]),
+             (frames((0, {}), (10, {"Zoom": 2})), ["Keyframe 2", "Zoom"]),
+             (frames((0, {"Color": [1, 0]})), ["Keyframe 1", "Color"]),
+             (frames((0, {"LightOn": 1})), ["Keyframe 1", "LightOn"]),
+             (frames((0, {"Ease": "bounce"})), ["Keyframe 1", "Ease"]),
+             ({"fps": 0, "keyframes": [{"frame": 0}]}, ["fps"]),
+             ({"size": [640], "keyframes": [{"frame": 0}]}, ["size"]),
+             ({"speed": 2, "keyframes": [{"frame": 0}]}, ["speed"]),
+             ({"keyframes": []}, ["no keyframes"]),
+             ("[1, 2]", ["one JSON object"])]
+    for i, (content, words) in enumerate(table):
+        r = run("--movie", keys(f"bad{i}.lkf", content), f"bad{i}.mp4", volume)
+        if r.returncode != 1 or not all(w in r.stderr for w in words):
+            fail(f"case {i} {content!r}: exit {r.returncode}, {r.stderr!r}")
+    if leftovers():
+        fail(f"files were written: {leftovers()}")
+
+elif case == "batch":
+    with open("broken.tif", "wb") as f:
+        f.write(b"II*\0 not really a TIFF")
+    os.makedirs("out", exist_ok=True)
+    r = run("--movie", keys("turn.lkf", TURN), "--out-dir", "out", volume, "broken.tif", "missing.tif", volume)
+    if r.returncode != 1 or "broken.tif" not in r.stderr or "missing.tif" not in r.stderr:
+        fail(f"exit {r.returncode}: {r.stderr}")
+    made = sorted(os.listdir("out"))
+    if made != [os.path.splitext(os.path.basename(volume))[0] + ".mp4"] or probe("out/" + made[0])["nb_read_frames"] != "21":
+        fail(f"movies: {made}")
+
+elif case == "open_image":
+    # A script loops over files: False with the reason on standard error, True for a volume.
+    with open("loop.scp", "w") as f:
+        f.write('Sub Main\n  If OpenImage("missing.tif") Then Err.Raise 1001\n'
+                f'  If Not OpenImage("{volume}") Then Err.Raise 1002\n  SaveBMP "opened.bmp"\nEnd Sub\n')
+    r = run("--run", "loop.scp", volume)
+    if r.returncode != 0 or "OpenImage: The file missing.tif does not exist." not in r.stderr or not os.path.exists("opened.bmp"):
+        fail(f"exit {r.returncode}: {r.stderr}")
+else:
+    fail("unknown case " + case)
+print("1 passed, 0 failed")

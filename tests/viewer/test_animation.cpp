@@ -1,0 +1,135 @@
+// Keyframe animations: the frames between keyframes, and movies rendered from them, read back
+// with FFmpeg's decoder.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "tests/viewer/viewer_fixture.h"
+#include "viewer/animation/keyframe_file.h"
+#include "viewer/animation/keyframe_script.h"
+#include "viewer/animation/movie_renderer.h"
+#include "viewer/offscreen_viewer.h"
+
+namespace lumetrix::animation {
+namespace {
+
+KeyframeTrack Parse(const std::string& json) {
+  std::string error;
+  auto track = ParseKeyframes(json, error);
+  EXPECT_TRUE(track) << error;
+  return track.value_or(KeyframeTrack{});
+}
+
+TEST(KeyframeTrack, FramesBetweenKeyframesFollowTheirWay) {
+  struct Case {
+    const char* keys;
+    int frame;
+    float yrot, posz, red;
+    bool light;
+    const char* palette;
+  };
+  // Expected values worked out by hand; the start view has PosZ -3, Color 0.5, light off.
+  const Case cases[] = {
+      {R"([{"frame":0,"YRot":0},{"frame":10,"YRot":180}])", 5, 90, -3, 0.5f, false, ""},
+      {R"([{"frame":0,"YRot":0},{"frame":10,"YRot":270}])", 5, -45, -3, 0.5f, false, ""},  // the short way
+      {R"([{"frame":0,"YRot":350},{"frame":10,"YRot":10}])", 5, 360, -3, 0.5f, false, ""},
+      {R"([{"frame":0,"YRot":0},{"frame":10,"YRot":360}])", 5, 0, -3, 0.5f, false, ""},
+      {R"([{"frame":0,"YRot":0},{"frame":10,"YRot":360,"FullTurn":true}])", 5, 180, -3, 0.5f, false, ""},
+      {R"([{"frame":0,"PosZ":-3},{"frame":8,"PosZ":-1,"Ease":"inout"}])", 2, 0, -2.6875f, 0.5f, false, ""},
+      {R"([{"frame":0,"Color":[0,0,0]},{"frame":4,"Color":[1,1,1]}])", 1, 0, -3, 0.25f, false, ""},
+      // Absent properties keep the value before; flags and palettes switch at the keyframe.
+      {R"([{"frame":0,"PosZ":-5},{"frame":10,"LightOn":true,"Palette":"Fire"}])", 9, 0, -5, 0.5f, false, ""},
+      {R"([{"frame":0,"PosZ":-5},{"frame":10,"LightOn":true,"Palette":"Fire"}])", 10, 0, -5, 0.5f, true, "Fire"},
+      {R"([{"frame":4,"YRot":30},{"frame":10,"YRot":90}])", 0, 30, -3, 0.5f, false, ""},  // before the first
+  };
+  for (const Case& c : cases) {
+    const KeyframeTrack track = Parse(std::string(R"({"keyframes":)") + c.keys + "}");
+    const FrameView v = track.At(c.frame);
+    SCOPED_TRACE(std::string(c.keys) + " at frame " + std::to_string(c.frame));
+    EXPECT_FLOAT_EQ(v.View.YRot, c.yrot);
+    EXPECT_FLOAT_EQ(v.View.PosZ, c.posz);
+    EXPECT_FLOAT_EQ(v.View.Color[0], c.red);
+    EXPECT_EQ(v.View.LightOn, c.light);
+    EXPECT_EQ(v.Palette, c.palette);
+  }
+}
+
+TEST(KeyframeFile, SavedFilesReadBackTheSameTrack) {
+  const KeyframeTrack track = Parse(
+      R"({"fps":12.5,"size":[320,200],"keyframes":[{"frame":0,"XRot":-12.3,"Color":[0.1,0.2,0.3]},
+          {"frame":7,"YRot":400,"FullTurn":true,"Ease":"inout","LightOn":true,"Palette":"Ice","Transparency":0.7}]})");
+  const KeyframeTrack again = Parse(KeyframesJson(track));
+  EXPECT_EQ(again.Keys, track.Keys);
+  EXPECT_EQ(again.Fps, 12.5);
+  EXPECT_EQ(again.Width * 1000 + again.Height, 320200);
+}
+
+class AnimationMovies : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(offscreen.viewer.OpenAndRun(lumetrix::testing::Stack(dir, "stack.tif", 12)));
+  }
+  std::vector<std::string> Files() const {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+      if (e.path().extension() != ".tif") names.push_back(e.path().filename().string());
+    return names;
+  }
+  // One MD5 line per decoded frame, from FFmpeg.
+  static std::string DecodedFrames(const std::string& movie) {
+    std::string out;
+    FILE* pipe = popen(("ffmpeg -v error -i '" + movie + "' -f framemd5 - 2>&1 | grep -v '^#'").c_str(), "r");
+    char line[512];
+    while (pipe && fgets(line, sizeof line, pipe)) out += line;
+    if (pipe) pclose(pipe);
+    return out;
+  }
+
+  test_support::TempDir dir;
+  OffscreenViewer offscreen;
+  KeyframeTrack track = Parse(
+      R"({"size":[64,48],"keyframes":[{"frame":0,"YRot":20,"PosZ":-4},
+          {"frame":6,"YRot":250,"XRot":30,"Ease":"inout","Color":[0.9,0.4,0.1]},
+          {"frame":11,"YRot":-30,"LightOn":true,"PosX":0.3}]})");
+};
+
+TEST_F(AnimationMovies, ACancelledMovieLeavesNothing) {
+  MovieRequest request;
+  request.Path = dir.File("cancelled.mp4");
+  request.Progress = [](int32_t frame, int32_t) { return frame < 4; };
+  EXPECT_EQ(RenderMovie(offscreen.viewer, track, request).Status, MovieStatus::Cancelled);
+  EXPECT_EQ(Files(), std::vector<std::string>{});
+}
+
+TEST_F(AnimationMovies, NothingIsRecordedWithoutAVolumeOnScreen) {
+  offscreen.viewer.CloseVolume();
+  MovieRequest request;
+  request.Path = dir.File("closed.mp4");
+  const MovieResult result = RenderMovie(offscreen.viewer, track, request);
+  EXPECT_EQ(result.Error, "First open image");
+  // A script stops as well, and its movie is not kept.
+  std::ofstream(dir.File("record.scp")) << "Sub Main\n AVIStart \"" << dir.File("script.mp4")
+                                        << "\", 25, 64, 48\n DrawImage\n AVIAdd\n AVIend\nEnd Sub\n";
+  std::string error;
+  EXPECT_FALSE(offscreen.viewer.RunScriptFile(dir.File("record.scp"), error));
+  EXPECT_NE(error.find("First open image"), std::string::npos) << error;
+  EXPECT_EQ(Files(), std::vector<std::string>{"record.scp"});
+}
+
+TEST_F(AnimationMovies, TheSavedScriptRecordsTheSameFrames) {
+  MovieRequest request;
+  request.Path = dir.File("keys.mp4");
+  ASSERT_EQ(RenderMovie(offscreen.viewer, track, request).Status, MovieStatus::Written);
+  std::ofstream(dir.File("keys.scp")) << KeyframeScript(track, dir.File("script.mp4"));
+  std::string error;
+  ASSERT_TRUE(offscreen.viewer.RunScriptFile(dir.File("keys.scp"), error)) << error;
+  const std::string movie = DecodedFrames(dir.File("keys.mp4"));
+  EXPECT_EQ(std::count(movie.begin(), movie.end(), '\n'), 12) << movie;
+  EXPECT_EQ(DecodedFrames(dir.File("script.mp4")), movie);
+}
+
+}  // namespace
+}  // namespace lumetrix::animation

@@ -1,0 +1,209 @@
+#include "viewer/animation/keyframe_file.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <cmath>
+
+#include "core/staged_file.h"
+
+namespace lumetrix::animation {
+namespace {
+
+constexpr double kMaxFps = 120;
+constexpr int kMaxSide = 8192;
+
+bool Whole(const QJsonValue& v, double low, double high, int& out) {
+  if (!v.isDouble()) return false;
+  const double d = v.toDouble();
+  if (!std::isfinite(d) || d != std::floor(d) || d < low || d > high) return false;
+  out = static_cast<int>(d);
+  return true;
+}
+
+bool Number(const QJsonValue& v, float& out) {
+  if (!v.isDouble()) return false;
+  const double d = v.toDouble();
+  if (!std::isfinite(d) || std::fabs(d) > kMaxKeyValue) return false;
+  out = static_cast<float>(d);
+  return true;
+}
+
+// Reads one property value into `view`; false when the value does not fit the property.
+bool ReadProperty(const KeyProperty& p, const QJsonValue& v, ViewState& view) {
+  if (p.Blending == Blend::Step) {
+    if (!v.isBool()) return false;
+    p.Set(view, 0, v.toBool() ? 1.0f : 0.0f);
+    return true;
+  }
+  if (p.Components == 1) {
+    float x;
+    if (!Number(v, x)) return false;
+    p.Set(view, 0, x);
+    return true;
+  }
+  const QJsonArray a = v.toArray();
+  if (!v.isArray() || a.size() != p.Components) return false;
+  float x[3];
+  for (int i = 0; i < p.Components; ++i)
+    if (!Number(a[i], x[i])) return false;
+  for (int i = 0; i < p.Components; ++i) p.Set(view, i, x[i]);
+  return true;
+}
+
+std::string Expected(const KeyProperty& p) {
+  if (p.Blending == Blend::Step) return "true or false";
+  if (p.Components == 3) return "[r, g, b] of finite numbers";
+  return "a finite number within +-1e6";
+}
+
+}  // namespace
+
+std::optional<KeyframeTrack> ParseKeyframes(const std::string& json, std::string& error) {
+  QJsonParseError parse{};
+  const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(json), &parse);
+  if (parse.error != QJsonParseError::NoError) {
+    error = "The keyframe file is not valid JSON: " + parse.errorString().toStdString() + " at character " +
+            std::to_string(parse.offset);
+    return std::nullopt;
+  }
+  if (!doc.isObject()) {
+    error = "The keyframe file must hold one JSON object";
+    return std::nullopt;
+  }
+  const QJsonObject root = doc.object();
+  KeyframeTrack track;
+  for (auto it = root.begin(); it != root.end(); ++it) {
+    const std::string key = it.key().toStdString();
+    if (key == "fps") {
+      const double fps = it->toDouble(-1);
+      if (!it->isDouble() || !(fps >= 1 && fps <= kMaxFps)) {
+        error = "fps must be a number from 1 to 120";
+        return std::nullopt;
+      }
+      track.Fps = fps;
+    } else if (key == "size") {
+      const QJsonArray a = it->toArray();
+      if (a.size() != 2 || !Whole(a[0], 2, kMaxSide, track.Width) || !Whole(a[1], 2, kMaxSide, track.Height)) {
+        error = "size must be [width, height], whole numbers from 2 to 8192";
+        return std::nullopt;
+      }
+    } else if (key != "keyframes") {
+      error = "Unknown name \"" + key + "\" in the keyframe file";
+      return std::nullopt;
+    }
+  }
+  const QJsonArray keys = root.value("keyframes").toArray();
+  if (keys.isEmpty()) {
+    error = "The keyframe file has no keyframes (\"keyframes\": [...])";
+    return std::nullopt;
+  }
+  Keyframe previous;
+  previous.Frame = -1;
+  for (qsizetype n = 0; n < keys.size(); ++n) {
+    const std::string where = "Keyframe " + std::to_string(n + 1);
+    if (!keys[n].isObject()) {
+      error = where + ": not a JSON object";
+      return std::nullopt;
+    }
+    const QJsonObject k = keys[n].toObject();
+    Keyframe key = previous;  // what a keyframe leaves out stays as it was
+    key.Easing = Ease::Linear;
+    key.FullTurn = false;
+    if (!Whole(k.value("frame"), 0, kMaxKeyFrame, key.Frame)) {
+      error = where + ": frame must be a whole number from 0 to " + std::to_string(kMaxKeyFrame);
+      return std::nullopt;
+    }
+    if (key.Frame <= previous.Frame) {
+      error = where + ": frame " + std::to_string(key.Frame) + " must come after frame " +
+              std::to_string(previous.Frame);
+      return std::nullopt;
+    }
+    const std::string at = where + " (frame " + std::to_string(key.Frame) + "), ";
+    for (auto it = k.begin(); it != k.end(); ++it) {
+      const std::string name = it.key().toStdString();
+      if (name == "frame") continue;
+      if (name == "Palette") {
+        if (!it->isString()) {
+          error = at + "Palette must be a palette name";
+          return std::nullopt;
+        }
+        key.Palette = it->toString().toStdString();
+      } else if (name == "Ease") {
+        const QString e = it->toString();
+        if (e != "linear" && e != "inout") {
+          error = at + "Ease must be \"linear\" or \"inout\"";
+          return std::nullopt;
+        }
+        key.Easing = e == "inout" ? Ease::InOut : Ease::Linear;
+      } else if (name == "FullTurn") {
+        if (!it->isBool()) {
+          error = at + "FullTurn must be true or false";
+          return std::nullopt;
+        }
+        key.FullTurn = it->toBool();
+      } else if (const KeyProperty* p = FindKeyProperty(name)) {
+        if (!ReadProperty(*p, *it, key.View)) {
+          error = at + name + " must be " + Expected(*p);
+          return std::nullopt;
+        }
+      } else {
+        error = at + "unknown property \"" + name + "\"";
+        return std::nullopt;
+      }
+    }
+    track.Keys.push_back(key);
+    previous = key;
+  }
+  return track;
+}
+
+std::optional<KeyframeTrack> LoadKeyframes(const std::string& path, std::string& error) {
+  QFile file(QString::fromStdString(path));
+  if (!file.open(QIODevice::ReadOnly)) {
+    error = "Cannot read " + path + ": " + file.errorString().toStdString();
+    return std::nullopt;
+  }
+  constexpr qint64 kMaxBytes = 16 << 20;
+  if (file.size() > kMaxBytes) {
+    error = path + " is too large for a keyframe file";
+    return std::nullopt;
+  }
+  return ParseKeyframes(file.readAll().toStdString(), error);
+}
+
+std::string KeyframesJson(const KeyframeTrack& track) {
+  QJsonArray keys;
+  for (const Keyframe& key : track.Keys) {
+    QJsonObject k;
+    k["frame"] = key.Frame;
+    for (const KeyProperty& p : KeyProperties()) {
+      if (p.Blending == Blend::Step) {
+        k[p.Name] = p.Get(key.View, 0) != 0;
+      } else if (p.Components == 1) {
+        k[p.Name] = static_cast<double>(p.Get(key.View, 0));
+      } else {
+        QJsonArray a;
+        for (int i = 0; i < p.Components; ++i) a.append(static_cast<double>(p.Get(key.View, i)));
+        k[p.Name] = a;
+      }
+    }
+    if (!key.Palette.empty()) k["Palette"] = QString::fromStdString(key.Palette);
+    if (key.Easing == Ease::InOut) k["Ease"] = "inout";
+    if (key.FullTurn) k["FullTurn"] = true;
+    keys.append(k);
+  }
+  QJsonObject root;
+  root["fps"] = track.Fps;
+  root["size"] = QJsonArray{track.Width, track.Height};
+  root["keyframes"] = keys;
+  return QJsonDocument(root).toJson(QJsonDocument::Indented).toStdString();
+}
+
+std::string SaveKeyframes(const std::string& path, const KeyframeTrack& track) {
+  const std::string json = KeyframesJson(track);
+  return WriteFileStaged(path, std::span(reinterpret_cast<const uint8_t*>(json.data()), json.size()));
+}
+
+}  // namespace lumetrix::animation

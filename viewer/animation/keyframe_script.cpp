@@ -1,0 +1,93 @@
+#include "viewer/animation/keyframe_script.h"
+
+#include <charconv>
+
+namespace lumetrix::animation {
+namespace {
+
+// The shortest text that reads back as the same double.
+std::string Num(double v) {
+  char buffer[40];
+  const auto end = std::to_chars(buffer, buffer + sizeof buffer, v).ptr;
+  return std::string(buffer, end);
+}
+
+std::string Quoted(const std::string& s) {
+  std::string out = "\"";
+  for (char c : s) out += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return out + "\"";
+}
+
+// The script member that sets a property, by the property's name.
+struct Setter {
+  const char* property;
+  const char* member;
+};
+constexpr Setter kSetters[] = {
+    {"XRot", "SetXRot"},     {"YRot", "SetYRot"},     {"PosX", "Setx"},          {"PosY", "Sety"},
+    {"PosZ", "SetZ"},        {"ScaleX", "SetScaleX"}, {"ScaleY", "SetScaleY"},   {"ScaleZ", "SetScaleZ"},
+    {"Color", "SetColor"},   {"LightColor", "SetLight"}, {"Transparency", "SetTransparency"},
+};
+
+const char* MemberFor(const KeyProperty& p) {
+  for (const Setter& s : kSetters)
+    if (std::string_view(s.property) == p.Name) return s.member;
+  return nullptr;
+}
+
+// Sets every value of the keyframe; the palette only when it names one.
+std::string SetAll(const Keyframe& k) {
+  std::string out;
+  for (const KeyProperty& p : KeyProperties()) {
+    if (p.Blending == Blend::Step) {
+      if (std::string_view(p.Name) == "LightOn") out += p.Get(k.View, 0) != 0 ? "  SetLightOn\n" : "  SetLightOff\n";
+      continue;
+    }
+    out += std::string("  Call ") + MemberFor(p) + "(";
+    for (int i = 0; i < p.Components; ++i) out += (i ? ", " : "") + Num(p.Get(k.View, i));
+    out += ")\n";
+  }
+  if (!k.Palette.empty()) out += "  SetPalette " + Quoted(k.Palette) + "\n";
+  return out;
+}
+
+std::string Frame(const std::string& indent) { return indent + "DrawImage\n" + indent + "AVIAdd\n"; }
+
+}  // namespace
+
+std::string KeyframeScript(const KeyframeTrack& track, const std::string& moviePath) {
+  std::string s = "' A keyframe animation of " + std::to_string(track.FrameCount()) + " frames, written by the " +
+                  "Animation window.\n' Running it records the movie named below.\nOption Explicit\n\n";
+  s += "Const MovieFile = " + Quoted(moviePath) + "\n\n";
+  s += "Sub Main\n  Dim f, t\n";
+  s += "  If Not AVIStart(MovieFile, " + Num(track.Fps) + ", " + std::to_string(track.Width) + ", " +
+       std::to_string(track.Height) + ") Then Exit Sub\n  ResetSpeedParameters\n";
+  if (track.Keys.empty()) return s + "  AVIend\nEnd Sub\n";
+  const Keyframe& first = track.Keys.front();
+  s += SetAll(first);
+  if (first.Frame > 0) s += "  For f = 0 To " + std::to_string(first.Frame - 1) + "\n" + Frame("    ") + "  Next\n";
+  for (size_t n = 0; n + 1 < track.Keys.size(); ++n) {
+    const Keyframe& a = track.Keys[n];
+    const Keyframe& b = track.Keys[n + 1];
+    s += "  ' keyframe " + std::to_string(n + 1) + " to " + std::to_string(n + 2) + "\n";
+    if (n > 0) s += SetAll(a);
+    s += "  For f = " + std::to_string(a.Frame) + " To " + std::to_string(b.Frame - 1) + "\n";
+    s += "    t = (f - " + std::to_string(a.Frame) + ") / " + std::to_string(b.Frame - a.Frame) + "\n";
+    if (b.Easing == Ease::InOut) s += "    t = t * t * (3 - 2 * t)\n";
+    for (const KeyProperty& p : KeyProperties()) {
+      if (p.Blending == Blend::Step) continue;
+      bool changes = false;
+      for (int i = 0; i < p.Components; ++i) changes = changes || Change(p, i, a, b) != 0;
+      if (!changes) continue;
+      s += std::string("    Call ") + MemberFor(p) + "(";
+      for (int i = 0; i < p.Components; ++i)
+        s += (i ? ", " : "") + Num(p.Get(a.View, i)) + " + " + Num(Change(p, i, a, b)) + " * t";
+      s += ")\n";
+    }
+    s += Frame("    ") + "  Next\n";
+  }
+  s += SetAll(track.Keys.back()) + Frame("  ") + "  AVIend\nEnd Sub\n";
+  return s;
+}
+
+}  // namespace lumetrix::animation

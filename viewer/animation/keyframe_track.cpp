@@ -1,0 +1,53 @@
+#include "viewer/animation/keyframe_track.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace lumetrix::animation {
+
+int32_t KeyframeTrack::FrameCount() const { return Keys.empty() ? 0 : Keys.back().Frame + 1; }
+
+double Change(const KeyProperty& p, int i, const Keyframe& from, const Keyframe& to) {
+  double d = static_cast<double>(p.Get(to.View, i)) - static_cast<double>(p.Get(from.View, i));
+  if (p.Blending == Blend::Angle && !to.FullTurn) {
+    d = std::fmod(d, 360.0);
+    if (d > 180) d -= 360;
+    if (d <= -180) d += 360;
+  }
+  return d;
+}
+
+double Progress(int32_t f, const Keyframe& from, const Keyframe& to) {
+  // The same operations, in the same order, as the script "Save as script" writes.
+  double t = static_cast<double>(f - from.Frame) / static_cast<double>(to.Frame - from.Frame);
+  if (to.Easing == Ease::InOut) t = t * t * (3 - 2 * t);
+  return t;
+}
+
+FrameView KeyframeTrack::At(int32_t frame) const {
+  const auto after = std::upper_bound(Keys.begin(), Keys.end(), frame,
+                                      [](int32_t f, const Keyframe& k) { return f < k.Frame; });
+  const Keyframe& from = after == Keys.begin() ? Keys.front() : *(after - 1);
+  FrameView out{from.View, from.Palette};
+  out.View.ResetSpeedParameters();
+  if (after == Keys.begin() || after == Keys.end() || frame == from.Frame) return out;
+  const Keyframe& to = *after;
+  const double t = Progress(frame, from, to);
+  for (const KeyProperty& p : KeyProperties()) {
+    if (p.Blending == Blend::Step) continue;
+    for (int i = 0; i < p.Components; ++i)
+      p.Set(out.View, i, static_cast<float>(static_cast<double>(p.Get(from.View, i)) + Change(p, i, from, to) * t));
+  }
+  return out;
+}
+
+void KeyframeTrack::Put(const Keyframe& key) {
+  const auto at = std::lower_bound(Keys.begin(), Keys.end(), key.Frame,
+                                   [](const Keyframe& k, int32_t f) { return k.Frame < f; });
+  if (at != Keys.end() && at->Frame == key.Frame)
+    *at = key;
+  else
+    Keys.insert(at, key);
+}
+
+}  // namespace lumetrix::animation

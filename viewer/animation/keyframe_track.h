@@ -1,0 +1,41 @@
+#pragma once
+// A keyframe animation: keyframes in ascending frame order, the movie's frame rate and size,
+// and the view of every frame in between. Frames before the first keyframe show it; the movie
+// ends at the last keyframe. The view of a frame is computed from its two keyframes only, so it
+// costs the same for frame 1 and frame 1000.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "viewer/animation/keyframe.h"
+#include "viewer/animation/keyframe_properties.h"
+
+namespace lumetrix::animation {
+
+struct FrameView {
+  ViewState View;
+  std::string Palette;
+};
+
+struct KeyframeTrack {
+  double Fps = 25;
+  int32_t Width = 640;
+  int32_t Height = 480;
+  std::vector<Keyframe> Keys;
+
+  // Last keyframe's frame + 1; 0 without keyframes.
+  int32_t FrameCount() const;
+  // The view of `frame` (speeds 0). Needs at least one keyframe.
+  FrameView At(int32_t frame) const;
+  // Inserts a keyframe in frame order; one at the same frame is replaced.
+  void Put(const Keyframe& key);
+};
+
+// The change of component `i` of `p` from keyframe `from` to `to`: the plain difference, or for
+// angles without FullTurn on `to` the shortest one, -180 < d <= 180.
+double Change(const KeyProperty& p, int i, const Keyframe& from, const Keyframe& to);
+// How far along a segment frame `f` is, 0..1, after `to`'s easing.
+double Progress(int32_t f, const Keyframe& from, const Keyframe& to);
+
+}  // namespace lumetrix::animation

@@ -1,0 +1,88 @@
+#include "viewer/animation/movie_renderer.h"
+
+#include <algorithm>
+#include <cctype>
+#include <stdexcept>
+
+#include "viewer/animation/movie_output.h"
+#include "viewer/viewer.h"
+
+namespace lumetrix::animation {
+namespace {
+
+MovieResult Failed(std::string error) { return {MovieStatus::Failed, std::move(error), 0}; }
+
+std::string CurrentPaletteName(const Viewer& viewer) {
+  const auto& entries = viewer.Palettes().Entries();
+  const int32_t index = viewer.PaletteIndex();
+  return index >= 0 && index < static_cast<int32_t>(entries.size()) ? entries[index].caption : std::string();
+}
+
+// Puts the viewer's view, palette and size back however the rendering ends.
+class ViewerRestorer {
+ public:
+  explicit ViewerRestorer(Viewer& viewer)
+      : viewer_(viewer),
+        view_(viewer.View()),
+        palette_(CurrentPaletteName(viewer)),
+        width_(viewer.ScaleWidth()),
+        height_(viewer.ScaleHeight()) {}
+  ~ViewerRestorer() {
+    viewer_.SetClientSize(width_, height_);
+    viewer_.ResizeGL(viewer_.ScaleWidth(), viewer_.ScaleHeight());
+    ShowFrameView(viewer_, {view_, palette_});
+  }
+
+ private:
+  Viewer& viewer_;
+  ViewState view_;
+  std::string palette_;
+  int32_t width_, height_;
+};
+
+}  // namespace
+
+void ShowFrameView(Viewer& viewer, const FrameView& frame) {
+  viewer.ShowView(frame.View);
+  // Textures are rebuilt only when the palette really switches (names match in any case).
+  const std::string current = CurrentPaletteName(viewer);
+  const bool same = std::equal(frame.Palette.begin(), frame.Palette.end(), current.begin(), current.end(),
+                               [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) ==
+                                                           std::tolower(static_cast<unsigned char>(b)); });
+  if (!frame.Palette.empty() && !same) viewer.SetPalette(frame.Palette);
+}
+
+MovieResult RenderMovie(Viewer& viewer, const KeyframeTrack& track, const MovieRequest& request) {
+  if (!viewer.VolumeShown()) return Failed(kMsgFirstOpenImage);
+  const int32_t count = track.FrameCount();
+  if (count < 1) return Failed("The animation has no keyframes");
+  const int32_t width = request.Width > 0 ? request.Width : track.Width;
+  const int32_t height = request.Height > 0 ? request.Height : track.Height;
+  const double fps = request.Fps > 0 ? request.Fps : track.Fps;
+
+  std::string error;
+  auto output = OpenMovieOutput(request.Path, width, height, fps, request.AviOptions, request.RateFactor, error);
+  if (!output) return Failed(error);
+
+  ViewerRestorer restore(viewer);
+  viewer.SetClientSize(width, height);
+  viewer.ResizeGL(viewer.ScaleWidth(), viewer.ScaleHeight());
+  if (viewer.ScaleWidth() != width || viewer.ScaleHeight() != height)
+    return Failed("The drawing area cannot be made " + std::to_string(width) + " x " + std::to_string(height));
+  try {
+    for (int32_t f = 0; f < count; ++f) {
+      if (request.Progress && !request.Progress(f, count)) return {MovieStatus::Cancelled, "", f};
+      // The volume may be closed while the frames are made (the window's event queue runs).
+      if (!viewer.VolumeShown()) return Failed(kMsgFirstOpenImage);
+      ShowFrameView(viewer, track.At(f));
+      viewer.DrawImage();
+      if (!output->Add(viewer.Surface().CaptureFrame(0, 0, width, height), error)) return Failed(error);
+    }
+  } catch (const std::exception& e) {
+    return Failed(e.what());
+  }
+  if (!output->Finish(error)) return Failed(error);
+  return {MovieStatus::Written, "", count};
+}
+
+}  // namespace lumetrix::animation

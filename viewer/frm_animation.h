@@ -1,0 +1,65 @@
+#pragma once
+// The Animation window: a list of keyframes of the main window's view, played in the main
+// window or rendered offscreen into a movie; keyframe files and scripts are saved and opened
+// here. The animation itself lives in KeyframeTrack; this window only shows and edits it.
+
+#include <QDialog>
+#include <QImage>
+#include <vector>
+
+#include "viewer/animation/keyframe_track.h"
+
+class QComboBox;
+class QSpinBox;
+class QDoubleSpinBox;
+class QTableWidget;
+class QTimer;
+class QPushButton;
+
+namespace lumetrix {
+
+class Viewer;
+
+class frmAnimation : public QDialog {
+  Q_OBJECT
+ public:
+  frmAnimation(Viewer& viewer, QWidget* parent = nullptr);
+
+  const animation::KeyframeTrack& Track() const { return track_; }
+
+ private:
+  void AddKeyframe();
+  void ReplaceKeyframe();
+  void DeleteKeyframe();
+  void MoveKeyframe(int step);
+  void GoToKeyframe();
+  void TogglePreview();
+  void PreviewStep();
+  void SaveMovie();
+  void OpenKeys();
+  void SaveKeys();
+  void SaveScript();
+  void FrameEdited(int row, int column);
+  // The view the main window shows, as a keyframe at `frame`.
+  animation::Keyframe Capture(int32_t frame) const;
+  QImage Thumbnail() const;
+  void TakeSettings();
+  void Refill(int select);
+  int Selected() const;
+  bool Warn(const std::string& text);
+
+  Viewer& viewer_;
+  animation::KeyframeTrack track_;
+  std::vector<QImage> thumbs_;  // beside track_.Keys
+  QTableWidget* list_ = nullptr;
+  QSpinBox* width_ = nullptr;
+  QSpinBox* height_ = nullptr;
+  QDoubleSpinBox* fps_ = nullptr;
+  QComboBox* format_ = nullptr;
+  QPushButton* preview_ = nullptr;
+  QTimer* timer_ = nullptr;
+  int32_t preview_frame_ = 0;
+  bool filling_ = false;
+};
+
+}  // namespace lumetrix
