@@ -75,6 +75,7 @@ class frm3D : public QMainWindow, public ProgressSink, public MruMenu, public Me
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  void ShowStatus(const std::string& line);
   void BuildMenus();
   void BuildClientArea();
   void CentreProgress();

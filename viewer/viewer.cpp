@@ -120,9 +120,10 @@ bool Viewer::InitGLState() {
   settings.Colourer = CurrentColourer();
   settings.EnsureCurrent = [this] { return surface_.MakeCurrent(); };
   TextureStacks stacks;
+  TextureBuildReport report;
   ++busy_;
   try {
-    BuildTextures(volume_, settings, ui_.progress, stacks);
+    report = BuildTextures(volume_, settings, ui_.progress, stacks);
   } catch (const TextureBuildError& e) {
     --busy_;
     if (!quit_requested_) ui_.messages.ShowMessage(e.what(), MessageIcon::None);
@@ -130,6 +131,7 @@ bool Viewer::InitGLState() {
     return false;
   }
   --busy_;
+  if (ui_.status) ui_.status(report.Message);
   if (!surface_.MakeCurrent()) return false;
   surface_.Renderer().SetStacks(volume_, slice_step_, std::move(stacks));
   surface_.Renderer().InitGLState(view_);

@@ -44,6 +44,8 @@ struct ViewerUi {
   std::function<void()> beep = {};
   // MsgBox and InputBox of scripts; nullptr: the engine's console (standard output and input).
   vbs::UiHost* dialogs = nullptr;
+  // A line for the status bar ("" clears it); may be empty.
+  std::function<void(const std::string&)> status = {};
 };
 
 // What changed, for the windows that show it.
