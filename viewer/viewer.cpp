@@ -34,6 +34,7 @@ Viewer::~Viewer() {
 }
 
 void Viewer::Notify(ViewerChange change) {
+  if (change == ViewerChange::View) RequestFrameIfShown();
   for (size_t i = 0; i < observers_.size(); ++i) observers_[i](change);
 }
 
@@ -47,10 +48,10 @@ bool Viewer::OpenVolume(const std::string& path) {
   if (busy_) return false;
   const std::string name = FileExists(path) ? path : std::string();
   if (name.empty() || name == last_file_) return false;
-  ++busy_;
+  EnterBusy();
   std::string error;
   std::optional<VolumeData> read = ReadVolume(name, ImX_, ui_.progress, error);
-  --busy_;
+  LeaveBusy();
   if (!read) {
     if (!quit_requested_) ui_.messages.ShowMessage(error, MessageIcon::Exclamation);
     return false;
@@ -121,21 +122,23 @@ bool Viewer::InitGLState() {
   settings.EnsureCurrent = [this] { return surface_.MakeCurrent(); };
   TextureStacks stacks;
   TextureBuildReport report;
-  ++busy_;
+  EnterBusy();
   try {
     report = BuildTextures(volume_, settings, ui_.progress, stacks);
   } catch (const TextureBuildError& e) {
-    --busy_;
+    LeaveBusy();
     if (!quit_requested_) ui_.messages.ShowMessage(e.what(), MessageIcon::None);
     last_file_.clear();
     return false;
   }
-  --busy_;
   if (ui_.status) ui_.status(report.Message);
-  if (!surface_.MakeCurrent()) return false;
-  surface_.Renderer().SetStacks(volume_, slice_step_, std::move(stacks));
-  surface_.Renderer().InitGLState(view_);
-  return true;
+  const bool current = surface_.MakeCurrent();
+  if (current) {
+    surface_.Renderer().SetStacks(volume_, slice_step_, std::move(stacks));
+    surface_.Renderer().InitGLState(view_);
+  }
+  LeaveBusy();
+  return current;
 }
 
 bool Viewer::RebuildTextures() {
@@ -155,7 +158,28 @@ void Viewer::OnFrameDrawn() {
   if (viewer_done_ || script_running_) return;
   input_.ApplyHeldKeys(view_);
   Notify(ViewerChange::FrameDrawn);
-  if (!viewer_done_ && !script_running_) surface_.RequestFrame();
+  if (KeepsMoving() && !viewer_done_ && !script_running_) surface_.RequestFrame();
+}
+
+bool Viewer::KeepsMoving() const { return view_.XSpeed != 0 || view_.YSpeed != 0 || input_.AnyKeyHeld(); }
+
+void Viewer::RequestFrameIfShown() {
+  if (!viewer_done_ && !script_running_ && !busy_) surface_.ViewChanged(KeepsMoving());
+}
+
+void Viewer::EnterBusy() {
+  if (busy_++ == 0) surface_.HoldFrames(true);
+}
+
+void Viewer::LeaveBusy() {
+  if (--busy_ > 0) return;
+  surface_.HoldFrames(false);
+  RequestFrameIfShown();
+}
+
+void Viewer::KeyDown(int code) {
+  input_.KeyDown(code, volume_loaded_);
+  if (input_.AnyKeyHeld()) RequestFrameIfShown();
 }
 
 void Viewer::KillGL() {

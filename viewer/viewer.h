@@ -76,8 +76,8 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   // Marks a long operation of the window (opens and palette choices wait for its end).
   class BusyScope {
    public:
-    explicit BusyScope(Viewer& viewer) : viewer_(viewer) { ++viewer_.busy_; }
-    ~BusyScope() { --viewer_.busy_; }
+    explicit BusyScope(Viewer& viewer) : viewer_(viewer) { viewer_.EnterBusy(); }
+    ~BusyScope() { viewer_.LeaveBusy(); }
     BusyScope(const BusyScope&) = delete;
     BusyScope& operator=(const BusyScope&) = delete;
 
@@ -149,7 +149,7 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   void MouseUp(MouseButton button);
   // One notch: -120 nearer, +120 farther.
   void Wheel(int delta);
-  void KeyDown(int code) { input_.KeyDown(code, volume_loaded_); }
+  void KeyDown(int code);
   void KeyUp(int code) { input_.KeyUp(code, volume_loaded_); }
   void ReleaseAllKeys() { input_.ReleaseAllKeys(); }
 
@@ -200,6 +200,14 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   void Beep() override;
 
   void Notify(ViewerChange change);
+  // While busy no frames are drawn (the old volume would be drawn over and over while a new one
+  // loads); leaving starts them again.
+  void EnterBusy();
+  void LeaveBusy();
+  // Frames follow each other only while the view changes by itself: it spins or a held key acts.
+  bool KeepsMoving() const;
+  // The view changed: the surface shows it (and starts turning when it moves).
+  void RequestFrameIfShown();
   void Yield();
   void OnFrameDrawn();
   void OnSurfaceResized(int32_t width, int32_t height);
