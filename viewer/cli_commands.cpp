@@ -76,10 +76,12 @@ int RunRecompressCommand(const CommandLine& line) {
 int RunAviToGifCommand(const CommandLine& line) {
   StderrMessages messages;
   avi2gif::Avi2GifConverter converter(messages);
-  if (auto name = line.Option("--palette")) {
+  if (auto name = line.Option("--palette"); name && *name == "best") {
+    converter.SetBestQuality(true);
+  } else if (name) {
     const auto mode = avi2gif::PaletteModeForName(*name);
     if (!mode) {
-      std::fprintf(stderr, "--palette takes optimal, grey or web, not %s\n", name->c_str());
+      std::fprintf(stderr, "--palette takes optimal, grey, web or best, not %s\n", name->c_str());
       return 2;
     }
     converter.SetPaletteMode(*mode);
