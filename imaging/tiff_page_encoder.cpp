@@ -5,8 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "imaging/image_box.h"
-#include "imaging/tiff_messages.h"
+#include "imaging/tiff_lzw.h"
 
 namespace lumetrix::imaging::detail {
 
@@ -51,40 +50,6 @@ void StripBytes(const Image& image, uint32_t row0, uint32_t rows, std::vector<ui
   }
 }
 
-namespace {
-
-// A TIFF file in memory, for libtiff's client interface.
-struct MemoryFile {
-  std::vector<uint8_t> bytes;
-  uint64_t at = 0;
-
-  static tmsize_t Read(thandle_t h, void* buf, tmsize_t n) {
-    auto* f = static_cast<MemoryFile*>(h);
-    const uint64_t got = f->at >= f->bytes.size() ? 0 : std::min<uint64_t>(static_cast<uint64_t>(n), f->bytes.size() - f->at);
-    std::memcpy(buf, f->bytes.data() + f->at, got);
-    f->at += got;
-    return static_cast<tmsize_t>(got);
-  }
-  static tmsize_t Write(thandle_t h, void* buf, tmsize_t n) {
-    auto* f = static_cast<MemoryFile*>(h);
-    if (f->at + static_cast<uint64_t>(n) > f->bytes.size()) f->bytes.resize(f->at + static_cast<uint64_t>(n));
-    std::memcpy(f->bytes.data() + f->at, buf, static_cast<size_t>(n));
-    f->at += static_cast<uint64_t>(n);
-    return n;
-  }
-  static toff_t Seek(thandle_t h, toff_t off, int whence) {
-    auto* f = static_cast<MemoryFile*>(h);
-    const uint64_t base = whence == SEEK_CUR ? f->at : whence == SEEK_END ? f->bytes.size() : 0;
-    f->at = base + off;
-    return f->at;
-  }
-  static int Close(thandle_t) { return 0; }
-  static toff_t Size(thandle_t h) { return static_cast<MemoryFile*>(h)->bytes.size(); }
-  static int Map(thandle_t, void**, toff_t*) { return 0; }
-  static void Unmap(thandle_t, void*, toff_t) {}
-};
-
-}  // namespace
 
 EncodedPage EncodePage(const Image& source) {
   Image colour;
@@ -99,31 +64,15 @@ EncodedPage EncodePage(const Image& source) {
   page.height = static_cast<uint32_t>(image->height);
   page.grey = image->kind == PixelKind::kGrey;
   page.rows_per_strip = RowsPerStrip(page.width, page.height, page.grey);
-  MemoryFile file;
-  TiffMessages messages;
-  TiffOptions options = MakeTiffOptions(&messages);
-  // BigTIFF offsets: a page of any legal size fits.
-  TiffHandle tif(TIFFClientOpenExt("page", "w8", &file, MemoryFile::Read, MemoryFile::Write, MemoryFile::Seek,
-                                   MemoryFile::Close, MemoryFile::Size, MemoryFile::Map, MemoryFile::Unmap,
-                                   options.get()));
-  if (!tif) throw ImageError("cannot compress a page" + messages.Reason());
-  SetPageTags(tif.get(), page.width, page.height, page.grey, page.rows_per_strip);
+  thread_local TiffLzwEncoder encoder;
   std::vector<uint8_t> strip;
   const uint32_t count = (page.height + page.rows_per_strip - 1) / page.rows_per_strip;
+  page.strips.resize(count);
   for (uint32_t s = 0; s < count; ++s) {
     const uint32_t row0 = s * page.rows_per_strip;
     StripBytes(*image, row0, std::min(page.rows_per_strip, page.height - row0), strip);
-    if (TIFFWriteEncodedStrip(tif.get(), s, strip.data(), static_cast<tmsize_t>(strip.size())) < 0)
-      throw ImageError("cannot compress a page" + messages.Reason());
+    encoder.Encode(strip.data(), strip.size(), page.strips[s]);
   }
-  const uint64_t* offsets = nullptr;
-  const uint64_t* sizes = nullptr;
-  if (!TIFFGetField(tif.get(), TIFFTAG_STRIPOFFSETS, &offsets) || !TIFFGetField(tif.get(), TIFFTAG_STRIPBYTECOUNTS, &sizes))
-    throw ImageError("cannot compress a page: its strips went missing");
-  page.strips.resize(count);
-  for (uint32_t s = 0; s < count; ++s)
-    page.strips[s].assign(file.bytes.begin() + static_cast<std::ptrdiff_t>(offsets[s]),
-                          file.bytes.begin() + static_cast<std::ptrdiff_t>(offsets[s] + sizes[s]));
   return page;
 }
 

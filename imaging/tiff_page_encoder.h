@@ -1,6 +1,5 @@
 #pragma once
-// One TIFF page compressed on its own, away from the file it goes into: libtiff's LZW codec
-// writes the page into memory and its compressed strips are kept, so that pages can be
+// One TIFF page compressed on its own, away from the file it goes into, so that pages can be
 // compressed on several threads and written in order as raw strips.
 
 #include <cstdint>
@@ -27,7 +26,7 @@ void SetPageTags(TIFF* tif, uint32_t width, uint32_t height, bool grey, uint32_t
 // The strip of `rows` rows from `src` as the file stores it (RGB from the image's BGR).
 void StripBytes(const Image& image, uint32_t row0, uint32_t rows, std::vector<uint8_t>& strip);
 
-// Compresses the page (a palette image as RGB); safe on any thread. Throws ImageError.
+// Compresses the page (a palette image as RGB) with TIFF's LZW; safe on any thread.
 EncodedPage EncodePage(const Image& image);
 
 }  // namespace lumetrix::imaging::detail

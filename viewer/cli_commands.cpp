@@ -34,7 +34,10 @@ struct OffscreenViewer {
   StderrMessages messages;
   NullProgress progress;
   avi::RememberedOptionsSource movie_options;
-  Viewer viewer{surface, ViewerUi{progress, messages, movie_options}};
+  // A status line (slices shown downsampled) goes to standard error.
+  Viewer viewer{surface, ViewerUi{progress, messages, movie_options, {}, {}, nullptr, [](const std::string& line) {
+                                    if (!line.empty()) std::fprintf(stderr, "%s\n", line.c_str());
+                                  }}};
 };
 
 }  // namespace
