@@ -244,7 +244,7 @@ TextureBuildReport BuildTextures(const VolumeData& v, const TextureBuildSettings
     if (!plan.Possible) throw TextureBuildError(plan.Message);
     report.Steps = plan.Steps;
     report.Message = plan.Message;
-    const UploadShape shape{DriverTakesAnySize(), plan.Steps};
+    const UploadShape shape{DriverTakesAnySize() && !s.PowerOfTwoOnly, plan.Steps};
     for (Stack stack : {Stack::XY, Stack::YZ, Stack::XZ}) {
       const StackLayout l = LayoutOf(v, stack, s.SliceStep);
       std::vector<uint32_t>& names = out.Of(stack);

@@ -38,6 +38,9 @@ struct TextureBuildSettings {
   SliceColourer Colourer;  // empty: no table
   // Grey volumes without a table become one-byte luminance textures (false: RGB, as colour).
   bool Luminance = true;
+  // Textures rescaled to power-of-two sizes by the GLU builder even where the driver takes any
+  // size (what drivers without that support get).
+  bool PowerOfTwoOnly = false;
   // Worker threads that prepare slices; 0: one per processor core.
   int Threads = 0;
   // Bytes the textures may take; 0: half of the memory the system has available.
