@@ -12,6 +12,7 @@
 #include "imaging/file_probe.h"
 #include "imaging/image_box.h"
 #include "imaging/tiff_messages.h"
+#include "imaging/tiff_page_encoder.h"
 
 namespace lumetrix::imaging::detail {
 
@@ -34,33 +35,12 @@ bool WritePage(TIFF* tif, const Image& image) {
   const bool grey = image.kind == PixelKind::kGrey;
   const uint32_t w = static_cast<uint32_t>(image.width);
   const uint32_t h = static_cast<uint32_t>(image.height);
-  const size_t row_bytes = size_t{w} * (grey ? 1 : 3);
-  const uint32_t rows_per_strip = static_cast<uint32_t>(std::clamp<size_t>((64 * 1024) / row_bytes, 1, h));
-  TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, w);
-  TIFFSetField(tif, TIFFTAG_IMAGELENGTH, h);
-  TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
-  TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, grey ? 1 : 3);
-  TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, grey ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_RGB);
-  TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-  TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
-  TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, rows_per_strip);
-  TIFFSetField(tif, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
-  TIFFSetField(tif, TIFFTAG_SOFTWARE, "Lumetrix");
-  std::vector<uint8_t> strip(row_bytes * rows_per_strip);
+  const uint32_t rows_per_strip = RowsPerStrip(w, h, grey);
+  SetPageTags(tif, w, h, grey, rows_per_strip);
+  std::vector<uint8_t> strip;
   for (uint32_t row0 = 0, s = 0; row0 < h; row0 += rows_per_strip, ++s) {
-    const uint32_t rows = std::min(rows_per_strip, h - row0);
-    const uint8_t* src = image.pixels.data() + size_t{row0} * row_bytes;
-    const size_t bytes = size_t{rows} * row_bytes;
-    if (grey) {
-      std::memcpy(strip.data(), src, bytes);
-    } else {
-      for (size_t i = 0; i < bytes; i += 3) {
-        strip[i] = src[i + 2];
-        strip[i + 1] = src[i + 1];
-        strip[i + 2] = src[i];
-      }
-    }
-    if (TIFFWriteEncodedStrip(tif, s, strip.data(), static_cast<tmsize_t>(bytes)) < 0) return false;
+    StripBytes(image, row0, std::min(rows_per_strip, h - row0), strip);
+    if (TIFFWriteEncodedStrip(tif, s, strip.data(), static_cast<tmsize_t>(strip.size())) < 0) return false;
   }
   return TIFFWriteDirectory(tif) != 0;
 }
@@ -84,6 +64,21 @@ void TiffOutput::Fail() const {
   throw ImageError("cannot write " + target_ + reason);
 }
 
+void TiffOutput::Open(uint64_t page_budget) {
+  if (tif_) return;
+  const char* mode = append_ ? "a" : page_budget > kClassicLimit ? "w8" : "w";
+  options_ = MakeTiffOptions(&messages_);
+  tif_.reset(TIFFOpenExt(staged_.TemporaryPath().c_str(), mode, options_.get()));
+  if (!tif_) Fail();
+  classic_ = !TIFFIsBigTIFF(tif_.get());
+}
+
+void TiffOutput::CheckRoom(uint64_t page_budget) {
+  std::error_code ec;
+  const uint64_t size = std::filesystem::file_size(staged_.TemporaryPath(), ec);
+  if (classic_ && size + page_budget > kClassicLimit) RefuseGrowth(target_);
+}
+
 void TiffOutput::Add(const Image& source) {
   Image colour;
   const Image* image = &source;
@@ -92,17 +87,22 @@ void TiffOutput::Add(const Image& source) {
     ToColour(colour);
     image = &colour;
   }
-  if (!tif_) {
-    const char* mode = append_ ? "a" : PageBudget(*image) > kClassicLimit ? "w8" : "w";
-    options_ = MakeTiffOptions(&messages_);
-    tif_.reset(TIFFOpenExt(staged_.TemporaryPath().c_str(), mode, options_.get()));
-    if (!tif_) Fail();
-    classic_ = !TIFFIsBigTIFF(tif_.get());
-  }
-  std::error_code ec;
-  const uint64_t size = std::filesystem::file_size(staged_.TemporaryPath(), ec);
-  if (classic_ && size + PageBudget(*image) > kClassicLimit) RefuseGrowth(target_);
+  Open(PageBudget(*image));
+  CheckRoom(PageBudget(*image));
   if (!WritePage(tif_.get(), *image)) Fail();
+}
+
+void TiffOutput::AddEncoded(const EncodedPage& page) {
+  const uint64_t budget = page.Bytes() + (uint64_t{1} << 20);
+  Open(budget);
+  CheckRoom(budget);
+  SetPageTags(tif_.get(), page.width, page.height, page.grey, page.rows_per_strip);
+  for (size_t s = 0; s < page.strips.size(); ++s) {
+    auto& strip = const_cast<std::vector<uint8_t>&>(page.strips[s]);  // libtiff does not write into it
+    if (TIFFWriteRawStrip(tif_.get(), static_cast<uint32_t>(s), strip.data(), static_cast<tmsize_t>(strip.size())) < 0)
+      Fail();
+  }
+  if (!TIFFWriteDirectory(tif_.get())) Fail();
 }
 
 void TiffOutput::Commit() {

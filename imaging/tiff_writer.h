@@ -12,6 +12,8 @@
 
 namespace lumetrix::imaging::detail {
 
+struct EncodedPage;
+
 // One TIFF file being written. With `append` the temporary file starts as a copy of the
 // target, which must be a TIFF file. Throws ImageError.
 class TiffOutput {
@@ -19,11 +21,15 @@ class TiffOutput {
   TiffOutput(const std::string& target, bool append);
   ~TiffOutput();
   void Add(const Image& image);
+  // A page compressed beforehand (EncodePage), written as it is.
+  void AddEncoded(const EncodedPage& page);
   // The file takes the target's name.
   void Commit();
 
  private:
-  [[noreturn]] void Fail() const;  // "cannot write <target> (libtiff's reason)"
+  [[noreturn]] void Fail() const;
+  void Open(uint64_t page_budget);
+  void CheckRoom(uint64_t page_budget);  // a standard file stays below 4 GB  // "cannot write <target> (libtiff's reason)"
 
   std::string target_;
   StagedFile staged_;

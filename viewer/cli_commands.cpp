@@ -34,7 +34,10 @@ struct OffscreenViewer {
   StderrMessages messages;
   NullProgress progress;
   avi::RememberedOptionsSource movie_options;
-  Viewer viewer{surface, ViewerUi{progress, messages, movie_options}};
+  // A status line (slices shown downsampled) goes to standard error.
+  Viewer viewer{surface, ViewerUi{progress, messages, movie_options, {}, {}, nullptr, [](const std::string& line) {
+                                    if (!line.empty()) std::fprintf(stderr, "%s\n", line.c_str());
+                                  }}};
 };
 
 }  // namespace
@@ -76,10 +79,12 @@ int RunRecompressCommand(const CommandLine& line) {
 int RunAviToGifCommand(const CommandLine& line) {
   StderrMessages messages;
   avi2gif::Avi2GifConverter converter(messages);
-  if (auto name = line.Option("--palette")) {
+  if (auto name = line.Option("--palette"); name && *name == "best") {
+    converter.SetBestQuality(true);
+  } else if (name) {
     const auto mode = avi2gif::PaletteModeForName(*name);
     if (!mode) {
-      std::fprintf(stderr, "--palette takes optimal, grey or web, not %s\n", name->c_str());
+      std::fprintf(stderr, "--palette takes optimal, grey, web or best, not %s\n", name->c_str());
       return 2;
     }
     converter.SetPaletteMode(*mode);

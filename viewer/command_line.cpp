@@ -87,7 +87,7 @@ std::string UsageText() {
          "       lumetrix --recompress IN.avi OUT.avi --codec NAME\n"
          "       lumetrix --join-tiff OUT.tif IN1.tif IN2.tif ...\n"
          "       lumetrix --convert-leica FOLDER DESTFOLDER [--map R,G,B]\n"
-         "       lumetrix --avi2gif IN.avi OUT.gif [--palette optimal|grey|web] [--dither none|ordered|fs]"
+         "       lumetrix --avi2gif IN.avi OUT.gif [--palette optimal|grey|web|best] [--dither none|ordered|fs]"
          " [--swaprg] [--optimize]\n";
 }
 

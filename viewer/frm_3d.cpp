@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QToolButton>
+#include <QStatusBar>
 #include <QUrl>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
@@ -64,7 +65,7 @@ frm3D::frm3D(QWidget* parent) : QMainWindow(parent) {
   script_ui_ = std::make_unique<DialogUiHost>(this);
   viewer_ = std::make_unique<Viewer>(
       *gl_, ViewerUi{*this, *this, *movie_options_, [] { QCoreApplication::processEvents(); },
-                     [] { QApplication::beep(); }, script_ui_.get()});
+                     [] { QApplication::beep(); }, script_ui_.get(), [this](const std::string& line) { ShowStatus(line); }});
   viewer_->Observe([this](ViewerChange change) { OnViewerChange(change); });
 
   // Window load.
@@ -77,6 +78,12 @@ frm3D::frm3D(QWidget* parent) : QMainWindow(parent) {
   viewer_->UseScriptConsole(std::make_unique<EditorConsole>(*editor_));
   RefreshPaletteMenu();
   viewer_->SetClientSize(400, 400);
+}
+
+void frm3D::ShowStatus(const std::string& line) {
+  // The bar appears with its first line, so windows that never need it keep their layout.
+  if (line.empty() && !findChild<QStatusBar*>()) return;
+  statusBar()->showMessage(QString::fromStdString(line));
 }
 
 frm3D::~frm3D() {

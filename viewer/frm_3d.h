@@ -84,6 +84,7 @@ class frm3D : public QMainWindow, public ProgressSink, public MruMenu, public Me
   void dropEvent(QDropEvent* event) override;
 
  private:
+  void ShowStatus(const std::string& line);
   void BuildMenus();
   void BuildClientArea();
   void CentreProgress();

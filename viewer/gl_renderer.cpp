@@ -47,6 +47,7 @@ void GlRenderer::SetStacks(const VolumeData& volume, int32_t slice_step, Texture
 void GlRenderer::ReleaseStacks() { stacks_.Release(); }
 
 void GlRenderer::DrawScene(ViewState& view, bool advance) {
+  ++frames_drawn_;
   // The window system may have set its own viewport before this frame.
   glViewport(0, 0, viewport_w_, viewport_h_);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);

@@ -27,6 +27,8 @@ class GlRenderer {
   bool HasStacks() const { return !stacks_.Empty(); }
   const TextureStacks& Stacks() const { return stacks_; }
   Stack LastDrawnStack() const { return last_stack_; }
+  // Frames drawn so far, drawn or not with a volume.
+  int64_t FramesDrawn() const { return frames_drawn_; }
   int32_t ViewportWidth() const { return viewport_w_; }
   int32_t ViewportHeight() const { return viewport_h_; }
 
@@ -37,6 +39,7 @@ class GlRenderer {
   int32_t width_ = 0, height_ = 0, depth_ = 0, slice_step_ = 4;
   int32_t viewport_w_ = 1, viewport_h_ = 1;
   Stack last_stack_ = Stack::XY;
+  int64_t frames_drawn_ = 0;
 };
 
 }  // namespace lumetrix

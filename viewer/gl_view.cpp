@@ -52,7 +52,7 @@ void GlView::resizeGL(int, int) {
 }
 
 void GlView::paintGL() {
-  if (!view_) return;
+  if (!view_ || hold_) return;
   renderer_.DrawScene(*view_, advance_pending_);
   advanced_ = advanced_ || advance_pending_;
   advance_pending_ = false;
@@ -123,5 +123,12 @@ void GlView::DrawFrameNow() {
 }
 
 void GlView::Refresh() { update(); }
+
+void GlView::ViewChanged(bool moves) {
+  if (moves)
+    RequestFrame();
+  else
+    update();
+}
 
 }  // namespace lumetrix

@@ -16,6 +16,7 @@ class GlView : public QOpenGLWidget, public ViewerSurface {
   // Shows the window, brings it forward with the keyboard focus here, and waits for the context.
   bool Activate(std::string& error) override;
   bool MakeCurrent() override;
+  void ViewChanged(bool moves) override;
   void DoneCurrent() override;
   int32_t ClientWidth() const override;
   int32_t ClientHeight() const override;

@@ -26,6 +26,11 @@ class InputState {
   void KeyUp(int code, bool volume_loaded);
   // Forget every held key (the window lost the keyboard, so no key-up will come).
   void ReleaseAllKeys() { keys_.fill(false); }
+  bool AnyKeyHeld() const {
+    for (bool held : keys_)
+      if (held) return true;
+    return false;
+  }
   bool IsHeld(int code) const { return code >= 0 && code < 256 && keys_[static_cast<size_t>(code)]; }
 
   // The held-key step, once per drawn frame.

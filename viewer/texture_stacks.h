@@ -5,9 +5,11 @@
 #include <cstdint>
 #include <functional>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "core/progress_sink.h"
+#include "viewer/mipmap_chain.h"
 #include "viewer/texture_slices.h"
 #include "viewer/volume_data.h"
 
@@ -34,6 +36,15 @@ struct TextureBuildSettings {
   int32_t SliceStep = 4;
   float ScaleX = 30, ScaleY = 30, ScaleZ = 100;
   SliceColourer Colourer;  // empty: no table
+  // Grey volumes without a table become one-byte luminance textures (false: RGB, as colour).
+  bool Luminance = true;
+  // Textures rescaled to power-of-two sizes by the GLU builder even where the driver takes any
+  // size (what drivers without that support get).
+  bool PowerOfTwoOnly = false;
+  // Worker threads that prepare slices; 0: one per processor core.
+  int Threads = 0;
+  // Bytes the textures may take; 0: half of the memory the system has available.
+  uint64_t MemoryBudget = 0;
   // Called after each progress report, which may have let other windows draw: makes the
   // context that receives the textures current again.
   std::function<bool()> EnsureCurrent;
@@ -45,11 +56,25 @@ class TextureBuildError : public std::runtime_error {
 };
 
 // The image a texture is made from, before mipmapping: what the slice becomes after colouring
-// and resampling (blue, green, red, rows top first, unpadded).
+// and resampling (blue, green, red, or one grey byte, per pixel; rows top first, unpadded).
+// Levels, filled for the upload, are the mipmap levels, bottom row first as OpenGL takes them.
 struct SliceImage {
   int32_t Width = 0, Height = 0;
-  std::vector<uint8_t> Bgr;
+  int Channels = 3;
+  std::vector<uint8_t> Pixels;
+  std::vector<MipLevel> Levels;
 };
+
+// How slices are uploaded: at their own size with our mipmaps (drivers that take any size) or
+// through the GLU builder's power-of-two rescale; Steps halvings per side first.
+struct UploadShape {
+  bool AnySize = true;
+  int Steps = 0;
+};
+// Turns a prepared slice into the levels the upload takes (on any thread).
+void MakeUploadLevels(SliceImage& image, const UploadShape& shape);
+// Whether the current context takes textures of any size (OpenGL 2.0 or the extension).
+bool DriverTakesAnySize();
 class SlicePreparer {
  public:
   SlicePreparer(const VolumeData& v, const TextureBuildSettings& s) : v_(v), s_(s) {}
@@ -59,6 +84,7 @@ class SlicePreparer {
 
  private:
   void ExtractXy(int32_t k, bool grey_only, std::vector<uint8_t>& out);
+  void ExtractGrey(Stack stack, int32_t k);
 
   const VolumeData& v_;
   const TextureBuildSettings& s_;
@@ -69,11 +95,21 @@ class SlicePreparer {
 
 void PrepareSliceImage(const VolumeData& v, Stack stack, int32_t k, const TextureBuildSettings& s, SliceImage& out);
 
-// Builds all three stacks into `out` (which must be empty) with progress. On failure the
-// textures made so far are deleted and TextureBuildError carries the reason.
-void BuildTextures(const VolumeData& v, const TextureBuildSettings& s, ProgressSink& progress, TextureStacks& out);
+struct TextureBuildReport {
+  int Steps = 0;        // halvings per side that made the textures fit
+  std::string Message;  // for the status bar when the slices were downsampled
+};
 
-// Uploads one slice image as a mipmapped RGB texture into the bound texture name.
-void UploadSliceTexture(uint32_t name, const SliceImage& image);
+// Builds all three stacks into `out` (which must be empty) with progress; slices are prepared
+// on worker threads and uploaded in order. When the textures would not fit the driver or half
+// of the available memory, the slices are downsampled by 2 per side until they do. On failure
+// (also a volume too large even then) the textures made so far are deleted and
+// TextureBuildError carries the reason.
+TextureBuildReport BuildTextures(const VolumeData& v, const TextureBuildSettings& s, ProgressSink& progress,
+                                 TextureStacks& out);
+
+// Uploads one slice's levels (MakeUploadLevels) into texture `name`; OpenGL errors are raised
+// as TextureBuildError in words.
+void UploadSliceTexture(uint32_t name, const SliceImage& image, const UploadShape& shape);
 
 }  // namespace lumetrix

@@ -34,6 +34,7 @@ Viewer::~Viewer() {
 }
 
 void Viewer::Notify(ViewerChange change) {
+  if (change == ViewerChange::View) RequestFrameIfShown();
   for (size_t i = 0; i < observers_.size(); ++i) observers_[i](change);
 }
 
@@ -47,12 +48,12 @@ bool Viewer::OpenVolume(const std::string& path) {
   if (busy_) return false;
   const std::string name = FileExists(path) ? path : std::string();
   if (name.empty() || name == last_file_) return false;
-  ++busy_;
+  EnterBusy();
   reading_ = true;
   std::string error;
   std::optional<VolumeData> read = ReadVolume(name, ImX_, ui_.progress, error);
   reading_ = false;
-  --busy_;
+  LeaveBusy();
   if (!read) {
     if (!quit_requested_ && !ui_.progress.Cancelled()) ui_.messages.ShowMessage(error, MessageIcon::Exclamation);
     return false;
@@ -82,9 +83,11 @@ bool Viewer::OpenImage(const std::string& path, std::string& reason) {
     reason = "The file " + path + " does not exist.";
     return false;
   }
-  ++busy_;
+  EnterBusy();
+  reading_ = true;
   std::optional<VolumeData> read = ReadVolume(path, ImX_, ui_.progress, reason);
-  --busy_;
+  reading_ = false;
+  LeaveBusy();
   if (!read) return false;
   if (!viewer_done_) KillGL();
   Adopt(std::move(*read), path);
@@ -153,20 +156,24 @@ bool Viewer::InitGLState() {
   settings.Colourer = CurrentColourer();
   settings.EnsureCurrent = [this] { return surface_.MakeCurrent(); };
   TextureStacks stacks;
-  ++busy_;
+  TextureBuildReport report;
+  EnterBusy();
   try {
-    BuildTextures(volume_, settings, ui_.progress, stacks);
+    report = BuildTextures(volume_, settings, ui_.progress, stacks);
   } catch (const TextureBuildError& e) {
-    --busy_;
+    LeaveBusy();
     if (!quit_requested_) ui_.messages.ShowMessage(e.what(), MessageIcon::None);
     last_file_.clear();
     return false;
   }
-  --busy_;
-  if (!surface_.MakeCurrent()) return false;
-  surface_.Renderer().SetStacks(volume_, slice_step_, std::move(stacks));
-  surface_.Renderer().InitGLState(view_);
-  return true;
+  if (ui_.status) ui_.status(report.Message);
+  const bool current = surface_.MakeCurrent();
+  if (current) {
+    surface_.Renderer().SetStacks(volume_, slice_step_, std::move(stacks));
+    surface_.Renderer().InitGLState(view_);
+  }
+  LeaveBusy();
+  return current;
 }
 
 bool Viewer::RebuildTextures() {
@@ -186,7 +193,28 @@ void Viewer::OnFrameDrawn() {
   if (viewer_done_ || script_running_) return;
   input_.ApplyHeldKeys(view_);
   Notify(ViewerChange::FrameDrawn);
-  if (!viewer_done_ && !script_running_) surface_.RequestFrame();
+  if (KeepsMoving() && !viewer_done_ && !script_running_) surface_.RequestFrame();
+}
+
+bool Viewer::KeepsMoving() const { return view_.XSpeed != 0 || view_.YSpeed != 0 || input_.AnyKeyHeld(); }
+
+void Viewer::RequestFrameIfShown() {
+  if (!viewer_done_ && !script_running_ && !busy_) surface_.ViewChanged(KeepsMoving());
+}
+
+void Viewer::EnterBusy() {
+  if (busy_++ == 0) surface_.HoldFrames(true);
+}
+
+void Viewer::LeaveBusy() {
+  if (--busy_ > 0) return;
+  surface_.HoldFrames(false);
+  RequestFrameIfShown();
+}
+
+void Viewer::KeyDown(int code) {
+  input_.KeyDown(code, volume_loaded_);
+  if (input_.AnyKeyHeld()) RequestFrameIfShown();
 }
 
 void Viewer::KillGL() {

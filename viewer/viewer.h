@@ -44,6 +44,8 @@ struct ViewerUi {
   std::function<void()> beep = {};
   // MsgBox and InputBox of scripts; nullptr: the engine's console (standard output and input).
   vbs::UiHost* dialogs = nullptr;
+  // A line for the status bar ("" clears it); may be empty.
+  std::function<void(const std::string&)> status = {};
 };
 
 // What changed, for the windows that show it.
@@ -78,8 +80,8 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   // Marks a long operation of the window (opens and palette choices wait for its end).
   class BusyScope {
    public:
-    explicit BusyScope(Viewer& viewer) : viewer_(viewer) { ++viewer_.busy_; }
-    ~BusyScope() { --viewer_.busy_; }
+    explicit BusyScope(Viewer& viewer) : viewer_(viewer) { viewer_.EnterBusy(); }
+    ~BusyScope() { viewer_.LeaveBusy(); }
     BusyScope(const BusyScope&) = delete;
     BusyScope& operator=(const BusyScope&) = delete;
 
@@ -157,7 +159,7 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   void MouseUp(MouseButton button);
   // One notch: -120 nearer, +120 farther.
   void Wheel(int delta);
-  void KeyDown(int code) { input_.KeyDown(code, volume_loaded_); }
+  void KeyDown(int code);
   void KeyUp(int code) { input_.KeyUp(code, volume_loaded_); }
   void ReleaseAllKeys() { input_.ReleaseAllKeys(); }
 
@@ -216,6 +218,14 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   void Adopt(VolumeData volume, const std::string& name);
   // "First open image" when nothing is shown, dropping a recording; true when something is.
   bool CheckVolumeForMovie();
+  // While busy no frames are drawn (the old volume would be drawn over and over while a new one
+  // loads); leaving starts them again.
+  void EnterBusy();
+  void LeaveBusy();
+  // Frames follow each other only while the view changes by itself: it spins or a held key acts.
+  bool KeepsMoving() const;
+  // The view changed: the surface shows it (and starts turning when it moves).
+  void RequestFrameIfShown();
   void Yield();
   void OnFrameDrawn();
   void OnSurfaceResized(int32_t width, int32_t height);

@@ -32,11 +32,17 @@ class ViewerSurface {
   // Schedules one drawn frame (the rotation advances); frames follow each other while the
   // owner keeps asking after every OnFrameDrawn.
   virtual void RequestFrame() = 0;
+  // The view changed while nothing draws frames: a surface that is watched shows it (one frame
+  // without turning), or starts the frames again when the view `moves` by itself. Surfaces that
+  // draw only on demand ignore it.
+  virtual void ViewChanged(bool moves) { (void)moves; }
   // Draws one frame now and shows it.
   virtual void DrawFrameNow() = 0;
   // Repaints the current state without advancing (after Close: the empty area).
   virtual void Refresh() = 0;
   GlRenderer& Renderer() { return renderer_; }
+  // While held, repaints draw nothing (the window keeps showing its last frame).
+  void HoldFrames(bool hold) { hold_ = hold; }
 
   // Reads the rectangle with lower-left corner (x, y) of the last drawn frame, clipped to the
   // viewport, as the frame BMP stores it. The width is widened by one pixel first.
@@ -50,6 +56,7 @@ class ViewerSurface {
  protected:
   GlRenderer renderer_;
   ViewState* view_ = nullptr;
+  bool hold_ = false;
 };
 
 }  // namespace lumetrix

@@ -8,6 +8,8 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <sys/resource.h>
+
 #include <QApplication>
 #include <QStandardPaths>
 #include <cstdio>
@@ -235,6 +237,36 @@ void DrawSceneFrame(benchmark::State& state) {
   gl.surface.Renderer().ReleaseStacks();
 }
 BENCHMARK(DrawSceneFrame)->Name("DrawScene/800x600")->Arg(0)->Unit(benchmark::kMillisecond)->MinTime(3)->UseRealTime();
+
+// Peak memory of showing a 1024x1024x100 grey volume: textures built and one frame drawn. The
+// peak is the process's (getrusage), so run it alone: --benchmark_filter=PeakMemory.
+void RenderPeakMemory(benchmark::State& state) {
+  VolumeData v;
+  v.Width = v.Height = 1024;
+  v.Depth = 100;
+  v.IsGrey = true;
+  v.Samples.resize(size_t{1024} * 1024 * 100);
+  std::mt19937 rng(3);
+  for (auto& s : v.Samples) s = static_cast<uint8_t>(rng() & 0x7F);
+  Gl& gl = Gl::Get();
+  for (auto _ : state) {
+    gl.surface.MakeCurrent();
+    TextureStacks stacks;
+    NullProgress progress;
+    BuildTextures(v, TextureBuildSettings{}, progress, stacks);
+    gl.surface.Renderer().SetStacks(v, 4, std::move(stacks));
+    gl.view.ResetParameters();
+    gl.surface.Renderer().InitGLState(gl.view);
+    gl.surface.DrawFrameNow();
+    gl.surface.Renderer().ReleaseStacks();
+  }
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  const double volume_mb = static_cast<double>(v.Samples.size()) / (1024.0 * 1024.0);
+  state.counters["peak_MB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
+  state.counters["limit_MB"] = 4 * volume_mb + 300;
+}
+BENCHMARK(RenderPeakMemory)->Name("PeakMemory/1024x1024x100")->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
 }  // namespace lumetrix

@@ -22,6 +22,7 @@ ImportStatus Avi2GifConverter::OpenAvi(const std::string& path, bool flip, Progr
   ImportSettings settings;
   settings.SwapRG = swapRG_;
   settings.Flip = flip;
+  settings.BestPalette = bestQuality_;
   const ImportResult result = ImportAvi(path, document_, dither_, settings, progress);
   rowsBottomUp_ = !flip;
   if (result.Status == ImportStatus::Failed) {

@@ -26,6 +26,10 @@ class Avi2GifConverter {
   int PaletteMode() const { return dither_.PaletteMode(); }
   bool SetDitherMode(int mode) { return dither_.SetDitherMode(mode); }
   int DitherMode() const { return dither_.DitherMode(); }
+  // "Best quality": a palette from all frames with an exact nearest-colour search, in place of
+  // the palette and dither modes (which keep their values for when it is turned off).
+  void SetBestQuality(bool on) { bestQuality_ = on; }
+  bool BestQuality() const { return bestQuality_; }
   void SetSwapRG(bool on) { swapRG_ = on; }
   bool SwapRG() const { return swapRG_; }
   // "Use Optimization": palette compaction and frame cropping before saving.
@@ -75,6 +79,7 @@ class Avi2GifConverter {
   gif::cGIF document_;
   std::string aviPath_;
   bool swapRG_ = false;
+  bool bestQuality_ = false;
   bool optimize_ = false;
   bool rowsBottomUp_ = true;
   uint8_t transparentIndex_ = 0;

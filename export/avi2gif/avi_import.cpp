@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 #include "export/avi/avi_reader.h"
 #include "export/gif/animation_builder.h"
@@ -52,16 +53,36 @@ ImportResult ImportAvi(const std::string& path, gif::cGIF& document, gif::mDithe
 
   const int32_t frames = static_cast<int32_t>(count);
   const int32_t timePerFrame = reader.MillisecondsPerFrame();
-  ProgressScope scope(progress, "", frames);
+  const int32_t passes = settings.BestPalette ? 2 : 1;
+  ProgressScope scope(progress, "", frames * passes);
 
   gif::cDIB work;
   if (!work.Create(width, height, 32)) return Fail(document, ImportStatus::Failed, "Out of memory");
   gif::GifAnimationBuilder builder(document, dither);
   avi::DecodedFrame decoded;
+  std::unique_ptr<gif::BestPalette> best;
+  if (settings.BestPalette) {
+    best = std::make_unique<gif::BestPalette>();
+    for (int32_t i = 1; i <= frames; ++i) {
+      if (!reader.ReadFrame(i - 1, avi::PixelLayout::Bgr32, avi::RowOrder::BottomUp, decoded))
+        return Fail(document, ImportStatus::Failed, reader.Error());
+      scope.Step(i);
+      if (decoded.Width != width || decoded.Height != height || decoded.Stride < int64_t{width} * 4 ||
+          static_cast<int64_t>(decoded.Pixels.size()) < decoded.Stride * height)
+        return Fail(document, ImportStatus::Failed, "Frame " + std::to_string(i) + " has an unexpected size");
+      for (int32_t y = 0; y < height; ++y)
+        std::memcpy(work.Row(y), decoded.Pixels.data() + static_cast<size_t>(decoded.Stride) * static_cast<size_t>(y),
+                    static_cast<size_t>(width) * 4);
+      if (settings.SwapRG) gif::GifAnimationBuilder::SwapRG(work);
+      best->Count(work);
+      if (scope.Cancelled()) return Fail(document, ImportStatus::Cancelled, "Cancelled");
+    }
+    best->Build();
+  }
   for (int32_t i = 1; i <= frames; ++i) {
     if (!reader.ReadFrame(i - 1, avi::PixelLayout::Bgr32, avi::RowOrder::BottomUp, decoded))
       return Fail(document, ImportStatus::Failed, reader.Error());
-    scope.Step(i);
+    scope.Step(i + (passes - 1) * frames);
     if (decoded.Width != width || decoded.Height != height || decoded.Stride < int64_t{width} * 4 ||
         static_cast<int64_t>(decoded.Pixels.size()) < decoded.Stride * height)
       return Fail(document, ImportStatus::Failed, "Frame " + std::to_string(i) + " has an unexpected size");
@@ -69,7 +90,9 @@ ImportResult ImportAvi(const std::string& path, gif::cGIF& document, gif::mDithe
     for (int32_t y = 0; y < height; ++y)
       std::memcpy(work.Row(y), decoded.Pixels.data() + static_cast<size_t>(decoded.Stride) * static_cast<size_t>(y),
                   rowBytes);
-    if (!builder.AddFrame(work, settings.SwapRG, settings.Flip, timePerFrame))
+    const bool added = best ? builder.AddFrameBest(work, settings.SwapRG, settings.Flip, timePerFrame, *best)
+                            : builder.AddFrame(work, settings.SwapRG, settings.Flip, timePerFrame);
+    if (!added)
       return Fail(document, ImportStatus::Failed, "Out of memory at frame " + std::to_string(i));
     if (scope.Cancelled()) return Fail(document, ImportStatus::Cancelled, "Cancelled");
   }

@@ -128,6 +128,14 @@ void AVI2GIF::BuildControls() {
   chkOptimize_->setObjectName("chkOptimize");
   connect(chkOptimize_, &QCheckBox::toggled, this, [this](bool on) { converter_.SetOptimize(on); });
   right->addWidget(chkOptimize_);
+  // Beside the palette and dither options: a palette from all frames, exact nearest colours.
+  chkBest_ = new QCheckBox("Best quality", this);
+  chkBest_->setObjectName("chkBest");
+  connect(chkBest_, &QCheckBox::clicked, this, [this] {
+    converter_.SetBestQuality(chkBest_->isChecked());
+    ReimportForPreview();
+  });
+  right->addWidget(chkBest_);
 
   auto* info = new QGroupBox("GIF info:", this);
   info->setObjectName("fraInfo");
@@ -194,6 +202,7 @@ void AVI2GIF::SetControlsEnabled(bool enabled) {
   for (QRadioButton* b : optDither_) b->setEnabled(enabled);
   chkSwap_->setEnabled(enabled);
   chkOptimize_->setEnabled(enabled);
+  chkBest_->setEnabled(enabled);
   Command1_->setEnabled(enabled);
 }
 

@@ -95,6 +95,7 @@ class AVI2GIF : public QWidget, public MessageSink {
   std::array<QRadioButton*, 3> optDither_{};
   QCheckBox* chkSwap_ = nullptr;
   QCheckBox* chkOptimize_ = nullptr;
+  QCheckBox* chkBest_ = nullptr;
   QLabel* iPalette_ = nullptr;
   QLabel* lblScreenV_ = nullptr;
   QLabel* lblFramesV_ = nullptr;

@@ -51,6 +51,34 @@ bool GifAnimationBuilder::AddFrame(cDIB& work, bool swapRG, bool flip, int32_t t
   return true;
 }
 
+bool GifAnimationBuilder::AddFrameBest(cDIB& work, bool swapRG, bool flip, int32_t timePerFrameMs,
+                                       BestPalette& best) {
+  if (work.BitsPerPixel() != 32) return false;
+  const int index = document_.FramesCount() + 1;
+  if (!document_.FrameInsert(index, work.Width(), work.Height())) return false;
+  if (swapRG) SwapRG(work);
+  if (flip) work.FlipVertical();
+  clsGIFframe& frame = document_.Frame(index);
+  std::vector<RGBQuad> used;
+  bool own = false;
+  if (!best.Map(work, frame.FrameDIBXOR(), used, own)) {
+    document_.FrameRemove(index);
+    return false;
+  }
+  frame.SetLocalPalette(used.data(), static_cast<int>(used.size()));
+  frame.SetFrameDisposalMethod(clsGIFframe::kRestorePrevious);
+  frame.SetframeDelay(DelayHundredths(timePerFrameMs));
+  // The common palette becomes the global one.
+  const auto& common = best.Entries();
+  palette_.Initialize(static_cast<int>(common.size()));
+  for (size_t i = 0; i < common.size(); ++i) {
+    palette_.SetrgbR(static_cast<int>(i), common[i].red);
+    palette_.SetrgbG(static_cast<int>(i), common[i].green);
+    palette_.SetrgbB(static_cast<int>(i), common[i].blue);
+  }
+  return true;
+}
+
 void GifAnimationBuilder::Finish() {
   if (document_.FramesCount() > 0) {
     document_.SetScreenWidth(static_cast<uint16_t>(document_.Frame(1).Width()));

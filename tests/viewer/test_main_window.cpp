@@ -202,13 +202,33 @@ class ShownVolume : public ::testing::Test {
   int frames_ = 0, stop_at_ = -1;
 };
 
-TEST_F(ShownVolume, TheViewTurnsAtItsSpeedFrameAfterFrameUntilStopMotion) {
+// Frames follow each other only while the view moves: once stopped, however many times the event
+// queue runs, nothing is drawn; a view change draws once; while another volume opens, no frame.
+TEST_F(ShownVolume, TheViewTurnsAtItsSpeedUntilStopMotionAndAStillViewDrawsNothing) {
+  auto drawn = [this] { return gl_->Renderer().FramesDrawn(); };
+  auto idle = [] {
+    for (int i = 0; i < 300; ++i) QApplication::processEvents();
+  };
   v().SetYRotSpeed(1);
   frames_ = 0;
   stop_at_ = 5;  // Stop Motion right after the fifth frame
-  Frames(8);
+  Frames(5);
+  idle();
   EXPECT_EQ(v().View().YRot, 5);
   EXPECT_EQ(v().View().YSpeed, 0);
+  const int64_t still = drawn();
+  idle();
+  EXPECT_EQ(drawn(), still);
+  v().SetXRot(20);
+  idle();
+  EXPECT_GE(drawn(), still + 1);
+  EXPECT_LE(drawn(), still + 2);
+  v().SetYRotSpeed(1);
+  Frames(2);
+  const int64_t before_open = drawn();
+  ASSERT_TRUE(w_.OpenAtStart(testing::Stack(dir_, "w.tif", 40, 64, 64)));
+  EXPECT_EQ(drawn(), before_open);
+  Frames(2);  // the new volume turns on
 }
 
 TEST_F(ShownVolume, AHeldArrowKeySpeedsUpEveryFrameUntilReleasedAndSpaceStops) {

@@ -3,6 +3,9 @@
 
 #include <GL/gl.h>
 
+#include <cstdlib>
+#include <random>
+
 #include "viewer/offscreen_view.h"
 #include "viewer/texture_stacks.h"
 
@@ -28,10 +31,13 @@ TEST(SlicePreparer, BatchedSlicesEqualSlicesMadeOneByOne) {
         batched.Prepare(stack, k, a);
         PrepareSliceImage(v, stack, k, s, b);
         std::vector<uint8_t> raw;
-        ExtractSliceBgr(v, stack, k, 4, raw);
-        ASSERT_EQ(a.Bgr, b.Bgr) << grey << " " << static_cast<int>(stack) << " " << k;
+        if (grey)
+          ExtractSliceGrey(v, stack, k, 4, raw);  // grey slices stay one byte per pixel
+        else
+          ExtractSliceBgr(v, stack, k, 4, raw);
+        ASSERT_EQ(a.Pixels, b.Pixels) << grey << " " << static_cast<int>(stack) << " " << k;
         if (stack == Stack::XY) {
-          ASSERT_EQ(a.Bgr, raw);  // equal scales: no resampling
+          ASSERT_EQ(a.Pixels, raw);  // equal scales: no resampling
         }
       }
   }
@@ -46,16 +52,20 @@ class Rendering : public ::testing::Test {
     ASSERT_TRUE(view_->Activate(error)) << error;
     ASSERT_TRUE(view_->SetSize(200, 200));
   }
-  void Show(const VolumeData& v) {
+  TextureBuildReport Show(const VolumeData& v, TextureBuildSettings s = {}) {
     volume_ = v;
-    TextureBuildSettings s;
     s.ScaleX = state_.ScaleX, s.ScaleY = state_.ScaleY, s.ScaleZ = state_.ScaleZ;
     TextureStacks stacks;
     NullProgress progress;
-    ASSERT_TRUE(view_->MakeCurrent());
-    BuildTextures(volume_, s, progress, stacks);
+    EXPECT_TRUE(view_->MakeCurrent());
+    const TextureBuildReport report = BuildTextures(volume_, s, progress, stacks);
     view_->Renderer().SetStacks(volume_, 4, std::move(stacks));
     view_->Renderer().InitGLState(state_);
+    return report;
+  }
+  std::vector<uint8_t> Frame() {
+    view_->DrawFrameNow();
+    return view_->CaptureFrame(0, 0, 200, 200).Pixels;
   }
   // Pixel (x, y) of the drawn frame, counted from the top left.
   std::array<int, 3> Pixel(int x, int y) {
@@ -145,6 +155,77 @@ TEST_F(Rendering, AReplacedVolumeReleasesItsTextures) {
   Show(Constant(16, 16, 2, 10));
   ASSERT_TRUE(view_->MakeCurrent());
   EXPECT_FALSE(view_->Renderer().Stacks().XY[0] != first && glIsTexture(first));
+}
+
+// Grey slices go up as one-byte luminance textures; the frames equal those of RGB textures with
+// three equal bytes, for every stack, with the light on and with an odd slice width.
+TEST_F(Rendering, LuminanceTexturesDrawTheFramesOfRgbTextures) {
+  VolumeData v = Constant(61, 47, 23, 0);
+  std::mt19937 rng(5);
+  for (auto& s : v.Samples) s = static_cast<uint8_t>(rng() % 200);
+  state_.Transparency = 0.2f;
+  const struct {
+    float x_rot, y_rot;
+    bool light;
+    Stack stack;
+  } views[] = {{10, 20, false, Stack::XY}, {80, 10, false, Stack::XZ}, {15, 100, true, Stack::YZ}, {0, 0, true, Stack::XY}};
+  for (const auto& c : views) {
+    state_.XRot = c.x_rot, state_.YRot = c.y_rot, state_.LightOn = c.light;
+    TextureBuildSettings rgb;
+    rgb.Luminance = false;
+    Show(v, rgb);
+    const std::vector<uint8_t> expected = Frame();
+    state_.XRot = c.x_rot, state_.YRot = c.y_rot;
+    Show(v);
+    EXPECT_EQ(Frame(), expected) << c.x_rot << " " << c.y_rot;
+    EXPECT_EQ(view_->Renderer().LastDrawnStack(), c.stack);
+    GLint format = 0;
+    glBindTexture(GL_TEXTURE_2D, view_->Renderer().Stacks().XY[0]);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &format);
+    EXPECT_EQ(format, GL_LUMINANCE);
+  }
+}
+
+// Textures beyond the memory they may take are halved per side until they fit, with a line
+// saying so; the picture keeps its content. Too large even at 1/64: refused.
+TEST_F(Rendering, TexturesBeyondTheBudgetAreDownsampledOrRefused) {
+  VolumeData v = Constant(128, 128, 8, 0);
+  for (int p = 0; p < 8; ++p)  // 32-pixel squares: halving keeps their inside exact
+    for (int y = 0; y < 128; ++y)
+      for (int x = 0; x < 128; ++x) v.Samples[v.Index(p, x, y)] = ((x / 32 + y / 32) % 2) ? 220 : 20;
+  state_.Transparency = 0.1f;
+  const std::vector<uint8_t> full = (Show(v), Frame());
+  const struct {
+    uint64_t budget;
+    int steps;  // -1: refused
+    bool power_of_two;  // the GLU builder's rescale, as drivers without other sizes get
+  } cases[] = {{1u << 20, 0, false}, {200000, 1, false}, {60000, 2, false}, {10, -1, false}, {200000, 1, true}};
+  for (const auto& c : cases) {
+    TextureBuildSettings s;
+    s.MemoryBudget = c.budget;
+    s.PowerOfTwoOnly = c.power_of_two;
+    if (c.steps < 0) {
+      try {
+        Show(v, s);
+        ADD_FAILURE() << "a volume that cannot fit was built";
+      } catch (const TextureBuildError& e) {
+        EXPECT_NE(std::string(e.what()).find("too large"), std::string::npos) << e.what();
+      }
+      continue;
+    }
+    const TextureBuildReport report = Show(v, s);
+    EXPECT_EQ(report.Steps, c.steps);
+    EXPECT_EQ(report.Message.empty(), c.steps == 0) << report.Message;
+    GLint width = 0;
+    glBindTexture(GL_TEXTURE_2D, view_->Renderer().Stacks().XY[0]);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    EXPECT_EQ(width, 128 >> c.steps);
+    const std::vector<uint8_t> small = Frame();
+    ASSERT_EQ(small.size(), full.size());
+    size_t far = 0;  // pixels off by more than a few levels: only along the squares' edges
+    for (size_t i = 0; i < full.size(); ++i) far += std::abs(full[i] - small[i]) > 6;
+    EXPECT_LT(far, full.size() / 20) << c.steps << c.power_of_two;
+  }
 }
 
 }  // namespace
