@@ -817,7 +817,8 @@ void Interpreter::run(size_t baseDepth) {
       case Op::LetL: {
         const Variant& v = VB_V(in.b);
         Variant& dst = R[in.a].deref();
-        if (!(v.tag() & Variant::kHeap) && !(dst.tag() & Variant::kHeap)) Assign(dst, v);
+        // Nothing has no heap bit but must still fail (91) as a Let value.
+        if (!((v.tag() | dst.tag()) & Variant::kHeap) && v.tag() != Variant::tNothing) Assign(dst, v);
         else if (in.flags & kFlagTemp) LetFromTemp(dst, R[in.b]);
         else LetValue(dst, v);
         break;
@@ -1312,6 +1313,7 @@ void Interpreter::run(size_t baseDepth) {
       case Op::DimArray: {
         int kind = in.flags >> 1;
         Variant& var = variableOf(kind, in.a);
+        if (var.isArray()) break;  // a Dim that runs again (in a loop) keeps its array
         if (in.n == 0) {
           NewEmptyArray(var);
         } else {
