@@ -48,8 +48,10 @@ constexpr const char* kCompileErrorSource = "Microsoft VBScript compilation erro
 class ErrObject : public Object {
  public:
   int32_t number = 0;
-  std::string description, source;
-  void set(int32_t num, const std::string& desc, const std::string& src);
+  std::string description, source, helpFile;
+  int32_t helpContext = 0;
+  // `raised`: by Err.Raise, whose help file and context stay.
+  void set(int32_t num, const std::string& desc, const std::string& src, bool raised = false);
   void clear();
   std::string typeName() const override { return "ErrObject"; }
   int findMember(std::string_view lowerName) override;
