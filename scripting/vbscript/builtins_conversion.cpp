@@ -11,7 +11,11 @@ namespace {
 using namespace bi;
 
 void CBool(Interpreter&, Variant* args, int, Variant& result) { result = Variant(ToBool(NotNull(args[0]))); }
-void CByte(Interpreter&, Variant* args, int, Variant& result) { result = Variant(ToByte(NotNull(args[0]))); }
+void CByte(Interpreter&, Variant* args, int, Variant& result) {
+  Variant v = NotNull(args[0]);
+  if (v.tag() == Variant::tBoolean) result = Variant::Byte(v.n() ? 255 : 0);  // True is all bits set
+  else result = Variant(ToByte(v));
+}
 void CInt(Interpreter&, Variant* args, int, Variant& result) { result = Variant(ToInteger(NotNull(args[0]))); }
 void CLng(Interpreter&, Variant* args, int, Variant& result) { result = Variant(ToLong(NotNull(args[0]))); }
 void CSng(Interpreter&, Variant* args, int, Variant& result) { result = Variant(ToSingle(NotNull(args[0]))); }

@@ -123,8 +123,7 @@ void Round(Interpreter&, Variant* args, int nargs, Variant& result) {
   if (places < 0) ThrowError(err::InvalidCall);
   switch (v.tag()) {
     case Variant::tEmpty: result = Variant::Integer(0); return;
-    case Variant::tBoolean: case Variant::tInteger: result = Variant::Integer(v.n()); return;
-    case Variant::tByte: case Variant::tLong: result = v; return;
+    case Variant::tBoolean: case Variant::tByte: case Variant::tInteger: case Variant::tLong: result = v; return;
     case Variant::tSingle: result = Variant(static_cast<float>(RoundPlaces(v.f(), places))); return;
     case Variant::tDouble: result = Variant(RoundPlaces(v.d(), places)); return;
     case Variant::tDate: result = DateOrOverflow(RoundPlaces(v.d(), places)); return;

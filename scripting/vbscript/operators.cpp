@@ -255,7 +255,11 @@ int Compare(const Variant& a0, const Variant& b0, bool textCompare, bool literal
   }
   if (a.isIntegral() && b.isIntegral()) return a.n() < b.n() ? -1 : (a.n() > b.n() ? 1 : 0);
   double x = NumericValue(a), y = NumericValue(b);
-  if (a.tag() == Variant::tSingle && b.tag() != Variant::tSingle && b.tag() != Variant::tDouble) y = static_cast<float>(y);
+  // A Single meets the other operand at Single precision (CSng(0.001 * 0.001) = 0.000001).
+  if (a.tag() == Variant::tSingle || b.tag() == Variant::tSingle) {
+    float fx = static_cast<float>(x), fy = static_cast<float>(y);
+    return fx < fy ? -1 : (fx > fy ? 1 : 0);
+  }
   return x < y ? -1 : (x > y ? 1 : 0);
 }
 

@@ -258,6 +258,13 @@ bool LooksNumeric(const Variant& v0) {
       double d;
       return ParseNumber(v.str(), d);
     }
+    case Variant::tObject: {  // through a default property that is a number
+      try {
+        return LooksNumeric(DefaultValue(v));
+      } catch (const ScriptError&) {
+        return false;
+      }
+    }
     default:
       return false;
   }
@@ -297,8 +304,8 @@ bool ToBool(const Variant& v0) {
   switch (v.tag()) {
     case Variant::tString: {
       const ustring& s = v.str();
-      if (EqualsNoCase(s, u"true")) return true;
-      if (EqualsNoCase(s, u"false")) return false;
+      if (EqualsNoCase(s, u"true") || EqualsNoCase(s, u"#true#")) return true;
+      if (EqualsNoCase(s, u"false") || EqualsNoCase(s, u"#false#")) return false;
       double d;
       if (!ParseNumber(s, d)) ThrowError(err::TypeMismatch);
       return d != 0;
