@@ -263,7 +263,7 @@ Variant& Element(ArrayRep* a, const Variant* idx, int n) {
 void NormalizeForValue(Variant& v) {
   switch (v.tag()) {
     case Variant::tInteger: case Variant::tLong: case Variant::tSingle: case Variant::tDouble:
-    case Variant::tByte: case Variant::tDate:
+    case Variant::tByte: case Variant::tDate: case Variant::tCurrency:
       return;
     case Variant::tEmpty: v = Variant::Integer(0); return;
     case Variant::tBoolean: v = Variant::Integer(v.n()); return;

@@ -18,6 +18,20 @@ TEST(Conformance, LexerAndOperators) {
   });
 }
 
+// Currency: ten-thousandths, exact sums, half-to-even products, Double where VBScript gives it.
+TEST(Conformance, Currency) {
+  ExpectEvals({
+      {"VarType(CCur(1))", "Integer 6"}, {"CCur(2.00005)", "Currency 2"}, {"CCur(2.00015)", "Currency 2.0002"},
+      {"CCur(0.1) + CCur(0.2) = CCur(0.3)", "Boolean True"}, {"CCur(1.5) * 3", "Currency 4.5"},
+      {"CCur(0.0001) * CCur(0.5)", "Currency 0"}, {"CCur(0.0003) * CCur(0.5)", "Currency 0.0002"},
+      {"CCur(1) / 4", "Double 0.25"}, {"CCur(7) \\ 2", "Long 3"}, {"-CCur(\"1.25\")", "Currency -1.25"},
+      {"CCur(1) + 0.5", "Currency 1.5"}, {"CCur(-0.0001) & \"\"", "String -0.0001"},
+      {"CCur(900000000000000) + CCur(900000000000000)", "error 6"}, {"CCur(1E+15)", "error 6"},
+      {"Abs(CCur(-2.5))", "Currency 2.5"}, {"Round(CCur(2.5))", "Currency 2"}, {"FormatCurrency(CCur(1234.5))", "String $1,234.50"},
+      {"IsNumeric(CCur(3))", "Boolean True"}, {"CLng(CCur(2.5))", "Long 2"},
+  });
+}
+
 TEST(Conformance, Statements) {
   ExpectScripts({
       {"Select Case 2\nCase 1 Result = 1\nCase 2 Result = 2\nEnd Select", "Integer 2"},
