@@ -16,6 +16,7 @@ const std::vector<Builtin>& Builtins() {
     AddDateBuiltins(t);
     AddFormatBuiltins(t);
     AddInteractionBuiltins(t);
+    AddDynamicBuiltins(t);
     return t;
   }();
   return table;

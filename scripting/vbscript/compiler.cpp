@@ -407,6 +407,11 @@ class Compiler {
   }
 
   void finishProc(Proc* proc) {
+    // Names of the frame's variables, for Eval and Execute in this procedure's scope.
+    proc->localNames.clear();
+    for (const auto& [key, info] : locals_)
+      if (!info.isConst) proc->localNames.emplace_back(key, info.slot);
+    if (proc->resultSlot >= 0 && !resultKey_.empty()) proc->localNames.emplace_back(resultKey_, proc->resultSlot);
     int end = here();
     for (int j : exitProc_) p_->code[static_cast<size_t>(j)].a = end;
     emit(Op::Return);

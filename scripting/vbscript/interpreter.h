@@ -121,6 +121,16 @@ class Interpreter {
   // method or property the procedure to run is returned. Let/Set pass the value last.
   static Proc* classMember(ClassInstance& inst, int member, InvokeKind kind, Variant* args, int nargs, Variant& result);
   UiHost* ui() const { return ui_; }
+  Program& program() { return prog_; }
+  const std::shared_ptr<EngineLink>& link() const { return link_; }
+  // The innermost running procedure and its registers (for code run in the caller's scope).
+  bool callerScope(Proc*& proc, Variant*& regs, ClassInstance*& me) const {
+    if (frames_.empty()) return false;
+    proc = frames_.back().proc;
+    regs = frames_.back().regs;
+    me = frames_.back().me;
+    return true;
+  }
   ErrObject& err() { return *errObj_; }
   size_t depth() const { return frames_.size(); }
 

@@ -83,7 +83,6 @@ class ScriptControl {
   UiHost* ui_ = nullptr;
   std::atomic<bool> interrupt_{false};
   ErrorInfo error_;
-  int chunks_ = 0;
   int errorChunk_ = -1;  // chunk of the last error's position
 };
 
