@@ -6,6 +6,7 @@
 #include <new>
 #include <stdexcept>
 
+#include "builtin_objects.h"
 #include "builtins.h"
 #include "convert.h"
 #include "operators.h"
@@ -947,7 +948,12 @@ void Interpreter::run(size_t baseDepth) {
         const ClassInfo* ci = nullptr;
         if (in.flags & 1) {
           const std::string& name = f->proc->memberTexts[static_cast<size_t>(in.d)];
-          int sym = prog_.findSymbol(f->proc->memberKeys[static_cast<size_t>(in.d)]);
+          const std::string& key = f->proc->memberKeys[static_cast<size_t>(in.d)];
+          int sym = prog_.findSymbol(key);
+          if ((sym < 0 || prog_.symbols[static_cast<size_t>(sym)].kind != Symbol::Class) && key == "regexp") {
+            R[in.a] = NewRegExp();  // the engine's own class, unless the script defines one
+            break;
+          }
           if (sym < 0 || prog_.symbols[static_cast<size_t>(sym)].kind != Symbol::Class)
             ThrowNamed(err::ClassNotDefined, name);
           ci = prog_.classes[static_cast<size_t>(prog_.symbols[static_cast<size_t>(sym)].index)].get();

@@ -134,6 +134,8 @@ class Interpreter {
   ErrObject& err() { return *errObj_; }
   size_t depth() const { return frames_.size(); }
 
+  // Whether CreateObject may give scripts a FileSystemObject.
+  bool fileAccess = true;
   // Rnd's generator (VBScript's 24-bit linear congruential sequence).
   uint32_t rndState = 0x50000;
   float lastRnd = 0;

@@ -75,6 +75,11 @@ bool ScriptControl::SetLanguage(const std::string& language) {
   return true;
 }
 
+void ScriptControl::SetFileAccess(bool allowed) {
+  fileAccess_ = allowed;
+  if (vm_) vm_->fileAccess = allowed;
+}
+
 void ScriptControl::SetUiHost(UiHost* ui) {
   ui_ = ui;
   if (vm_) vm_->setUi(ui_ ? ui_ : &default_ui_);
@@ -88,6 +93,7 @@ void ScriptControl::Reset() {
   vm_ = std::make_unique<Interpreter>(*program_);
   vm_->setInterruptFlag(&interrupt_);
   vm_->setUi(ui_ ? ui_ : &default_ui_);
+  vm_->fileAccess = fileAccess_;
   error_ = ErrorInfo{};
 }
 
