@@ -1,7 +1,8 @@
 // Eval, Execute, ExecuteGlobal and GetRef: code given as text while the script runs.
-// Eval and Execute see the variables of the procedure that calls them (passed to the compiled
-// text by reference); at script level, and always for ExecuteGlobal, the text joins the global
-// scope and the procedures and variables it declares stay.
+// Eval and Execute see the variables of the procedure that calls them and, in a class method,
+// the object's fields (passed to the compiled text by reference); at script level, and always
+// for ExecuteGlobal, the text joins the global scope and the procedures and variables it
+// declares stay.
 #include <string>
 
 #include "builtins_args.h"
@@ -66,6 +67,17 @@ Variant RunInCallerScope(Interpreter& vm, const std::string& text, bool expressi
       if (expression && slot == caller->resultSlot) continue;
       params += (params.empty() ? "ByRef [" : ", ByRef [") + name + "]";
       args.push_back(Variant::Reference(&regs[slot].deref()));
+    }
+    // In a class's method the object's fields are seen too (the procedure's own names first).
+    if (me && me->link() == vm.link().get()) {
+      for (size_t i = 0; i < me->cls->fieldNames.size(); ++i) {
+        std::string key = NameKey(me->cls->fieldNames[i]);
+        bool shadowed = false;
+        for (const auto& local : caller->localNames) shadowed = shadowed || local.first == key;
+        if (shadowed) continue;
+        params += (params.empty() ? "ByRef [" : ", ByRef [") + key + "]";
+        args.push_back(Variant::Reference(&me->fields[i]));
+      }
     }
   }
   // One name per nesting level: an Eval inside an Eval compiles while the outer one runs.

@@ -12,6 +12,8 @@ TEST(DynamicCode, ScopesResultsAndErrors) {
       {"Function F(a)\n  Dim b\n  b = 5\n  Execute \"b = b + a\"\n  F = Eval(\"a * b\")\nEnd Function\nResult = F(2)",
        "Integer 14"},
       {"Function F()\n  Execute \"F = 6\"\nEnd Function\nResult = F()", "Integer 6"},
+      {"Class C\n  Public v\n  Sub S(n) : Execute \"v = v + n\" : End Sub\nEnd Class\nSet o = New C\no.v = 1\no.S 2\nResult = o.v",
+       "Integer 3"},
       {"Sub S\n  ExecuteGlobal \"Dim g : g = 7 : Function H() : H = g : End Function\"\nEnd Sub\nS\nResult = H()", "Integer 7"},
       {"Result = Eval(\"Eval(\"\"1 + Eval(\"\"\"\"2\"\"\"\")\"\")\")", "Integer 3"},
       {"Function Twice(n) : Twice = n * 2 : End Function\nSet r = GetRef(\"Twice\")\nResult = r(21)", "Integer 42"},
