@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the script engine's libFuzzer targets with clang in build/fuzz and runs them.
-#   scripts/fuzz.sh           fuzz_parse, fuzz_compile and fuzz_run for 5 minutes each, side by
-#                             side (FUZZ_SECONDS=n to change)
+#   scripts/fuzz.sh           fuzz_parse, fuzz_compile, fuzz_run and fuzz_regexp for 5 minutes
+#                             each, side by side (FUZZ_SECONDS=n to change)
 #   scripts/fuzz.sh --short   fuzz_parse and fuzz_compile for 30 s (what ./test.sh runs; about a
 #                             minute in all, build included)
 # Exits 1 when a target finds a crash, leak, timeout or out-of-memory input (kept in
@@ -61,7 +61,7 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=None -DCMAKE_CXX_FLAGS="-O1 -
 
 # The short run covers the front end (lexer, parser, compiler); the long one also runs scripts.
 targets=(fuzz_parse fuzz_compile)
-(( short )) || targets+=(fuzz_run)
+(( short )) || targets+=(fuzz_run fuzz_regexp)
 cmake --build "$build" -j"$jobs" --target "${targets[@]}" >"$build/build.log" 2>&1 ||
   { tail -30 "$build/build.log" >&2; fail_setup "building the fuzz targets failed (see $build/build.log)"; }
 

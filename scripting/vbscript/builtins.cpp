@@ -16,6 +16,7 @@ const std::vector<Builtin>& Builtins() {
     AddDateBuiltins(t);
     AddFormatBuiltins(t);
     AddInteractionBuiltins(t);
+    AddDynamicBuiltins(t);
     return t;
   }();
   return table;
@@ -40,6 +41,7 @@ struct ConstantValue {
   bool isText = false;
   int32_t number = 0;
   ustring text;
+  bool isInteger = false;
 };
 
 struct NamedConstant {
@@ -48,7 +50,10 @@ struct NamedConstant {
 };
 
 std::vector<NamedConstant> ConstantTable() {
-  auto L = [](int32_t v) { return ConstantValue{false, v, {}}; };
+  // Integer where the value fits 16 bits (VBScript's subtype for most constants); colours and
+  // vbObjectError are Long.
+  auto L = [](int32_t v) { return ConstantValue{false, v, {}, v >= -32768 && v <= 32767}; };
+  auto Long = [](int32_t v) { return ConstantValue{false, v, {}, false}; };
   auto S = [](ustring s) { return ConstantValue{true, 0, std::move(s)}; };
   return {
       // Strings
@@ -136,16 +141,16 @@ std::vector<NamedConstant> ConstantTable() {
       {"vbTrue", L(-1)},
       {"vbFalse", L(0)},
       // Errors
-      {"vbObjectError", L(static_cast<int32_t>(0x80040000u))},
+      {"vbObjectError", Long(static_cast<int32_t>(0x80040000u))},
       // Colours (0x00BBGGRR)
-      {"vbBlack", L(0x000000)},
-      {"vbRed", L(0x0000FF)},
-      {"vbGreen", L(0x00FF00)},
-      {"vbYellow", L(0x00FFFF)},
-      {"vbBlue", L(0xFF0000)},
-      {"vbMagenta", L(0xFF00FF)},
-      {"vbCyan", L(0xFFFF00)},
-      {"vbWhite", L(0xFFFFFF)},
+      {"vbBlack", Long(0x000000)},
+      {"vbRed", Long(0x0000FF)},
+      {"vbGreen", Long(0x00FF00)},
+      {"vbYellow", Long(0x00FFFF)},
+      {"vbBlue", Long(0xFF0000)},
+      {"vbMagenta", Long(0xFF00FF)},
+      {"vbCyan", Long(0xFFFF00)},
+      {"vbWhite", Long(0xFFFFFF)},
   };
 }
 
@@ -160,7 +165,7 @@ bool FindBuiltinConstant(const std::string& lowerName, Variant& value) {
   auto it = constants.find(lowerName);
   if (it == constants.end()) return false;
   const ConstantValue& c = it->second;
-  value = c.isText ? Variant(c.text) : Variant(c.number);
+  value = c.isText ? Variant(c.text) : c.isInteger ? Variant::Integer(c.number) : Variant(c.number);
   return true;
 }
 

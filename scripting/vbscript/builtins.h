@@ -31,6 +31,7 @@ void AddInfoBuiltins(std::vector<Builtin>& out);
 void AddDateBuiltins(std::vector<Builtin>& out);
 void AddFormatBuiltins(std::vector<Builtin>& out);
 void AddInteractionBuiltins(std::vector<Builtin>& out);
+void AddDynamicBuiltins(std::vector<Builtin>& out);
 
 // Helpers shared by the groups.
 inline bool IsMissing(const Variant& v) { return v.tag() == Variant::tError; }

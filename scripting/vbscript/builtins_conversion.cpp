@@ -11,7 +11,11 @@ namespace {
 using namespace bi;
 
 void CBool(Interpreter&, Variant* args, int, Variant& result) { result = Variant(ToBool(NotNull(args[0]))); }
-void CByte(Interpreter&, Variant* args, int, Variant& result) { result = Variant(ToByte(NotNull(args[0]))); }
+void CByte(Interpreter&, Variant* args, int, Variant& result) {
+  Variant v = NotNull(args[0]);
+  if (v.tag() == Variant::tBoolean) result = Variant::Byte(v.n() ? 255 : 0);  // True is all bits set
+  else result = Variant(ToByte(v));
+}
 void CInt(Interpreter&, Variant* args, int, Variant& result) { result = Variant(ToInteger(NotNull(args[0]))); }
 void CLng(Interpreter&, Variant* args, int, Variant& result) { result = Variant(ToLong(NotNull(args[0]))); }
 void CSng(Interpreter&, Variant* args, int, Variant& result) { result = Variant(ToSingle(NotNull(args[0]))); }
@@ -19,13 +23,7 @@ void CDbl(Interpreter&, Variant* args, int, Variant& result) { result = Variant(
 void CStr(Interpreter&, Variant* args, int, Variant& result) { result = Variant(ToUString(NotNull(args[0]))); }
 void CDate(Interpreter&, Variant* args, int, Variant& result) { result = Variant::Date(ToDate(NotNull(args[0]))); }
 
-// The engine has no Currency subtype: CCur gives a Double rounded to four decimals within
-// Currency's range, so scripts that use it still run.
-void CCur(Interpreter&, Variant* args, int, Variant& result) {
-  double d = ToDouble(NotNull(args[0]));
-  if (!(std::fabs(d) <= 922337203685477.5807)) ThrowError(err::Overflow);
-  result = Variant(std::nearbyint(d * 10000.0) / 10000.0);
-}
+void CCur(Interpreter&, Variant* args, int, Variant& result) { result = Variant::Currency(ToCurrency(NotNull(args[0]))); }
 
 }  // namespace
 

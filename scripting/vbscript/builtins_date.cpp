@@ -167,7 +167,8 @@ Interval IntervalArg(const Variant& v) {
 // DateAdd(interval, number, date)
 void DateAdd(Interpreter&, Variant* args, int, Variant& result) {
   Interval iv = IntervalArg(args[0]);
-  if (args[1].deref().isNull() || args[2].deref().isNull()) {
+  if (args[1].deref().isNull()) ThrowError(err::InvalidUseOfNull);  // a Null count fails, a Null date gives Null
+  if (args[2].deref().isNull()) {
     result = Variant::Null();
     return;
   }

@@ -95,7 +95,8 @@ bool TristateArg(const Variant* args, int nargs, int i, bool fallback) {
 // The shared part of FormatNumber, FormatPercent and FormatCurrency (US English conventions).
 void FormatNumeric(Variant* args, int nargs, Variant& result, double scale, const char* prefix, const char* suffix,
                    bool parensByDefault) {
-  Variant v = NotNull(args[0]);
+  Variant v = Plain(args[0]);
+  if (v.isNull()) ThrowError(err::TypeMismatch);  // not 94: VBScript formats no Null
   double x = NumericValue(v) * scale;
   int32_t places = OptionalLong(args, nargs, 1, -1);
   if (places == -1) places = 2;
@@ -128,7 +129,9 @@ void FormatCurrency(Interpreter&, Variant* args, int nargs, Variant& result) {
 }
 
 void FormatDateTime(Interpreter&, Variant* args, int nargs, Variant& result) {
-  double d = ToDate(NotNull(args[0]));
+  Variant v = Plain(args[0]);
+  if (v.isNull()) ThrowError(err::TypeMismatch);
+  double d = ToDate(v);
   int32_t format = OptionalLong(args, nargs, 1, 0);
   if (format < 0 || format > 4) ThrowError(err::InvalidCall);
   result = Variant(FormatDate(d, format));

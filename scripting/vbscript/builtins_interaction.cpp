@@ -1,4 +1,5 @@
 // MsgBox and InputBox (through the host's UiHost), CreateObject and GetObject.
+#include "builtin_objects.h"
 #include "builtins_args.h"
 #include "host_object.h"
 #include "interpreter.h"
@@ -36,9 +37,12 @@ void InputBox(Interpreter& vm, Variant* args, int nargs, Variant& result) {
   result = Variant(Ui(vm).InputBox(prompt, title, fallback));
 }
 
-// No COM here: every class name is unknown.
-void CreateObject(Interpreter&, Variant* args, int, Variant&) {
-  ThrowNamed(err::CannotCreateObject, ToUtf8(StringArg(args[0])));
+// No COM here: only the objects the engine provides itself.
+void CreateObject(Interpreter& vm, Variant* args, int, Variant& result) {
+  std::string progId = ToUtf8(StringArg(args[0]));
+  if (!vm.fileAccess && NameKey(progId) == "scripting.filesystemobject") ThrowNamed(err::CannotCreateObject, progId);
+  result = CreateBuiltinObject(progId);
+  if (result.isNothing()) ThrowNamed(err::CannotCreateObject, progId);
 }
 
 void GetObject(Interpreter&, Variant* args, int nargs, Variant&) {

@@ -40,6 +40,7 @@ Variant KeepingSubtype(const Variant& arg, F f) {
       return FitInteger(static_cast<int64_t>(f(static_cast<double>(v.n()))), Variant::tLong);
     case Variant::tSingle: return Variant(static_cast<float>(f(v.f())));
     case Variant::tDouble: return Variant(f(v.d()));
+    case Variant::tCurrency: return Variant::Currency(CurrencyFromDouble(f(NumericValue(v))));
     case Variant::tDate: return DateOrOverflow(f(v.d()));
     case Variant::tString: return Variant(f(NumericValue(v)));
     default: ThrowError(err::TypeMismatch);
@@ -123,10 +124,12 @@ void Round(Interpreter&, Variant* args, int nargs, Variant& result) {
   if (places < 0) ThrowError(err::InvalidCall);
   switch (v.tag()) {
     case Variant::tEmpty: result = Variant::Integer(0); return;
-    case Variant::tBoolean: case Variant::tInteger: result = Variant::Integer(v.n()); return;
-    case Variant::tByte: case Variant::tLong: result = v; return;
+    case Variant::tBoolean: case Variant::tByte: case Variant::tInteger: case Variant::tLong: result = v; return;
     case Variant::tSingle: result = Variant(static_cast<float>(RoundPlaces(v.f(), places))); return;
     case Variant::tDouble: result = Variant(RoundPlaces(v.d(), places)); return;
+    case Variant::tCurrency:
+      result = places >= 4 ? v : Variant::Currency(CurrencyFromDouble(RoundPlaces(NumericValue(v), places)));
+      return;
     case Variant::tDate: result = DateOrOverflow(RoundPlaces(v.d(), places)); return;
     case Variant::tString: result = Variant(RoundPlaces(NumericValue(v), places)); return;
     default: ThrowError(err::TypeMismatch);

@@ -47,11 +47,11 @@ class Compiler {
 
   Proc* run() {
     // Names of this chunk: procedures and classes first (they may be used before their definition).
+    // A later procedure of the same name replaces an earlier one, as in VBScript.
     std::unordered_set<std::string> seen;
-    for (const Procedure* p : chunk_.procedures) {
-      std::string key = NameKey(p->name);
-      if (!seen.insert(key).second) throw SourceError(err::NameRedefined, p->line, p->column);
-    }
+    std::vector<const Procedure*> decls;
+    for (auto it = chunk_.procedures.rbegin(); it != chunk_.procedures.rend(); ++it)
+      if (seen.insert(NameKey((*it)->name)).second) decls.insert(decls.begin(), *it);
     for (const ClassDecl* c : chunk_.classes) {
       std::string key = NameKey(c->name);
       if (!seen.insert(key).second) throw SourceError(err::NameRedefined, c->line, c->column);
@@ -70,7 +70,7 @@ class Compiler {
       }
 
     std::vector<Proc*> procs;
-    for (const Procedure* p : chunk_.procedures) {
+    for (const Procedure* p : decls) {
       prog_.procs.push_back(std::make_unique<Proc>());
       Proc* proc = prog_.procs.back().get();
       proc->name = p->name;
@@ -112,7 +112,7 @@ class Compiler {
     global->chunk = chunkIndex_;
     compileGlobal(global, globalDims);
 
-    for (size_t i = 0; i < procs.size(); ++i) compileProcedure(procs[i], chunk_.procedures[i]);
+    for (size_t i = 0; i < procs.size(); ++i) compileProcedure(procs[i], decls[i]);
     for (auto& [proc, decl] : methods) {
       cls_ = proc->owner;
       compileProcedure(proc, decl);
@@ -407,15 +407,22 @@ class Compiler {
   }
 
   void finishProc(Proc* proc) {
+    // Names of the frame's variables, for Eval and Execute in this procedure's scope.
+    proc->localNames.clear();
+    for (const auto& [key, info] : locals_)
+      if (!info.isConst) proc->localNames.emplace_back(key, info.slot);
+    if (proc->resultSlot >= 0 && !resultKey_.empty()) proc->localNames.emplace_back(resultKey_, proc->resultSlot);
     int end = here();
     for (int j : exitProc_) p_->code[static_cast<size_t>(j)].a = end;
     emit(Op::Return);
     proc->slotCount = std::max(maxTop_, nextSlot_);
   }
 
-  // Fixed-size arrays exist from the start of their procedure.
+  // An array declared by Dim is created when its Dim statement runs (Empty before, as in
+  // VBScript); its bounds are checked when the procedure is compiled.
   void prologueDims(const std::vector<const DimItem*>& dims, const Block&) {
     std::unordered_set<std::string> done;
+    pendingDims_.clear();
     for (const DimItem* d : dims) {
       if (!d->isArray || !isDimItemOfDim(d)) continue;
       std::string key = NameKey(d->name);
@@ -430,12 +437,21 @@ class Compiler {
         if (i == 0) first = op;
       }
       // Constants just added are consecutive: K[~first .. ~first + n).
-      beginStatement(d->line, d->column);
-      Instr& in = emit(Op::DimArray);
+      Instr in;
+      in.op = Op::DimArray;
       in.flags = static_cast<uint8_t>(v.kind << 1);
       in.a = v.index;
       in.c = n ? ~first : 0;
       in.n = static_cast<uint16_t>(n);
+      pendingDims_[d] = in;
+    }
+  }
+  void dimStatement(const Stmt* s) {
+    for (const DimItem& d : s->dims) {
+      auto it = pendingDims_.find(&d);
+      if (it == pendingDims_.end()) continue;
+      beginStatement(d.line, d.column);
+      p_->code.push_back(it->second);
       endStatement();
     }
   }
@@ -1070,7 +1086,7 @@ class Compiler {
     switch (s->kind) {
       case StmtKind::Assign: case StmtKind::Set: assign(s); break;
       case StmtKind::CallStmt: callStatement(s); break;
-      case StmtKind::Dim: break;  // hoisted
+      case StmtKind::Dim: dimStatement(s); break;  // names hoisted, arrays created here
       case StmtKind::Const: break;
       case StmtKind::ReDim: redim(s); break;
       case StmtKind::Erase: erase(s); break;
@@ -1520,6 +1536,7 @@ class Compiler {
   bool collectImplicit_ = false;
   std::vector<std::string> implicit_;
   std::unordered_set<const DimItem*> dimItems_;
+  std::unordered_map<const DimItem*, Instr> pendingDims_;
   std::unordered_map<std::string, LocalInfo> locals_;
   std::unordered_map<std::string, int> dynIndex_, memberIndex_;
   std::string resultKey_;

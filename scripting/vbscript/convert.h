@@ -11,6 +11,7 @@ namespace lumetrix::vbs {
 bool ParseNumber(ustring_view text, double& value);
 ustring FormatDouble(double v);  // 15 significant digits, "1E+15" style exponents
 ustring FormatSingle(float v);   // 7 significant digits
+ustring FormatCurrencyValue(int64_t scaled);  // up to 4 decimals
 // Rounds half to even and checks the range of the target type (Overflow otherwise).
 int32_t RoundToLong(double v);
 int32_t RoundToInteger(double v);

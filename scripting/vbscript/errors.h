@@ -42,6 +42,15 @@ constexpr int32_t VariableUndefined = 500;
 constexpr int32_t IllegalAssignment = 501;
 constexpr int32_t InvalidReference = 505;
 constexpr int32_t ClassNotDefined = 506;
+constexpr int32_t FileNotFound = 53;
+constexpr int32_t BadFileMode = 54;
+constexpr int32_t FileExists = 58;
+constexpr int32_t PastEndOfFile = 62;
+constexpr int32_t PermissionDenied = 70;
+constexpr int32_t PathNotFound = 76;
+constexpr int32_t KeyExists = 457;
+constexpr int32_t RegExpSyntax = 5017;
+constexpr int32_t ElementNotFound = 32811;
 
 constexpr int32_t SyntaxOutOfMemory = 1001;
 constexpr int32_t Syntax = 1002;

@@ -6,6 +6,7 @@
 #include <new>
 #include <stdexcept>
 
+#include "builtin_objects.h"
 #include "builtins.h"
 #include "convert.h"
 #include "operators.h"
@@ -55,16 +56,51 @@ namespace {
 enum ErrMember { kNumber, kDescription, kSource, kRaise, kClear, kHelpFile, kHelpContext };
 }
 
-void ErrObject::set(int32_t num, const std::string& desc, const std::string& src) {
+namespace {
+
+// The name that the engine appends to a standard text ("Type mismatch: 'CStr'") belongs to the
+// error line the host reports; Err.Description holds the text alone, as in VBScript.
+std::string WithoutNameSuffix(int32_t num, const std::string& desc) {
+  std::string plain = ErrorText(num);
+  if (desc.size() > plain.size() + 4 && desc.compare(0, plain.size(), plain) == 0 &&
+      desc.compare(plain.size(), 3, ": '") == 0 && desc.back() == '\'')
+    return plain;
+  return desc;
+}
+
+// HRESULTs given to Err.Raise become the runtime error numbers VBScript shows for them.
+int32_t MapHresult(int32_t num) {
+  uint32_t u = static_cast<uint32_t>(num);
+  if ((u & 0xFFFF0000u) == 0x800A0000u) return static_cast<int32_t>(u & 0xFFFFu);
+  static const std::pair<uint32_t, int32_t> table[] = {
+      {0x8007000Eu, 7},   {0x80070057u, 5},   {0x80020005u, 13},  {0x8002000Au, 6},  {0x80004001u, 445},
+      {0x80020006u, 438}, {0x80020003u, 438}, {0x8002000Bu, 9},   {0x80020012u, 11}, {0x8002000Eu, 450},
+      {0x8002000Fu, 449}, {0x80004002u, 430}, {0x80070002u, 53},  {0x80070003u, 76}, {0x80070005u, 70},
+      {0x800401F3u, 429}, {0x80020009u, 440}, {0x80020008u, 458},
+  };
+  for (const auto& [h, n] : table)
+    if (h == u) return n;
+  return num;
+}
+
+}  // namespace
+
+void ErrObject::set(int32_t num, const std::string& desc, const std::string& src, bool raised) {
   number = num;
-  description = desc;
+  description = raised ? desc : WithoutNameSuffix(num, desc);
   source = src;
+  if (!raised) {
+    helpFile.clear();
+    helpContext = 0;
+  }
 }
 
 void ErrObject::clear() {
   number = 0;
   description.clear();
   source.clear();
+  helpFile.clear();
+  helpContext = 0;
 }
 
 int ErrObject::findMember(std::string_view n) {
@@ -89,14 +125,16 @@ void ErrObject::invoke(int member, InvokeKind kind, Variant* args, int nargs, Va
         if (member == kNumber) number = ToLong(arg(0));
         else if (member == kDescription) description = ToString(arg(0));
         else if (member == kSource) source = ToString(arg(0));
+        else if (member == kHelpFile) helpFile = ToString(arg(0));
+        else helpContext = ToLong(arg(0));
         return;
       }
       if (nargs != 0) ThrowError(err::WrongArgCount);
       if (member == kNumber) result = Variant(number);
       else if (member == kDescription) result = Variant(description);
       else if (member == kSource) result = Variant(source);
-      else if (member == kHelpFile) result = Variant("");
-      else result = Variant(int32_t(0));
+      else if (member == kHelpFile) result = Variant(helpFile);
+      else result = Variant(helpContext);
       return;
     case kClear:
       if (assign) ThrowError(err::NoSuchMember);
@@ -107,10 +145,14 @@ void ErrObject::invoke(int member, InvokeKind kind, Variant* args, int nargs, Va
       if (assign) ThrowError(err::NoSuchMember);
       if (nargs < 1 || nargs > 5) ThrowError(err::WrongArgCount);
       if (IsMissing(arg(0))) ThrowError(err::ArgNotOptional);
-      int32_t num = ToLong(arg(0));
+      int32_t num = MapHresult(ToLong(arg(0)));
       if (num == 0) ThrowError(err::InvalidCall);
-      std::string src = nargs > 1 && !IsMissing(arg(1)) ? ToString(arg(1)) : std::string(kRuntimeErrorSource);
-      std::string desc = nargs > 2 && !IsMissing(arg(2)) ? ToString(arg(2)) : ErrorText(num);
+      // Arguments left out keep what Err still holds from an earlier error (not yet cleared).
+      auto given = [&](int i) { return nargs > i && !IsMissing(arg(i)); };
+      std::string src = given(1) ? ToString(arg(1)) : !source.empty() ? source : std::string(kRuntimeErrorSource);
+      std::string desc = given(2) ? ToString(arg(2)) : !description.empty() ? description : ErrorText(num);
+      if (given(3)) helpFile = ToString(arg(3));
+      if (given(4)) helpContext = ToLong(arg(4));
       throw RaisedError(num, desc, src);
     }
     default:
@@ -222,7 +264,7 @@ Variant& Element(ArrayRep* a, const Variant* idx, int n) {
 void NormalizeForValue(Variant& v) {
   switch (v.tag()) {
     case Variant::tInteger: case Variant::tLong: case Variant::tSingle: case Variant::tDouble:
-    case Variant::tByte: case Variant::tDate:
+    case Variant::tByte: case Variant::tDate: case Variant::tCurrency:
       return;
     case Variant::tEmpty: v = Variant::Integer(0); return;
     case Variant::tBoolean: v = Variant::Integer(v.n()); return;
@@ -641,7 +683,7 @@ bool Interpreter::recover(const ScriptError& e, size_t baseDepth) {
       int line, column;
       uint32_t resume;
       positionOf(f, line, column, resume);
-      errObj_->set(e.number, e.description, source);
+      errObj_->set(e.number, e.description, source, raised != nullptr);
       // A failed For header skips the loop rather than running the body with no counter.
       if (resume > 0 && resume <= f.proc->code.size() && f.proc->code[resume - 1].op == Op::ForPrep &&
           f.pc <= f.proc->code.data() + (resume - 1))
@@ -817,7 +859,8 @@ void Interpreter::run(size_t baseDepth) {
       case Op::LetL: {
         const Variant& v = VB_V(in.b);
         Variant& dst = R[in.a].deref();
-        if (!(v.tag() & Variant::kHeap) && !(dst.tag() & Variant::kHeap)) Assign(dst, v);
+        // Nothing has no heap bit but must still fail (91) as a Let value.
+        if (!((v.tag() | dst.tag()) & Variant::kHeap) && v.tag() != Variant::tNothing) Assign(dst, v);
         else if (in.flags & kFlagTemp) LetFromTemp(dst, R[in.b]);
         else LetValue(dst, v);
         break;
@@ -905,7 +948,12 @@ void Interpreter::run(size_t baseDepth) {
         const ClassInfo* ci = nullptr;
         if (in.flags & 1) {
           const std::string& name = f->proc->memberTexts[static_cast<size_t>(in.d)];
-          int sym = prog_.findSymbol(f->proc->memberKeys[static_cast<size_t>(in.d)]);
+          const std::string& key = f->proc->memberKeys[static_cast<size_t>(in.d)];
+          int sym = prog_.findSymbol(key);
+          if ((sym < 0 || prog_.symbols[static_cast<size_t>(sym)].kind != Symbol::Class) && key == "regexp") {
+            R[in.a] = NewRegExp();  // the engine's own class, unless the script defines one
+            break;
+          }
           if (sym < 0 || prog_.symbols[static_cast<size_t>(sym)].kind != Symbol::Class)
             ThrowNamed(err::ClassNotDefined, name);
           ci = prog_.classes[static_cast<size_t>(prog_.symbols[static_cast<size_t>(sym)].index)].get();
@@ -1312,6 +1360,7 @@ void Interpreter::run(size_t baseDepth) {
       case Op::DimArray: {
         int kind = in.flags >> 1;
         Variant& var = variableOf(kind, in.a);
+        if (var.isArray()) break;  // a Dim that runs again (in a loop) keeps its array
         if (in.n == 0) {
           NewEmptyArray(var);
         } else {

@@ -48,8 +48,10 @@ constexpr const char* kCompileErrorSource = "Microsoft VBScript compilation erro
 class ErrObject : public Object {
  public:
   int32_t number = 0;
-  std::string description, source;
-  void set(int32_t num, const std::string& desc, const std::string& src);
+  std::string description, source, helpFile;
+  int32_t helpContext = 0;
+  // `raised`: by Err.Raise, whose help file and context stay.
+  void set(int32_t num, const std::string& desc, const std::string& src, bool raised = false);
   void clear();
   std::string typeName() const override { return "ErrObject"; }
   int findMember(std::string_view lowerName) override;
@@ -119,9 +121,21 @@ class Interpreter {
   // method or property the procedure to run is returned. Let/Set pass the value last.
   static Proc* classMember(ClassInstance& inst, int member, InvokeKind kind, Variant* args, int nargs, Variant& result);
   UiHost* ui() const { return ui_; }
+  Program& program() { return prog_; }
+  const std::shared_ptr<EngineLink>& link() const { return link_; }
+  // The innermost running procedure and its registers (for code run in the caller's scope).
+  bool callerScope(Proc*& proc, Variant*& regs, ClassInstance*& me) const {
+    if (frames_.empty()) return false;
+    proc = frames_.back().proc;
+    regs = frames_.back().regs;
+    me = frames_.back().me;
+    return true;
+  }
   ErrObject& err() { return *errObj_; }
   size_t depth() const { return frames_.size(); }
 
+  // Whether CreateObject may give scripts a FileSystemObject.
+  bool fileAccess = true;
   // Rnd's generator (VBScript's 24-bit linear congruential sequence).
   uint32_t rndState = 0x50000;
   float lastRnd = 0;

@@ -1,5 +1,6 @@
 #include "lexer.h"
 
+#include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <unordered_map>
@@ -104,7 +105,7 @@ class Lexer {
         t.text = std::string(src_.substr(start, pos_ - start));
         if (t.text.size() > 255) throw SourceError(err::IdentifierTooLong, t.line, t.column);
         std::string key = NameKey(t.text);
-        if (key == "rem") {
+        if (key == "rem" && !(tokens_.size() && tokens_.back().kind == Tok::Dot)) {
           skipToEol();
           continue;
         }
@@ -142,7 +143,8 @@ class Lexer {
       }
       if (c == '&' && pos_ + 1 < src_.size() &&
           (src_[pos_ + 1] == 'h' || src_[pos_ + 1] == 'H' || src_[pos_ + 1] == 'o' || src_[pos_ + 1] == 'O' ||
-           IsDigit(src_[pos_ + 1]))) {
+           IsDigit(src_[pos_ + 1])) &&
+          !hexPrefixWithoutDigits()) {
         radixNumber(t);
         push(std::move(t));
         continue;
@@ -171,7 +173,11 @@ class Lexer {
         case '\\': t.kind = Tok::Backslash; break;
         case '^': t.kind = Tok::Caret; break;
         case '&': t.kind = Tok::Amp; break;
-        case '=': t.kind = Tok::Eq; break;
+        case '=':  // `=>` and `=<` are `>=` and `<=`
+          if (pos_ < src_.size() && src_[pos_] == '>') { ++pos_; t.kind = Tok::Ge; }
+          else if (pos_ < src_.size() && src_[pos_] == '<') { ++pos_; t.kind = Tok::Le; }
+          else t.kind = Tok::Eq;
+          break;
         case '<':
           if (pos_ < src_.size() && src_[pos_] == '>') { ++pos_; t.kind = Tok::Ne; }
           else if (pos_ < src_.size() && src_[pos_] == '=') { ++pos_; t.kind = Tok::Le; }
@@ -179,6 +185,7 @@ class Lexer {
           break;
         case '>':
           if (pos_ < src_.size() && src_[pos_] == '=') { ++pos_; t.kind = Tok::Ge; }
+          else if (pos_ < src_.size() && src_[pos_] == '<') { ++pos_; t.kind = Tok::Ne; }
           else t.kind = Tok::Gt;
           break;
         default:
@@ -290,6 +297,11 @@ class Lexer {
     else if (!isFloat && v <= 2147483647.0) t.value = Variant(static_cast<int32_t>(v));
     else t.value = Variant(v);
   }
+  // `&h` not followed by a hex digit (`"x" &hi`): the `&` is the operator.
+  bool hexPrefixWithoutDigits() const {
+    if (src_[pos_ + 1] != 'h' && src_[pos_ + 1] != 'H') return false;
+    return pos_ + 2 >= src_.size() || !std::isxdigit(static_cast<unsigned char>(src_[pos_ + 2]));
+  }
   void radixNumber(Token& t) {
     ++pos_;  // '&'
     int base = 8;
@@ -321,7 +333,11 @@ class Lexer {
       ++pos_;
     }
     t.kind = Tok::Literal;
-    if (v <= 0xFFFF && !forceLong) t.value = Variant::Integer(static_cast<int16_t>(static_cast<uint16_t>(v)));
+    // The `&` suffix reads the digits as 32 bits; the value is still Integer when it fits.
+    if (forceLong && static_cast<int32_t>(static_cast<uint32_t>(v)) >= -32768 &&
+        static_cast<int32_t>(static_cast<uint32_t>(v)) <= 32767)
+      t.value = Variant::Integer(static_cast<int32_t>(static_cast<uint32_t>(v)));
+    else if (v <= 0xFFFF && !forceLong) t.value = Variant::Integer(static_cast<int16_t>(static_cast<uint16_t>(v)));
     else t.value = Variant(static_cast<int32_t>(static_cast<uint32_t>(v)));
   }
   void string(Token& t) {

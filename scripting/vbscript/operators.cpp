@@ -21,6 +21,7 @@ int Rank(uint16_t tag) {
     case Variant::tDouble: return 5;
     case Variant::tDate: return 6;
     case Variant::tString: return 7;
+    case Variant::tCurrency: return 8;  // handled before the ranks are compared
     default: return 0;
   }
 }
@@ -48,6 +49,26 @@ int64_t LongOperand(const Variant& v) {
   return RoundToLong(NumericValue(v));
 }
 
+// Currency meeting any number but a date stays Currency for + - *, exact in ten-thousandths.
+Variant CurrencyArithmetic(BinaryOp op, const Variant& a, const Variant& b) {
+  int64_t x = ToCurrency(a), y = ToCurrency(b), r;
+  bool overflow;
+  if (op == BinaryOp::Add) {
+    overflow = __builtin_add_overflow(x, y, &r);
+  } else if (op == BinaryOp::Sub) {
+    overflow = __builtin_sub_overflow(x, y, &r);
+  } else {
+    __int128 p = static_cast<__int128>(x) * y;
+    __int128 q = p / 10000, rem = p % 10000;
+    if (rem < 0) rem = -rem;
+    if (rem > 5000 || (rem == 5000 && (q & 1))) q += p < 0 ? -1 : 1;  // half to even
+    overflow = q > INT64_MAX || q < INT64_MIN;
+    r = static_cast<int64_t>(q);
+  }
+  if (overflow) ThrowError(err::Overflow);
+  return Variant::Currency(r);
+}
+
 Variant Arithmetic(BinaryOp op, const Variant& a, const Variant& b) {
   int ra = Rank(a.tag()), rb = Rank(b.tag());
   if (!ra || !rb) ThrowError(err::TypeMismatch);
@@ -57,6 +78,11 @@ Variant Arithmetic(BinaryOp op, const Variant& a, const Variant& b) {
   }
   if (op == BinaryOp::Add && (a.isEmpty() && b.isString())) return b;
   if (op == BinaryOp::Add && (b.isEmpty() && a.isString())) return a;
+  if (ra == 8 || rb == 8) {
+    if (ra != 6 && rb != 6) return CurrencyArithmetic(op, a, b);
+    ra = ra == 8 ? 5 : ra;  // with a date: the date rules
+    rb = rb == 8 ? 5 : rb;
+  }
   // Strings meeting numbers become Doubles.
   if (ra == 7) ra = 5;
   if (rb == 7) rb = 5;
@@ -217,6 +243,9 @@ Variant Negate(const Variant& a0) {
     case Variant::tLong: return FitInteger(-int64_t(a.n()), Variant::tLong);
     case Variant::tSingle: return Variant(-a.f());
     case Variant::tDouble: return Variant(-a.d());
+    case Variant::tCurrency:
+      if (a.cy() == INT64_MIN) ThrowError(err::Overflow);
+      return Variant::Currency(-a.cy());
     case Variant::tDate: return MakeDate(-a.d());
     case Variant::tString: return Variant(-NumericValue(a));
     default: ThrowError(err::TypeMismatch);
@@ -255,7 +284,11 @@ int Compare(const Variant& a0, const Variant& b0, bool textCompare, bool literal
   }
   if (a.isIntegral() && b.isIntegral()) return a.n() < b.n() ? -1 : (a.n() > b.n() ? 1 : 0);
   double x = NumericValue(a), y = NumericValue(b);
-  if (a.tag() == Variant::tSingle && b.tag() != Variant::tSingle && b.tag() != Variant::tDouble) y = static_cast<float>(y);
+  // A Single meets the other operand at Single precision (CSng(0.001 * 0.001) = 0.000001).
+  if (a.tag() == Variant::tSingle || b.tag() == Variant::tSingle) {
+    float fx = static_cast<float>(x), fy = static_cast<float>(y);
+    return fx < fy ? -1 : (fx > fy ? 1 : 0);
+  }
   return x < y ? -1 : (x > y ? 1 : 0);
 }
 

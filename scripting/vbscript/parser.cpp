@@ -49,11 +49,20 @@ class Parser {
   void endStatement() {
     // Inside a one-line If, its Else or a closing `End If` also ends a statement.
     if (inlineIf_ > 0 && (atKw(Kw::Else) || (atKw(Kw::End) && peekKw(1, Kw::If)))) return;
+    // `x = 1 End Sub`: a procedure's end may follow its last statement on the same line.
+    if (inProc_ && atProcEnd()) return;
     if (!endOfStatement()) fail(err::ExpectedEndOfStatement);
+  }
+  bool atProcEnd() const {
+    return atKw(Kw::End) && (peekKw(1, Kw::Sub) || peekKw(1, Kw::Function) || peekKw(1, Kw::Property));
+  }
+  // `Property` starts a declaration only when Get, Let or Set follows; elsewhere it is a name.
+  bool atPropertyDecl() const {
+    return atKw(Kw::Property) && (peekKw(1, Kw::Get) || peekKw(1, Kw::Let) || peekKw(1, Kw::Set));
   }
   // Words that are keywords only in some places and otherwise ordinary names (`Dim step`).
   static bool softKeyword(Kw k) {
-    return k == Kw::Error || k == Kw::Explicit || k == Kw::Step || k == Kw::Default;
+    return k == Kw::Error || k == Kw::Explicit || k == Kw::Step || k == Kw::Default || k == Kw::Property;
   }
   bool atName() const { return at(Tok::Ident) && (cur().kw == Kw::None || softKeyword(cur().kw)); }
   std::string identifier() {
@@ -170,7 +179,7 @@ class Parser {
       Nest guard(*this);
       Expr* e = node(ExprKind::Unary, op);
       e->unary = op.kind == Tok::Minus ? UnaryOp::Neg : UnaryOp::Plus;
-      e->target = binary(13);
+      e->target = unaryOperand();  // tighter than ^: -3 ^ 2 is 9
       setDepth(e, {e->target});
       return e;
     }
@@ -320,7 +329,7 @@ class Parser {
         next();
       }
     }
-    if (atKw(Kw::Sub) || atKw(Kw::Function) || atKw(Kw::Property)) {
+    if (atKw(Kw::Sub) || atKw(Kw::Function) || atPropertyDecl()) {
       if (atKw(Kw::Property)) failAt(err::MustBeInClass, cur());
       Procedure* p = procedure(isPublic, isDefault);
       chunk_->procedures.push_back(p);
@@ -460,7 +469,7 @@ class Parser {
     }
     if ((p->kind == ProcKind::PropertyLet || p->kind == ProcKind::PropertySet) && p->params.empty())
       fail(err::PropertyNeedsArg);
-    endStatement();
+    if (at(Tok::Colon) || at(Tok::Newline)) next();  // else a statement follows on the same line
     ProcKind saved = procKind_;
     bool savedIn = inProc_;
     procKind_ = p->kind;
@@ -506,7 +515,7 @@ class Parser {
         scoped = true;
         next();
       }
-      if (atKw(Kw::Sub) || atKw(Kw::Function) || atKw(Kw::Property)) {
+      if (atKw(Kw::Sub) || atKw(Kw::Function) || atPropertyDecl() || (atKw(Kw::Property) && !scoped)) {
         Procedure* p = procedure(isPublic, isDefault);
         if (isDefault && p->kind != ProcKind::Function && p->kind != ProcKind::PropertyGet && p->kind != ProcKind::Sub)
           failAt(err::Syntax, cur());
@@ -561,8 +570,13 @@ class Parser {
     while (true) {
       skipSeparators();
       if (atBlockEnd()) break;
+      // A procedure inside a block of script-level code is declared all the same.
+      if ((atKw(Kw::Sub) || atKw(Kw::Function)) && !inProc_ && !inClass_) {
+        chunk_->procedures.push_back(procedure(true, false));
+        continue;
+      }
       if (atKw(Kw::Sub) || atKw(Kw::Function) || atKw(Kw::Class) || atKw(Kw::Public) || atKw(Kw::Private) ||
-          atKw(Kw::Option) || atKw(Kw::Property))
+          atKw(Kw::Option) || atPropertyDecl())
         fail(err::ExpectedStatement);
       Stmt* s = statement();
       if (s) b.push_back(s);
@@ -692,6 +706,7 @@ class Parser {
           return s;
         }
         case Kw::None: case Kw::Me: case Kw::Error: case Kw::Explicit: case Kw::Step: case Kw::Default:
+        case Kw::Property:
           return callOrAssign();
         case Kw::Next:
           fail(err::UnexpectedNext);
@@ -976,8 +991,7 @@ class Parser {
           next();
         }
       }
-      if (at(Tok::Colon)) next();
-      else endStatement();
+      if (at(Tok::Colon) || at(Tok::Newline)) next();  // else a statement follows on the same line
       c.body = block();
       bool wasElse = c.isElse;
       s->cases.push_back(std::move(c));

@@ -124,6 +124,7 @@ struct Proc {
   std::vector<Instr> code;
   std::vector<StatementRange> statements;
   std::vector<DynName> dyns;
+  std::vector<std::pair<std::string, int>> localNames;  // lower-case name -> frame slot
   std::vector<std::string> memberKeys;   // lower-case member names used by MemberGet/MemberLet
   std::vector<std::string> memberTexts;  // as written
   ClassInfo* owner = nullptr;
@@ -199,7 +200,7 @@ struct Program {
   std::vector<Variant> constants;
   std::vector<std::unique_ptr<ClassInfo>> classes;
   std::vector<HostEntry> hosts;
-  std::vector<std::vector<std::string>> chunkLines;  // source lines of each chunk
+  std::vector<std::vector<std::string>> chunkLines;  // source lines of each chunk (index: chunk number)
 
   int findSymbol(const std::string& key) const {
     auto it = symbolIndex.find(key);

@@ -14,6 +14,8 @@ namespace lumetrix::vbs {
 
 namespace {
 
+}  // namespace
+
 std::vector<std::string> SplitLines(const std::string& source) {
   std::vector<std::string> lines;
   std::string cur;
@@ -33,6 +35,8 @@ std::vector<std::string> SplitLines(const std::string& source) {
   lines.push_back(std::move(cur));
   return lines;
 }
+
+namespace {
 
 bool IsPlainIdentifier(const std::string& name) {
   if (name.empty() || name.size() > 255) return false;
@@ -71,6 +75,11 @@ bool ScriptControl::SetLanguage(const std::string& language) {
   return true;
 }
 
+void ScriptControl::SetFileAccess(bool allowed) {
+  fileAccess_ = allowed;
+  if (vm_) vm_->fileAccess = allowed;
+}
+
 void ScriptControl::SetUiHost(UiHost* ui) {
   ui_ = ui;
   if (vm_) vm_->setUi(ui_ ? ui_ : &default_ui_);
@@ -84,7 +93,7 @@ void ScriptControl::Reset() {
   vm_ = std::make_unique<Interpreter>(*program_);
   vm_->setInterruptFlag(&interrupt_);
   vm_->setUi(ui_ ? ui_ : &default_ui_);
-  chunks_ = 0;
+  vm_->fileAccess = fileAccess_;
   error_ = ErrorInfo{};
 }
 
@@ -154,7 +163,7 @@ void ScriptControl::setRunError(const PositionedError& e) {
 }
 
 Proc* ScriptControl::compile(const std::string& source, int& chunk) {
-  chunk = chunks_++;
+  chunk = static_cast<int>(program_->chunkLines.size());
   program_->chunkLines.push_back(SplitLines(source));
   try {
     std::unique_ptr<ast::Chunk> tree = Parse(source);
@@ -248,10 +257,7 @@ Variant ScriptControl::Eval(const std::string& expression) {
     ++program_->version;
   }
   while (program_->procs.size() > procsBefore) program_->procs.pop_back();
-  if (!program_->chunkLines.empty() && chunk + 1 == chunks_) {
-    program_->chunkLines.pop_back();
-    --chunks_;
-  }
+  if (static_cast<size_t>(chunk) + 1 == program_->chunkLines.size()) program_->chunkLines.pop_back();
   return result;
 }
 

@@ -64,6 +64,9 @@ class ScriptControl {
   // event handlers the script's host calls process. The request is cleared when a run starts.
   void RequestInterrupt() { interrupt_.store(true, std::memory_order_relaxed); }
 
+  // Whether scripts may create a Scripting.FileSystemObject (on by default; off, CreateObject
+  // refuses it with error 429, for untrusted input such as fuzzing).
+  void SetFileAccess(bool allowed);
   // Dialogs of MsgBox and InputBox; nullptr (the default) uses the standard-output UiHost.
   void SetUiHost(UiHost* ui);
 
@@ -81,9 +84,9 @@ class ScriptControl {
   std::unique_ptr<Interpreter> vm_;
   UiHost default_ui_;
   UiHost* ui_ = nullptr;
+  bool fileAccess_ = true;
   std::atomic<bool> interrupt_{false};
   ErrorInfo error_;
-  int chunks_ = 0;
   int errorChunk_ = -1;  // chunk of the last error's position
 };
 

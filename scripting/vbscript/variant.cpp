@@ -29,6 +29,7 @@ Variant::Variant(ArrayRep* a) noexcept : tag_(tArray) {
 bool Variant::isNumeric() const noexcept {
   switch (tag_) {
     case tEmpty: case tInteger: case tLong: case tSingle: case tDouble: case tDate: case tBoolean: case tByte:
+    case tCurrency:
       return true;
     default:
       return false;
@@ -237,6 +238,7 @@ double NumericValue(const Variant& v0) {
     case Variant::tBoolean: case Variant::tInteger: case Variant::tLong: case Variant::tByte: return v.n();
     case Variant::tSingle: return v.f();
     case Variant::tDouble: case Variant::tDate: return v.d();
+    case Variant::tCurrency: return static_cast<double>(v.cy()) / 10000.0;
     case Variant::tString: {
       double d;
       if (!ParseNumber(v.str(), d)) ThrowError(err::TypeMismatch);
@@ -252,11 +254,18 @@ bool LooksNumeric(const Variant& v0) {
   const Variant& v = v0.deref();
   switch (v.tag()) {
     case Variant::tEmpty: case Variant::tBoolean: case Variant::tInteger: case Variant::tLong:
-    case Variant::tByte: case Variant::tSingle: case Variant::tDouble:
+    case Variant::tByte: case Variant::tSingle: case Variant::tDouble: case Variant::tCurrency:
       return true;
     case Variant::tString: {
       double d;
       return ParseNumber(v.str(), d);
+    }
+    case Variant::tObject: {  // through a default property that is a number
+      try {
+        return LooksNumeric(DefaultValue(v));
+      } catch (const ScriptError&) {
+        return false;
+      }
     }
     default:
       return false;
@@ -267,6 +276,34 @@ bool LooksNumeric(const Variant& v0) {
 // Host-facing conversions
 
 double ToDouble(const Variant& v) { return NumericValue(v); }
+
+int64_t CurrencyFromDouble(double d) {
+  double r = std::nearbyint(d * 10000.0);
+  if (!(std::fabs(r) <= 9.2233720368547758e18) || r >= 9.2233720368547758e18) ThrowError(err::Overflow);
+  return static_cast<int64_t>(r);
+}
+
+int64_t ToCurrency(const Variant& v0) {
+  const Variant& v = v0.deref();
+  if (v.tag() == Variant::tCurrency) return v.cy();
+  if (v.isIntegral()) return int64_t{v.n()} * 10000;
+  return CurrencyFromDouble(NumericValue(v));
+}
+
+// Up to four decimals, without trailing zeros: "1.5", "-0.0001", "3".
+ustring FormatCurrencyValue(int64_t scaled) {
+  bool negative = scaled < 0;
+  uint64_t m = negative ? 0 - static_cast<uint64_t>(scaled) : static_cast<uint64_t>(scaled);
+  std::string s = std::to_string(m / 10000);
+  uint64_t frac = m % 10000;
+  if (frac) {
+    std::string f = std::to_string(frac);
+    f.insert(0, 4 - f.size(), '0');
+    while (f.back() == '0') f.pop_back();
+    s += "." + f;
+  }
+  return FromAscii(negative ? "-" + s : s);
+}
 
 float ToSingle(const Variant& v) {
   double d = NumericValue(v);
@@ -297,8 +334,8 @@ bool ToBool(const Variant& v0) {
   switch (v.tag()) {
     case Variant::tString: {
       const ustring& s = v.str();
-      if (EqualsNoCase(s, u"true")) return true;
-      if (EqualsNoCase(s, u"false")) return false;
+      if (EqualsNoCase(s, u"true") || EqualsNoCase(s, u"#true#")) return true;
+      if (EqualsNoCase(s, u"false") || EqualsNoCase(s, u"#false#")) return false;
       double d;
       if (!ParseNumber(s, d)) ThrowError(err::TypeMismatch);
       return d != 0;
@@ -332,6 +369,7 @@ ustring ToUString(const Variant& v0) {
     case Variant::tInteger: case Variant::tLong: case Variant::tByte: return FromAscii(std::to_string(v.n()));
     case Variant::tSingle: return FormatSingle(v.f());
     case Variant::tDouble: return FormatDouble(v.d());
+    case Variant::tCurrency: return FormatCurrencyValue(v.cy());
     case Variant::tDate: return FormatDate(v.d());
     case Variant::tString: return v.str();
     case Variant::tObject: return ToUString(DefaultValue(v));
@@ -353,6 +391,7 @@ std::string TypeNameOf(const Variant& v0) {
     case Variant::tByte: return "Byte";
     case Variant::tSingle: return "Single";
     case Variant::tDouble: return "Double";
+    case Variant::tCurrency: return "Currency";
     case Variant::tDate: return "Date";
     case Variant::tString: return "String";
     case Variant::tObject: return v.obj()->typeName();

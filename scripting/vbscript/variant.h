@@ -46,7 +46,7 @@ class Variant {
   static constexpr uint16_t kHeap = 0x8000;
   static constexpr uint16_t kRef = 0x4000;  // a ByRef argument: points at another Variant
   static constexpr uint16_t tEmpty = 0, tNull = 1, tInteger = 2, tLong = 3, tSingle = 4, tDouble = 5,
-                            tDate = 7, tString = 8 | kHeap, tNothing = 9, tObject = 9 | kHeap, tError = 10,
+                            tCurrency = 6, tDate = 7, tString = 8 | kHeap, tNothing = 9, tObject = 9 | kHeap, tError = 10,
                             tBoolean = 11, tByte = 17, tArray = 8192 | kHeap;
 
   Variant() noexcept : tag_(tEmpty) { u_.d = 0; }
@@ -69,6 +69,8 @@ class Variant {
   static Variant Long(int32_t v) noexcept { return Variant(v); }
   static Variant Byte(int32_t v) noexcept { Variant r; r.tag_ = tByte; r.u_.n = v; return r; }
   static Variant Bool(bool b) noexcept { return Variant(b); }
+  // Currency: a fixed-point number held as ten-thousandths.
+  static Variant Currency(int64_t scaled) noexcept { Variant r; r.tag_ = tCurrency; r.u_.c = scaled; return r; }
   static Variant Date(double serial) noexcept { Variant r; r.tag_ = tDate; r.u_.d = serial; return r; }
   static Variant Null() noexcept { Variant r; r.tag_ = tNull; return r; }
   static Variant Nothing() noexcept { Variant r; r.tag_ = tNothing; r.u_.o = nullptr; return r; }
@@ -111,6 +113,7 @@ class Variant {
   // Unchecked accessors for the engine.
   int32_t n() const noexcept { return u_.n; }
   float f() const noexcept { return u_.f; }
+  int64_t cy() const noexcept { return u_.c; }
   double d() const noexcept { return u_.d; }
   const ustring& str() const noexcept { return u_.s->s; }
   StringRep* strRep() const noexcept { return u_.s; }
@@ -159,6 +162,7 @@ class Variant {
   uint16_t tag_;
   union {
     int32_t n;
+    int64_t c;
     float f;
     double d;
     StringRep* s;
@@ -194,6 +198,9 @@ double ToDouble(const Variant& v);
 float ToSingle(const Variant& v);
 int32_t ToLong(const Variant& v);
 int16_t ToInteger(const Variant& v);
+// Currency's ten-thousandths of a value (rounded half to even; Overflow outside its range).
+int64_t ToCurrency(const Variant& v);
+int64_t CurrencyFromDouble(double d);
 uint8_t ToByte(const Variant& v);
 bool ToBool(const Variant& v);
 double ToDate(const Variant& v);

@@ -24,7 +24,7 @@ TEST(BuiltinConversion, RealsAndCurrency) {
       {"CSng(1/3)", "Single 0.3333333"}, {"CSng(\"1.5\")", "Single 1.5"}, {"CSng(1E+39)", "error 6"},
       {"CSng(\"1e39\")", "error 6"}, {"CDbl(\"1,000.5\")", "Double 1000.5"}, {"CDbl(\"&HFF\")", "Double 255"},
       {"CDbl(\"1e309\")", "error 13"}, {"CDbl(True)", "Double -1"}, {"CDbl(#1/1/2000#)", "Double 36526"},
-      {"CDbl(\"abc\")", "error 13"}, {"CCur(1.23456)", "Double 1.2346"}, {"CCur(1E+20)", "error 6"},
+      {"CDbl(\"abc\")", "error 13"}, {"CCur(1.23456)", "Currency 1.2346"}, {"CCur(1E+20)", "error 6"},
   });
 }
 

@@ -76,7 +76,7 @@ TEST(BuiltinDate, DateAddKeepsMonthEndsAndTheRange) {
       {"DateAdd(\"h\", -1, #12/30/1899 1:00:00 AM#)", "Date 12:00:00 AM"},
       {"DateAdd(\"n\", 90, #12/29/1899 11:00:00 PM#)", "Date 12:30:00 AM"},
       {"DateAdd(\"d\", 1.5, #12/7/2026#)", "Date 12/9/2026"},  // rounded half to even
-      {"DateAdd(\"d\", Null, #12/7/2026#)", "Null"}, {"DateAdd(\"d\", 1, Null)", "Null"},
+      {"DateAdd(\"q\", Null, #12/7/2026#)", "error 94"}, {"DateAdd(\"d\", 1, Null)", "Null"},
       {"DateAdd(\"d\", -1, #1/1/100#)", "error 5"}, {"DateAdd(\"s\", 1, #12/31/9999 11:59:59 PM#)", "error 5"},
       {"DateAdd(\"yyyy\", 1, #12/31/9999#)", "error 5"}, {"DateAdd(\"m\", -1, #1/15/100#)", "error 5"},
       {"DateAdd(\"n\", 1E+300, #12/7/2026#)", "error 5"}, {"DateAdd(\"m\", 2147483647, #12/7/2026#)", "error 5"},

@@ -20,7 +20,7 @@ TEST(BuiltinFormat, NumbersRoundHalfAwayFromZeroAndGroupDigits) {
       {"FormatNumber(0.5, 2, vbUseDefault)", "String 0.50"}, {"FormatNumber(-1234.5, 1, , vbTrue)", "String (1,234.5)"},
       {"FormatNumber(-1234.5, 1, , vbFalse)", "String -1,234.5"}, {"FormatNumber(1234, 0, , , vbFalse)", "String 1234"},
       {"FormatNumber(123, 0, , , vbTrue)", "String 123"}, {"FormatNumber(-0.5, 1, 0, -1)", "String (.5)"},
-      {"FormatNumber(\"abc\")", "error 13"}, {"FormatNumber(Null)", "error 94"}, {"FormatNumber(1, 1000)", "error 5"},
+      {"FormatNumber(\"abc\")", "error 13"}, {"FormatNumber(Null)", "error 13"}, {"FormatNumber(1, 1000)", "error 5"},
       {"FormatNumber(1, -2)", "error 5"}, {"FormatNumber(Array(1))", "error 13"}, {"FormatNumber()", "error 450"},
       {"FormatNumber(1, 2, 3, 4, 5, 6)", "error 450"},
       {"FormatPercent(0.256)", "String 25.60%"}, {"FormatPercent(1, 0)", "String 100%"},
@@ -44,7 +44,7 @@ TEST(BuiltinFormat, FormatDateTime) {
       {"FormatDateTime(#1/1/100#, vbLongDate)", "String Friday, January 1, 100"},
       {"FormatDateTime(\"2026-12-07\", 2)", "String 12/7/2026"}, {"FormatDateTime(#12/7/2026#, 5)", "error 5"},
       {"FormatDateTime(#12/7/2026#, -1)", "error 5"}, {"FormatDateTime(\"abc\")", "error 13"},
-      {"FormatDateTime(Null)", "error 94"},
+      {"FormatDateTime(Null)", "error 13"},
   });
 }
 

@@ -42,7 +42,9 @@ struct Sweep {
       return;
     }
     ++errors;
-    EXPECT_FALSE(IsSyntaxError(e.Number)) << expression;  // the call itself is well formed
+    // The call itself is well formed (Eval and Execute compile their argument).
+    bool compilesText = expression.rfind("Eval", 0) == 0 || expression.rfind("Execute", 0) == 0;
+    EXPECT_FALSE(IsSyntaxError(e.Number) && !compilesText) << expression;
     EXPECT_NE(ErrorText(e.Number), "Unknown runtime error") << expression << ": " << e.Number;
     EXPECT_FALSE(e.Description.empty()) << expression;
   }

@@ -85,10 +85,9 @@ TEST(BuiltinDialogs, DefaultInputBoxReadsLinesOfStandardInput) {
   ExpectEvalsIn(sc, {{"a", "String first line"}, {"b", "String "}, {"Len(c)", "Long 5"}, {"d", "String d4"}});
 }
 
-TEST(BuiltinObjects, CreateObjectAndGetObjectKnowNoClasses) {
+TEST(BuiltinObjects, CreateObjectAndGetObjectKnowOnlyTheEnginesClasses) {
   ExpectReports({
-      {"Set fso = CreateObject(\"Scripting.FileSystemObject\")",
-       "429 at 1:1 ActiveX component can't create object: 'Scripting.FileSystemObject'"},
+      {"Set w = CreateObject(\"Word.Application\")", "429 at 1:1 ActiveX component can't create object: 'Word.Application'"},
       {"x = 1\n  Set x = GetObject(, \"Excel.Application\")", "429 at 2:3 ActiveX component can't create object: 'Excel.Application'"},
   });
   ExpectScripts({{"On Error Resume Next\nSet o = CreateObject(\"X.Y\")\nResult = Err.Number", "Long 429"}});

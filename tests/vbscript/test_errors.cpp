@@ -83,7 +83,14 @@ TEST(Errors, ErrObjectRaisesAndClears) {
       {"Err.Number = 3\nErr.Description = \"d\"\nResult = Err.Number & Err.Description", "String 3d"},
       {"Err.Raise 0", "error 5 at line 1"},
       {"On Error Resume Next\nx = Sqr(-1)\nResult = Err.Number & \" \" & Err.Description",
-       "String 5 Invalid procedure call or argument: 'Sqr'"},
+       "String 5 Invalid procedure call or argument"},  // the name stays on the host's error line
+      // Help file and context stay; a later Raise keeps what it leaves out; HRESULTs map.
+      {"On Error Resume Next\nErr.Raise 9, , , \"h.chm\", 42\nResult = Err.HelpFile & Err.HelpContext", "String h.chm42"},
+      {"On Error Resume Next\nErr.Raise 5, \"S\", \"D\"\nErr.Raise 6\nResult = Err.Number & Err.Source & Err.Description",
+       "String 6SD"},
+      {"On Error Resume Next\nx = 1 / 0\nErr.Clear\nErr.Raise 6\nResult = Err.Description", "String Overflow"},
+      {"On Error Resume Next\nErr.Raise &h8007000E&\nResult = Err.Number", "Long 7"},
+      {"On Error Resume Next\nErr.Raise &h800A0035&\nResult = Err.Number", "Long 53"},
   });
   // Untrapped, a raised error reports the raiser's texts.
   ErrorInfo e = ErrorOf("x = 1\nErr.Raise 1001 + vbObjectError, \"Animator\", \"Frame out of range\"");

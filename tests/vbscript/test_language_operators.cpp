@@ -9,7 +9,7 @@ TEST(LanguageOperators, Precedence) {
   ExpectEvals({
       {"2 + 3 * 4", "Integer 14"}, {"(2 + 3) * 4", "Integer 20"}, {"10 - 4 - 3", "Integer 3"},
       {"2 ^ 3 ^ 2", "Double 64"},  // left to right
-      {"-2 ^ 2", "Double -4"},     // ^ binds tighter than negation
+      {"-2 ^ 2", "Double 4"},      // negation binds tighter than ^
       {"2 ^ -1", "Double 0.5"}, {"+1", "Integer 1"}, {"- -3", "Integer 3"}, {"-(-3)", "Integer 3"},
       {"7 \\ 2 * 2", "Integer 1"},   // * before \  -> 7 \ 4
       {"3 * 5 \\ 2", "Integer 7"},   // (3 * 5) \ 2

@@ -100,7 +100,7 @@ TEST(Lexer, LiteralsTakeTheSmallestFittingSubtype) {
       {"1.7976931348623157E308", "Double 1.79769313486232E+308"}, {"&HFF", "Integer 255"}, {"&hff", "Integer 255"},
       {"&H7FFF", "Integer 32767"}, {"&HFFFF", "Integer -1"},  // 16-bit values wrap like VBScript's
       {"&H8000", "Integer -32768"}, {"&H10000", "Long 65536"}, {"&HFFFFFFFF", "Long -1"},
-      {"&H8000&", "Long 32768"},  // a trailing & makes a Long
+      {"&H8000&", "Long 32768"}, {"&H10&", "Integer 16"},  // a trailing & reads 32 bits
       {"&O17", "Integer 15"}, {"&o777", "Integer 511"}, {"&17", "Integer 15"}, {"\"\"", "String "},
       {"\"He said \"\"hi\"\"\"", "String He said \"hi\""}, {"\"\"\"\"", "String \""},
       {"\"ünïcödé €\"", "String ünïcödé €"}, {"\"'not a comment\"", "String 'not a comment"},

@@ -61,6 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string src(reinterpret_cast<const char*>(data), size);
   ScriptControl sc;
   sc.SetTimeout(200);
+  sc.SetFileAccess(false);  // hostile scripts must not touch the machine's files
   sc.SetUiHost(&ui);
   sc.AddObject("Draw", std::make_shared<FuzzHost>(), true);
   if (sc.AddCode(src)) {

@@ -1,0 +1,56 @@
+// Places where VBScript's behaviour is easy to miss: each row is what VBScript gives.
+#include "vbs_test_support.h"
+
+namespace lumetrix::vbs::testing {
+namespace {
+
+TEST(Conformance, LexerAndOperators) {
+  ExpectEvals({
+      {"-3 ^ 2", "Double 9"}, {"3 => 2", "Boolean True"}, {"2 =< 3", "Boolean True"}, {"1 >< 2", "Boolean True"},
+      {"CByte(True)", "Byte 255"}, {"CBool(\"#TRUE#\")", "Boolean True"}, {"CBool(\"#false#\")", "Boolean False"},
+      {"CSng(0.001 * 0.001) = 0.000001", "Boolean True"}, {"Round(True)", "Boolean True"},
+      {"FormatPercent(Null)", "error 13"}, {"vbYes", "Integer 6"}, {"vbRed", "Long 255"},
+  });
+  ExpectScripts({
+      {"hi = \"y\"\nResult = \"x\" &hi", "String xy"}, {"If \"#TRUE#\" Then Result = 1", "Integer 1"},
+      {"Dim Property\nProperty = 4\nResult = Property", "Integer 4"},
+      {"Class C\n  Public [rem]\nEnd Class\nSet o = New C\no.rem = 2\nResult = o.rem", "Integer 2"},
+  });
+}
+
+// Currency: ten-thousandths, exact sums, half-to-even products, Double where VBScript gives it.
+TEST(Conformance, Currency) {
+  ExpectEvals({
+      {"VarType(CCur(1))", "Integer 6"}, {"CCur(2.00005)", "Currency 2"}, {"CCur(2.00015)", "Currency 2.0002"},
+      {"CCur(0.1) + CCur(0.2) = CCur(0.3)", "Boolean True"}, {"CCur(1.5) * 3", "Currency 4.5"},
+      {"CCur(0.0001) * CCur(0.5)", "Currency 0"}, {"CCur(0.0003) * CCur(0.5)", "Currency 0.0002"},
+      {"CCur(1) / 4", "Double 0.25"}, {"CCur(7) \\ 2", "Long 3"}, {"-CCur(\"1.25\")", "Currency -1.25"},
+      {"CCur(1) + 0.5", "Currency 1.5"}, {"CCur(-0.0001) & \"\"", "String -0.0001"},
+      {"CCur(900000000000000) + CCur(900000000000000)", "error 6"}, {"CCur(1E+15)", "error 6"},
+      {"Abs(CCur(-2.5))", "Currency 2.5"}, {"Round(CCur(2.5))", "Currency 2"}, {"FormatCurrency(CCur(1234.5))", "String $1,234.50"},
+      {"IsNumeric(CCur(3))", "Boolean True"}, {"CLng(CCur(2.5))", "Long 2"},
+  });
+}
+
+TEST(Conformance, Statements) {
+  ExpectScripts({
+      {"Select Case 2\nCase 1 Result = 1\nCase 2 Result = 2\nEnd Select", "Integer 2"},
+      {"If True Then\n  Function F()\n    F = 7\n  End Function\nEnd If\nResult = F()", "Integer 7"},
+      {"Result = G()\nIf False Then\n  Function G() : G = 8 : End Function\nEnd If", "Integer 8"},
+      {"Dim Result\nSub S() Result = 3 End Sub\nS", "Integer 3"}, {"Dim Result\nSub S\n  Result = 4 End Sub\nS", "Integer 4"},
+      {"Dim Result\nSub S : Result = 1 : End Sub\nSub S : Result = 2 : End Sub\nS", "Integer 2"},
+      {"Dim Result\nSub Property()\n  Result = 5\nEnd Sub\nProperty", "Integer 5"},
+  });
+}
+
+TEST(Conformance, Variables) {
+  ExpectScripts({
+      {"Sub S\n  Dim z\n  z = Nothing\nEnd Sub\nS", "error 91 at line 3"},
+      {"Result = TypeName(a)\nDim a(3)", "String Empty"}, {"Dim a(3)\nResult = TypeName(a)", "String Variant()"},
+      {"For i = 1 To 2\n  Dim a(2)\n  a(i) = i\nNext\nResult = a(1) + a(2)", "Integer 3"},  // Dim again keeps it
+      {"Dim a(3)\nReDim a(4)", "error 10 at line 2"},
+  });
+}
+
+}  // namespace
+}  // namespace lumetrix::vbs::testing
