@@ -1,6 +1,7 @@
 #include "imaging/hyperstack_layout.h"
 
 #include <cmath>
+#include <tuple>
 
 namespace lumetrix::imaging {
 namespace {
@@ -94,12 +95,26 @@ HyperstackLayout ResolveLayout(const StackFacts& facts, const std::string& file_
       l.unit = unit;
     }
     if (ij->spacing > 0 && !l.unit.empty()) l.voxel[2] = ij->spacing;
-    if (ij->has_range) {
-      ChannelLook look;
-      look.has_range = true;
-      look.min = ij->min;
-      look.max = ij->max;
-      l.channels.assign(static_cast<size_t>(l.page_groups), look);
+    // Each channel's display range and colour (the top of its lookup table), where given.
+    const ImageJChannelData& extra = facts.imagej_channels;
+    const auto groups = static_cast<size_t>(l.page_groups);
+    if (ij->has_range || !extra.ranges.empty() || !extra.luts.empty()) l.channels.resize(groups);
+    for (size_t c = 0; c < l.channels.size(); ++c) {
+      ChannelLook& look = l.channels[c];
+      if (c < extra.ranges.size() && extra.ranges.size() == groups) {
+        look.has_range = true;
+        std::tie(look.min, look.max) = extra.ranges[c];
+      } else if (ij->has_range) {
+        look.has_range = true;
+        look.min = ij->min;
+        look.max = ij->max;
+      }
+      if (c < extra.luts.size() && extra.luts.size() == groups) {
+        look.has_colour = true;
+        look.red = extra.luts[c][255];
+        look.green = extra.luts[c][511];
+        look.blue = extra.luts[c][767];
+      }
     }
   } else if (ome) {
     if (ome->size_c <= 0 || ome->size_z <= 0 || ome->size_t <= 0) {

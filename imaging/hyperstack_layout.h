@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "imaging/imagej_description.h"
+#include "imaging/imagej_metadata.h"
 #include "imaging/ome_description.h"
 
 namespace lumetrix::imaging {
@@ -25,6 +26,7 @@ struct StackFacts {
   int64_t contiguous_pages = 0;
   double x_resolution = 0, y_resolution = 0;  // pixels per unit; 0 when absent
   int resolution_unit = 2;                    // TIFF: 1 none, 2 inch, 3 centimetre
+  ImageJChannelData imagej_channels;          // display ranges and lookup tables
 };
 
 struct ChannelLook {

@@ -91,6 +91,7 @@ HyperstackPlan PlanHyperstack(const std::string& path) {
   facts.x_resolution = shape.x_resolution;
   facts.y_resolution = shape.y_resolution;
   facts.resolution_unit = shape.resolution_unit;
+  facts.imagej_channels = shape.imagej_channels;
   if (shape.contiguous && shape.data_bytes > 0 && plan.file_size > shape.data_offset) {
     facts.contiguous_pages = static_cast<int64_t>((plan.file_size - shape.data_offset) / shape.data_bytes) - 1;
   }

@@ -749,6 +749,18 @@ TiffReader::PageShape TiffReader::ShapeAt(uint64_t directory, const std::string&
   float res = 0;
   if (TIFFGetField(tif, TIFFTAG_XRESOLUTION, &res)) s.x_resolution = res;
   if (TIFFGetField(tif, TIFFTAG_YRESOLUTION, &res)) s.y_resolution = res;
+  // ImageJ's private tags: libtiff keeps unknown tags as counted arrays of their stored type.
+  const TIFFField* counts_field = TIFFFieldWithTag(tif, 50838);
+  const TIFFField* data_field = TIFFFieldWithTag(tif, 50839);
+  if (counts_field && data_field && TIFFFieldDataType(counts_field) == TIFF_LONG &&
+      (TIFFFieldDataType(data_field) == TIFF_BYTE || TIFFFieldDataType(data_field) == TIFF_UNDEFINED)) {
+    uint32_t count_entries = 0, size = 0;
+    const uint32_t* counts = nullptr;
+    const uint8_t* data = nullptr;
+    if (TIFFGetField(tif, 50838, &count_entries, &counts) && TIFFGetField(tif, 50839, &size, &data)) {
+      s.imagej_channels = ParseImageJMetadata(counts, count_entries, data, size);
+    }
+  }
   uint16_t unit = RESUNIT_INCH;
   TIFFGetFieldDefaulted(tif, TIFFTAG_RESOLUTIONUNIT, &unit);
   s.resolution_unit = unit;

@@ -11,6 +11,7 @@
 
 #include "imaging/file_probe.h"
 #include "imaging/image_data.h"
+#include "imaging/imagej_metadata.h"
 #include "imaging/tiff_messages.h"
 
 namespace lumetrix::imaging::detail {
@@ -49,6 +50,7 @@ class TiffReader {
     bool contiguous = false;
     uint64_t data_offset = 0, data_bytes = 0;
     std::string kind;  // "16-bit grey, LZW" for messages and --info
+    ImageJChannelData imagej_channels;  // from the IJMetadata tags
   };
   PageShape ShapeAt(uint64_t directory, const std::string& where);
   // Decodes the page whose directory is at `directory` into one plane per channel (width x

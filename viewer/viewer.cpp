@@ -56,6 +56,8 @@ bool Viewer::OpenVolume(const std::string& path) {
     return false;
   }
   volume_ = std::move(*read);
+  // The window has no status line: a file whose metadata could not be followed says so here.
+  if (!volume_.Note.empty()) ui_.messages.ShowMessage(volume_.Note, MessageIcon::Information);
   view_.Transparency = volume_.Depth == 1 ? 1.0f : 0.3f;
   last_file_ = name;
   Notify(ViewerChange::View);

@@ -86,6 +86,23 @@ TEST(HyperstackFiles, ChannelsTimeAndVoxelSizeFollowTheFilesMetadata) {
   }
 }
 
+TEST(HyperstackFiles, ImageJChannelRangesAndColoursAreKept) {
+  TempDir dir;
+  const std::string path = dir.File("luts.tif");
+  WriteWithTifffile(path, "ramp = np.arange(256, dtype='u1'); zero = np.zeros(256, 'u1')\n"
+                          "tifffile.imwrite(out, f[0,:2,:2].astype('u1'), imagej=True, metadata={'axes':'ZCYX',"
+                          " 'Ranges':(3.0,100.0,5.0,200.0), 'LUTs':[np.stack([zero,ramp,ramp]), np.stack([ramp,zero,ramp//2])]})");
+  std::string error;
+  const auto v = Read(path, error);
+  ASSERT_TRUE(v && v->Stack) << error;
+  const auto& looks = v->Stack->looks;
+  ASSERT_EQ(looks.size(), 2u);
+  EXPECT_EQ(std::tuple(looks[0].min, looks[0].max, looks[0].red, looks[0].green, looks[0].blue),
+            std::tuple(3.0, 100.0, 0, 255, 255));
+  EXPECT_EQ(std::tuple(looks[1].min, looks[1].max, looks[1].red, looks[1].green, looks[1].blue),
+            std::tuple(5.0, 200.0, 255, 0, 127));
+}
+
 TEST(HyperstackFiles, MetadataThatContradictsTheFileFallsBackToOnePagePerSlice) {
   const struct {
     const char* description;
