@@ -272,6 +272,7 @@ TiffReader::Layout TiffReader::ReadLayout(const std::string& where) {
     l.tiled = false;
     l.raw_bytes = (uint64_t{l.width} * l.height * static_cast<uint64_t>(l.spp) * std::max(l.bits, 1) + 7) / 8;
     CheckStoredData(l, TIFFNumberOfStrips(tif), where);
+    CheckDeclaredSize(l, where);
     return l;
   }
 
@@ -323,7 +324,20 @@ TiffReader::Layout TiffReader::ReadLayout(const std::string& where) {
     if (TIFFNumberOfStrips(tif) < blocks) throw ImageError(where + " is damaged: strips are missing");
   }
   CheckStoredData(l, blocks, where);
+  CheckDeclaredSize(l, where);
   return l;
+}
+
+// Whatever the codec (CCITT, zstd, LZMA... have no useful bound of their own), a page may not
+// need more than 64 times the file's size once it is over 64 MB: a tiny file declaring a huge
+// page is refused before anything is allocated.
+void TiffReader::CheckDeclaredSize(const Layout& l, const std::string& where) const {
+  const uint64_t page_out = uint64_t{l.width} * l.height * static_cast<uint64_t>(std::clamp(l.spp, 1, 4));
+  if (page_out > (uint64_t{64} << 20) && page_out / 64 > stamp_.size) {
+    throw ImageError(where + " declares " + std::to_string(l.width) + " x " + std::to_string(l.height) +
+                     " pixels in a file of " + std::to_string((stamp_.size + 1023) / 1024) +
+                     " KB; no real file is compressed that far");
+  }
 }
 
 // Every stored block the page needs must lie inside the file, and together they must be able
@@ -730,13 +744,7 @@ TiffReader::PageShape TiffReader::ShapeAt(uint64_t directory, const std::string&
              (l.format == SAMPLEFORMAT_IEEEFP ? "floating-point " : l.format == SAMPLEFORMAT_INT ? "signed " : "") +
              (s.channels == 1 ? "grey" : "RGB");
   } else {
-    // Palette and other photometric kinds: decoded to 8 bits the way single pages are, which
-    // allocates the page: a tiny file declaring a huge one is refused first.
-    const uint64_t page_bytes = uint64_t{l.width} * l.height * 4;
-    if (page_bytes > (uint64_t{64} << 20) && page_bytes / 64 > stamp_.size) {
-      throw ImageError(where + " declares " + std::to_string(l.width) + " x " + std::to_string(l.height) +
-                       " pixels in a file of " + std::to_string(stamp_.size / 1024) + " KB; no real file is compressed that far");
-    }
+    // Palette and other photometric kinds: decoded to 8 bits the way single pages are.
     Image image;
     ReadCurrent(l, image, where);
     s.channels = image.kind == PixelKind::kGrey ? 1 : 3;

@@ -65,6 +65,7 @@ class TiffReader {
  private:
   bool GoTo(int32_t page);
   Layout ReadLayout(const std::string& where);
+  void CheckDeclaredSize(const Layout& layout, const std::string& where) const;
   void CheckStoredData(const Layout& layout, uint64_t blocks, const std::string& where);
   void DecodeRaw(const Layout& layout, uint8_t* raw, const std::string& where);
   void ReadCurrent(const Layout& layout, Image& out, const std::string& where);
