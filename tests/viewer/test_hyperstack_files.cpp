@@ -54,6 +54,8 @@ TEST(HyperstackFiles, ChannelsTimeAndVoxelSizeFollowTheFilesMetadata) {
       {"reduced-resolution page after every page", "w = tifffile.TiffWriter(out)\n"
        "for i in range(4):\n  w.write(f[0,i,0].astype('u1'), contiguous=False)\n"
        "  w.write(np.zeros((3,3),'u1'), subfiletype=1, contiguous=False)\nw.close()", 1, 4, 1, 8, {0, 0, 0}, 1},
+      {"pyramid in SubIFDs", "w = tifffile.TiffWriter(out)\nfor i in range(3):\n  w.write(f[0,i,0].astype('u1'), subifds=1)\n"
+       "  w.write(f[0,i,0,::2,::2].astype('u1'), subfiletype=1)\nw.close()", 1, 3, 1, 8, {0, 0, 0}, 1},
   };
   TempDir dir;
   for (const Case& c : cases) {
