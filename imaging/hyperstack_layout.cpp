@@ -78,7 +78,7 @@ HyperstackLayout ResolveLayout(const StackFacts& facts, const std::string& file_
                     Count(l.page_groups, "channel", "channels") + " x " + Count(l.slices, "slice", "slices") +
                     " x " + Count(l.frames, "frame", "frames"));
     }
-    if (images > facts.pages) {
+    if (images != facts.pages) {
       if (facts.pages == 1 && facts.contiguous_pages + 1 >= images) {
         l.pages_after_first_ifd = true;
       } else {
