@@ -17,6 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   facts.contiguous_pages = (data[0] & 128) ? 100 : 0;
   facts.resolution_unit = 1 + data[0] % 3;
   facts.x_resolution = facts.y_resolution = 2;
+  facts.width = 5, facts.height = 4;
   facts.description.assign(reinterpret_cast<const char*>(data) + 1, size - 1);
   const HyperstackLayout l = ResolveLayout(facts, "f.tif");
   const int64_t limit = facts.pages + (l.pages_after_first_ifd ? facts.contiguous_pages : 0);

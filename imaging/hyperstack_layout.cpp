@@ -120,6 +120,11 @@ HyperstackLayout ResolveLayout(const StackFacts& facts, const std::string& file_
     if (ome->size_c <= 0 || ome->size_z <= 0 || ome->size_t <= 0) {
       return refuse("its OME metadata gives no or impossible SizeC, SizeZ or SizeT");
     }
+    if ((ome->size_x && ome->size_x != facts.width) || (ome->size_y && ome->size_y != facts.height)) {
+      return refuse("its OME metadata gives a plane size of " + std::to_string(ome->size_x) + " x " +
+                    std::to_string(ome->size_y) + " pixels, its pages are " + std::to_string(facts.width) + " x " +
+                    std::to_string(facts.height));
+    }
     l.page_axes = PageAxes(ome->dimension_order);
     if (l.page_axes.empty()) return refuse("its OME metadata gives an unknown DimensionOrder \"" + ome->dimension_order + "\"");
     if (ome->size_c % facts.page_channels != 0) {

@@ -19,6 +19,7 @@ inline constexpr int kMaxChannels = 8;
 // What the file says about itself.
 struct StackFacts {
   int64_t pages = 0;             // full-resolution pages (reduced-resolution ones not counted)
+  int64_t width = 0, height = 0;  // of the first page
   int page_channels = 1;         // 3 for RGB pages, else 1
   std::string description;       // the first page's ImageDescription
   // The first page's data is uncompressed and contiguous, and the file holds this many more

@@ -87,6 +87,8 @@ HyperstackPlan PlanHyperstack(const std::string& path) {
   StackFacts facts;
   facts.pages = static_cast<int64_t>(plan.directories.size());
   facts.page_channels = shape.channels;
+  facts.width = shape.width;
+  facts.height = shape.height;
   facts.description = shape.description;
   facts.x_resolution = shape.x_resolution;
   facts.y_resolution = shape.y_resolution;

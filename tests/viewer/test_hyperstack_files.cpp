@@ -152,6 +152,13 @@ TEST(HyperstackFiles, MetadataThatContradictsTheFileFallsBackToOnePagePerSlice) 
       {"ImageJ=1.11a\\nimages=6\\nchannels=4\\nslices=2\\n", "4 channels x 2 slices x 1 frame"},
       {"ImageJ=1.11a\\nimages=6\\nchannels=-2\\n", "impossible"},
       {"ImageJ=1.11a\\nimages=6\\nslices=6\\nunit=furlong\\n", "unknown unit"},
+      {"<OME><Image><Pixels DimensionOrder=\\'XYCZT\\' SizeX=\\'7\\' SizeY=\\'6\\' SizeC=\\'2\\' SizeZ=\\'2\\' SizeT=\\'2\\'>",
+       "describes 8 planes but the file holds 6 pages"},
+      {"<OME><Image><Pixels DimensionOrder=\\'XYCZT\\' SizeX=\\'9\\' SizeY=\\'6\\' SizeC=\\'2\\' SizeZ=\\'3\\' SizeT=\\'1\\'>",
+       "plane size of 9 x 6"},
+      {"<OME><Image><Pixels DimensionOrder=\\'XYCZ\\' SizeC=\\'2\\' SizeZ=\\'3\\' SizeT=\\'1\\'>", "DimensionOrder"},
+      {"<OME><Image><Pixels DimensionOrder=\\'XYCZT\\' SizeC=\\'2\\' SizeZ=\\'3\\' SizeT=\\'1\\' PhysicalSizeX=\\'-1\\'>",
+       "impossible physical"},
   };
   TempDir dir;
   for (const auto& c : cases) {
