@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "imaging/hyperstack_layout.h"
@@ -30,6 +31,9 @@ struct Hyperstack {
   // Plane (channel c, slice z, time t) is plane number (t * channels + c) * slices + z; each
   // plane holds width x height samples, rows top first.
   std::unique_ptr<uint8_t[], FreeDeleter> data;
+  // 16-bit stacks: the smallest and largest sample of each plane (same numbering), found while
+  // the plane was decoded.
+  std::vector<std::pair<uint16_t, uint16_t>> plane_ranges;
 
   size_t PlaneSamples() const { return static_cast<size_t>(width) * static_cast<size_t>(height); }
   size_t PlaneBytes() const { return PlaneSamples() * static_cast<size_t>(bits / 8); }

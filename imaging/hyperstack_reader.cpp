@@ -129,6 +129,17 @@ std::optional<Hyperstack> ReadHyperstack(const HyperstackPlan& plan, ProgressSin
   h.data = Allocate(std::max<uint64_t>(plan.Bytes(), 1));
   std::unique_ptr<uint8_t[], FreeDeleter> floats;
   if (plan.decoded_bits == 32) floats = Allocate(plan.Samples() * 4);
+  if (h.bits == 16) h.plane_ranges.resize(h.Planes());
+  // Each 16-bit plane's range while it is still in the cache.
+  const auto note_range = [&](size_t plane) {
+    const auto* p = reinterpret_cast<const uint16_t*>(h.data.get() + plane * h.PlaneBytes());
+    uint16_t lo = 65535, hi = 0;
+    for (size_t i = 0, n = h.PlaneSamples(); i < n; ++i) {
+      lo = std::min(lo, p[i]);
+      hi = std::max(hi, p[i]);
+    }
+    h.plane_ranges[plane] = {lo, hi};
+  };
 
   const auto pages = static_cast<size_t>(l.PagesUsed());
   detail::TiffReader::PageShape shape;
@@ -149,11 +160,13 @@ std::optional<Hyperstack> ReadHyperstack(const HyperstackPlan& plan, ProgressSin
     try {
       detail::TiffReader reader(plan.path, stamp);
       std::vector<void*> planes(static_cast<size_t>(plan.page_channels));
+      std::vector<size_t> numbers(planes.size());
       for (size_t i = next++; i < pages && !stop; i = next++) {
         const PagePlace place = PlaceOf(l, static_cast<int64_t>(i));
         for (int k = 0; k < plan.page_channels; ++k) {
           const int32_t c = place.group * plan.page_channels + k;
           const size_t plane = (static_cast<size_t>(place.t) * h.channels + c) * h.slices + place.z;
+          numbers[static_cast<size_t>(k)] = plane;
           planes[static_cast<size_t>(k)] = plan.decoded_bits == 32 ? floats.get() + plane * h.PlaneSamples() * 4
                                                                    : h.data.get() + plane * h.PlaneBytes();
         }
@@ -163,6 +176,9 @@ std::optional<Hyperstack> ReadHyperstack(const HyperstackPlan& plan, ProgressSin
                           i == 0 ? 0 : plan.data_offset + i * plan.data_bytes);
         } else {
           reader.DecodeAt(plan.directories[i], shape, planes.data(), where);
+        }
+        if (plan.decoded_bits == 16) {
+          for (size_t plane : numbers) note_range(plane);
         }
         std::lock_guard lock(mutex);
         ++done;
@@ -203,7 +219,10 @@ std::optional<Hyperstack> ReadHyperstack(const HyperstackPlan& plan, ProgressSin
     error = "Reading " + plan.name + " was stopped.";
     return std::nullopt;
   }
-  if (floats) ScaleInto16(reinterpret_cast<const float*>(floats.get()), plan.Samples(), reinterpret_cast<uint16_t*>(h.data.get()));
+  if (floats) {
+    ScaleInto16(reinterpret_cast<const float*>(floats.get()), plan.Samples(), reinterpret_cast<uint16_t*>(h.data.get()));
+    for (size_t plane = 0; plane < h.Planes(); ++plane) note_range(plane);
+  }
   return h;
 }
 

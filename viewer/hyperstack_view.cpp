@@ -45,10 +45,9 @@ Range RangeOf(const imaging::Hyperstack& s, int32_t first, int32_t count) {
   for (int32_t t = 0; t < s.frames; ++t) {
     for (int32_t c = first; c < first + count; ++c) {
       for (int32_t z = 0; z < s.slices; ++z) {
-        const auto* p = reinterpret_cast<const uint16_t*>(s.Plane(c, z, t));
-        const auto [lo, hi] = std::minmax_element(p, p + s.PlaneSamples());
-        r.lo = std::min<uint32_t>(r.lo, *lo);
-        r.hi = std::max<uint32_t>(r.hi, *hi);
+        const auto [lo, hi] = s.plane_ranges[(static_cast<size_t>(t) * s.channels + c) * s.slices + z];
+        r.lo = std::min<uint32_t>(r.lo, lo);
+        r.hi = std::max<uint32_t>(r.hi, hi);
       }
     }
   }
@@ -102,12 +101,17 @@ VolumeData ShowHyperstack(imaging::Hyperstack&& stack) {
     if (s.bits == 16) {
       shown.resize(pixels * depth);
       const uint8_t* table = tables[static_cast<size_t>(c)].data();
-      for (size_t z = 0; z < depth; ++z) {
-        const auto* src = reinterpret_cast<const uint16_t*>(s.Plane(c, static_cast<int32_t>(z), 0));
-        uint8_t* out = shown.data() + pixels * z;
-        for (size_t i = 0; i < pixels; ++i) out[i] = table[src[i]];
-        pages[z] = out;
-      }
+      const auto map = [&](size_t z0, size_t z1) {
+        for (size_t z = z0; z < z1; ++z) {
+          const auto* src = reinterpret_cast<const uint16_t*>(s.Plane(c, static_cast<int32_t>(z), 0));
+          uint8_t* out = shown.data() + pixels * z;
+          for (size_t i = 0; i < pixels; ++i) out[i] = table[src[i]];
+        }
+      };
+      std::thread other(map, depth / 2, depth);
+      map(0, depth / 2);
+      other.join();
+      for (size_t z = 0; z < depth; ++z) pages[z] = shown.data() + pixels * z;
     } else {
       for (size_t z = 0; z < depth; ++z) pages[z] = s.Plane(c, static_cast<int32_t>(z), 0);
     }
