@@ -155,6 +155,14 @@ void DecodeBmp(const uint8_t* data, size_t size, const std::string& name, Image&
       out.palette[3 * i + 1] = e[1];
       out.palette[3 * i + 2] = e[0];
     }
+    // Checked before allocating: plain rows must all be present, and run-length data, which may
+    // end the bitmap early, may not declare more than 64 times the file once over 64 MB.
+    const uint64_t stride = (uint64_t{w} * bits + 31) / 32 * 4;
+    if (!rle && stride * h > available) throw bad("is truncated");
+    if (rle && uint64_t{w} * h > (uint64_t{64} << 20) && uint64_t{w} * h / 64 > size) {
+      throw bad("declares " + std::to_string(w) + " x " + std::to_string(h) +
+                " pixels in too few bytes; no real file is compressed that far");
+    }
     out.pixels.assign(static_cast<size_t>(w) * h, 0);
     if (rle) {
       std::vector<uint8_t> rows(static_cast<size_t>(w) * h, 0);
@@ -164,8 +172,6 @@ void DecodeBmp(const uint8_t* data, size_t size, const std::string& name, Image&
         std::memcpy(&out.pixels[size_t{y} * w], &rows[size_t{from} * w], w);
       }
     } else {
-      const uint64_t stride = (uint64_t{w} * bits + 31) / 32 * 4;
-      if (stride * h > available) throw bad("is truncated");
       for (uint32_t y = 0; y < h; ++y) {
         const uint8_t* row = pixels + stride * (top_down ? y : h - 1 - y);
         uint8_t* dst = &out.pixels[size_t{y} * w];

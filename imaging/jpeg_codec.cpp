@@ -7,6 +7,7 @@
 // clang-format on
 
 #include <algorithm>
+#include <climits>
 #include <csetjmp>
 #include <cstdlib>
 #include <cstring>
@@ -96,12 +97,22 @@ std::string DecodeInto(const uint8_t* data, size_t size, DecodeTarget& target) {
     jpeg_destroy_decompress(&cinfo);
     return "size";
   }
+  // A few bytes may declare a huge image: libjpeg's own buffers (progressive files keep every
+  // coefficient) are capped by the file's size, and the pixels grow only as rows decode, so that
+  // data that ends early is refused before the whole image is allocated.
+  cinfo.mem->max_memory_to_use = static_cast<long>(std::min<uint64_t>(
+      (uint64_t{64} << 20) + uint64_t{size} * 128, uint64_t{LONG_MAX}));
   jpeg_start_decompress(&cinfo);
   const size_t row_bytes = size_t{target.width} * static_cast<size_t>(target.channels);
-  target.pixels->resize(bytes);
+  target.pixels->clear();
   if (target.cmyk) target.cmyk_row->resize(size_t{target.width} * 4);
   uint8_t* cmyk_row = target.cmyk_row->data();
   while (cinfo.output_scanline < cinfo.output_height) {
+    if (err.truncated) break;
+    const size_t needed = (size_t{cinfo.output_scanline} + 1) * row_bytes;
+    if (needed > target.pixels->size()) {
+      target.pixels->resize(std::min<size_t>(bytes, std::max(needed, 2 * target.pixels->size())));
+    }
     uint8_t* dst = target.pixels->data() + cinfo.output_scanline * row_bytes;
     JSAMPROW row = target.cmyk ? cmyk_row : dst;
     jpeg_read_scanlines(&cinfo, &row, 1);
@@ -114,6 +125,10 @@ std::string DecodeInto(const uint8_t* data, size_t size, DecodeTarget& target) {
         dst[3 * x] = static_cast<uint8_t>(cmyk_row[4 * x + 2] * k / 255);
       }
     }
+  }
+  if (err.truncated) {
+    jpeg_destroy_decompress(&cinfo);
+    return "truncated";
   }
   jpeg_finish_decompress(&cinfo);
   jpeg_destroy_decompress(&cinfo);

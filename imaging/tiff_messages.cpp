@@ -32,7 +32,9 @@ int OnWarning(TIFF*, void* user, const char* module, const char* fmt, va_list ap
 }  // namespace
 
 std::string TiffMessages::Reason() const {
-  return first_error.empty() ? std::string() : " (" + first_error + ")";
+  // Decoder texts about row or strip "4294967295" are internal counters, not news for a reader.
+  if (first_error.empty() || first_error.find("4294967295") != std::string::npos) return {};
+  return " (" + first_error + ")";
 }
 
 TiffOptions MakeTiffOptions(TiffMessages* sink) {

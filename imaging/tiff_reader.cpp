@@ -6,6 +6,8 @@
 #include <cstring>
 #include <limits>
 
+#include <unistd.h>
+
 #include "imaging/deep_range_cache.h"
 #include "imaging/image_box.h"
 
@@ -235,8 +237,11 @@ TiffReader::Layout TiffReader::ReadLayout(const std::string& where) {
   CheckImageSize(l.width, l.height, 1, where);
   if (l.spp < 1) throw ImageError(where + " has no samples per pixel");
   if (!TIFFIsCODECConfigured(static_cast<uint16_t>(l.compression))) {
-    throw ImageError(where + " uses " + CompressionName(static_cast<uint16_t>(l.compression)) +
-                     " compression, which cannot be decoded");
+    const uint16_t code = static_cast<uint16_t>(l.compression);
+    throw ImageError(TIFFFindCODEC(code) ? where + " uses " + CompressionName(code) +
+                                               " compression, which this program cannot decode"
+                                         : where + " uses an unknown compression (code " + std::to_string(code) +
+                                               "), which cannot be decoded");
   }
 
   if (l.format != SAMPLEFORMAT_UINT && l.format != SAMPLEFORMAT_INT && l.format != SAMPLEFORMAT_IEEEFP) {
@@ -267,6 +272,7 @@ TiffReader::Layout TiffReader::ReadLayout(const std::string& where) {
     l.tiled = false;
     l.raw_bytes = (uint64_t{l.width} * l.height * static_cast<uint64_t>(l.spp) * std::max(l.bits, 1) + 7) / 8;
     CheckStoredData(l, TIFFNumberOfStrips(tif), where);
+    CheckDeclaredSize(l, where);
     return l;
   }
 
@@ -300,6 +306,14 @@ TiffReader::Layout TiffReader::ReadLayout(const std::string& where) {
     if (TIFFTileSize64(tif) > kMaxImageBytes || TIFFTileSize64(tif) == 0) {
       throw ImageError(where + " has tiles that are too large");
     }
+    // A tile far larger than its image only makes the reader allocate for nothing.
+    const auto padded = [](uint32_t size) { return (uint64_t{size} + 15) / 16 * 16; };
+    if (l.tile_width > std::max<uint64_t>(padded(l.width), 256) ||
+        l.tile_height > std::max<uint64_t>(padded(l.height), 256)) {
+      throw ImageError(where + " has tiles of " + std::to_string(l.tile_width) + " x " + std::to_string(l.tile_height) +
+                       " pixels, far larger than its " + std::to_string(l.width) + " x " + std::to_string(l.height) +
+                       " pixels");
+    }
     if (TIFFNumberOfTiles(tif) < blocks) throw ImageError(where + " is damaged: tiles are missing");
   } else {
     uint32_t rps = 0;
@@ -310,7 +324,20 @@ TiffReader::Layout TiffReader::ReadLayout(const std::string& where) {
     if (TIFFNumberOfStrips(tif) < blocks) throw ImageError(where + " is damaged: strips are missing");
   }
   CheckStoredData(l, blocks, where);
+  CheckDeclaredSize(l, where);
   return l;
+}
+
+// Whatever the codec (CCITT, zstd, LZMA... have no useful bound of their own), a page may not
+// need more than 64 times the file's size once it is over 64 MB: a tiny file declaring a huge
+// page is refused before anything is allocated.
+void TiffReader::CheckDeclaredSize(const Layout& l, const std::string& where) const {
+  const uint64_t page_out = uint64_t{l.width} * l.height * static_cast<uint64_t>(std::clamp(l.spp, 1, 4));
+  if (page_out > (uint64_t{64} << 20) && page_out / 64 > stamp_.size) {
+    throw ImageError(where + " declares " + std::to_string(l.width) + " x " + std::to_string(l.height) +
+                     " pixels in a file of " + std::to_string((stamp_.size + 1023) / 1024) +
+                     " KB; no real file is compressed that far");
+  }
 }
 
 // Every stored block the page needs must lie inside the file, and together they must be able
@@ -484,7 +511,10 @@ void TiffReader::ReadPage(int32_t page, Image& out) {
   messages_->Reset();
   if (!GoTo(page)) throw ImageError(where + " cannot be read" + messages_->Reason());
   Layout l = ReadLayout(where);
+  ReadCurrent(l, out, where);
+}
 
+void TiffReader::ReadCurrent(const Layout& l, Image& out, const std::string& where) {
   out.width = static_cast<int32_t>(l.width);
   out.height = static_cast<int32_t>(l.height);
   const std::string compression = CompressionName(static_cast<uint16_t>(l.compression));
@@ -667,6 +697,202 @@ void TiffReader::ReadPage(int32_t page, Image& out) {
   char range_text[96];
   std::snprintf(range_text, sizeof range_text, "; levels %g..%g of the file shown as 0..255", lo, hi);
   out.source = kind_name + ", " + compression + layout_name + range_text;
+}
+
+// ---- pages as channel planes ----------------------------------------------------------------
+
+std::vector<uint64_t> TiffReader::FullResolutionPages() {
+  TIFF* tif = tif_.get();
+  messages_->Reset();
+  std::vector<uint64_t> pages;
+  current_ = -1;
+  if (!TIFFSetDirectory(tif, 0)) throw ImageError(name_ + " cannot be read" + messages_->Reason());
+  int64_t seen = 0;
+  do {
+    ++seen;
+    uint32_t type = 0;
+    if (!TIFFGetField(tif, TIFFTAG_SUBFILETYPE, &type) || (type & FILETYPE_REDUCEDIMAGE) == 0) {
+      pages.push_back(TIFFCurrentDirOffset(tif));
+    }
+  } while (TIFFReadDirectory(tif));
+  if (!messages_->first_error.empty()) {
+    throw ImageError(name_ + " is damaged after page " + std::to_string(seen) + messages_->Reason());
+  }
+  if (pages.empty()) throw ImageError(name_ + " holds only reduced-resolution pages");
+  return pages;
+}
+
+void TiffReader::SetDirectoryAt(uint64_t directory, const std::string& where) {
+  messages_->Reset();
+  current_ = -1;  // the page cache of ReadPage no longer knows where libtiff stands
+  if (!TIFFSetSubDirectory(tif_.get(), directory)) throw ImageError(where + " cannot be read" + messages_->Reason());
+}
+
+TiffReader::PageShape TiffReader::ShapeAt(uint64_t directory, const std::string& where) {
+  SetDirectoryAt(directory, where);
+  TIFF* tif = tif_.get();
+  const Layout l = ReadLayout(where);
+  PageShape s;
+  s.width = l.width;
+  s.height = l.height;
+  s.compression = static_cast<uint16_t>(l.compression);
+  if (l.kind == PageClass::kGrey || l.kind == PageClass::kColour) {
+    s.channels = l.kind == PageClass::kGrey ? 1 : 3;
+    const bool integer = l.format != SAMPLEFORMAT_IEEEFP;
+    s.bits = integer && l.bits <= 8 ? 8 : integer && l.bits == 16 ? 16 : 32;
+    s.kind = std::to_string(l.bits) + "-bit " +
+             (l.format == SAMPLEFORMAT_IEEEFP ? "floating-point " : l.format == SAMPLEFORMAT_INT ? "signed " : "") +
+             (s.channels == 1 ? "grey" : "RGB");
+  } else {
+    // Palette and other photometric kinds: decoded to 8 bits the way single pages are.
+    Image image;
+    ReadCurrent(l, image, where);
+    s.channels = image.kind == PixelKind::kGrey ? 1 : 3;
+    s.bits = 8;
+    s.kind = image.source.substr(0, image.source.find(','));
+  }
+  s.kind += ", " + CompressionName(s.compression);
+  char* text = nullptr;
+  if (TIFFGetField(tif, TIFFTAG_IMAGEDESCRIPTION, &text) && text) s.description = text;
+  float res = 0;
+  if (TIFFGetField(tif, TIFFTAG_XRESOLUTION, &res)) s.x_resolution = res;
+  if (TIFFGetField(tif, TIFFTAG_YRESOLUTION, &res)) s.y_resolution = res;
+  // ImageJ's private tags: libtiff keeps unknown tags as counted arrays of their stored type.
+  const TIFFField* counts_field = TIFFFieldWithTag(tif, 50838);
+  const TIFFField* data_field = TIFFFieldWithTag(tif, 50839);
+  if (counts_field && data_field && TIFFFieldDataType(counts_field) == TIFF_LONG &&
+      (TIFFFieldDataType(data_field) == TIFF_BYTE || TIFFFieldDataType(data_field) == TIFF_UNDEFINED)) {
+    uint32_t count_entries = 0, size = 0;
+    const uint32_t* counts = nullptr;
+    const uint8_t* data = nullptr;
+    if (TIFFGetField(tif, 50838, &count_entries, &counts) && TIFFGetField(tif, 50839, &size, &data)) {
+      s.imagej_channels = ParseImageJMetadata(counts, count_entries, data, size);
+    }
+  }
+  uint16_t unit = RESUNIT_INCH;
+  TIFFGetFieldDefaulted(tif, TIFFTAG_RESOLUTIONUNIT, &unit);
+  s.resolution_unit = unit;
+  if (l.compression == COMPRESSION_NONE && !l.tiled && (l.kind == PageClass::kGrey || l.kind == PageClass::kColour)) {
+    const uint64_t* offsets = nullptr;
+    const uint64_t* counts = nullptr;
+    const uint32_t strips = TIFFNumberOfStrips(tif);
+    if (TIFFGetField(tif, TIFFTAG_STRIPOFFSETS, &offsets) && TIFFGetField(tif, TIFFTAG_STRIPBYTECOUNTS, &counts) &&
+        offsets && counts && strips > 0) {
+      bool run = true;
+      for (uint32_t i = 1; i < strips && run; ++i) run = offsets[i] == offsets[i - 1] + counts[i - 1];
+      s.contiguous = run;
+      s.data_offset = offsets[0];
+      s.data_bytes = l.raw_bytes;
+    }
+  }
+  return s;
+}
+
+namespace {
+
+template <typename T>
+void Invert(void* plane, size_t count) {
+  T* p = static_cast<T*>(plane);
+  for (size_t i = 0; i < count; ++i) p[i] = static_cast<T>(~p[i]);
+}
+
+}  // namespace
+
+void TiffReader::DecodeAt(uint64_t directory, const PageShape& shape, void* const* planes, const std::string& where,
+                          uint64_t data_offset) {
+  SetDirectoryAt(directory, where);
+  const Layout l = ReadLayout(where);
+  const size_t pixels = size_t{l.width} * l.height;
+  if (l.width != shape.width || l.height != shape.height) {
+    throw ImageError(where + " is " + std::to_string(l.width) + " x " + std::to_string(l.height) + ", but page 1 is " +
+                     std::to_string(shape.width) + " x " + std::to_string(shape.height) +
+                     ". All pages of a volume must have the same size and kind.");
+  }
+  const auto differs = [&]() {
+    const auto kind = [](int channels) { return channels == 1 ? "grey" : "colour"; };
+    return ImageError(where + " is " + kind(l.kind == PageClass::kGrey ? 1 : 3) + " or of another depth, but page 1 is " +
+                      kind(shape.channels) + " (" + shape.kind + "). All pages of a volume must have the same size and kind.");
+  };
+  if (l.kind != PageClass::kGrey && l.kind != PageClass::kColour) {
+    Image image;
+    ReadCurrent(l, image, where);
+    if (image.kind == PixelKind::kPalette) ToColour(image);
+    const int channels = image.kind == PixelKind::kGrey ? 1 : 3;
+    if (channels != shape.channels || shape.bits != 8) throw differs();
+    for (int c = 0; c < channels; ++c) {
+      uint8_t* dst = static_cast<uint8_t*>(planes[c]);
+      const int byte = channels == 1 ? 0 : 2 - c;  // colour comes blue, green, red
+      for (size_t i = 0; i < pixels; ++i) dst[i] = image.pixels[i * channels + byte];
+    }
+    return;
+  }
+  const int channels = l.kind == PageClass::kGrey ? 1 : 3;
+  const bool integer = l.format != SAMPLEFORMAT_IEEEFP;
+  const int bits = integer && l.bits <= 8 ? 8 : integer && l.bits == 16 ? 16 : 32;
+  if (channels != shape.channels || bits != shape.bits) throw differs();
+
+  const auto fill = [&](uint8_t* raw) {
+    if (data_offset == 0) {
+      DecodeRaw(l, raw, where);
+      return;
+    }
+    // Pages without a directory: plain samples in the file's byte order.
+    const int fd = TIFFFileno(tif_.get());
+    uint64_t done = 0;
+    while (done < l.raw_bytes) {
+      const ssize_t got = pread(fd, raw + done, l.raw_bytes - done, static_cast<off_t>(data_offset + done));
+      if (got <= 0) throw ImageError(where + " is truncated");
+      done += static_cast<uint64_t>(got);
+    }
+    if (TIFFIsByteSwapped(tif_.get())) {
+      if (l.bits == 16) TIFFSwabArrayOfShort(reinterpret_cast<uint16_t*>(raw), static_cast<tmsize_t>(l.raw_bytes / 2));
+      if (l.bits == 32) TIFFSwabArrayOfLong(reinterpret_cast<uint32_t*>(raw), static_cast<tmsize_t>(l.raw_bytes / 4));
+      if (l.bits == 64) TIFFSwabArrayOfLong8(reinterpret_cast<uint64_t*>(raw), static_cast<tmsize_t>(l.raw_bytes / 8));
+    }
+  };
+  // The common case: one grey channel of 8 or 16 unsigned bits goes straight into its plane.
+  if (channels == 1 && l.spp == 1 && !l.tiled && l.format == SAMPLEFORMAT_UINT && (l.bits == 8 || l.bits == 16)) {
+    fill(static_cast<uint8_t*>(planes[0]));
+    if (l.photometric == PHOTOMETRIC_MINISWHITE) {
+      if (l.bits == 8) Invert<uint8_t>(planes[0], pixels);
+      else Invert<uint16_t>(planes[0], pixels);
+    }
+    return;
+  }
+  std::vector<uint8_t> raw(l.raw_bytes);
+  fill(raw.data());
+  if (l.bits == 8 && l.format == SAMPLEFORMAT_UINT) {
+    for (int c = 0; c < channels; ++c) {
+      uint8_t* dst = static_cast<uint8_t*>(planes[c]);
+      const uint8_t flip = l.photometric == PHOTOMETRIC_MINISWHITE && channels == 1 ? 255 : 0;
+      for (uint32_t y = 0; y < l.height; ++y) {
+        const uint8_t* row = raw.data() + (l.separate ? c * l.plane_bytes : 0) + uint64_t{y} * l.row_bytes;
+        if (l.separate) {
+          for (uint32_t x = 0; x < l.width; ++x) *dst++ = static_cast<uint8_t>(row[x] ^ flip);
+        } else {
+          for (uint32_t x = 0; x < l.width; ++x) *dst++ = static_cast<uint8_t>(row[uint64_t{x} * l.spp + c] ^ flip);
+        }
+      }
+    }
+    return;
+  }
+  const double top = std::ldexp(1.0, std::min(l.bits, 16)) - 1.0;
+  for (int c = 0; c < channels; ++c) {
+    size_t i = 0;
+    for (uint32_t y = 0; y < l.height; ++y) {
+      for (uint32_t x = 0; x < l.width; ++x, ++i) {
+        double v = l.Value(raw.data(), y, x, c);
+        if (bits == 32) {
+          static_cast<float*>(planes[c])[i] = static_cast<float>(v);
+          continue;
+        }
+        if (l.format == SAMPLEFORMAT_INT) v += (top + 1) / 2;  // signed: -half..half-1 -> 0..top
+        v = std::clamp(v, 0.0, top);
+        if (bits == 8) static_cast<uint8_t*>(planes[c])[i] = static_cast<uint8_t>(std::lround(v * 255.0 / top));
+        else static_cast<uint16_t*>(planes[c])[i] = static_cast<uint16_t>(v);
+      }
+    }
+  }
 }
 
 }  // namespace lumetrix::imaging::detail

@@ -11,6 +11,7 @@
 
 #include "imaging/file_probe.h"
 #include "imaging/image_data.h"
+#include "imaging/imagej_metadata.h"
 #include "imaging/tiff_messages.h"
 
 namespace lumetrix::imaging::detail {
@@ -30,13 +31,45 @@ class TiffReader {
   // Page `page` (0-based) becomes `out`. Throws ImageError; `out` is then unspecified.
   void ReadPage(int32_t page, Image& out);
 
+  // The pages of the file that are not reduced-resolution copies (NewSubfileType bit 0),
+  // by the offset of their directory; SubIFDs are not part of the chain and are never seen.
+  // Throws ImageError when the chain is damaged or holds no such page.
+  std::vector<uint64_t> FullResolutionPages();
+
+  // What the decoded channels of a page look like: `bits` 8 or 16 (unsigned), or 32 (float:
+  // 32-bit integers and floating point, to be scaled by the caller).
+  struct PageShape {
+    uint32_t width = 0, height = 0;
+    int channels = 1;  // 1 or 3 (RGB, palette colour)
+    int bits = 8;
+    uint16_t compression = 1;
+    std::string description;  // ImageDescription
+    double x_resolution = 0, y_resolution = 0;
+    int resolution_unit = 2;
+    // Uncompressed data in one run: where it starts and how many bytes a page takes.
+    bool contiguous = false;
+    uint64_t data_offset = 0, data_bytes = 0;
+    std::string kind;  // "16-bit grey, LZW" for messages and --info
+    ImageJChannelData imagej_channels;  // from the IJMetadata tags
+  };
+  PageShape ShapeAt(uint64_t directory, const std::string& where);
+  // Decodes the page whose directory is at `directory` into one plane per channel (width x
+  // height samples of shape.bits, rows top first). With `data_offset` set, the samples are read
+  // from there instead (ImageJ's stacks over 4 GB keep pages after the first without a
+  // directory). Throws ImageError when the page differs from `shape` or cannot be decoded.
+  void DecodeAt(uint64_t directory, const PageShape& shape, void* const* planes, const std::string& where,
+                uint64_t data_offset = 0);
+
   struct Layout;
 
  private:
   bool GoTo(int32_t page);
   Layout ReadLayout(const std::string& where);
+  void CheckDeclaredSize(const Layout& layout, const std::string& where) const;
   void CheckStoredData(const Layout& layout, uint64_t blocks, const std::string& where);
   void DecodeRaw(const Layout& layout, uint8_t* raw, const std::string& where);
+  void ReadCurrent(const Layout& layout, Image& out, const std::string& where);
+  void SetDirectoryAt(uint64_t directory, const std::string& where);
   void ReadRgba(const Layout& layout, Image& out, const std::string& where);
   // Minimum and maximum over every page deeper than 8 bits (cached per file).
   std::pair<double, double> DeepRange(const std::string& where);

@@ -15,7 +15,8 @@ PACKAGES=(
 )
 if [[ "${1:-}" == "--test" ]]; then
   # Independent decoders and reference tools the tests and benchmarks compare against.
-  PACKAGES+=(libgif-dev libavfilter-dev libtiff-tools lua5.4 liblua5.4-dev clang libclang-rt-14-dev ffmpeg)
+  PACKAGES+=(libgif-dev libavfilter-dev libtiff-tools lua5.4 liblua5.4-dev clang libclang-rt-14-dev ffmpeg
+    python3-tifffile python3-numpy)
   # Validators of the installed desktop entry, metainfo and man page.
   PACKAGES+=(desktop-file-utils appstream man-db groff-base)
 fi

@@ -1,6 +1,8 @@
 #include "viewer/cli_commands.h"
 
 #include <cstdio>
+#include <cmath>
+#include <cstdlib>
 #include <string>
 
 #include "export/avi/avi_recompressor.h"
@@ -20,6 +22,16 @@ bool EndsWithNoCase(const std::string& s, const std::string& end) {
   for (size_t i = 0; i < end.size(); ++i)
     if (std::tolower(static_cast<unsigned char>(s[s.size() - end.size() + i])) != end[i]) return false;
   return true;
+}
+
+// Shortest text within a millionth of the value (0.5, 2, 0.1625): resolution tags are floats.
+std::string Number(double value) {
+  char text[32];
+  for (int digits = 1; digits <= 17; ++digits) {
+    std::snprintf(text, sizeof text, "%.*g", digits, value);
+    if (std::abs(std::strtod(text, nullptr) - value) <= 1e-6 * std::abs(value)) break;
+  }
+  return text;
 }
 
 // Messages of window-free commands go to standard error.
@@ -120,6 +132,11 @@ int RunAviToGifCommand(const CommandLine& line) {
 }
 
 double MeanSample(const VolumeData& v) {
+  if (!v.ChannelMeans.empty()) {
+    double sum = 0;
+    for (double m : v.ChannelMeans) sum += m;
+    return sum / static_cast<double>(v.ChannelMeans.size());
+  }
   if (v.Samples.empty()) return 0;
   unsigned long long sum = 0;
   for (uint8_t s : v.Samples) sum += s;
@@ -136,8 +153,20 @@ int RunInfoCommand(const CommandLine& line) {
     std::fprintf(stderr, "%s\n", error.c_str());
     return 1;
   }
-  std::printf("%dx%dx%d %s %.2f\n", volume->Width, volume->Height, volume->Depth, volume->IsGrey ? "grey" : "rgb",
-              MeanSample(*volume));
+  const std::string kind =
+      volume->IsGrey ? "grey" : volume->IsRgb ? "rgb" : std::to_string(volume->FileChannels) + "ch";
+  std::printf("%dx%dx%d %s %.2f\n", volume->Width, volume->Height, volume->Depth, kind.c_str(), MeanSample(*volume));
+  std::printf("channels %d (%d-bit)\n", volume->FileChannels, volume->ChannelBits);
+  std::printf("timepoints %d\n", volume->TimePoints);
+  const double* s = volume->Voxel;
+  if (s[0] > 0 && s[1] > 0) {
+    const std::string z = s[2] > 0 ? Number(s[2]) : std::string("unknown");
+    std::printf("voxel %s x %s x %s %s\n", Number(s[0]).c_str(), Number(s[1]).c_str(), z.c_str(),
+                volume->VoxelUnit.c_str());
+  } else {
+    std::printf("voxel unknown\n");
+  }
+  if (!volume->Note.empty()) std::fprintf(stderr, "%s\n", volume->Note.c_str());
   return 0;
 }
 

@@ -166,7 +166,13 @@ bool Viewer::InitGLState() {
     last_file_.clear();
     return false;
   }
-  if (ui_.status) ui_.status(report.Message);
+  // The status line tells what the picture does not show as stored: metadata that could not be
+  // followed, slices shown downsampled.
+  if (ui_.status) {
+    std::string line = volume_.Note;
+    if (!line.empty() && !report.Message.empty()) line += "  ";
+    ui_.status(line + report.Message);
+  }
   const bool current = surface_.MakeCurrent();
   if (current) {
     surface_.Renderer().SetStacks(volume_, slice_step_, std::move(stacks));

@@ -3,9 +3,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "imaging/hyperstack.h"
 #include "viewer/sample_buffer.h"
 
 namespace lumetrix {
@@ -19,6 +21,23 @@ struct VolumeData {
   // grey: (p, x, y) at p + D*(x + W*y); colour: (p, x, y, c) at p + D*(x + W*(y + H*c)),
   // c = 0 red, 1 green, 2 blue.
   SampleBuffer Samples;
+
+  // The file as it is, beside the 8-bit view above: channels (1..8, RGB files 3), time points,
+  // the stored depth of a channel, and the voxel size (0 = unknown) with its unit. Samples show
+  // time point 1: one channel as grey, otherwise channels 1, 2, 3 as red, green, blue.
+  int32_t FileChannels = 1;
+  int32_t TimePoints = 1;
+  int ChannelBits = 8;
+  bool IsRgb = false;
+  double Voxel[3] = {0, 0, 0};
+  std::string VoxelUnit;
+  std::string Note;  // why the file's metadata was not followed; empty otherwise
+  // Files of channels other than grey or RGB: mean displayed 8-bit value of each channel at
+  // time point 1.
+  std::vector<double> ChannelMeans;
+  // Every channel and time point at its stored depth; not kept for one 8-bit channel and time
+  // point, which Samples hold whole.
+  std::shared_ptr<const imaging::Hyperstack> Stack;
 
   int Channels() const { return IsGrey ? 1 : 3; }
   size_t Index(int32_t p, int32_t x, int32_t y, int c = 0) const {

@@ -8,7 +8,11 @@
 #include <new>
 #include <vector>
 
+#include "imaging/available_memory.h"
+#include "imaging/file_probe.h"
+#include "imaging/hyperstack_reader.h"
 #include "viewer/byte_transpose.h"
+#include "viewer/hyperstack_view.h"
 
 namespace lumetrix {
 namespace {
@@ -22,6 +26,13 @@ constexpr size_t kBlockBytes = size_t{64} << 20;
 std::string Megabytes(uint64_t bytes) { return std::to_string((bytes + (1 << 20) - 1) >> 20) + " MB"; }
 
 std::string PageName(int32_t p) { return "page " + std::to_string(p + 1); }
+
+// A message from below as a sentence: capital first letter, full stop.
+std::string Sentence(std::string text) {
+  if (text.rfind("page ", 0) == 0) text[0] = 'P';
+  if (!text.empty() && text.back() != '.') text += '.';
+  return text;
+}
 
 // dst[b + stride * i] := rows[b][i] for b < count and i < n: the pages of a block become runs of
 // page-fastest voxels. The pixels go in tiles whose output (tile x stride bytes) stays in the
@@ -66,9 +77,12 @@ uint64_t PhysicalMemoryBytes() {
   return static_cast<uint64_t>(pages) * static_cast<uint64_t>(size);
 }
 
-std::optional<VolumeData> ReadVolume(const std::string& path, imaging::ImageBox& image,
-                                     ProgressSink& progress, std::string& error,
-                                     const VolumeLoadOptions& options) {
+namespace {
+
+// BMP and JPEG files: one page through the image component.
+std::optional<VolumeData> ReadThroughImageBox(const std::string& path, imaging::ImageBox& image,
+                                              ProgressSink& progress, std::string& error,
+                                              const VolumeLoadOptions& options) {
   const std::string name = std::filesystem::path(path).filename().string();
   VolumeData v;
   v.FilePath = path;
@@ -100,7 +114,7 @@ std::optional<VolumeData> ReadVolume(const std::string& path, imaging::ImageBox&
       }
       if (!image.LoadPage(path, static_cast<int16_t>(p))) {
         progress.HideProgress();
-        error = "Could not read " + PageName(p) + " of " + name + ": " + image.LastError();
+        error = image.LastError();
         return std::nullopt;
       }
       progress.SetProgress(p + 1);
@@ -108,6 +122,8 @@ std::optional<VolumeData> ReadVolume(const std::string& path, imaging::ImageBox&
       if (!grey && image.BitDepth() != 24) image.ConvertDepth(24);
       if (p == 0) {
         v.IsGrey = grey;
+        v.IsRgb = !grey;
+        v.FileChannels = grey ? 1 : 3;
         v.Width = image.ImageWidth();
         v.Height = image.ImageHeight();
         if (v.Width < 1 || v.Height < 1) {
@@ -117,7 +133,7 @@ std::optional<VolumeData> ReadVolume(const std::string& path, imaging::ImageBox&
         }
         const uint64_t bytes = static_cast<uint64_t>(v.Width) * static_cast<uint64_t>(v.Height) *
                                static_cast<uint64_t>(v.Depth) * static_cast<uint64_t>(v.Channels());
-        const uint64_t limit = options.MaxBytes ? options.MaxBytes : PhysicalMemoryBytes();
+        const uint64_t limit = options.MaxBytes ? options.MaxBytes : imaging::AvailableMemoryBytes();
         if ((limit && bytes > limit) || bytes > static_cast<uint64_t>(PTRDIFF_MAX)) {
           progress.HideProgress();
           error = name + " needs " + Megabytes(bytes) + " of memory (" + std::to_string(v.Width) + " x " +
@@ -159,6 +175,54 @@ std::optional<VolumeData> ReadVolume(const std::string& path, imaging::ImageBox&
   } catch (const std::exception& e) {
     if (progress_shown) progress.HideProgress();
     error = "Could not read " + name + ": " + e.what();
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<VolumeData> ReadVolume(const std::string& path, imaging::ImageBox& image,
+                                     ProgressSink& progress, std::string& error,
+                                     const VolumeLoadOptions& options) {
+  const std::string name = std::filesystem::path(path).filename().string();
+  bool tiff = false;
+  try {
+    tiff = imaging::detail::ProbeImageFile(path).format == imaging::detail::FileFormat::kTiff;
+  } catch (const std::exception& e) {
+    error = Sentence(e.what());
+    return std::nullopt;
+  }
+  if (!tiff) return ReadThroughImageBox(path, image, progress, error, options);
+  try {
+    const imaging::HyperstackPlan plan = imaging::PlanHyperstack(path);
+    const int32_t slices = plan.layout.slices;
+    if (slices > 32767) {
+      error = name + " has " + std::to_string(slices) + " slices; at most 32767 can be opened.";
+      return std::nullopt;
+    }
+    const bool grey = plan.Channels() == 1;
+    const uint64_t shown = uint64_t(plan.width) * uint64_t(plan.height) * uint64_t(slices) * (grey ? 1 : 3);
+    const uint64_t needed = plan.PeakBytes() + shown;
+    const uint64_t available = imaging::AvailableMemoryBytes();
+    if ((options.MaxBytes && shown > options.MaxBytes) || (!options.MaxBytes && available && needed > available) ||
+        needed > static_cast<uint64_t>(PTRDIFF_MAX)) {
+      const uint64_t limit = options.MaxBytes ? options.MaxBytes : available;
+      error = name + " needs " + Megabytes(options.MaxBytes ? shown : needed) + " of memory (" +
+              std::to_string(plan.width) + " x " + std::to_string(plan.height) + " x " + std::to_string(slices) +
+              (plan.Channels() == 1 ? std::string(" grey") : " x " + std::to_string(plan.Channels()) + " channels") +
+              (plan.layout.frames > 1 ? " x " + std::to_string(plan.layout.frames) + " time points" : std::string()) +
+              "), more than is available (" + Megabytes(limit) + ").";
+      return std::nullopt;
+    }
+    std::optional<imaging::Hyperstack> stack = imaging::ReadHyperstack(plan, progress, error);
+    if (!stack) return std::nullopt;
+    VolumeData v = ShowHyperstack(std::move(*stack));
+    v.FilePath = path;
+    return v;
+  } catch (const std::bad_alloc&) {
+    error = "There is not enough memory to open " + name + ".";
+  } catch (const std::exception& e) {
+    error = Sentence(e.what());
   }
   return std::nullopt;
 }

@@ -12,13 +12,16 @@
 namespace lumetrix {
 
 struct VolumeLoadOptions {
-  // Largest volume accepted, in bytes; 0 means the computer's physical memory.
+  // Largest shown (8-bit) volume accepted, in bytes; 0: the file's samples and the shown volume
+  // together must fit the memory available now.
   uint64_t MaxBytes = 0;
 };
 
-// Reads the file page by page through `image`, with progress ("Reading Image"). Returns the new
-// volume, or nothing with `error` set to a sentence for the user; nothing else is changed.
-// Pages must all have the size and colour kind of the first one.
+// Reads a TIFF file's pages on all cores into channels, slices and time points as its metadata
+// says (imaging/hyperstack_reader.h), and BMP or JPEG files through `image`, with progress
+// ("Reading Image"). Returns the new volume, or nothing with `error` set to a sentence for the
+// user that names the file; nothing else is changed. Pages must all have the size and colour
+// kind of the first one.
 std::optional<VolumeData> ReadVolume(const std::string& path, imaging::ImageBox& image,
                                      ProgressSink& progress, std::string& error,
                                      const VolumeLoadOptions& options = {});

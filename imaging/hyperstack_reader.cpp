@@ -1,0 +1,229 @@
+#include "imaging/hyperstack_reader.h"
+
+#include <sys/mman.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <condition_variable>
+#include <limits>
+#include <mutex>
+#include <thread>
+
+#include "imaging/file_probe.h"
+#include "imaging/image_box.h"
+#include "imaging/tiff_reader.h"
+
+namespace lumetrix::imaging {
+namespace {
+
+std::string Megabytes(uint64_t bytes) { return std::to_string((bytes + (1 << 20) - 1) >> 20) + " MB"; }
+
+// Uninitialised memory (every sample is written), on huge pages where the system has them.
+std::unique_ptr<uint8_t[], FreeDeleter> Allocate(uint64_t bytes) {
+  constexpr size_t kHuge = size_t{2} << 20;
+  const size_t rounded = (static_cast<size_t>(bytes) + kHuge - 1) / kHuge * kHuge;
+  void* p = std::aligned_alloc(kHuge, std::max(rounded, kHuge));
+  if (!p) throw std::bad_alloc();
+  ::madvise(p, std::max(rounded, kHuge), MADV_HUGEPAGE);
+  return std::unique_ptr<uint8_t[], FreeDeleter>(static_cast<uint8_t*>(p));
+}
+
+struct PagePlace {
+  int32_t group, z, t;
+};
+
+// The channel group, slice and time point of the file's `index`-th used page.
+PagePlace PlaceOf(const HyperstackLayout& l, int64_t index) {
+  PagePlace place{0, 0, 0};
+  for (const char axis : l.page_axes) {
+    const int64_t size = axis == 'C' ? l.page_groups : axis == 'Z' ? l.slices : l.frames;
+    const auto value = static_cast<int32_t>(index % size);
+    index /= size;
+    (axis == 'C' ? place.group : axis == 'Z' ? place.z : place.t) = value;
+  }
+  return place;
+}
+
+// Float samples (in `floats`, in plane order) become 16 bits over their finite range.
+void ScaleInto16(const float* floats, size_t count, uint16_t* out) {
+  float lo = std::numeric_limits<float>::infinity(), hi = -lo;
+  for (size_t i = 0; i < count; ++i) {
+    if (!std::isfinite(floats[i])) continue;
+    lo = std::min(lo, floats[i]);
+    hi = std::max(hi, floats[i]);
+  }
+  const double span = static_cast<double>(hi) - lo;
+  for (size_t i = 0; i < count; ++i) {
+    const float v = floats[i];
+    if (!std::isfinite(v)) out[i] = v > 0 ? 65535 : 0;
+    else if (!(span > 0)) out[i] = 0;  // a constant file is black
+    else out[i] = static_cast<uint16_t>(std::clamp(std::floor((v - lo) * 65535.0 / span + 0.5), 0.0, 65535.0));
+  }
+}
+
+}  // namespace
+
+HyperstackPlan PlanHyperstack(const std::string& path) {
+  const detail::ProbedFile probe = detail::ProbeImageFile(path);
+  HyperstackPlan plan;
+  plan.path = path;
+  plan.name = detail::FileNameOf(path);
+  plan.file_size = probe.stamp.size;
+  if (probe.format != detail::FileFormat::kTiff) throw ImageError(plan.name + " is not a TIFF file");
+  detail::TiffReader reader(path, probe.stamp);
+  plan.directories = reader.FullResolutionPages();
+  const auto shape = reader.ShapeAt(plan.directories[0], "page 1 of " + plan.name);
+  plan.width = static_cast<int32_t>(shape.width);
+  plan.height = static_cast<int32_t>(shape.height);
+  plan.page_channels = shape.channels;
+  plan.decoded_bits = shape.bits;
+  plan.kind = shape.kind;
+  plan.compression = shape.compression;
+  plan.data_offset = shape.data_offset;
+  plan.data_bytes = shape.data_bytes;
+
+  StackFacts facts;
+  facts.pages = static_cast<int64_t>(plan.directories.size());
+  facts.page_channels = shape.channels;
+  facts.width = shape.width;
+  facts.height = shape.height;
+  facts.description = shape.description;
+  facts.x_resolution = shape.x_resolution;
+  facts.y_resolution = shape.y_resolution;
+  facts.resolution_unit = shape.resolution_unit;
+  facts.imagej_channels = shape.imagej_channels;
+  if (shape.contiguous && shape.data_bytes > 0 && plan.file_size > shape.data_offset) {
+    facts.contiguous_pages = static_cast<int64_t>((plan.file_size - shape.data_offset) / shape.data_bytes) - 1;
+  }
+  plan.layout = ResolveLayout(facts, plan.name);
+
+  // What the pages would decode to against what the file could hold.
+  const uint64_t decoded = plan.Samples() * static_cast<uint64_t>(plan.decoded_bits / 8);
+  if (decoded > kSmallFileAllowance && decoded / kMaxExpansion > plan.file_size) {
+    throw ImageError(plan.name + " declares " + Megabytes(decoded) + " of images (" + std::to_string(plan.width) +
+                     " x " + std::to_string(plan.height) + " x " + std::to_string(plan.layout.PagesUsed()) +
+                     " pages) in a file of " + std::to_string((plan.file_size + 1023) / 1024) +
+                     " KB; no real file is compressed that far");
+  }
+  return plan;
+}
+
+std::optional<Hyperstack> ReadHyperstack(const HyperstackPlan& plan, ProgressSink& progress, std::string& error,
+                                         unsigned threads) {
+  const HyperstackLayout& l = plan.layout;
+  Hyperstack h;
+  h.width = plan.width;
+  h.height = plan.height;
+  h.slices = l.slices;
+  h.channels = plan.Channels();
+  h.frames = l.frames;
+  h.bits = plan.Bits();
+  h.rgb = plan.page_channels == 3 && l.page_groups == 1;
+  std::copy(l.voxel, l.voxel + 3, h.voxel);
+  h.unit = l.unit;
+  h.looks = l.channels;
+  h.note = l.note;
+  h.kind = plan.kind;
+  h.data = Allocate(std::max<uint64_t>(plan.Bytes(), 1));
+  std::unique_ptr<uint8_t[], FreeDeleter> floats;
+  if (plan.decoded_bits == 32) floats = Allocate(plan.Samples() * 4);
+  if (h.bits == 16) h.plane_ranges.resize(h.Planes());
+  // Each 16-bit plane's range while it is still in the cache.
+  const auto note_range = [&](size_t plane) {
+    const auto* p = reinterpret_cast<const uint16_t*>(h.data.get() + plane * h.PlaneBytes());
+    uint16_t lo = 65535, hi = 0;
+    for (size_t i = 0, n = h.PlaneSamples(); i < n; ++i) {
+      lo = std::min(lo, p[i]);
+      hi = std::max(hi, p[i]);
+    }
+    h.plane_ranges[plane] = {lo, hi};
+  };
+
+  const auto pages = static_cast<size_t>(l.PagesUsed());
+  detail::TiffReader::PageShape shape;
+  shape.width = static_cast<uint32_t>(plan.width);
+  shape.height = static_cast<uint32_t>(plan.height);
+  shape.channels = plan.page_channels;
+  shape.bits = plan.decoded_bits;
+  shape.kind = plan.kind;
+
+  std::atomic<size_t> next{0};
+  std::atomic<bool> stop{false};
+  std::mutex mutex;
+  std::condition_variable changed;
+  size_t done = 0;
+  std::string failure;
+  const detail::FileStamp stamp = detail::StampOf(plan.path);
+  const auto work = [&]() {
+    try {
+      detail::TiffReader reader(plan.path, stamp);
+      std::vector<void*> planes(static_cast<size_t>(plan.page_channels));
+      std::vector<size_t> numbers(planes.size());
+      for (size_t i = next++; i < pages && !stop; i = next++) {
+        const PagePlace place = PlaceOf(l, static_cast<int64_t>(i));
+        for (int k = 0; k < plan.page_channels; ++k) {
+          const int32_t c = place.group * plan.page_channels + k;
+          const size_t plane = (static_cast<size_t>(place.t) * h.channels + c) * h.slices + place.z;
+          numbers[static_cast<size_t>(k)] = plane;
+          planes[static_cast<size_t>(k)] = plan.decoded_bits == 32 ? floats.get() + plane * h.PlaneSamples() * 4
+                                                                   : h.data.get() + plane * h.PlaneBytes();
+        }
+        const std::string where = "page " + std::to_string(i + 1) + " of " + plan.name;
+        if (l.pages_after_first_ifd) {
+          reader.DecodeAt(plan.directories[0], shape, planes.data(), where,
+                          i == 0 ? 0 : plan.data_offset + i * plan.data_bytes);
+        } else {
+          reader.DecodeAt(plan.directories[i], shape, planes.data(), where);
+        }
+        if (plan.decoded_bits == 16) {
+          for (size_t plane : numbers) note_range(plane);
+        }
+        std::lock_guard lock(mutex);
+        ++done;
+        changed.notify_one();
+      }
+    } catch (const std::exception& e) {
+      std::lock_guard lock(mutex);
+      if (failure.empty()) failure = e.what();
+      stop = true;
+      changed.notify_one();
+    }
+  };
+  if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
+  threads = static_cast<unsigned>(std::min<size_t>({threads, pages, 64}));
+  progress.ShowProgress("Reading Image", 0, static_cast<int32_t>(std::min<size_t>(pages, INT32_MAX)));
+  std::vector<std::thread> workers;
+  for (unsigned w = 0; w < threads; ++w) workers.emplace_back(work);
+  size_t reported = 0;
+  bool cancelled = false;
+  while (true) {
+    size_t now;
+    {
+      std::unique_lock lock(mutex);
+      changed.wait_for(lock, std::chrono::milliseconds(50), [&] { return done > reported || stop; });
+      now = done;
+    }
+    while (reported < now && !cancelled) {
+      if (progress.Cancelled()) cancelled = true;
+      else progress.SetProgress(static_cast<int32_t>(++reported));
+    }
+    if (cancelled) stop = true;
+    if (stop || reported == pages) break;
+  }
+  for (auto& w : workers) w.join();
+  progress.HideProgress();
+  if (!failure.empty()) throw ImageError(failure);
+  if (cancelled) {
+    error = "Reading " + plan.name + " was stopped.";
+    return std::nullopt;
+  }
+  if (floats) {
+    ScaleInto16(reinterpret_cast<const float*>(floats.get()), plan.Samples(), reinterpret_cast<uint16_t*>(h.data.get()));
+    for (size_t plane = 0; plane < h.Planes(); ++plane) note_range(plane);
+  }
+  return h;
+}
+
+}  // namespace lumetrix::imaging

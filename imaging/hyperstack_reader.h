@@ -1,0 +1,56 @@
+#pragma once
+// Reads a TIFF file into a Hyperstack: the pages are listed and the metadata resolved first
+// (cheap, so that the caller can check memory), then decoded on all cores, one libtiff handle
+// per worker, with progress and Cancel.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/progress_sink.h"
+#include "imaging/hyperstack.h"
+#include "imaging/hyperstack_layout.h"
+
+namespace lumetrix::imaging {
+
+// A file under this size never makes the reader allocate more than this many times its size
+// plus kSmallFileAllowance: a tiny file declaring a huge volume is refused before decoding.
+inline constexpr uint64_t kMaxExpansion = 64;
+inline constexpr uint64_t kSmallFileAllowance = uint64_t{64} << 20;
+
+struct HyperstackPlan {
+  std::string path, name;
+  uint64_t file_size = 0;
+  std::vector<uint64_t> directories;  // full-resolution pages
+  HyperstackLayout layout;
+  int32_t width = 0, height = 0;
+  int page_channels = 1;
+  int decoded_bits = 8;  // 8, 16, or 32 for samples scaled into 16 bits after reading
+  std::string kind;
+  // Fields of the page shape the workers compare every page with.
+  uint16_t compression = 1;
+  uint64_t data_offset = 0, data_bytes = 0;
+
+  int32_t Channels() const { return layout.page_groups * page_channels; }
+  int Bits() const { return decoded_bits == 8 ? 8 : 16; }
+  uint64_t Samples() const {
+    return uint64_t(width) * uint64_t(height) * uint64_t(Channels()) * uint64_t(layout.slices) * uint64_t(layout.frames);
+  }
+  uint64_t Bytes() const { return Samples() * uint64_t(Bits() / 8); }
+  // Bytes allocated while reading (floating-point samples pass through a buffer of their own).
+  uint64_t PeakBytes() const { return Bytes() + (decoded_bits == 32 ? Samples() * 4 : 0); }
+};
+
+// Lists the pages and resolves the layout. Throws ImageError with a sentence naming the file
+// (not a TIFF file, damaged chain, undecodable first page, a volume the file is too small to
+// hold).
+HyperstackPlan PlanHyperstack(const std::string& path);
+
+// Decodes every page the plan uses; `threads` 0 means one per core. Progress "Reading Image",
+// one step per page. Nothing when the progress sink asked to stop (`error` says so); throws
+// ImageError when a page cannot be read and std::bad_alloc when memory runs out.
+std::optional<Hyperstack> ReadHyperstack(const HyperstackPlan& plan, ProgressSink& progress, std::string& error,
+                                         unsigned threads = 0);
+
+}  // namespace lumetrix::imaging

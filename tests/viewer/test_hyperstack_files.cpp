@@ -1,0 +1,229 @@
+// Microscope files written by an independent writer (Python's tifffile) and hand-built hostile
+// files, read end to end through ReadVolume.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+
+#include "tests/support/tiff_fixture.h"
+#include "viewer/volume_loader.h"
+
+namespace lumetrix {
+namespace {
+
+using test_support::TempDir;
+
+// Writes `out` with tifffile; `make` is Python that defines `data` (axes order as named in the
+// case) and calls the writer. The sample of (t, z, c, y, x) is f(t, z, c, y, x) in both languages.
+void WriteWithTifffile(const std::string& out, const std::string& make) {
+  const std::string script = "import numpy as np, tifffile\n"
+                             "t,z,c,y,x = np.ogrid[0:4,0:5,0:3,0:6,0:7]\n"
+                             "f = (t*50 + z*7 + c*90 + y*3 + x) % 251\n"
+                             "out = '" + out + "'\n" + make + "\n";
+  const std::string py = out + ".py";
+  std::ofstream(py) << script;
+  ASSERT_EQ(std::system(("/usr/bin/python3 " + py).c_str()), 0) << script;
+}
+int F(int t, int z, int c, int y, int x) { return (t * 50 + z * 7 + c * 90 + y * 3 + x) % 251; }
+
+std::optional<VolumeData> Read(const std::string& path, std::string& error) {
+  imaging::ImageBox image;
+  NullProgress progress;
+  return ReadVolume(path, image, progress, error);
+}
+
+TEST(HyperstackFiles, ChannelsTimeAndVoxelSizeFollowTheFilesMetadata) {
+  struct Case {
+    const char* name;
+    const char* make;  // Python
+    int channels, slices, frames, bits;
+    double voxel[3];
+    int scale;  // stored sample = F * scale
+  };
+  const Case cases[] = {
+      {"imagej TZCYX 8-bit", "tifffile.imwrite(out, f[:2,:3,:2].astype('u1'), imagej=True, resolution=(2.0, 2.0),"
+       " metadata={'axes':'TZCYX','spacing':2.0,'unit':'um'})", 2, 3, 2, 8, {0.5, 0.5, 2}, 1},
+      {"imagej ZCYX 16-bit deflate", "tifffile.imwrite(out, (f[0,:4,:3]*200).astype('u2'), imagej=True,"
+       " compression='zlib', metadata={'axes':'ZCYX'})", 3, 4, 1, 16, {0, 0, 0}, 200},
+      {"ome CZYX (pages Z fastest)", "tifffile.imwrite(out, f[0,:5,:2].transpose(1,0,2,3).astype('u1'), ome=True,"
+       " metadata={'axes':'CZYX','PhysicalSizeX':0.25,'PhysicalSizeY':0.25,'PhysicalSizeZ':1.5})",
+       2, 5, 1, 8, {0.25, 0.25, 1.5}, 1},
+      {"ome TZYX 16-bit, nm", "tifffile.imwrite(out, (f[:3,:2,0]*100).astype('u2'), ome=True,"
+       " metadata={'axes':'TZYX','PhysicalSizeX':80,'PhysicalSizeXUnit':'nm','PhysicalSizeY':80,"
+       "'PhysicalSizeYUnit':'nm','PhysicalSizeZ':0.3,'PhysicalSizeZUnit':'\\u00b5m'})", 1, 2, 3, 16, {80, 80, 300}, 100},
+      {"reduced-resolution page after every page", "w = tifffile.TiffWriter(out)\n"
+       "for i in range(4):\n  w.write(f[0,i,0].astype('u1'), contiguous=False)\n"
+       "  w.write(np.zeros((3,3),'u1'), subfiletype=1, contiguous=False)\nw.close()", 1, 4, 1, 8, {0, 0, 0}, 1},
+      {"pyramid in SubIFDs", "w = tifffile.TiffWriter(out)\nfor i in range(3):\n  w.write(f[0,i,0].astype('u1'), subifds=1)\n"
+       "  w.write(f[0,i,0,::2,::2].astype('u1'), subfiletype=1)\nw.close()", 1, 3, 1, 8, {0, 0, 0}, 1},
+  };
+  TempDir dir;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = dir.File("h.tif");
+    WriteWithTifffile(path, c.make);
+    std::string error;
+    const auto v = Read(path, error);
+    ASSERT_TRUE(v) << error;
+    EXPECT_EQ(std::tuple(v->Width, v->Height, v->Depth, v->FileChannels, v->TimePoints, v->ChannelBits),
+              std::tuple(7, 6, c.slices, c.channels, c.frames, c.bits));
+    EXPECT_EQ(v->IsGrey, c.channels == 1);
+    for (int i = 0; i < 3; ++i) EXPECT_NEAR(v->Voxel[i], c.voxel[i], 1e-6 * c.voxel[i]) << i;
+    EXPECT_EQ(v->VoxelUnit, c.voxel[0] == 0 ? "" : c.voxel[0] == 80 ? "nm" : "\xC2\xB5m");
+    EXPECT_TRUE(v->Note.empty()) << v->Note;
+    const imaging::Hyperstack* s = v->Stack.get();
+    ASSERT_EQ(s != nullptr, c.channels > 1 || c.frames > 1 || c.bits > 8);
+    for (int t = 0; t < c.frames; ++t)
+      for (int z = 0; z < c.slices; ++z)
+        for (int ch = 0; ch < c.channels; ++ch)
+          for (int y = 0; y < 6; ++y)
+            for (int x = 0; x < 7; ++x) {
+              if (s) {
+                ASSERT_EQ(s->At(ch, z, t, x, y), uint32_t(F(t, z, ch, y, x) * c.scale)) << t << z << ch << y << x;
+              }
+              if (c.bits == 8 && t == 0 && ch < 3) {
+                ASSERT_EQ(v->At(z, x, y, ch), F(t, z, ch, y, x));
+              }
+            }
+  }
+}
+
+TEST(HyperstackFiles, EveryCodecAndTilingOfLibtiffKeepsTheHyperstack) {
+  // tiffcp (libtiff's own tool) re-encodes an ImageJ hyperstack of 16-bit samples, keeping its
+  // description; the samples must come back exactly.
+  TempDir dir;
+  const std::string source = dir.File("source.tif");
+  WriteWithTifffile(source, "tifffile.imwrite(out, (f[:2,:3,:2]*211).astype('u2'), imagej=True, metadata={'axes':'TZCYX'})");
+  for (const char* options : {"-c lzw:2", "-c zip", "-c zstd", "-c lzma", "-c packbits", "-c none -t -w 16 -l 16",
+                              "-c lzw -r 1", "-B -c zip"}) {
+    SCOPED_TRACE(options);
+    const std::string path = dir.File("coded.tif");
+    ASSERT_EQ(std::system(("tiffcp " + std::string(options) + " " + source + " " + path).c_str()), 0);
+    std::string error;
+    const auto v = Read(path, error);
+    ASSERT_TRUE(v && v->Stack) << error;
+    ASSERT_EQ(std::tuple(v->Depth, v->FileChannels, v->TimePoints, v->ChannelBits), std::tuple(3, 2, 2, 16));
+    for (int t = 0; t < 2; ++t)
+      for (int z = 0; z < 3; ++z)
+        for (int c = 0; c < 2; ++c) ASSERT_EQ(v->Stack->At(c, z, t, 6, 5), uint32_t(F(t, z, c, 5, 6) * 211));
+  }
+}
+
+TEST(HyperstackFiles, FloatingPointStacksAreScaledIntoSixteenBitsOverTheirRange) {
+  TempDir dir;
+  const std::string path = dir.File("float.tif");
+  WriteWithTifffile(path, "tifffile.imwrite(out, (f[0,:3,:2]/4.0 - 10).astype('f4'), imagej=True, metadata={'axes':'ZCYX'})");
+  std::string error;
+  const auto v = Read(path, error);
+  ASSERT_TRUE(v && v->Stack) << error;
+  ASSERT_EQ(std::tuple(v->FileChannels, v->ChannelBits), std::tuple(2, 16));
+  // Over all channels: F runs from 0 (t, z, c, y, x all 0) to 90 + 14 + 15 + 6 = 125.
+  for (int z = 0; z < 3; ++z)
+    for (int c = 0; c < 2; ++c)
+      for (int y = 0; y < 6; ++y)
+        for (int x = 0; x < 7; ++x)
+          ASSERT_EQ(v->Stack->At(c, z, 0, x, y), uint32_t(std::floor(F(0, z, c, y, x) * 65535.0 / 125 + 0.5)));
+}
+
+TEST(HyperstackFiles, ImageJChannelRangesAndColoursAreKept) {
+  TempDir dir;
+  const std::string path = dir.File("luts.tif");
+  WriteWithTifffile(path, "ramp = np.arange(256, dtype='u1'); zero = np.zeros(256, 'u1')\n"
+                          "tifffile.imwrite(out, f[0,:2,:2].astype('u1'), imagej=True, metadata={'axes':'ZCYX',"
+                          " 'Ranges':(3.0,100.0,5.0,200.0), 'LUTs':[np.stack([zero,ramp,ramp]), np.stack([ramp,zero,ramp//2])]})");
+  std::string error;
+  const auto v = Read(path, error);
+  ASSERT_TRUE(v && v->Stack) << error;
+  const auto& looks = v->Stack->looks;
+  ASSERT_EQ(looks.size(), 2u);
+  EXPECT_EQ(std::tuple(looks[0].min, looks[0].max, looks[0].red, looks[0].green, looks[0].blue),
+            std::tuple(3.0, 100.0, 0, 255, 255));
+  EXPECT_EQ(std::tuple(looks[1].min, looks[1].max, looks[1].red, looks[1].green, looks[1].blue),
+            std::tuple(5.0, 200.0, 255, 0, 127));
+}
+
+TEST(HyperstackFiles, MetadataThatContradictsTheFileFallsBackToOnePagePerSlice) {
+  const struct {
+    const char* description;
+    const char* note;
+  } cases[] = {
+      {"ImageJ=1.11a\\nimages=7\\nchannels=7\\n", "counts 7 images but the file holds 6 pages"},
+      {"ImageJ=1.11a\\nimages=6\\nchannels=4\\nslices=2\\n", "4 channels x 2 slices x 1 frame"},
+      {"ImageJ=1.11a\\nimages=6\\nchannels=-2\\n", "impossible"},
+      {"ImageJ=1.11a\\nimages=6\\nslices=6\\nunit=furlong\\n", "unknown unit"},
+      {"<OME><Image><Pixels DimensionOrder=\\'XYCZT\\' SizeX=\\'7\\' SizeY=\\'6\\' SizeC=\\'2\\' SizeZ=\\'2\\' SizeT=\\'2\\'>",
+       "describes 8 planes but the file holds 6 pages"},
+      {"<OME><Image><Pixels DimensionOrder=\\'XYCZT\\' SizeX=\\'9\\' SizeY=\\'6\\' SizeC=\\'2\\' SizeZ=\\'3\\' SizeT=\\'1\\'>",
+       "plane size of 9 x 6"},
+      {"<OME><Image><Pixels DimensionOrder=\\'XYCZ\\' SizeC=\\'2\\' SizeZ=\\'3\\' SizeT=\\'1\\'>", "DimensionOrder"},
+      {"<OME><Image><Pixels DimensionOrder=\\'XYCZT\\' SizeC=\\'2\\' SizeZ=\\'3\\' SizeT=\\'1\\' PhysicalSizeX=\\'-1\\'>",
+       "impossible physical"},
+  };
+  TempDir dir;
+  for (const auto& c : cases) {
+    const std::string path = dir.File("bad.tif");
+    WriteWithTifffile(path, std::string("tifffile.imwrite(out, f[0,:,0].astype('u1').repeat(2,0)[:6], description='") +
+                                c.description + "', metadata=None)");
+    std::string error;
+    const auto v = Read(path, error);
+    ASSERT_TRUE(v) << error;
+    EXPECT_EQ(std::tuple(v->Depth, v->FileChannels, v->TimePoints), std::tuple(6, 1, 1));
+    EXPECT_NE(v->Note.find("bad.tif"), std::string::npos) << v->Note;
+    EXPECT_NE(v->Note.find(c.note), std::string::npos) << v->Note;
+  }
+}
+
+TEST(HyperstackFiles, ImageJsLayoutForHugeStacksReadsEveryImageAfterTheOneDirectory) {
+  // One directory, images=N, the other pages following the first page's data (big-endian, as
+  // ImageJ writes); a short file offers fewer pages than it claims and falls back.
+  TempDir dir;
+  for (const int present : {5, 4}) {
+    const std::string path = dir.File("big.tif");
+    WriteWithTifffile(path, "d = (f[0,:,0]*300).astype('>u2')\n"
+                            "tifffile.imwrite(out, d[0], byteorder='>', description='ImageJ=1.11a\\nimages=5\\nslices=5\\n',"
+                            " metadata=None)\nopen(out,'ab').write(d[1:" + std::to_string(present) + "].tobytes())");
+    std::string error;
+    const auto v = Read(path, error);
+    ASSERT_TRUE(v) << error;
+    ASSERT_EQ(v->Depth, present == 5 ? 5 : 1) << v->Note;
+    EXPECT_EQ(v->Note.empty(), present == 5);
+    for (int z = 0; z < v->Depth; ++z) EXPECT_EQ(v->Stack->At(0, z, 0, 6, 5), uint32_t(F(0, z, 0, 5, 6) * 300)) << z;
+  }
+}
+
+TEST(HyperstackFiles, TinyFilesDeclaringHugeImagesAreRefusedBeforeDecoding) {
+  using test_support::RawTag;
+  struct Case {
+    const char* name;
+    std::vector<RawTag> tags;
+    int pages;
+    const char* reason;
+  };
+  const std::vector<uint8_t> data(64, 0);
+  // CCITT G4, 1 bit, 40000 x 40000 per page; tiles of 65536 x 32768 on a 16 x 16 image.
+  const Case cases[] = {
+      {"g4.tif", {{256, 4, {40000}}, {257, 4, {40000}}, {258, 3, {1}}, {259, 3, {4}}, {262, 3, {0}},
+                  {273, 4, {0}}, {277, 3, {1}}, {278, 4, {40000}}, {279, 4, {64}}}, 14, "no real file"},
+      {"tiles.tif", {{256, 4, {16}}, {257, 4, {16}}, {258, 3, {8}}, {259, 3, {1}}, {262, 3, {1}},
+                     {277, 3, {1}}, {322, 4, {65536}}, {323, 4, {32768}}, {324, 4, {0}}, {325, 4, {64}}}, 1, "tiles"},
+  };
+  TempDir dir;
+  std::vector<Case> all(std::begin(cases), std::end(cases));
+  // CCITT RLE and T.4, LZMA, zstd, WebP, JBIG, LERC: the same huge pages in 64 bytes.
+  for (uint32_t codec : {2u, 3u, 34925u, 50000u, 50001u, 34661u, 34887u}) {
+    all.push_back(all[0]);
+    all.back().tags[3].values = {codec};
+  }
+  for (const Case& c : all) {
+    SCOPED_TRACE(c.tags[3].values[0]);
+    test_support::WriteBytes(dir.File(c.name), test_support::BuildRawTiff(std::vector(c.pages, c.tags), data));
+    std::string error;
+    EXPECT_FALSE(Read(dir.File(c.name), error));
+    EXPECT_NE(error.find(c.name), std::string::npos) << error;
+    EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+  }
+}
+
+}  // namespace
+}  // namespace lumetrix
