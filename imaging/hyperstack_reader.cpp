@@ -101,7 +101,7 @@ HyperstackPlan PlanHyperstack(const std::string& path) {
 
   // What the pages would decode to against what the file could hold.
   const uint64_t decoded = plan.Samples() * static_cast<uint64_t>(plan.decoded_bits / 8);
-  if (decoded > kSmallFileAllowance && decoded / kMaxExpansion > plan.file_size) {
+  if (decoded > kSmallFileAllowance && (plan.file_size < kSmallFile || decoded / kMaxExpansion > plan.file_size)) {
     throw ImageError(plan.name + " declares " + Megabytes(decoded) + " of images (" + std::to_string(plan.width) +
                      " x " + std::to_string(plan.height) + " x " + std::to_string(plan.layout.PagesUsed()) +
                      " pages) in a file of " + std::to_string((plan.file_size + 1023) / 1024) +

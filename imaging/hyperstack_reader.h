@@ -14,10 +14,13 @@
 
 namespace lumetrix::imaging {
 
-// A file under this size never makes the reader allocate more than this many times its size
-// plus kSmallFileAllowance: a tiny file declaring a huge volume is refused before decoding.
-inline constexpr uint64_t kMaxExpansion = 64;
+// What a file may declare before anything is decoded: a file under kSmallFile at most
+// kSmallFileAllowance, a larger one up to kMaxExpansion times its size (about as far as deflate or
+// LZW can compress; segmentation masks compress by some hundreds). A tiny file declaring a huge
+// volume is refused before decoding.
+inline constexpr uint64_t kSmallFile = uint64_t{1} << 20;
 inline constexpr uint64_t kSmallFileAllowance = uint64_t{64} << 20;
+inline constexpr uint64_t kMaxExpansion = 1024;
 
 struct HyperstackPlan {
   std::string path, name;

@@ -225,5 +225,18 @@ TEST(HyperstackFiles, TinyFilesDeclaringHugeImagesAreRefusedBeforeDecoding) {
   }
 }
 
+// A sparse mask of 96 MB in a file of about 1.2 MB (80:1) is a real file, not a bomb.
+TEST(HyperstackFiles, AMegabyteFileCompressedEightyToOneOpens) {
+  TempDir dir;
+  const std::string path = dir.File("mask.tif");
+  WriteWithTifffile(path, "d = np.zeros((96, 1024, 1024), 'u1')\n"
+                          "d[:, :110, :110] = np.random.default_rng(1).integers(1, 256, (96, 110, 110))\n"
+                          "tifffile.imwrite(out, d, compression='zlib')");
+  std::string error;
+  const auto v = Read(path, error);
+  ASSERT_TRUE(v) << error;
+  EXPECT_EQ(v->Depth, 96);
+}
+
 }  // namespace
 }  // namespace lumetrix
