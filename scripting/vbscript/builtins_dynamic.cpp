@@ -163,8 +163,8 @@ void AddDynamicBuiltins(std::vector<Builtin>& out) {
   out.insert(out.end(), {
                             // Errors of the text keep their own words (no name appended).
                             {"Eval", 1, 1, Eval},
-                            {"Execute", 1, 1, Execute},
-                            {"ExecuteGlobal", 1, 1, ExecuteGlobal},
+                            {"Execute", 1, 1, Execute, true},
+                            {"ExecuteGlobal", 1, 1, ExecuteGlobal, true},
                             {"GetRef", 1, 1, Named<"GetRef", GetRef>},
                         });
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "scripting/vb_keywords.h"
+#include "vbscript/builtins.h"
 
 namespace lumetrix::scripting {
 namespace {
@@ -24,6 +25,11 @@ TEST(ProperCase, KnownWordsInAnyCaseAndEachInOneGroup) {
     for (std::string_view w : WordsOf(a)) EXPECT_EQ(GroupOf(w), a) << w;
   const std::string list = LexerWordList(WordGroup::ScopeKeyword);
   EXPECT_TRUE(list.find("elseif") != std::string::npos && list.find("ElseIf") == std::string::npos);
+}
+
+// The editor colours and cases every function the engine offers, spelt as the engine spells it.
+TEST(ProperCase, KnowsEveryBuiltInOfTheEngine) {
+  for (const vbs::Builtin& b : vbs::Builtins()) EXPECT_EQ(ProperCase(b.name), b.name) << b.name;
 }
 
 TEST(FixCaseBefore, KeywordsBeforeTheTypedCharacterOutsideStringsAndComments) {
