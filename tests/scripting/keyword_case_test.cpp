@@ -27,8 +27,7 @@ TEST(ProperCase, KnownWordsInAnyCaseAndEachInOneGroup) {
   EXPECT_TRUE(list.find("elseif") != std::string::npos && list.find("ElseIf") == std::string::npos);
 }
 
-// The editor colours and cases every function the engine offers, spelt as the engine spells it.
-TEST(ProperCase, KnowsEveryBuiltInOfTheEngine) {
+TEST(ProperCase, KnowsEveryBuiltInOfTheEngineAsItSpellsIt) {
   for (const vbs::Builtin& b : vbs::Builtins()) EXPECT_EQ(ProperCase(b.name), b.name) << b.name;
 }
 

@@ -40,6 +40,9 @@ TEST(Conformance, Statements) {
       {"Dim Result\nSub S() Result = 3 End Sub\nS", "Integer 3"}, {"Dim Result\nSub S\n  Result = 4 End Sub\nS", "Integer 4"},
       {"Dim Result\nSub S : Result = 1 : End Sub\nSub S : Result = 2 : End Sub\nS", "Integer 2"},
       {"Dim Result\nSub Property()\n  Result = 5\nEnd Sub\nProperty", "Integer 5"},
+      {"Function F(a)\n  a(0) = 2 : F = 1\nEnd Function\nx = Array(7)\n(F)(x)\nResult = x(0)\n"  // (f)(x) calls f
+       "Call (((F))) (x)\nResult = Result & x(0) & (F)(x)", "String 721"},
+      {"On Error Resume Next\nx = Randomize(0)\nResult = Err.Number & TypeName(x)", "String 13Empty"},
   });
 }
 
@@ -52,36 +55,13 @@ TEST(Conformance, Variables) {
   });
 }
 
-// Which error wins when several arguments are wrong: a Null start, length or flag first, then types,
-// then ranges, then a Null string. InStrRev with a Null string keeps the documented Null.
-TEST(Conformance, ArgumentCheckOrder) {
-  ExpectEvals({
-      {"Mid(\"test\", \"a\", Null)", "error 94"}, {"Mid(\"test\", 0, Null)", "error 94"}, {"Mid(Null, -1, -1)", "error 5"},
-      {"Mid(\"test\", \"a\", Empty)", "error 13"}, {"Mid(\"abc\", 0)", "error 5"}, {"Mid(Null, 1)", "Null"},
-      {"InStrRev(\"abcd\", \"b\", 0)", "error 5"}, {"InStrRev(Null, \"b\", 0)", "error 5"}, {"InStrRev(Null, \"b\")", "Null"},
-      {"InStrRev(\"abcd\", \"b\", 2, Null)", "error 94"}, {"Split(\"a-b\", \"-\", -1, 2)", "error 5"},
-      {"Split(\"a-b\", \"-\", -2)", "error 5"}, {"Split(Null, \"-\", -2)", "error 94"}, {"MonthName(13)", "error 5"},
-      {"MonthName(Null)", "error 94"}, {"MonthName(\"a\", Null)", "error 94"}, {"MonthName(\"a\", 1)", "error 13"},
-  });
-}
-
-// Randomize, Execute and ExecuteGlobal are statements: used as a value they raise 13 at run time.
-TEST(Conformance, StatementsUsedAsValues) {
-  ExpectEvals({{"Randomize(0)", "error 13"}, {"Randomize", "error 13"}, {"ExecuteGlobal(\"y = 1\")", "error 13"}});
-  ExpectScripts({
-      {"On Error Resume Next\nx = Randomize(0)\nResult = Err.Number & TypeName(x)", "String 13Empty"},
-      {"Dim Result\nRandomize 1\nCall Randomize(1)\nExecute \"Result = 2\"\nx = Execute(\"Result = 3\")", "error 13 at line 5"},
-  });
-}
-
-// A parenthesised procedure name followed by arguments calls the procedure with them.
-TEST(Conformance, ParenthesisedCallee) {
-  const std::string f = "Function F(a)\n  a(0) = 2\n  F = 1\nEnd Function\nx = Array(7)\n";
-  ExpectScripts({
-      {f + "Result = (F)(x) & x(0)", "String 12"}, {f + "Call (((F))) (x)\nResult = x(0)", "Integer 2"},
-      {f + "Call (((F))) ((x))\nResult = x(0)", "Integer 7"}, {f + "(F)(x)\nResult = x(0)", "Integer 7"},
-      {f + "Result = ((x))(0)", "Integer 7"}, {f + "(F)(x, 1)", "error 1044 at line 6"},
-  });
+// Which error wins: a Null start, length or flag, then types, then ranges, then a Null string (except
+// InStrRev's documented Null). Randomize, Execute and ExecuteGlobal are statements: no value.
+TEST(Conformance, BuiltinArguments) {
+  ExpectEvals({{"Mid(\"test\", \"a\", Null)", "error 94"}, {"Mid(\"test\", 0, Null)", "error 94"}, {"Mid(Null, -1, -1)", "error 5"},
+               {"InStrRev(Null, \"b\", 0)", "error 5"}, {"InStrRev(Null, \"b\")", "Null"}, {"Split(\"a\", \"-\", -1, 2)", "error 5"},
+               {"Split(Null, \"-\", -2)", "error 94"}, {"MonthName(\"a\", Null)", "error 94"}, {"MonthName(\"a\", 1)", "error 13"},
+               {"Randomize(0)", "error 13"}, {"ExecuteGlobal(\"y = 1\")", "error 13"}});
 }
 
 }  // namespace
