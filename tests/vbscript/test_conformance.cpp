@@ -52,7 +52,11 @@ TEST(Conformance, Variables) {
       {"Sub S\n  Dim z\n  z = Nothing\nEnd Sub\nS", "error 91 at line 3"},
       {"Result = TypeName(a)\nDim a(3)", "String Empty"}, {"Dim a(3)\nResult = TypeName(a)", "String Variant()"},
       {"For i = 1 To 2\n  Dim a(2)\n  a(i) = i\nNext\nResult = a(1) + a(2)", "Integer 3"},  // Dim again keeps it
-      {"Dim a(3)\nReDim a(4)", "error 10 at line 2"},
+      {"Dim a(3)\nReDim a(4)", "error 10 at line 2"},  // below: what an Execute declares is the procedure's
+      {"Function F()\n  Execute \"y = 5 : Dim a(1)\"\n  a(1) = y + 1\n  F = y & a(1)\nEnd Function\n"
+       "Result = F() & TypeName(Eval(\"y\"))", "String 56Empty"},
+      {"Option Explicit\nDim Result\nSub S()\n  Execute \"Dim y : y = 5\"\n  y = y + 1\n  Result = y & Eval(\"y + 1\")\nEnd Sub\nS",
+       "String 67"},
   });
 }
 
