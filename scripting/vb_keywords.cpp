@@ -29,18 +29,30 @@ const std::vector<std::string_view>& WordsOf(WordGroup group) {
       "SetScaleX", "SetScaleY", "SetScaleZ", "SetColor", "SetLight", "SetTransparency", "SetLightOn",
       "SetLightOff", "ResetParameters", "ResetSpeedParameters", "DrawImage", "SaveBMP", "SaveJPG",
       "AVIStart", "AVIAdd", "AVIend", "SetPalette", "LoadLuts", "RunVBScript"};
+  // The engine's functions, objects and constants.
   static const std::vector<std::string_view> builtIn{
-      "Abs", "Array", "Asc", "Atn", "CBool", "CByte", "CDate", "CDbl", "Chr", "CInt", "CLng", "Cos",
-      "CreateObject", "CSng", "CStr", "Date", "DateAdd", "DateDiff", "DatePart", "DateSerial", "Day",
-      "Eval", "Execute", "Exp", "Filter", "Fix", "FormatDateTime", "FormatNumber", "Hex", "Hour",
-      "InputBox", "InStr", "InStrRev", "Int", "IsArray", "IsDate", "IsEmpty", "IsNull", "IsNumeric",
-      "IsObject", "Join", "LBound", "LCase", "Left", "Len", "Log", "LTrim", "Mid", "Minute", "Month",
-      "MonthName", "MsgBox", "Now", "Oct", "Replace", "Right", "Rnd", "Round", "RTrim", "Second", "Sgn",
-      "Sin", "Space", "Split", "Sqr", "StrComp", "String", "StrReverse", "Tan", "Time", "Timer",
-      "TimeSerial", "Trim", "TypeName", "UBound", "UCase", "VarType", "Weekday", "WeekdayName", "Year",
-      "vbAbort", "vbCancel", "vbCr", "vbCrLf", "vbFalse", "vbIgnore", "vbLf", "vbNewLine", "vbNo",
-      "vbNullChar", "vbNullString", "vbOK", "vbOKCancel", "vbOKOnly", "vbRetry", "vbTab", "vbTrue",
-      "vbYes", "vbYesNo", "vbYesNoCancel"};
+      "Abs", "Array", "Asc", "AscW", "Atn", "CBool", "CByte", "CCur", "CDate", "CDbl", "Chr", "ChrW", "CInt", "CLng",
+      "Cos", "CreateObject", "CSng", "CStr", "Date", "DateAdd", "DateDiff", "DatePart", "DateSerial", "DateValue",
+      "Day", "Err", "Escape", "Eval", "Execute", "ExecuteGlobal", "Exp", "Filter", "Fix", "FormatCurrency",
+      "FormatDateTime", "FormatNumber", "FormatPercent", "GetObject", "GetRef", "Hex", "Hour", "InputBox", "InStr",
+      "InStrRev", "Int", "IsArray", "IsDate", "IsEmpty", "IsNull", "IsNumeric", "IsObject", "Join", "LBound", "LCase",
+      "Left", "Len", "Log", "LTrim", "Mid", "Minute", "Month", "MonthName", "MsgBox", "Now", "Oct", "RegExp",
+      "Replace", "RGB", "Right", "Rnd", "Round", "RTrim", "ScriptEngine", "ScriptEngineBuildVersion",
+      "ScriptEngineMajorVersion", "ScriptEngineMinorVersion", "Second", "Sgn", "Sin", "Space", "Split", "Sqr",
+      "StrComp", "String", "StrReverse", "Tan", "Time", "Timer", "TimeSerial", "TimeValue", "Trim", "TypeName",
+      "UBound", "UCase", "Unescape", "VarType", "Weekday", "WeekdayName", "Year", "vbCr", "vbLf", "vbCrLf",
+      "vbNewLine", "vbTab", "vbFormFeed", "vbVerticalTab", "vbNullString", "vbNullChar", "vbOKOnly", "vbOKCancel",
+      "vbAbortRetryIgnore", "vbYesNoCancel", "vbYesNo", "vbRetryCancel", "vbCritical", "vbQuestion", "vbExclamation",
+      "vbInformation", "vbDefaultButton1", "vbDefaultButton2", "vbDefaultButton3", "vbDefaultButton4",
+      "vbApplicationModal", "vbSystemModal", "vbMsgBoxHelpButton", "vbMsgBoxSetForeground", "vbMsgBoxRight",
+      "vbMsgBoxRtlReading", "vbOK", "vbCancel", "vbAbort", "vbRetry", "vbIgnore", "vbYes", "vbNo", "vbEmpty",
+      "vbNull", "vbInteger", "vbLong", "vbSingle", "vbDouble", "vbCurrency", "vbDate", "vbString", "vbObject",
+      "vbError", "vbBoolean", "vbVariant", "vbDataObject", "vbDecimal", "vbByte", "vbArray", "vbBinaryCompare",
+      "vbTextCompare", "vbDatabaseCompare", "vbUseSystemDayOfWeek", "vbSunday", "vbMonday", "vbTuesday",
+      "vbWednesday", "vbThursday", "vbFriday", "vbSaturday", "vbUseSystem", "vbFirstJan1", "vbFirstFourDays",
+      "vbFirstFullWeek", "vbGeneralDate", "vbLongDate", "vbShortDate", "vbLongTime", "vbShortTime", "vbUseDefault",
+      "vbTrue", "vbFalse", "vbObjectError", "vbBlack", "vbRed", "vbGreen", "vbYellow", "vbBlue", "vbMagenta",
+      "vbCyan", "vbWhite"};
   switch (group) {
     case WordGroup::Keyword: return keywords;
     case WordGroup::ScopeKeyword: return scope;

@@ -17,6 +17,7 @@ struct Builtin {
   int minArgs;
   int maxArgs;
   BuiltinFn fn;
+  bool isStatement = false;  // Randomize, Execute, ExecuteGlobal: no value (used as one: error 13)
 };
 
 const std::vector<Builtin>& Builtins();

@@ -39,11 +39,12 @@ inline int32_t LongArg(const Variant& v) { return ToLong(NotNull(v)); }
 inline ustring StringArg(const Variant& v) { return ToUString(NotNull(v)); }
 
 // The compare argument of InStr, Replace, Split, StrComp, Filter: 0 binary (default), 1 text.
-// vbDatabaseCompare (2) compares as text; anything else is an invalid argument.
-inline bool TextCompareArg(const Variant* args, int nargs, int i) {
+// vbDatabaseCompare (2) compares as text where `maxMode` allows it; anything else is an
+// invalid argument.
+inline bool TextCompareArg(const Variant* args, int nargs, int i, int32_t maxMode = 2) {
   if (!Given(args, nargs, i)) return false;
   int32_t mode = LongArg(args[i]);
-  if (mode < 0 || mode > 2) ThrowError(err::InvalidCall);
+  if (mode < 0 || mode > maxMode) ThrowError(err::InvalidCall);
   return mode != 0;
 }
 

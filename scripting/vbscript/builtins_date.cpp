@@ -114,8 +114,8 @@ void WeekdayName(Interpreter&, Variant* args, int nargs, Variant& result) {
 }
 
 void MonthName(Interpreter&, Variant* args, int nargs, Variant& result) {
+  bool abbreviate = Given(args, nargs, 1) && ToBool(NotNull(args[1]));  // its Null wins over the month's type
   int32_t m = LongArg(args[0]);
-  bool abbreviate = Given(args, nargs, 1) && ToBool(NotNull(args[1]));
   if (m < 1 || m > 12) ThrowError(err::InvalidCall);
   result = Variant(MonthNameOf(m, abbreviate));
 }

@@ -1,6 +1,7 @@
 // Eval, Execute, ExecuteGlobal and GetRef: code given as text while the script runs.
 // Eval and Execute see the variables of the procedure that calls them and, in a class method,
-// the object's fields (passed to the compiled text by reference); at script level, and always
+// the object's fields (passed to the compiled text by reference); the variables an Execute's text
+// declares in a procedure become the procedure's until it returns; at script level, and always
 // for ExecuteGlobal, the text joins the global scope and the procedures and variables it
 // declares stay.
 #include <string>
@@ -68,6 +69,12 @@ Variant RunInCallerScope(Interpreter& vm, const std::string& text, bool expressi
       params += (params.empty() ? "ByRef [" : ", ByRef [") + name + "]";
       args.push_back(Variant::Reference(&regs[slot].deref()));
     }
+    // Variables an earlier Execute declared here.
+    if (Interpreter::ExecutedNames* executed = vm.executedNames(false))
+      for (auto& [name, value] : *executed) {
+        params += (params.empty() ? "ByRef [" : ", ByRef [") + name + "]";
+        args.push_back(Variant::Reference(&value));
+      }
     // In a class's method the object's fields are seen too (the procedure's own names first).
     if (me && me->link() == vm.link().get()) {
       for (size_t i = 0; i < me->cls->fieldNames.size(); ++i) {
@@ -104,7 +111,24 @@ Variant RunInCallerScope(Interpreter& vm, const std::string& text, bool expressi
     int sym = prog.findSymbol(key);
     if (sym < 0) ThrowError(err::Syntax);
     Proc* fn = prog.procs[static_cast<size_t>(prog.symbols[static_cast<size_t>(sym)].index)].get();
-    result = vm.call(fn, args);
+    // Variables the statements declare become the procedure's own, as in VBScript.
+    Interpreter::LocalsExport saved = vm.localsExport();
+    Interpreter::LocalsExport& out = vm.localsExport();
+    out = {};
+    if (local && !expression)
+      for (const auto& [localName, slot] : fn->localNames)
+        if (slot >= fn->paramCount && slot != fn->resultSlot) out.slots.emplace_back(localName, slot);
+    if (!out.slots.empty()) {
+      out.proc = fn;
+      out.to = vm.executedNames(true);
+    }
+    try {
+      result = vm.call(fn, args);
+    } catch (...) {
+      out = std::move(saved);
+      throw;
+    }
+    out = std::move(saved);
   } catch (...) {
     forget();
     throw;
@@ -163,8 +187,8 @@ void AddDynamicBuiltins(std::vector<Builtin>& out) {
   out.insert(out.end(), {
                             // Errors of the text keep their own words (no name appended).
                             {"Eval", 1, 1, Eval},
-                            {"Execute", 1, 1, Execute},
-                            {"ExecuteGlobal", 1, 1, ExecuteGlobal},
+                            {"Execute", 1, 1, Execute, true},
+                            {"ExecuteGlobal", 1, 1, ExecuteGlobal, true},
                             {"GetRef", 1, 1, Named<"GetRef", GetRef>},
                         });
 }

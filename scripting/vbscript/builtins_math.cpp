@@ -186,7 +186,7 @@ void AddMathBuiltins(std::vector<Builtin>& out) {
                             {"Int", 1, 1, Named<"Int", Int>},
                             {"Log", 1, 1, Named<"Log", Log>},
                             {"Rnd", 0, 1, Named<"Rnd", Rnd>},
-                            {"Randomize", 0, 1, Named<"Randomize", Randomize>},
+                            {"Randomize", 0, 1, Named<"Randomize", Randomize>, true},
                             {"Round", 1, 2, Named<"Round", Round>},
                             {"Sgn", 1, 1, Named<"Sgn", Sgn>},
                             {"Sin", 1, 1, Named<"Sin", Sin>},

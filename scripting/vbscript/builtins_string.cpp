@@ -108,10 +108,13 @@ void Right(Interpreter&, Variant* args, int, Variant& result) {
   result = Variant(s.substr(s.size() - n));
 }
 
+// A Null start or length raises 94 before any other check; the range is checked before a Null
+// string gives Null.
 void Mid(Interpreter&, Variant* args, int nargs, Variant& result) {
+  Variant length = Given(args, nargs, 2) ? NotNull(args[2]) : Variant();
   int32_t start = LongArg(args[1]);
   if (start < 1) ThrowError(err::InvalidCall);
-  size_t count = Given(args, nargs, 2) ? LengthArg(args[2]) : ustring::npos;
+  size_t count = Given(args, nargs, 2) ? LengthArg(length) : ustring::npos;
   if (PassNull(args[0], result)) return;
   ustring s = StringArg(args[0]);
   size_t from = static_cast<size_t>(start) - 1;
@@ -308,7 +311,7 @@ void Split(Interpreter&, Variant* args, int nargs, Variant& result) {
   ustring expr = StringArg(args[0]);
   ustring delim = Given(args, nargs, 1) ? StringArg(args[1]) : ustring(u" ");
   int32_t count = OptionalLong(args, nargs, 2, -1);
-  bool text = TextCompareArg(args, nargs, 3);
+  bool text = TextCompareArg(args, nargs, 3, 1);  // vbDatabaseCompare is refused here
   if (count < -1) ThrowError(err::InvalidCall);
   std::vector<Variant> parts;
   if (expr.empty() || count == 0) {

@@ -982,6 +982,10 @@ class Compiler {
           raise(err::WrongArgCount, b.name);
           break;
         }
+        if (b.isStatement && d >= 0) {
+          raise(err::TypeMismatch, b.name);
+          break;
+        }
         int base = args(list, nullptr);
         Instr& in = emit(Op::CallBuiltin, d < 0 ? temp() : d, r.index, base);
         in.n = static_cast<uint16_t>(n);

@@ -633,8 +633,18 @@ void Interpreter::pushFrame(Proc* proc, Variant* args, int nargs, int retDest, C
   frames_.push_back(f);
 }
 
+Interpreter::ExecutedNames* Interpreter::executedNames(bool create) {
+  if (!executed_.empty() && executed_.back().first == frames_.size()) return executed_.back().second.get();
+  if (!create || frames_.empty()) return nullptr;
+  executed_.emplace_back(frames_.size(), std::make_unique<ExecutedNames>());
+  return executed_.back().second.get();
+}
+
 void Interpreter::popFrame() {
   Frame f = frames_.back();
+  if (f.proc == export_.proc)
+    for (const auto& [name, slot] : export_.slots) (*export_.to)[name] = f.regs[slot].deref();
+  if (!executed_.empty() && executed_.back().first == frames_.size()) executed_.pop_back();
   frames_.pop_back();
   stack_.release(f.mark, f.regs, static_cast<size_t>(std::max(f.proc->slotCount, 1)));
   if (f.me) f.me->release();
@@ -746,8 +756,12 @@ int Interpreter::dynSymbol(Proc* proc, int index) {
 }
 
 Variant& Interpreter::dynVariable(Proc* proc, int index) {
-  int sym = dynSymbol(proc, index);
   const DynName& d = proc->dyns[static_cast<size_t>(index)];
+  if (ExecutedNames* names = executedNames(false)) {
+    auto it = names->find(d.key);
+    if (it != names->end()) return it->second;
+  }
+  int sym = dynSymbol(proc, index);
   if (sym < 0) ThrowNamed(err::VariableUndefined, d.text);
   const Symbol& s = prog_.symbols[static_cast<size_t>(sym)];
   if (s.kind != Symbol::Variable) ThrowNamed(err::IllegalAssignment, d.text);
@@ -771,7 +785,12 @@ bool Interpreter::callDyn(Proc* proc, int index, Variant* args, int nargs, int d
   int sym = dynSymbol(proc, index);
   const DynName& d = proc->dyns[static_cast<size_t>(index)];
   Variant* R = frames_.back().regs;
-  if (sym < 0) {
+  const Variant* value = nullptr;  // a variable's or constant's value
+  if (ExecutedNames* names = executedNames(false)) {
+    auto it = names->find(d.key);
+    if (it != names->end()) value = &it->second;
+  }
+  if (sym < 0 && !value) {
     if (d.explicitOnly) ThrowNamed(err::VariableUndefined, d.text);
     if (nargs == 0 && !statement) {
       if (dest >= 0) R[dest].clear();
@@ -779,9 +798,10 @@ bool Interpreter::callDyn(Proc* proc, int index, Variant* args, int nargs, int d
     }
     ThrowNamed(err::TypeMismatch, d.text);
   }
-  const Symbol& s = prog_.symbols[static_cast<size_t>(sym)];
   Variant result;
-  switch (s.kind) {
+  static const Symbol kExecuted;
+  const Symbol& s = value ? kExecuted : prog_.symbols[static_cast<size_t>(sym)];
+  switch (value ? Symbol::Variable : s.kind) {
     case Symbol::Procedure: {
       Proc* callee = prog_.procs[static_cast<size_t>(s.index)].get();
       if (callee->paramCount != nargs) ThrowNamed(err::WrongArgCount, d.text);
@@ -801,7 +821,9 @@ bool Interpreter::callDyn(Proc* proc, int index, Variant* args, int nargs, int d
       break;
     }
     case Symbol::Variable: case Symbol::Constant: {
-      const Variant& v = s.kind == Symbol::Variable ? prog_.globals[s.index] : prog_.constants[static_cast<size_t>(s.index)];
+      const Variant& v = value                        ? *value
+                         : s.kind == Symbol::Variable ? prog_.globals[s.index]
+                                                      : prog_.constants[static_cast<size_t>(s.index)];
       if (v.tag() == Variant::tObject) {
         v.obj()->invoke(Object::kDefaultMember, statement ? InvokeKind::Method : InvokeKind::Get, args, nargs, result);
       } else if (nargs == 0 && !statement) {

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -131,6 +132,16 @@ class Interpreter {
     me = frames_.back().me;
     return true;
   }
+  // Variables an Execute declared in the running procedure: they live as long as its frame.
+  using ExecutedNames = std::unordered_map<std::string, Variant>;  // lower-case name -> value
+  ExecutedNames* executedNames(bool create);
+  // While set, the locals `slots` of `proc` are copied into `to` when a frame of it ends.
+  struct LocalsExport {
+    Proc* proc = nullptr;
+    ExecutedNames* to = nullptr;
+    std::vector<std::pair<std::string, int>> slots;
+  };
+  LocalsExport& localsExport() { return export_; }
   ErrObject& err() { return *errObj_; }
   size_t depth() const { return frames_.size(); }
 
@@ -179,6 +190,8 @@ class Interpreter {
   Variant baseResult_;
   std::shared_ptr<EngineLink> link_;
   bool terminators_ = true;
+  std::vector<std::pair<size_t, std::unique_ptr<ExecutedNames>>> executed_;  // by frame depth
+  LocalsExport export_;
 };
 
 }  // namespace lumetrix::vbs

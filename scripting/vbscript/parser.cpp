@@ -285,7 +285,10 @@ class Parser {
         next();
         Nest guard(*this);
         Expr* c = node(ExprKind::Call, t);
-        c->target = e;
+        // `(f)(x)` calls f with x: parentheses around a name called with arguments are dropped.
+        Expr* callee = e;
+        while (callee->kind == ExprKind::Paren) callee = callee->target;
+        c->target = callee->kind == ExprKind::Name || callee->kind == ExprKind::Member ? callee : e;
         c->args = argumentList(Tok::RParen);
         expect(Tok::RParen, err::ExpectedRParen);
         int d = e->depth;
@@ -717,6 +720,7 @@ class Parser {
       }
     }
     if (t.kind == Tok::Dot && withDepth_ > 0) return callOrAssign();
+    if (t.kind == Tok::LParen) return callOrAssign();  // `(f)(x)`
     fail(err::ExpectedStatement);
   }
 
@@ -729,6 +733,7 @@ class Parser {
     const Token t = cur();
     Expr* lhs = postfix();
     if (at(Tok::Eq)) {
+      if (t.kind == Tok::LParen && lhs->kind != ExprKind::Call) failAt(err::ExpectedStatement, t);
       checkAssignable(lhs, t);
       next();
       Stmt* s = chunk_->newStmt(StmtKind::Assign, t.line, t.column);

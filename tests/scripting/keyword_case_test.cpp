@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "scripting/vb_keywords.h"
+#include "vbscript/builtins.h"
 
 namespace lumetrix::scripting {
 namespace {
@@ -19,6 +20,7 @@ TEST(ProperCase, KnownWordsInAnyCaseAndEachInOneGroup) {
       {"nonsense", ""},     {"", ""}};
   for (const auto& [word, proper] : words) EXPECT_EQ(ProperCase(word), proper) << word;
   EXPECT_EQ(GroupOf("drawimage"), WordGroup::ScriptObject);
+  for (const vbs::Builtin& b : vbs::Builtins()) EXPECT_EQ(ProperCase(b.name), b.name) << b.name;  // all the engine's
   // Every word belongs to one group only, or the colouring would depend on the list order.
   for (WordGroup a : {WordGroup::Keyword, WordGroup::ScopeKeyword, WordGroup::ScriptObject, WordGroup::BuiltIn})
     for (std::string_view w : WordsOf(a)) EXPECT_EQ(GroupOf(w), a) << w;

@@ -40,6 +40,10 @@ TEST(Conformance, Statements) {
       {"Dim Result\nSub S() Result = 3 End Sub\nS", "Integer 3"}, {"Dim Result\nSub S\n  Result = 4 End Sub\nS", "Integer 4"},
       {"Dim Result\nSub S : Result = 1 : End Sub\nSub S : Result = 2 : End Sub\nS", "Integer 2"},
       {"Dim Result\nSub Property()\n  Result = 5\nEnd Sub\nProperty", "Integer 5"},
+      {"Function F(a)\n  a(0) = 2 : F = 1\nEnd Function\nx = Array(7)\n(F)(x)\nResult = x(0)\n"  // (f)(x) calls f
+       "Call (((F))) (x)\nResult = Result & x(0) & (F)(x)", "String 721"},
+      {"On Error Resume Next\nx = Randomize(0)\nResult = Err.Number & TypeName(x)\nErr.Clear\nx = ExecuteGlobal(\"y = 1\")\n"
+       "Result = Result & Err.Number", "String 13Empty13"},  // statements as values: 13 at run time
   });
 }
 
@@ -48,8 +52,18 @@ TEST(Conformance, Variables) {
       {"Sub S\n  Dim z\n  z = Nothing\nEnd Sub\nS", "error 91 at line 3"},
       {"Result = TypeName(a)\nDim a(3)", "String Empty"}, {"Dim a(3)\nResult = TypeName(a)", "String Variant()"},
       {"For i = 1 To 2\n  Dim a(2)\n  a(i) = i\nNext\nResult = a(1) + a(2)", "Integer 3"},  // Dim again keeps it
-      {"Dim a(3)\nReDim a(4)", "error 10 at line 2"},
+      {"Dim a(3)\nReDim a(4)", "error 10 at line 2"},  // below: what an Execute declares is the procedure's
+      {"Function F()\n  Execute \"y = 5 : Dim a(1)\"\n  a(1) = y + 1\n  F = y & a(1)\nEnd Function\n"
+       "Result = F() & TypeName(Eval(\"y\"))", "String 56Empty"},
+      {"Option Explicit\nDim Result\nSub S()\n  Execute \"Dim y : y = 5\"\n  y = y + 1\n  Result = y & Eval(\"y + 1\")\nEnd Sub\nS",
+       "String 67"},
   });
+}
+
+TEST(Conformance, WhichArgumentErrorWins) {  // Null flags, types, ranges, then a Null string (InStrRev's stays Null)
+  ExpectEvals({{"Mid(\"test\", \"a\", Null)", "error 94"}, {"Mid(\"test\", 0, Null)", "error 94"}, {"Mid(Null, -1, -1)", "error 5"},
+               {"InStrRev(Null, \"b\", 0)", "error 5"}, {"InStrRev(Null, \"b\")", "Null"}, {"Split(\"a\", \"-\", -1, 2)", "error 5"},
+               {"Split(Null, \"-\", -2)", "error 94"}, {"MonthName(\"a\", Null)", "error 94"}, {"MonthName(\"a\", 1)", "error 13"}});
 }
 
 }  // namespace
