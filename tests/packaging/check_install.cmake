@@ -41,7 +41,7 @@ foreach(tree ${SOURCE} ${BUILD})
 endforeach()
 
 execute_process(COMMAND ${program} --info ${data}/samples/beads.tif RESULT_VARIABLE rc OUTPUT_VARIABLE info)
-if(NOT rc EQUAL 0 OR NOT info MATCHES "^256x256x64 grey [0-9]+\\.[0-9][0-9]\n$")
+if(NOT rc EQUAL 0 OR NOT info MATCHES "^256x256x64 grey [0-9]+\\.[0-9][0-9]\nchannels 1 \\(8-bit\\)\ntimepoints 1\nvoxel unknown\n$")
   message(FATAL_ERROR "--info gave ${rc}: ${info}")
 endif()
 set(work ${PREFIX}/work)
