@@ -17,6 +17,11 @@ bool QtHasNoOpenGL() {
 
 }  // namespace
 
+GlRenderer::GlProc CurrentGlProc(const char* name) {
+  if (QOpenGLContext* qt = QOpenGLContext::currentContext()) return qt->getProcAddress(name);
+  return EglOffscreen::ProcAddress(name);
+}
+
 OffscreenView::~OffscreenView() {
   if (egl_ && MakeCurrent()) renderer_.ReleaseStacks();
   if (context_.isValid() && MakeCurrent()) {

@@ -12,9 +12,12 @@
 
 namespace lumetrix {
 
+// An OpenGL entry point of the current context, Qt's or EGL's.
+GlRenderer::GlProc CurrentGlProc(const char* name);
+
 class OffscreenView : public ViewerSurface {
  public:
-  OffscreenView() = default;
+  OffscreenView() { renderer_.ProcLookup = CurrentGlProc; }
   ~OffscreenView() override;
 
   // Creates the context unless there is one: Qt's, or without a display Mesa's surfaceless EGL

@@ -13,6 +13,7 @@
 #include "scripting/script_host.h"
 #include "viewer/draw_object.h"
 #include "viewer/file_console.h"
+#include "viewer/stack_geometry.h"
 #include "viewer/volume_loader.h"
 
 namespace lumetrix {
@@ -64,7 +65,7 @@ bool Viewer::OpenVolume(const std::string& path) {
 
 void Viewer::Adopt(VolumeData volume, const std::string& name) {
   volume_ = std::move(volume);
-  view_.Transparency = volume_.Depth == 1 ? 1.0f : 0.3f;
+  view_.Transparency = DefaultTransparency(volume_.Depth);
   last_file_ = name;
   Notify(ViewerChange::View);
   if (volume_.IsGrey && !palette_menu_shown_) {

@@ -116,8 +116,9 @@ TEST_F(Rendering, TurningNinetyDegreesAboutXDrawsTheXZStack) {
   Show(Constant(64, 64, 16, 200));
   view_->DrawFrameNow();
   EXPECT_EQ(view_->Renderer().LastDrawnStack(), Stack::XZ);
-  // Looking along y through 16 XZ slices (every fourth of 64 rows).
-  const double expected = 16 * 0.05 * 0.5 * 200;
+  // Looking along y through 16 XZ slices (every fourth of 64 rows), each at an alpha raised by
+  // its spacing over that of the pages (4 rows of 30 against a page of 100): 1.2.
+  const double expected = 16 * 0.05 * 1.2 * 0.5 * 200;
   EXPECT_NEAR(Pixel(100, 100)[0], expected, 4);
   state_.XRot = 0;
   state_.YRot = 90;
@@ -225,6 +226,90 @@ TEST_F(Rendering, TexturesBeyondTheBudgetAreDownsampledOrRefused) {
     size_t far = 0;  // pixels off by more than a few levels: only along the squares' edges
     for (size_t i = 0; i < full.size(); ++i) far += std::abs(full[i] - small[i]) > 6;
     EXPECT_LT(far, full.size() / 20) << c.steps << c.power_of_two;
+  }
+}
+
+// Bounding box of the lit pixels and the mean of all channels of a 200 x 200 frame.
+struct FrameMeasure {
+  int left = 200, top = 200, right = -1, bottom = -1;
+  double mean = 0;
+};
+FrameMeasure Measure(const std::vector<uint8_t>& bgr) {
+  FrameMeasure m;
+  for (int y = 0; y < 200; ++y)
+    for (int x = 0; x < 200; ++x)
+      for (int c = 0; c < 3; ++c) {
+        const uint8_t v = bgr[static_cast<size_t>(y) * FrameRowStride(200) + x * 3 + c];
+        m.mean += v / (3.0 * 200 * 200);
+        if (v > 8) m.left = std::min(m.left, x), m.right = std::max(m.right, x), m.top = std::min(m.top, y), m.bottom = std::max(m.bottom, y);
+      }
+  return m;
+}
+
+// The stack changes between 45.4 and 45.6 degrees (angles round to whole degrees): the picture
+// keeps its place (thin sheets on sampled rows or columns, whose slices exist in both stacks;
+// one voxel is about 1.5 px across and 2 px down) and its brightness (a filled volume).
+TEST_F(Rendering, AcrossTheStackSwitchThePictureKeepsItsPlaceAndBrightness) {
+  const struct {
+    bool about_x;  // XY to XZ, else XY to YZ
+    bool sheets;
+    int px;  // a row is about 2 px tall, a column 1.5 px wide
+  } cases[] = {{true, true, 3}, {true, false, 0}, {false, true, 2}, {false, false, 0}};
+  state_.ScaleZ = 30;
+  state_.PosZ = -5;  // the whole volume in the frame at 45 degrees
+  for (const auto& c : cases) {
+    state_.Transparency = c.sheets ? 0.3f : 0.05f;
+    VolumeData v = Constant(64, 32, 16, c.sheets ? 0 : 200);  // whole levels per slice: 5, 20, 40
+    for (int p = 0; p < 16 && c.sheets; ++p)
+      for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 64; ++x)
+          if (c.about_x ? (y == 8 || y == 20) : (x == 16 || x == 44)) v.Samples[v.Index(p, x, y)] = 250;
+    FrameMeasure m[2];
+    for (int side = 0; side < 2; ++side) {
+      const float angle = side ? 45.6f : 45.4f;
+      state_.XRot = c.about_x ? angle : 0, state_.YRot = c.about_x ? 0 : angle;
+      Show(v);
+      m[side] = Measure(Frame());
+      EXPECT_EQ(view_->Renderer().LastDrawnStack(), !side ? Stack::XY : c.about_x ? Stack::XZ : Stack::YZ);
+    }
+    SCOPED_TRACE(testing::Message() << c.about_x << c.sheets);
+    ASSERT_GT(m[0].right, 0);
+    if (c.sheets) {
+      for (auto [a, b] : {std::pair{m[0].left, m[1].left}, {m[0].right, m[1].right}, {m[0].top, m[1].top}, {m[0].bottom, m[1].bottom}})
+        EXPECT_NEAR(a, b, c.px);
+    } else {
+      EXPECT_NEAR(m[1].mean, m[0].mean, 0.03 * m[0].mean);
+    }
+  }
+}
+
+// Maximum intensity projection: overlapping voxels of 200, 200 and 120 show 200 whatever the
+// transparency, where adding saturates; a lone 120 shows 120.
+TEST_F(Rendering, MaximumProjectionShowsTheBrightestVoxelWhereAddingSaturates) {
+  VolumeData v = Constant(32, 32, 8, 0);
+  for (int y = 0; y < 32; ++y)
+    for (int x = 0; x < 32; ++x) {
+      v.Samples[v.Index(3, x, y)] = 120;
+      if (x < 16) v.Samples[v.Index(2, x, y)] = v.Samples[v.Index(5, x, y)] = 200;
+    }
+  state_.Color = {1, 1, 1};
+  const struct {
+    RenderMode mode;
+    float alpha;
+    int overlap, lone;  // left half, right half
+  } cases[] = {{RenderMode::Additive, 1.0f, 255, 120},
+               {RenderMode::Maximum, 1.0f, 200, 120},
+               {RenderMode::Additive, 0.3f, 156, 36},
+               {RenderMode::Maximum, 0.3f, 200, 120}};
+  std::string why;
+  ASSERT_TRUE(view_->MakeCurrent());
+  ASSERT_TRUE(view_->Renderer().CanDrawMaximum(why)) << why;
+  for (const auto& c : cases) {
+    state_.Mode = c.mode, state_.Transparency = c.alpha;
+    Show(v);
+    view_->DrawFrameNow();
+    EXPECT_NEAR(Pixel(70, 100)[0], c.overlap, 2) << c.alpha;
+    EXPECT_NEAR(Pixel(130, 100)[0], c.lone, 2) << c.alpha;
   }
 }
 
