@@ -92,7 +92,11 @@ void GlRenderer::DrawScene(ViewState& view, bool advance) {
   glViewport(0, 0, viewport_w_, viewport_h_);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glLoadIdentity();
-  if (!stacks_.Empty()) DrawStack(view);
+  if (!stacks_.Empty()) {
+    DrawStack(view);
+    ApplyBlend(RenderMode::Additive);
+    DrawOverlay(view, viewport_w_, viewport_h_, width_, calibration_, Text);
+  }
   if (advance) {
     view.XRot += view.XSpeed;
     view.YRot += view.YSpeed;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "viewer/texture_stacks.h"
+#include "viewer/view_overlay.h"
 #include "core/view_state.h"
 #include "viewer/volume_data.h"
 
@@ -33,6 +34,10 @@ class GlRenderer {
   // Whether the current context can draw a maximum intensity projection (glBlendEquation with
   // GL_MAX); `why` says what is missing when not.
   bool CanDrawMaximum(std::string& why);
+  // Draws the scale bar's label (set by the surface; without it the bar has no label).
+  TextRaster Text;
+  // What a voxel measures, for the scale bar.
+  void SetCalibration(Calibration calibration) { calibration_ = std::move(calibration); }
   bool HasStacks() const { return !stacks_.Empty(); }
   const TextureStacks& Stacks() const { return stacks_; }
   Stack LastDrawnStack() const { return last_stack_; }
@@ -51,6 +56,7 @@ class GlRenderer {
   int32_t viewport_w_ = 1, viewport_h_ = 1;
   Stack last_stack_ = Stack::XY;
   int64_t frames_drawn_ = 0;
+  Calibration calibration_;
   using BlendEquationFn = void (*)(unsigned);
   BlendEquationFn blend_equation_ = nullptr;
   bool blend_looked_up_ = false;

@@ -25,6 +25,7 @@ void SetDefaultSurfaceFormat() {
 
 GlView::GlView(QWidget* parent) : QOpenGLWidget(parent) {
   renderer_.ProcLookup = CurrentGlProc;
+  renderer_.Text = QtTextImage;
   setFocusPolicy(Qt::StrongFocus);
   setMouseTracking(false);
   connect(this, &QOpenGLWidget::frameSwapped, this, [this] {

@@ -1,6 +1,7 @@
 #include "viewer/viewer.h"
 
 #include <algorithm>
+#include <cctype>
 #include <array>
 #include <stdexcept>
 
@@ -262,6 +263,30 @@ void Viewer::SetZ(float v) { SetViewField(ViewField::PosZ, v); }
 void Viewer::SetXRotSpeed(float v) { SetViewField(ViewField::XSpeed, v); }
 void Viewer::SetYRotSpeed(float v) { SetViewField(ViewField::YSpeed, v); }
 void Viewer::SetTransparency(float a) { SetViewField(ViewField::Transparency, a); }
+
+bool Viewer::SetRenderMode(const std::string& mode, std::string& why) {
+  std::string word = mode;
+  for (char& ch : word) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+  if (word != "additive" && word != "max") {
+    why = "The render mode is \"additive\" or \"max\".";
+    return false;
+  }
+  const bool max = word == "max";
+  if (max && surface_.MakeCurrent() && !surface_.Renderer().CanDrawMaximum(why)) return false;
+  view_.Mode = max ? RenderMode::Maximum : RenderMode::Additive;
+  Notify(ViewerChange::View);
+  return true;
+}
+
+void Viewer::SetScaleBar(bool on) {
+  view_.ScaleBar = on;
+  Notify(ViewerChange::View);
+}
+
+void Viewer::SetAxes(bool on) {
+  view_.Axes = on;
+  Notify(ViewerChange::View);
+}
 
 void Viewer::SetLight(float r, float g, float b) {
   const std::array<float, 3> c{CheckedViewValue(r), CheckedViewValue(g), CheckedViewValue(b)};

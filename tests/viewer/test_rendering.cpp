@@ -313,5 +313,29 @@ TEST_F(Rendering, MaximumProjectionShowsTheBrightestVoxelWhereAddingSaturates) {
   }
 }
 
+// Scale bar and axes over a black volume 64 voxels wide. One voxel spans 2/64 of the model,
+// 200 / (6 tan 22.5) px per model unit at z = -3: 2.51 px; a quarter of the width holds 19.9
+// voxels, so the bar shows 10 px (units), 25 screen pixels long, 10 px above the bottom.
+TEST_F(Rendering, ScaleBarAndAxesAreDrawnOverTheVolumeWhenSwitchedOn) {
+  const struct {
+    bool bar, axes;
+    int bar_length;  // white run along the bar's row
+  } cases[] = {{false, false, 0}, {true, false, 25}, {false, true, 0}, {true, true, 25}};
+  for (const auto& c : cases) {
+    state_.ScaleBar = c.bar, state_.Axes = c.axes;
+    Show(Constant(64, 64, 4, 0));
+    view_->DrawFrameNow();
+    int run = 0, label = 0;
+    for (int x = 0; x < 100; ++x) run += Pixel(x, 188) == std::array<int, 3>{255, 255, 255};
+    for (int y = 165; y < 184; ++y)
+      for (int x = 10; x < 60; ++x) label += Pixel(x, y)[0] > 128;
+    EXPECT_NEAR(run, c.bar_length, 1) << c.bar << c.axes;
+    EXPECT_EQ(label > 5, c.bar) << label;
+    // The x axis points right from (165, 165): red; in the default view z points at the eye.
+    const auto red = Pixel(177, 165);
+    EXPECT_EQ(red[0] > 200 && red[1] < 50 && red[2] < 50, c.axes) << red[0] << " " << red[1];
+  }
+}
+
 }  // namespace
 }  // namespace lumetrix
