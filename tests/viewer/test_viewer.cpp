@@ -50,6 +50,11 @@ TEST_F(ViewerTest, OpeningSetsTheTransparencyByPageCountAndGreyShowsThePaletteMe
   ASSERT_TRUE(v.OpenVolume(Stack(dir, "rgb2.tif", 2, 32, 24, TiffSamples::kRgb8)));
   EXPECT_TRUE(v.PaletteMenuShown());  // nothing hides it again
   EXPECT_EQ(v.LastFile(), dir.File("rgb2.tif"));
+  // Deeper than 30 pages: 0.3 * 30 / pages, the brightness of 30 pages at 0.3.
+  for (auto [pages, transparency] : {std::pair{30, 0.3f}, {60, 0.15f}, {300, 0.03f}}) {
+    ASSERT_TRUE(v.OpenVolume(Stack(dir, std::to_string(pages) + ".tif", pages, 8, 8)));
+    EXPECT_FLOAT_EQ(v.View().Transparency, transparency) << pages;
+  }
 }
 
 TEST_F(ViewerTest, TheFileOnScreenOpensAgainOnlyAfterCloseAndFailedOpensChangeNothing) {
