@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
+#include "viewer/scale_bar.h"
 #include "viewer/stack_geometry.h"
 
 namespace lumetrix {
@@ -52,6 +55,15 @@ TEST(StackQuads, XZHasTheDepthOfTheXYStackAndTinyVolumesHaveNoSides) {
   const VolumeExtent tiny{1, 1, 1, 30, 30, 100};
   EXPECT_TRUE(StackQuads(Stack::YZ, tiny, 4).empty());
   EXPECT_EQ(StackQuads(Stack::XY, tiny, 4).size(), 1u);
+}
+
+TEST(NiceLength, LargestOneTwoFiveStepNotAboveTheRoom) {
+  const double inf = std::numeric_limits<double>::infinity();
+  const std::pair<double, double> cases[] = {{1, 1},     {1.9, 1},   {2, 2},       {4.99, 2},    {5, 5},
+                                             {9.99, 5},  {10, 10},   {19.88, 10},  {0.3, 0.2},   {0.07, 0.05},
+                                             {1000, 1000}, {999, 500}, {0, 0},     {-3, 0},      {inf, 0}, {NAN, 0}};
+  for (const auto& [most, length] : cases) EXPECT_DOUBLE_EQ(NiceLength(most), length) << most;
+  EXPECT_EQ(LengthLabel(20, "px") + LengthLabel(0.5, "um"), "20 px0.5 um");
 }
 
 }  // namespace
