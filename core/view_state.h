@@ -6,6 +6,9 @@
 
 namespace lumetrix {
 
+// How the slices combine: added at the transparency, or the brightest along each ray.
+enum class RenderMode { Additive, Maximum };
+
 struct ViewState {
   float XRot = 0;    // degrees about X
   float YRot = 0;    // degrees about Y
@@ -21,6 +24,9 @@ struct ViewState {
   std::array<float, 4> LightColor{0.4f, 0.4f, 0.4f, 1.0f};  // ambient of light 1, with alpha
   float Transparency = 0.3f;
   bool LightOn = false;
+  RenderMode Mode = RenderMode::Additive;
+  bool ScaleBar = false;  // drawn over the volume, bottom left
+  bool Axes = false;      // small x, y, z triad, bottom right
 
   // Every field to its start value.
   void ResetParameters() { *this = ViewState{}; }

@@ -141,6 +141,13 @@ frmParameters::frmParameters(ViewParameters& viewer, QWidget* parent) : QDialog(
   Tint(lblLight_, kGrey);
   connect(lblLight_, &ClickableLabel::clicked, this, &frmParameters::ToggleLight);
 
+  auto* modeCaption = new QLabel(QStringLiteral("Mode:"), this);
+  modeCaption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  modeCaption->setGeometry(leftValueX - 4 - captionWidth[0], Px(4320), captionWidth[0], kValueHeight);
+  lblMode_ = new QLabel(this);
+  lblMode_->setObjectName(QStringLiteral("lblMode"));
+  lblMode_->setGeometry(leftValueX, Px(4320), kValueWidth, kValueHeight);
+
   cmdClose_ = new QPushButton(QStringLiteral("&Close"), this);
   cmdClose_->setObjectName(QStringLiteral("cmdClose"));
   cmdClose_->setGeometry(width() - Px(1200), Px(4320), Px(1155), Px(435));
@@ -164,6 +171,7 @@ void frmParameters::Refresh() {
     values_[static_cast<size_t>(field.id)]->setText(
         QString::fromStdString(FormatTwoDecimals(lumetrix::FieldOf(state, field.id))));
   lblLight_->setText(QString::fromLatin1(LightText(state.LightOn)));
+  lblMode_->setText(state.Mode == RenderMode::Maximum ? QStringLiteral("Maximum") : QStringLiteral("Additive"));
 }
 
 void frmParameters::ChangeParameter(ParameterId id) {

@@ -52,6 +52,7 @@ class frmParameters : public QDialog {
   QLabel* ValueLabel(scripting::ParameterId id) const;
   QLabel* CaptionLabel(scripting::ParameterId id) const;
   QLabel* LightLabel() const;
+  QLabel* ModeLabel() const { return lblMode_; }
 
  private:
   ViewParameters& viewer_;
@@ -60,6 +61,7 @@ class frmParameters : public QDialog {
   std::array<scripting::ClickableLabel*, scripting::kNumericParameterCount> values_{};
   std::array<QLabel*, scripting::kNumericParameterCount> captions_{};
   scripting::ClickableLabel* lblLight_ = nullptr;
+  QLabel* lblMode_ = nullptr;  // the render mode, shown only (scripts set it)
   QPushButton* cmdClose_ = nullptr;
   QTimer* refresh_ = nullptr;
 };

@@ -28,7 +28,8 @@ const std::vector<std::string_view>& WordsOf(WordGroup group) {
       "Draw", "SetXRot", "SetYRot", "SetXYRot", "SetXRotSpeed", "SetYRotSpeed", "Setx", "Sety", "SetZ",
       "SetScaleX", "SetScaleY", "SetScaleZ", "SetColor", "SetLight", "SetTransparency", "SetLightOn",
       "SetLightOff", "ResetParameters", "ResetSpeedParameters", "DrawImage", "SaveBMP", "SaveJPG",
-      "AVIStart", "AVIAdd", "AVIend", "SetPalette", "LoadLuts", "RunVBScript"};
+      "AVIStart", "AVIAdd", "AVIend", "SetPalette", "LoadLuts", "RunVBScript", "SetRenderMode", "SetScaleBar",
+      "SetAxes", "OpenImage"};
   // The engine's functions, objects and constants.
   static const std::vector<std::string_view> builtIn{
       "Abs", "Array", "Asc", "AscW", "Atn", "CBool", "CByte", "CCur", "CDate", "CDbl", "Chr", "ChrW", "CInt", "CLng",

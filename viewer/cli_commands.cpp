@@ -198,6 +198,13 @@ int RunRenderCommand(const CommandLine& line) {
   if (!viewer.OpenAtStart(file)) return 1;
   try {
     viewer.SetXYRot(static_cast<float>(xrot), static_cast<float>(yrot));
+    std::string why;
+    if (!viewer.SetRenderMode(line.Option("--mode").value_or("additive"), why)) {
+      std::fprintf(stderr, "--mode: %s\n", why.c_str());
+      return 2;
+    }
+    viewer.SetScaleBar(line.Option("--scalebar").has_value());
+    viewer.SetAxes(line.Option("--axes").has_value());
     viewer.DrawImage();
     if (jpeg)
       viewer.SaveJPG(out);

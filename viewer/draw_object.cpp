@@ -38,6 +38,13 @@ const Member kMembers[] = {
     {"SetColor", 3, [](Viewer& v, Args a) { v.SetColor(S(a[0]), S(a[1]), S(a[2])); return kNothing; }},
     {"SetLight", 3, [](Viewer& v, Args a) { v.SetLight(S(a[0]), S(a[1]), S(a[2])); return kNothing; }},
     {"SetTransparency", 1, [](Viewer& v, Args a) { v.SetTransparency(S(a[0])); return kNothing; }},
+    {"SetRenderMode", 1, [](Viewer& v, Args a) {
+       std::string why;
+       if (!v.SetRenderMode(Text(a[0]), why)) throw vbs::ScriptError(5, "Invalid procedure call or argument: " + why);
+       return kNothing;
+     }},
+    {"SetScaleBar", 1, [](Viewer& v, Args a) { v.SetScaleBar(vbs::ToBool(a[0])); return kNothing; }},
+    {"SetAxes", 1, [](Viewer& v, Args a) { v.SetAxes(vbs::ToBool(a[0])); return kNothing; }},
     {"SetLightOn", 0, [](Viewer& v, Args) { v.SetLightOn(); return kNothing; }},
     {"SetLightOff", 0, [](Viewer& v, Args) { v.SetLightOff(); return kNothing; }},
     {"ResetParameters", 0, [](Viewer& v, Args) { v.ResetParameters(); return kNothing; }},

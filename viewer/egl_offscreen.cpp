@@ -114,4 +114,6 @@ bool EglOffscreen::SetFramebufferSize(int32_t width, int32_t height) {
   return false;
 }
 
+void (*EglOffscreen::ProcAddress(const char* name))() { return eglGetProcAddress(name); }
+
 }  // namespace lumetrix

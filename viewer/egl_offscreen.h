@@ -25,6 +25,8 @@ class EglOffscreen {
   // Makes the colour and depth buffers anew at this size and binds them; the context is current.
   bool SetFramebufferSize(int32_t width, int32_t height);
   bool HasFramebuffer() const { return framebuffer_ != 0; }
+  // An OpenGL entry point of the current EGL context.
+  static void (*ProcAddress(const char* name))();
 
  private:
   void DeleteFramebuffer();

@@ -3,11 +3,51 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <cstdio>
+#include <cstring>
+
 #include "viewer/stack_geometry.h"
+
+#ifndef GL_FUNC_ADD
+#define GL_FUNC_ADD 0x8006
+#endif
+#ifndef GL_MAX
+#define GL_MAX 0x8008
+#endif
 
 namespace lumetrix {
 
+bool GlRenderer::CanDrawMaximum(std::string& why) {
+  if (!blend_looked_up_) {
+    blend_looked_up_ = true;
+    for (const char* name : {"glBlendEquation", "glBlendEquationEXT"}) {
+      if (blend_equation_ || !ProcLookup) break;
+      blend_equation_ = reinterpret_cast<BlendEquationFn>(ProcLookup(name));
+    }
+    // An entry point alone is no promise: the driver must name OpenGL 1.4 or the extension.
+    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    int major = 0, minor = 0;
+    if (version) std::sscanf(version, "%d.%d", &major, &minor);
+    const bool listed = major > 1 || (major == 1 && minor >= 4) ||
+                        (extensions && (std::strstr(extensions, "GL_EXT_blend_minmax") || std::strstr(extensions, "GL_ARB_imaging")));
+    if (!listed) blend_equation_ = nullptr;
+  }
+  if (!blend_equation_)
+    why = "This OpenGL driver cannot draw a maximum intensity projection (it has no glBlendEquation with GL_MAX).";
+  return blend_equation_ != nullptr;
+}
+
+bool GlRenderer::ApplyBlend(RenderMode mode) {
+  std::string why;
+  const bool can = CanDrawMaximum(why);
+  if (can) blend_equation_(mode == RenderMode::Maximum ? GL_MAX : GL_FUNC_ADD);
+  return can || mode == RenderMode::Additive;
+}
+
 void GlRenderer::InitGLState(const ViewState& view) {
+  blend_looked_up_ = false;  // the context may be a new one
+  blend_equation_ = nullptr;
   glEnable(GL_TEXTURE_2D);
   glShadeModel(GL_SMOOTH);
   glClearColor(0.0f, 0.0f, 0.0f, 0.5f);
@@ -52,7 +92,11 @@ void GlRenderer::DrawScene(ViewState& view, bool advance) {
   glViewport(0, 0, viewport_w_, viewport_h_);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glLoadIdentity();
-  if (!stacks_.Empty()) DrawStack(view);
+  if (!stacks_.Empty()) {
+    DrawStack(view);
+    ApplyBlend(RenderMode::Additive);
+    DrawOverlay(view, viewport_w_, viewport_h_, width_, calibration_, Text);
+  }
   if (advance) {
     view.XRot += view.XSpeed;
     view.YRot += view.YSpeed;
@@ -70,9 +114,10 @@ void GlRenderer::DrawStack(const ViewState& view) {
     glEnable(GL_LIGHTING);
   else
     glDisable(GL_LIGHTING);
-  glColor4f(view.Color[0], view.Color[1], view.Color[2], view.Transparency);
-
   const VolumeExtent extent{width_, height_, depth_, view.ScaleX, view.ScaleY, view.ScaleZ};
+  const float alpha = StackAlpha(last_stack_, extent, slice_step_, view.Transparency);
+  glColor4f(view.Color[0], view.Color[1], view.Color[2], alpha);
+  ApplyBlend(view.Mode);
   const std::vector<uint32_t>& names = stacks_.Of(last_stack_);
   for (const Quad& q : StackQuads(last_stack_, extent, slice_step_)) {
     if (q.Texture < 0 || static_cast<size_t>(q.Texture) >= names.size()) continue;

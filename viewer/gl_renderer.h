@@ -3,8 +3,11 @@
 // slice blended additively at one common alpha. Needs a current compatibility context.
 
 #include <cstdint>
+#include <functional>
+#include <string>
 
 #include "viewer/texture_stacks.h"
+#include "viewer/view_overlay.h"
 #include "core/view_state.h"
 #include "viewer/volume_data.h"
 
@@ -24,6 +27,17 @@ class GlRenderer {
   // previous ones are deleted.
   void SetStacks(const VolumeData& volume, int32_t slice_step, TextureStacks stacks);
   void ReleaseStacks();
+  // Looks up an OpenGL entry point of the current context (set by the surface); functions past
+  // OpenGL 1.1 are found only through it.
+  using GlProc = void (*)();
+  std::function<GlProc(const char*)> ProcLookup;
+  // Whether the current context can draw a maximum intensity projection (glBlendEquation with
+  // GL_MAX); `why` says what is missing when not.
+  bool CanDrawMaximum(std::string& why);
+  // Draws the scale bar's label (set by the surface; without it the bar has no label).
+  TextRaster Text;
+  // What a voxel measures, for the scale bar.
+  void SetCalibration(Calibration calibration) { calibration_ = std::move(calibration); }
   bool HasStacks() const { return !stacks_.Empty(); }
   const TextureStacks& Stacks() const { return stacks_; }
   Stack LastDrawnStack() const { return last_stack_; }
@@ -34,12 +48,18 @@ class GlRenderer {
 
  private:
   void DrawStack(const ViewState& view);
+  // Sets the blend equation for the mode; false when the driver lacks it (then additive).
+  bool ApplyBlend(RenderMode mode);
 
   TextureStacks stacks_;
   int32_t width_ = 0, height_ = 0, depth_ = 0, slice_step_ = 4;
   int32_t viewport_w_ = 1, viewport_h_ = 1;
   Stack last_stack_ = Stack::XY;
   int64_t frames_drawn_ = 0;
+  Calibration calibration_;
+  using BlendEquationFn = void (*)(unsigned);
+  BlendEquationFn blend_equation_ = nullptr;
+  bool blend_looked_up_ = false;
 };
 
 }  // namespace lumetrix

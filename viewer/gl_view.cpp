@@ -1,5 +1,7 @@
 #include "viewer/gl_view.h"
 
+#include "viewer/offscreen_view.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QLayout>
@@ -22,6 +24,8 @@ void SetDefaultSurfaceFormat() {
 }
 
 GlView::GlView(QWidget* parent) : QOpenGLWidget(parent) {
+  renderer_.ProcLookup = CurrentGlProc;
+  renderer_.Text = QtTextImage;
   setFocusPolicy(Qt::StrongFocus);
   setMouseTracking(false);
   connect(this, &QOpenGLWidget::frameSwapped, this, [this] {

@@ -63,7 +63,10 @@ int RunMovieCommand(const CommandLine& line) {
       continue;
     }
     request.Path = job.movie;
-    const animation::MovieResult result = animation::RenderMovie(offscreen.viewer, *track, request);
+    animation::KeyframeTrack job_track = *track;
+    for (auto& key : job_track.Keys)
+      if (!track->TransparencyGiven) key.View.Transparency = offscreen.viewer.View().Transparency;
+    const animation::MovieResult result = animation::RenderMovie(offscreen.viewer, job_track, request);
     if (result.Status != animation::MovieStatus::Written) {
       std::fprintf(stderr, "%s: %s\n", job.volume.c_str(), result.Error.c_str());
       ++failed;

@@ -2,7 +2,10 @@
 
 #include <GL/gl.h>
 
+#include <QFontMetrics>
 #include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
 
 #include "viewer/headless_platform.h"
 
@@ -16,6 +19,32 @@ bool QtHasNoOpenGL() {
 }
 
 }  // namespace
+
+GlRenderer::GlProc CurrentGlProc(const char* name) {
+  if (QOpenGLContext* qt = QOpenGLContext::currentContext()) return qt->getProcAddress(name);
+  return EglOffscreen::ProcAddress(name);
+}
+
+TextImage QtTextImage(const std::string& text) {
+  QFont font;
+  font.setPixelSize(12);
+  const QString line = QString::fromStdString(text);
+  const QFontMetrics metrics(font);
+  QImage image(metrics.horizontalAdvance(line) + 2, metrics.height(), QImage::Format_RGBA8888);
+  image.fill(Qt::transparent);
+  QPainter painter(&image);
+  painter.setFont(font);
+  painter.setPen(Qt::white);
+  painter.drawText(1, metrics.ascent(), line);
+  painter.end();
+  image = image.mirrored();  // bottom row first
+  TextImage out{image.width(), image.height(), {}};
+  for (int y = 0; y < image.height(); ++y) {
+    const uchar* row = image.constScanLine(y);
+    out.Rgba.insert(out.Rgba.end(), row, row + image.width() * 4);
+  }
+  return out;
+}
 
 OffscreenView::~OffscreenView() {
   if (egl_ && MakeCurrent()) renderer_.ReleaseStacks();

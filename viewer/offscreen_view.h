@@ -12,9 +12,17 @@
 
 namespace lumetrix {
 
+// An OpenGL entry point of the current context, Qt's or EGL's.
+GlRenderer::GlProc CurrentGlProc(const char* name);
+// A line of white text drawn by Qt, for the scale bar's label.
+TextImage QtTextImage(const std::string& text);
+
 class OffscreenView : public ViewerSurface {
  public:
-  OffscreenView() = default;
+  OffscreenView() {
+    renderer_.ProcLookup = CurrentGlProc;
+    renderer_.Text = QtTextImage;
+  }
   ~OffscreenView() override;
 
   // Creates the context unless there is one: Qt's, or without a display Mesa's surfaceless EGL

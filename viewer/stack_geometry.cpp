@@ -1,5 +1,7 @@
 #include "viewer/stack_geometry.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 #include "core/rounding.h"
@@ -34,14 +36,16 @@ std::vector<Quad> StackQuads(Stack stack, const VolumeExtent& e, int32_t slice_s
       const int32_t n = LastSliceIndex(e.Width, slice_step);
       const float ez = static_cast<float>(D * e.ScaleZ / (W * e.ScaleX));
       for (int32_t i = 0; i <= n; ++i) {
-        const float x = static_cast<float>(1.0 - 2.0 * slice_step * i / W);
+        // Column step*(n-i) at its -x edge, as the XY stack draws that column's voxels.
+        const float x = static_cast<float>(-1.0 + 2.0 * slice_step * (n - i) / W);
         quads.push_back({n - i, {1, 0, 0}, {{{1, 0, x, -1, -ez}, {0, 0, x, 1, -ez}, {0, 1, x, 1, ez}, {1, 1, x, -1, ez}}}});
       }
       break;
     }
     case Stack::XZ: {
       const int32_t n = LastSliceIndex(e.Height, slice_step);
-      const float ez = static_cast<float>(D * e.ScaleZ / (H * e.ScaleY));
+      // The same depth as the XY stack: x spans -1..1 and sets the unit for every axis.
+      const float ez = static_cast<float>(D * e.ScaleZ / (W * e.ScaleX));
       for (int32_t i = 0; i <= n; ++i) {
         const float y = static_cast<float>(1.0 - 2.0 * slice_step * i / H);
         quads.push_back({i, {0, 1, 0}, {{{0, 0, -1, y, -ez}, {1, 0, 1, y, -ez}, {1, 1, 1, y, ez}, {0, 1, -1, y, ez}}}});
@@ -50,6 +54,23 @@ std::vector<Quad> StackQuads(Stack stack, const VolumeExtent& e, int32_t slice_s
     }
   }
   return quads;
+}
+
+float DefaultTransparency(int32_t depth) {
+  constexpr int32_t kMadeFor = 30;
+  if (depth == 1) return 1.0f;
+  return depth <= kMadeFor ? 0.3f : static_cast<float>(0.3 * kMadeFor / depth);
+}
+
+float StackAlpha(Stack stack, const VolumeExtent& e, int32_t slice_step, float alpha) {
+  // Blending adds alpha per slice crossed, so the sum along a ray stays that of the XY stack when
+  // alpha grows with the spacing of the slices (model units) relative to the XY stack's pages.
+  const double page = 2.0 * e.ScaleZ / (static_cast<double>(e.Width) * e.ScaleX);
+  double spacing = page;
+  if (stack == Stack::YZ) spacing = 2.0 * slice_step / e.Width;
+  if (stack == Stack::XZ) spacing = 2.0 * slice_step / e.Height;
+  if (!(page > 0) || !(spacing > 0)) return alpha;
+  return static_cast<float>(std::min(1.0, alpha * spacing / page));
 }
 
 }  // namespace lumetrix

@@ -32,4 +32,13 @@ struct VolumeExtent {
 // The quads of a stack in drawing order.
 std::vector<Quad> StackQuads(Stack stack, const VolumeExtent& e, int32_t slice_step);
 
+// The alpha of the stack's slices for a view transparency `alpha`: scaled by the slice spacing
+// so that the picture keeps its brightness when another stack takes over (at most 1).
+// The transparency an opened volume starts with: 1 for a single page, 0.3 up to 30 pages (the
+// depth the viewer was made for), then 0.3 * 30 / pages, so a deep stack adds up to the same
+// brightness instead of a white block.
+float DefaultTransparency(int32_t depth);
+
+float StackAlpha(Stack stack, const VolumeExtent& e, int32_t slice_step, float alpha);
+
 }  // namespace lumetrix

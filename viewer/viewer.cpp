@@ -1,6 +1,7 @@
 #include "viewer/viewer.h"
 
 #include <algorithm>
+#include <cctype>
 #include <array>
 #include <stdexcept>
 
@@ -13,6 +14,7 @@
 #include "scripting/script_host.h"
 #include "viewer/draw_object.h"
 #include "viewer/file_console.h"
+#include "viewer/stack_geometry.h"
 #include "viewer/volume_loader.h"
 
 namespace lumetrix {
@@ -64,7 +66,7 @@ bool Viewer::OpenVolume(const std::string& path) {
 
 void Viewer::Adopt(VolumeData volume, const std::string& name) {
   volume_ = std::move(volume);
-  view_.Transparency = volume_.Depth == 1 ? 1.0f : 0.3f;
+  view_.Transparency = DefaultTransparency(volume_.Depth);
   last_file_ = name;
   Notify(ViewerChange::View);
   if (volume_.IsGrey && !palette_menu_shown_) {
@@ -267,6 +269,30 @@ void Viewer::SetZ(float v) { SetViewField(ViewField::PosZ, v); }
 void Viewer::SetXRotSpeed(float v) { SetViewField(ViewField::XSpeed, v); }
 void Viewer::SetYRotSpeed(float v) { SetViewField(ViewField::YSpeed, v); }
 void Viewer::SetTransparency(float a) { SetViewField(ViewField::Transparency, a); }
+
+bool Viewer::SetRenderMode(const std::string& mode, std::string& why) {
+  std::string word = mode;
+  for (char& ch : word) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+  if (word != "additive" && word != "max") {
+    why = "The render mode is \"additive\" or \"max\".";
+    return false;
+  }
+  const bool max = word == "max";
+  if (max && surface_.MakeCurrent() && !surface_.Renderer().CanDrawMaximum(why)) return false;
+  view_.Mode = max ? RenderMode::Maximum : RenderMode::Additive;
+  Notify(ViewerChange::View);
+  return true;
+}
+
+void Viewer::SetScaleBar(bool on) {
+  view_.ScaleBar = on;
+  Notify(ViewerChange::View);
+}
+
+void Viewer::SetAxes(bool on) {
+  view_.Axes = on;
+  Notify(ViewerChange::View);
+}
 
 void Viewer::SetLight(float r, float g, float b) {
   const std::array<float, 3> c{CheckedViewValue(r), CheckedViewValue(g), CheckedViewValue(b)};

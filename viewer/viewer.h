@@ -144,6 +144,11 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   void SetLight(float r, float g, float b);
   void SetColor(float r, float g, float b);
   void SetTransparency(float a);
+  // "additive" or "max" (any case); false, with the reason, for another word or a driver that
+  // cannot draw the maximum.
+  bool SetRenderMode(const std::string& mode, std::string& why);
+  void SetScaleBar(bool on);
+  void SetAxes(bool on);
   void SetLightOn() { SwitchLight(true); }
   void SetLightOff() { SwitchLight(false); }
   void ResetParameters();

@@ -54,9 +54,11 @@ TEST_F(ParametersTest, ShowsTheViewAtOnceAndOnEveryRefreshAndGoesWhenClosed) {
   EXPECT_EQ(window->LightLabel()->text(), "Off");
   viewer.state.YRot = 123.456f;
   viewer.state.LightOn = true;
+  viewer.state.Mode = RenderMode::Maximum;
   window->Refresh();
   EXPECT_EQ(window->ValueLabel(ParameterId::YRot)->text(), "123.46");
   EXPECT_EQ(window->LightLabel()->text(), "On");
+  EXPECT_EQ(window->ModeLabel()->text(), "Maximum");
   window->show();
   window->findChild<QPushButton*>("cmdClose")->click();  // the window deletes itself
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -116,8 +116,9 @@ TEST_F(Rendering, TurningNinetyDegreesAboutXDrawsTheXZStack) {
   Show(Constant(64, 64, 16, 200));
   view_->DrawFrameNow();
   EXPECT_EQ(view_->Renderer().LastDrawnStack(), Stack::XZ);
-  // Looking along y through 16 XZ slices (every fourth of 64 rows).
-  const double expected = 16 * 0.05 * 0.5 * 200;
+  // Looking along y through 16 XZ slices (every fourth of 64 rows), each at an alpha raised by
+  // its spacing over that of the pages (4 rows of 30 against a page of 100): 1.2.
+  const double expected = 16 * 0.05 * 1.2 * 0.5 * 200;
   EXPECT_NEAR(Pixel(100, 100)[0], expected, 4);
   state_.XRot = 0;
   state_.YRot = 90;
@@ -225,6 +226,91 @@ TEST_F(Rendering, TexturesBeyondTheBudgetAreDownsampledOrRefused) {
     size_t far = 0;  // pixels off by more than a few levels: only along the squares' edges
     for (size_t i = 0; i < full.size(); ++i) far += std::abs(full[i] - small[i]) > 6;
     EXPECT_LT(far, full.size() / 20) << c.steps << c.power_of_two;
+  }
+}
+
+// Bounding box of the lit pixels (left, top, right, bottom) and the mean level of a frame.
+std::pair<std::array<int, 4>, double> Measure(const std::vector<uint8_t>& bgr) {
+  std::array<int, 4> box{200, 200, -1, -1};
+  double sum = 0;
+  for (int i = 0; i < 200 * 200 * 3; ++i) {
+    const int x = i / 3 % 200, y = i / 600, v = bgr[static_cast<size_t>(y) * FrameRowStride(200) + i % 600];
+    sum += v;
+    if (v > 8) box = {std::min(box[0], x), std::min(box[1], y), std::max(box[2], x), std::max(box[3], y)};
+  }
+  return {box, sum / (200 * 200 * 3)};
+}
+
+// The stack changes between 45.4 and 45.6 degrees (angles round to whole degrees): the picture
+// keeps its place (thin sheets on sampled rows or columns, whose slices exist in both stacks; a
+// row is about 2 px tall, a column 1.5 px wide) and its brightness (a filled volume).
+TEST_F(Rendering, AcrossTheStackSwitchThePictureKeepsItsPlaceAndBrightness) {
+  const struct {
+    bool about_x, sheets;  // XY to XZ, else XY to YZ
+    int px;
+  } cases[] = {{true, true, 3}, {true, false, 0}, {false, true, 2}, {false, false, 0}};
+  state_.ScaleZ = 30, state_.PosZ = -5;  // the whole volume in the frame at 45 degrees
+  for (const auto& c : cases) {
+    state_.Transparency = c.sheets ? 0.3f : 0.05f;
+    VolumeData v = Constant(64, 32, 16, c.sheets ? 0 : 200);  // whole levels per slice: 5, 20, 40
+    for (size_t i = 0; i < v.Samples.size() && c.sheets; ++i) {
+      const size_t x = i / 16 % 64, y = i / (16 * 64);
+      if (c.about_x ? (y == 8 || y == 20) : (x == 16 || x == 44)) v.Samples[i] = 250;
+    }
+    std::pair<std::array<int, 4>, double> m[2];
+    for (int side = 0; side < 2; ++side) {
+      state_.XRot = c.about_x ? 45.4f + 0.2f * side : 0, state_.YRot = c.about_x ? 0 : 45.4f + 0.2f * side;
+      Show(v);
+      m[side] = Measure(Frame());
+      EXPECT_EQ(view_->Renderer().LastDrawnStack(), !side ? Stack::XY : c.about_x ? Stack::XZ : Stack::YZ);
+    }
+    SCOPED_TRACE(testing::Message() << c.about_x << c.sheets);
+    ASSERT_GT(m[0].first[2], 0);
+    for (int k = 0; k < 4 && c.sheets; ++k) EXPECT_NEAR(m[0].first[k], m[1].first[k], c.px) << k;
+    if (!c.sheets) {
+      EXPECT_NEAR(m[1].second, m[0].second, 0.03 * m[0].second);
+    }
+  }
+}
+
+// Maximum intensity projection: overlapping voxels of 200, 200 and 120 show 200 whatever the
+// transparency, where adding saturates; a lone 120 shows 120.
+TEST_F(Rendering, MaximumProjectionShowsTheBrightestVoxelWhereAddingSaturates) {
+  VolumeData v = Constant(32, 32, 8, 0);
+  for (int i = 0; i < 32 * 32; ++i) {
+    v.Samples[v.Index(3, i % 32, i / 32)] = 120;
+    if (i % 32 < 16) v.Samples[v.Index(2, i % 32, i / 32)] = v.Samples[v.Index(5, i % 32, i / 32)] = 200;
+  }
+  state_.Color = {1, 1, 1};
+  const struct {
+    RenderMode mode;
+    float alpha;
+    int overlap, lone;  // left half, right half
+  } cases[] = {{RenderMode::Additive, 1.0f, 255, 120}, {RenderMode::Maximum, 1.0f, 200, 120},
+               {RenderMode::Additive, 0.3f, 156, 36}, {RenderMode::Maximum, 0.3f, 200, 120}};
+  std::string why;
+  ASSERT_TRUE(view_->MakeCurrent() && view_->Renderer().CanDrawMaximum(why)) << why;
+  for (const auto& c : cases) {
+    state_.Mode = c.mode, state_.Transparency = c.alpha;
+    Show(v);
+    view_->DrawFrameNow();
+    EXPECT_NEAR(Pixel(70, 100)[0], c.overlap, 2) << c.alpha;
+    EXPECT_NEAR(Pixel(130, 100)[0], c.lone, 2) << c.alpha;
+  }
+}
+
+// Over a black volume: the scale bar's label above the bar (its length is checked end to end
+// with --render) and the axes, whose x axis points right from (165, 165) in the default view.
+TEST_F(Rendering, ScaleBarAndAxesAreDrawnOverTheVolumeWhenSwitchedOn) {
+  for (auto [bar, axes] : {std::pair{false, false}, {true, false}, {false, true}, {true, true}}) {
+    state_.ScaleBar = bar, state_.Axes = axes;
+    Show(Constant(64, 64, 4, 0));
+    view_->DrawFrameNow();
+    int label = 0;
+    for (int i = 0; i < 19 * 50; ++i) label += Pixel(10 + i % 50, 165 + i / 50)[0] > 128;
+    EXPECT_EQ(label > 5, bar) << label;
+    const auto red = Pixel(177, 165);
+    EXPECT_EQ(red[0] > 200 && red[1] < 50 && red[2] < 50, axes) << red[0] << " " << red[1];
   }
 }
 

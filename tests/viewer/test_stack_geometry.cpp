@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
+#include "viewer/scale_bar.h"
 #include "viewer/stack_geometry.h"
 
 namespace lumetrix {
@@ -28,12 +31,12 @@ TEST(StackQuads, DefaultVolumeSpansUnitSquareAndThinDepthWithYZFromPlusX) {
   EXPECT_EQ(xy[0].Vertices[0].x, -1);
   EXPECT_EQ(xy[0].Vertices[2].y, 1);
   EXPECT_EQ(xy[7].Texture, 7);
-  // YZ draws its textures in reverse, from +x.
+  // YZ draws its textures in reverse, from +x, each at the -x edge of its column (508, ..., 0).
   const auto yz = StackQuads(Stack::YZ, e, 4);
   ASSERT_EQ(yz.size(), 128u);
   EXPECT_EQ(yz[0].Texture, 127);
-  EXPECT_FLOAT_EQ(yz[0].Vertices[0].x, 1.0f);
-  EXPECT_FLOAT_EQ(yz[127].Vertices[0].x, static_cast<float>(1 - 2.0 * 4 * 127 / 512));
+  EXPECT_FLOAT_EQ(yz[0].Vertices[0].x, static_cast<float>(-1 + 2.0 * 508 / 512));
+  EXPECT_FLOAT_EQ(yz[127].Vertices[0].x, -1.0f);
   // Column 0 of a YZ image (row 0 of the volume) sits at +y; page 0 (t = 1) at +z.
   EXPECT_EQ(yz[0].Vertices[1].s, 0);
   EXPECT_EQ(yz[0].Vertices[1].y, 1);
@@ -41,16 +44,26 @@ TEST(StackQuads, DefaultVolumeSpansUnitSquareAndThinDepthWithYZFromPlusX) {
   EXPECT_GT(yz[0].Vertices[2].z, 0);
 }
 
-TEST(StackQuads, XZUsesTheHeightAndYScaleForItsDepthAndTinyVolumesHaveNoSides) {
+TEST(StackQuads, XZHasTheDepthOfTheXYStackAndTinyVolumesHaveNoSides) {
   const VolumeExtent e{256, 128, 10, 30, 60, 100};
   const auto xz = StackQuads(Stack::XZ, e, 4);
   ASSERT_EQ(xz.size(), 32u);
-  EXPECT_NEAR(xz[0].Vertices[2].z, 10.0 * 100 / (128 * 60), 1e-6);
+  EXPECT_NEAR(xz[0].Vertices[2].z, StackQuads(Stack::XY, e, 4)[0].Vertices[0].z, 1e-6);
+  EXPECT_NEAR(xz[0].Vertices[2].z, 10.0 * 100 / (256 * 30), 1e-6);
   EXPECT_FLOAT_EQ(xz[1].Vertices[0].y, static_cast<float>(1 - 2.0 * 4 / 128));
   // Tiny volumes have no side quads.
   const VolumeExtent tiny{1, 1, 1, 30, 30, 100};
   EXPECT_TRUE(StackQuads(Stack::YZ, tiny, 4).empty());
   EXPECT_EQ(StackQuads(Stack::XY, tiny, 4).size(), 1u);
+}
+
+TEST(NiceLength, LargestOneTwoFiveStepNotAboveTheRoom) {
+  const double inf = std::numeric_limits<double>::infinity();
+  const std::pair<double, double> cases[] = {{1, 1},     {1.9, 1},   {2, 2},       {4.99, 2},    {5, 5},
+                                             {9.99, 5},  {10, 10},   {19.88, 10},  {0.3, 0.2},   {0.07, 0.05},
+                                             {1000, 1000}, {999, 500}, {0, 0},     {-3, 0},      {inf, 0}, {NAN, 0}};
+  for (const auto& [most, length] : cases) EXPECT_DOUBLE_EQ(NiceLength(most), length) << most;
+  EXPECT_EQ(LengthLabel(20, "px") + LengthLabel(0.5, "um"), "20 px0.5 um");
 }
 
 }  // namespace

@@ -50,6 +50,11 @@ TEST_F(ViewerTest, OpeningSetsTheTransparencyByPageCountAndGreyShowsThePaletteMe
   ASSERT_TRUE(v.OpenVolume(Stack(dir, "rgb2.tif", 2, 32, 24, TiffSamples::kRgb8)));
   EXPECT_TRUE(v.PaletteMenuShown());  // nothing hides it again
   EXPECT_EQ(v.LastFile(), dir.File("rgb2.tif"));
+  // Deeper than 30 pages: 0.3 * 30 / pages, the brightness of 30 pages at 0.3.
+  for (auto [pages, transparency] : {std::pair{30, 0.3f}, {60, 0.15f}, {300, 0.03f}}) {
+    ASSERT_TRUE(v.OpenVolume(Stack(dir, std::to_string(pages) + ".tif", pages, 8, 8)));
+    EXPECT_FLOAT_EQ(v.View().Transparency, transparency) << pages;
+  }
 }
 
 TEST_F(ViewerTest, TheFileOnScreenOpensAgainOnlyAfterCloseAndFailedOpensChangeNothing) {
@@ -191,12 +196,14 @@ TEST_F(ViewerScripts, MembersAreCallableBareAndQualifiedInAnyCaseWithConvertedAr
   ASSERT_TRUE(Run("  Draw.setxrot \"12.5\"\n  DRAW.SetColor 1, 0.5, True\n  setlight 2, 3, 4\n"
                   "  SetTransparency 1.5: SetLightOn: Setx 1: Sety 2: SetZ -4\n"
                   "  SetScaleX 10: SetScaleY 20: SetScaleZ 40: SetXRotSpeed 5: SetYRotSpeed 6\n"
+                  "  SetRenderMode \"Max\": SetScaleBar True: SetAxes \"1\"\n"
                   "  If TypeName(Draw) <> \"frm3D\" Then Err.Raise 5\n"
                   "  If AVICodec(\"raw\") And Not AVIStart(\"" + dir.File("none/m.avi") + "\", 25, 0, 0) Then SetYRot 7"))
       << error_;
   ViewState e;
   e.XRot = 12.5f + 5, e.YRot = 7 + 6;  // the viewer's own frame after the run turned it once
   e.Color = {1, 0.5f, -1}, e.LightColor = {2, 3, 4, 1}, e.Transparency = 1.5f, e.LightOn = true;  // True is -1
+  e.Mode = RenderMode::Maximum, e.ScaleBar = true, e.Axes = true;
   e.PosX = 1, e.PosY = 2, e.PosZ = -4, e.ScaleX = 10, e.ScaleY = 20, e.ScaleZ = 40, e.XSpeed = 5, e.YSpeed = 6;
   EXPECT_TRUE(v.View() == e);
 }
@@ -205,7 +212,8 @@ TEST_F(ViewerScripts, FailuresBecomeRunTimeErrorsWithTheirNumbers) {
   const std::pair<std::string, int32_t> cases[] = {
       {"SetXRot 1, 2", 450}, {"SetLightOn 1", 450}, {"SetYRot \"north\"", 13},
       {"SaveBMP \"" + dir.File("no/folder/a.bmp") + "\"", 75}, {"SaveJPG \"" + dir.File("no/folder/a.jpg") + "\"", 75},
-      {"RunVBScript", 5}};  // one run at a time
+      {"RunVBScript", 5},  // one run at a time
+      {"SetRenderMode \"brightest\"", 5}, {"SetRenderMode", 450}, {"SetScaleBar True, 1", 450}, {"SetAxes \"maybe\"", 13}};
   for (const auto& [statement, number] : cases) {
     EXPECT_FALSE(Run("  SetXRot 1\n  " + statement)) << statement;
     EXPECT_EQ(v.Host().LastError().Number, number) << statement;

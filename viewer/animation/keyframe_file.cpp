@@ -101,6 +101,7 @@ std::optional<KeyframeTrack> ParseKeyframes(const std::string& json, std::string
   }
   Keyframe previous;
   previous.Frame = -1;
+  track.TransparencyGiven = false;
   for (qsizetype n = 0; n < keys.size(); ++n) {
     const std::string where = "Keyframe " + std::to_string(n + 1);
     if (!keys[n].isObject()) {
@@ -144,6 +145,7 @@ std::optional<KeyframeTrack> ParseKeyframes(const std::string& json, std::string
         }
         key.FullTurn = it->toBool();
       } else if (const KeyProperty* p = FindKeyProperty(name)) {
+        track.TransparencyGiven |= name == "Transparency";
         if (!ReadProperty(*p, *it, key.View)) {
           error = at + name + " must be " + Expected(*p);
           return std::nullopt;

@@ -23,6 +23,9 @@ struct KeyframeTrack {
   int32_t Width = 640;
   int32_t Height = 480;
   std::vector<Keyframe> Keys;
+  // False for a keyframe file that never sets the transparency: the opened volume's own start
+  // transparency (which depends on its depth) then holds.
+  bool TransparencyGiven = true;
 
   // Last keyframe's frame + 1; 0 without keyframes.
   int32_t FrameCount() const;
