@@ -9,8 +9,7 @@
 #include "export/avi2gif/avi2gif_converter.h"
 #include "export/avi2gif/avi2gif_messages.h"
 #include "export/avi2gif/reduction_choice.h"
-#include "export/avi_ui/dialog_options_source.h"
-#include "viewer/offscreen_view.h"
+#include "viewer/offscreen_viewer.h"
 #include "viewer/viewer.h"
 #include "viewer/volume_loader.h"
 
@@ -34,24 +33,6 @@ std::string Number(double value) {
   return text;
 }
 
-// Messages of window-free commands go to standard error.
-struct StderrMessages : MessageSink {
-  void ShowMessage(const std::string& text, MessageIcon) override { std::fprintf(stderr, "%s\n", text.c_str()); }
-};
-
-// A viewer drawing offscreen: nobody answers dialogs, so movies use the remembered compression
-// and scripts the console for MsgBox and InputBox.
-struct OffscreenViewer {
-  OffscreenView surface;
-  StderrMessages messages;
-  NullProgress progress;
-  avi::RememberedOptionsSource movie_options;
-  // A status line (slices shown downsampled) goes to standard error.
-  Viewer viewer{surface, ViewerUi{progress, messages, movie_options, {}, {}, nullptr, [](const std::string& line) {
-                                    if (!line.empty()) std::fprintf(stderr, "%s\n", line.c_str());
-                                  }}};
-};
-
 }  // namespace
 
 int RunScriptCommand(const CommandLine& line) {
@@ -65,7 +46,7 @@ int RunScriptCommand(const CommandLine& line) {
 }
 
 int RunRecompressCommand(const CommandLine& line) {
-  StderrMessages messages;
+  StderrMessageSink messages;
   std::unique_ptr<avi::CompressionOptionsSource> options;
   if (auto codec = line.Option("--codec")) {
     const auto chosen = avi::OptionsForCodec(*codec, avi::EncoderCatalog::Installed());
@@ -89,7 +70,7 @@ int RunRecompressCommand(const CommandLine& line) {
 }
 
 int RunAviToGifCommand(const CommandLine& line) {
-  StderrMessages messages;
+  StderrMessageSink messages;
   avi2gif::Avi2GifConverter converter(messages);
   if (auto name = line.Option("--palette"); name && *name == "best") {
     converter.SetBestQuality(true);

@@ -20,7 +20,10 @@ struct OffscreenViewer {
   StderrMessageSink messages;
   NullProgress progress;
   avi::RememberedOptionsSource movie_options;
-  Viewer viewer{surface, ViewerUi{progress, messages, movie_options}};
+  // A status line (slices shown downsampled, metadata not followed) goes to standard error too.
+  Viewer viewer{surface, ViewerUi{progress, messages, movie_options, {}, {}, nullptr, [](const std::string& line) {
+                                    if (!line.empty()) std::fprintf(stderr, "%s\n", line.c_str());
+                                  }}};
 };
 
 }  // namespace lumetrix
