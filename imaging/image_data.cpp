@@ -75,4 +75,11 @@ void GreyPaletteToGrey(Image& image, int entries) {
   image.bit_depth = 8;
 }
 
+const Image& WithoutPalette(const Image& image, Image& scratch) {
+  if (image.kind != PixelKind::kPalette) return image;
+  scratch = image;
+  ToColour(scratch);
+  return scratch;
+}
+
 }  // namespace lumetrix::imaging::detail

@@ -43,6 +43,9 @@ void CheckImageSize(int64_t width, int64_t height, int channels, const std::stri
 
 // The palette image becomes 24-bit colour; grey becomes colour with equal channels.
 void ToColour(Image& image);
+// `image` itself, or for a palette image its colour form, kept in `scratch`: writers that take grey
+// and colour pages but no palettes.
+const Image& WithoutPalette(const Image& image, Image& scratch);
 // Colour and palette images become 8-bit grey by luminance (equal channels stay exact).
 void ToGrey(Image& image);
 // If every palette entry is grey, the image becomes grey through the palette's levels.

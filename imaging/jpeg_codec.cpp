@@ -204,12 +204,7 @@ std::vector<uint8_t> EncodeJpeg(const Image& image, int quality) {
     throw ImageError("the image is too large for a JPEG file (at most 65500 x 65500 pixels)");
   }
   Image colour;
-  const Image* src = &image;
-  if (image.kind == PixelKind::kPalette) {
-    colour = image;
-    ToColour(colour);
-    src = &colour;
-  }
+  const Image* src = &WithoutPalette(image, colour);
   unsigned char* buffer = nullptr;
   unsigned long length = 0;
   const std::string problem = EncodeInto(*src, std::clamp(quality, 1, 100), &buffer, &length);

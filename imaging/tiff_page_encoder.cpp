@@ -53,12 +53,7 @@ void StripBytes(const Image& image, uint32_t row0, uint32_t rows, std::vector<ui
 
 EncodedPage EncodePage(const Image& source) {
   Image colour;
-  const Image* image = &source;
-  if (source.kind == PixelKind::kPalette) {
-    colour = source;
-    ToColour(colour);
-    image = &colour;
-  }
+  const Image* image = &WithoutPalette(source, colour);
   EncodedPage page;
   page.width = static_cast<uint32_t>(image->width);
   page.height = static_cast<uint32_t>(image->height);

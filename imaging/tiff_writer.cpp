@@ -81,12 +81,7 @@ void TiffOutput::CheckRoom(uint64_t page_budget) {
 
 void TiffOutput::Add(const Image& source) {
   Image colour;
-  const Image* image = &source;
-  if (source.kind == PixelKind::kPalette) {
-    colour = source;
-    ToColour(colour);
-    image = &colour;
-  }
+  const Image* image = &WithoutPalette(source, colour);
   Open(PageBudget(*image));
   CheckRoom(PageBudget(*image));
   if (!WritePage(tif_.get(), *image)) Fail();
