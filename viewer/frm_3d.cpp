@@ -36,6 +36,7 @@
 #include "viewer/file_console.h"
 #include "viewer/frm_about.h"
 #include "viewer/frm_animation.h"
+#include "viewer/frm_display.h"
 #include "viewer/frm_set_window.h"
 #include "viewer/gl_view.h"
 #include "viewer/key_codes.h"
@@ -132,6 +133,7 @@ void frm3D::BuildMenus() {
   action(control, "mnuResetSpeedParameters", "Stop &Motion", [this] { viewer_->ResetSpeedParameters(); }, "Ctrl+S");
   separator(control, "MnuControlBar1");
   action(control, "mnuResetParameters", "&Reset Parameters", [this] { viewer_->ResetParameters(); }, "Ctrl+R");
+  action(control, "mnuControlDisplay", "&Display...", [this] { (new frmDisplay(*viewer_, this))->show(); });
 
   QMenu* script = menu("mnuScript", "&Script");
   action(script, "mnuScriptShow", "Edit &Script", [this] { mnuScriptShow_Click(); }, "Ctrl+E");

@@ -159,6 +159,8 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   void SetDisplayRange(int32_t n, double min, double max);
   void SetGamma(int32_t n, double gamma);
   void AutoContrast(int32_t n);
+  // The colour and range the channel opened with, visible, gamma 1.
+  void ResetChannel(int32_t n);
   void SetTimePoint(int32_t t);
   void SetLightOn() { SwitchLight(true); }
   void SetLightOff() { SwitchLight(false); }

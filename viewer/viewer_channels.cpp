@@ -62,6 +62,13 @@ void Viewer::AutoContrast(int32_t n) {
   ShowDisplay();
 }
 
+void Viewer::ResetChannel(int32_t n) {
+  ChannelDisplay& look = ChannelAt(n);
+  look = StartColour(*volume_.Stack, n - 1);
+  std::tie(look.Min, look.Max) = StartRange(*volume_.Stack, n - 1);
+  ShowDisplay();
+}
+
 void Viewer::SetTimePoint(int32_t t) {
   if (!VolumeShown()) throw InvalidViewValue("First open image");
   if (t < 1 || t > volume_.TimePoints)
