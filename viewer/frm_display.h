@@ -14,6 +14,8 @@ class frmDisplay : public QDialog {
   Q_OBJECT
  public:
   frmDisplay(Viewer& viewer, QWidget* parent = nullptr);
+  // The rows again, for the stack shown now.
+  void Refresh() { Build(); }
 
  private:
   void Build();
