@@ -6,6 +6,7 @@
 #include <limits>
 #include <optional>
 #include <stdexcept>
+#include <string>
 
 namespace lumetrix {
 
@@ -16,6 +17,7 @@ inline constexpr const char* kNotAViewValue = "The value must be a finite number
 class InvalidViewValue : public std::invalid_argument {
  public:
   InvalidViewValue() : std::invalid_argument(kNotAViewValue) {}
+  explicit InvalidViewValue(const std::string& why) : std::invalid_argument(why) {}
 };
 
 // The value as a view field stores it; nothing for NaN, infinities and numbers beyond the

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "core/view_value.h"
 #include "export/avi/avi_recompressor.h"
 #include "export/avi2gif/avi2gif_converter.h"
 #include "export/avi2gif/avi2gif_messages.h"
@@ -183,6 +184,21 @@ int RunRenderCommand(const CommandLine& line) {
     if (!viewer.SetRenderMode(line.Option("--mode").value_or("additive"), why)) {
       std::fprintf(stderr, "--mode: %s\n", why.c_str());
       return 2;
+    }
+    if (auto range = line.Option("--range")) {
+      int channel = 0;
+      double min = 0, max = 0;
+      char end = 0;
+      if (std::sscanf(range->c_str(), "%d:%lf:%lf%c", &channel, &min, &max, &end) != 3) {
+        std::fprintf(stderr, "--range takes CHANNEL:MIN:MAX, for example 2:100:4000\n");
+        return 2;
+      }
+      try {
+        viewer.SetDisplayRange(channel, min, max);
+      } catch (const InvalidViewValue& e) {
+        std::fprintf(stderr, "--range: %s\n", e.what());
+        return 2;
+      }
     }
     viewer.SetScaleBar(line.Option("--scalebar").has_value());
     viewer.SetAxes(line.Option("--axes").has_value());

@@ -15,7 +15,7 @@ struct CommandShape {
 const std::map<std::string, CommandShape>& Shapes() {
   static const std::map<std::string, CommandShape> shapes = {
       {"info", {1, 1, {}, {}}},
-      {"render", {2, 2, {"--size", "--xrot", "--yrot", "--mode"}, {"--scalebar", "--axes"}}},
+      {"render", {2, 2, {"--size", "--xrot", "--yrot", "--mode", "--range"}, {"--scalebar", "--axes"}}},
       {"run", {2, 2, {}, {}}},
       {"movie", {2, SIZE_MAX, {"--size", "--out-dir", "--format", "--codec"}, {}}},
       {"recompress", {2, 2, {"--codec"}, {}}},
@@ -81,7 +81,7 @@ std::string UsageText() {
   return "usage: lumetrix [FILE.tif]\n"
          "       lumetrix --info FILE.tif\n"
          "       lumetrix --render FILE.tif OUT.bmp|OUT.jpg [--size WxH] [--xrot A] [--yrot A]\n"
-         "                [--mode additive|max] [--scalebar] [--axes]\n"
+         "                [--mode additive|max] [--range CHANNEL:MIN:MAX] [--scalebar] [--axes]\n"
          "       lumetrix --run SCRIPT.scp FILE.tif\n"
          "       lumetrix --movie KEYS.lkf OUT.mp4|OUT.avi|OUT.gif FILE.tif [--size WxH] [--codec NAME]\n"
          "       lumetrix --movie KEYS.lkf --out-dir DIR [--format mp4|avi|gif] FILE1.tif FILE2.tif ...\n"

@@ -14,6 +14,8 @@ using Args = std::span<const vbs::Variant>;
 const vbs::Variant kNothing;
 
 float S(const vbs::Variant& v) { return vbs::ToSingle(v); }
+int32_t L(const vbs::Variant& v) { return vbs::ToLong(v); }
+double D(const vbs::Variant& v) { return vbs::ToDouble(v); }
 std::string Text(const vbs::Variant& v) { return vbs::ToString(v); }
 
 struct Member {
@@ -45,6 +47,15 @@ const Member kMembers[] = {
      }},
     {"SetScaleBar", 1, [](Viewer& v, Args a) { v.SetScaleBar(vbs::ToBool(a[0])); return kNothing; }},
     {"SetAxes", 1, [](Viewer& v, Args a) { v.SetAxes(vbs::ToBool(a[0])); return kNothing; }},
+    // Channels and time points count from 1.
+    {"SetChannel", 2, [](Viewer& v, Args a) { v.SetChannel(L(a[0]), vbs::ToBool(a[1])); return kNothing; }},
+    {"SetChannelColor", 4, [](Viewer& v, Args a) { v.SetChannelColor(L(a[0]), L(a[1]), L(a[2]), L(a[3])); return kNothing; }},
+    {"SetDisplayRange", 3, [](Viewer& v, Args a) { v.SetDisplayRange(L(a[0]), D(a[1]), D(a[2])); return kNothing; }},
+    {"SetGamma", 2, [](Viewer& v, Args a) { v.SetGamma(L(a[0]), D(a[1])); return kNothing; }},
+    {"AutoContrast", 1, [](Viewer& v, Args a) { v.AutoContrast(L(a[0])); return kNothing; }},
+    {"SetTimePoint", 1, [](Viewer& v, Args a) { v.SetTimePoint(L(a[0])); return kNothing; }},
+    {"ChannelCount", 0, [](Viewer& v, Args) { return vbs::Variant(v.ChannelCount()); }},
+    {"TimePointCount", 0, [](Viewer& v, Args) { return vbs::Variant(v.TimePointCount()); }},
     {"SetLightOn", 0, [](Viewer& v, Args) { v.SetLightOn(); return kNothing; }},
     {"SetLightOff", 0, [](Viewer& v, Args) { v.SetLightOff(); return kNothing; }},
     {"ResetParameters", 0, [](Viewer& v, Args) { v.ResetParameters(); return kNothing; }},

@@ -36,6 +36,7 @@
 #include "viewer/file_console.h"
 #include "viewer/frm_about.h"
 #include "viewer/frm_animation.h"
+#include "viewer/frm_display.h"
 #include "viewer/frm_set_window.h"
 #include "viewer/gl_view.h"
 #include "viewer/key_codes.h"
@@ -132,6 +133,11 @@ void frm3D::BuildMenus() {
   action(control, "mnuResetSpeedParameters", "Stop &Motion", [this] { viewer_->ResetSpeedParameters(); }, "Ctrl+S");
   separator(control, "MnuControlBar1");
   action(control, "mnuResetParameters", "&Reset Parameters", [this] { viewer_->ResetParameters(); }, "Ctrl+R");
+  action(control, "mnuControlDisplay", "&Display...", [this] {
+    if (!display_) display_ = new frmDisplay(*viewer_, this);
+    display_->show();
+    display_->raise();
+  });
 
   QMenu* script = menu("mnuScript", "&Script");
   action(script, "mnuScriptShow", "Edit &Script", [this] { mnuScriptShow_Click(); }, "Ctrl+E");
@@ -236,7 +242,10 @@ void frm3D::OnViewerChange(ViewerChange change) {
       break;
     case ViewerChange::Palettes: RefreshPaletteMenu(); break;
     case ViewerChange::ScriptRunning: mnuScriptStop_->setEnabled(viewer_->ScriptRunning()); break;
-    case ViewerChange::Caption: UpdateTitle(); break;
+    case ViewerChange::Caption:
+      UpdateTitle();
+      if (display_) display_->Refresh();
+      break;
   }
 }
 

@@ -28,6 +28,7 @@ class GlView;
 class frmVBEditor;
 class frmParameters;
 class frmAnimation;
+class frmDisplay;
 namespace series {
 class frmCnvrtLeicaTiff;
 }
@@ -122,6 +123,7 @@ class frm3D : public QMainWindow, public ProgressSink, public MruMenu, public Me
   QPointer<series::frmCnvrtLeicaTiff> leica_;
   QPointer<avi2gif::AVI2GIF> avi2gif_;  // the AVI-to-GIF window while it is open
   QPointer<frmParameters> parameters_;
+  QPointer<frmDisplay> display_;  // shown again, not opened twice; follows the stack opened
   QPointer<widgets::frmHelp> help_;  // the help window once opened
   QPointer<frmAnimation> animation_;
   std::unique_ptr<frmVBEditor> editor_;  // loaded hidden with the window; no owner

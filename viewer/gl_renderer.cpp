@@ -114,7 +114,7 @@ void GlRenderer::DrawStack(const ViewState& view) {
     glEnable(GL_LIGHTING);
   else
     glDisable(GL_LIGHTING);
-  const VolumeExtent extent{width_, height_, depth_, view.ScaleX, view.ScaleY, view.ScaleZ};
+  const VolumeExtent extent{width_, height_, depth_, view.ScaleX, view.ScaleY, view.ScaleZ, calibration_.FromFile};
   const float alpha = StackAlpha(last_stack_, extent, slice_step_, view.Transparency);
   glColor4f(view.Color[0], view.Color[1], view.Color[2], alpha);
   ApplyBlend(view.Mode);

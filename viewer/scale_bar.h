@@ -16,6 +16,7 @@ std::string LengthLabel(double length, const std::string& unit);
 struct Calibration {
   double VoxelWidth = 1.0;
   std::string Unit = "px";
+  bool FromFile = false;  // the file gave the voxel size: pages keep their true aspect
 };
 
 }  // namespace lumetrix

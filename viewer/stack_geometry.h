@@ -27,6 +27,9 @@ struct Quad {
 struct VolumeExtent {
   int32_t Width, Height, Depth;
   float ScaleX, ScaleY, ScaleZ;
+  // Rows span their true height (H * ScaleY against W * ScaleX) instead of the width's -1..1;
+  // set for volumes whose file gives the voxel size.
+  bool TrueAspect = false;
 };
 
 // The quads of a stack in drawing order.

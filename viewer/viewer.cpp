@@ -67,6 +67,15 @@ bool Viewer::OpenVolume(const std::string& path) {
 void Viewer::Adopt(VolumeData volume, const std::string& name) {
   volume_ = std::move(volume);
   view_.Transparency = DefaultTransparency(volume_.Depth);
+  // A voxel size from the file makes the proportions true, ScaleX staying as it is.
+  const double* d = volume_.Voxel;
+  if (d[0] > 0 && d[1] > 0 && d[2] > 0) {
+    view_.ScaleY = static_cast<float>(view_.ScaleX * d[1] / d[0]);
+    view_.ScaleZ = static_cast<float>(view_.ScaleX * d[2] / d[0]);
+    surface_.Renderer().SetCalibration({d[0], volume_.VoxelUnit, true});
+  } else {
+    surface_.Renderer().SetCalibration({});
+  }
   last_file_ = name;
   Notify(ViewerChange::View);
   if (volume_.IsGrey && !palette_menu_shown_) {

@@ -149,6 +149,19 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   bool SetRenderMode(const std::string& mode, std::string& why);
   void SetScaleBar(bool on);
   void SetAxes(bool on);
+  // The channels and time points of the shown volume, counting from 1 (0 without a volume).
+  // The setters show the change at once; a channel, time point or value out of range throws
+  // InvalidViewValue.
+  int32_t ChannelCount() const;
+  int32_t TimePointCount() const;
+  void SetChannel(int32_t n, bool visible);
+  void SetChannelColor(int32_t n, int32_t r, int32_t g, int32_t b);
+  void SetDisplayRange(int32_t n, double min, double max);
+  void SetGamma(int32_t n, double gamma);
+  void AutoContrast(int32_t n);
+  // The colour and range the channel opened with, visible, gamma 1.
+  void ResetChannel(int32_t n);
+  void SetTimePoint(int32_t t);
   void SetLightOn() { SwitchLight(true); }
   void SetLightOff() { SwitchLight(false); }
   void ResetParameters();
@@ -221,6 +234,8 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   void Notify(ViewerChange change);
   // Takes a volume that was read as the one shown.
   void Adopt(VolumeData volume, const std::string& name);
+  ChannelDisplay& ChannelAt(int32_t n);
+  void ShowDisplay();
   // "First open image" when nothing is shown, dropping a recording; true when something is.
   bool CheckVolumeForMovie();
   // While busy no frames are drawn (the old volume would be drawn over and over while a new one

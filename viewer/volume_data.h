@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "imaging/hyperstack.h"
+#include "viewer/channel_display.h"
 #include "viewer/sample_buffer.h"
 
 namespace lumetrix {
@@ -24,7 +25,7 @@ struct VolumeData {
 
   // The file as it is, beside the 8-bit view above: channels (1..8, RGB files 3), time points,
   // the stored depth of a channel, and the voxel size (0 = unknown) with its unit. Samples show
-  // time point 1: one channel as grey, otherwise channels 1, 2, 3 as red, green, blue.
+  // the channels through Display.
   int32_t FileChannels = 1;
   int32_t TimePoints = 1;
   int ChannelBits = 8;
@@ -38,6 +39,8 @@ struct VolumeData {
   // Every channel and time point at its stored depth; not kept for one 8-bit channel and time
   // point, which Samples hold whole.
   std::shared_ptr<const imaging::Hyperstack> Stack;
+  // How the channels of Stack are shown in Samples (one grey identity channel when unset).
+  DisplaySettings Display;
 
   int Channels() const { return IsGrey ? 1 : 3; }
   size_t Index(int32_t p, int32_t x, int32_t y, int c = 0) const {

@@ -41,8 +41,8 @@ TEST(KeyframeTrack, FramesBetweenKeyframesFollowTheirWay) {
       {R"([{"frame":0,"PosZ":-3},{"frame":8,"PosZ":-1,"Ease":"inout"}])", 2, 0, -2.6875f, 0.5f, false, ""},
       {R"([{"frame":0,"Color":[0,0,0]},{"frame":4,"Color":[1,1,1]}])", 1, 0, -3, 0.25f, false, ""},
       // Absent properties keep the value before; flags and palettes switch at the keyframe.
-      {R"([{"frame":0,"PosZ":-5},{"frame":10,"LightOn":true,"Palette":"Fire"}])", 9, 0, -5, 0.5f, false, ""},
-      {R"([{"frame":0,"PosZ":-5},{"frame":10,"LightOn":true,"Palette":"Fire"}])", 10, 0, -5, 0.5f, true, "Fire"},
+      {R"([{"frame":0,"PosZ":-5},{"frame":10,"LightOn":true,"MaxProjection":true,"Palette":"Fire"}])", 9, 0, -5, 0.5f, false, ""},
+      {R"([{"frame":0,"PosZ":-5},{"frame":10,"LightOn":true,"MaxProjection":true,"Palette":"Fire"}])", 10, 0, -5, 0.5f, true, "Fire"},
       {R"([{"frame":4,"YRot":30},{"frame":10,"YRot":90}])", 0, 30, -3, 0.5f, false, ""},  // before the first
   };
   for (const Case& c : cases) {
@@ -53,6 +53,7 @@ TEST(KeyframeTrack, FramesBetweenKeyframesFollowTheirWay) {
     EXPECT_FLOAT_EQ(v.View.PosZ, c.posz);
     EXPECT_FLOAT_EQ(v.View.Color[0], c.red);
     EXPECT_EQ(v.View.LightOn, c.light);
+    EXPECT_EQ(v.View.Mode == RenderMode::Maximum, c.light);  // switched with the light
     EXPECT_EQ(v.Palette, c.palette);
   }
 }

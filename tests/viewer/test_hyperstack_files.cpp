@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "tests/support/tiff_fixture.h"
+#include "viewer/hyperstack_view.h"
 #include "viewer/volume_loader.h"
 
 namespace lumetrix {
@@ -82,10 +83,17 @@ TEST(HyperstackFiles, ChannelsTimeAndVoxelSizeFollowTheFilesMetadata) {
               if (s) {
                 ASSERT_EQ(s->At(ch, z, t, x, y), uint32_t(F(t, z, ch, y, x) * c.scale)) << t << z << ch << y << x;
               }
-              if (c.bits == 8 && t == 0 && ch < 3) {
-                ASSERT_EQ(v->At(z, x, y, ch), F(t, z, ch, y, x));
-              }
             }
+    // 8 bits at time point 1: one channel as it is; channels 1, 2, 3 green, magenta, cyan added.
+    constexpr int kShares[3][3] = {{0, 1, 0}, {1, 0, 1}, {0, 1, 1}};  // [colour][channel]
+    for (int z = 0; c.bits == 8 && z < c.slices; ++z)
+      for (int y = 0; y < 6; ++y)
+        for (int x = 0; x < 7; ++x)
+          for (int k = 0; k < v->Channels(); ++k) {
+            int sum = 0;
+            for (int ch = 0; ch < c.channels; ++ch) sum += c.channels == 1 ? F(0, z, 0, y, x) : kShares[k][ch] * F(0, z, ch, y, x);
+            ASSERT_EQ(v->At(z, x, y, k), std::min(sum, 255)) << z << y << x << k;
+          }
   }
 }
 
@@ -236,6 +244,52 @@ TEST(HyperstackFiles, AMegabyteFileCompressedEightyToOneOpens) {
   const auto v = Read(path, error);
   ASSERT_TRUE(v) << error;
   EXPECT_EQ(v->Depth, 96);
+}
+
+// Two 16-bit channels: the start ranges leave 0.35 % of each channel's samples at either end
+// (numpy's sorted samples are the oracle), then range, gamma, colour and visibility changes;
+// numpy computes every expected byte.
+TEST(HyperstackFiles, ChannelsShowThroughTheirRangeGammaAndColour) {
+  TempDir dir;
+  const std::string path = dir.File("two.tif"), expected = dir.File("expected.raw");
+  WriteWithTifffile(path, "d = np.random.default_rng(5).gamma(2.0, 300.0, (4, 2, 6, 7)).astype('u2')\n"
+                          "tifffile.imwrite(out, d, imagej=True, metadata={'axes':'ZCYX'})\n"
+                          "def show(ranges, gammas, colours):\n"
+                          "  rgb = np.zeros((3, 4, 6, 7))\n"
+                          "  for c in range(2):\n"
+                          "    lo, hi = ranges[c]; lev = 255 * np.clip((d[:, c].astype(float) - lo) / (hi - lo), 0, 1) ** gammas[c]\n"
+                          "    for k in range(3): rgb[k] += lev * colours[c][k] / 255\n"
+                          "  return np.minimum(255, np.floor(rgb + 0.5)).astype('u1')\n"
+                          "n = d[:, 0].size; k = int(n * 0.0035)\n"
+                          "auto = [(np.sort(d[:, c], None)[k], np.sort(d[:, c], None)[n - 1 - k]) for c in range(2)]\n"
+                          "open(out + '.ranges', 'w').write(' '.join(str(int(x)) for r in auto for x in r))\n"
+                          "open('" + expected + "', 'wb').write(show(auto, (1, 1), ((0,255,0), (255,0,255))).tobytes()"
+                          " + show(((100, 900), auto[1]), (0.5, 2), ((0,255,0), (200,100,0))).tobytes()"
+                          " + show(((100, 900), auto[1]), (0.5, 1), ((0,255,0), (0,0,0))).tobytes())");
+  std::string error;
+  auto v = Read(path, error);
+  ASSERT_TRUE(v && v->Stack) << error;
+  std::ifstream ranges_file(path + ".ranges");
+  double ranges[4];
+  for (double& r : ranges) ranges_file >> r;
+  ASSERT_EQ(v->Display.Channels.size(), 2u);
+  for (int c = 0; c < 2; ++c) {
+    EXPECT_EQ(std::pair(v->Display.Channels[c].Min, v->Display.Channels[c].Max), std::pair(ranges[2 * c], ranges[2 * c + 1]));
+  }
+  std::ifstream bytes(expected, std::ios::binary);
+  const std::vector<uint8_t> want((std::istreambuf_iterator<char>(bytes)), std::istreambuf_iterator<char>());
+  ASSERT_EQ(want.size(), 3u * 3 * 4 * 6 * 7);
+  for (int step = 0; step < 3; ++step) {
+    ChannelDisplay &a = v->Display.Channels[0], &b = v->Display.Channels[1];
+    if (step == 1) a.Min = 100, a.Max = 900, a.Gamma = 0.5, b.Gamma = 2, b.Red = 200, b.Green = 100, b.Blue = 0;
+    if (step == 2) b.Visible = false, b.Gamma = 1;
+    if (step > 0) ShowChannels(*v);
+    for (int k = 0; k < 3; ++k)
+      for (int z = 0; z < 4; ++z)
+        for (int y = 0; y < 6; ++y)
+          for (int x = 0; x < 7; ++x)
+            ASSERT_EQ(v->At(z, x, y, k), want[(((step * 3 + k) * 4 + z) * 6 + y) * 7 + x]) << step << k << z << y << x;
+  }
 }
 
 }  // namespace

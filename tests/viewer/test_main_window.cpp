@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCheckBox>
+#include <QSlider>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -344,6 +346,34 @@ TEST(MainWindow, TheProgressBoxIsOpaqueAndCounts) {
   EXPECT_EQ(over[0], over[1]);  // nothing of the background shows through
   EXPECT_EQ(w.findChild<QProgressBar*>("pBar")->text(), "40 of 200");  // no volume is read: no page
   w.HideProgress();
+}
+
+}  // namespace
+}  // namespace lumetrix
+
+namespace lumetrix {
+namespace {
+
+// The Display window hides a channel, sets its range when a slider is let go and resets it.
+TEST_F(ShownVolume, TheDisplayWindowChangesTheChannelsOfTheShownVolume) {
+  Item(w_, "mnuControlDisplay")->trigger();
+  auto* display = w_.findChild<QDialog*>("frmDisplay");
+  ASSERT_NE(display, nullptr);
+  const auto find = [display](const char* name) { return display->findChild<QWidget*>(name); };
+  const ChannelDisplay& c = v().Volume().Display.Channels.at(0);
+  qobject_cast<QCheckBox*>(find("chkVisible1"))->click();
+  EXPECT_FALSE(c.Visible);
+  EXPECT_EQ(std::count(v().Volume().Samples.begin(), v().Volume().Samples.end(), 0), 32 * 32 * 4);
+  QApplication::processEvents();  // the old rows go
+  auto* max = qobject_cast<QSlider*>(find("sldMax1"));
+  max->setValue(100);
+  emit max->sliderReleased();
+  EXPECT_EQ(std::pair(c.Min, c.Max), std::pair(0.0, 100.0));
+  QApplication::processEvents();
+  for (QPushButton* b : display->findChildren<QPushButton*>())
+    if (b->text() == "Reset") b->click();
+  EXPECT_TRUE(c.Visible);
+  EXPECT_EQ(c.Max, 255.0);
 }
 
 }  // namespace

@@ -51,6 +51,12 @@ TEST(StackQuads, XZHasTheDepthOfTheXYStackAndTinyVolumesHaveNoSides) {
   EXPECT_NEAR(xz[0].Vertices[2].z, StackQuads(Stack::XY, e, 4)[0].Vertices[0].z, 1e-6);
   EXPECT_NEAR(xz[0].Vertices[2].z, 10.0 * 100 / (256 * 30), 1e-6);
   EXPECT_FLOAT_EQ(xz[1].Vertices[0].y, static_cast<float>(1 - 2.0 * 4 / 128));
+  // With the file's voxel size the 256 x 128 pages of voxels 30 x 45 are 0.75 as tall as wide,
+  // in every stack.
+  VolumeExtent file = e;
+  file.ScaleY = 45, file.TrueAspect = true;
+  for (Stack s : {Stack::XY, Stack::YZ}) EXPECT_FLOAT_EQ(StackQuads(s, file, 4)[0].Vertices[2].y, 0.75f);
+  EXPECT_FLOAT_EQ(StackQuads(Stack::XZ, file, 4)[1].Vertices[0].y, static_cast<float>((1 - 2.0 * 4 / 128) * 0.75));
   // Tiny volumes have no side quads.
   const VolumeExtent tiny{1, 1, 1, 30, 30, 100};
   EXPECT_TRUE(StackQuads(Stack::YZ, tiny, 4).empty());

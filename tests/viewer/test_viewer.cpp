@@ -208,12 +208,28 @@ TEST_F(ViewerScripts, MembersAreCallableBareAndQualifiedInAnyCaseWithConvertedAr
   EXPECT_TRUE(v.View() == e);
 }
 
+// One 8-bit grey channel over 0..127.5: every sample doubles, clamped (the file's samples are
+// (50 p + 3 x + y) % 256).
+TEST_F(ViewerScripts, ADisplayRangeRebuildsTheSlicesOfAGreyStack) {
+  ASSERT_TRUE(Run("  If ChannelCount <> 1 Or TimePointCount <> 1 Then Err.Raise 5\n"
+                  "  SetDisplayRange 1, 0, 127.5: SetGamma 1, 1: SetChannelColor 1, 255, 0, 0"))
+      << error_;
+  const VolumeData& d = v.Volume();
+  ASSERT_TRUE(d.IsGrey);
+  for (int i = 0; i < 32 * 32 * 8; ++i) {
+    const int p = i % 8, x = i / 8 % 32, y = i / 256;
+    ASSERT_EQ(d.At(p, x, y), std::min(255, 2 * ((p * 50 + x * 3 + y) % 256))) << p << x << y;
+  }
+}
+
 TEST_F(ViewerScripts, FailuresBecomeRunTimeErrorsWithTheirNumbers) {
   const std::pair<std::string, int32_t> cases[] = {
       {"SetXRot 1, 2", 450}, {"SetLightOn 1", 450}, {"SetYRot \"north\"", 13},
       {"SaveBMP \"" + dir.File("no/folder/a.bmp") + "\"", 75}, {"SaveJPG \"" + dir.File("no/folder/a.jpg") + "\"", 75},
       {"RunVBScript", 5},  // one run at a time
-      {"SetRenderMode \"brightest\"", 5}, {"SetRenderMode", 450}, {"SetScaleBar True, 1", 450}, {"SetAxes \"maybe\"", 13}};
+      {"SetRenderMode \"brightest\"", 5}, {"SetRenderMode", 450}, {"SetScaleBar True, 1", 450}, {"SetAxes \"maybe\"", 13},
+      {"SetDisplayRange 2, 0, 9", 5}, {"SetDisplayRange 1, 9, 9", 5}, {"SetGamma 1, 0", 5}, {"SetTimePoint 2", 5},
+      {"SetChannelColor 1, 0, 256, 0", 5}, {"SetChannel 1", 450}, {"SetGamma 1, \"bright\"", 13}};
   for (const auto& [statement, number] : cases) {
     EXPECT_FALSE(Run("  SetXRot 1\n  " + statement)) << statement;
     EXPECT_EQ(v.Host().LastError().Number, number) << statement;

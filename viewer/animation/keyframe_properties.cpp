@@ -28,6 +28,9 @@ const KeyProperty kProperties[] = {
     LUMETRIX_SCALAR(Transparency, Blend::Linear),
     KeyProperty{"LightOn", 1, Blend::Step, [](const ViewState& v, int) { return v.LightOn ? 1.0f : 0.0f; },
                 [](ViewState& v, int, float x) { v.LightOn = x != 0; }},
+    // True: maximum intensity projection; false: the slices add
+    KeyProperty{"MaxProjection", 1, Blend::Step, [](const ViewState& v, int) { return v.Mode == RenderMode::Maximum ? 1.0f : 0.0f; },
+                [](ViewState& v, int, float x) { v.Mode = x != 0 ? RenderMode::Maximum : RenderMode::Additive; }},
 };
 
 #undef LUMETRIX_SCALAR

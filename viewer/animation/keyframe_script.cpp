@@ -41,6 +41,8 @@ std::string SetAll(const Keyframe& k) {
   for (const KeyProperty& p : KeyProperties()) {
     if (p.Blending == Blend::Step) {
       if (std::string_view(p.Name) == "LightOn") out += p.Get(k.View, 0) != 0 ? "  SetLightOn\n" : "  SetLightOff\n";
+      if (std::string_view(p.Name) == "MaxProjection")
+        out += p.Get(k.View, 0) != 0 ? "  SetRenderMode \"max\"\n" : "  SetRenderMode \"additive\"\n";
       continue;
     }
     out += std::string("  Call ") + MemberFor(p) + "(";

@@ -1,0 +1,83 @@
+// The display of the shown volume's channels, as scripts and the command line set it.
+#include <cmath>
+#include <string>
+
+#include "core/view_value.h"
+#include "viewer/hyperstack_view.h"
+#include "viewer/viewer.h"
+
+namespace lumetrix {
+
+int32_t Viewer::ChannelCount() const { return VolumeShown() ? volume_.FileChannels : 0; }
+
+int32_t Viewer::TimePointCount() const { return VolumeShown() ? volume_.TimePoints : 0; }
+
+ChannelDisplay& Viewer::ChannelAt(int32_t n) {
+  if (!VolumeShown()) throw InvalidViewValue("First open image");
+  KeepStack(volume_);
+  if (!volume_.Stack || volume_.Display.Channels.size() != static_cast<size_t>(volume_.FileChannels))
+    throw InvalidViewValue("The channels of this volume cannot be set");
+  if (n < 1 || n > volume_.FileChannels)
+    throw InvalidViewValue("There is no channel " + std::to_string(n) + "; channels count from 1 to " +
+                           std::to_string(volume_.FileChannels) + ".");
+  return volume_.Display.Channels[static_cast<size_t>(n - 1)];
+}
+
+void Viewer::ShowDisplay() {
+  ShowChannels(volume_);
+  RebuildTextures();
+  Notify(ViewerChange::View);
+}
+
+void Viewer::SetChannel(int32_t n, bool visible) {
+  ChannelAt(n).Visible = visible;
+  ShowDisplay();
+}
+
+void Viewer::SetChannelColor(int32_t n, int32_t r, int32_t g, int32_t b) {
+  for (int32_t c : {r, g, b})
+    if (c < 0 || c > 255) throw InvalidViewValue("A colour's red, green and blue run from 0 to 255.");
+  ChannelDisplay& look = ChannelAt(n);
+  look.Red = static_cast<uint8_t>(r), look.Green = static_cast<uint8_t>(g), look.Blue = static_cast<uint8_t>(b);
+  ShowDisplay();
+}
+
+void Viewer::SetDisplayRange(int32_t n, double min, double max) {
+  if (!std::isfinite(min) || !std::isfinite(max) || !(max > min))
+    throw InvalidViewValue("The display range needs a maximum above its minimum.");
+  ChannelDisplay& look = ChannelAt(n);
+  look.Min = min, look.Max = max;
+  ShowDisplay();
+}
+
+void Viewer::SetGamma(int32_t n, double gamma) {
+  if (!std::isfinite(gamma) || !(gamma > 0)) throw InvalidViewValue("The gamma must be above 0.");
+  ChannelAt(n).Gamma = gamma;
+  ShowDisplay();
+}
+
+void Viewer::AutoContrast(int32_t n) {
+  ChannelDisplay& look = ChannelAt(n);
+  std::tie(look.Min, look.Max) = lumetrix::AutoRange(*volume_.Stack, n - 1, volume_.Display.TimePoint - 1);
+  ShowDisplay();
+}
+
+void Viewer::ResetChannel(int32_t n) {
+  ChannelDisplay& look = ChannelAt(n);
+  look = StartColour(*volume_.Stack, n - 1);
+  std::tie(look.Min, look.Max) = StartRange(*volume_.Stack, n - 1);
+  ShowDisplay();
+}
+
+void Viewer::SetTimePoint(int32_t t) {
+  if (!VolumeShown()) throw InvalidViewValue("First open image");
+  if (t < 1 || t > volume_.TimePoints)
+    throw InvalidViewValue("There is no time point " + std::to_string(t) + "; time points count from 1 to " +
+                           std::to_string(volume_.TimePoints) + ".");
+  if (t == volume_.Display.TimePoint) return;
+  ChannelAt(1);  // a volume whose display can change
+  volume_.Display.TimePoint = t;
+  ShowDisplay();
+}
+
+}  // namespace lumetrix
