@@ -10,7 +10,7 @@ TURN = {"fps": 25, "size": [64, 48], "keyframes": [{"frame": 0, "YRot": 0}, {"fr
 
 
 def run(*args):
-    return subprocess.run([program, *args], capture_output=True, text=True, timeout=300)
+    return subprocess.run([program, *args], capture_output=True, text=True)
 
 
 def keys(name, content):

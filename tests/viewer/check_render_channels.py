@@ -16,7 +16,7 @@ failures = []
 
 def render(volume, out, *options):
     done = subprocess.run([program, "--render", volume, out, "--size", "200x200", *options],
-                          capture_output=True, text=True, timeout=120)
+                          capture_output=True, text=True)
     if done.returncode != 0:
         failures.append(f"{volume} {options}: exit {done.returncode} {done.stderr}")
         return np.zeros((200, 200, 3), int)

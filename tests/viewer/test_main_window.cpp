@@ -125,7 +125,7 @@ TEST(MainWindow, F1ShowsTheManualWithContentsAndSearch) {
   frm3D w;
   w.show();
   w.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w, 60000));
   QTest::keyClick(&w, Qt::Key_F1);
   auto* help = w.findChild<widgets::frmHelp*>();
   ASSERT_NE(help, nullptr);
@@ -151,7 +151,7 @@ TEST(MainWindow, F1ShowsTheManualWithContentsAndSearch) {
   EXPECT_GT(help->Page()->verticalScrollBar()->value(), 0);
   help->close();
   w.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w, 60000));
   QTest::keyClick(&w, Qt::Key_F1);
   EXPECT_EQ(w.findChildren<widgets::frmHelp*>().size(), 1);
   EXPECT_TRUE(help->isVisible());
