@@ -5,6 +5,14 @@
 
 #include <QDialog>
 #include <functional>
+#include <tuple>
+#include <vector>
+
+class QCheckBox;
+class QDoubleSpinBox;
+class QLabel;
+class QPushButton;
+class QSlider;
 
 namespace lumetrix {
 
@@ -14,14 +22,28 @@ class frmDisplay : public QDialog {
   Q_OBJECT
  public:
   frmDisplay(Viewer& viewer, QWidget* parent = nullptr);
-  // The rows again, for the stack shown now.
-  void Refresh() { Build(); }
+  // Follows the viewer: the values in place (safe inside the window's own signals), new rows only
+  // when the channels or time points came or went.
+  void Refresh();
 
  private:
+  struct Row {
+    QPushButton* swatch;
+    QCheckBox* visible;
+    QSlider* ends[2];
+    QDoubleSpinBox* gamma;
+  };
+  // Channels that can be set (0: none, -1: a volume whose channels cannot be set) and time points.
+  std::tuple<int, int> Shape() const;
   void Build();
+  void Update();
   void Apply(const std::function<void()>& change);
   Viewer& viewer_;
   QWidget* page_ = nullptr;
+  std::tuple<int, int> built_{-2, -2};
+  std::vector<Row> rows_;
+  QSlider* time_ = nullptr;
+  QLabel* time_shown_ = nullptr;
 };
 
 }  // namespace lumetrix

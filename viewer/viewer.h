@@ -55,6 +55,7 @@ enum class ViewerChange {
   Palettes,       // the palette entries, the ticked one, or the Palette menu's visibility
   ScriptRunning,  // a run started or ended
   Caption,        // the main window's caption (WindowCaption)
+  Channels,       // a channel's colour, visibility, range or gamma, or the time point shown
 };
 
 class Viewer : public ViewParameters, private ScriptRunSite {

@@ -27,6 +27,7 @@ void Viewer::ShowDisplay() {
   ShowChannels(volume_);
   RebuildTextures();
   Notify(ViewerChange::View);
+  Notify(ViewerChange::Channels);
 }
 
 void Viewer::SetChannel(int32_t n, bool visible) {
