@@ -1,5 +1,6 @@
 #pragma once
-// The Display window: per channel a colour swatch, visible, minimum and maximum sliders, gamma,
+// The Display window: per channel a colour swatch, visible, minimum and maximum sliders under
+// the channel's histogram, gamma,
 // Auto and Reset, and the time point when there are several. A thin view over the viewer's
 // channel setters; the slices are rebuilt when a slider is let go.
 
@@ -16,6 +17,7 @@ class QSlider;
 
 namespace lumetrix {
 
+class HistogramStrip;
 class Viewer;
 
 class frmDisplay : public QDialog {
@@ -30,8 +32,10 @@ class frmDisplay : public QDialog {
   struct Row {
     QPushButton* swatch;
     QCheckBox* visible;
+    HistogramStrip* histogram;
     QSlider* ends[2];
     QDoubleSpinBox* gamma;
+    uint32_t low, high;  // the histogram's span
   };
   // Channels that can be set (0: none, -1: a volume whose channels cannot be set) and time points.
   std::tuple<int, int> Shape() const;
@@ -44,6 +48,7 @@ class frmDisplay : public QDialog {
   std::vector<Row> rows_;
   QSlider* time_ = nullptr;
   QLabel* time_shown_ = nullptr;
+  int32_t histogram_time_ = 0;  // the time point the histograms show
 };
 
 }  // namespace lumetrix

@@ -18,6 +18,7 @@
 #include "scripting/script_console.h"
 #include "scripting/script_run_site.h"
 #include "scripting/vbscript/host_object.h"
+#include "viewer/channel_histogram.h"
 #include "viewer/frame_bmp.h"
 #include "viewer/input_state.h"
 #include "viewer/texture_stacks.h"
@@ -163,6 +164,8 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   // The colour and range the channel opened with, visible, gamma 1.
   void ResetChannel(int32_t n);
   void SetTimePoint(int32_t t);
+  // Channel n's samples at the time point shown, in 256 bins over their span.
+  ChannelHistogram Histogram(int32_t n);
   void SetLightOn() { SwitchLight(true); }
   void SetLightOff() { SwitchLight(false); }
   void ResetParameters();

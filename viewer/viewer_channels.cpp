@@ -70,6 +70,11 @@ void Viewer::ResetChannel(int32_t n) {
   ShowDisplay();
 }
 
+ChannelHistogram Viewer::Histogram(int32_t n) {
+  ChannelAt(n);  // keeps a Stack for a plain grey volume too
+  return MakeChannelHistogram(*volume_.Stack, n - 1, volume_.Display.TimePoint - 1);
+}
+
 void Viewer::SetTimePoint(int32_t t) {
   if (!VolumeShown()) throw InvalidViewValue("First open image");
   if (t < 1 || t > volume_.TimePoints)
