@@ -154,8 +154,9 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   // The channels and time points of the shown volume, counting from 1 (0 without a volume).
   // The setters show the change at once; a channel, time point or value out of range throws
   // InvalidViewValue.
-  int32_t ChannelCount() const;
-  int32_t TimePointCount() const;
+  int32_t ChannelCount() const override;
+  int32_t TimePointCount() const override;
+  int32_t TimePoint() const override;
   void SetChannel(int32_t n, bool visible);
   void SetChannelColor(int32_t n, int32_t r, int32_t g, int32_t b);
   void SetDisplayRange(int32_t n, double min, double max);

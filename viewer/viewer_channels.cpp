@@ -12,6 +12,8 @@ int32_t Viewer::ChannelCount() const { return VolumeShown() ? volume_.FileChanne
 
 int32_t Viewer::TimePointCount() const { return VolumeShown() ? volume_.TimePoints : 0; }
 
+int32_t Viewer::TimePoint() const { return VolumeShown() ? volume_.Display.TimePoint : 0; }
+
 ChannelDisplay& Viewer::ChannelAt(int32_t n) {
   if (!VolumeShown()) throw InvalidViewValue("First open image");
   KeepStack(volume_);
