@@ -1,7 +1,5 @@
 #include "viewer/channel_histogram.h"
 
-#include <vector>
-
 namespace lumetrix {
 
 ChannelHistogram MakeChannelHistogram(const imaging::Hyperstack& s, int32_t channel, int32_t time) {
@@ -17,6 +15,10 @@ ChannelHistogram MakeChannelHistogram(const imaging::Hyperstack& s, int32_t chan
       for (size_t i = 0; i < pixels; ++i) ++values[q[i]];
     }
   }
+  return BinValueCounts(values);
+}
+
+ChannelHistogram BinValueCounts(const std::vector<uint64_t>& values) {
   ChannelHistogram h;
   uint32_t low = 0, high = static_cast<uint32_t>(values.size()) - 1;
   while (low < high && values[low] == 0) ++low;

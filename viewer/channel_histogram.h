@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "imaging/hyperstack.h"
 
@@ -19,5 +20,7 @@ struct ChannelHistogram {
 
 // channel and time count from 0; for RGB files channel 0, 1, 2 is red, green, blue.
 ChannelHistogram MakeChannelHistogram(const imaging::Hyperstack& s, int32_t channel, int32_t time);
+// The same from the count of every value 0, 1, 2, ... (256 or 65536 of them).
+ChannelHistogram BinValueCounts(const std::vector<uint64_t>& values);
 
 }  // namespace lumetrix

@@ -1,6 +1,7 @@
 // The display of the shown volume's channels, as scripts and the command line set it.
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "core/view_value.h"
 #include "viewer/hyperstack_view.h"
@@ -73,7 +74,15 @@ void Viewer::ResetChannel(int32_t n) {
 }
 
 ChannelHistogram Viewer::Histogram(int32_t n) {
-  ChannelAt(n);  // keeps a Stack for a plain grey volume too
+  if (!volume_.Stack && VolumeShown() && volume_.IsGrey && !volume_.Empty() && n == 1) {
+    // A plain grey volume keeps no copy of its planes until its display changes: count its samples.
+    std::vector<uint64_t> values(256, 0);
+    for (int32_t z = 0; z < volume_.Depth; ++z)
+      for (int32_t y = 0; y < volume_.Height; ++y)
+        for (int32_t x = 0; x < volume_.Width; ++x) ++values[volume_.At(z, x, y)];
+    return BinValueCounts(values);
+  }
+  ChannelAt(n);
   return MakeChannelHistogram(*volume_.Stack, n - 1, volume_.Display.TimePoint - 1);
 }
 
