@@ -2,6 +2,8 @@
 // The view state as the windows that show it see it: they read it, and they write through the
 // viewer, which checks every value (CheckedViewValue) and tells the other windows.
 
+#include <cstdint>
+
 #include "core/view_state.h"
 
 namespace lumetrix {
@@ -44,6 +46,10 @@ class ViewParameters {
   // Stores one field; raises InvalidViewValue (nothing stored) for a value ViewValue refuses.
   virtual void SetViewField(ViewField field, float value) = 0;
   virtual void SwitchLight(bool on) = 0;
+  // The shown volume's channels and time points (0 without one) and the time point shown, from 1.
+  virtual int32_t ChannelCount() const { return 0; }
+  virtual int32_t TimePointCount() const { return 0; }
+  virtual int32_t TimePoint() const { return 0; }
 };
 
 }  // namespace lumetrix

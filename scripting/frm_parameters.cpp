@@ -78,7 +78,7 @@ frmParameters::frmParameters(ViewParameters& viewer, QWidget* parent) : QDialog(
     captionWidth[place.right] = std::max(captionWidth[place.right], advance(ParameterOf(place.id).caption));
   const int leftValueX = std::max(Px(1290), Px(420) + captionWidth[0] + 4);
   const int rightValueX = std::max(Px(3240), leftValueX + kValueWidth + Px(120) + captionWidth[1] + 4);
-  setFixedSize(rightValueX + kValueWidth + Px(255), Px(4785));
+  setFixedSize(rightValueX + kValueWidth + Px(255), Px(4785) + 2 * Px(300));
   input_ = [this](const QString& prompt, const QString& title, const QString& text) -> std::optional<QString> {
     bool ok = false;
     const QString answer = QInputDialog::getText(this, title, prompt, QLineEdit::Normal, text, &ok);
@@ -147,10 +147,23 @@ frmParameters::frmParameters(ViewParameters& viewer, QWidget* parent) : QDialog(
   lblMode_ = new QLabel(this);
   lblMode_->setObjectName(QStringLiteral("lblMode"));
   lblMode_->setGeometry(leftValueX, Px(4320), kValueWidth, kValueHeight);
+  // The shown volume's channels and time point, under the mode.
+  auto shownOnly = [&](const char* caption, const char* name, int y) {
+    const int width = advance(caption);
+    auto* label = new QLabel(QString::fromLatin1(caption), this);
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    label->setGeometry(leftValueX - 4 - width, y, width, kValueHeight);
+    auto* value = new QLabel(this);
+    value->setObjectName(QString::fromLatin1(name));
+    value->setGeometry(leftValueX, y, kValueWidth, kValueHeight);
+    return value;
+  };
+  lblChannels_ = shownOnly("Channels:", "lblChannels", Px(4320) + Px(300));
+  lblTimePoint_ = shownOnly("Time point:", "lblTimePoint", Px(4320) + 2 * Px(300));
 
   cmdClose_ = new QPushButton(QStringLiteral("&Close"), this);
   cmdClose_->setObjectName(QStringLiteral("cmdClose"));
-  cmdClose_->setGeometry(width() - Px(1200), Px(4320), Px(1155), Px(435));
+  cmdClose_->setGeometry(width() - Px(1200), Px(4320) + 2 * Px(300), Px(1155), Px(435));
   cmdClose_->setAutoDefault(false);  // Return, typed after a change, must not close the window
   connect(cmdClose_, &QPushButton::clicked, this, &QWidget::close);
 
@@ -172,6 +185,9 @@ void frmParameters::Refresh() {
         QString::fromStdString(FormatTwoDecimals(lumetrix::FieldOf(state, field.id))));
   lblLight_->setText(QString::fromLatin1(LightText(state.LightOn)));
   lblMode_->setText(state.Mode == RenderMode::Maximum ? QStringLiteral("Maximum") : QStringLiteral("Additive"));
+  lblChannels_->setNum(viewer_.ChannelCount());
+  lblTimePoint_->setText(viewer_.TimePointCount() ? QStringLiteral("%1 of %2").arg(viewer_.TimePoint()).arg(viewer_.TimePointCount())
+                                                  : QStringLiteral("-"));
 }
 
 void frmParameters::ChangeParameter(ParameterId id) {

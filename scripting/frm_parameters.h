@@ -53,6 +53,8 @@ class frmParameters : public QDialog {
   QLabel* CaptionLabel(scripting::ParameterId id) const;
   QLabel* LightLabel() const;
   QLabel* ModeLabel() const { return lblMode_; }
+  QLabel* ChannelsLabel() const { return lblChannels_; }
+  QLabel* TimePointLabel() const { return lblTimePoint_; }
 
  private:
   ViewParameters& viewer_;
@@ -62,6 +64,8 @@ class frmParameters : public QDialog {
   std::array<QLabel*, scripting::kNumericParameterCount> captions_{};
   scripting::ClickableLabel* lblLight_ = nullptr;
   QLabel* lblMode_ = nullptr;  // the render mode, shown only (scripts set it)
+  QLabel* lblChannels_ = nullptr;   // shown only, like the mode
+  QLabel* lblTimePoint_ = nullptr;  // "3 of 5"
   QPushButton* cmdClose_ = nullptr;
   QTimer* refresh_ = nullptr;
 };

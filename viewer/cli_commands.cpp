@@ -185,11 +185,12 @@ int RunRenderCommand(const CommandLine& line) {
       std::fprintf(stderr, "--mode: %s\n", why.c_str());
       return 2;
     }
-    if (auto range = line.Option("--range")) {
+    for (const auto& [name, range] : line.Options) {  // one --range per channel
+      if (name != "--range") continue;
       int channel = 0;
       double min = 0, max = 0;
       char end = 0;
-      if (std::sscanf(range->c_str(), "%d:%lf:%lf%c", &channel, &min, &max, &end) != 3) {
+      if (std::sscanf(range.c_str(), "%d:%lf:%lf%c", &channel, &min, &max, &end) != 3) {
         std::fprintf(stderr, "--range takes CHANNEL:MIN:MAX, for example 2:100:4000\n");
         return 2;
       }

@@ -81,7 +81,7 @@ std::string UsageText() {
   return "usage: lumetrix [FILE.tif]\n"
          "       lumetrix --info FILE.tif\n"
          "       lumetrix --render FILE.tif OUT.bmp|OUT.jpg [--size WxH] [--xrot A] [--yrot A]\n"
-         "                [--mode additive|max] [--range CHANNEL:MIN:MAX] [--scalebar] [--axes]\n"
+         "                [--mode additive|max] [--range CHANNEL:MIN:MAX]... [--scalebar] [--axes]\n"
          "       lumetrix --run SCRIPT.scp FILE.tif\n"
          "       lumetrix --movie KEYS.lkf OUT.mp4|OUT.avi|OUT.gif FILE.tif [--size WxH] [--codec NAME]\n"
          "       lumetrix --movie KEYS.lkf --out-dir DIR [--format mp4|avi|gif] FILE1.tif FILE2.tif ...\n"

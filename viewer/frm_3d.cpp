@@ -246,6 +246,9 @@ void frm3D::OnViewerChange(ViewerChange change) {
       UpdateTitle();
       if (display_) display_->Refresh();
       break;
+    case ViewerChange::Channels:
+      if (display_) display_->Refresh();
+      break;
   }
 }
 

@@ -18,6 +18,7 @@
 #include "scripting/script_console.h"
 #include "scripting/script_run_site.h"
 #include "scripting/vbscript/host_object.h"
+#include "viewer/channel_histogram.h"
 #include "viewer/frame_bmp.h"
 #include "viewer/input_state.h"
 #include "viewer/texture_stacks.h"
@@ -55,6 +56,7 @@ enum class ViewerChange {
   Palettes,       // the palette entries, the ticked one, or the Palette menu's visibility
   ScriptRunning,  // a run started or ended
   Caption,        // the main window's caption (WindowCaption)
+  Channels,       // a channel's colour, visibility, range or gamma, or the time point shown
 };
 
 class Viewer : public ViewParameters, private ScriptRunSite {
@@ -152,8 +154,9 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   // The channels and time points of the shown volume, counting from 1 (0 without a volume).
   // The setters show the change at once; a channel, time point or value out of range throws
   // InvalidViewValue.
-  int32_t ChannelCount() const;
-  int32_t TimePointCount() const;
+  int32_t ChannelCount() const override;
+  int32_t TimePointCount() const override;
+  int32_t TimePoint() const override;
   void SetChannel(int32_t n, bool visible);
   void SetChannelColor(int32_t n, int32_t r, int32_t g, int32_t b);
   void SetDisplayRange(int32_t n, double min, double max);
@@ -162,6 +165,8 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   // The colour and range the channel opened with, visible, gamma 1.
   void ResetChannel(int32_t n);
   void SetTimePoint(int32_t t);
+  // Channel n's samples at the time point shown, in 256 bins over their span.
+  ChannelHistogram Histogram(int32_t n);
   void SetLightOn() { SwitchLight(true); }
   void SetLightOff() { SwitchLight(false); }
   void ResetParameters();

@@ -1,6 +1,7 @@
 // The display of the shown volume's channels, as scripts and the command line set it.
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "core/view_value.h"
 #include "viewer/hyperstack_view.h"
@@ -11,6 +12,8 @@ namespace lumetrix {
 int32_t Viewer::ChannelCount() const { return VolumeShown() ? volume_.FileChannels : 0; }
 
 int32_t Viewer::TimePointCount() const { return VolumeShown() ? volume_.TimePoints : 0; }
+
+int32_t Viewer::TimePoint() const { return VolumeShown() ? volume_.Display.TimePoint : 0; }
 
 ChannelDisplay& Viewer::ChannelAt(int32_t n) {
   if (!VolumeShown()) throw InvalidViewValue("First open image");
@@ -27,6 +30,7 @@ void Viewer::ShowDisplay() {
   ShowChannels(volume_);
   RebuildTextures();
   Notify(ViewerChange::View);
+  Notify(ViewerChange::Channels);
 }
 
 void Viewer::SetChannel(int32_t n, bool visible) {
@@ -67,6 +71,19 @@ void Viewer::ResetChannel(int32_t n) {
   look = StartColour(*volume_.Stack, n - 1);
   std::tie(look.Min, look.Max) = StartRange(*volume_.Stack, n - 1);
   ShowDisplay();
+}
+
+ChannelHistogram Viewer::Histogram(int32_t n) {
+  if (!volume_.Stack && VolumeShown() && volume_.IsGrey && !volume_.Empty() && n == 1) {
+    // A plain grey volume keeps no copy of its planes until its display changes: count its samples.
+    std::vector<uint64_t> values(256, 0);
+    for (int32_t z = 0; z < volume_.Depth; ++z)
+      for (int32_t y = 0; y < volume_.Height; ++y)
+        for (int32_t x = 0; x < volume_.Width; ++x) ++values[volume_.At(z, x, y)];
+    return BinValueCounts(values);
+  }
+  ChannelAt(n);
+  return MakeChannelHistogram(*volume_.Stack, n - 1, volume_.Display.TimePoint - 1);
 }
 
 void Viewer::SetTimePoint(int32_t t) {

@@ -24,6 +24,9 @@ struct FakeViewer : ViewParameters {
     FieldOf(state, field) = value;
   }
   void SwitchLight(bool on) override { state.LightOn = on; }
+  int32_t ChannelCount() const override { return 2; }
+  int32_t TimePointCount() const override { return 5; }
+  int32_t TimePoint() const override { return 3; }
 };
 
 class ParametersTest : public ::testing::Test {
@@ -59,6 +62,7 @@ TEST_F(ParametersTest, ShowsTheViewAtOnceAndOnEveryRefreshAndGoesWhenClosed) {
   EXPECT_EQ(window->ValueLabel(ParameterId::YRot)->text(), "123.46");
   EXPECT_EQ(window->LightLabel()->text(), "On");
   EXPECT_EQ(window->ModeLabel()->text(), "Maximum");
+  EXPECT_EQ(std::pair(window->ChannelsLabel()->text(), window->TimePointLabel()->text()), std::pair(QString("2"), QString("3 of 5")));
   window->show();
   window->findChild<QPushButton*>("cmdClose")->click();  // the window deletes itself
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -61,6 +61,10 @@ if not (right[0] > 100 and right[2] > 100 and right[1] < 10 and abs(right[0] - r
 dimmer = render("two.tif", "range.bmp", "--range", "1:0:4000")[100, 60]
 if abs(dimmer[1] - left[1] * 64 / 255) > 3 or dimmer[0] > 3:
     failures.append(f"channel 1 over 0..4000 shows {dimmer}, not {left[1] * 64 / 255:.0f} green")
+# One range per channel: channel 2 starts at 0..3000, over 0..6000 its 3000 shows at 128 of 255.
+both = render("two.tif", "ranges.bmp", "--range", "1:0:4000", "--range", "2:0:6000")
+if abs(both[100, 60, 1] - dimmer[1]) > 2 or abs(both[100, 140, 0] - right[0] * 128 / 255) > 3:
+    failures.append(f"two ranges show {both[100, 60]} and {both[100, 140]}")
 for bad in ["3:0:10", "1:10:10", "1:0"]:
     done = subprocess.run([program, "--render", "two.tif", "bad.bmp", "--range", bad], capture_output=True, text=True)
     if done.returncode != 2 or "--range" not in done.stderr:

@@ -376,5 +376,22 @@ TEST_F(ShownVolume, TheDisplayWindowChangesTheChannelsOfTheShownVolume) {
   EXPECT_EQ(c.Max, 255.0);
 }
 
+// Changes made by a script move the open window's widgets in place, without new rows.
+TEST_F(ShownVolume, TheDisplayWindowFollowsChannelChangesMadeElsewhere) {
+  Item(w_, "mnuControlDisplay")->trigger();
+  auto* display = w_.findChild<QDialog*>("frmDisplay");
+  auto* visible = display->findChild<QCheckBox*>("chkVisible1");
+  auto* max = display->findChild<QSlider*>("sldMax1");
+  EXPECT_EQ(v().Volume().Stack, nullptr);  // the histogram was counted without copying the planes
+  const ChannelHistogram plain = v().Histogram(1);
+  v().SetChannel(1, false);
+  const ChannelHistogram kept = v().Histogram(1);
+  EXPECT_EQ(std::tuple(plain.Low, plain.High, plain.Counts), std::tuple(kept.Low, kept.High, kept.Counts));
+  v().SetDisplayRange(1, 20, 120);
+  EXPECT_FALSE(visible->isChecked());
+  EXPECT_EQ(std::pair(display->findChild<QSlider*>("sldMin1")->value(), max->value()), std::pair(20, 120));
+  EXPECT_EQ(display->findChild<QSlider*>("sldMax1"), max);
+}
+
 }  // namespace
 }  // namespace lumetrix
