@@ -6,11 +6,13 @@ import json, os, subprocess, sys
 program, volume, work, case = sys.argv[1:5]
 os.makedirs(work, exist_ok=True)
 os.chdir(work)
+# The program's settings and palettes of its own: window tests running beside this one change theirs.
+ENV = dict(os.environ, XDG_CONFIG_HOME=os.path.abspath("config"), XDG_DATA_HOME=os.path.abspath("data"))
 TURN = {"fps": 25, "size": [64, 48], "keyframes": [{"frame": 0, "YRot": 0}, {"frame": 20, "YRot": 180}]}
 
 
 def run(*args):
-    return subprocess.run([program, *args], capture_output=True, text=True)
+    return subprocess.run([program, *args], env=ENV, capture_output=True, text=True)
 
 
 def keys(name, content):

@@ -11,12 +11,14 @@ import tifffile
 program, work = sys.argv[1:3]
 os.makedirs(work, exist_ok=True)
 os.chdir(work)
+# The program's settings and palettes of its own: window tests running beside this one change theirs.
+ENV = dict(os.environ, XDG_CONFIG_HOME=os.path.abspath("config"), XDG_DATA_HOME=os.path.abspath("data"))
 failures = []
 
 
 def render(volume, out, *options):
     done = subprocess.run([program, "--render", volume, out, "--size", "200x200", *options],
-                          capture_output=True, text=True)
+                          env=ENV, capture_output=True, text=True)
     if done.returncode != 0:
         failures.append(f"{volume} {options}: exit {done.returncode} {done.stderr}")
         return np.zeros((200, 200, 3), int)
@@ -66,7 +68,7 @@ both = render("two.tif", "ranges.bmp", "--range", "1:0:4000", "--range", "2:0:60
 if abs(both[100, 60, 1] - dimmer[1]) > 2 or abs(both[100, 140, 0] - right[0] * 128 / 255) > 3:
     failures.append(f"two ranges show {both[100, 60]} and {both[100, 140]}")
 for bad in ["3:0:10", "1:10:10", "1:0"]:
-    done = subprocess.run([program, "--render", "two.tif", "bad.bmp", "--range", bad], capture_output=True, text=True)
+    done = subprocess.run([program, "--render", "two.tif", "bad.bmp", "--range", bad], env=ENV, capture_output=True, text=True)
     if done.returncode != 2 or "--range" not in done.stderr:
         failures.append(f"--range {bad} gave exit {done.returncode}: {done.stderr}")
 if failures:

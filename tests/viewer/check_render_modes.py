@@ -10,13 +10,15 @@ import tifffile
 program, work = sys.argv[1:3]
 os.makedirs(work, exist_ok=True)
 os.chdir(work)
+# The program's settings and palettes of its own: window tests running beside this one change theirs.
+ENV = dict(os.environ, XDG_CONFIG_HOME=os.path.abspath("config"), XDG_DATA_HOME=os.path.abspath("data"))
 # Ten pages of 200: adding them at 0.3 x colour 0.5 saturates, the maximum is 0.5 x 200.
 tifffile.imwrite("flat.tif", np.full((10, 64, 64), 200, np.uint8))
 
 
 def render(out, *options):
     done = subprocess.run([program, "--render", "flat.tif", out, "--size", "200x200", *options],
-                          capture_output=True, text=True)
+                          env=ENV, capture_output=True, text=True)
     return done.returncode, done.stderr
 
 
