@@ -36,7 +36,7 @@ export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktra
 export LIBGL_ALWAYS_SOFTWARE=1
 
 display=(xvfb-run -a -s "-screen 0 1600x1200x24")
-if ! "${display[@]}" ctest --test-dir "$build" -j"$(nproc)" --timeout 600; then
+if ! "${display[@]}" ctest --test-dir "$build" -j"$(nproc)" --timeout 600 --output-on-failure; then
   # A failure fails the run. The failures are run once more, one at a time, only so that their
   # full output ends the log.
   echo "=== failed tests, run again one by one for their output ==="
