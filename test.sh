@@ -35,7 +35,9 @@ mkdir -p "$TMPDIR" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1
 export LIBGL_ALWAYS_SOFTWARE=1
 
-display=(xvfb-run -a -s "-screen 0 1600x1200x24")
+# -noreset: without it the server resets whenever its last client leaves, and a program starting
+# at that moment cannot connect (a rare failure of whichever test starts then).
+display=(xvfb-run -a -s "-screen 0 1600x1200x24 -noreset")
 if ! "${display[@]}" ctest --test-dir "$build" -j"$(nproc)" --timeout 600 --output-on-failure; then
   # A failure fails the run. The failures are run once more, one at a time, only so that their
   # full output ends the log.
