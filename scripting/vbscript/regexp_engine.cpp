@@ -67,6 +67,10 @@ std::wstring Translate(const std::wstring& p) {
     if (c == L'\\') {
       if (i + 1 >= p.size()) throw ScriptError(err::RegExpSyntax);
       wchar_t n = p[++i];
+      // A back-reference or octal escape has at most three digits; std::regex overflows on
+      // longer runs.
+      if (IsDigit(n) && i + 3 < p.size() && IsDigit(p[i + 1]) && IsDigit(p[i + 2]) && IsDigit(p[i + 3]))
+        throw ScriptError(err::RegExpSyntax);
       static const std::wstring known = L"dDwWsSbBnrtfvcxu0123456789";
       bool letter = (n >= L'a' && n <= L'z') || (n >= L'A' && n <= L'Z');
       if (letter && known.find(n) == std::wstring::npos) out.push_back(n);
@@ -99,6 +103,14 @@ std::wstring Translate(const std::wstring& p) {
         while (j < p.size() && IsDigit(p[j])) ++j;
       }
       quantifier = quantifier && j < p.size() && p[j] == L'}';
+      // Counts of over nine digits overflow std::regex's arithmetic.
+      if (quantifier) {
+        size_t run = 0;
+        for (size_t k = i + 1; k < j; ++k) {
+          run = IsDigit(p[k]) ? run + 1 : 0;
+          if (run > 9) throw ScriptError(err::RegExpSyntax);
+        }
+      }
       if (!quantifier) {
         out += L"\\{";
         continue;

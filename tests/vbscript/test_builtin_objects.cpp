@@ -47,6 +47,9 @@ TEST(BuiltinObjects, RegExp) {
       {kRe + "re.Pattern = \"(a*)*b\"\nx = re.Test(String(5000, \"a\"))", "error 5 at line 3"},
       {kRe + "re.Pattern = \".*c\"\nResult = re.Test(String(100000, \"a\") & \"c\")", "Boolean True"},
       {kRe + "re.Pattern = \"a\"\nx = re.Test(String(300000, \"a\"))", "error 5 at line 3"},
+      // fuzz_regexp: numbers std::regex would overflow on.
+      {kRe + "re.Pattern = \"(a)\\5555555555555555555\"\nx = re.Test(\"a\")", "error 5017 at line 3"},
+      {kRe + "re.Pattern = \"a{55555555555}\"\nx = re.Test(\"a\")", "error 5017 at line 3"},
   });
 }
 
