@@ -18,11 +18,15 @@ struct ChannelDisplay {
   bool Visible = true;
   double Min = 0, Max = 255;
   double Gamma = 1;
+
+  friend bool operator==(const ChannelDisplay&, const ChannelDisplay&) = default;
 };
 
 struct DisplaySettings {
   std::vector<ChannelDisplay> Channels;  // by channel of the file
   int32_t TimePoint = 1;                 // counting from 1
+
+  friend bool operator==(const DisplaySettings&, const DisplaySettings&) = default;
 };
 
 // The colour a channel starts with: the file's colour or LUT when it gives one; otherwise grey

@@ -18,6 +18,8 @@
 #include <numeric>
 
 #include "core/staged_file.h"
+#include "export/avi/compression_options.h"
+#include "viewer/animation/channel_keys.h"
 #include "viewer/animation/keyframe_file.h"
 #include "viewer/animation/keyframe_script.h"
 #include "viewer/animation/movie_renderer.h"
@@ -83,6 +85,12 @@ frmAnimation::frmAnimation(Viewer& viewer, QWidget* parent) : QDialog(parent), v
   fps_->setValue(track_.Fps);
   format_ = new QComboBox(this);
   format_->addItems({"mp4", "avi", "gif"});
+  rate_factor_ = new QDoubleSpinBox(this);
+  rate_factor_->setRange(0, avi::kMaxRateFactor);
+  rate_factor_->setDecimals(0);
+  rate_factor_->setValue(avi::kMp4RateFactor);
+  rate_factor_->setToolTip("H.264 constant rate factor: lower is better and larger; 18-23 suits most movies");
+  connect(format_, &QComboBox::currentTextChanged, this, [this](const QString& kind) { rate_factor_->setEnabled(kind == "mp4"); });
   settings->addWidget(new QLabel("Size", this));
   settings->addWidget(width_);
   settings->addWidget(new QLabel("x", this));
@@ -91,6 +99,8 @@ frmAnimation::frmAnimation(Viewer& viewer, QWidget* parent) : QDialog(parent), v
   settings->addWidget(fps_);
   settings->addWidget(new QLabel("Format", this));
   settings->addWidget(format_);
+  settings->addWidget(new QLabel("Quality (CRF)", this));
+  settings->addWidget(rate_factor_);
   layout->addLayout(settings);
 
   auto* actions = row({{"Save &movie...", [this] { SaveMovie(); }},
@@ -127,6 +137,9 @@ Keyframe frmAnimation::Capture(int32_t frame) const {
   key.View = viewer_.View();
   key.View.ResetSpeedParameters();
   key.Palette = PaletteName(viewer_);
+  const DisplaySettings shown = viewer_.Display();
+  key.Channels = ChannelKeysOf(shown);
+  if (viewer_.TimePointCount() > 0) key.TimePoint = shown.TimePoint;
   return key;
 }
 
@@ -199,9 +212,18 @@ void frmAnimation::MoveKeyframe(int step) {
   Refill(other);
 }
 
+bool frmAnimation::Show(const FrameView& frame) {
+  try {
+    ShowFrameView(viewer_, frame);
+    return true;
+  } catch (const std::exception& e) {
+    return Warn(e.what());
+  }
+}
+
 void frmAnimation::GoToKeyframe() {
   const int r = Selected();
-  if (r >= 0) ShowFrameView(viewer_, {track_.Keys[r].View, track_.Keys[r].Palette});
+  if (r >= 0) Show(track_.At(track_.Keys[r].Frame));
 }
 
 void frmAnimation::FrameEdited(int row, int column) {
@@ -239,14 +261,19 @@ void frmAnimation::TogglePreview() {
     return;
   }
   if (track_.Keys.empty()) return;
+  std::string error;
+  const auto track = TrackForVolume(viewer_, track_, error);
+  if (!track) return void(Warn(error));
+  preview_track_ = *track;
   preview_frame_ = 0;
   preview_->setText("Stop &preview");
   timer_->start(static_cast<int>(std::lround(1000.0 / fps_->value())));
 }
 
 void frmAnimation::PreviewStep() {
-  if (preview_frame_ >= track_.FrameCount() || !viewer_.VolumeShown()) return TogglePreview();
-  ShowFrameView(viewer_, track_.At(preview_frame_++));
+  if (preview_frame_ >= preview_track_.FrameCount() || !viewer_.VolumeShown() ||
+      !Show(preview_track_.At(preview_frame_++)))
+    return TogglePreview();
 }
 
 void frmAnimation::SaveMovie() {
@@ -256,16 +283,27 @@ void frmAnimation::SaveMovie() {
   const QString kind = format_->currentText();
   const QString path = QFileDialog::getSaveFileName(this, "Save movie", "movie." + kind, "Movie (*." + kind + ")");
   if (path.isEmpty()) return;
+  MovieRequest request;
+  request.Path = path.toStdString();
+  request.RateFactor = rate_factor_->value();
+  if (kind == "avi") {
+    const auto options = viewer_.MovieOptions().ChooseOptions(avi::EncoderCatalog::Installed());
+    if (!options) return;
+    request.AviOptions = *options;
+  }
   // Offscreen, at the movie's size, while the main window stays as it is.
   OffscreenViewer offscreen;
   std::string reason;
   if (!offscreen.viewer.OpenImage(viewer_.LastFile(), reason)) return void(Warn(reason));
-  ShowFrameView(offscreen.viewer, {viewer_.View(), PaletteName(viewer_)});
+  try {
+    ShowFrameView(offscreen.viewer, {viewer_.View(), PaletteName(viewer_), {}, 0});
+    offscreen.viewer.ShowDisplaySettings(viewer_.Display());
+  } catch (const std::exception& e) {
+    return void(Warn(e.what()));
+  }
   QProgressDialog progress("Saving the movie", "Cancel", 0, track_.FrameCount(), this);
   progress.setWindowModality(Qt::WindowModal);
   progress.setMinimumDuration(0);
-  MovieRequest request;
-  request.Path = path.toStdString();
   request.Progress = [&](int32_t f, int32_t count) {
     progress.setLabelText(QString("Frame %1 of %2").arg(f + 1).arg(count));
     progress.setValue(f);
@@ -304,9 +342,17 @@ void frmAnimation::SaveScript() {
   if (path.isEmpty()) return;
   QString movie = path;
   movie.replace(QRegularExpression("\\.scp$", QRegularExpression::CaseInsensitiveOption), "");
-  const std::string text = KeyframeScript(track_, (movie + "." + format_->currentText()).toStdString());
-  const std::string error =
-      WriteFileStaged(path.toStdString(), std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+  // With a volume shown, the channel settings the keyframes leave out are those it shows now, as
+  // in the movie; without one, the script leaves them as the volume it runs on shows them.
+  KeyframeTrack track = track_;
+  std::string error;
+  if (viewer_.VolumeShown()) {
+    const auto resolved = TrackForVolume(viewer_, track_, error);
+    if (!resolved) return void(Warn(error));
+    track = *resolved;
+  }
+  const std::string text = KeyframeScript(track, (movie + "." + format_->currentText()).toStdString());
+  error = WriteFileStaged(path.toStdString(), std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
   if (!error.empty()) Warn(error);
 }
 

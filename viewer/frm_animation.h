@@ -47,15 +47,19 @@ class frmAnimation : public QDialog {
   void Refill(int select);
   int Selected() const;
   bool Warn(const std::string& text);
+  // Shows a frame or keyframe in the main window; false, with a message, when it does not fit.
+  bool Show(const animation::FrameView& frame);
 
   Viewer& viewer_;
   animation::KeyframeTrack track_;
+  animation::KeyframeTrack preview_track_;  // track_ with the volume's channels where it leaves them out
   std::vector<QImage> thumbs_;  // beside track_.Keys
   QTableWidget* list_ = nullptr;
   QSpinBox* width_ = nullptr;
   QSpinBox* height_ = nullptr;
   QDoubleSpinBox* fps_ = nullptr;
   QComboBox* format_ = nullptr;
+  QDoubleSpinBox* rate_factor_ = nullptr;  // MP4 only
   QPushButton* preview_ = nullptr;
   QTimer* timer_ = nullptr;
   int32_t preview_frame_ = 0;

@@ -165,6 +165,11 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   // The colour and range the channel opened with, visible, gamma 1.
   void ResetChannel(int32_t n);
   void SetTimePoint(int32_t t);
+  // Every channel's look and the time point of the shown volume (no channels without one).
+  DisplaySettings Display() const;
+  // All of them at once, drawn once; nothing happens when they are as shown. Throws as the
+  // setters do, changing nothing, for settings that do not fit the volume.
+  void ShowDisplaySettings(const DisplaySettings& display);
   // Channel n's samples at the time point shown, in 256 bins over their span.
   ChannelHistogram Histogram(int32_t n);
   void SetLightOn() { SwitchLight(true); }
@@ -205,6 +210,8 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   // Chooses the codec of later recordings without the options dialog ("" asks again).
   bool AVICodec(const std::string& name);
   bool Recording() const;
+  // Where recordings get their compression (a dialog in the window).
+  avi::CompressionOptionsSource& MovieOptions() { return ui_.movieOptions; }
 
   // Palettes: the built-in tables and the palette files, and the one in use.
   void LoadLuts();
@@ -240,6 +247,7 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   // Takes a volume that was read as the one shown.
   void Adopt(VolumeData volume, const std::string& name);
   ChannelDisplay& ChannelAt(int32_t n);
+  void ChangeChannel(int32_t n, const std::function<void(ChannelDisplay&)>& change);
   void ShowDisplay();
   // "First open image" when nothing is shown, dropping a recording; true when something is.
   bool CheckVolumeForMovie();

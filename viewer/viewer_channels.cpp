@@ -33,30 +33,72 @@ void Viewer::ShowDisplay() {
   Notify(ViewerChange::Channels);
 }
 
+namespace {
+
+void CheckColour(int32_t r, int32_t g, int32_t b) {
+  for (int32_t c : {r, g, b})
+    if (c < 0 || c > 255) throw InvalidViewValue("A colour's red, green and blue run from 0 to 255.");
+}
+
+void CheckRange(double min, double max) {
+  if (!std::isfinite(min) || !std::isfinite(max) || !(max > min))
+    throw InvalidViewValue("The display range needs a maximum above its minimum.");
+}
+
+void CheckGamma(double gamma) {
+  if (!std::isfinite(gamma) || !(gamma > 0)) throw InvalidViewValue("The gamma must be above 0.");
+}
+
+}  // namespace
+
+// Scripts set a channel on every frame of a movie: the textures are built again only when the
+// look really changes.
+void Viewer::ChangeChannel(int32_t n, const std::function<void(ChannelDisplay&)>& change) {
+  ChannelDisplay& look = ChannelAt(n);
+  const ChannelDisplay before = look;
+  change(look);
+  if (!(look == before)) ShowDisplay();
+}
+
 void Viewer::SetChannel(int32_t n, bool visible) {
-  ChannelAt(n).Visible = visible;
-  ShowDisplay();
+  ChangeChannel(n, [&](ChannelDisplay& look) { look.Visible = visible; });
 }
 
 void Viewer::SetChannelColor(int32_t n, int32_t r, int32_t g, int32_t b) {
-  for (int32_t c : {r, g, b})
-    if (c < 0 || c > 255) throw InvalidViewValue("A colour's red, green and blue run from 0 to 255.");
-  ChannelDisplay& look = ChannelAt(n);
-  look.Red = static_cast<uint8_t>(r), look.Green = static_cast<uint8_t>(g), look.Blue = static_cast<uint8_t>(b);
-  ShowDisplay();
+  CheckColour(r, g, b);
+  ChangeChannel(n, [&](ChannelDisplay& look) {
+    look.Red = static_cast<uint8_t>(r), look.Green = static_cast<uint8_t>(g), look.Blue = static_cast<uint8_t>(b);
+  });
 }
 
 void Viewer::SetDisplayRange(int32_t n, double min, double max) {
-  if (!std::isfinite(min) || !std::isfinite(max) || !(max > min))
-    throw InvalidViewValue("The display range needs a maximum above its minimum.");
-  ChannelDisplay& look = ChannelAt(n);
-  look.Min = min, look.Max = max;
-  ShowDisplay();
+  CheckRange(min, max);
+  ChangeChannel(n, [&](ChannelDisplay& look) { look.Min = min, look.Max = max; });
 }
 
 void Viewer::SetGamma(int32_t n, double gamma) {
-  if (!std::isfinite(gamma) || !(gamma > 0)) throw InvalidViewValue("The gamma must be above 0.");
-  ChannelAt(n).Gamma = gamma;
+  CheckGamma(gamma);
+  ChangeChannel(n, [&](ChannelDisplay& look) { look.Gamma = gamma; });
+}
+
+DisplaySettings Viewer::Display() const {
+  if (!VolumeShown()) return {};
+  DisplaySettings d = volume_.Display;
+  // A plain grey volume keeps no settings until they change: it shows the start ones.
+  if (d.Channels.size() < static_cast<size_t>(volume_.FileChannels)) d.Channels.resize(volume_.FileChannels);
+  return d;
+}
+
+void Viewer::ShowDisplaySettings(const DisplaySettings& display) {
+  if (display == Display()) return;
+  if (display.Channels.size() != static_cast<size_t>(ChannelCount()))
+    throw InvalidViewValue("The settings are for " + std::to_string(display.Channels.size()) +
+                           " channels; the volume has " + std::to_string(ChannelCount()) + ".");
+  for (const ChannelDisplay& c : display.Channels) CheckRange(c.Min, c.Max), CheckGamma(c.Gamma);
+  if (display.TimePoint < 1 || display.TimePoint > volume_.TimePoints)
+    throw InvalidViewValue("There is no time point " + std::to_string(display.TimePoint) + ".");
+  ChannelAt(1);  // a volume whose display can change
+  volume_.Display = display;
   ShowDisplay();
 }
 

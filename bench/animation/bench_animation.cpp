@@ -6,6 +6,7 @@
 //     renderer draws on that thread too). Counters: medians over frames 10..29 and 1000..1019
 //     and their ratio (flat cost: within 10 %).
 //   KeyframeMovie256: the whole movie path for a 256x256x64 volume, 25 frames; movie_fps.
+//     /ranges: the same while the display range changes on every frame (textures made anew).
 //   DrawFrame256: drawing and reading back one frame of that volume; fps.
 #include <benchmark/benchmark.h>
 #include <tiffio.h>
@@ -58,13 +59,15 @@ std::string VolumeFile(int side, int pages) {
 
 // A steady turn of 110 frames per turn, so frames 10.. and 1000.. show the same views and the
 // only difference between them can be the frame's place in the movie.
-animation::KeyframeTrack Track(int frames) {
+animation::KeyframeTrack Track(int frames, bool ranges = false) {
   std::string error;
   const double yrot = 360.0 * (frames - 1) / 110;
-  return *animation::ParseKeyframes(R"({"fps":25,"size":[640,480],"keyframes":[{"frame":0,"YRot":0,"XRot":20},{"frame":)" +
-                                        std::to_string(frames - 1) + R"(,"YRot":)" + std::to_string(yrot) +
-                                        R"(,"FullTurn":true}]})",
-                                    error);
+  return *animation::ParseKeyframes(
+      R"({"fps":25,"size":[640,480],"keyframes":[{"frame":0,"YRot":0,"XRot":20)" +
+          std::string(ranges ? R"(,"Channel1":{"Range":[0,255]})" : "") + R"(},{"frame":)" + std::to_string(frames - 1) +
+          R"(,"YRot":)" + std::to_string(yrot) + std::string(ranges ? R"(,"Channel1":{"Range":[0,128]})" : "") +
+          R"(,"FullTurn":true}]})",
+      error);
 }
 
 double ThreadCpuMs() {
@@ -79,10 +82,10 @@ struct FrameTimes {
 };
 
 // Renders the movie once and times every frame; empty on failure (with the reason).
-FrameTimes TimeMovie(const std::string& volume, int frames, std::string& error) {
+FrameTimes TimeMovie(const std::string& volume, const animation::KeyframeTrack& track, std::string& error) {
   OffscreenViewer offscreen;
   if (!offscreen.viewer.OpenImage(volume, error)) return {};
-  const animation::KeyframeTrack track = Track(frames);
+  const int frames = track.FrameCount();
   FrameTimes times;
   times.wall.resize(frames);
   times.cpu.resize(frames);
@@ -121,7 +124,7 @@ void KeyframeMovieFrameCost(benchmark::State& state) {
   std::string error;
   FrameTimes t;
   for (auto _ : state) {
-    t = TimeMovie(VolumeFile(64, 16), 1101, error);
+    t = TimeMovie(VolumeFile(64, 16), Track(1101), error);
     if (t.wall.empty()) return state.SkipWithError(error.c_str());
   }
   auto median = [](const std::vector<double>& v, int from) { return Median({v.begin() + from, v.begin() + from + 20}); };
@@ -137,12 +140,13 @@ BENCHMARK(KeyframeMovieFrameCost)->Name("KeyframeMovieFrameCost/640x480/1101fram
 void KeyframeMovie256(benchmark::State& state) {
   std::string error;
   for (auto _ : state) {
-    const FrameTimes t = TimeMovie(VolumeFile(256, 64), 25, error);
+    const FrameTimes t = TimeMovie(VolumeFile(256, 64), Track(25, state.range(0) != 0), error);
     if (t.wall.empty()) return state.SkipWithError(error.c_str());
     state.counters["movie_fps"] = 25 / t.movieSeconds;
   }
 }
-BENCHMARK(KeyframeMovie256)->Name("KeyframeMovie/640x480/256x256x64/25frames")->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+BENCHMARK(KeyframeMovie256)->Name("KeyframeMovie/640x480/256x256x64/25frames")->Arg(0)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+BENCHMARK(KeyframeMovie256)->Name("KeyframeMovie/640x480/256x256x64/25frames/ranges")->Arg(1)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 
 void DrawFrame(benchmark::State& state) {
   OffscreenViewer offscreen;

@@ -87,6 +87,18 @@ elif case == "hostile":
              (frames((0, {"Color": [1, 0]})), ["Keyframe 1", "Color"]),
              (frames((0, {"LightOn": 1})), ["Keyframe 1", "LightOn"]),
              (frames((0, {"Ease": "bounce"})), ["Keyframe 1", "Ease"]),
+             (frames((0, {"Channel9": {"Visible": False}})), ["Keyframe 1", "Channel9"]),
+             (frames((0, {"Channel1": 5})), ["Keyframe 1", "Channel1"]),
+             (frames((0, {"Channel1": {"Range": [5, 5]}})), ["Keyframe 1", "Channel1.Range"]),
+             (frames((0, {"Channel2": {"Range": [0, 1e300]}})), ["Keyframe 1", "Channel2.Range"]),
+             (frames((0, {}), (5, {"Channel1": {"Gamma": 0}})), ["Keyframe 2", "Channel1.Gamma"]),
+             (frames((0, {"Channel1": {"Color": [300, 0, 0]}})), ["Keyframe 1", "Channel1.Color"]),
+             (frames((0, {"Channel1": {"Shade": 1}})), ["Keyframe 1", "Shade"]),
+             (frames((0, {"TimePoint": 0})), ["Keyframe 1", "TimePoint"]),
+             (frames((0, {"TimePoint": 1.5})), ["Keyframe 1", "TimePoint"]),
+             # well formed, but more than the volume has
+             (frames((0, {}), (5, {"Channel2": {"Visible": False}})), ["Keyframe 2", "channel 2", "1 channel"]),
+             (frames((0, {"TimePoint": 2})), ["Keyframe 1", "time point 2", "1 time point"]),
              ({"fps": 0, "keyframes": [{"frame": 0}]}, ["fps"]),
              ({"size": [640], "keyframes": [{"frame": 0}]}, ["size"]),
              ({"speed": 2, "keyframes": [{"frame": 0}]}, ["speed"]),
@@ -98,6 +110,42 @@ elif case == "hostile":
             fail(f"case {i} {content!r}: exit {r.returncode}, {r.stderr!r}")
     if leftovers():
         fail(f"files were written: {leftovers()}")
+
+elif case == "channels":
+    # Two channels, three time points: a keyframe movie's frames are the stills of the time point
+    # and display ranges it passes through (lossless AVI against --render of that time point alone).
+    import numpy as np
+    import tifffile
+    data = np.zeros((3, 4, 2, 32, 32), np.uint8)
+    for t in range(3):
+        data[t, :, 0, :, :16] = 60 * (t + 1)
+        data[t, :, 1, :, 16:] = 50 * (t + 1)
+    tifffile.imwrite("series.tif", data, imagej=True, metadata={"axes": "TZCYX"})
+    tifffile.imwrite("t2.tif", data[1], imagej=True, metadata={"axes": "ZCYX"})
+    hidden = data[2].copy()
+    hidden[:, 1] = 0  # what channel 2 switched off looks like
+    tifffile.imwrite("t3.tif", hidden, imagej=True, metadata={"axes": "ZCYX"})
+    movie = {"fps": 25, "size": [64, 48], "keyframes": [
+        {"frame": 0, "TimePoint": 1, "Channel1": {"Range": [0, 100]}, "Channel2": {"Range": [0, 255]}},
+        {"frame": 20, "TimePoint": 3, "Channel1": {"Range": [0, 300]}, "Channel2": {"Visible": False}}]}
+    r = run("--movie", keys("series.lkf", movie), "series.avi", "series.tif", "--codec", "raw")
+    if r.returncode != 0:
+        fail(f"the movie was not written: {r.stderr}")
+    # frame, still volume, its ranges
+    for frame, still, ranges in [(10, "t2.tif", ["1:0:200", "2:0:255"]), (20, "t3.tif", ["1:0:300", "2:0:255"])]:
+        options = [o for rng in ranges for o in ("--range", rng)]
+        if run("--render", still, "still.bmp", "--size", "64x48", *options).returncode != 0:
+            fail(f"--render {still} failed")
+        if rgb("series.avi", frame) != rgb("still.bmp"):
+            fail(f"frame {frame} differs from --render {still} {' '.join(options)}")
+    if rgb("series.avi", 10) == rgb("series.avi", 0):
+        fail("the time points and ranges did not change the frames")
+    # Keyframes asking for a channel or time point the volume lacks: a message, nothing written.
+    for extra, words in [({"Channel3": {"Visible": True}}, "channel 3"), ({"TimePoint": 4}, "time point 4")]:
+        too_much = {"keyframes": [{"frame": 0}, dict(frame=5, **extra)]}
+        r = run("--movie", keys("too_much.lkf", too_much), "too_much.mp4", "series.tif")
+        if r.returncode != 1 or words not in r.stderr or os.path.exists("too_much.mp4"):
+            fail(f"{extra}: exit {r.returncode}, {r.stderr!r}")
 
 elif case == "batch":
     with open("broken.tif", "wb") as f:

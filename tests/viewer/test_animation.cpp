@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "tests/viewer/viewer_fixture.h"
+#include "viewer/animation/channel_keys.h"
 #include "viewer/animation/keyframe_file.h"
 #include "viewer/animation/keyframe_script.h"
 #include "viewer/animation/movie_renderer.h"
@@ -58,10 +59,63 @@ TEST(KeyframeTrack, FramesBetweenKeyframesFollowTheirWay) {
   }
 }
 
+TEST(KeyframeTrack, ChannelsAndTimePointsBlendFromTheVolumesOwnSettings) {
+  // The volume shows two channels: 1 green over 0..255, 2 magenta over 0..3000, time point 2 of 3.
+  DisplaySettings shown;
+  shown.Channels = {{0, 255, 0, true, 0, 255, 1}, {255, 0, 255, true, 0, 3000, 1}};
+  shown.TimePoint = 2;
+  struct Case {
+    const char* keys;
+    int frame;
+    ChannelDisplay one, two;
+    int time_point;
+  };
+  const ChannelDisplay green = shown.Channels[0], magenta = shown.Channels[1];
+  const Case cases[] = {
+      {R"([{"frame":0,"Channel1":{"Range":[0,100]}},{"frame":10,"Channel1":{"Range":[100,300]}}])", 5,
+       {0, 255, 0, true, 50, 200, 1}, magenta, 2},
+      // Left out before the first keyframe that gives it: the volume's own range is the start.
+      {R"([{"frame":0},{"frame":10,"Channel2":{"Range":[0,1000],"Gamma":2}}])", 5,
+       green, {255, 0, 255, true, 0, 2000, 1.5}, 2},
+      // Colours to whole levels: 63.75 is 64; 127.5 is 128 (half to even, as scripts round).
+      {R"([{"frame":0,"Channel1":{"Color":[0,0,0]}},{"frame":4,"Channel1":{"Color":[255,255,255]}}])", 1,
+       {64, 64, 64, true, 0, 255, 1}, magenta, 2},
+      {R"([{"frame":0,"Channel1":{"Color":[0,0,0]}},{"frame":4,"Channel1":{"Color":[255,255,255]}}])", 2,
+       {128, 128, 128, true, 0, 255, 1}, magenta, 2},
+      // Visibility switches at the keyframe.
+      {R"([{"frame":0},{"frame":10,"Channel2":{"Visible":false}}])", 9, green, magenta, 2},
+      {R"([{"frame":0},{"frame":10,"Channel2":{"Visible":false}}])", 10, green, {255, 0, 255, false, 0, 3000, 1}, 2},
+      // Time points go by linearly to the nearest: 1.5 is 2, 2.5 is 2, 2.6 is 3.
+      {R"([{"frame":0,"TimePoint":1},{"frame":20,"TimePoint":3}])", 5, green, magenta, 2},
+      {R"([{"frame":0,"TimePoint":1},{"frame":20,"TimePoint":3}])", 15, green, magenta, 2},
+      {R"([{"frame":0,"TimePoint":1},{"frame":20,"TimePoint":3}])", 16, green, magenta, 3},
+      {R"([{"frame":0},{"frame":20,"TimePoint":1}])", 10, green, magenta, 2},  // from the one shown
+  };
+  for (const Case& c : cases) {
+    KeyframeTrack track = Parse(std::string(R"({"keyframes":)") + c.keys + "}");
+    SCOPED_TRACE(std::string(c.keys) + " at frame " + std::to_string(c.frame));
+    ASSERT_EQ(StartFrom(track, shown, 3), "");
+    const FrameView v = track.At(c.frame);
+    const DisplaySettings d = WithFrame(shown, v.Channels, v.TimePoint);
+    EXPECT_EQ(d.Channels[0], c.one);
+    EXPECT_EQ(d.Channels[1], c.two);
+    EXPECT_EQ(d.TimePoint, c.time_point);
+  }
+  // Keyframes that ask for what the volume lacks say so.
+  KeyframeTrack three = Parse(R"({"keyframes":[{"frame":0},{"frame":5,"Channel3":{"Visible":false}}]})");
+  EXPECT_EQ(StartFrom(three, shown, 3), "Keyframe 2 (frame 5) sets channel 3, but the volume has 2 channels");
+  KeyframeTrack late = Parse(R"({"keyframes":[{"frame":0,"TimePoint":4}]})");
+  EXPECT_EQ(StartFrom(late, shown, 3), "Keyframe 1 (frame 0) shows time point 4, but the volume has 3 time points");
+}
+
 TEST(KeyframeFile, SavedFilesReadBackTheSameTrack) {
   const KeyframeTrack track = Parse(
       R"({"fps":12.5,"size":[320,200],"keyframes":[{"frame":0,"XRot":-12.3,"Color":[0.1,0.2,0.3]},
-          {"frame":7,"YRot":400,"FullTurn":true,"Ease":"inout","LightOn":true,"Palette":"Ice","Transparency":0.7}]})");
+          {"frame":7,"YRot":400,"FullTurn":true,"Ease":"inout","LightOn":true,"Palette":"Ice","Transparency":0.7,
+           "Channel3":{"Visible":false,"Range":[-5.5,4095]},"TimePoint":4},
+          {"frame":9,"Channel1":{"Color":[1,2.5,255],"Gamma":0.45}}]})");
+  ASSERT_EQ(track.Keys[2].Channels.size(), 3u);
+  EXPECT_EQ(track.Keys[2].Channels[2].Given, ChannelKey::kVisible | ChannelKey::kRange);  // kept from before
   const KeyframeTrack again = Parse(KeyframesJson(track));
   EXPECT_EQ(again.Keys, track.Keys);
   EXPECT_EQ(again.Fps, 12.5);
@@ -129,6 +183,37 @@ TEST_F(AnimationMovies, TheSavedScriptRecordsTheSameFrames) {
   ASSERT_TRUE(offscreen.viewer.RunScriptFile(dir.File("keys.scp"), error)) << error;
   const std::string movie = DecodedFrames(dir.File("keys.mp4"));
   EXPECT_EQ(std::count(movie.begin(), movie.end(), '\n'), 12) << movie;
+  EXPECT_EQ(DecodedFrames(dir.File("script.mp4")), movie);
+}
+
+TEST_F(AnimationMovies, ChannelKeysRecordTheSameFramesFromTheSavedScript) {
+  std::string reason;
+  ASSERT_TRUE(offscreen.viewer.OpenImage(
+      lumetrix::testing::Stack(dir, "rgb.tif", 12, 32, 24, test_support::TiffSamples::kRgb8), reason))
+      << reason;
+  const KeyframeTrack channels = Parse(
+      R"({"size":[64,48],"keyframes":[{"frame":0,"YRot":20,"Channel1":{"Color":[255,0,0],"Gamma":1}},
+          {"frame":5,"YRot":60,"Channel1":{"Color":[0,127,255],"Gamma":0.5},"Channel2":{"Range":[40,200]},"Ease":"inout"},
+          {"frame":9,"Channel3":{"Visible":false}}]})");
+  const DisplaySettings before = offscreen.viewer.Display();
+  MovieRequest request;
+  request.Path = dir.File("channels.mp4");
+  ASSERT_EQ(RenderMovie(offscreen.viewer, channels, request).Status, MovieStatus::Written);
+  EXPECT_EQ(offscreen.viewer.Display(), before);  // put back after the movie
+  const std::string movie = DecodedFrames(dir.File("channels.mp4"));
+  EXPECT_EQ(std::count(movie.begin(), movie.end(), '\n'), 10) << movie;
+  // Its frames after the first are not those without the channel keys.
+  KeyframeTrack plain = channels;
+  for (Keyframe& k : plain.Keys) k.Channels.clear();
+  request.Path = dir.File("plain.mp4");
+  ASSERT_EQ(RenderMovie(offscreen.viewer, plain, request).Status, MovieStatus::Written);
+  const std::string without = DecodedFrames(dir.File("plain.mp4"));
+  EXPECT_NE(without.substr(without.find('\n') + 1), movie.substr(movie.find('\n') + 1));
+
+  std::ofstream(dir.File("channels.scp")) << KeyframeScript(*TrackForVolume(offscreen.viewer, channels, reason),
+                                                            dir.File("script.mp4"));
+  std::string error;
+  ASSERT_TRUE(offscreen.viewer.RunScriptFile(dir.File("channels.scp"), error)) << error;
   EXPECT_EQ(DecodedFrames(dir.File("script.mp4")), movie);
 }
 

@@ -37,6 +37,7 @@ TEST(AnimationWindow, KeyframesKeepTheirViewsWhenRenumberedOrMoved) {
   };
   for (float yrot : {10.0f, 90.0f, 200.0f}) {
     w.TheViewer().SetYRot(yrot);
+    w.TheViewer().SetGamma(1, yrot / 100);  // the channel's look is part of the keyframe
     QApplication::processEvents();
     Click(*window, "&Add keyframe");
   }
@@ -56,6 +57,11 @@ TEST(AnimationWindow, KeyframesKeepTheirViewsWhenRenumberedOrMoved) {
   EXPECT_EQ(yrots(), (Keys{{50, 90}, {75, 200}, {100, 10}}));
   EXPECT_EQ(list->currentRow(), 1);
   for (int r = 0; r < 3; ++r) EXPECT_FALSE(list->item(r, 1)->icon().isNull()) << r;
+  // "Go to" shows a keyframe's view and channel look again.
+  list->selectRow(0);
+  Click(*window, "&Go to");
+  EXPECT_EQ(w.TheViewer().View().YRot, 90);
+  EXPECT_FLOAT_EQ(w.TheViewer().Display().Channels.at(0).Gamma, 0.9f);
 }
 
 }  // namespace

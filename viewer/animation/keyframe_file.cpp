@@ -52,6 +52,65 @@ bool ReadProperty(const KeyProperty& p, const QJsonValue& v, ViewState& view) {
   return true;
 }
 
+// "Channel1".."Channel8": the channel's index from 0, else -1.
+int ChannelIndex(const std::string& name) {
+  constexpr std::string_view kPrefix = "Channel";
+  if (name.size() != kPrefix.size() + 1 || name.compare(0, kPrefix.size(), kPrefix) != 0) return -1;
+  const int n = name.back() - '0';
+  return n >= 1 && n <= kMaxKeyChannels ? n - 1 : -1;
+}
+
+bool Numbers(const QJsonValue& v, qsizetype count, double low, double high, double* out) {
+  const QJsonArray a = v.toArray();
+  if (!v.isArray() || a.size() != count) return false;
+  for (qsizetype i = 0; i < count; ++i) {
+    if (!a[i].isDouble() || !(a[i].toDouble() >= low && a[i].toDouble() <= high)) return false;
+    out[i] = a[i].toDouble();
+  }
+  return true;
+}
+
+// Reads {"Visible": .., "Color": [r, g, b], "Range": [min, max], "Gamma": ..} into `key`; "" or
+// what is wrong, naming the member.
+std::string ReadChannel(const QJsonValue& v, ChannelKey& key) {
+  if (!v.isObject()) return " must be an object such as {\"Visible\": true, \"Range\": [0, 4095]}";
+  const QJsonObject o = v.toObject();
+  for (auto it = o.begin(); it != o.end(); ++it) {
+    const QString name = it.key();
+    if (name == "Visible") {
+      if (!it->isBool()) return ".Visible must be true or false";
+      key.Visible = it->toBool();
+      key.Given |= ChannelKey::kVisible;
+    } else if (name == "Color") {
+      if (!Numbers(*it, 3, 0, 255, key.Color.data())) return ".Color must be [r, g, b], each from 0 to 255";
+      key.Given |= ChannelKey::kColor;
+    } else if (name == "Range") {
+      double r[2];
+      if (!Numbers(*it, 2, -kMaxKeyValue, kMaxKeyValue, r) || !(r[1] > r[0]))
+        return ".Range must be [min, max], finite numbers within +-1e6 with max above min";
+      key.Min = r[0], key.Max = r[1];
+      key.Given |= ChannelKey::kRange;
+    } else if (name == "Gamma") {
+      const double g = it->toDouble(-1);
+      if (!it->isDouble() || !(g > 0 && g <= kMaxKeyValue)) return ".Gamma must be a number above 0";
+      key.Gamma = g;
+      key.Given |= ChannelKey::kGamma;
+    } else {
+      return ": unknown property \"" + name.toStdString() + "\" (Visible, Color, Range or Gamma)";
+    }
+  }
+  return "";
+}
+
+QJsonObject ChannelJson(const ChannelKey& key) {
+  QJsonObject o;
+  if (key.Given & ChannelKey::kVisible) o["Visible"] = key.Visible;
+  if (key.Given & ChannelKey::kColor) o["Color"] = QJsonArray{key.Color[0], key.Color[1], key.Color[2]};
+  if (key.Given & ChannelKey::kRange) o["Range"] = QJsonArray{key.Min, key.Max};
+  if (key.Given & ChannelKey::kGamma) o["Gamma"] = key.Gamma;
+  return o;
+}
+
 std::string Expected(const KeyProperty& p) {
   if (p.Blending == Blend::Step) return "true or false";
   if (p.Components == 3) return "[r, g, b] of finite numbers";
@@ -144,6 +203,17 @@ std::optional<KeyframeTrack> ParseKeyframes(const std::string& json, std::string
           return std::nullopt;
         }
         key.FullTurn = it->toBool();
+      } else if (name == "TimePoint") {
+        if (!Whole(*it, 1, kMaxKeyFrame, key.TimePoint)) {
+          error = at + "TimePoint must be a whole number from 1";
+          return std::nullopt;
+        }
+      } else if (const int c = ChannelIndex(name); c >= 0) {
+        if (key.Channels.size() <= static_cast<size_t>(c)) key.Channels.resize(c + 1);
+        if (const std::string wrong = ReadChannel(*it, key.Channels[c]); !wrong.empty()) {
+          error = at + name + wrong;
+          return std::nullopt;
+        }
       } else if (const KeyProperty* p = FindKeyProperty(name)) {
         track.TransparencyGiven |= name == "Transparency";
         if (!ReadProperty(*p, *it, key.View)) {
@@ -151,10 +221,12 @@ std::optional<KeyframeTrack> ParseKeyframes(const std::string& json, std::string
           return std::nullopt;
         }
       } else {
-        error = at + "unknown property \"" + name + "\"";
+        error = at + "unknown property \"" + name + "\"" +
+                (name.rfind("Channel", 0) == 0 ? " (channels are Channel1 to Channel8)" : "");
         return std::nullopt;
       }
     }
+    while (!key.Channels.empty() && !key.Channels.back().Given) key.Channels.pop_back();  // "Channel3": {}
     track.Keys.push_back(key);
     previous = key;
   }
@@ -191,6 +263,9 @@ std::string KeyframesJson(const KeyframeTrack& track) {
         k[p.Name] = a;
       }
     }
+    for (size_t c = 0; c < key.Channels.size(); ++c)
+      if (key.Channels[c].Given) k["Channel" + QString::number(c + 1)] = ChannelJson(key.Channels[c]);
+    if (key.TimePoint > 0) k["TimePoint"] = key.TimePoint;
     if (!key.Palette.empty()) k["Palette"] = QString::fromStdString(key.Palette);
     if (key.Easing == Ease::InOut) k["Ease"] = "inout";
     if (key.FullTurn) k["FullTurn"] = true;

@@ -5,8 +5,11 @@
 // A keyframe holds "frame" (0..100000, ascending) and any of the view properties by their own
 // names (numbers; Color and LightColor as [r, g, b]; LightOn true/false), "Palette" (a Palette
 // menu caption), "Ease" ("linear" or "inout") and "FullTurn" (true: rotations turn by the plain
-// difference). A property a keyframe leaves out keeps the value it had at the keyframe before
-// (the start view for the first).
+// difference). The volume's channels are "Channel1".."Channel8", each an object with any of
+// "Visible" (true/false), "Color" ([r, g, b], 0..255), "Range" ([min, max] in stored values) and
+// "Gamma"; "TimePoint" (from 1) is the time point shown. A property a keyframe leaves out keeps
+// the value it had at the keyframe before (the start view for the first; for channel parts and
+// the time point, what the volume shows when the movie starts).
 
 #include <optional>
 #include <string>

@@ -49,7 +49,39 @@ std::string SetAll(const Keyframe& k) {
     for (int i = 0; i < p.Components; ++i) out += (i ? ", " : "") + Num(p.Get(k.View, i));
     out += ")\n";
   }
+  for (size_t c = 0; c < k.Channels.size(); ++c) {
+    const ChannelKey& key = k.Channels[c];
+    const std::string n = std::to_string(c + 1);
+    if (key.Given & ChannelKey::kVisible) out += "  SetChannel " + n + (key.Visible ? ", True\n" : ", False\n");
+    if (key.Given & ChannelKey::kColor)
+      out += "  SetChannelColor " + n + ", " + Num(key.Color[0]) + ", " + Num(key.Color[1]) + ", " + Num(key.Color[2]) + "\n";
+    if (key.Given & ChannelKey::kRange) out += "  SetDisplayRange " + n + ", " + Num(key.Min) + ", " + Num(key.Max) + "\n";
+    if (key.Given & ChannelKey::kGamma) out += "  SetGamma " + n + ", " + Num(key.Gamma) + "\n";
+  }
+  if (k.TimePoint > 0) out += "  SetTimePoint " + std::to_string(k.TimePoint) + "\n";
   if (!k.Palette.empty()) out += "  SetPalette " + Quoted(k.Palette) + "\n";
+  return out;
+}
+
+// "a + d * t" for a value going from a to b, as the movie computes it.
+std::string Blend(double a, double b) { return Num(a) + " + " + Num(b - a) + " * t"; }
+
+// The lines that change the channels and time point between keyframes a and b.
+std::string BlendChannels(const Keyframe& a, const Keyframe& b) {
+  std::string out;
+  for (size_t c = 0; c < a.Channels.size() && c < b.Channels.size(); ++c) {
+    const ChannelKey &x = a.Channels[c], &y = b.Channels[c];
+    const uint8_t both = x.Given & y.Given;
+    const std::string n = std::to_string(c + 1);
+    if ((both & ChannelKey::kColor) && x.Color != y.Color)
+      out += "    SetChannelColor " + n + ", " + Blend(x.Color[0], y.Color[0]) + ", " + Blend(x.Color[1], y.Color[1]) +
+             ", " + Blend(x.Color[2], y.Color[2]) + "\n";
+    if ((both & ChannelKey::kRange) && (x.Min != y.Min || x.Max != y.Max))
+      out += "    SetDisplayRange " + n + ", " + Blend(x.Min, y.Min) + ", " + Blend(x.Max, y.Max) + "\n";
+    if ((both & ChannelKey::kGamma) && x.Gamma != y.Gamma) out += "    SetGamma " + n + ", " + Blend(x.Gamma, y.Gamma) + "\n";
+  }
+  if (a.TimePoint > 0 && b.TimePoint > 0 && a.TimePoint != b.TimePoint)
+    out += "    SetTimePoint " + Blend(a.TimePoint, b.TimePoint) + "\n";
   return out;
 }
 
@@ -86,7 +118,7 @@ std::string KeyframeScript(const KeyframeTrack& track, const std::string& movieP
         s += (i ? ", " : "") + Num(p.Get(a.View, i)) + " + " + Num(Change(p, i, a, b)) + " * t";
       s += ")\n";
     }
-    s += Frame("    ") + "  Next\n";
+    s += BlendChannels(a, b) + Frame("    ") + "  Next\n";
   }
   s += SetAll(track.Keys.back()) + Frame("  ") + "  AVIend\nEnd Sub\n";
   return s;

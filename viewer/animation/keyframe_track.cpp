@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "viewer/animation/channel_keys.h"
+
 namespace lumetrix::animation {
 
 int32_t KeyframeTrack::FrameCount() const { return Keys.empty() ? 0 : Keys.back().Frame + 1; }
@@ -28,7 +30,7 @@ FrameView KeyframeTrack::At(int32_t frame) const {
   const auto after = std::upper_bound(Keys.begin(), Keys.end(), frame,
                                       [](int32_t f, const Keyframe& k) { return f < k.Frame; });
   const Keyframe& from = after == Keys.begin() ? Keys.front() : *(after - 1);
-  FrameView out{from.View, from.Palette};
+  FrameView out{from.View, from.Palette, from.Channels, from.TimePoint};
   out.View.ResetSpeedParameters();
   if (after == Keys.begin() || after == Keys.end() || frame == from.Frame) return out;
   const Keyframe& to = *after;
@@ -38,6 +40,7 @@ FrameView KeyframeTrack::At(int32_t frame) const {
     for (int i = 0; i < p.Components; ++i)
       p.Set(out.View, i, static_cast<float>(static_cast<double>(p.Get(from.View, i)) + Change(p, i, from, to) * t));
   }
+  BlendChannels(from, to, t, out.Channels, out.TimePoint);
   return out;
 }
 

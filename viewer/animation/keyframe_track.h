@@ -16,6 +16,8 @@ namespace lumetrix::animation {
 struct FrameView {
   ViewState View;
   std::string Palette;
+  std::vector<ChannelKey> Channels;  // the parts given are shown; the rest stay as they are
+  int32_t TimePoint = 0;             // 0: as it is
 };
 
 struct KeyframeTrack {
@@ -29,7 +31,8 @@ struct KeyframeTrack {
 
   // Last keyframe's frame + 1; 0 without keyframes.
   int32_t FrameCount() const;
-  // The view of `frame` (speeds 0). Needs at least one keyframe.
+  // The view of `frame` (speeds 0). Needs at least one keyframe. Channel parts and the time
+  // point blend only between keyframes that both give them (see StartFrom).
   FrameView At(int32_t frame) const;
   // Inserts a keyframe in frame order; one at the same frame is replaced.
   void Put(const Keyframe& key);

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <stdexcept>
 
+#include "viewer/animation/channel_keys.h"
 #include "viewer/animation/movie_output.h"
 #include "viewer/viewer.h"
 
@@ -18,25 +19,32 @@ std::string CurrentPaletteName(const Viewer& viewer) {
   return index >= 0 && index < static_cast<int32_t>(entries.size()) ? entries[index].caption : std::string();
 }
 
-// Puts the viewer's view, palette and size back however the rendering ends.
+// Puts the viewer's view, palette, channels and size back however the rendering ends.
 class ViewerRestorer {
  public:
   explicit ViewerRestorer(Viewer& viewer)
       : viewer_(viewer),
         view_(viewer.View()),
         palette_(CurrentPaletteName(viewer)),
+        display_(viewer.Display()),
         width_(viewer.ScaleWidth()),
         height_(viewer.ScaleHeight()) {}
   ~ViewerRestorer() {
     viewer_.SetClientSize(width_, height_);
     viewer_.ResizeGL(viewer_.ScaleWidth(), viewer_.ScaleHeight());
-    ShowFrameView(viewer_, {view_, palette_});
+    try {
+      ShowFrameView(viewer_, {view_, palette_, {}, 0});
+      viewer_.ShowDisplaySettings(display_);
+    } catch (const std::exception&) {
+      // The volume went while the movie was made: there is nothing to put back.
+    }
   }
 
  private:
   Viewer& viewer_;
   ViewState view_;
   std::string palette_;
+  DisplaySettings display_;
   int32_t width_, height_;
 };
 
@@ -50,6 +58,15 @@ void ShowFrameView(Viewer& viewer, const FrameView& frame) {
                                [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) ==
                                                            std::tolower(static_cast<unsigned char>(b)); });
   if (!frame.Palette.empty() && !same) viewer.SetPalette(frame.Palette);
+  if (!frame.Channels.empty() || frame.TimePoint > 0)
+    viewer.ShowDisplaySettings(WithFrame(viewer.Display(), frame.Channels, frame.TimePoint));
+}
+
+std::optional<KeyframeTrack> TrackForVolume(const Viewer& viewer, const KeyframeTrack& track, std::string& error) {
+  KeyframeTrack resolved = track;
+  error = StartFrom(resolved, viewer.Display(), viewer.TimePointCount());
+  if (!error.empty()) return std::nullopt;
+  return resolved;
 }
 
 MovieResult RenderMovie(Viewer& viewer, const KeyframeTrack& track, const MovieRequest& request) {
@@ -61,6 +78,8 @@ MovieResult RenderMovie(Viewer& viewer, const KeyframeTrack& track, const MovieR
   const double fps = request.Fps > 0 ? request.Fps : track.Fps;
 
   std::string error;
+  const std::optional<KeyframeTrack> frames = TrackForVolume(viewer, track, error);
+  if (!frames) return Failed(error);
   auto output = OpenMovieOutput(request.Path, width, height, fps, request.AviOptions, request.RateFactor, error);
   if (!output) return Failed(error);
 
@@ -74,7 +93,7 @@ MovieResult RenderMovie(Viewer& viewer, const KeyframeTrack& track, const MovieR
       if (request.Progress && !request.Progress(f, count)) return {MovieStatus::Cancelled, "", f};
       // The volume may be closed while the frames are made (the window's event queue runs).
       if (!viewer.VolumeShown()) return Failed(kMsgFirstOpenImage);
-      ShowFrameView(viewer, track.At(f));
+      ShowFrameView(viewer, frames->At(f));
       viewer.DrawImage();
       if (!output->Add(viewer.Surface().CaptureFrame(0, 0, width, height), error)) return Failed(error);
     }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "export/avi/compression_options.h"
@@ -39,7 +40,13 @@ inline constexpr const char* kMsgFirstOpenImage = "First open image";
 // Nothing is left under the name unless the result is Written.
 MovieResult RenderMovie(Viewer& viewer, const KeyframeTrack& track, const MovieRequest& request);
 
-// Sets the view (and palette, when it names one) of a keyframe movie's frame on the viewer.
+// Sets the view (and palette, when it names one; channels and time point, when it gives them)
+// of a keyframe movie's frame on the viewer. Throws InvalidViewValue for channel settings that
+// do not fit the volume.
 void ShowFrameView(Viewer& viewer, const FrameView& frame);
+
+// The track with the channel parts and time point it leaves out taken from the volume the
+// viewer shows (StartFrom); nothing, with `error`, when it does not fit the volume.
+std::optional<KeyframeTrack> TrackForVolume(const Viewer& viewer, const KeyframeTrack& track, std::string& error);
 
 }  // namespace lumetrix::animation
