@@ -34,40 +34,41 @@ void GifAnimationBuilder::SwapRG(cDIB& picture) {
   }
 }
 
-bool GifAnimationBuilder::AddFrame(cDIB& work, bool swapRG, bool flip, int32_t timePerFrameMs) {
+bool GifAnimationBuilder::InsertFrame(cDIB& work, bool swapRG, bool flip, int32_t timePerFrameMs,
+                                      const std::function<bool(int index, clsGIFframe& frame)>& reduce) {
   if (work.BitsPerPixel() != 32) return false;
   const int index = document_.FramesCount() + 1;
   if (!document_.FrameInsert(index, work.Width(), work.Height())) return false;
   if (swapRG) SwapRG(work);
   if (flip) work.FlipVertical();
   clsGIFframe& frame = document_.Frame(index);
-  if (!dither_.Reduce(work, frame.FrameDIBXOR(), palette_, index > 1)) {
+  if (!reduce(index, frame)) {
     document_.FrameRemove(index);
     return false;
   }
-  frame.SetLocalPalette(palette_.lpPalette(), palette_.Entries());
   frame.SetFrameDisposalMethod(clsGIFframe::kRestorePrevious);
   frame.SetframeDelay(DelayHundredths(timePerFrameMs));
   return true;
 }
 
+bool GifAnimationBuilder::AddFrame(cDIB& work, bool swapRG, bool flip, int32_t timePerFrameMs) {
+  return InsertFrame(work, swapRG, flip, timePerFrameMs, [&](int index, clsGIFframe& frame) {
+    if (!dither_.Reduce(work, frame.FrameDIBXOR(), palette_, index > 1)) return false;
+    frame.SetLocalPalette(palette_.lpPalette(), palette_.Entries());
+    return true;
+  });
+}
+
 bool GifAnimationBuilder::AddFrameBest(cDIB& work, bool swapRG, bool flip, int32_t timePerFrameMs,
                                        BestPalette& best) {
-  if (work.BitsPerPixel() != 32) return false;
-  const int index = document_.FramesCount() + 1;
-  if (!document_.FrameInsert(index, work.Width(), work.Height())) return false;
-  if (swapRG) SwapRG(work);
-  if (flip) work.FlipVertical();
-  clsGIFframe& frame = document_.Frame(index);
-  std::vector<RGBQuad> used;
-  bool own = false;
-  if (!best.Map(work, frame.FrameDIBXOR(), used, own)) {
-    document_.FrameRemove(index);
-    return false;
-  }
-  frame.SetLocalPalette(used.data(), static_cast<int>(used.size()));
-  frame.SetFrameDisposalMethod(clsGIFframe::kRestorePrevious);
-  frame.SetframeDelay(DelayHundredths(timePerFrameMs));
+  const bool added = InsertFrame(work, swapRG, flip, timePerFrameMs, [&](int, clsGIFframe& frame) {
+    std::vector<RGBQuad> used;
+    bool own = false;
+    if (!best.Map(work, frame.FrameDIBXOR(), used, own)) return false;
+    frame.SetLocalPalette(used.data(), static_cast<int>(used.size()));
+    return true;
+  });
+  if (!added) return false;
   // The common palette becomes the global one.
   const auto& common = best.Entries();
   palette_.Initialize(static_cast<int>(common.size()));

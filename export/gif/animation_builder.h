@@ -6,6 +6,7 @@
 // global palette.
 
 #include <cstdint>
+#include <functional>
 
 #include "export/gif/best_palette.h"
 #include "export/gif/dib.h"
@@ -41,6 +42,10 @@ class GifAnimationBuilder {
   const cPal8bpp& Palette() const { return palette_; }
 
  private:
+  // Appends a frame made from `work` (turned and flipped as asked); `reduce` fills its 8-bit
+  // picture and local palette, or fails, and then the frame is taken out again.
+  bool InsertFrame(cDIB& work, bool swapRG, bool flip, int32_t timePerFrameMs,
+                   const std::function<bool(int index, clsGIFframe& frame)>& reduce);
   cGIF& document_;
   mDither8bpp& dither_;
   cPal8bpp palette_;
