@@ -14,66 +14,17 @@
 
 #include "imaging/image_box.h"
 #include "imaging/resample.h"
-#include "samples/synth.h"
+#include "bench/imaging/fluorescence_stack.h"
 
 namespace {
 
 constexpr int kWidth = 512, kHeight = 512, kDepth = 200;
 
-int Quiet(TIFF*, void*, const char*, const char*, va_list) { return 1; }
+using lumetrix::bench::FluorescenceStack;
+using lumetrix::bench::OpenTiffQuietly;
 
-TIFF* Open(const std::string& path, const char* mode) {
-  TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
-  TIFFOpenOptionsSetErrorHandlerExtR(options, Quiet, nullptr);
-  TIFFOpenOptionsSetWarningHandlerExtR(options, Quiet, nullptr);
-  TIFF* tif = TIFFOpenExt(path.c_str(), mode, options);
-  TIFFOpenOptionsFree(options);
-  return tif;
-}
-
-// A fluorescence-like stack (beads, fibres, noise) so LZW sees realistic data; written once.
-class Stack {
- public:
-  Stack() {
-    folder_ = std::filesystem::temp_directory_path() / ("lumetrix-bench-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(folder_);
-    path_ = (folder_ / "stack512.tif").string();
-    using namespace lumetrix::samples;
-    Random random(7);
-    Volume v(kWidth, kHeight, kDepth);
-    AddBeads(v, random, 1500, 75);
-    AddFilaments(v, random, 25, 14, 600);
-    v.Blur(1.3, 1.3, 2.5);
-    const std::vector<uint16_t> counts = Expose(v, random, 170, 9, 1.5, 1.0, 4, 255);
-    TIFF* tif = Open(path_, "w");
-    std::vector<uint8_t> page(size_t(kWidth) * kHeight);
-    for (int z = 0; z < kDepth; ++z) {
-      for (size_t i = 0; i < page.size(); ++i) page[i] = static_cast<uint8_t>(counts[z * page.size() + i]);
-      TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, kWidth);
-      TIFFSetField(tif, TIFFTAG_IMAGELENGTH, kHeight);
-      TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
-      TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
-      TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
-      TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
-      TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 16);
-      for (int s = 0; s < kHeight / 16; ++s) TIFFWriteEncodedStrip(tif, s, page.data() + s * 16 * kWidth, 16 * kWidth);
-      TIFFWriteDirectory(tif);
-    }
-    TIFFClose(tif);
-  }
-  ~Stack() {
-    std::error_code ec;
-    std::filesystem::remove_all(folder_, ec);
-  }
-  const std::string& path() const { return path_; }
-
- private:
-  std::filesystem::path folder_;
-  std::string path_;
-};
-
-const Stack& TheStack() {
-  static Stack stack;
+const FluorescenceStack& TheStack() {
+  static FluorescenceStack stack(kDepth, 8);
   return stack;
 }
 
@@ -81,7 +32,7 @@ void BareLibtiff(benchmark::State& state, const char* mode) {
   const std::string& path = TheStack().path();
   std::vector<uint8_t> flat(size_t(kWidth) * kHeight * kDepth);
   for (auto _ : state) {
-    TIFF* tif = Open(path, mode);
+    TIFF* tif = OpenTiffQuietly(path, mode);
     int page = 0;
     do {
       uint8_t* dst = flat.data() + size_t(page) * kWidth * kHeight;
