@@ -11,14 +11,13 @@
 #include <benchmark/benchmark.h>
 #include <tiffio.h>
 
-#include <QApplication>
-#include <QStandardPaths>
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <ctime>
 #include <filesystem>
 
+#include "bench/drawing_bench_main.h"
 #include "viewer/animation/keyframe_file.h"
 #include "viewer/animation/movie_renderer.h"
 #include "viewer/gl_view.h"
@@ -167,12 +166,4 @@ BENCHMARK(DrawFrame)->Name("DrawFrame256/640x480/256x256x64")->Unit(benchmark::k
 }  // namespace
 }  // namespace lumetrix
 
-int main(int argc, char** argv) {
-  QStandardPaths::setTestModeEnabled(true);
-  lumetrix::SetDefaultSurfaceFormat();
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return lumetrix::bench::RunDrawingBenchmarks(argc, argv); }

@@ -10,13 +10,12 @@
 
 #include <sys/resource.h>
 
-#include <QApplication>
-#include <QStandardPaths>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <random>
 
+#include "bench/drawing_bench_main.h"
 #include "imaging/image_box.h"
 #include "viewer/gl_view.h"
 #include "viewer/offscreen_view.h"
@@ -97,16 +96,19 @@ void BareLibtiffDecode(benchmark::State& state) {
 }
 BENCHMARK(BareLibtiffDecode)->Unit(benchmark::kMillisecond)->MinTime(2);
 
-VolumeData TextureVolume() {
+// A side x side x depth grey volume of noise.
+VolumeData NoiseVolume(int32_t side, int32_t depth) {
   VolumeData v;
-  v.Width = v.Height = 512;
-  v.Depth = 100;
+  v.Width = v.Height = side;
+  v.Depth = depth;
   v.IsGrey = true;
-  v.Samples.resize(size_t{512} * 512 * 100);
+  v.Samples.resize(size_t(side) * side * depth);
   std::mt19937 rng(3);
   for (auto& s : v.Samples) s = static_cast<uint8_t>(rng() & 0x7F);
   return v;
 }
+
+VolumeData TextureVolume() { return NoiseVolume(512, 100); }
 
 struct Gl {
   ViewState view;
@@ -240,13 +242,7 @@ BENCHMARK(DrawSceneFrame)->Name("DrawScene/800x600")->Arg(0)->Unit(benchmark::kM
 // Peak memory of showing a 1024x1024x100 grey volume: textures built and one frame drawn. The
 // peak is the process's (getrusage), so run it alone: --benchmark_filter=PeakMemory.
 void RenderPeakMemory(benchmark::State& state) {
-  VolumeData v;
-  v.Width = v.Height = 1024;
-  v.Depth = 100;
-  v.IsGrey = true;
-  v.Samples.resize(size_t{1024} * 1024 * 100);
-  std::mt19937 rng(3);
-  for (auto& s : v.Samples) s = static_cast<uint8_t>(rng() & 0x7F);
+  VolumeData v = NoiseVolume(1024, 100);
   Gl& gl = Gl::Get();
   for (auto _ : state) {
     gl.surface.MakeCurrent();
@@ -271,13 +267,8 @@ BENCHMARK(RenderPeakMemory)->Name("PeakMemory/1024x1024x100")->Unit(benchmark::k
 }  // namespace lumetrix
 
 int main(int argc, char** argv) {
-  QStandardPaths::setTestModeEnabled(true);
-  lumetrix::SetDefaultSurfaceFormat();
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  delete lumetrix::Gl::Instance();  // the context goes before the application object
-  lumetrix::Gl::Instance() = nullptr;
-  return 0;
+  return lumetrix::bench::RunDrawingBenchmarks(argc, argv, [] {
+    delete lumetrix::Gl::Instance();  // the context goes before the application object
+    lumetrix::Gl::Instance() = nullptr;
+  });
 }
