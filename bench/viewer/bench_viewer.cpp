@@ -222,9 +222,8 @@ void PrepareSlicesThroughBmpFiles(benchmark::State& state) {
 }
 BENCHMARK(PrepareSlicesThroughBmpFiles)->Name("PrepareSlices/through_bmp_files")->Unit(benchmark::kMillisecond)->MinTime(2);
 
-void DrawSceneFrame(benchmark::State& state) {
-  const VolumeData v = TextureVolume();
-  Gl& gl = Gl::Get();
+// Textures of `v` built and handed to the renderer, the view at its start.
+void ShowVolume(Gl& gl, const VolumeData& v) {
   gl.surface.MakeCurrent();
   TextureStacks stacks;
   NullProgress progress;
@@ -232,6 +231,12 @@ void DrawSceneFrame(benchmark::State& state) {
   gl.surface.Renderer().SetStacks(v, 4, std::move(stacks));
   gl.view.ResetParameters();
   gl.surface.Renderer().InitGLState(gl.view);
+}
+
+void DrawSceneFrame(benchmark::State& state) {
+  const VolumeData v = TextureVolume();
+  Gl& gl = Gl::Get();
+  ShowVolume(gl, v);
   gl.view.YSpeed = static_cast<float>(state.range(0)) / 10.0f;
   for (auto _ : state) gl.surface.DrawFrameNow();  // draws and waits for the frame (glFinish)
   state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
@@ -245,13 +250,7 @@ void RenderPeakMemory(benchmark::State& state) {
   VolumeData v = NoiseVolume(1024, 100);
   Gl& gl = Gl::Get();
   for (auto _ : state) {
-    gl.surface.MakeCurrent();
-    TextureStacks stacks;
-    NullProgress progress;
-    BuildTextures(v, TextureBuildSettings{}, progress, stacks);
-    gl.surface.Renderer().SetStacks(v, 4, std::move(stacks));
-    gl.view.ResetParameters();
-    gl.surface.Renderer().InitGLState(gl.view);
+    ShowVolume(gl, v);
     gl.surface.DrawFrameNow();
     gl.surface.Renderer().ReleaseStacks();
   }
