@@ -49,6 +49,12 @@ void CheckGamma(double gamma) {
   if (!std::isfinite(gamma) || !(gamma > 0)) throw InvalidViewValue("The gamma must be above 0.");
 }
 
+void CheckTimePoint(int32_t t, int32_t count) {
+  if (t < 1 || t > count)
+    throw InvalidViewValue("There is no time point " + std::to_string(t) + "; time points count from 1 to " +
+                           std::to_string(count) + ".");
+}
+
 }  // namespace
 
 // Scripts set a channel on every frame of a movie: the textures are built again only when the
@@ -95,8 +101,7 @@ void Viewer::ShowDisplaySettings(const DisplaySettings& display) {
     throw InvalidViewValue("The settings are for " + std::to_string(display.Channels.size()) +
                            " channels; the volume has " + std::to_string(ChannelCount()) + ".");
   for (const ChannelDisplay& c : display.Channels) CheckRange(c.Min, c.Max), CheckGamma(c.Gamma);
-  if (display.TimePoint < 1 || display.TimePoint > volume_.TimePoints)
-    throw InvalidViewValue("There is no time point " + std::to_string(display.TimePoint) + ".");
+  CheckTimePoint(display.TimePoint, volume_.TimePoints);
   ChannelAt(1);  // a volume whose display can change
   volume_.Display = display;
   ShowDisplay();
@@ -130,9 +135,7 @@ ChannelHistogram Viewer::Histogram(int32_t n) {
 
 void Viewer::SetTimePoint(int32_t t) {
   if (!VolumeShown()) throw InvalidViewValue("First open image");
-  if (t < 1 || t > volume_.TimePoints)
-    throw InvalidViewValue("There is no time point " + std::to_string(t) + "; time points count from 1 to " +
-                           std::to_string(volume_.TimePoints) + ".");
+  CheckTimePoint(t, volume_.TimePoints);
   if (t == volume_.Display.TimePoint) return;
   ChannelAt(1);  // a volume whose display can change
   volume_.Display.TimePoint = t;

@@ -89,7 +89,7 @@ std::vector<ChannelKey> ChannelKeysOf(const DisplaySettings& shown) {
   std::vector<ChannelKey> keys;
   for (const ChannelDisplay& c : shown.Channels) {
     keys.push_back(FromDisplay(c));
-    keys.back().Given = ChannelKey::kVisible | ChannelKey::kColor | ChannelKey::kRange | ChannelKey::kGamma;
+    keys.back().Given = ChannelKey::kAll;
   }
   return keys;
 }

@@ -20,7 +20,7 @@ enum class Ease {
 // One channel's look at a keyframe. Only the parts in Given are the keyframe's; the others are
 // whatever the volume shows when the movie starts.
 struct ChannelKey {
-  enum Part : uint8_t { kVisible = 1, kColor = 2, kRange = 4, kGamma = 8 };
+  enum Part : uint8_t { kVisible = 1, kColor = 2, kRange = 4, kGamma = 8, kAll = 15 };
   uint8_t Given = 0;
   bool Visible = true;
   std::array<double, 3> Color{255, 255, 255};  // red, green, blue, 0..255

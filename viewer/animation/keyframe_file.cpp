@@ -22,11 +22,17 @@ bool Whole(const QJsonValue& v, double low, double high, int& out) {
   return true;
 }
 
-bool Number(const QJsonValue& v, float& out) {
-  if (!v.isDouble()) return false;
-  const double d = v.toDouble();
-  if (!std::isfinite(d) || std::fabs(d) > kMaxKeyValue) return false;
-  out = static_cast<float>(d);
+// `count` numbers from low to high: a plain number for a count of 1, else an array of `count`.
+bool Numbers(const QJsonValue& v, qsizetype count, double low, double high, double* out) {
+  const auto read = [&](const QJsonValue& x, double& d) {
+    d = x.toDouble();
+    return x.isDouble() && d >= low && d <= high;
+  };
+  if (count == 1) return read(v, out[0]);
+  const QJsonArray a = v.toArray();
+  if (!v.isArray() || a.size() != count) return false;
+  for (qsizetype i = 0; i < count; ++i)
+    if (!read(a[i], out[i])) return false;
   return true;
 }
 
@@ -37,18 +43,9 @@ bool ReadProperty(const KeyProperty& p, const QJsonValue& v, ViewState& view) {
     p.Set(view, 0, v.toBool() ? 1.0f : 0.0f);
     return true;
   }
-  if (p.Components == 1) {
-    float x;
-    if (!Number(v, x)) return false;
-    p.Set(view, 0, x);
-    return true;
-  }
-  const QJsonArray a = v.toArray();
-  if (!v.isArray() || a.size() != p.Components) return false;
-  float x[3];
-  for (int i = 0; i < p.Components; ++i)
-    if (!Number(a[i], x[i])) return false;
-  for (int i = 0; i < p.Components; ++i) p.Set(view, i, x[i]);
+  double x[3];
+  if (!Numbers(v, p.Components, -kMaxKeyValue, kMaxKeyValue, x)) return false;
+  for (int i = 0; i < p.Components; ++i) p.Set(view, i, static_cast<float>(x[i]));
   return true;
 }
 
@@ -58,16 +55,6 @@ int ChannelIndex(const std::string& name) {
   if (name.size() != kPrefix.size() + 1 || name.compare(0, kPrefix.size(), kPrefix) != 0) return -1;
   const int n = name.back() - '0';
   return n >= 1 && n <= kMaxKeyChannels ? n - 1 : -1;
-}
-
-bool Numbers(const QJsonValue& v, qsizetype count, double low, double high, double* out) {
-  const QJsonArray a = v.toArray();
-  if (!v.isArray() || a.size() != count) return false;
-  for (qsizetype i = 0; i < count; ++i) {
-    if (!a[i].isDouble() || !(a[i].toDouble() >= low && a[i].toDouble() <= high)) return false;
-    out[i] = a[i].toDouble();
-  }
-  return true;
 }
 
 // Reads {"Visible": .., "Color": [r, g, b], "Range": [min, max], "Gamma": ..} into `key`; "" or
@@ -91,9 +78,7 @@ std::string ReadChannel(const QJsonValue& v, ChannelKey& key) {
       key.Min = r[0], key.Max = r[1];
       key.Given |= ChannelKey::kRange;
     } else if (name == "Gamma") {
-      const double g = it->toDouble(-1);
-      if (!it->isDouble() || !(g > 0 && g <= kMaxKeyValue)) return ".Gamma must be a number above 0";
-      key.Gamma = g;
+      if (!Numbers(*it, 1, 0, kMaxKeyValue, &key.Gamma) || !(key.Gamma > 0)) return ".Gamma must be a number above 0";
       key.Given |= ChannelKey::kGamma;
     } else {
       return ": unknown property \"" + name.toStdString() + "\" (Visible, Color, Range or Gamma)";

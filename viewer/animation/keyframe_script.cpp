@@ -67,7 +67,7 @@ std::string SetAll(const Keyframe& k) {
 std::string Blend(double a, double b) { return Num(a) + " + " + Num(b - a) + " * t"; }
 
 // The lines that change the channels and time point between keyframes a and b.
-std::string BlendChannels(const Keyframe& a, const Keyframe& b) {
+std::string ChannelBlendLines(const Keyframe& a, const Keyframe& b) {
   std::string out;
   for (size_t c = 0; c < a.Channels.size() && c < b.Channels.size(); ++c) {
     const ChannelKey &x = a.Channels[c], &y = b.Channels[c];
@@ -118,7 +118,7 @@ std::string KeyframeScript(const KeyframeTrack& track, const std::string& movieP
         s += (i ? ", " : "") + Num(p.Get(a.View, i)) + " + " + Num(Change(p, i, a, b)) + " * t";
       s += ")\n";
     }
-    s += BlendChannels(a, b) + Frame("    ") + "  Next\n";
+    s += ChannelBlendLines(a, b) + Frame("    ") + "  Next\n";
   }
   s += SetAll(track.Keys.back()) + Frame("  ") + "  AVIend\nEnd Sub\n";
   return s;
