@@ -113,7 +113,8 @@ TEST(KeyframeFile, SavedFilesReadBackTheSameTrack) {
       R"({"fps":12.5,"size":[320,200],"keyframes":[{"frame":0,"XRot":-12.3,"Color":[0.1,0.2,0.3]},
           {"frame":7,"YRot":400,"FullTurn":true,"Ease":"inout","LightOn":true,"Palette":"Ice","Transparency":0.7,
            "Channel3":{"Visible":false,"Range":[-5.5,4095]},"TimePoint":4},
-          {"frame":9,"Channel1":{"Color":[1,2.5,255],"Gamma":0.45}}]})");
+          {"frame":9,"Channel1":{"Color":[1,2.5,255],"Gamma":0.45}},{"frame":12,"Palette":""}]})");
+  EXPECT_EQ(track.Keys[3].Palette, "Ice");  // "" leaves the palette as it is
   ASSERT_EQ(track.Keys[2].Channels.size(), 3u);
   EXPECT_EQ(track.Keys[2].Channels[2].Given, ChannelKey::kVisible | ChannelKey::kRange);  // kept from before
   const KeyframeTrack again = Parse(KeyframesJson(track));

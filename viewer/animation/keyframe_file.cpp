@@ -174,7 +174,8 @@ std::optional<KeyframeTrack> ParseKeyframes(const std::string& json, std::string
           error = at + "Palette must be a palette name";
           return std::nullopt;
         }
-        key.Palette = it->toString().toStdString();
+        // "" leaves the palette as it is: the one the keyframe before shows.
+        if (!it->toString().isEmpty()) key.Palette = it->toString().toStdString();
       } else if (name == "Ease") {
         const QString e = it->toString();
         if (e != "linear" && e != "inout") {
