@@ -2,6 +2,7 @@
 
 #include <pthread.h>
 
+#include <algorithm>
 #include <exception>
 #include <functional>
 #include <iterator>
@@ -29,19 +30,34 @@ class CountingIterator {
   using reference = const wchar_t&;
   CountingIterator() = default;
   explicit CountingIterator(const wchar_t* p) : p_(p) {}
+  CountingIterator(const CountingIterator&) = default;
+  // Assignments count as well: entering and leaving a group stores a position and reads
+  // nothing, so a pattern of many groups would otherwise work unseen.
+  CountingIterator& operator=(const CountingIterator& o) {
+    Step();
+    p_ = o.p_;
+    return *this;
+  }
   reference operator*() const {
-    if (++t_steps > kMaxSteps) throw StepLimitReached{};
+    Step();
     return *p_;
   }
   CountingIterator& operator++() { ++p_; return *this; }
   CountingIterator operator++(int) { CountingIterator t = *this; ++p_; return t; }
   CountingIterator& operator--() { --p_; return *this; }
   CountingIterator operator--(int) { CountingIterator t = *this; --p_; return t; }
-  bool operator==(const CountingIterator& o) const { return p_ == o.p_; }
-  bool operator!=(const CountingIterator& o) const { return p_ != o.p_; }
+  // Comparisons count too: at the end of the text the matcher compares without reading.
+  bool operator==(const CountingIterator& o) const {
+    Step();
+    return p_ == o.p_;
+  }
+  bool operator!=(const CountingIterator& o) const { return !(*this == o); }
   const wchar_t* get() const { return p_; }
 
  private:
+  static void Step() {
+    if (++t_steps > kMaxSteps) throw StepLimitReached{};
+  }
   const wchar_t* p_ = nullptr;
 };
 
@@ -58,12 +74,26 @@ bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
 
 // VBScript (JScript) accepts what ECMAScript's strict grammar in std::regex refuses: a `{` that
 // starts no quantifier, stray `}` and `]`, `[` inside a class, and `\` before an ordinary
-// letter. Those become literal characters.
+// letter. Those become literal characters. A quantifier on a quantifier (`a**`, `a+{2}`) is
+// refused as VBScript does; std::regex would nest the loops and backtrack exponentially.
 std::wstring Translate(const std::wstring& p) {
   std::wstring out;
   bool inClass = false;
+  enum { kOther, kQuantified, kLazy } last = kOther;
+  auto quantify = [&](bool questionMark) {
+    if (last == kQuantified && questionMark) last = kLazy;
+    else if (last != kOther) throw ScriptError(5018);
+    else last = kQuantified;
+  };
   for (size_t i = 0; i < p.size(); ++i) {
     wchar_t c = p[i];
+    if (!inClass && (c == L'*' || c == L'+' || c == L'?')) {
+      quantify(c == L'?');
+      out.push_back(c);
+      continue;
+    }
+    bool wasQuantifier = last != kOther;
+    last = kOther;
     if (c == L'\\') {
       if (i + 1 >= p.size()) throw ScriptError(err::RegExpSyntax);
       wchar_t n = p[++i];
@@ -103,18 +133,26 @@ std::wstring Translate(const std::wstring& p) {
         while (j < p.size() && IsDigit(p[j])) ++j;
       }
       quantifier = quantifier && j < p.size() && p[j] == L'}';
-      // Counts of over nine digits overflow std::regex's arithmetic.
+      // Counts of over nine digits overflow std::regex's arithmetic; `{3,2}` is out of order,
+      // which std::regex finds only after copying the atom three times.
       if (quantifier) {
-        size_t run = 0;
-        for (size_t k = i + 1; k < j; ++k) {
-          run = IsDigit(p[k]) ? run + 1 : 0;
-          if (run > 9) throw ScriptError(err::RegExpSyntax);
+        long counts[2] = {0, -1};
+        for (size_t k = i + 1, n = 0, digits = 0; k < j; ++k) {
+          if (!IsDigit(p[k])) {
+            n = 1, digits = 0;
+            continue;
+          }
+          if (++digits > 9) throw ScriptError(err::RegExpSyntax);
+          counts[n] = std::max(counts[n], 0L) * 10 + (p[k] - L'0');
         }
+        if (counts[1] >= 0 && counts[1] < counts[0]) throw ScriptError(err::RegExpSyntax);
       }
       if (!quantifier) {
         out += L"\\{";
         continue;
       }
+      if (wasQuantifier) throw ScriptError(5018);
+      last = kQuantified;
       out.append(p, i, j - i + 1);
       i = j;
       continue;

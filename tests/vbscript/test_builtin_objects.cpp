@@ -50,6 +50,12 @@ TEST(BuiltinObjects, RegExp) {
       // fuzz_regexp: numbers std::regex would overflow on.
       {kRe + "re.Pattern = \"(a)\\5555555555555555555\"\nx = re.Test(\"a\")", "error 5017 at line 3"},
       {kRe + "re.Pattern = \"a{55555555555}\"\nx = re.Test(\"a\")", "error 5017 at line 3"},
+      {kRe + "re.Pattern = \"a{2222222,3}\"\nx = re.Test(\"a\")", "error 5017 at line 3"},
+      // Quantified quantifiers: refused as VBScript does, where std::regex backtracks exponentially.
+      {kRe + "re.Pattern = \"C****************************************za\"\nx = re.Test(\"{]\")", "error 5018 at line 3"},
+      {kRe + "re.Pattern = \"a+{2}\"\nx = re.Test(\"a\")", "error 5018 at line 3"},
+      {kRe + "re.Pattern = \"a*??\"\nx = re.Test(\"a\")", "error 5018 at line 3"},
+      {kRe + "re.Pattern = \"<.+?>|[*+?]{2}\"\nResult = re.Replace(\"<a><b>*?\", \"-\")", "String -<b>*?"},
   });
 }
 
