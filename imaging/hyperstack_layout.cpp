@@ -1,6 +1,7 @@
 #include "imaging/hyperstack_layout.h"
 
 #include <cmath>
+#include <cstdint>
 #include <tuple>
 
 namespace lumetrix::imaging {
@@ -29,6 +30,12 @@ std::string Count(int64_t n, const char* one, const char* many) {
 }
 
 }  // namespace
+
+int64_t HyperstackLayout::PagesUsed() const {
+  int64_t n = page_groups;
+  if (__builtin_mul_overflow(n, int64_t{slices}, &n) || __builtin_mul_overflow(n, int64_t{frames}, &n)) return INT64_MAX;
+  return n;
+}
 
 int64_t HyperstackLayout::PageOf(int32_t g, int32_t z, int32_t t) const {
   int64_t index = 0;
@@ -135,7 +142,9 @@ HyperstackLayout ResolveLayout(const StackFacts& facts, const std::string& file_
     l.slices = static_cast<int32_t>(ome->size_z);
     l.frames = static_cast<int32_t>(ome->size_t);
     if (l.PagesUsed() != facts.pages) {
-      return refuse("its OME metadata describes " + std::to_string(l.PagesUsed()) + " planes but the file holds " +
+      const int64_t planes = l.PagesUsed();
+      return refuse("its OME metadata describes " + (planes == INT64_MAX ? "more than 9 x 10^18" : std::to_string(planes)) +
+                    " planes but the file holds " +
                     Count(facts.pages, "page", "pages"));
     }
     for (int i = 0; i < 3; ++i) {

@@ -50,7 +50,8 @@ struct HyperstackLayout {
   std::vector<ChannelLook> channels;  // by channel, when the file says anything about them
   std::string note;                   // why the metadata was not followed; empty otherwise
 
-  int64_t PagesUsed() const { return int64_t{page_groups} * slices * frames; }
+  // INT64_MAX when the counts multiply beyond it (metadata of a file no disk holds).
+  int64_t PagesUsed() const;
   // The page (0-based, counting full-resolution pages) holding channel group g, slice z, time t.
   int64_t PageOf(int32_t g, int32_t z, int32_t t) const;
 };

@@ -15,6 +15,7 @@ extern "C" {
 
 #include "export/avi/bitmap_info.h"
 #include "export/avi/ffmpeg_util.h"
+#include "export/avi/riff_header_check.h"
 
 namespace lumetrix::avi {
 namespace {
@@ -154,6 +155,8 @@ bool AviReader::Open(const std::string& path) {
   struct stat st {};
   if (path.empty() || ::stat(path.c_str(), &st) != 0) return fail("the file does not exist");
   if (!S_ISREG(st.st_mode)) return fail("not a file");
+  if (const std::string problem = AviHeaderProblem(path); !problem.empty())
+    return fail("not a movie that can be read (" + problem + ")");
 
   auto impl = std::make_unique<Impl>();
   AVFormatContext* raw_input = nullptr;

@@ -71,8 +71,14 @@ TEST_F(Reader, FilesThatAreNoMoviesGiveClearErrors) {
   const size_t strf = std::search(hostile.begin(), hostile.end(), "strf", "strf" + 4) - hostile.begin() + 8;
   for (size_t k : {strf + 4, strf + 8}) hostile[k] = 0x60, hostile[k + 1] = 0xEA, hostile[k + 2] = hostile[k + 3] = 0;
   WriteBytes(folder.File("hostile.avi"), hostile);
-  const std::pair<std::string, std::string> cases[] = {{"none.avi", "does not exist"}, {"", ""}, {"empty.avi", ""},
-                                                       {"text.avi", ""}, {"sound.avi", "no video stream"}, {"hostile.avi", ""}};
+  // A header chunk claiming 940 MB, which the demuxer would allocate before reading.
+  Bytes huge = ReadBytes(Movie("raw", 2, 16, 8));
+  const size_t strfSize = std::search(huge.begin(), huge.end(), "strf", "strf" + 4) - huge.begin() + 4;
+  huge[strfSize + 3] = 0x38;
+  WriteBytes(folder.File("huge.avi"), huge);
+  const std::pair<std::string, std::string> cases[] = {
+      {"none.avi", "does not exist"}, {"", ""}, {"empty.avi", ""}, {"text.avi", ""}, {"sound.avi", "no video stream"},
+      {"hostile.avi", ""}, {"huge.avi", "a header chunk runs past the end of the file"}};
   for (const auto& [name, reason] : cases) {
     EXPECT_FALSE(reader.Open(folder.File(name))) << name;
     EXPECT_FALSE(reader.Error().empty()) << name;
