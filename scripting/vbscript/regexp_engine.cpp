@@ -79,16 +79,13 @@ bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
 std::wstring Translate(const std::wstring& p) {
   std::wstring out;
   bool inClass = false;
-  enum { kOther, kQuantified, kLazy } last = kOther;
-  auto quantify = [&](bool questionMark) {
-    if (last == kQuantified && questionMark) last = kLazy;
-    else if (last != kOther) throw ScriptError(5018);
-    else last = kQuantified;
-  };
+  enum { kOther, kQuantified, kLazy } last = kOther;  // what the previous token was
   for (size_t i = 0; i < p.size(); ++i) {
     wchar_t c = p[i];
     if (!inClass && (c == L'*' || c == L'+' || c == L'?')) {
-      quantify(c == L'?');
+      if (c == L'?' && last == kQuantified) last = kLazy;
+      else if (last != kOther) throw ScriptError(5018);
+      else last = kQuantified;
       out.push_back(c);
       continue;
     }
