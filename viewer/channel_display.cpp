@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "viewer/channel_histogram.h"
+
 namespace lumetrix {
 namespace {
 
@@ -30,17 +32,7 @@ std::pair<double, double> AutoRange(const imaging::Hyperstack& s, int32_t channe
   std::vector<uint64_t> histogram(s.bits == 8 ? 256 : 65536, 0);
   const int32_t first = s.rgb ? 0 : channel, last = s.rgb ? 3 : channel + 1;
   const size_t pixels = s.PlaneSamples();
-  for (int32_t c = first; c < last; ++c) {
-    for (int32_t z = 0; z < s.slices; ++z) {
-      const uint8_t* p = s.Plane(c, z, time);
-      if (s.bits == 8) {
-        for (size_t i = 0; i < pixels; ++i) ++histogram[p[i]];
-      } else {
-        const auto* q = reinterpret_cast<const uint16_t*>(p);
-        for (size_t i = 0; i < pixels; ++i) ++histogram[q[i]];
-      }
-    }
-  }
+  for (int32_t c = first; c < last; ++c) AddValueCounts(s, c, time, histogram);
   const uint64_t total = pixels * static_cast<uint64_t>(s.slices) * static_cast<uint64_t>(last - first);
   const double cut = total * 0.0035;
   size_t lo = 0, hi = histogram.size() - 1;

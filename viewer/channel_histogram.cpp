@@ -2,9 +2,7 @@
 
 namespace lumetrix {
 
-ChannelHistogram MakeChannelHistogram(const imaging::Hyperstack& s, int32_t channel, int32_t time) {
-  // Every value's count first, so the span is known before the bins are.
-  std::vector<uint64_t> values(s.bits == 8 ? 256 : 65536, 0);
+void AddValueCounts(const imaging::Hyperstack& s, int32_t channel, int32_t time, std::vector<uint64_t>& values) {
   const size_t pixels = s.PlaneSamples();
   for (int32_t z = 0; z < s.slices; ++z) {
     const uint8_t* p = s.Plane(channel, z, time);
@@ -15,6 +13,12 @@ ChannelHistogram MakeChannelHistogram(const imaging::Hyperstack& s, int32_t chan
       for (size_t i = 0; i < pixels; ++i) ++values[q[i]];
     }
   }
+}
+
+ChannelHistogram MakeChannelHistogram(const imaging::Hyperstack& s, int32_t channel, int32_t time) {
+  // Every value's count first, so the span is known before the bins are.
+  std::vector<uint64_t> values(s.bits == 8 ? 256 : 65536, 0);
+  AddValueCounts(s, channel, time, values);
   return BinValueCounts(values);
 }
 

@@ -22,5 +22,8 @@ struct ChannelHistogram {
 ChannelHistogram MakeChannelHistogram(const imaging::Hyperstack& s, int32_t channel, int32_t time);
 // The same from the count of every value 0, 1, 2, ... (256 or 65536 of them).
 ChannelHistogram BinValueCounts(const std::vector<uint64_t>& values);
+// Adds to `values` (256 or 65536 entries, by the stack's bits) how often each value occurs in the
+// channel's samples at the time point, all slices.
+void AddValueCounts(const imaging::Hyperstack& s, int32_t channel, int32_t time, std::vector<uint64_t>& values);
 
 }  // namespace lumetrix
