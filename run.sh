@@ -13,4 +13,4 @@ Lumetrix: drag with the left mouse button to turn the volume, with the right one
 the wheel zooms; arrow keys spin it, Space stops it. F1 opens the manual.
 Example scripts (Script > Edit Script, then F5): $(pwd)/samples/scripts/
 HELP
-exec "$build/viewer/lumetrix" "$volume"
+exec "$build/app/lumetrix" "$volume"

@@ -8,7 +8,7 @@
 #include <QStandardPaths>
 #include <functional>
 
-#include "viewer/gl_view.h"
+#include "viewer_ui/gl_view.h"
 
 namespace lumetrix::bench {
 

@@ -84,4 +84,13 @@ void InputState::Wheel(int delta, ViewState& v) {
   if (delta == 120) Step(v.PosZ, -0.15);
 }
 
+void InputState::WheelTurned(int angle, ViewState& view) {
+  wheel_rest_ += angle;
+  while (wheel_rest_ >= 120 || wheel_rest_ <= -120) {
+    const int notch = wheel_rest_ > 0 ? 120 : -120;
+    Wheel(notch, view);
+    wheel_rest_ -= notch;
+  }
+}
+
 }  // namespace lumetrix

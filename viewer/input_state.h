@@ -41,6 +41,9 @@ class InputState {
   void MouseUp(MouseButton button);
   // Wheel: -120 moves the volume nearer (PosZ += 0.15), +120 farther; other deltas are ignored.
   static void Wheel(int delta, ViewState& view);
+  // Turns of any size (touchpads report small steps): they add up to the 120 of a mouse notch,
+  // and each whole notch is passed to Wheel.
+  void WheelTurned(int angle, ViewState& view);
 
  private:
   struct Button {
@@ -49,6 +52,7 @@ class InputState {
   };
   std::array<bool, 256> keys_{};
   Button left_, right_;
+  int wheel_rest_ = 0;
 };
 
 }  // namespace lumetrix

@@ -14,7 +14,7 @@
 #include "scripting/script_host.h"
 #include "viewer/draw_object.h"
 #include "viewer/file_console.h"
-#include "viewer/stack_geometry.h"
+#include "viewer/start_transparency.h"
 #include "viewer/volume_loader.h"
 
 namespace lumetrix {
@@ -72,9 +72,9 @@ void Viewer::Adopt(VolumeData volume, const std::string& name) {
   if (d[0] > 0 && d[1] > 0 && d[2] > 0) {
     view_.ScaleY = static_cast<float>(view_.ScaleX * d[1] / d[0]);
     view_.ScaleZ = static_cast<float>(view_.ScaleX * d[2] / d[0]);
-    surface_.Renderer().SetCalibration({d[0], volume_.VoxelUnit, true});
+    surface_.ActiveRenderer().SetCalibration({d[0], volume_.VoxelUnit, true});
   } else {
-    surface_.Renderer().SetCalibration({});
+    surface_.ActiveRenderer().SetCalibration({});
   }
   last_file_ = name;
   Notify(ViewerChange::View);
@@ -166,11 +166,10 @@ bool Viewer::InitGLState() {
   settings.ScaleZ = view_.ScaleZ;
   settings.Colourer = CurrentColourer();
   settings.EnsureCurrent = [this] { return surface_.MakeCurrent(); };
-  TextureStacks stacks;
   TextureBuildReport report;
   EnterBusy();
   try {
-    report = BuildTextures(volume_, settings, ui_.progress, stacks);
+    report = surface_.ActiveRenderer().BuildVolume(volume_, settings, ui_.progress);
   } catch (const TextureBuildError& e) {
     LeaveBusy();
     if (!quit_requested_) ui_.messages.ShowMessage(e.what(), MessageIcon::None);
@@ -185,10 +184,7 @@ bool Viewer::InitGLState() {
     ui_.status(line + report.Message);
   }
   const bool current = surface_.MakeCurrent();
-  if (current) {
-    surface_.Renderer().SetStacks(volume_, slice_step_, std::move(stacks));
-    surface_.Renderer().InitGLState(view_);
-  }
+  if (current) surface_.ActiveRenderer().ShowBuiltVolume(volume_, view_);
   LeaveBusy();
   return current;
 }
@@ -199,11 +195,11 @@ bool Viewer::RebuildTextures() {
 }
 
 void Viewer::ResizeGL(int32_t width, int32_t height) {
-  if (surface_.MakeCurrent()) surface_.Renderer().ResizeGL(width, height);
+  if (surface_.MakeCurrent()) surface_.ActiveRenderer().ResizeGL(width, height);
 }
 
 void Viewer::OnSurfaceResized(int32_t width, int32_t height) {
-  if (!script_running_) surface_.Renderer().ResizeGL(width, height);
+  if (!script_running_) surface_.ActiveRenderer().ResizeGL(width, height);
 }
 
 void Viewer::OnFrameDrawn() {
@@ -235,7 +231,7 @@ void Viewer::KeyDown(int code) {
 }
 
 void Viewer::KillGL() {
-  if (surface_.MakeCurrent()) surface_.Renderer().ReleaseStacks();
+  if (surface_.MakeCurrent()) surface_.ActiveRenderer().ReleaseVolume();
   surface_.Refresh();
   viewer_done_ = true;
 }
@@ -287,7 +283,7 @@ bool Viewer::SetRenderMode(const std::string& mode, std::string& why) {
     return false;
   }
   const bool max = word == "max";
-  if (max && surface_.MakeCurrent() && !surface_.Renderer().CanDrawMaximum(why)) return false;
+  if (max && surface_.MakeCurrent() && !surface_.ActiveRenderer().CanDrawMaximum(why)) return false;
   view_.Mode = max ? RenderMode::Maximum : RenderMode::Additive;
   Notify(ViewerChange::View);
   return true;
@@ -350,6 +346,18 @@ void Viewer::MouseUp(MouseButton button) { input_.MouseUp(button); }
 void Viewer::Wheel(int delta) {
   InputState::Wheel(delta, view_);
   Notify(ViewerChange::View);
+}
+
+void Viewer::WheelTurned(int angle) {
+  const float before = view_.PosZ;
+  input_.WheelTurned(angle, view_);
+  if (view_.PosZ != before) Notify(ViewerChange::View);
+}
+
+std::string Viewer::MainWindowTitle() const {
+  std::string title = caption_.empty() ? "3D Image viewer" : caption_;
+  if (!last_file_.empty()) title += " - " + FileNameOf(last_file_);
+  return title;
 }
 
 // --- Frame capture ------------------------------------------------------------------------------

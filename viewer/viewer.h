@@ -21,7 +21,7 @@
 #include "viewer/channel_histogram.h"
 #include "viewer/frame_bmp.h"
 #include "viewer/input_state.h"
-#include "viewer/texture_stacks.h"
+#include "viewer/renderer.h"
 #include "viewer/viewer_surface.h"
 #include "viewer/volume_data.h"
 
@@ -187,6 +187,8 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   void MouseUp(MouseButton button);
   // One notch: -120 nearer, +120 farther.
   void Wheel(int delta);
+  // A turn of any size, as the window reports it: whole notches act.
+  void WheelTurned(int angle);
   void KeyDown(int code);
   void KeyUp(int code) { input_.KeyUp(code, volume_loaded_); }
   void ReleaseAllKeys() { input_.ReleaseAllKeys(); }
@@ -235,6 +237,8 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   bool RunScriptFile(const std::string& path, std::string& error);
   ScriptHost& Host();
   const std::string& WindowCaption() const { return caption_; }
+  // The main window's title: the script's caption (or the program's) and the file on screen.
+  std::string MainWindowTitle() const;
 
  private:
   // ScriptRunSite.

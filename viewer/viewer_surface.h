@@ -1,6 +1,6 @@
 #pragma once
 // Where the viewer draws: the main window's OpenGL widget, or an offscreen framebuffer when the
-// program runs without a window (command-line rendering and scripts).
+// program runs without a window (command-line rendering and scripts). Both live in render/.
 
 #include <cstdint>
 #include <functional>
@@ -8,7 +8,7 @@
 
 #include "core/view_state.h"
 #include "viewer/frame_bmp.h"
-#include "viewer/gl_renderer.h"
+#include "viewer/renderer.h"
 
 namespace lumetrix {
 
@@ -40,13 +40,14 @@ class ViewerSurface {
   virtual void DrawFrameNow() = 0;
   // Repaints the current state without advancing (after Close: the empty area).
   virtual void Refresh() = 0;
-  GlRenderer& Renderer() { return renderer_; }
+  // The renderer that draws the frames.
+  virtual lumetrix::Renderer& ActiveRenderer() = 0;
   // While held, repaints draw nothing (the window keeps showing its last frame).
   void HoldFrames(bool hold) { hold_ = hold; }
 
   // Reads the rectangle with lower-left corner (x, y) of the last drawn frame, clipped to the
   // viewport, as the frame BMP stores it. The width is widened by one pixel first.
-  CapturedFrame CaptureFrame(int32_t x, int32_t y, int32_t width, int32_t height);
+  virtual CapturedFrame CaptureFrame(int32_t x, int32_t y, int32_t width, int32_t height) = 0;
 
   // A frame asked for with RequestFrame has been drawn and shown.
   std::function<void()> OnFrameDrawn;
@@ -54,7 +55,6 @@ class ViewerSurface {
   std::function<void(int32_t, int32_t)> OnResized;
 
  protected:
-  GlRenderer renderer_;
   ViewState* view_ = nullptr;
   bool hold_ = false;
 };

@@ -20,8 +20,8 @@
 #include "bench/drawing_bench_main.h"
 #include "viewer/animation/keyframe_file.h"
 #include "viewer/animation/movie_renderer.h"
-#include "viewer/gl_view.h"
-#include "viewer/offscreen_viewer.h"
+#include "viewer_ui/gl_view.h"
+#include "viewer_ui/offscreen_viewer.h"
 
 namespace lumetrix {
 namespace {

@@ -17,9 +17,9 @@
 
 #include "bench/drawing_bench_main.h"
 #include "imaging/image_box.h"
-#include "viewer/gl_view.h"
-#include "viewer/offscreen_view.h"
-#include "viewer/texture_stacks.h"
+#include "viewer_ui/gl_view.h"
+#include "render/offscreen_view.h"
+#include "render/texture_stacks.h"
 #include "viewer/volume_loader.h"
 
 namespace lumetrix {

@@ -12,7 +12,7 @@
 
 #include "export/avi2gif_ui/frm_avi2gif.h"
 #include "tests/avi2gif/avi2gif_test_support.h"
-#include "viewer/frm_3d.h"
+#include "viewer_ui/frm_3d.h"
 
 namespace lumetrix {
 namespace {

@@ -5,7 +5,7 @@
 #include <QDir>
 #include <QTemporaryDir>
 
-#include "viewer/gl_view.h"
+#include "viewer_ui/gl_view.h"
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);

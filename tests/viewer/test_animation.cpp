@@ -12,7 +12,7 @@
 #include "viewer/animation/keyframe_file.h"
 #include "viewer/animation/keyframe_script.h"
 #include "viewer/animation/movie_renderer.h"
-#include "viewer/offscreen_viewer.h"
+#include "viewer_ui/offscreen_viewer.h"
 
 namespace lumetrix::animation {
 namespace {

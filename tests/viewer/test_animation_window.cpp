@@ -9,8 +9,8 @@
 #include <QTimer>
 
 #include "tests/viewer/viewer_fixture.h"
-#include "viewer/frm_3d.h"
-#include "viewer/frm_animation.h"
+#include "viewer_ui/frm_3d.h"
+#include "viewer_ui/frm_animation.h"
 
 namespace lumetrix {
 namespace {

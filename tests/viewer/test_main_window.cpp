@@ -24,9 +24,9 @@
 #include "scripting/frm_parameters.h"
 #include "scripting/frm_vb_editor.h"
 #include "tests/viewer/viewer_fixture.h"
-#include "viewer/frm_3d.h"
-#include "viewer/frm_set_window.h"
-#include "viewer/gl_view.h"
+#include "viewer_ui/frm_3d.h"
+#include "viewer_ui/frm_set_window.h"
+#include "viewer_ui/gl_view.h"
 #include "widgets/frm_help.h"
 
 namespace lumetrix {

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <random>
 
-#include "viewer/offscreen_view.h"
-#include "viewer/texture_stacks.h"
+#include "render/offscreen_view.h"
+#include "render/texture_stacks.h"
 
 namespace lumetrix {
 namespace {

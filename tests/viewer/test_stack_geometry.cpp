@@ -4,8 +4,8 @@
 #include <cmath>
 #include <limits>
 
-#include "viewer/scale_bar.h"
-#include "viewer/stack_geometry.h"
+#include "render/scale_bar.h"
+#include "render/stack_geometry.h"
 
 namespace lumetrix {
 namespace {

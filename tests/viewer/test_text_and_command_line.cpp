@@ -5,7 +5,7 @@
 #include "core/file_helpers.h"
 #include "core/rounding.h"
 #include "core/text_number.h"
-#include "viewer/command_line.h"
+#include "app/command_line.h"
 
 namespace lumetrix {
 namespace {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "viewer/texture_slices.h"
+#include "render/texture_slices.h"
 
 namespace lumetrix {
 namespace {

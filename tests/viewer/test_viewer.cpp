@@ -13,7 +13,7 @@
 #include "scripting/script_host.h"
 #include "tests/viewer/viewer_fixture.h"
 #include "viewer/draw_object.h"
-#include "viewer/offscreen_view.h"
+#include "render/offscreen_view.h"
 #include "viewer/viewer.h"
 
 namespace lumetrix {

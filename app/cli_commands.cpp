@@ -1,0 +1,218 @@
+#include "app/cli_commands.h"
+
+#include <cstdio>
+#include <cmath>
+#include <cstdlib>
+#include <string>
+
+#include "core/view_value.h"
+#include "export/avi/avi_recompressor.h"
+#include "export/avi2gif/avi2gif_converter.h"
+#include "export/avi2gif/avi2gif_messages.h"
+#include "export/avi2gif/reduction_choice.h"
+#include "viewer_ui/offscreen_viewer.h"
+#include "viewer/viewer.h"
+#include "viewer/volume_loader.h"
+
+namespace lumetrix {
+namespace {
+
+bool EndsWithNoCase(const std::string& s, const std::string& end) {
+  if (s.size() < end.size()) return false;
+  for (size_t i = 0; i < end.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(s[s.size() - end.size() + i])) != end[i]) return false;
+  return true;
+}
+
+// Shortest text within a millionth of the value (0.5, 2, 0.1625): resolution tags are floats.
+std::string Number(double value) {
+  char text[32];
+  for (int digits = 1; digits <= 17; ++digits) {
+    std::snprintf(text, sizeof text, "%.*g", digits, value);
+    if (std::abs(std::strtod(text, nullptr) - value) <= 1e-6 * std::abs(value)) break;
+  }
+  return text;
+}
+
+}  // namespace
+
+int RunScriptCommand(const CommandLine& line) {
+  OffscreenViewer offscreen;
+  Viewer& viewer = offscreen.viewer;
+  if (!viewer.OpenAtStart(line.Arguments[1])) return 1;
+  std::string error;
+  if (viewer.RunScriptFile(line.Arguments[0], error)) return 0;
+  std::fprintf(stderr, "%s\n", error.c_str());
+  return 1;
+}
+
+int RunRecompressCommand(const CommandLine& line) {
+  StderrMessageSink messages;
+  std::unique_ptr<avi::CompressionOptionsSource> options;
+  if (auto codec = line.Option("--codec")) {
+    const auto chosen = avi::OptionsForCodec(*codec, avi::EncoderCatalog::Installed());
+    if (!chosen) {
+      std::string names;
+      for (const auto& e : avi::EncoderCatalog::Installed().Encoders()) names += " " + e.ShortName;
+      std::fprintf(stderr, "Unknown codec %s; this computer has:%s\n", codec->c_str(), names.c_str());
+      return 2;
+    }
+    options = std::make_unique<avi::FixedOptionsSource>(*chosen);
+  } else {
+    options = std::make_unique<avi::RememberedOptionsSource>();
+  }
+  const avi::RecompressResult result = avi::RecompressAvi(line.Arguments[0], line.Arguments[1], *options, messages);
+  if (result.Status != avi::RecompressStatus::Ok) {
+    if (!result.Detail.empty()) std::fprintf(stderr, "%s\n", result.Detail.c_str());
+    return 1;
+  }
+  std::printf("wrote %s (%lld frames)\n", line.Arguments[1].c_str(), static_cast<long long>(result.FramesWritten));
+  return 0;
+}
+
+int RunAviToGifCommand(const CommandLine& line) {
+  StderrMessageSink messages;
+  avi2gif::Avi2GifConverter converter(messages);
+  if (auto name = line.Option("--palette"); name && *name == "best") {
+    converter.SetBestQuality(true);
+  } else if (name) {
+    const auto mode = avi2gif::PaletteModeForName(*name);
+    if (!mode) {
+      std::fprintf(stderr, "--palette takes optimal, grey, web or best, not %s\n", name->c_str());
+      return 2;
+    }
+    converter.SetPaletteMode(*mode);
+  }
+  if (auto name = line.Option("--dither")) {
+    const auto mode = avi2gif::DitherModeForName(*name);
+    if (!mode) {
+      std::fprintf(stderr, "--dither takes none, ordered or fs, not %s\n", name->c_str());
+      return 2;
+    }
+    converter.SetDitherMode(*mode);
+  }
+  converter.SetSwapRG(line.Option("--swaprg").has_value());
+  converter.SetOptimize(line.Option("--optimize").has_value());
+  const std::string& input = line.Arguments[0];
+  const std::string& output = line.Arguments[1];
+  if (input.empty()) {
+    messages.ShowMessage(avi2gif::kMsgLoadError, MessageIcon::Exclamation);
+    return 1;
+  }
+  // Top row first, the order the file is written in; no preview to import for afterwards.
+  if (converter.OpenAvi(input, true) != avi2gif::ImportStatus::Ok) {
+    if (!converter.LastDetail().empty()) std::fprintf(stderr, "%s\n", converter.LastDetail().c_str());
+    return 1;
+  }
+  if (converter.WriteDocument(output) != avi2gif::SaveStatus::Saved) {
+    if (!converter.LastDetail().empty()) std::fprintf(stderr, "%s\n", converter.LastDetail().c_str());
+    return 1;
+  }
+  std::printf("wrote %s (%d frames, %d colours)\n", output.c_str(), converter.Document().FramesCount(),
+              converter.Document().GlobalPaletteEntries());
+  return 0;
+}
+
+double MeanSample(const VolumeData& v) {
+  if (!v.ChannelMeans.empty()) {
+    double sum = 0;
+    for (double m : v.ChannelMeans) sum += m;
+    return sum / static_cast<double>(v.ChannelMeans.size());
+  }
+  if (v.Samples.empty()) return 0;
+  unsigned long long sum = 0;
+  for (uint8_t s : v.Samples) sum += s;
+  return static_cast<double>(sum) / static_cast<double>(v.Samples.size());
+}
+
+int RunInfoCommand(const CommandLine& line) {
+  const std::string& path = line.Arguments[0];
+  imaging::ImageBox image;
+  NullProgress progress;
+  std::string error;
+  const auto volume = ReadVolume(path, image, progress, error);
+  if (!volume) {
+    std::fprintf(stderr, "%s\n", error.c_str());
+    return 1;
+  }
+  const std::string kind =
+      volume->IsGrey ? "grey" : volume->IsRgb ? "rgb" : std::to_string(volume->FileChannels) + "ch";
+  std::printf("%dx%dx%d %s %.2f\n", volume->Width, volume->Height, volume->Depth, kind.c_str(), MeanSample(*volume));
+  std::printf("channels %d (%d-bit)\n", volume->FileChannels, volume->ChannelBits);
+  std::printf("timepoints %d\n", volume->TimePoints);
+  const double* s = volume->Voxel;
+  if (s[0] > 0 && s[1] > 0) {
+    const std::string z = s[2] > 0 ? Number(s[2]) : std::string("unknown");
+    std::printf("voxel %s x %s x %s %s\n", Number(s[0]).c_str(), Number(s[1]).c_str(), z.c_str(),
+                volume->VoxelUnit.c_str());
+  } else {
+    std::printf("voxel unknown\n");
+  }
+  if (!volume->Note.empty()) std::fprintf(stderr, "%s\n", volume->Note.c_str());
+  return 0;
+}
+
+int RunRenderCommand(const CommandLine& line) {
+  const std::string& file = line.Arguments[0];
+  const std::string& out = line.Arguments[1];
+  const bool jpeg = EndsWithNoCase(out, ".jpg") || EndsWithNoCase(out, ".jpeg");
+  if (!jpeg && !EndsWithNoCase(out, ".bmp")) {
+    std::fprintf(stderr, "The output must be a .bmp or .jpg file: %s\n", out.c_str());
+    return 2;
+  }
+  int width = 400, height = 400;
+  if (auto size = line.Option("--size"); size && !ParseSize(*size, width, height)) {
+    std::fprintf(stderr, "--size takes WIDTHxHEIGHT, for example 800x600\n");
+    return 2;
+  }
+  double xrot = 0, yrot = 0;
+  if (auto a = line.Option("--xrot"); a && !ParseNumber(*a, xrot)) {
+    std::fprintf(stderr, "--xrot takes an angle in degrees\n");
+    return 2;
+  }
+  if (auto a = line.Option("--yrot"); a && !ParseNumber(*a, yrot)) {
+    std::fprintf(stderr, "--yrot takes an angle in degrees\n");
+    return 2;
+  }
+  OffscreenViewer offscreen;
+  Viewer& viewer = offscreen.viewer;
+  viewer.SetClientSize(width, height);
+  if (!viewer.OpenAtStart(file)) return 1;
+  try {
+    viewer.SetXYRot(static_cast<float>(xrot), static_cast<float>(yrot));
+    std::string why;
+    if (!viewer.SetRenderMode(line.Option("--mode").value_or("additive"), why)) {
+      std::fprintf(stderr, "--mode: %s\n", why.c_str());
+      return 2;
+    }
+    for (const auto& [name, range] : line.Options) {  // one --range per channel
+      if (name != "--range") continue;
+      int channel = 0;
+      double min = 0, max = 0;
+      char end = 0;
+      if (std::sscanf(range.c_str(), "%d:%lf:%lf%c", &channel, &min, &max, &end) != 3) {
+        std::fprintf(stderr, "--range takes CHANNEL:MIN:MAX, for example 2:100:4000\n");
+        return 2;
+      }
+      try {
+        viewer.SetDisplayRange(channel, min, max);
+      } catch (const InvalidViewValue& e) {
+        std::fprintf(stderr, "--range: %s\n", e.what());
+        return 2;
+      }
+    }
+    viewer.SetScaleBar(line.Option("--scalebar").has_value());
+    viewer.SetAxes(line.Option("--axes").has_value());
+    viewer.DrawImage();
+    if (jpeg)
+      viewer.SaveJPG(out);
+    else
+      viewer.SaveBMP(out);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "%s\n", e.what());
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace lumetrix

@@ -1,0 +1,116 @@
+#include "app/command_line.h"
+
+#include <charconv>
+#include <map>
+#include <set>
+
+namespace lumetrix {
+namespace {
+
+struct CommandShape {
+  size_t min_args, max_args;
+  std::set<std::string> valued, flags;
+};
+
+const std::map<std::string, CommandShape>& Shapes() {
+  static const std::map<std::string, CommandShape> shapes = {
+      {"info", {1, 1, {}, {}}},
+      {"render", {2, 2, {"--size", "--xrot", "--yrot", "--mode", "--range"}, {"--scalebar", "--axes"}}},
+      {"run", {2, 2, {}, {}}},
+      {"movie", {2, SIZE_MAX, {"--size", "--out-dir", "--format", "--codec"}, {}}},
+      {"recompress", {2, 2, {"--codec"}, {}}},
+      {"join-tiff", {2, SIZE_MAX, {}, {}}},
+      {"convert-leica", {2, 2, {"--map"}, {}}},
+      {"avi2gif", {2, 2, {"--palette", "--dither"}, {"--swaprg", "--optimize"}}},
+      {"help", {0, 0, {}, {}}},
+      {"version", {0, 0, {}, {}}},
+  };
+  return shapes;
+}
+
+}  // namespace
+
+std::optional<std::string> CommandLine::Option(const std::string& name) const {
+  for (const auto& [key, value] : Options)
+    if (key == name) return value;
+  return std::nullopt;
+}
+
+CommandLine ParseCommandLine(const std::vector<std::string>& args) {
+  CommandLine line;
+  size_t i = 0;
+  if (!args.empty() && args[0].rfind("--", 0) == 0) {
+    line.Command = args[0].substr(2);
+    if (line.Command == "h") line.Command = "help";
+    if (!Shapes().count(line.Command)) {
+      line.Error = "unknown command " + args[0];
+      return line;
+    }
+    i = 1;
+  } else if (!args.empty() && (args[0] == "-h")) {
+    line.Command = "help";
+    i = 1;
+  }
+  const CommandShape window{0, 1, {}, {}};
+  const CommandShape& shape = line.Command.empty() ? window : Shapes().at(line.Command);
+  for (; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a.rfind("--", 0) == 0 && a.size() > 2) {
+      if (shape.flags.count(a)) {
+        line.Options.emplace_back(a, "");
+      } else if (shape.valued.count(a)) {
+        if (i + 1 >= args.size()) {
+          line.Error = a + " needs a value";
+          return line;
+        }
+        line.Options.emplace_back(a, args[++i]);
+      } else {
+        line.Error = "unknown option " + a;
+        return line;
+      }
+    } else {
+      line.Arguments.push_back(a);
+    }
+  }
+  if (line.Arguments.size() < shape.min_args || line.Arguments.size() > shape.max_args)
+    line.Error = line.Command.empty() ? "only one file can be opened" : "wrong number of arguments for --" + line.Command;
+  return line;
+}
+
+std::string UsageText() {
+  return "usage: lumetrix [FILE.tif]\n"
+         "       lumetrix --info FILE.tif\n"
+         "       lumetrix --render FILE.tif OUT.bmp|OUT.jpg [--size WxH] [--xrot A] [--yrot A]\n"
+         "                [--mode additive|max] [--range CHANNEL:MIN:MAX]... [--scalebar] [--axes]\n"
+         "       lumetrix --run SCRIPT.scp FILE.tif\n"
+         "       lumetrix --movie KEYS.lkf OUT.mp4|OUT.avi|OUT.gif FILE.tif [--size WxH] [--codec NAME]\n"
+         "       lumetrix --movie KEYS.lkf --out-dir DIR [--format mp4|avi|gif] FILE1.tif FILE2.tif ...\n"
+         "       lumetrix --recompress IN.avi OUT.avi --codec NAME\n"
+         "       lumetrix --join-tiff OUT.tif IN1.tif IN2.tif ...\n"
+         "       lumetrix --convert-leica FOLDER DESTFOLDER [--map R,G,B]\n"
+         "       lumetrix --avi2gif IN.avi OUT.gif [--palette optimal|grey|web|best] [--dither none|ordered|fs]"
+         " [--swaprg] [--optimize]\n";
+}
+
+bool ParseNumber(const std::string& text, double& value) {
+  if (text.empty()) return false;
+  const char* begin = text.data() + (text[0] == '+' ? 1 : 0);
+  const auto [end, ec] = std::from_chars(begin, text.data() + text.size(), value);
+  return ec == std::errc() && end == text.data() + text.size();
+}
+
+bool ParseSize(const std::string& text, int& width, int& height) {
+  const auto x = text.find_first_of("xX");
+  if (x == std::string::npos) return false;
+  int w = 0, h = 0;
+  const char* s = text.data();
+  const auto [e1, c1] = std::from_chars(s, s + x, w);
+  const auto [e2, c2] = std::from_chars(s + x + 1, s + text.size(), h);
+  if (c1 != std::errc() || c2 != std::errc() || e1 != s + x || e2 != s + text.size()) return false;
+  if (w < 1 || h < 1 || w > 32767 || h > 32767) return false;
+  width = w;
+  height = h;
+  return true;
+}
+
+}  // namespace lumetrix

@@ -1,0 +1,81 @@
+// lumetrix --movie: keyframe movies of volumes without a window.
+
+#include <cstdio>
+#include <filesystem>
+
+#include "viewer/animation/keyframe_file.h"
+#include "viewer/animation/movie_renderer.h"
+#include "app/cli_commands.h"
+#include "viewer_ui/offscreen_viewer.h"
+
+namespace lumetrix {
+namespace {
+
+struct MovieJob {
+  std::string volume, movie;
+};
+
+int Usage(const std::string& text) {
+  std::fprintf(stderr, "%s\n", text.c_str());
+  return 2;
+}
+
+}  // namespace
+
+int RunMovieCommand(const CommandLine& line) {
+  std::string error;
+  auto track = animation::LoadKeyframes(line.Arguments[0], error);
+  if (!track) {
+    std::fprintf(stderr, "%s: %s\n", line.Arguments[0].c_str(), error.c_str());
+    return 1;
+  }
+  if (auto size = line.Option("--size"); size && !ParseSize(*size, track->Width, track->Height))
+    return Usage("--size takes WIDTHxHEIGHT, for example 640x480");
+
+  animation::MovieRequest request;
+  if (auto codec = line.Option("--codec")) {
+    const auto options = avi::OptionsForCodec(*codec, avi::EncoderCatalog::Installed());
+    if (!options) return Usage("Unknown codec " + *codec + "; this computer has: " + avi::EncoderNames(avi::EncoderCatalog::Installed()));
+    request.AviOptions = *options;
+  }
+
+  std::vector<MovieJob> jobs;
+  if (auto dir = line.Option("--out-dir")) {
+    const std::string format = line.Option("--format").value_or("mp4");
+    if (format != "mp4" && format != "avi" && format != "gif") return Usage("--format takes mp4, avi or gif");
+    if (line.Arguments.size() < 2) return Usage("--movie --out-dir needs at least one volume");
+    for (size_t i = 1; i < line.Arguments.size(); ++i) {
+      const std::filesystem::path volume(line.Arguments[i]);
+      jobs.push_back({line.Arguments[i], (std::filesystem::path(*dir) / volume.stem()).string() + "." + format});
+    }
+  } else {
+    if (line.Arguments.size() != 3) return Usage("usage: lumetrix --movie KEYS.lkf OUT.mp4|OUT.avi|OUT.gif FILE.tif");
+    jobs.push_back({line.Arguments[2], line.Arguments[1]});
+  }
+
+  OffscreenViewer offscreen;
+  int failed = 0;
+  for (const MovieJob& job : jobs) {
+    std::string reason;
+    if (!offscreen.viewer.OpenImage(job.volume, reason)) {
+      std::fprintf(stderr, "%s: %s\n", job.volume.c_str(), reason.c_str());
+      ++failed;
+      continue;
+    }
+    request.Path = job.movie;
+    animation::KeyframeTrack job_track = *track;
+    for (auto& key : job_track.Keys)
+      if (!track->TransparencyGiven) key.View.Transparency = offscreen.viewer.View().Transparency;
+    const animation::MovieResult result = animation::RenderMovie(offscreen.viewer, job_track, request);
+    if (result.Status != animation::MovieStatus::Written) {
+      std::fprintf(stderr, "%s: %s\n", job.volume.c_str(), result.Error.c_str());
+      ++failed;
+      continue;
+    }
+    std::printf("wrote %s (%d frames)\n", job.movie.c_str(), result.Frames);
+  }
+  if (failed) std::fprintf(stderr, "%d of %zu movies failed\n", failed, jobs.size());
+  return failed ? 1 : 0;
+}
+
+}  // namespace lumetrix

@@ -1,0 +1,154 @@
+#include "render/gl_renderer.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "render/stack_geometry.h"
+
+#ifndef GL_FUNC_ADD
+#define GL_FUNC_ADD 0x8006
+#endif
+#ifndef GL_MAX
+#define GL_MAX 0x8008
+#endif
+
+namespace lumetrix {
+
+bool GlRenderer::CanDrawMaximum(std::string& why) {
+  if (!blend_looked_up_) {
+    blend_looked_up_ = true;
+    for (const char* name : {"glBlendEquation", "glBlendEquationEXT"}) {
+      if (blend_equation_ || !ProcLookup) break;
+      blend_equation_ = reinterpret_cast<BlendEquationFn>(ProcLookup(name));
+    }
+    // An entry point alone is no promise: the driver must name OpenGL 1.4 or the extension.
+    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    int major = 0, minor = 0;
+    if (version) std::sscanf(version, "%d.%d", &major, &minor);
+    const bool listed = major > 1 || (major == 1 && minor >= 4) ||
+                        (extensions && (std::strstr(extensions, "GL_EXT_blend_minmax") || std::strstr(extensions, "GL_ARB_imaging")));
+    if (!listed) blend_equation_ = nullptr;
+  }
+  if (!blend_equation_)
+    why = "This OpenGL driver cannot draw a maximum intensity projection (it has no glBlendEquation with GL_MAX).";
+  return blend_equation_ != nullptr;
+}
+
+bool GlRenderer::ApplyBlend(RenderMode mode) {
+  std::string why;
+  const bool can = CanDrawMaximum(why);
+  if (can) blend_equation_(mode == RenderMode::Maximum ? GL_MAX : GL_FUNC_ADD);
+  return can || mode == RenderMode::Additive;
+}
+
+void GlRenderer::InitGLState(const ViewState& view) {
+  blend_looked_up_ = false;  // the context may be a new one
+  blend_equation_ = nullptr;
+  glEnable(GL_TEXTURE_2D);
+  glShadeModel(GL_SMOOTH);
+  glClearColor(0.0f, 0.0f, 0.0f, 0.5f);
+  glClearDepth(1.0);
+  glEnable(GL_DEPTH_TEST);
+  glDepthFunc(GL_LEQUAL);
+  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+  glLightfv(GL_LIGHT1, GL_AMBIENT, view.LightColor.data());
+  glEnable(GL_LIGHT1);
+  glColor4f(view.Color[0], view.Color[1], view.Color[2], view.Transparency);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+  glEnable(GL_BLEND);
+  glDisable(GL_DEPTH_TEST);
+}
+
+void GlRenderer::ResizeGL(int32_t width, int32_t height) {
+  if (height == 0) height = 1;
+  viewport_w_ = width;
+  viewport_h_ = height;
+  glViewport(0, 0, width, height);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  gluPerspective(45.0, static_cast<double>(width) / height, 0.1, 100.0);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+}
+
+void GlRenderer::SetStacks(const VolumeData& volume, int32_t slice_step, TextureStacks stacks) {
+  stacks_.Release();
+  stacks_ = std::move(stacks);
+  width_ = volume.Width;
+  height_ = volume.Height;
+  depth_ = volume.Depth;
+  slice_step_ = slice_step;
+}
+
+void GlRenderer::ReleaseStacks() { stacks_.Release(); }
+
+TextureBuildReport GlRenderer::BuildVolume(const VolumeData& volume, const TextureBuildSettings& settings,
+                                           ProgressSink& progress) {
+  built_.Release();
+  TextureBuildReport report = BuildTextures(volume, settings, progress, built_);
+  built_slice_step_ = settings.SliceStep;
+  return report;
+}
+
+void GlRenderer::ShowBuiltVolume(const VolumeData& volume, const ViewState& view) {
+  SetStacks(volume, built_slice_step_, std::move(built_));
+  built_ = {};
+  InitGLState(view);
+}
+
+void GlRenderer::ReleaseVolume() {
+  built_.Release();
+  ReleaseStacks();
+}
+
+void GlRenderer::DrawScene(ViewState& view, bool advance) {
+  ++frames_drawn_;
+  // The window system may have set its own viewport before this frame.
+  glViewport(0, 0, viewport_w_, viewport_h_);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glLoadIdentity();
+  if (!stacks_.Empty()) {
+    DrawStack(view);
+    ApplyBlend(RenderMode::Additive);
+    DrawOverlay(view, viewport_w_, viewport_h_, width_, calibration_, Text);
+  }
+  if (advance) {
+    view.XRot += view.XSpeed;
+    view.YRot += view.YSpeed;
+  }
+}
+
+void GlRenderer::DrawStack(const ViewState& view) {
+  glTranslatef(view.PosX, view.PosY, view.PosZ);
+  glRotatef(view.XRot, 1.0f, 0.0f, 0.0f);
+  glRotatef(view.YRot, 0.0f, 1.0f, 0.0f);
+  last_stack_ = ChooseStack(view.XRot, view.YRot);
+
+  glLightfv(GL_LIGHT1, GL_AMBIENT, view.LightColor.data());
+  if (view.LightOn)
+    glEnable(GL_LIGHTING);
+  else
+    glDisable(GL_LIGHTING);
+  const VolumeExtent extent{width_, height_, depth_, view.ScaleX, view.ScaleY, view.ScaleZ, calibration_.FromFile};
+  const float alpha = StackAlpha(last_stack_, extent, slice_step_, view.Transparency);
+  glColor4f(view.Color[0], view.Color[1], view.Color[2], alpha);
+  ApplyBlend(view.Mode);
+  const std::vector<uint32_t>& names = stacks_.Of(last_stack_);
+  for (const Quad& q : StackQuads(last_stack_, extent, slice_step_)) {
+    if (q.Texture < 0 || static_cast<size_t>(q.Texture) >= names.size()) continue;
+    glBindTexture(GL_TEXTURE_2D, names[static_cast<size_t>(q.Texture)]);
+    glBegin(GL_QUADS);
+    glNormal3f(q.Normal[0], q.Normal[1], q.Normal[2]);
+    for (const QuadVertex& p : q.Vertices) {
+      glTexCoord2f(p.s, p.t);
+      glVertex3f(p.x, p.y, p.z);
+    }
+    glEnd();
+  }
+}
+
+}  // namespace lumetrix

@@ -1,0 +1,380 @@
+#include "viewer_ui/frm_3d.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QStatusBar>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+
+#include "core/file_helpers.h"
+#include "export/avi2gif_ui/frm_avi2gif.h"
+#include "export/avi_ui/dialog_options_source.h"
+#include "export/series/frm_cnvrt_leica_tiff.h"
+#include "palettes/ui/frm_palette.h"
+#include "palettes/ui/frm_palette2.h"
+#include "palettes/ui/standard_palette_folders.h"
+#include "scripting/frm_parameters.h"
+#include "scripting/frm_vb_editor.h"
+#include "viewer/file_console.h"
+#include "viewer_ui/app_paths.h"
+#include "viewer_ui/frm_animation.h"
+#include "viewer_ui/frm_display.h"
+#include "viewer_ui/frm_set_window.h"
+#include "viewer_ui/gl_view.h"
+#include "viewer_ui/key_codes.h"
+#include "viewer_ui/progress_frame.h"
+#include "viewer_ui/script_binding.h"
+#include "widgets/frm_help.h"
+#include "widgets/message_box_icon.h"
+
+namespace lumetrix {
+namespace {
+
+MouseButton ButtonOf(Qt::MouseButton b) {
+  if (b == Qt::LeftButton) return MouseButton::Left;
+  if (b == Qt::RightButton) return MouseButton::Right;
+  return MouseButton::Other;
+}
+
+}  // namespace
+
+frm3D::frm3D(QWidget* parent) : QMainWindow(parent) {
+  setWindowTitle("3D Image viewer");
+  setObjectName("frm3D");
+  setAcceptDrops(true);
+  BuildMenus();
+  BuildClientArea();
+  movie_options_ = std::make_unique<avi::DialogOptionsSource>(this);
+  script_ui_ = std::make_unique<DialogUiHost>(this);
+  viewer_ = std::make_unique<Viewer>(
+      *gl_, ViewerUi{*this, *this, *movie_options_, [] { QCoreApplication::processEvents(); },
+                     [] { QApplication::beep(); }, script_ui_.get(), [this](const std::string& line) { ShowStatus(line); }});
+  viewer_->Observe([this](ViewerChange change) { OnViewerChange(change); });
+
+  // Window load.
+  mru_.SetNumber(5);
+  mru_.Load();
+  mru_.Update(*this);
+  editor_ = std::make_unique<frmVBEditor>();  // hidden until "Edit Script"
+  connect(editor_.get(), &frmVBEditor::runScriptRequested, this, [this] { viewer_->RunVBScript(); });
+  editor_->addAction(mnuScriptStop_);  // Esc in the editor stops a running script as well
+  viewer_->UseScriptConsole(std::make_unique<EditorConsole>(*editor_));
+  RefreshPaletteMenu();
+  viewer_->SetClientSize(400, 400);
+}
+
+void frm3D::ShowStatus(const std::string& line) {
+  // The bar appears with its first line, so windows that never need it keep their layout.
+  if (line.empty() && !findChild<QStatusBar*>()) return;
+  statusBar()->showMessage(QString::fromStdString(line));
+}
+
+frm3D::~frm3D() {
+  if (!unloaded_) Unload();
+}
+
+void frm3D::BuildClientArea() {
+  client_ = new QWidget(this);
+  client_->setObjectName("ClientArea");
+  auto* layout = new QVBoxLayout(client_);
+  layout->setContentsMargins(0, 0, 0, 0);
+  gl_ = new GlView(client_);
+  layout->addWidget(gl_);
+  gl_->installEventFilter(this);
+  setCentralWidget(client_);
+
+  progress_ = new ProgressFrame(client_);
+  client_->installEventFilter(this);
+}
+
+void frm3D::OnViewerChange(ViewerChange change) {
+  switch (change) {
+    case ViewerChange::View:
+      if (parameters_) parameters_->Refresh();
+      break;
+    case ViewerChange::FrameDrawn:
+      if (parameters_) parameters_->RefreshSoon();
+      break;
+    case ViewerChange::Palettes: RefreshPaletteMenu(); break;
+    case ViewerChange::ScriptRunning: mnuScriptStop_->setEnabled(viewer_->ScriptRunning()); break;
+    case ViewerChange::Caption:
+      UpdateTitle();
+      if (display_) display_->Refresh();
+      break;
+    case ViewerChange::Channels:
+      if (display_) display_->Refresh();
+      break;
+  }
+}
+
+void frm3D::UpdateTitle() { setWindowTitle(QString::fromStdString(viewer_->MainWindowTitle())); }
+
+// --- Files dropped on the window ----------------------------------------------------------------
+
+namespace {
+
+// The first local TIFF file among dropped items; empty when there is none.
+QString DroppedTiff(const QMimeData* data) {
+  for (const QUrl& url : data->urls()) {
+    const QString path = url.toLocalFile();
+    if (!path.isEmpty() && (path.endsWith(".tif", Qt::CaseInsensitive) || path.endsWith(".tiff", Qt::CaseInsensitive)))
+      return path;
+  }
+  return {};
+}
+
+}  // namespace
+
+void frm3D::dragEnterEvent(QDragEnterEvent* event) {
+  if (!viewer_->Busy() && !DroppedTiff(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void frm3D::dropEvent(QDropEvent* event) {
+  const QString path = DroppedTiff(event->mimeData());
+  if (path.isEmpty() || viewer_->Busy()) return;
+  event->acceptProposedAction();
+  if (viewer_->OpenAndRun(path.toStdString())) AddRecentFile();
+}
+
+// --- Input --------------------------------------------------------------------------------------
+
+bool frm3D::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == client_ && event->type() == QEvent::Resize) progress_->Centre();
+  if (watched != gl_ || !viewer_) return QMainWindow::eventFilter(watched, event);
+  switch (event->type()) {
+    case QEvent::MouseButtonPress: {
+      auto* e = static_cast<QMouseEvent*>(event);
+      viewer_->MouseDown(ButtonOf(e->button()), e->position().x(), e->position().y());
+      return true;
+    }
+    case QEvent::MouseMove: {
+      auto* e = static_cast<QMouseEvent*>(event);
+      viewer_->MouseMove(e->position().x(), e->position().y());
+      return true;
+    }
+    case QEvent::MouseButtonRelease:
+      viewer_->MouseUp(ButtonOf(static_cast<QMouseEvent*>(event)->button()));
+      return true;
+    case QEvent::Wheel:
+      viewer_->WheelTurned(static_cast<QWheelEvent*>(event)->angleDelta().y());
+      return true;
+    default: return QMainWindow::eventFilter(watched, event);
+  }
+}
+
+void frm3D::keyPressEvent(QKeyEvent* event) { viewer_->KeyDown(VirtualKeyOf(*event)); }
+
+void frm3D::keyReleaseEvent(QKeyEvent* event) {
+  if (!event->isAutoRepeat()) viewer_->KeyUp(VirtualKeyOf(*event));  // else the key is still held
+}
+
+void frm3D::changeEvent(QEvent* event) {
+  // Keys released while another window has the keyboard never report it here.
+  if (event->type() == QEvent::ActivationChange && !isActiveWindow() && viewer_) viewer_->ReleaseAllKeys();
+  QMainWindow::changeEvent(event);
+}
+
+// --- Progress frame and messages ----------------------------------------------------------------
+
+void frm3D::ShowProgress(const std::string& caption, int32_t start, int32_t maximum) {
+  // Only reading can be cancelled: the volume on screen stays as it was.
+  progress_->Start(caption, start, maximum, viewer_->Reading());
+}
+
+void frm3D::SetProgress(int32_t value) { progress_->SetValue(value); }
+void frm3D::HideProgress() { progress_->Stop(); }
+int32_t frm3D::GetProgress() const { return progress_->Value(); }
+
+// The program closes, or Cancel was clicked while a volume is read.
+bool frm3D::Cancelled() const { return progress_->CancelClicked() || (viewer_ && viewer_->QuitRequested()); }
+
+void frm3D::ShowMessage(const std::string& text, MessageIcon icon) {
+  QMessageBox box(MessageBoxIcon(icon), "Lumetrix", QString::fromStdString(text), QMessageBox::Ok, this);
+  box.exec();
+}
+
+// --- File menu ----------------------------------------------------------------------------------
+
+void frm3D::SetMruEntry(int index, const std::string& caption, bool visible) {
+  if (index < 0 || index >= MruEntryCount()) return;
+  QAction* entry = mnuMRUFiles_[static_cast<size_t>(index)];
+  if (visible) entry->setText(QString::fromStdString(caption));
+  entry->setVisible(visible);
+}
+
+void frm3D::AddRecentFile() {
+  mru_.Add(viewer_->LastFile());
+  mru_.Update(*this);
+  mru_.Save();
+}
+
+void frm3D::mnuFileOpen_Click() {
+  if (viewer_->Busy()) return;
+  const QString chosen =
+      QFileDialog::getOpenFileName(this, "Open TIF File", QString::fromStdString(viewer_->LastFile()),
+                                   "TIF Files (*.tif *.tiff *.TIF *.TIFF);;All Files (*)");
+  // Cancelled, or the file on screen: nothing changes.
+  if (viewer_->OpenAndRun(chosen.toStdString())) AddRecentFile();
+}
+
+void frm3D::mnuMRUFiles_Click(int index) {
+  viewer_->OpenAndRun(mnuMRUFiles_[static_cast<size_t>(index)]->text().toStdString());
+}
+
+bool frm3D::OpenAtStart(const std::string& path) {
+  const bool shown = viewer_->OpenAtStart(path);
+  if (shown) AddRecentFile();
+  return shown;
+}
+
+void frm3D::mnuFileSaveImage_Click(bool jpeg) {
+  if (!viewer_->VolumeLoaded()) return;
+  QFileDialog dialog(this, jpeg ? "Save JPG File" : "Save BMP File", QString(),
+                     jpeg ? "JPEG Files (*.jpg)" : "BMP Files (*.bmp)");
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setDefaultSuffix(jpeg ? "jpg" : "bmp");
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+  const std::string name = dialog.selectedFiles().first().toStdString();
+  if (name.empty()) return;
+  try {
+    if (jpeg)
+      viewer_->SaveJPG(name);
+    else
+      viewer_->SaveBMP(name);
+  } catch (const std::exception& e) {
+    ShowMessage(e.what(), MessageIcon::Exclamation);
+  }
+}
+
+// --- Window and help ----------------------------------------------------------------------------
+
+void frm3D::mnuWindowPreset_Click(int width, int height) {
+  showNormal();
+  viewer_->SetClientSize(width, height);
+}
+
+void frm3D::mnuWindowSet_Click() {
+  frmSetWindow(this).exec();
+  showNormal();
+  const int16_t w = frmSetWindow::StoredWidth(), h = frmSetWindow::StoredHeight();
+  if (w > 0 && h > 0) viewer_->SetClientSize(w, h);
+}
+
+void frm3D::ShowHelp() {
+  const QString page = HelpIndexPath();
+  if (page.isEmpty()) {
+    ShowMessage("The manual could not be opened: it is not installed.", MessageIcon::Information);
+    return;
+  }
+  if (!help_) help_ = new widgets::frmHelp(page, this);
+  help_->show();
+  help_->raise();
+  help_->activateWindow();
+}
+
+void frm3D::ShowHelpInBrowser() {
+  const QString page = HelpIndexPath();
+  if (page.isEmpty() || !QDesktopServices::openUrl(QUrl::fromLocalFile(page)))
+    ShowMessage("The manual could not be opened in a browser" +
+                    (page.isEmpty() ? std::string(": it is not installed.") : " (" + page.toStdString() + ")."),
+                MessageIcon::Information);
+}
+
+// --- Palettes, scripts, parameters --------------------------------------------------------------
+
+void frm3D::RefreshPaletteMenu() {
+  const auto& entries = viewer_->Palettes().Entries();
+  while (mnuPal_.size() < entries.size()) {
+    const int index = static_cast<int>(mnuPal_.size());
+    QAction* entry = mnuPallete_->addAction("----");
+    entry->setObjectName(QString("mnuPal%1").arg(index));
+    entry->setCheckable(true);
+    connect(entry, &QAction::triggered, this, [this, index] { viewer_->ChoosePalette(index); });
+    mnuPal_.push_back(entry);
+  }
+  for (size_t i = 0; i < mnuPal_.size(); ++i) {
+    const bool present = i < entries.size();
+    if (present) mnuPal_[i]->setText(QString::fromStdString(entries[i].caption).replace('&', "&&"));
+    mnuPal_[i]->setVisible(present);
+    mnuPal_[i]->setChecked(static_cast<int32_t>(i) == viewer_->Palettes().CheckedIndex());
+  }
+  mnuPallete_->menuAction()->setVisible(viewer_->PaletteMenuShown());
+}
+
+void frm3D::OpenPaletteEditor(bool gradient) {
+  if (gradient)
+    frmPalette(this, StandardPaletteFolders()).exec();
+  else
+    frmPalette2(this, StandardPaletteFolders()).exec();
+  viewer_->LoadLuts();
+}
+
+void frm3D::mnuScriptShow_Click() {
+  if (!editor_) return;
+  editor_->show();
+  editor_->setWindowState(editor_->windowState() & ~Qt::WindowMinimized);
+  editor_->raise();
+  editor_->activateWindow();
+}
+
+void frm3D::mnuScriptAnimation_Click() {
+  if (!animation_) {
+    animation_ = new frmAnimation(*viewer_, this);
+    animation_->setAttribute(Qt::WA_DeleteOnClose);
+  }
+  animation_->show();
+  animation_->raise();
+  animation_->activateWindow();
+}
+
+frmParameters* frm3D::Parameters() const { return parameters_; }
+avi2gif::AVI2GIF* frm3D::AviToGifWindow() const { return avi2gif_; }
+
+void frm3D::mnuControlShowParameters_Click() {
+  if (!parameters_) parameters_ = new frmParameters(*viewer_, this);  // deletes itself when closed
+  parameters_->show();
+  parameters_->raise();
+}
+
+// --- Unload -------------------------------------------------------------------------------------
+
+void frm3D::closeEvent(QCloseEvent* event) {
+  // The editor asks about an unsaved script first: a Cancel there keeps the whole program
+  // running, rather than leaving the editor behind without its main window.
+  if (editor_) {
+    editor_->setQuitRequested(true);
+    if (!editor_->close()) {
+      editor_->setQuitRequested(false);
+      event->ignore();
+      return;
+    }
+  }
+  Unload();
+  event->accept();
+}
+
+void frm3D::Unload() {
+  if (unloaded_) return;
+  unloaded_ = true;
+  viewer_->Unload();
+  if (parameters_) parameters_->close();
+  viewer_->UseScriptConsole(std::make_unique<FileConsole>(QString(), QString()));  // the editor goes
+  editor_.reset();  // asked about its script in closeEvent already
+  if (leica_) leica_->close();
+  if (avi2gif_) avi2gif_->close();
+  if (help_) help_->close();
+  emit Unloading();
+}
+
+}  // namespace lumetrix

@@ -1,0 +1,138 @@
+#include "viewer_ui/gl_view.h"
+
+#include "render/offscreen_view.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QLayout>
+#include <QOpenGLContext>
+#include <QSurfaceFormat>
+
+namespace lumetrix {
+
+void SetDefaultSurfaceFormat() {
+  QSurfaceFormat format;
+  format.setRenderableType(QSurfaceFormat::OpenGL);
+  format.setProfile(QSurfaceFormat::CompatibilityProfile);
+  format.setVersion(2, 1);
+  format.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
+  format.setRedBufferSize(8);
+  format.setGreenBufferSize(8);
+  format.setBlueBufferSize(8);
+  format.setDepthBufferSize(16);
+  QSurfaceFormat::setDefaultFormat(format);
+}
+
+GlView::GlView(QWidget* parent) : QOpenGLWidget(parent) {
+  renderer_.ProcLookup = CurrentGlProc;
+  renderer_.Text = QtTextImage;
+  setFocusPolicy(Qt::StrongFocus);
+  setMouseTracking(false);
+  connect(this, &QOpenGLWidget::frameSwapped, this, [this] {
+    if (!advanced_) return;
+    advanced_ = false;
+    if (OnFrameDrawn) OnFrameDrawn();
+  });
+}
+
+GlView::~GlView() {
+  if (!context()) return;
+  disconnect(context(), nullptr, this, nullptr);
+  if (MakeCurrent()) {
+    renderer_.ReleaseStacks();
+    doneCurrent();
+  }
+}
+
+void GlView::initializeGL() {
+  connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, [this] {
+    if (MakeCurrent()) renderer_.ReleaseStacks();
+  });
+  renderer_.ResizeGL(ClientWidth(), ClientHeight());
+}
+
+void GlView::resizeGL(int, int) {
+  if (OnResized) OnResized(ClientWidth(), ClientHeight());
+}
+
+void GlView::paintGL() {
+  if (!view_ || hold_) return;
+  renderer_.DrawScene(*view_, advance_pending_);
+  advanced_ = advanced_ || advance_pending_;
+  advance_pending_ = false;
+}
+
+bool GlView::Activate(std::string& error) {
+  QWidget* top = window();
+  top->show();
+  top->raise();
+  top->activateWindow();
+  setFocus();
+  // The widget makes its context when it is first shown.
+  QElapsedTimer clock;
+  clock.start();
+  while (!isValid() && clock.elapsed() < 3000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  if (isValid() && context()) return true;
+  error = "this display offers no OpenGL context";
+  return false;
+}
+
+bool GlView::MakeCurrent() {
+  if (!context() || !isValid()) return false;
+  makeCurrent();
+  return QOpenGLContext::currentContext() == context();
+}
+
+void GlView::DoneCurrent() { doneCurrent(); }
+
+int32_t GlView::ClientWidth() const { return static_cast<int32_t>(width() * devicePixelRatioF() + 0.5); }
+int32_t GlView::ClientHeight() const { return static_cast<int32_t>(height() * devicePixelRatioF() + 0.5); }
+
+QSize GlView::AroundClientArea() const {
+  const QWidget* top = window();
+  if (top->isVisible()) return top->size() - size();
+  // Not laid out yet: only the menu bar is above the drawing area.
+  const QWidget* bar = top->layout() ? top->layout()->menuBar() : nullptr;
+  return QSize(0, bar ? bar->sizeHint().height() : 0);
+}
+
+void GlView::SetClientSize(int32_t width, int32_t height) {
+  if (width < 1 || height < 1) return;
+  const qreal ratio = devicePixelRatioF();
+  const QSize wanted(static_cast<int>(width / ratio + 0.5), static_cast<int>(height / ratio + 0.5));
+  QWidget* top = window();
+  top->resize(wanted + AroundClientArea());
+  if (!top->isVisible()) return;
+  // The window system applies the new size a little later; wait for it briefly.
+  QElapsedTimer clock;
+  clock.start();
+  while (size() != wanted && clock.elapsed() < 1000) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    if (size() != wanted) top->resize(wanted + AroundClientArea());
+  }
+}
+
+void GlView::RequestFrame() {
+  advance_pending_ = true;
+  update();
+}
+
+void GlView::DrawFrameNow() {
+  advance_pending_ = true;
+  if (isVisible()) {
+    repaint();
+  } else if (MakeCurrent()) {
+    paintGL();
+  }
+}
+
+void GlView::Refresh() { update(); }
+
+void GlView::ViewChanged(bool moves) {
+  if (moves)
+    RequestFrame();
+  else
+    update();
+}
+
+}  // namespace lumetrix
