@@ -74,15 +74,8 @@ HyperstackPlan PlanHyperstack(const std::string& path) {
   if (probe.format != detail::FileFormat::kTiff) throw ImageError(plan.name + " is not a TIFF file");
   detail::TiffReader reader(path, probe.stamp);
   plan.directories = reader.FullResolutionPages();
-  const auto shape = reader.ShapeAt(plan.directories[0], "page 1 of " + plan.name);
-  plan.width = static_cast<int32_t>(shape.width);
-  plan.height = static_cast<int32_t>(shape.height);
-  plan.page_channels = shape.channels;
-  plan.decoded_bits = shape.bits;
-  plan.kind = shape.kind;
-  plan.compression = shape.compression;
-  plan.data_offset = shape.data_offset;
-  plan.data_bytes = shape.data_bytes;
+  plan.page_shape = reader.ShapeAt(plan.directories[0], "page 1 of " + plan.name);
+  const detail::PageShape& shape = plan.page_shape;
 
   StackFacts facts;
   facts.pages = static_cast<int64_t>(plan.directories.size());
@@ -100,10 +93,10 @@ HyperstackPlan PlanHyperstack(const std::string& path) {
   plan.layout = ResolveLayout(facts, plan.name);
 
   // What the pages would decode to against what the file could hold.
-  const uint64_t decoded = plan.Samples() * static_cast<uint64_t>(plan.decoded_bits / 8);
+  const uint64_t decoded = plan.Samples() * static_cast<uint64_t>(shape.bits / 8);
   if (decoded > kSmallFileAllowance && (plan.file_size < kSmallFile || decoded / kMaxExpansion > plan.file_size)) {
-    throw ImageError(plan.name + " declares " + Megabytes(decoded) + " of images (" + std::to_string(plan.width) +
-                     " x " + std::to_string(plan.height) + " x " + std::to_string(plan.layout.PagesUsed()) +
+    throw ImageError(plan.name + " declares " + Megabytes(decoded) + " of images (" + std::to_string(plan.Width()) +
+                     " x " + std::to_string(plan.Height()) + " x " + std::to_string(plan.layout.PagesUsed()) +
                      " pages) in a file of " + std::to_string((plan.file_size + 1023) / 1024) +
                      " KB; no real file is compressed that far");
   }
@@ -113,22 +106,23 @@ HyperstackPlan PlanHyperstack(const std::string& path) {
 std::optional<Hyperstack> ReadHyperstack(const HyperstackPlan& plan, ProgressSink& progress, std::string& error,
                                          unsigned threads) {
   const HyperstackLayout& l = plan.layout;
+  const detail::PageShape& shape = plan.page_shape;
   Hyperstack h;
-  h.width = plan.width;
-  h.height = plan.height;
+  h.width = plan.Width();
+  h.height = plan.Height();
   h.slices = l.slices;
   h.channels = plan.Channels();
   h.frames = l.frames;
   h.bits = plan.Bits();
-  h.rgb = plan.page_channels == 3 && l.page_groups == 1;
+  h.rgb = shape.channels == 3 && l.page_groups == 1;
   std::copy(l.voxel, l.voxel + 3, h.voxel);
   h.unit = l.unit;
   h.looks = l.channels;
   h.note = l.note;
-  h.kind = plan.kind;
+  h.kind = shape.kind;
   h.data = Allocate(std::max<uint64_t>(plan.Bytes(), 1));
   std::unique_ptr<uint8_t[], FreeDeleter> floats;
-  if (plan.decoded_bits == 32) floats = Allocate(plan.Samples() * 4);
+  if (shape.bits == 32) floats = Allocate(plan.Samples() * 4);
   if (h.bits == 16) h.plane_ranges.resize(h.Planes());
   // Each 16-bit plane's range while it is still in the cache.
   const auto note_range = [&](size_t plane) {
@@ -142,13 +136,6 @@ std::optional<Hyperstack> ReadHyperstack(const HyperstackPlan& plan, ProgressSin
   };
 
   const auto pages = static_cast<size_t>(l.PagesUsed());
-  detail::TiffReader::PageShape shape;
-  shape.width = static_cast<uint32_t>(plan.width);
-  shape.height = static_cast<uint32_t>(plan.height);
-  shape.channels = plan.page_channels;
-  shape.bits = plan.decoded_bits;
-  shape.kind = plan.kind;
-
   std::atomic<size_t> next{0};
   std::atomic<bool> stop{false};
   std::mutex mutex;
@@ -159,25 +146,25 @@ std::optional<Hyperstack> ReadHyperstack(const HyperstackPlan& plan, ProgressSin
   const auto work = [&]() {
     try {
       detail::TiffReader reader(plan.path, stamp);
-      std::vector<void*> planes(static_cast<size_t>(plan.page_channels));
+      std::vector<void*> planes(static_cast<size_t>(shape.channels));
       std::vector<size_t> numbers(planes.size());
       for (size_t i = next++; i < pages && !stop; i = next++) {
         const PagePlace place = PlaceOf(l, static_cast<int64_t>(i));
-        for (int k = 0; k < plan.page_channels; ++k) {
-          const int32_t c = place.group * plan.page_channels + k;
+        for (int k = 0; k < shape.channels; ++k) {
+          const int32_t c = place.group * shape.channels + k;
           const size_t plane = (static_cast<size_t>(place.t) * h.channels + c) * h.slices + place.z;
           numbers[static_cast<size_t>(k)] = plane;
-          planes[static_cast<size_t>(k)] = plan.decoded_bits == 32 ? floats.get() + plane * h.PlaneSamples() * 4
-                                                                   : h.data.get() + plane * h.PlaneBytes();
+          planes[static_cast<size_t>(k)] = shape.bits == 32 ? floats.get() + plane * h.PlaneSamples() * 4
+                                                            : h.data.get() + plane * h.PlaneBytes();
         }
         const std::string where = "page " + std::to_string(i + 1) + " of " + plan.name;
         if (l.pages_after_first_ifd) {
           reader.DecodeAt(plan.directories[0], shape, planes.data(), where,
-                          i == 0 ? 0 : plan.data_offset + i * plan.data_bytes);
+                          i == 0 ? 0 : shape.data_offset + i * shape.data_bytes);
         } else {
           reader.DecodeAt(plan.directories[i], shape, planes.data(), where);
         }
-        if (plan.decoded_bits == 16) {
+        if (shape.bits == 16) {
           for (size_t plane : numbers) note_range(plane);
         }
         std::lock_guard lock(mutex);

@@ -11,6 +11,7 @@
 #include "core/progress_sink.h"
 #include "imaging/hyperstack.h"
 #include "imaging/hyperstack_layout.h"
+#include "imaging/page_shape.h"
 
 namespace lumetrix::imaging {
 
@@ -27,22 +28,21 @@ struct HyperstackPlan {
   uint64_t file_size = 0;
   std::vector<uint64_t> directories;  // full-resolution pages
   HyperstackLayout layout;
-  int32_t width = 0, height = 0;
-  int page_channels = 1;
-  int decoded_bits = 8;  // 8, 16, or 32 for samples scaled into 16 bits after reading
-  std::string kind;
-  // Fields of the page shape the workers compare every page with.
-  uint16_t compression = 1;
-  uint64_t data_offset = 0, data_bytes = 0;
+  // The first page's size, channels and decoded bits (8, 16, or 32 for samples scaled into 16
+  // bits after reading): every page is compared with it.
+  detail::PageShape page_shape;
 
-  int32_t Channels() const { return layout.page_groups * page_channels; }
-  int Bits() const { return decoded_bits == 8 ? 8 : 16; }
+  int32_t Width() const { return static_cast<int32_t>(page_shape.width); }
+  int32_t Height() const { return static_cast<int32_t>(page_shape.height); }
+  int32_t Channels() const { return layout.page_groups * page_shape.channels; }
+  int Bits() const { return page_shape.bits == 8 ? 8 : 16; }
   uint64_t Samples() const {
-    return uint64_t(width) * uint64_t(height) * uint64_t(Channels()) * uint64_t(layout.slices) * uint64_t(layout.frames);
+    return uint64_t(page_shape.width) * uint64_t(page_shape.height) * uint64_t(Channels()) *
+           uint64_t(layout.slices) * uint64_t(layout.frames);
   }
   uint64_t Bytes() const { return Samples() * uint64_t(Bits() / 8); }
   // Bytes allocated while reading (floating-point samples pass through a buffer of their own).
-  uint64_t PeakBytes() const { return Bytes() + (decoded_bits == 32 ? Samples() * 4 : 0); }
+  uint64_t PeakBytes() const { return Bytes() + (page_shape.bits == 32 ? Samples() * 4 : 0); }
 };
 
 // Lists the pages and resolves the layout. Throws ImageError with a sentence naming the file

@@ -728,7 +728,7 @@ void TiffReader::SetDirectoryAt(uint64_t directory, const std::string& where) {
   if (!TIFFSetSubDirectory(tif_.get(), directory)) throw ImageError(where + " cannot be read" + messages_->Reason());
 }
 
-TiffReader::PageShape TiffReader::ShapeAt(uint64_t directory, const std::string& where) {
+PageShape TiffReader::ShapeAt(uint64_t directory, const std::string& where) {
   SetDirectoryAt(directory, where);
   TIFF* tif = tif_.get();
   const Layout l = ReadLayout(where);

@@ -12,6 +12,7 @@
 #include "imaging/file_probe.h"
 #include "imaging/image_data.h"
 #include "imaging/imagej_metadata.h"
+#include "imaging/page_shape.h"
 #include "imaging/tiff_messages.h"
 
 namespace lumetrix::imaging::detail {
@@ -36,22 +37,7 @@ class TiffReader {
   // Throws ImageError when the chain is damaged or holds no such page.
   std::vector<uint64_t> FullResolutionPages();
 
-  // What the decoded channels of a page look like: `bits` 8 or 16 (unsigned), or 32 (float:
-  // 32-bit integers and floating point, to be scaled by the caller).
-  struct PageShape {
-    uint32_t width = 0, height = 0;
-    int channels = 1;  // 1 or 3 (RGB, palette colour)
-    int bits = 8;
-    uint16_t compression = 1;
-    std::string description;  // ImageDescription
-    double x_resolution = 0, y_resolution = 0;
-    int resolution_unit = 2;
-    // Uncompressed data in one run: where it starts and how many bytes a page takes.
-    bool contiguous = false;
-    uint64_t data_offset = 0, data_bytes = 0;
-    std::string kind;  // "16-bit grey, LZW" for messages and --info
-    ImageJChannelData imagej_channels;  // from the IJMetadata tags
-  };
+  // The shape of the page whose directory is at `directory` (imaging/page_shape.h).
   PageShape ShapeAt(uint64_t directory, const std::string& where);
   // Decodes the page whose directory is at `directory` into one plane per channel (width x
   // height samples of shape.bits, rows top first). With `data_offset` set, the samples are read

@@ -201,14 +201,14 @@ std::optional<VolumeData> ReadVolume(const std::string& path, imaging::ImageBox&
       return std::nullopt;
     }
     const bool grey = plan.Channels() == 1;
-    const uint64_t shown = uint64_t(plan.width) * uint64_t(plan.height) * uint64_t(slices) * (grey ? 1 : 3);
+    const uint64_t shown = uint64_t(plan.Width()) * uint64_t(plan.Height()) * uint64_t(slices) * (grey ? 1 : 3);
     const uint64_t needed = plan.PeakBytes() + shown;
     const uint64_t available = imaging::AvailableMemoryBytes();
     if ((options.MaxBytes && shown > options.MaxBytes) || (!options.MaxBytes && available && needed > available) ||
         needed > static_cast<uint64_t>(PTRDIFF_MAX)) {
       const uint64_t limit = options.MaxBytes ? options.MaxBytes : available;
       error = name + " needs " + Megabytes(options.MaxBytes ? shown : needed) + " of memory (" +
-              std::to_string(plan.width) + " x " + std::to_string(plan.height) + " x " + std::to_string(slices) +
+              std::to_string(plan.Width()) + " x " + std::to_string(plan.Height()) + " x " + std::to_string(slices) +
               (plan.Channels() == 1 ? std::string(" grey") : " x " + std::to_string(plan.Channels()) + " channels") +
               (plan.layout.frames > 1 ? " x " + std::to_string(plan.layout.frames) + " time points" : std::string()) +
               "), more than is available (" + Megabytes(limit) + ").";

@@ -9,15 +9,16 @@
 //     /ranges: the same while the display range changes on every frame (textures made anew).
 //   DrawFrame256: drawing and reading back one frame of that volume; fps.
 #include <benchmark/benchmark.h>
-#include <tiffio.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <ctime>
 #include <filesystem>
 
 #include "bench/drawing_bench_main.h"
+#include "bench/support/cpu_time.h"
+#include "bench/support/grey_stack.h"
+#include "bench/support/temp_folders.h"
 #include "viewer/animation/keyframe_file.h"
 #include "viewer/animation/movie_renderer.h"
 #include "viewer_ui/gl_view.h"
@@ -26,33 +27,19 @@
 namespace lumetrix {
 namespace {
 
-std::filesystem::path Folder() {
-  auto d = std::filesystem::temp_directory_path() / "lumetrix-bench-animation";
-  std::filesystem::create_directories(d);
-  return d;
-}
+std::filesystem::path Folder() { return bench::KeptFolder("lumetrix-bench-animation"); }
 
 // A side x side x pages grey stack of smooth stripes.
 std::string VolumeFile(int side, int pages) {
   const std::string p = (Folder() / ("stack" + std::to_string(side) + "x" + std::to_string(pages) + ".tif")).string();
   if (std::filesystem::exists(p)) return p;
-  TIFF* t = TIFFOpen(p.c_str(), "w");
-  std::vector<uint8_t> row(side);
-  for (int page = 0; page < pages; ++page) {
-    TIFFSetField(t, TIFFTAG_IMAGEWIDTH, side);
-    TIFFSetField(t, TIFFTAG_IMAGELENGTH, side);
-    TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 8);
-    TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 1);
-    TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
-    TIFFSetField(t, TIFFTAG_SUBFILETYPE, FILETYPE_PAGE);
-    for (int y = 0; y < side; ++y) {
-      for (int x = 0; x < side; ++x)
-        row[x] = static_cast<uint8_t>(60 + 50 * std::sin(x * 0.07 + page * 0.2) * std::cos(y * 0.05));
-      TIFFWriteScanline(t, row.data(), y, 0);
-    }
-    TIFFWriteDirectory(t);
-  }
-  TIFFClose(t);
+  bench::GreyPage format;
+  format.width = format.height = static_cast<uint32_t>(side);
+  format.page_of_stack = true;
+  bench::WriteGreyStack(p, format, pages, [&](int page, uint32_t y, uint8_t* row) {
+    for (int x = 0; x < side; ++x)
+      row[x] = static_cast<uint8_t>(60 + 50 * std::sin(x * 0.07 + page * 0.2) * std::cos(y * 0.05));
+  });
   return p;
 }
 
@@ -69,11 +56,7 @@ animation::KeyframeTrack Track(int frames, bool ranges = false) {
       error);
 }
 
-double ThreadCpuMs() {
-  timespec t{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
-}
+double ThreadCpuMs() { return 1e3 * bench::ThreadCpuSeconds(); }
 
 struct FrameTimes {
   std::vector<double> wall, cpu;

@@ -2,19 +2,16 @@
 // page) beside a bare libtiff decode of the same strips, plus the resampler on slice sizes.
 
 #include <benchmark/benchmark.h>
-#include <tiffio.h>
-#include <unistd.h>
 
-#include <algorithm>
-#include <cstdarg>
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "bench/imaging/fluorescence_stack.h"
+#include "bench/support/quiet_tiff.h"
+#include "bench/support/strip_reading.h"
 #include "imaging/image_box.h"
 #include "imaging/resample.h"
-#include "bench/imaging/fluorescence_stack.h"
 
 namespace {
 
@@ -22,6 +19,7 @@ constexpr int kWidth = 512, kHeight = 512, kDepth = 200;
 
 using lumetrix::bench::FluorescenceStack;
 using lumetrix::bench::OpenTiffQuietly;
+using lumetrix::bench::ReadAllStrips;
 
 const FluorescenceStack& TheStack() {
   static FluorescenceStack stack(kDepth, 8);
@@ -33,19 +31,10 @@ void BareLibtiff(benchmark::State& state, const char* mode) {
   std::vector<uint8_t> flat(size_t(kWidth) * kHeight * kDepth);
   for (auto _ : state) {
     TIFF* tif = OpenTiffQuietly(path, mode);
-    int page = 0;
-    do {
-      uint8_t* dst = flat.data() + size_t(page) * kWidth * kHeight;
-      const uint32_t strips = TIFFNumberOfStrips(tif);
-      for (uint32_t s = 0; s < strips; ++s) {
-        const tmsize_t got = TIFFReadEncodedStrip(tif, s, dst, -1);
-        dst += got;
-      }
-      ++page;
-    } while (TIFFReadDirectory(tif));
+    const int pages = ReadAllStrips(tif, flat.data());
     TIFFClose(tif);
     benchmark::DoNotOptimize(flat.data());
-    if (page != kDepth) state.SkipWithError("wrong page count");
+    if (pages != kDepth) state.SkipWithError("wrong page count");
   }
   state.SetBytesProcessed(int64_t(state.iterations()) * kWidth * kHeight * kDepth);
 }

@@ -3,30 +3,23 @@
 // into one flat buffer: 512 x 512 x 200 8-bit LZW and 512 x 512 x 100 16-bit LZW.
 
 #include <benchmark/benchmark.h>
-#include <tiffio.h>
-#include <sys/resource.h>
-#include <unistd.h>
 
-#include <cstdarg>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "bench/imaging/fluorescence_stack.h"
+#include "bench/support/cpu_time.h"
+#include "bench/support/quiet_tiff.h"
+#include "bench/support/strip_reading.h"
 #include "viewer/volume_loader.h"
 
 namespace {
 
-// CPU seconds of every thread of the process so far: on a loaded machine wall-clock time says
-// little, and the load's CPU over the cores is what it would take on an idle one.
-double ProcessCpuSeconds() {
-  rusage u{};
-  getrusage(RUSAGE_SELF, &u);
-  return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + 1e-6 * double(u.ru_utime.tv_usec + u.ru_stime.tv_usec);
-}
-
+// The load's CPU over all cores is given beside the wall-clock time (all_threads_cpu_ms).
 using lumetrix::bench::FluorescenceStack;
 using lumetrix::bench::OpenTiffQuietly;
+using lumetrix::bench::ProcessCpuSeconds;
+using lumetrix::bench::ReadAllStrips;
 constexpr int kSide = FluorescenceStack::kSide;
 
 const FluorescenceStack& TheStack(int bits) {
@@ -41,12 +34,7 @@ void BM_BareDecode(benchmark::State& state) {
   const double cpu = ProcessCpuSeconds();
   for (auto _ : state) {
     TIFF* tif = OpenTiffQuietly(stack.path(), "rm");
-    uint8_t* dst = flat.data();
-    int pages = 0;
-    do {
-      for (uint32_t s = 0; s < TIFFNumberOfStrips(tif); ++s) dst += TIFFReadEncodedStrip(tif, s, dst, -1);
-      ++pages;
-    } while (TIFFReadDirectory(tif));
+    const int pages = ReadAllStrips(tif, flat.data());
     TIFFClose(tif);
     benchmark::DoNotOptimize(flat.data());
     if (pages != stack.depth()) state.SkipWithError("wrong page count");

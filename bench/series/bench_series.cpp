@@ -5,12 +5,13 @@
 #include <sys/wait.h>
 #include <tiffio.h>
 
-#include <cstdlib>
+#include <cstdio>
 #include <filesystem>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "bench/support/grey_stack.h"
+#include "bench/support/temp_folders.h"
 #include "export/series/join_series.h"
 
 extern char** environ;
@@ -23,25 +24,17 @@ constexpr int kSize = 512;
 // A folder of confocal-like slices: a few bright blobs that move with z, on a noisy background.
 class SliceFolder {
  public:
-  SliceFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "lumetrix-bench-series-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp");
-    folder_ = pattern;
-    std::vector<uint8_t> row(kSize);
+  SliceFolder() : scratch_("lumetrix-bench-series"), folder_(scratch_.path().string()) {
+    lumetrix::bench::GreyPage format;
+    format.width = format.height = kSize;
+    format.rows_per_strip = 16;
     uint32_t noise = 12345;
     for (int z = 0; z < kSlices; ++z) {
       char name[32];
       std::snprintf(name, sizeof name, "slice%03d.tif", z);
       const std::string path = folder_ + "/" + name;
-      TIFF* tif = TIFFOpen(path.c_str(), "w");
-      if (!tif) throw std::runtime_error("cannot write " + path);
-      TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, kSize);
-      TIFFSetField(tif, TIFFTAG_IMAGELENGTH, kSize);
-      TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
-      TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
-      TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
-      TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 16);
-      for (int y = 0; y < kSize; ++y) {
+      lumetrix::bench::WriteGreyStack(path, format, 1, [&](int, uint32_t row_y, uint8_t* row) {
+        const int y = static_cast<int>(row_y);
         for (int x = 0; x < kSize; ++x) {
           noise = noise * 1664525u + 1013904223u;
           int v = static_cast<int>(noise >> 29);  // 0..7 background
@@ -52,20 +45,15 @@ class SliceFolder {
           }
           row[static_cast<size_t>(x)] = static_cast<uint8_t>(v > 255 ? 255 : v);
         }
-        TIFFWriteScanline(tif, row.data(), static_cast<uint32_t>(y), 0);
-      }
-      TIFFClose(tif);
+      });
       paths_.push_back(path);
     }
-  }
-  ~SliceFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(folder_, ec);
   }
   const std::vector<std::string>& Paths() const { return paths_; }
   std::string Output(const char* name) const { return folder_ + "/" + name; }
 
  private:
+  lumetrix::bench::ScratchFolder scratch_;
   std::string folder_;
   std::vector<std::string> paths_;
 };

@@ -5,8 +5,6 @@
 
 #include <lua.hpp>
 
-#include <time.h>
-
 #include <chrono>
 #include <cstdint>
 #include <memory>
@@ -14,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/support/cpu_time.h"
 #include "vbscript/script_control.h"
 
 namespace {
@@ -50,11 +49,7 @@ const char* const kVbsLoop =
 // time ("x_lua"); the wall-clock ratio is given beside it ("x_lua_wall").
 struct Clocks {
   double cpu = 0, wall = 0;
-  static double ThreadCpu() {
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
-  }
+  static double ThreadCpu() { return lumetrix::bench::ThreadCpuSeconds(); }
   static double Wall() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
   }

@@ -3,7 +3,6 @@
 //   BuildTextures vs BuildTexturesThroughBmpFiles: a 512x512x100 grey volume.
 //   DrawScene: one frame of that volume at 800x600.
 #include <benchmark/benchmark.h>
-#include <tiffio.h>
 
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -16,6 +15,9 @@
 #include <random>
 
 #include "bench/drawing_bench_main.h"
+#include "bench/support/grey_stack.h"
+#include "bench/support/strip_reading.h"
+#include "bench/support/temp_folders.h"
 #include "imaging/image_box.h"
 #include "viewer_ui/gl_view.h"
 #include "render/offscreen_view.h"
@@ -26,11 +28,7 @@ namespace lumetrix {
 namespace {
 
 const std::filesystem::path& Folder() {
-  static const std::filesystem::path dir = [] {
-    auto d = std::filesystem::temp_directory_path() / "lumetrix-bench-viewer";
-    std::filesystem::create_directories(d);
-    return d;
-  }();
+  static const std::filesystem::path dir = bench::KeptFolder("lumetrix-bench-viewer");
   return dir;
 }
 
@@ -39,26 +37,16 @@ std::string StackFile() {
   static const std::string path = [] {
     const std::string p = (Folder() / "stack512x200.tif").string();
     if (std::filesystem::exists(p)) return p;
-    TIFF* t = TIFFOpen(p.c_str(), "w");
     std::mt19937 rng(7);
-    std::vector<uint8_t> row(512);
-    for (int page = 0; page < 200; ++page) {
-      TIFFSetField(t, TIFFTAG_IMAGEWIDTH, 512);
-      TIFFSetField(t, TIFFTAG_IMAGELENGTH, 512);
-      TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 8);
-      TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 1);
-      TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
-      TIFFSetField(t, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
-      TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, 16);
-      TIFFSetField(t, TIFFTAG_SUBFILETYPE, FILETYPE_PAGE);
-      for (int y = 0; y < 512; ++y) {
-        for (int x = 0; x < 512; ++x)
-          row[x] = static_cast<uint8_t>(40 + 30 * std::sin(x * 0.05 + page * 0.1) * std::cos(y * 0.04) + (rng() % 16));
-        TIFFWriteScanline(t, row.data(), y, 0);
-      }
-      TIFFWriteDirectory(t);
-    }
-    TIFFClose(t);
+    bench::GreyPage format;
+    format.width = format.height = 512;
+    format.compression = COMPRESSION_LZW;
+    format.rows_per_strip = 16;
+    format.page_of_stack = true;
+    bench::WriteGreyStack(p, format, 200, [&](int page, uint32_t y, uint8_t* row) {
+      for (int x = 0; x < 512; ++x)
+        row[x] = static_cast<uint8_t>(40 + 30 * std::sin(x * 0.05 + page * 0.1) * std::cos(y * 0.04) + (rng() % 16));
+    });
     return p;
   }();
   return path;
@@ -83,12 +71,7 @@ void BareLibtiffDecode(benchmark::State& state) {
   std::vector<uint8_t> flat(size_t{512} * 512 * 200);
   for (auto _ : state) {
     TIFF* t = TIFFOpen(path.c_str(), "r");
-    size_t at = 0;
-    do {
-      const tstrip_t strips = TIFFNumberOfStrips(t);
-      for (tstrip_t s = 0; s < strips; ++s)
-        at += static_cast<size_t>(TIFFReadEncodedStrip(t, s, flat.data() + at, -1));
-    } while (TIFFReadDirectory(t));
+    bench::ReadAllStrips(t, flat.data());
     TIFFClose(t);
     benchmark::DoNotOptimize(flat.data());
   }

@@ -1,0 +1,27 @@
+#pragma once
+// Folders under the system's temporary folder for the files the benchmarks write.
+
+#include <filesystem>
+#include <string>
+
+namespace lumetrix::bench {
+
+// The folder `name`, made when missing and kept between runs, so that files written once are reused.
+std::filesystem::path KeptFolder(const std::string& name);
+
+// A new empty folder whose name starts with `prefix`, removed with all it holds at the end.
+class ScratchFolder {
+ public:
+  // Throws std::runtime_error when the folder cannot be made.
+  explicit ScratchFolder(const std::string& prefix);
+  ~ScratchFolder();
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+}  // namespace lumetrix::bench
