@@ -3,11 +3,38 @@
 // the parameters window), by mouse and keyboard input, and by an open (transparency).
 
 #include <array>
+#include <cstdint>
 
 namespace lumetrix {
 
-// How the slices combine: added at the transparency, or the brightest along each ray.
-enum class RenderMode { Additive, Maximum };
+// How the volume is drawn. The slice stacks add the slices at the transparency (Additive) or
+// keep the brightest (Maximum); the ray caster composites emission and absorption along each ray
+// (Volume), keeps the brightest (Mip), the brightest dimmed by what lies before it (Attenuated),
+// the darkest (MinIP), or shades the first crossing of each channel's iso level (Iso).
+enum class RenderMode { Additive, Maximum, Volume, Mip, Attenuated, MinIP, Iso };
+inline bool RayCast(RenderMode m) { return m != RenderMode::Additive && m != RenderMode::Maximum; }
+
+enum class Projection { Perspective, Orthographic };
+
+// Limits in voxels, counting from 0 and inclusive: voxel (x, y, z) is kept when X0 <= x <= X1 and
+// so on. The start box reaches past any volume.
+inline constexpr float kCropToEnd = 1e9f;
+struct CropBox {
+  std::array<float, 6> Limits{0, kCropToEnd, 0, kCropToEnd, 0, kCropToEnd};  // x0, x1, y0, y1, z0, z1
+  friend bool operator==(const CropBox&, const CropBox&) = default;
+};
+
+// A free clipping plane in voxel coordinates: voxels whose centre (x, y, z) has
+// Nx * x + Ny * y + Nz * z > D are cut away.
+struct ClipPlane {
+  bool On = false;
+  std::array<float, 4> Plane{0, 0, 1, 0};  // Nx, Ny, Nz, D
+  friend bool operator==(const ClipPlane&, const ClipPlane&) = default;
+};
+
+// The iso level of a channel that has none set: the middle of its display range.
+inline constexpr float kIsoMiddle = -1.0f;
+inline constexpr int kIsoChannels = 8;  // as many as a stack may have
 
 struct ViewState {
   float XRot = 0;    // degrees about X
@@ -27,6 +54,16 @@ struct ViewState {
   RenderMode Mode = RenderMode::Additive;
   bool ScaleBar = false;  // drawn over the volume, bottom left
   bool Axes = false;      // small x, y, z triad, bottom right
+  Projection Proj = Projection::Perspective;
+  CropBox Crop;
+  ClipPlane Clip;
+  // Ray casting: each channel's iso level in its stored values, the attenuation per voxel of
+  // displayed level (Attenuated), and the step along a ray as a fraction of the smallest voxel
+  // side.
+  std::array<float, kIsoChannels> IsoLevel{kIsoMiddle, kIsoMiddle, kIsoMiddle, kIsoMiddle,
+                                           kIsoMiddle, kIsoMiddle, kIsoMiddle, kIsoMiddle};
+  float Attenuation = 0.05f;
+  float Quality = 0.5f;
 
   // Every field to its start value.
   void ResetParameters() { *this = ViewState{}; }

@@ -5,8 +5,10 @@
 
 #include <cstdio>
 #include <cstring>
+#include <algorithm>
 
 #include "render/stack_geometry.h"
+#include "render/view_projection.h"
 
 #ifndef GL_FUNC_ADD
 #define GL_FUNC_ADD 0x8006
@@ -110,9 +112,11 @@ void GlRenderer::DrawScene(ViewState& view, bool advance) {
   // The window system may have set its own viewport before this frame.
   glViewport(0, 0, viewport_w_, viewport_h_);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  LoadProjection(view, viewport_w_, viewport_h_);
   glLoadIdentity();
   if (!stacks_.Empty()) {
     DrawStack(view);
+    for (int i = 0; i < clip_planes_used_; ++i) glDisable(GL_CLIP_PLANE0 + i);
     ApplyBlend(RenderMode::Additive);
     DrawOverlay(view, viewport_w_, viewport_h_, width_, calibration_, Text);
   }
@@ -127,13 +131,14 @@ void GlRenderer::DrawStack(const ViewState& view) {
   glRotatef(view.XRot, 1.0f, 0.0f, 0.0f);
   glRotatef(view.YRot, 0.0f, 1.0f, 0.0f);
   last_stack_ = ChooseStack(view.XRot, view.YRot);
+  const VolumeExtent extent{width_, height_, depth_, view.ScaleX, view.ScaleY, view.ScaleZ, calibration_.FromFile};
+  ApplyCut(view, extent);
 
   glLightfv(GL_LIGHT1, GL_AMBIENT, view.LightColor.data());
   if (view.LightOn)
     glEnable(GL_LIGHTING);
   else
     glDisable(GL_LIGHTING);
-  const VolumeExtent extent{width_, height_, depth_, view.ScaleX, view.ScaleY, view.ScaleZ, calibration_.FromFile};
   const float alpha = StackAlpha(last_stack_, extent, slice_step_, view.Transparency);
   glColor4f(view.Color[0], view.Color[1], view.Color[2], alpha);
   ApplyBlend(view.Mode);
@@ -149,6 +154,47 @@ void GlRenderer::DrawStack(const ViewState& view) {
     }
     glEnd();
   }
+}
+
+void GlRenderer::ApplyCut(const ViewState& view, const VolumeExtent& e) {
+  // OpenGL keeps what a x + b y + c z + d >= 0 meets, in model space. The slices of a stack lie
+  // on one edge of their voxels (x: the low side; y and z: the high side), so the limits move a
+  // thousandth of a voxel that way to keep the first slice kept and drop the first one cut.
+  const double half[3] = {1.0, e.TrueAspect ? double(e.Height) * e.ScaleY / (double(e.Width) * e.ScaleX) : 1.0,
+                          double(e.Depth) * e.ScaleZ / (double(e.Width) * e.ScaleX)};
+  const double n[3] = {double(e.Width), double(e.Height), double(e.Depth)};
+  const auto& L = view.Crop.Limits;
+  GLint most = 6;  // every driver has at least six
+  glGetIntegerv(GL_MAX_CLIP_PLANES, &most);
+  int plane = 0;
+  for (int a = 0; a < 3; ++a) {
+    if (L[2 * a] <= 0 && L[2 * a + 1] + 1 >= n[a]) continue;
+    const double sign = a == 0 ? 1.0 : -1.0, nudge = -sign * 1e-3 * 2 * half[a] / n[a];
+    const double first = std::clamp(double(L[2 * a]), 0.0, n[a]), last = std::clamp(double(L[2 * a + 1]) + 1, 0.0, n[a]);
+    const double p0 = sign * (-half[a] + 2 * half[a] * first / n[a]) + nudge;
+    const double p1 = sign * (-half[a] + 2 * half[a] * last / n[a]) + nudge;
+    GLdouble low[4] = {0, 0, 0, -std::min(p0, p1)}, high[4] = {0, 0, 0, std::max(p0, p1)};
+    low[a] = 1, high[a] = -1;
+    glClipPlane(GL_CLIP_PLANE0 + plane, low);
+    glEnable(GL_CLIP_PLANE0 + plane++);
+    glClipPlane(GL_CLIP_PLANE0 + plane, high);
+    glEnable(GL_CLIP_PLANE0 + plane++);
+  }
+  if (view.Clip.On) {
+    // Voxel coordinates (centres at whole numbers) from model space: v = A p + b.
+    GLdouble eq[4] = {0, 0, 0, view.Clip.Plane[3]};
+    for (int a = 0; a < 3; ++a) {
+      const double sign = a == 0 ? 1.0 : -1.0;
+      const double A = sign * n[a] / (2 * half[a]), b = n[a] / 2 - 0.5;
+      eq[a] = -view.Clip.Plane[static_cast<size_t>(a)] * A;
+      eq[3] -= view.Clip.Plane[static_cast<size_t>(a)] * b;
+    }
+    if (plane < most) {
+      glClipPlane(GL_CLIP_PLANE0 + plane, eq);
+      glEnable(GL_CLIP_PLANE0 + plane++);
+    }
+  }
+  clip_planes_used_ = plane;
 }
 
 }  // namespace lumetrix

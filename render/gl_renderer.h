@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/view_state.h"
+#include "render/stack_geometry.h"
 #include "render/texture_stacks.h"
 #include "render/view_overlay.h"
 #include "viewer/renderer.h"
@@ -53,6 +54,8 @@ class GlRenderer : public Renderer {
 
  private:
   void DrawStack(const ViewState& view);
+  // The crop box and the clipping plane as OpenGL clip planes (model space current).
+  void ApplyCut(const ViewState& view, const VolumeExtent& extent);
   // Sets the blend equation for the mode; false when the driver lacks it (then additive).
   bool ApplyBlend(RenderMode mode);
 
@@ -63,6 +66,7 @@ class GlRenderer : public Renderer {
   int32_t viewport_w_ = 1, viewport_h_ = 1;
   Stack last_stack_ = Stack::XY;
   int64_t frames_drawn_ = 0;
+  int clip_planes_used_ = 0;
   Calibration calibration_;
   using BlendEquationFn = void (*)(unsigned);
   BlendEquationFn blend_equation_ = nullptr;

@@ -21,4 +21,45 @@ CapturedFrame GlSurface::CaptureFrame(int32_t x, int32_t y, int32_t width, int32
   return FrameFromGlRgb(rgb.data(), width, height);
 }
 
+lumetrix::Renderer& GlSurface::ActiveRenderer() {
+  if (kind_ == RendererKind::RayCaster) return ray_caster_;
+  return renderer_;
+}
+
+bool GlSurface::SelectRenderer(RendererKind kind, std::string& why) {
+  if (kind == kind_) return true;
+  const bool current = MakeCurrent();
+  if (kind == RendererKind::RayCaster && current && !ray_caster_.Supported(why)) return false;
+  // One renderer holds the volume at a time: the slice stacks are freed while the ray caster
+  // draws, and the other way round.
+  if (current) ActiveRenderer().ReleaseVolume();
+  kind_ = kind;
+  if (current) ActiveRenderer().ResizeGL(ClientWidth(), ClientHeight());
+  return true;
+}
+
+bool GlSurface::CanDraw(RenderMode mode, std::string& why) {
+  if (!MakeCurrent()) return true;
+  if (RayCast(mode)) return ray_caster_.Supported(why);
+  if (mode == RenderMode::Maximum) return renderer_.CanDrawMaximum(why);
+  return true;
+}
+
+void GlSurface::UseContextFunctions(GlRenderer::GlProc (*lookup)(const char*), const TextRaster& text) {
+  renderer_.ProcLookup = lookup;
+  renderer_.Text = text;
+  ray_caster_.ProcLookup = lookup;
+  ray_caster_.Text = text;
+}
+
+void GlSurface::ResizeRenderers(int32_t width, int32_t height) {
+  renderer_.ResizeGL(width, height);
+  ray_caster_.ResizeGL(width, height);
+}
+
+void GlSurface::ReleaseRenderers() {
+  renderer_.ReleaseVolume();
+  ray_caster_.ReleaseVolume();
+}
+
 }  // namespace lumetrix

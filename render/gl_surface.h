@@ -1,23 +1,38 @@
 #pragma once
-// A surface that draws with OpenGL through the slice-stack renderer: what the window's widget
-// and the offscreen framebuffer share.
+// A surface that draws with OpenGL, through the slice stacks or the ray caster: what the
+// window's widget and the offscreen framebuffer share.
 
 #include <cstdint>
+#include <string>
 
 #include "render/gl_renderer.h"
+#include "render/ray_caster.h"
 #include "viewer/viewer_surface.h"
 
 namespace lumetrix {
 
 class GlSurface : public ViewerSurface {
  public:
-  lumetrix::Renderer& ActiveRenderer() override { return renderer_; }
+  lumetrix::Renderer& ActiveRenderer() override;
   GlRenderer& Renderer() { return renderer_; }
+  RayCaster& Caster() { return ray_caster_; }
+  bool SelectRenderer(RendererKind kind, std::string& why) override;
+  RendererKind SelectedRenderer() const override { return kind_; }
+  bool CanDraw(RenderMode mode, std::string& why) override;
   // Reads the frame back with glReadPixels.
   CapturedFrame CaptureFrame(int32_t x, int32_t y, int32_t width, int32_t height) override;
 
  protected:
+  // Both renderers look OpenGL functions up with `lookup` and draw text with `text`.
+  void UseContextFunctions(GlRenderer::GlProc (*lookup)(const char*), const TextRaster& text);
+  // Both renderers take the size (the context current).
+  void ResizeRenderers(int32_t width, int32_t height);
+  // Both renderers free what they built (the context current).
+  void ReleaseRenderers();
+
   GlRenderer renderer_;
+  RayCaster ray_caster_;
+  RendererKind kind_ = RendererKind::Slices;
 };
 
 }  // namespace lumetrix

@@ -47,9 +47,9 @@ TextImage QtTextImage(const std::string& text) {
 }
 
 OffscreenView::~OffscreenView() {
-  if (egl_ && MakeCurrent()) renderer_.ReleaseStacks();
+  if (egl_ && MakeCurrent()) ReleaseRenderers();
   if (context_.isValid() && MakeCurrent()) {
-    renderer_.ReleaseStacks();
+    ReleaseRenderers();
     fbo_.reset();
     context_.doneCurrent();
   }
@@ -86,7 +86,7 @@ bool OffscreenView::SetSize(int32_t width, int32_t height) {
     if (!egl_->SetFramebufferSize(width, height)) return false;
     width_ = width;
     height_ = height;
-    renderer_.ResizeGL(width_, height_);
+    ResizeRenderers(width_, height_);
     return true;
   }
   if (!context_.makeCurrent(&surface_)) return false;
@@ -99,7 +99,7 @@ bool OffscreenView::SetSize(int32_t width, int32_t height) {
   width_ = width;
   height_ = height;
   fbo_->bind();
-  renderer_.ResizeGL(width_, height_);
+  ResizeRenderers(width_, height_);
   return true;
 }
 
@@ -118,14 +118,14 @@ void OffscreenView::DoneCurrent() {
 
 void OffscreenView::DrawFrameNow() {
   if (!view_ || !MakeCurrent()) return;
-  renderer_.DrawScene(*view_, true);
+  ActiveRenderer().DrawScene(*view_, true);
   glFinish();
 }
 
 void OffscreenView::Refresh() {
   if (!view_ || !MakeCurrent()) return;
   ViewState still = *view_;
-  renderer_.DrawScene(still, false);
+  ActiveRenderer().DrawScene(still, false);
   glFinish();
 }
 

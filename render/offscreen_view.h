@@ -19,10 +19,7 @@ TextImage QtTextImage(const std::string& text);
 
 class OffscreenView : public GlSurface {
  public:
-  OffscreenView() {
-    renderer_.ProcLookup = CurrentGlProc;
-    renderer_.Text = QtTextImage;
-  }
+  OffscreenView() { UseContextFunctions(CurrentGlProc, QtTextImage); }
   ~OffscreenView() override;
 
   // Creates the context unless there is one: Qt's, or without a display Mesa's surfaceless EGL

@@ -30,7 +30,8 @@ const std::vector<std::string_view>& WordsOf(WordGroup group) {
       "SetLightOff", "ResetParameters", "ResetSpeedParameters", "DrawImage", "SaveBMP", "SaveJPG",
       "AVIStart", "AVIAdd", "AVIend", "SetPalette", "LoadLuts", "RunVBScript", "SetRenderMode", "SetScaleBar",
       "SetAxes", "OpenImage", "SetChannel", "SetChannelColor", "SetDisplayRange", "SetGamma", "AutoContrast",
-      "SetTimePoint", "ChannelCount", "TimePointCount"};
+      "SetTimePoint", "ChannelCount", "TimePointCount", "SetIsoLevel", "SetAttenuation", "SetCrop", "SetClipPlane",
+      "ClearClipPlane", "SetProjection", "SetQuality"};
   // The engine's functions, objects and constants.
   static const std::vector<std::string_view> builtIn{
       "Abs", "Array", "Asc", "AscW", "Atn", "CBool", "CByte", "CCur", "CDate", "CDbl", "Chr", "ChrW", "CInt", "CLng",

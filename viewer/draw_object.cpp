@@ -45,6 +45,16 @@ const Member kMembers[] = {
        if (!v.SetRenderMode(Text(a[0]), why)) throw vbs::ScriptError(5, "Invalid procedure call or argument: " + why);
        return kNothing;
      }},
+    {"SetIsoLevel", 2, [](Viewer& v, Args a) { v.SetIsoLevel(L(a[0]), D(a[1])); return kNothing; }},
+    {"SetAttenuation", 1, [](Viewer& v, Args a) { v.SetAttenuation(D(a[0])); return kNothing; }},
+    {"SetCrop", 6, [](Viewer& v, Args a) {
+       v.SetCrop({D(a[0]), D(a[1]), D(a[2]), D(a[3]), D(a[4]), D(a[5])});
+       return kNothing;
+     }},
+    {"SetClipPlane", 4, [](Viewer& v, Args a) { v.SetClipPlane(D(a[0]), D(a[1]), D(a[2]), D(a[3])); return kNothing; }},
+    {"ClearClipPlane", 0, [](Viewer& v, Args) { v.ClearClipPlane(); return kNothing; }},
+    {"SetProjection", 1, [](Viewer& v, Args a) { v.SetProjection(Text(a[0])); return kNothing; }},
+    {"SetQuality", 1, [](Viewer& v, Args a) { v.SetQuality(D(a[0])); return kNothing; }},
     {"SetScaleBar", 1, [](Viewer& v, Args a) { v.SetScaleBar(vbs::ToBool(a[0])); return kNothing; }},
     {"SetAxes", 1, [](Viewer& v, Args a) { v.SetAxes(vbs::ToBool(a[0])); return kNothing; }},
     // Channels and time points count from 1.

@@ -13,6 +13,7 @@
 #include "scripting/script_file.h"
 #include "scripting/script_host.h"
 #include "viewer/draw_object.h"
+#include "viewer/render_options.h"
 #include "viewer/file_console.h"
 #include "viewer/start_transparency.h"
 #include "viewer/volume_loader.h"
@@ -36,7 +37,10 @@ Viewer::~Viewer() {
 }
 
 void Viewer::Notify(ViewerChange change) {
-  if (change == ViewerChange::View) RequestFrameIfShown();
+  if (change == ViewerChange::View) {
+    FollowRenderMode();
+    RequestFrameIfShown();
+  }
   for (size_t i = 0; i < observers_.size(); ++i) observers_[i](change);
 }
 
@@ -276,17 +280,67 @@ void Viewer::SetYRotSpeed(float v) { SetViewField(ViewField::YSpeed, v); }
 void Viewer::SetTransparency(float a) { SetViewField(ViewField::Transparency, a); }
 
 bool Viewer::SetRenderMode(const std::string& mode, std::string& why) {
-  std::string word = mode;
-  for (char& ch : word) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-  if (word != "additive" && word != "max") {
-    why = "The render mode is \"additive\" or \"max\".";
+  const std::optional<RenderMode> parsed = ParseRenderMode(mode);
+  if (!parsed) {
+    why = kRenderModeWords;
     return false;
   }
-  const bool max = word == "max";
-  if (max && surface_.MakeCurrent() && !surface_.ActiveRenderer().CanDrawMaximum(why)) return false;
-  view_.Mode = max ? RenderMode::Maximum : RenderMode::Additive;
+  if (!surface_.CanDraw(*parsed, why)) return false;
+  view_.Mode = *parsed;
   Notify(ViewerChange::View);
   return true;
+}
+
+void Viewer::FollowRenderMode() {
+  const RendererKind kind = RayCast(view_.Mode) ? RendererKind::RayCaster : RendererKind::Slices;
+  if (following_mode_ || surface_.SelectedRenderer() == kind) return;
+  following_mode_ = true;
+  std::string why;
+  if (!surface_.SelectRenderer(kind, why)) {
+    view_.Mode = RenderMode::Additive;
+    ui_.messages.ShowMessage(why, MessageIcon::Exclamation);
+  } else if (volume_loaded_ && !viewer_done_) {
+    RebuildTextures();
+  }
+  following_mode_ = false;
+}
+
+void Viewer::SetIsoLevel(int32_t channel, double value) {
+  if (channel < 1 || channel > kIsoChannels)
+    throw InvalidViewValue("There is no channel " + std::to_string(channel) + "; channels count from 1 to " +
+                           std::to_string(kIsoChannels) + ".");
+  view_.IsoLevel[static_cast<size_t>(channel - 1)] = CheckedIsoLevel(value);
+  Notify(ViewerChange::View);
+}
+
+void Viewer::SetAttenuation(double a) {
+  view_.Attenuation = CheckedAttenuation(a);
+  Notify(ViewerChange::View);
+}
+
+void Viewer::SetCrop(const std::array<double, 6>& limits) {
+  view_.Crop = CheckedCrop(limits);
+  Notify(ViewerChange::View);
+}
+
+void Viewer::SetClipPlane(double nx, double ny, double nz, double d) {
+  view_.Clip = CheckedClipPlane(nx, ny, nz, d);
+  Notify(ViewerChange::View);
+}
+
+void Viewer::ClearClipPlane() {
+  view_.Clip.On = false;
+  Notify(ViewerChange::View);
+}
+
+void Viewer::SetProjection(const std::string& word) {
+  view_.Proj = ParseProjection(word);
+  Notify(ViewerChange::View);
+}
+
+void Viewer::SetQuality(double step) {
+  view_.Quality = CheckedQuality(step);
+  Notify(ViewerChange::View);
 }
 
 void Viewer::SetScaleBar(bool on) {

@@ -5,6 +5,7 @@
 // command line drives it over an offscreen surface. Whatever it needs of a user interface comes
 // through ViewerUi; whatever changes in it is told to its observers.
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <string>
@@ -146,9 +147,18 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   void SetLight(float r, float g, float b);
   void SetColor(float r, float g, float b);
   void SetTransparency(float a);
-  // "additive" or "max" (any case); false, with the reason, for another word or a driver that
-  // cannot draw the maximum.
+  // A word of ParseRenderMode; false, with the reason, for another word or a driver that cannot
+  // draw the mode. The ray-cast modes switch to the ray caster (the volume is built for it).
   bool SetRenderMode(const std::string& mode, std::string& why);
+  // Ray casting, cutting and projection; a value out of range throws InvalidViewValue (see
+  // render_options.h). Channels count from 1.
+  void SetIsoLevel(int32_t channel, double value);
+  void SetAttenuation(double a);
+  void SetCrop(const std::array<double, 6>& limits);
+  void SetClipPlane(double nx, double ny, double nz, double d);
+  void ClearClipPlane();
+  void SetProjection(const std::string& word);
+  void SetQuality(double step);
   void SetScaleBar(bool on);
   void SetAxes(bool on);
   // The channels and time points of the shown volume, counting from 1 (0 without a volume).
@@ -248,6 +258,10 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   void Beep() override;
 
   void Notify(ViewerChange change);
+  // Lets the renderer of the surface follow the render mode: switching between the slice stacks
+  // and the ray caster builds the volume for the one that takes over. A driver that cannot
+  // ray-cast leaves the additive mode, with a message.
+  void FollowRenderMode();
   // Takes a volume that was read as the one shown.
   void Adopt(VolumeData volume, const std::string& name);
   ChannelDisplay& ChannelAt(int32_t n);
@@ -279,6 +293,7 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   std::string last_file_;
   int32_t slice_step_ = 4;
   int busy_ = 0;
+  bool following_mode_ = false;
   bool reading_ = false;
   bool palette_menu_shown_ = false;
 

@@ -12,6 +12,9 @@
 
 namespace lumetrix {
 
+// The slice stacks draw the Additive and Maximum modes, the ray caster the others.
+enum class RendererKind { Slices, RayCaster };
+
 class ViewerSurface {
  public:
   virtual ~ViewerSurface() = default;
@@ -42,6 +45,20 @@ class ViewerSurface {
   virtual void Refresh() = 0;
   // The renderer that draws the frames.
   virtual lumetrix::Renderer& ActiveRenderer() = 0;
+  // Chooses the renderer that draws from now on; with the context current, what the other one
+  // built is freed. False, with the reason, when the driver cannot run it.
+  virtual bool SelectRenderer(RendererKind kind, std::string& why) {
+    if (kind == RendererKind::Slices) return true;
+    why = "This surface cannot ray-cast volumes.";
+    return false;
+  }
+  virtual RendererKind SelectedRenderer() const { return RendererKind::Slices; }
+  // Whether the current driver can draw `mode` (true while there is no context to ask); `why`
+  // says what is missing when not.
+  virtual bool CanDraw(RenderMode mode, std::string& why) {
+    (void)mode, (void)why;
+    return true;
+  }
   // While held, repaints draw nothing (the window keeps showing its last frame).
   void HoldFrames(bool hold) { hold_ = hold; }
 

@@ -24,8 +24,7 @@ void SetDefaultSurfaceFormat() {
 }
 
 GlView::GlView(QWidget* parent) : QOpenGLWidget(parent) {
-  renderer_.ProcLookup = CurrentGlProc;
-  renderer_.Text = QtTextImage;
+  UseContextFunctions(CurrentGlProc, QtTextImage);
   setFocusPolicy(Qt::StrongFocus);
   setMouseTracking(false);
   connect(this, &QOpenGLWidget::frameSwapped, this, [this] {
@@ -39,16 +38,16 @@ GlView::~GlView() {
   if (!context()) return;
   disconnect(context(), nullptr, this, nullptr);
   if (MakeCurrent()) {
-    renderer_.ReleaseStacks();
+    ReleaseRenderers();
     doneCurrent();
   }
 }
 
 void GlView::initializeGL() {
   connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, [this] {
-    if (MakeCurrent()) renderer_.ReleaseStacks();
+    if (MakeCurrent()) ReleaseRenderers();
   });
-  renderer_.ResizeGL(ClientWidth(), ClientHeight());
+  ResizeRenderers(ClientWidth(), ClientHeight());
 }
 
 void GlView::resizeGL(int, int) {
@@ -57,7 +56,7 @@ void GlView::resizeGL(int, int) {
 
 void GlView::paintGL() {
   if (!view_ || hold_) return;
-  renderer_.DrawScene(*view_, advance_pending_);
+  ActiveRenderer().DrawScene(*view_, advance_pending_);
   advanced_ = advanced_ || advance_pending_;
   advance_pending_ = false;
 }

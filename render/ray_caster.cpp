@@ -1,0 +1,312 @@
+#include "render/ray_caster.h"
+
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "render/ray_shader.h"
+#include "render/view_projection.h"
+
+namespace lumetrix {
+namespace {
+
+uint32_t Compile(const GlShaderFunctions& gl, GLenum kind, const std::string& source, std::string& why) {
+  const GLuint shader = gl.CreateShader(kind);
+  const char* text = source.c_str();
+  gl.ShaderSource(shader, 1, &text, nullptr);
+  gl.CompileShader(shader);
+  GLint ok = 0;
+  gl.GetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+  if (!ok) {
+    char log[1024] = {0};
+    gl.GetShaderInfoLog(shader, sizeof log - 1, nullptr, log);
+    why = std::string("The ray caster's shader does not compile on this driver: ") + log;
+    gl.DeleteShader(shader);
+    return 0;
+  }
+  return shader;
+}
+
+}  // namespace
+
+RayGeometry RayGeometryOf(int32_t w, int32_t h, int32_t d, const ViewState& view, bool true_aspect) {
+  RayGeometry g;
+  g.Voxels = {std::max(w, 1), std::max(h, 1), std::max(d, 1)};
+  const double W = g.Voxels[0];
+  g.Half[1] = true_aspect ? static_cast<float>(g.Voxels[1] * double(view.ScaleY) / (W * view.ScaleX)) : 1.0f;
+  g.Half[2] = static_cast<float>(g.Voxels[2] * double(view.ScaleZ) / (W * view.ScaleX));
+  return g;
+}
+
+RayCaster::~RayCaster() = default;  // textures die with their context
+
+bool RayCaster::Supported(std::string& why) {
+  if (!loaded_ && !load_failed_) {
+    loaded_ = gl_.Load(ProcLookup, load_error_);
+    load_failed_ = !loaded_;
+  }
+  if (load_failed_) why = load_error_;
+  return loaded_;
+}
+
+bool RayCaster::EnsureProgram(std::string& why) {
+  const int channels = static_cast<int>(built_.Channels.size());
+  const bool palette = !built_.Palette.empty();
+  if (program_ && program_channels_ == channels && program_palette_ == palette) return true;
+  if (program_) gl_.DeleteProgram(program_);
+  program_ = 0;
+  const uint32_t vs = Compile(gl_, GL_VERTEX_SHADER, RayVertexShader(), why);
+  if (!vs) return false;
+  const uint32_t fs = Compile(gl_, GL_FRAGMENT_SHADER, RayFragmentShader(channels, palette), why);
+  if (!fs) {
+    gl_.DeleteShader(vs);
+    return false;
+  }
+  const GLuint program = gl_.CreateProgram();
+  gl_.AttachShader(program, vs);
+  gl_.AttachShader(program, fs);
+  gl_.LinkProgram(program);
+  gl_.DeleteShader(vs);
+  gl_.DeleteShader(fs);
+  GLint ok = 0;
+  gl_.GetProgramiv(program, GL_LINK_STATUS, &ok);
+  if (!ok) {
+    char log[1024] = {0};
+    gl_.GetProgramInfoLog(program, sizeof log - 1, nullptr, log);
+    why = std::string("The ray caster's shader does not link on this driver: ") + log;
+    gl_.DeleteProgram(program);
+    return false;
+  }
+  program_ = program, program_channels_ = channels, program_palette_ = palette;
+  return true;
+}
+
+TextureBuildReport RayCaster::BuildVolume(const VolumeData& volume, const TextureBuildSettings& settings,
+                                          ProgressSink& progress) {
+  std::string why;
+  if (!Supported(why)) throw TextureBuildError(why);
+  RayLimits limits;
+  GLint max3d = 0;
+  glGetIntegerv(GL_MAX_3D_TEXTURE_SIZE, &max3d);
+  if (max3d > 0) limits.Max3DSize = max3d;
+  limits.MemoryBudget = settings.MemoryBudget;
+  TextureBuildReport report;
+  progress.ShowProgress("Building the volume textures", 0, 1);
+  pending_ = PrepareRayVolume(volume, settings.Colourer, limits, report.Message);
+  report.Steps = pending_.Steps;
+  has_pending_ = true;
+  progress.HideProgress();
+  if (settings.EnsureCurrent && !settings.EnsureCurrent()) throw TextureBuildError("The OpenGL context went away.");
+  return report;
+}
+
+void RayCaster::ShowBuiltVolume(const VolumeData& volume, const ViewState& view) {
+  (void)volume;
+  if (!has_pending_) return;
+  DeleteTextures();
+  built_ = std::move(pending_);
+  has_pending_ = false;
+  pending_ = {};
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  for (RayChannel& ch : built_.Channels) {
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_3D, name);
+    glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    for (GLenum wrap : {GL_TEXTURE_WRAP_S, GL_TEXTURE_WRAP_T, GL_TEXTURE_WRAP_R})
+      glTexParameteri(GL_TEXTURE_3D, wrap, GL_CLAMP_TO_EDGE);
+    const bool wide = ch.Bits == 16;
+    gl_.TexImage3D(GL_TEXTURE_3D, 0, wide ? GL_LUMINANCE16 : GL_LUMINANCE8, built_.Width, built_.Height, built_.Depth, 0,
+                   GL_LUMINANCE, wide ? GL_UNSIGNED_SHORT : GL_UNSIGNED_BYTE, ch.Voxels);
+    textures_.push_back(name);
+    texture_bytes_ += static_cast<uint64_t>(built_.Width) * built_.Height * built_.Depth * (wide ? 2 : 1);
+    ch.Owned = {};  // the GPU keeps the one copy
+    ch.Voxels = nullptr;
+  }
+  glBindTexture(GL_TEXTURE_3D, 0);
+  if (!built_.Palette.empty()) {
+    glGenTextures(1, &palette_texture_);
+    glBindTexture(GL_TEXTURE_1D, palette_texture_);
+    glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexImage1D(GL_TEXTURE_1D, 0, GL_RGB8, 256, 0, GL_RGB, GL_UNSIGNED_BYTE, built_.Palette.data());
+    glBindTexture(GL_TEXTURE_1D, 0);
+  }
+  InitGLState(view);
+}
+
+void RayCaster::DeleteTextures() {
+  if (!textures_.empty()) glDeleteTextures(static_cast<GLsizei>(textures_.size()), textures_.data());
+  textures_.clear();
+  if (palette_texture_) glDeleteTextures(1, &palette_texture_);
+  palette_texture_ = 0;
+  texture_bytes_ = 0;
+}
+
+void RayCaster::ReleaseVolume() {
+  DeleteTextures();
+  built_ = {};
+  pending_ = {};
+  has_pending_ = false;
+  if (program_ && loaded_) gl_.DeleteProgram(program_);
+  program_ = 0;
+}
+
+void RayCaster::InitGLState(const ViewState& view) {
+  (void)view;
+  glDisable(GL_TEXTURE_2D);
+  glDisable(GL_LIGHTING);
+  glDisable(GL_DEPTH_TEST);
+  glDisable(GL_BLEND);
+  glClearColor(0.0f, 0.0f, 0.0f, 0.5f);
+}
+
+void RayCaster::ResizeGL(int32_t width, int32_t height) {
+  if (height == 0) height = 1;
+  viewport_w_ = width;
+  viewport_h_ = height;
+  glViewport(0, 0, width, height);
+}
+
+void RayCaster::DrawScene(ViewState& view, bool advance) {
+  ++frames_drawn_;
+  glViewport(0, 0, viewport_w_, viewport_h_);
+  glClearColor(0.0f, 0.0f, 0.0f, 0.5f);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  LoadProjection(view, viewport_w_, viewport_h_);
+  glLoadIdentity();
+  std::string why;
+  if (!textures_.empty() && EnsureProgram(why)) {
+    const RayGeometry g = RayGeometryOf(built_.FullWidth, built_.FullHeight, built_.FullDepth, view, calibration_.FromFile);
+    DrawBox(g, view);
+    DrawOverlay(view, viewport_w_, viewport_h_, built_.FullWidth, calibration_, Text);
+  }
+  if (advance) {
+    view.XRot += view.XSpeed;
+    view.YRot += view.YSpeed;
+  }
+}
+
+void RayCaster::DrawBox(const RayGeometry& g, const ViewState& view) {
+  glPushMatrix();
+  glTranslatef(view.PosX, view.PosY, view.PosZ);
+  glRotatef(view.XRot, 1.0f, 0.0f, 0.0f);
+  glRotatef(view.YRot, 0.0f, 1.0f, 0.0f);
+
+  // Voxel v (from 0, inclusive crop limits) spans [v, v + 1) of N along an axis; model space
+  // runs -Half..Half along x and +Half..-Half along y (rows top first) and z (page 0 in front).
+  const auto& L = view.Crop.Limits;
+  float box_min[3], box_max[3], tex_lo[3], tex_hi[3], scale[3], offset[3], texel[3];
+  for (int a = 0; a < 3; ++a) {
+    const float N = static_cast<float>(g.Voxels[a]);  // voxels of the file
+    const float n = a == 0 ? float(built_.Width) : a == 1 ? float(built_.Height) : float(built_.Depth);  // texels
+    const float first = std::clamp(L[2 * a], 0.0f, N), last = std::clamp(L[2 * a + 1] + 1, 0.0f, N);
+    const float h = g.Half[a];
+    const float sign = a == 0 ? 1.0f : -1.0f;
+    const float p0 = sign * (-h + 2 * h * first / N), p1 = sign * (-h + 2 * h * last / N);
+    box_min[a] = std::min(p0, p1), box_max[a] = std::max(p0, p1);
+    scale[a] = sign * 0.5f / h;
+    offset[a] = 0.5f;
+    texel[a] = 1.0f / n;
+    // Samples stay between the centres of the first and last texels kept, so that voxels cut
+    // away do not bleed in through the interpolation.
+    tex_lo[a] = (std::floor(first * n / N) + 0.5f) / n;
+    tex_hi[a] = std::max(tex_lo[a], (std::ceil(last * n / N) - 0.5f) / n);
+  }
+  if (box_min[0] >= box_max[0] || box_min[1] >= box_max[1] || box_min[2] >= box_max[2]) {
+    glPopMatrix();
+    return;
+  }
+  const float smallest = std::min({2 * g.Half[0] / g.Voxels[0], 2 * g.Half[1] / g.Voxels[1], 2 * g.Half[2] / g.Voxels[2]});
+  const float quality = view.Quality * coarseness_;
+
+  gl_.UseProgram(program_);
+  auto loc = [&](const std::string& name) { return gl_.GetUniformLocation(program_, name.c_str()); };
+  const bool ortho = view.Proj == Projection::Orthographic;
+  const auto eye = EyeInModel(view), look = LookInModel(view);
+  int mode = kRayComposite;
+  switch (view.Mode) {
+    case RenderMode::Mip: mode = kRayMip; break;
+    case RenderMode::Attenuated: mode = kRayAttenuated; break;
+    case RenderMode::MinIP: mode = kRayMinIp; break;
+    case RenderMode::Iso: mode = kRayIso; break;
+    default: break;
+  }
+  gl_.Uniform1i(loc("u_mode"), mode);
+  gl_.Uniform1i(loc("u_ortho"), ortho);
+  gl_.Uniform3f(loc("u_eye"), float(eye[0]), float(eye[1]), float(eye[2]));
+  gl_.Uniform3f(loc("u_dir"), float(look[0]), float(look[1]), float(look[2]));
+  gl_.Uniform3f(loc("u_box_min"), box_min[0], box_min[1], box_min[2]);
+  gl_.Uniform3f(loc("u_box_max"), box_max[0], box_max[1], box_max[2]);
+  gl_.Uniform3f(loc("u_tex_scale"), scale[0], scale[1], scale[2]);
+  gl_.Uniform3f(loc("u_tex_offset"), offset[0], offset[1], offset[2]);
+  gl_.Uniform3f(loc("u_tex_lo"), tex_lo[0], tex_lo[1], tex_lo[2]);
+  gl_.Uniform3f(loc("u_tex_hi"), tex_hi[0], tex_hi[1], tex_hi[2]);
+  gl_.Uniform3f(loc("u_texel"), texel[0], texel[1], texel[2]);
+  // The plane in voxel coordinates (centres at whole numbers) taken into model space.
+  const auto& P = view.Clip.Plane;
+  float n_model[3], d_model = P[3];
+  for (int a = 0; a < 3; ++a) {
+    const float vox = static_cast<float>(g.Voxels[a]);
+    const float sign = a == 0 ? 1.0f : -1.0f;
+    const float A = sign * vox / (2 * g.Half[a]), b = vox / 2 - 0.5f;
+    n_model[a] = P[static_cast<size_t>(a)] * A;
+    d_model -= P[static_cast<size_t>(a)] * b;
+  }
+  gl_.Uniform1i(loc("u_clip"), view.Clip.On);
+  gl_.Uniform4f(loc("u_plane"), n_model[0], n_model[1], n_model[2], d_model);
+  gl_.Uniform1f(loc("u_step"), quality * smallest);
+  gl_.Uniform1f(loc("u_quality"), quality);
+  gl_.Uniform1f(loc("u_alpha"), view.Transparency);
+  gl_.Uniform1f(loc("u_atten"), view.Attenuation);
+  gl_.Uniform1i(loc("u_light_on"), view.LightOn);
+  gl_.Uniform3f(loc("u_ambient"), view.LightColor[0], view.LightColor[1], view.LightColor[2]);
+  gl_.Uniform3f(loc("u_colour"), view.Color[0], view.Color[1], view.Color[2]);
+  for (size_t c = 0; c < built_.Channels.size(); ++c) {
+    const RayChannel& ch = built_.Channels[c];
+    const std::string n = std::to_string(c);
+    const double top = ch.Bits == 16 ? 65535.0 : 255.0;
+    gl_.ActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(c));
+    glBindTexture(GL_TEXTURE_3D, textures_[c]);
+    gl_.Uniform1i(loc("u_vol" + n), static_cast<GLint>(c));
+    gl_.Uniform4f(loc("u_look" + n), float(ch.Min / top), float(ch.Max / top), float(ch.Gamma), ch.Visible ? 1.0f : 0.0f);
+    gl_.Uniform3f(loc("u_rgb" + n), ch.Red, ch.Green, ch.Blue);
+    double iso = c < view.IsoLevel.size() ? view.IsoLevel[c] : kIsoMiddle;
+    if (iso == kIsoMiddle) iso = (ch.Min + ch.Max) / 2;
+    gl_.Uniform1f(loc("u_iso" + n), float(iso / top));
+  }
+  if (palette_texture_) {
+    const GLenum unit = static_cast<GLenum>(built_.Channels.size());
+    gl_.ActiveTexture(GL_TEXTURE0 + unit);
+    glBindTexture(GL_TEXTURE_1D, palette_texture_);
+    gl_.Uniform1i(loc("u_palette"), static_cast<GLint>(unit));
+  }
+
+  // The crop box's back faces: every pixel the box covers runs one ray, also with the eye inside.
+  glEnable(GL_CULL_FACE);
+  glCullFace(GL_FRONT);
+  glFrontFace(GL_CCW);
+  const float x0 = box_min[0], x1 = box_max[0], y0 = box_min[1], y1 = box_max[1], z0 = box_min[2], z1 = box_max[2];
+  const float faces[6][4][3] = {
+      {{x0, y0, z1}, {x1, y0, z1}, {x1, y1, z1}, {x0, y1, z1}}, {{x1, y0, z0}, {x0, y0, z0}, {x0, y1, z0}, {x1, y1, z0}},
+      {{x1, y0, z1}, {x1, y0, z0}, {x1, y1, z0}, {x1, y1, z1}}, {{x0, y0, z0}, {x0, y0, z1}, {x0, y1, z1}, {x0, y1, z0}},
+      {{x0, y1, z1}, {x1, y1, z1}, {x1, y1, z0}, {x0, y1, z0}}, {{x0, y0, z0}, {x1, y0, z0}, {x1, y0, z1}, {x0, y0, z1}}};
+  glBegin(GL_QUADS);
+  for (const auto& face : faces)
+    for (const auto& v : face) glVertex3f(v[0], v[1], v[2]);
+  glEnd();
+  glDisable(GL_CULL_FACE);
+  gl_.UseProgram(0);
+  for (size_t c = 0; c <= built_.Channels.size(); ++c) {
+    gl_.ActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(c));
+    glBindTexture(GL_TEXTURE_3D, 0);
+    glBindTexture(GL_TEXTURE_1D, 0);
+  }
+  gl_.ActiveTexture(GL_TEXTURE0);
+  glPopMatrix();
+}
+
+}  // namespace lumetrix

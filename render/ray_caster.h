@@ -1,0 +1,76 @@
+#pragma once
+// Draws the volume by casting a ray through every pixel in GLSL: one 3D texture per channel at
+// its stored depth, sampled in calibrated space, composited, projected or shaded by the render
+// mode, and cut by the crop box and the clipping plane. Needs OpenGL 2.1 with GLSL 1.20.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "render/gl_shader_functions.h"
+#include "render/ray_volume.h"
+#include "render/view_overlay.h"
+#include "viewer/renderer.h"
+
+namespace lumetrix {
+
+// Where a volume of w x h x d voxels lies in model space: x spans -1..1, y and z keep their
+// proportions (by the view's scales; y only with a voxel size from the file), as the slice
+// stacks draw it.
+struct RayGeometry {
+  std::array<float, 3> Half{1, 1, 1};      // the box is -Half..Half
+  std::array<int32_t, 3> Voxels{1, 1, 1};  // w, h, d
+};
+RayGeometry RayGeometryOf(int32_t w, int32_t h, int32_t d, const ViewState& view, bool true_aspect);
+
+class RayCaster : public Renderer {
+ public:
+  ~RayCaster() override;
+  // Whether the current context can ray-cast; `why` says what is missing when not.
+  bool Supported(std::string& why);
+
+  TextureBuildReport BuildVolume(const VolumeData& volume, const TextureBuildSettings& settings,
+                                 ProgressSink& progress) override;
+  void ShowBuiltVolume(const VolumeData& volume, const ViewState& view) override;
+  void ReleaseVolume() override;
+  void InitGLState(const ViewState& view) override;
+  void ResizeGL(int32_t width, int32_t height) override;
+  void DrawScene(ViewState& view, bool advance) override;
+  bool CanDrawMaximum(std::string& why) override { return Supported(why); }
+  void SetCalibration(Calibration calibration) override { calibration_ = std::move(calibration); }
+  int64_t FramesDrawn() const override { return frames_drawn_; }
+
+  bool HasVolume() const { return !textures_.empty(); }
+  // Texture memory the volume takes on the GPU, in bytes.
+  uint64_t TextureBytes() const { return texture_bytes_; }
+  // A step larger by this factor (and so a faster frame) while the view moves; 1 when still.
+  void SetCoarseness(float factor) { coarseness_ = factor < 1 ? 1 : factor; }
+
+  std::function<GlShaderFunctions::GlProc(const char*)> ProcLookup;
+  TextRaster Text;
+
+ private:
+  bool EnsureProgram(std::string& why);
+  void DeleteTextures();
+  void DrawBox(const RayGeometry& g, const ViewState& view);
+
+  GlShaderFunctions gl_;
+  bool loaded_ = false, load_failed_ = false;
+  std::string load_error_;
+  uint32_t program_ = 0;
+  int program_channels_ = 0;
+  bool program_palette_ = false;
+  std::vector<uint32_t> textures_;  // one per channel
+  uint32_t palette_texture_ = 0;
+  uint64_t texture_bytes_ = 0;
+  RayVolume built_;  // what the textures hold (without the voxels)
+  RayVolume pending_;
+  bool has_pending_ = false;
+  int32_t viewport_w_ = 1, viewport_h_ = 1;
+  int64_t frames_drawn_ = 0;
+  float coarseness_ = 1;
+  Calibration calibration_;
+};
+
+}  // namespace lumetrix

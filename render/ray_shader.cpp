@@ -1,0 +1,150 @@
+#include "render/ray_shader.h"
+
+#include <string>
+
+namespace lumetrix {
+namespace {
+
+// Replaces every "#" in `text` by the channel number.
+std::string ForChannel(const std::string& text, int c) {
+  std::string out;
+  for (char ch : text) {
+    if (ch == '#')
+      out += std::to_string(c);
+    else
+      out += ch;
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string RayVertexShader() {
+  return R"(#version 120
+varying vec3 v_pos;
+void main() {
+  v_pos = gl_Vertex.xyz;
+  gl_Position = ftransform();
+}
+)";
+}
+
+std::string RayFragmentShader(int channels, bool palette) {
+  std::string s = R"(#version 120
+varying vec3 v_pos;
+uniform int u_mode;
+uniform bool u_ortho;
+uniform vec3 u_eye;        // the eye in model space (perspective)
+uniform vec3 u_dir;        // the viewing direction in model space (orthographic)
+uniform vec3 u_box_min, u_box_max;  // the crop box in model space
+uniform vec3 u_tex_scale, u_tex_offset;  // model space -> texture coordinates
+uniform vec3 u_tex_lo, u_tex_hi;  // the centres of the first and last voxels kept
+uniform vec3 u_texel;      // one voxel in texture coordinates
+uniform bool u_clip;
+uniform vec4 u_plane;      // kept where dot(plane.xyz, p) <= plane.w (model space)
+uniform float u_step;      // model units between samples
+uniform float u_quality;   // the step in voxels
+uniform float u_alpha;     // the transparency
+uniform float u_atten;     // attenuation per voxel of level
+uniform bool u_light_on;
+uniform vec3 u_ambient;
+uniform vec3 u_colour;     // the view's colour
+uniform sampler1D u_palette;
+)";
+  for (int c = 0; c < channels; ++c)
+    s += ForChannel(R"(uniform sampler3D u_vol#;
+uniform vec4 u_look#;   // min, max (0..1 of the stored range), gamma, visible
+uniform vec3 u_rgb#;
+uniform float u_iso#;
+)", c);
+  s += R"(
+float Level(float raw, vec4 look) {
+  return pow(clamp((raw - look.x) / max(look.y - look.x, 1e-9), 0.0, 1.0), look.z);
+}
+)";
+  if (palette)
+    s += "vec3 Tint0(float level) { return texture1D(u_palette, (floor(level * 255.0 + 0.5) + 0.5) / 256.0).rgb; }\n";
+  else
+    s += "vec3 Tint0(float level) { return u_rgb0 * level; }\n";
+  for (int c = 1; c < channels; ++c) s += ForChannel("vec3 Tint#(float level) { return u_rgb# * level; }\n", c);
+  s += R"(
+vec3 Shade(vec3 colour, sampler3D vol, vec3 tc, vec3 dir) {
+  if (!u_light_on) return colour;
+  vec3 g = vec3(texture3D(vol, tc + vec3(u_texel.x, 0.0, 0.0)).r - texture3D(vol, tc - vec3(u_texel.x, 0.0, 0.0)).r,
+                texture3D(vol, tc + vec3(0.0, u_texel.y, 0.0)).r - texture3D(vol, tc - vec3(0.0, u_texel.y, 0.0)).r,
+                texture3D(vol, tc + vec3(0.0, 0.0, u_texel.z)).r - texture3D(vol, tc - vec3(0.0, 0.0, u_texel.z)).r);
+  g *= u_tex_scale;  // back into model space (the texture runs against y and z)
+  float diffuse = length(g) > 1e-9 ? abs(dot(normalize(g), dir)) : 1.0;
+  return colour * (u_ambient + (vec3(1.0) - u_ambient) * diffuse);
+}
+
+void main() {
+  vec3 dir = u_ortho ? normalize(u_dir) : normalize(v_pos - u_eye);
+  vec3 origin = u_ortho ? v_pos - dir * 16.0 : u_eye;
+  vec3 safe = vec3(abs(dir.x) < 1e-12 ? 1e-12 : dir.x, abs(dir.y) < 1e-12 ? 1e-12 : dir.y,
+                   abs(dir.z) < 1e-12 ? 1e-12 : dir.z);
+  vec3 t0 = (u_box_min - origin) / safe, t1 = (u_box_max - origin) / safe;
+  vec3 lo = min(t0, t1), hi = max(t0, t1);
+  float tn = max(max(lo.x, lo.y), lo.z), tf = min(min(hi.x, hi.y), hi.z);
+  if (!u_ortho) tn = max(tn, 0.0);
+  if (u_clip) {
+    float nd = dot(u_plane.xyz, dir), no = dot(u_plane.xyz, origin);
+    if (abs(nd) < 1e-12) {
+      if (no > u_plane.w) discard;
+    } else if (nd > 0.0) {
+      tf = min(tf, (u_plane.w - no) / nd);
+    } else {
+      tn = max(tn, (u_plane.w - no) / nd);
+    }
+  }
+  if (tf <= tn) discard;
+  int n = int(ceil((tf - tn) / u_step));
+  float opacity = 1.0 - pow(1.0 - clamp(u_alpha, 0.0, 1.0), u_quality);
+)";
+  for (int c = 0; c < channels; ++c)
+    s += ForChannel(R"(  vec3 rgb# = vec3(0.0); float a# = 0.0; float best# = u_mode == 3 ? 1.0 : 0.0; float sum# = 0.0;
+  bool hit# = u_look#.w < 0.5;
+)", c);
+  s += R"(  for (int k = 0; k < 65536; ++k) {
+    if (k >= n) break;
+    vec3 p = origin + (tn + (float(k) + 0.5) * u_step) * dir;
+    vec3 tc = clamp(p * u_tex_scale + u_tex_offset, u_tex_lo, u_tex_hi);
+    bool done = true;
+)";
+  for (int c = 0; c < channels; ++c)
+    s += ForChannel(R"(    if (!hit#) {
+      float raw = texture3D(u_vol#, tc).r;
+      float level = Level(raw, u_look#);
+      if (u_mode == 0) {
+        float alpha = 1.0 - pow(1.0 - clamp(level * u_alpha, 0.0, 1.0), u_quality);
+        rgb# += (1.0 - a#) * alpha * Tint#(level);
+        a# += (1.0 - a#) * alpha;
+        hit# = a# > 0.996;
+      } else if (u_mode == 1) {
+        best# = max(best#, level);
+      } else if (u_mode == 2) {
+        best# = max(best#, level * exp(-u_atten * sum#));
+        sum# += level * u_quality;
+      } else if (u_mode == 3) {
+        best# = min(best#, level);
+      } else if (raw >= u_iso#) {
+        rgb# = Shade(Tint#(1.0), u_vol#, tc, dir);
+        hit# = true;
+      }
+      done = done && hit#;
+    }
+)", c);
+  s += R"(    if (done && (u_mode == 0 || u_mode == 4)) break;
+  }
+  vec3 sum = vec3(0.0);
+)";
+  for (int c = 0; c < channels; ++c)
+    s += ForChannel(R"(  if (u_look#.w >= 0.5) sum += (u_mode == 0 || u_mode == 4) ? rgb# : Tint#(best#);
+)", c);
+  s += R"(  gl_FragColor = vec4(clamp(sum * u_colour, 0.0, 1.0), 1.0);
+}
+)";
+  return s;
+}
+
+}  // namespace lumetrix
