@@ -156,6 +156,13 @@ void GlRenderer::DrawStack(const ViewState& view) {
   }
 }
 
+namespace {
+
+// The axis along which a stack's slices follow each other: x, y or z.
+int QuadAxis(Stack stack) { return stack == Stack::YZ ? 0 : stack == Stack::XZ ? 1 : 2; }
+
+}  // namespace
+
 void GlRenderer::ApplyCut(const ViewState& view, const VolumeExtent& e) {
   // OpenGL keeps what a x + b y + c z + d >= 0 meets, in model space. The slices of a stack lie
   // on one edge of their voxels (x: the low side; y and z: the high side), so the limits move a
@@ -169,8 +176,16 @@ void GlRenderer::ApplyCut(const ViewState& view, const VolumeExtent& e) {
   int plane = 0;
   for (int a = 0; a < 3; ++a) {
     if (L[2 * a] <= 0 && L[2 * a + 1] + 1 >= n[a]) continue;
-    const double sign = a == 0 ? 1.0 : -1.0, nudge = -sign * 1e-3 * 2 * half[a] / n[a];
-    const double first = std::clamp(double(L[2 * a]), 0.0, n[a]), last = std::clamp(double(L[2 * a + 1]) + 1, 0.0, n[a]);
+    const double sign = a == 0 ? 1.0 : -1.0;
+    double first = std::clamp(double(L[2 * a]), 0.0, n[a]), last = std::clamp(double(L[2 * a + 1]) + 1, 0.0, n[a]);
+    double nudge = -sign * 1e-3 * 2 * half[a] / n[a];
+    if (a != static_cast<int>(QuadAxis(last_stack_))) {
+      // Along a slice the texture blends each texel with the next: a cut at the centre of the
+      // last voxel kept lets none of the voxels cut away show.
+      nudge = 0;
+      if (first > 0) first += 0.5;
+      if (last < n[a]) last -= 0.5;
+    }
     const double p0 = sign * (-half[a] + 2 * half[a] * first / n[a]) + nudge;
     const double p1 = sign * (-half[a] + 2 * half[a] * last / n[a]) + nudge;
     GLdouble low[4] = {0, 0, 0, -std::min(p0, p1)}, high[4] = {0, 0, 0, std::max(p0, p1)};

@@ -257,6 +257,9 @@ void RayCaster::DrawBox(const RayGeometry& g, const ViewState& view) {
     d_model -= P[static_cast<size_t>(a)] * b;
   }
   gl_.Uniform1i(loc("u_clip"), view.Clip.On);
+  gl_.Uniform4f(loc("u_plane_vox"), P[0], P[1], P[2], P[3]);
+  gl_.Uniform3f(loc("u_full"), float(g.Voxels[0]), float(g.Voxels[1]), float(g.Voxels[2]));
+  gl_.Uniform3f(loc("u_texels"), float(built_.Width), float(built_.Height), float(built_.Depth));
   gl_.Uniform4f(loc("u_plane"), n_model[0], n_model[1], n_model[2], d_model);
   gl_.Uniform1f(loc("u_step"), quality * smallest);
   gl_.Uniform1f(loc("u_quality"), quality);

@@ -42,6 +42,9 @@ uniform vec3 u_tex_lo, u_tex_hi;  // the centres of the first and last voxels ke
 uniform vec3 u_texel;      // one voxel in texture coordinates
 uniform bool u_clip;
 uniform vec4 u_plane;      // kept where dot(plane.xyz, p) <= plane.w (model space)
+uniform vec4 u_plane_vox;  // the same plane in voxels of the file (centres at whole numbers)
+uniform vec3 u_full;       // voxels of the file per axis
+uniform vec3 u_texels;     // texels per axis
 uniform float u_step;      // model units between samples
 uniform float u_quality;   // the step in voxels
 uniform float u_alpha;     // the transparency
@@ -67,6 +70,26 @@ float Level(float raw, vec4 look) {
   else
     s += "vec3 Tint0(float level) { return u_rgb0 * level; }\n";
   for (int c = 1; c < channels; ++c) s += ForChannel("vec3 Tint#(float level) { return u_rgb# * level; }\n", c);
+  // Near the clipping plane the voxels beyond it count as empty: the eight texels of a sample are
+  // read one by one there, so that none of them bleeds into the picture through interpolation.
+  s += R"(
+bool Cut(vec3 tc) { return dot(u_plane_vox.xyz, tc * u_full - 0.5) > u_plane_vox.w; }
+)";
+  for (int c = 0; c < channels; ++c)
+    s += ForChannel(R"(float Tap#(vec3 i, float weight) {
+  vec3 centre = (clamp(i, vec3(0.0), u_texels - 1.0) + 0.5) / u_texels;
+  return Cut(centre) ? 0.0 : weight * texture3D(u_vol#, centre).r;
+}
+float Fetch#(vec3 tc) {
+  if (!u_clip || dot(u_plane_vox.xyz, tc * u_full - 0.5) + dot(abs(u_plane_vox.xyz), u_full / u_texels) <= u_plane_vox.w)
+    return texture3D(u_vol#, tc).r;
+  vec3 t = tc * u_texels - 0.5, i = floor(t), w = t - i, v = vec3(1.0) - w;
+  return Tap#(i, v.x * v.y * v.z) + Tap#(i + vec3(1.0, 0.0, 0.0), w.x * v.y * v.z) +
+         Tap#(i + vec3(0.0, 1.0, 0.0), v.x * w.y * v.z) + Tap#(i + vec3(1.0, 1.0, 0.0), w.x * w.y * v.z) +
+         Tap#(i + vec3(0.0, 0.0, 1.0), v.x * v.y * w.z) + Tap#(i + vec3(1.0, 0.0, 1.0), w.x * v.y * w.z) +
+         Tap#(i + vec3(0.0, 1.0, 1.0), v.x * w.y * w.z) + Tap#(i + vec3(1.0, 1.0, 1.0), w.x * w.y * w.z);
+}
+)", c);
   s += R"(
 vec3 Shade(vec3 colour, sampler3D vol, vec3 tc, vec3 dir) {
   if (!u_light_on) return colour;
@@ -99,7 +122,6 @@ void main() {
   }
   if (tf <= tn) discard;
   int n = int(ceil((tf - tn) / u_step));
-  float opacity = 1.0 - pow(1.0 - clamp(u_alpha, 0.0, 1.0), u_quality);
 )";
   for (int c = 0; c < channels; ++c)
     s += ForChannel(R"(  vec3 rgb# = vec3(0.0); float a# = 0.0; float best# = u_mode == 3 ? 1.0 : 0.0; float sum# = 0.0;
@@ -113,7 +135,7 @@ void main() {
 )";
   for (int c = 0; c < channels; ++c)
     s += ForChannel(R"(    if (!hit#) {
-      float raw = texture3D(u_vol#, tc).r;
+      float raw = Fetch#(tc);
       float level = Level(raw, u_look#);
       if (u_mode == 0) {
         float alpha = 1.0 - pow(1.0 - clamp(level * u_alpha, 0.0, 1.0), u_quality);
