@@ -1,0 +1,86 @@
+// What the ray caster uploads, without a context: channels reordered x fastest, halved to fit.
+#include <gtest/gtest.h>
+
+#include "render/ray_volume.h"
+
+namespace lumetrix {
+namespace {
+
+VolumeData Grey(int32_t w, int32_t h, int32_t d) {
+  VolumeData v;
+  v.Width = w, v.Height = h, v.Depth = d, v.IsGrey = true;
+  v.Samples.resize(static_cast<size_t>(w) * h * d);
+  for (int32_t y = 0; y < h; ++y)
+    for (int32_t x = 0; x < w; ++x)
+      for (int32_t p = 0; p < d; ++p) v.Samples[v.Index(p, x, y)] = static_cast<uint8_t>(p * 40 + x * 7 + y);
+  return v;
+}
+
+TEST(RayVolume, GreyPagesAreReorderedColumnsFirstThenRowsThenPages) {
+  const VolumeData v = Grey(5, 3, 4);
+  std::string note;
+  const RayVolume r = PrepareRayVolume(v, {}, RayLimits{}, note);
+  ASSERT_EQ(r.Channels.size(), 1u);
+  const uint8_t* t = r.Channels[0].Voxels;
+  for (int32_t p = 0; p < 4; ++p)
+    for (int32_t y = 0; y < 3; ++y)
+      for (int32_t x = 0; x < 5; ++x) EXPECT_EQ(t[(p * 3 + y) * 5 + x], p * 40 + x * 7 + y) << p << y << x;
+  EXPECT_EQ(note, "");
+  EXPECT_TRUE(r.Palette.empty());
+}
+
+TEST(RayVolume, HalvingAveragesBlocksAndKeepsTheLastOfAnOddSide) {
+  // 3 x 2 x 2: the first block holds 0..7 scattered, the odd column 100 and 104 (rounded mean).
+  const uint8_t in[] = {0, 1, 100, 2, 3, 100, 4, 5, 104, 6, 7, 104};
+  EXPECT_EQ(HalveVolume(in, 8, 3, 2, 2), (std::vector<uint8_t>{4, 102}));
+  const uint16_t wide[] = {1000, 3000, 60000, 65535};  // 2 x 2 x 1: (129535 + 2) / 4
+  const std::vector<uint8_t> out = HalveVolume(reinterpret_cast<const uint8_t*>(wide), 16, 2, 2, 1);
+  ASSERT_EQ(out.size(), 2u);
+  EXPECT_EQ(*reinterpret_cast<const uint16_t*>(out.data()), 32384);
+}
+
+TEST(RayVolume, ABudgetOrTextureSizeTooSmallHalvesUntilItFitsAndSaysSo) {
+  const VolumeData v = Grey(64, 48, 20);
+  const struct {
+    RayLimits limits;
+    int steps;
+    int32_t w, h, d;
+  } cases[] = {{{2048, 0}, 0, 64, 48, 20},
+               {{2048, 64 * 48 * 20}, 0, 64, 48, 20},
+               {{2048, 64 * 48 * 20 - 1}, 1, 32, 24, 10},
+               {{40, 0}, 1, 32, 24, 10},
+               {{16, 0}, 2, 16, 12, 5}};
+  for (const auto& c : cases) {
+    std::string note;
+    const RayVolume r = PrepareRayVolume(v, {}, c.limits, note);
+    EXPECT_EQ(r.Steps, c.steps);
+    EXPECT_EQ(std::tuple(r.Width, r.Height, r.Depth), std::tuple(c.w, c.h, c.d));
+    EXPECT_EQ(std::tuple(r.FullWidth, r.FullHeight, r.FullDepth), std::tuple(64, 48, 20));
+    EXPECT_EQ(note.empty(), c.steps == 0) << note;
+  }
+  std::string note;  // 4096 wide is still 64 wide after six halvings
+  EXPECT_THROW(PrepareRayVolume(Grey(4096, 2, 2), {}, RayLimits{32, 0}, note), TextureBuildError);
+}
+
+TEST(RayVolume, AGreyVolumesPaletteIsTheColourerAppliedToEveryLevel) {
+  const VolumeData v = Grey(4, 4, 2);
+  // A table that maps level g to blue g, green 255 - g, red g / 2.
+  const SliceColourer colourer = [](const std::vector<uint8_t>& grey, int32_t w, int32_t h, std::vector<uint8_t>& bgr,
+                                    int32_t& columns) {
+    columns = w;
+    bgr.clear();
+    for (int32_t i = 0; i < w * h; ++i) {
+      const uint8_t g = grey[static_cast<size_t>(i)];
+      bgr.insert(bgr.end(), {g, static_cast<uint8_t>(255 - g), static_cast<uint8_t>(g / 2)});
+    }
+  };
+  std::string note;
+  const RayVolume r = PrepareRayVolume(v, colourer, RayLimits{}, note);
+  ASSERT_EQ(r.Palette.size(), 768u);
+  for (int g : {0, 77, 255})  // stored red, green, blue
+    EXPECT_EQ(std::tuple(r.Palette[3 * g], r.Palette[3 * g + 1], r.Palette[3 * g + 2]),
+              std::tuple(uint8_t(g / 2), uint8_t(255 - g), uint8_t(g)));
+}
+
+}  // namespace
+}  // namespace lumetrix
