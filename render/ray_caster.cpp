@@ -6,30 +6,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "render/gl_program.h"
 #include "render/ray_shader.h"
 #include "render/view_projection.h"
 
 namespace lumetrix {
-namespace {
-
-uint32_t Compile(const GlShaderFunctions& gl, GLenum kind, const std::string& source, std::string& why) {
-  const GLuint shader = gl.CreateShader(kind);
-  const char* text = source.c_str();
-  gl.ShaderSource(shader, 1, &text, nullptr);
-  gl.CompileShader(shader);
-  GLint ok = 0;
-  gl.GetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-  if (!ok) {
-    char log[1024] = {0};
-    gl.GetShaderInfoLog(shader, sizeof log - 1, nullptr, log);
-    why = std::string("The ray caster's shader does not compile on this driver: ") + log;
-    gl.DeleteShader(shader);
-    return 0;
-  }
-  return shader;
-}
-
-}  // namespace
 
 RayGeometry RayGeometryOf(int32_t w, int32_t h, int32_t d, const ViewState& view, bool true_aspect) {
   RayGeometry g;
@@ -57,28 +38,8 @@ bool RayCaster::EnsureProgram(std::string& why) {
   if (program_ && program_channels_ == channels && program_palette_ == palette) return true;
   if (program_) gl_.DeleteProgram(program_);
   program_ = 0;
-  const uint32_t vs = Compile(gl_, GL_VERTEX_SHADER, RayVertexShader(), why);
-  if (!vs) return false;
-  const uint32_t fs = Compile(gl_, GL_FRAGMENT_SHADER, RayFragmentShader(channels, palette), why);
-  if (!fs) {
-    gl_.DeleteShader(vs);
-    return false;
-  }
-  const GLuint program = gl_.CreateProgram();
-  gl_.AttachShader(program, vs);
-  gl_.AttachShader(program, fs);
-  gl_.LinkProgram(program);
-  gl_.DeleteShader(vs);
-  gl_.DeleteShader(fs);
-  GLint ok = 0;
-  gl_.GetProgramiv(program, GL_LINK_STATUS, &ok);
-  if (!ok) {
-    char log[1024] = {0};
-    gl_.GetProgramInfoLog(program, sizeof log - 1, nullptr, log);
-    why = std::string("The ray caster's shader does not link on this driver: ") + log;
-    gl_.DeleteProgram(program);
-    return false;
-  }
+  const uint32_t program = BuildProgram(gl_, RayVertexShader(), RayFragmentShader(channels, palette), why);
+  if (!program) return false;
   program_ = program, program_channels_ = channels, program_palette_ = palette;
   return true;
 }
