@@ -4,13 +4,16 @@
 #include <cmath>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
+#include "app/view_options.h"
 #include "core/view_value.h"
 #include "export/avi/avi_recompressor.h"
 #include "export/avi2gif/avi2gif_converter.h"
 #include "export/avi2gif/avi2gif_messages.h"
 #include "export/avi2gif/reduction_choice.h"
 #include "viewer_ui/offscreen_viewer.h"
+#include "viewer/render_options.h"
 #include "viewer/viewer.h"
 #include "viewer/volume_loader.h"
 
@@ -174,29 +177,49 @@ int RunRenderCommand(const CommandLine& line) {
     std::fprintf(stderr, "--yrot takes an angle in degrees\n");
     return 2;
   }
+  std::string error;
+  const std::optional<ViewOptions> view = ParseViewOptions(line, error);
+  if (!view) {
+    std::fprintf(stderr, "%s\n", error.c_str());
+    return 2;
+  }
+  struct Range {
+    int channel;
+    double min, max;
+  };
+  std::vector<Range> ranges;  // one --range per channel
+  for (const auto& [name, text] : line.Options) {
+    if (name != "--range") continue;
+    Range r{};
+    char end = 0;
+    if (std::sscanf(text.c_str(), "%d:%lf:%lf%c", &r.channel, &r.min, &r.max, &end) != 3 || r.channel < 1 ||
+        !std::isfinite(r.min) || !std::isfinite(r.max) || !(r.max > r.min)) {
+      std::fprintf(stderr, "--range takes CHANNEL:MIN:MAX with MAX above MIN, for example 2:100:4000\n");
+      return 2;
+    }
+    ranges.push_back(r);
+  }
+
   OffscreenViewer offscreen;
   Viewer& viewer = offscreen.viewer;
   viewer.SetClientSize(width, height);
   if (!viewer.OpenAtStart(file)) return 1;
   try {
-    viewer.SetXYRot(static_cast<float>(xrot), static_cast<float>(yrot));
+    ViewState state = viewer.View();
+    state.XRot = static_cast<float>(xrot);
+    state.YRot = static_cast<float>(yrot);
+    view->ApplyTo(state);
+    // The driver may lack what the mode needs: SetRenderMode says so rather than falling back.
     std::string why;
-    if (!viewer.SetRenderMode(line.Option("--mode").value_or("additive"), why)) {
+    if (!viewer.SetRenderMode(RenderModeName(state.Mode), why)) {
       std::fprintf(stderr, "--mode: %s\n", why.c_str());
-      return 2;
+      return 1;
     }
-    for (const auto& [name, range] : line.Options) {  // one --range per channel
-      if (name != "--range") continue;
-      int channel = 0;
-      double min = 0, max = 0;
-      char end = 0;
-      if (std::sscanf(range.c_str(), "%d:%lf:%lf%c", &channel, &min, &max, &end) != 3) {
-        std::fprintf(stderr, "--range takes CHANNEL:MIN:MAX, for example 2:100:4000\n");
-        return 2;
-      }
+    viewer.ShowView(state);
+    for (const Range& r : ranges) {
       try {
-        viewer.SetDisplayRange(channel, min, max);
-      } catch (const InvalidViewValue& e) {
+        viewer.SetDisplayRange(r.channel, r.min, r.max);
+      } catch (const InvalidViewValue& e) {  // a channel the volume does not have
         std::fprintf(stderr, "--range: %s\n", e.what());
         return 2;
       }

@@ -15,9 +15,13 @@ struct CommandShape {
 const std::map<std::string, CommandShape>& Shapes() {
   static const std::map<std::string, CommandShape> shapes = {
       {"info", {1, 1, {}, {}}},
-      {"render", {2, 2, {"--size", "--xrot", "--yrot", "--mode", "--range"}, {"--scalebar", "--axes"}}},
+      {"render",
+       {2, 2, {"--size", "--xrot", "--yrot", "--mode", "--range", "--crop", "--clip", "--quality"},
+        {"--scalebar", "--axes", "--ortho"}}},
       {"run", {2, 2, {}, {}}},
-      {"movie", {2, SIZE_MAX, {"--size", "--out-dir", "--format", "--codec"}, {}}},
+      {"movie",
+       {2, SIZE_MAX, {"--size", "--out-dir", "--format", "--codec", "--mode", "--crop", "--clip", "--quality"},
+        {"--ortho"}}},
       {"recompress", {2, 2, {"--codec"}, {}}},
       {"join-tiff", {2, SIZE_MAX, {}, {}}},
       {"convert-leica", {2, 2, {"--map"}, {}}},
@@ -81,15 +85,19 @@ std::string UsageText() {
   return "usage: lumetrix [FILE.tif]\n"
          "       lumetrix --info FILE.tif\n"
          "       lumetrix --render FILE.tif OUT.bmp|OUT.jpg [--size WxH] [--xrot A] [--yrot A]\n"
-         "                [--mode additive|max] [--range CHANNEL:MIN:MAX]... [--scalebar] [--axes]\n"
+         "                [--range CHANNEL:MIN:MAX]... [--scalebar] [--axes] [VIEW OPTIONS]\n"
          "       lumetrix --run SCRIPT.scp FILE.tif\n"
          "       lumetrix --movie KEYS.lkf OUT.mp4|OUT.avi|OUT.gif FILE.tif [--size WxH] [--codec NAME]\n"
-         "       lumetrix --movie KEYS.lkf --out-dir DIR [--format mp4|avi|gif] FILE1.tif FILE2.tif ...\n"
+         "                [VIEW OPTIONS]\n"
+         "       lumetrix --movie KEYS.lkf --out-dir DIR [--format mp4|avi|gif] [VIEW OPTIONS]\n"
+         "                FILE1.tif FILE2.tif ...\n"
          "       lumetrix --recompress IN.avi OUT.avi --codec NAME\n"
          "       lumetrix --join-tiff OUT.tif IN1.tif IN2.tif ...\n"
          "       lumetrix --convert-leica FOLDER DESTFOLDER [--map R,G,B]\n"
          "       lumetrix --avi2gif IN.avi OUT.gif [--palette optimal|grey|web|best] [--dither none|ordered|fs]"
-         " [--swaprg] [--optimize]\n";
+         " [--swaprg] [--optimize]\n"
+         "VIEW OPTIONS: [--mode additive|max|volume|mip|attenuated|minip|iso] [--crop X0,X1,Y0,Y1,Z0,Z1]\n"
+         "              [--clip NX,NY,NZ,D] [--ortho] [--quality STEP]\n";
 }
 
 bool ParseNumber(const std::string& text, double& value) {

@@ -6,6 +6,7 @@
 #include "viewer/animation/keyframe_file.h"
 #include "viewer/animation/movie_renderer.h"
 #include "app/cli_commands.h"
+#include "app/view_options.h"
 #include "viewer_ui/offscreen_viewer.h"
 
 namespace lumetrix {
@@ -23,15 +24,13 @@ int Usage(const std::string& text) {
 }  // namespace
 
 int RunMovieCommand(const CommandLine& line) {
-  std::string error;
-  auto track = animation::LoadKeyframes(line.Arguments[0], error);
-  if (!track) {
-    std::fprintf(stderr, "%s: %s\n", line.Arguments[0].c_str(), error.c_str());
-    return 1;
-  }
-  if (auto size = line.Option("--size"); size && !ParseSize(*size, track->Width, track->Height))
+  // Every option is checked before the keyframe file or a volume is read.
+  int width = 0, height = 0;
+  if (auto size = line.Option("--size"); size && !ParseSize(*size, width, height))
     return Usage("--size takes WIDTHxHEIGHT, for example 640x480");
-
+  std::string error;
+  const std::optional<ViewOptions> view = ParseViewOptions(line, error);
+  if (!view) return Usage(error);
   animation::MovieRequest request;
   if (auto codec = line.Option("--codec")) {
     const auto options = avi::OptionsForCodec(*codec, avi::EncoderCatalog::Installed());
@@ -52,6 +51,14 @@ int RunMovieCommand(const CommandLine& line) {
     if (line.Arguments.size() != 3) return Usage("usage: lumetrix --movie KEYS.lkf OUT.mp4|OUT.avi|OUT.gif FILE.tif");
     jobs.push_back({line.Arguments[2], line.Arguments[1]});
   }
+
+  auto track = animation::LoadKeyframes(line.Arguments[0], error);
+  if (!track) {
+    std::fprintf(stderr, "%s: %s\n", line.Arguments[0].c_str(), error.c_str());
+    return 1;
+  }
+  if (width > 0) track->Width = width, track->Height = height;
+  for (auto& key : track->Keys) view->ApplyTo(key.View);  // the options hold for the whole movie
 
   OffscreenViewer offscreen;
   int failed = 0;

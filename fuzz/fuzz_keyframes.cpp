@@ -1,10 +1,13 @@
 // libFuzzer target: keyframe files (.lkf), JSON anyone can edit. A file is refused with a message
 // or gives a track whose keyframes are in order; that track reads back the same after a save,
-// fits a two-channel volume or says why not, gives finite frames, and becomes a script.
+// fits a two-channel volume or says why not, gives finite frames whose render options pass the
+// viewer's checks, and becomes a script.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <string>
+#include <string_view>
 
 #include "viewer/animation/channel_keys.h"
 #include "viewer/animation/keyframe_file.h"
@@ -22,6 +25,16 @@ void Require(bool condition) {
 void CheckFrame(const KeyframeTrack& track, const DisplaySettings& shown, int32_t frame) {
   const FrameView v = track.At(frame);
   Require(std::isfinite(v.View.XRot) && std::isfinite(v.View.PosZ) && std::isfinite(v.View.Color[0]));
+  // Between keyframes the viewer's own checks still pass: crop limits in order, levels, a plane
+  // that is on has a normal.
+  for (const KeyProperty& p : KeyProperties()) {
+    if (!p.Check || (std::string_view(p.Name) == "ClipPlane" && !v.View.Clip.On)) continue;
+    try {
+      p.Check(v.View);
+    } catch (const std::exception&) {
+      Require(false);
+    }
+  }
   const DisplaySettings d = WithFrame(shown, v.Channels, v.TimePoint);
   Require(d.Channels.size() == shown.Channels.size() && d.TimePoint >= 1 && d.TimePoint <= 3);
   for (const ChannelDisplay& c : d.Channels) Require(c.Max > c.Min && c.Gamma > 0);

@@ -13,6 +13,7 @@
 #include "core/view_value.h"
 #include "scripting/clickable_label.h"
 #include "scripting/number_text.h"
+#include "scripting/view_state_text.h"
 
 namespace lumetrix {
 
@@ -78,7 +79,9 @@ frmParameters::frmParameters(ViewParameters& viewer, QWidget* parent) : QDialog(
     captionWidth[place.right] = std::max(captionWidth[place.right], advance(ParameterOf(place.id).caption));
   const int leftValueX = std::max(Px(1290), Px(420) + captionWidth[0] + 4);
   const int rightValueX = std::max(Px(3240), leftValueX + kValueWidth + Px(120) + captionWidth[1] + 4);
-  setFixedSize(rightValueX + kValueWidth + Px(255), Px(4785) + 2 * Px(300));
+  // Wide enough for the crop box of a volume of thousands of voxels a side.
+  const int cropWidth = leftValueX + advance("crop x 0000-0000, y 0000-0000, z 0000-0000") + Px(255);
+  setFixedSize(std::max(rightValueX + kValueWidth + Px(255), cropWidth), Px(4785) + 5 * Px(300));
   input_ = [this](const QString& prompt, const QString& title, const QString& text) -> std::optional<QString> {
     bool ok = false;
     const QString answer = QInputDialog::getText(this, title, prompt, QLineEdit::Normal, text, &ok);
@@ -141,29 +144,28 @@ frmParameters::frmParameters(ViewParameters& viewer, QWidget* parent) : QDialog(
   Tint(lblLight_, kGrey);
   connect(lblLight_, &ClickableLabel::clicked, this, &frmParameters::ToggleLight);
 
-  auto* modeCaption = new QLabel(QStringLiteral("Mode:"), this);
-  modeCaption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  modeCaption->setGeometry(leftValueX - 4 - captionWidth[0], Px(4320), captionWidth[0], kValueHeight);
-  lblMode_ = new QLabel(this);
-  lblMode_->setObjectName(QStringLiteral("lblMode"));
-  lblMode_->setGeometry(leftValueX, Px(4320), kValueWidth, kValueHeight);
-  // The shown volume's channels and time point, under the mode.
-  auto shownOnly = [&](const char* caption, const char* name, int y) {
-    const int width = advance(caption);
+  // Shown only (scripts set them), under the values: how the volume is drawn, then the shown
+  // volume's channels and time point. The words of the cuts need the window's whole width.
+  auto shownOnly = [&](const char* caption, const char* name, int row, bool wide) {
+    const int width = advance(caption), y = Px(4320) + row * Px(300);
     auto* label = new QLabel(QString::fromLatin1(caption), this);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     label->setGeometry(leftValueX - 4 - width, y, width, kValueHeight);
     auto* value = new QLabel(this);
     value->setObjectName(QString::fromLatin1(name));
-    value->setGeometry(leftValueX, y, kValueWidth, kValueHeight);
+    value->setGeometry(leftValueX, y, wide ? this->width() - Px(255) - leftValueX : kValueWidth, kValueHeight);
     return value;
   };
-  lblChannels_ = shownOnly("Channels:", "lblChannels", Px(4320) + Px(300));
-  lblTimePoint_ = shownOnly("Time point:", "lblTimePoint", Px(4320) + 2 * Px(300));
+  lblMode_ = shownOnly("Mode:", "lblMode", 0, true);
+  lblProjection_ = shownOnly("Projection:", "lblProjection", 1, true);
+  lblCrop_ = shownOnly("Crop:", "lblCrop", 2, true);
+  lblClip_ = shownOnly("Clip:", "lblClip", 3, true);
+  lblChannels_ = shownOnly("Channels:", "lblChannels", 4, false);
+  lblTimePoint_ = shownOnly("Time point:", "lblTimePoint", 5, false);
 
   cmdClose_ = new QPushButton(QStringLiteral("&Close"), this);
   cmdClose_->setObjectName(QStringLiteral("cmdClose"));
-  cmdClose_->setGeometry(width() - Px(1200), Px(4320) + 2 * Px(300), Px(1155), Px(435));
+  cmdClose_->setGeometry(width() - Px(1200), Px(4320) + 5 * Px(300), Px(1155), Px(435));
   cmdClose_->setAutoDefault(false);  // Return, typed after a change, must not close the window
   connect(cmdClose_, &QPushButton::clicked, this, &QWidget::close);
 
@@ -184,7 +186,10 @@ void frmParameters::Refresh() {
     values_[static_cast<size_t>(field.id)]->setText(
         QString::fromStdString(FormatTwoDecimals(lumetrix::FieldOf(state, field.id))));
   lblLight_->setText(QString::fromLatin1(LightText(state.LightOn)));
-  lblMode_->setText(state.Mode == RenderMode::Maximum ? QStringLiteral("Maximum") : QStringLiteral("Additive"));
+  lblMode_->setText(QString::fromLatin1(RenderModeText(state.Mode)));
+  lblProjection_->setText(QString::fromLatin1(ProjectionText(state.Proj)));
+  lblCrop_->setText(QString::fromStdString(CropText(state.Crop)));
+  lblClip_->setText(QString::fromStdString(ClipText(state.Clip)));
   lblChannels_->setNum(viewer_.ChannelCount());
   lblTimePoint_->setText(viewer_.TimePointCount() ? QStringLiteral("%1 of %2").arg(viewer_.TimePoint()).arg(viewer_.TimePointCount())
                                                   : QStringLiteral("-"));

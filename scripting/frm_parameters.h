@@ -53,6 +53,9 @@ class frmParameters : public QDialog {
   QLabel* CaptionLabel(scripting::ParameterId id) const;
   QLabel* LightLabel() const;
   QLabel* ModeLabel() const { return lblMode_; }
+  QLabel* ProjectionLabel() const { return lblProjection_; }
+  QLabel* CropLabel() const { return lblCrop_; }
+  QLabel* ClipLabel() const { return lblClip_; }
   QLabel* ChannelsLabel() const { return lblChannels_; }
   QLabel* TimePointLabel() const { return lblTimePoint_; }
 
@@ -64,6 +67,9 @@ class frmParameters : public QDialog {
   std::array<QLabel*, scripting::kNumericParameterCount> captions_{};
   scripting::ClickableLabel* lblLight_ = nullptr;
   QLabel* lblMode_ = nullptr;  // the render mode, shown only (scripts set it)
+  QLabel* lblProjection_ = nullptr;  // shown only, like the mode
+  QLabel* lblCrop_ = nullptr;        // "crop x 0-63, y 0-63, z 0-31" or "whole volume"
+  QLabel* lblClip_ = nullptr;        // "plane 0, 0, 1, 10" or "no plane"
   QLabel* lblChannels_ = nullptr;   // shown only, like the mode
   QLabel* lblTimePoint_ = nullptr;  // "3 of 5"
   QPushButton* cmdClose_ = nullptr;

@@ -69,6 +69,35 @@ TEST_F(ParametersTest, ShowsTheViewAtOnceAndOnEveryRefreshAndGoesWhenClosed) {
   EXPECT_TRUE(window.isNull());
 }
 
+TEST_F(ParametersTest, ShowsHowTheVolumeIsDrawnAndCutInFull) {
+  QStringList modes;
+  for (int m = 0; m < 7; ++m) {
+    viewer.state.Mode = static_cast<RenderMode>(m);
+    window->Refresh();
+    modes << window->ModeLabel()->text();
+  }
+  EXPECT_EQ(modes, (QStringList{"Additive", "Maximum", "Volume", "MIP", "Attenuated", "MinIP", "Iso"}));
+  const std::tuple<CropBox, ClipPlane, QStringList> cuts[] = {  // the start view first
+      {{}, {}, {"Perspective", "whole volume", "no plane"}},
+      {{{0, 63, 0, 63, 0, 31}}, {true, {0, 0, 1, 10}},
+       {"Orthographic", "crop x 0-63, y 0-63, z 0-31", "plane 0, 0, 1, 10"}},
+      {{{12.5f, kCropToEnd, 0, kCropToEnd, 3, 3}}, {true, {0.25f, -1, 0, -2.5f}},
+       {"Orthographic", "crop x 12.5-end, y 0-end, z 3-3", "plane 0.25, -1, 0, -2.5"}},
+      {{{0, 1023, 0, 1023, 100, 255}}, {false, {1, 1, 1, 1}},
+       {"Orthographic", "crop x 0-1023, y 0-1023, z 100-255", "no plane"}}};
+  window->show();
+  for (const auto& [crop, clip, texts] : cuts) {
+    viewer.state.Crop = crop, viewer.state.Clip = clip;
+    window->Refresh();
+    EXPECT_EQ((QStringList{window->ProjectionLabel()->text(), window->CropLabel()->text(),
+                           window->ClipLabel()->text()}), texts);
+    for (QLabel* label : {window->CropLabel(), window->ClipLabel()})  // the whole text is in sight
+      EXPECT_TRUE(label->width() >= label->fontMetrics().horizontalAdvance(label->text()) &&
+                  label->geometry().right() <= window->width()) << label->text().toStdString();
+    viewer.state.Proj = Projection::Orthographic;
+  }
+}
+
 TEST_F(ParametersTest, EachLabelAsksForAndWritesItsOwnField) {
   for (const auto& f : scripting::ParameterFields()) {
     viewer.state = ViewState{};

@@ -166,6 +166,30 @@ elif case == "open_image":
     r = run("--run", "loop.scp", volume)
     if r.returncode != 0 or "OpenImage: The file missing.tif does not exist." not in r.stderr or not os.path.exists("opened.bmp"):
         fail(f"exit {r.returncode}: {r.stderr}")
+elif case == "view_options":
+    # Keyframes that crop, cut and switch the render mode, and the view options of --movie: the
+    # movie's frames are the stills of --render with the values worked out by hand (lossless AVI).
+    import numpy as np
+    import tifffile
+    tifffile.imwrite("speckle.tif", np.random.default_rng(1).integers(0, 256, (16, 64, 64), dtype=np.uint8))
+    cut = {"keyframes": [
+        {"frame": 0, "RenderMode": "volume", "Projection": "orthographic", "ClipPlane": [1, 0, 0, 40]},
+        {"frame": 10, "RenderMode": "mip", "Crop": [16, 47, 8, 39, 0, 15], "ClipPlane": [1, 0, 0, 20]}]}
+    view = ["--mode", "attenuated", "--ortho", "--crop", "0,40,0,63,2,15", "--clip", "0,0,1,8", "--quality", "1"]
+    # keys, view options of --movie, frame, --render options of its view (at a size where half a
+    # voxel shows): half way the whole volume (0..63, 0..63, 0..15) has closed in half way to the
+    # crop box and the plane has moved from 40 to 30; view options hold for every frame.
+    table = [(cut, [], 5, ["--ortho", "--mode", "volume", "--crop", "8,55,4,51,0,15", "--clip", "1,0,0,30"]),
+             (cut, [], 10, ["--ortho", "--mode", "mip", "--crop", "16,47,8,39,0,15", "--clip", "1,0,0,20"]),
+             (TURN, view, 10, ["--yrot", "90", *view])]
+    for i, (content, options, frame, still) in enumerate(table):
+        r = run("--movie", keys("k.lkf", content), f"m{i}.avi", "speckle.tif", "--codec", "raw", "--size", "256x192",
+                *options)
+        s = run("--render", "speckle.tif", "still.bmp", "--size", "256x192", *still)
+        if r.returncode or s.returncode or rgb(f"m{i}.avi", frame) != rgb("still.bmp"):
+            fail(f"frame {frame} of {content} {options} is not --render {still}: {r.stderr} {s.stderr}")
+    if len({rgb("m0.avi", f) for f in (0, 5, 10)}) != 3:
+        fail("the crop, the plane and the mode did not change the frames")
 else:
     fail("unknown case " + case)
 print("1 passed, 0 failed")

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 #include "tests/viewer/viewer_fixture.h"
 #include "viewer/animation/channel_keys.h"
@@ -108,16 +109,91 @@ TEST(KeyframeTrack, ChannelsAndTimePointsBlendFromTheVolumesOwnSettings) {
   EXPECT_EQ(StartFrom(late, shown, 3), "Keyframe 1 (frame 0) shows time point 4, but the volume has 3 time points");
 }
 
+// The ray casting and cutting values of a frame that differ from the start view, in one line.
+std::string Cuts(const ViewState& v) {
+  const ViewState start;
+  std::ostringstream out;
+  if (v.Crop != start.Crop) {
+    out << "crop";
+    for (float limit : v.Crop.Limits) out << ' ' << limit;
+    out << ", ";
+  }
+  if (v.Clip != start.Clip)
+    out << (v.Clip.On ? "plane " : "off ") << v.Clip.Plane[0] << ' ' << v.Clip.Plane[1] << ' ' << v.Clip.Plane[2] << ' '
+        << v.Clip.Plane[3] << ", ";
+  out << "mode " << static_cast<int>(v.Mode) << (v.Proj == Projection::Orthographic ? " ortho" : "");
+  if (v.Attenuation != start.Attenuation || v.Quality != start.Quality)
+    out << ", " << v.Attenuation << ' ' << v.Quality;
+  if (v.IsoLevel != start.IsoLevel) out << ", iso " << v.IsoLevel[0] << ' ' << v.IsoLevel[1] << ' ' << v.IsoLevel[2];
+  return out.str();
+}
+
+TEST(KeyframeTrack, CutsAndRayCastingValuesBlendAndModesSwitchAtTheKeyframe) {
+  // Worked out by hand: t = 0.25 at frame 1 and 0.75 at frame 3 of 0..4. Modes count from
+  // Additive 0: Maximum 1, Volume 2, Mip 3, Iso 6.
+  const char* cut = R"([{"frame":0,"Crop":[0,40,0,30,0,10],"ClipPlane":[0,0,1,2]},
+                        {"frame":4,"Crop":[8,32,4,30,2,6],"ClipPlane":[1,0,1,10]}])";
+  const char* modes = R"([{"frame":0,"RenderMode":"volume"},{"frame":10,"RenderMode":"ISO","Projection":"ortho"}])";
+  const char* iso = R"([{"frame":0,"IsoLevel":[100,-1,40],"Attenuation":0,"Quality":1},
+                        {"frame":4,"IsoLevel":[300,200],"Attenuation":2,"Quality":0.5}])";
+  const std::tuple<const char*, int, const char*> cases[] = {
+      {cut, 1, "crop 2 38 1 30 0.5 9, plane 0.25 0 1 4, mode 0"},
+      {cut, 3, "crop 6 34 3 30 1.5 7, plane 0.75 0 1 8, mode 0"},
+      {modes, 9, "mode 2"},
+      {modes, 10, "mode 6 ortho"},
+      // The plane stays on up to the keyframe that switches it off; one switched off may flip over.
+      {R"([{"frame":0,"ClipPlane":[0,0,1,5]},{"frame":10,"ClipOn":false,"ClipPlane":[0,0,1,15]}])", 5, "plane 0 0 1 10, mode 0"},
+      {R"([{"frame":0,"ClipPlane":[0,0,1,5],"ClipOn":false},{"frame":4,"ClipPlane":[0,0,-1,5]}])", 4, "plane 0 0 -1 5, mode 0"},
+      // Levels blend only between two levels (-1: the middle of the range); one left out keeps its value.
+      {iso, 1, "mode 0, 0.5 0.875, iso 150 -1 40"},
+      // Older files: MaxProjection means what it meant; RenderMode wins in the same keyframe.
+      {R"([{"frame":0,"RenderMode":"volume"},{"frame":2,"MaxProjection":true}])", 2, "mode 1"},
+      {R"([{"frame":0,"RenderMode":"volume"},{"frame":2,"MaxProjection":false}])", 2, "mode 0"},
+      {R"([{"frame":0,"MaxProjection":true,"RenderMode":"mip"}])", 0, "mode 3"},
+  };
+  for (const auto& [keys, frame, expected] : cases)
+    EXPECT_EQ(Cuts(Parse(std::string(R"({"keyframes":)") + keys + "}").At(frame).View), expected)
+        << keys << " at frame " << frame;
+}
+
+TEST(KeyframeFile, HostileRayCastingValuesAreRefusedNamingKeyframeAndProperty) {
+  const std::pair<const char*, const char*> cases[] = {  // keyframes, words the message holds
+      {R"([{"frame":0},{"frame":3,"Crop":[10,5,0,1,0,1]}])", "Keyframe 2 (frame 3), Crop: The crop box's x limits are"},
+      {R"([{"frame":0,"Crop":[-1,5,0,1,0,1]}])", "Crop: The crop box's limits count voxels from 0"},
+      {R"([{"frame":0,"Crop":[0,2e9,0,1,0,1]}])", "Crop must be [x0, x1, y0, y1, z0, z1]"},
+      {R"([{"frame":0,"ClipPlane":[1e-50,0,0,5]}])", "ClipPlane: The clipping plane needs a normal that is not zero"},
+      {R"([{"frame":0,"ClipPlane":[0,0,1]}])", "ClipPlane must be [nx, ny, nz, d]"},
+      {R"([{"frame":0,"ClipPlane":[0,0,1,5]},{"frame":5,"ClipPlane":[0,0,-2,5]}])",
+       "Keyframe 2 (frame 5), ClipPlane: the plane's normal turns through zero"},
+      {R"([{"frame":0,"RenderMode":3}])", "RenderMode: The render mode is \"additive\""},
+      {R"([{"frame":0,"Projection":"fisheye"}])", "Projection: The projection is \"perspective\""},
+      {R"([{"frame":0,"Attenuation":-1}])", "Attenuation: The attenuation must be a number from 0 up"},
+      {R"([{"frame":0,"IsoLevel":[]}])", "IsoLevel must be [level of channel 1"},
+      {R"([{"frame":0,"Quality":0}])", "Quality: The quality is the step along a ray"},
+      {R"([{"frame":0,"IsoLevel":[100,-0.5]}])", "IsoLevel: The iso level is a stored value"},
+      {R"([{"frame":0,"Quality":NaN}])", "not valid JSON"},
+  };
+  for (const auto& [keys, words] : cases) {
+    std::string error;
+    EXPECT_FALSE(ParseKeyframes(std::string(R"({"keyframes":)") + keys + "}", error)) << keys;
+    EXPECT_NE(error.find(words), std::string::npos) << keys << ": " << error;
+  }
+}
+
 TEST(KeyframeFile, SavedFilesReadBackTheSameTrack) {
   const KeyframeTrack track = Parse(
       R"({"fps":12.5,"size":[320,200],"keyframes":[{"frame":0,"XRot":-12.3,"Color":[0.1,0.2,0.3]},
           {"frame":7,"YRot":400,"FullTurn":true,"Ease":"inout","LightOn":true,"Palette":"Ice","Transparency":0.7,
            "Channel3":{"Visible":false,"Range":[-5.5,4095]},"TimePoint":4},
-          {"frame":9,"Channel1":{"Color":[1,2.5,255],"Gamma":0.45}},{"frame":12,"Palette":""}]})");
+          {"frame":9,"Channel1":{"Color":[1,2.5,255],"Gamma":0.45},"MaxProjection":true},{"frame":12,"Palette":"",
+           "RenderMode":"attenuated","Projection":"orthographic","Crop":[1,2,3,4,5,6],"ClipPlane":[0.5,0,1,3],
+           "Attenuation":0.25,"Quality":0.75,"IsoLevel":[7,-1,9]}]})");
   EXPECT_EQ(track.Keys[3].Palette, "Ice");  // "" leaves the palette as it is
   ASSERT_EQ(track.Keys[2].Channels.size(), 3u);
   EXPECT_EQ(track.Keys[2].Channels[2].Given, ChannelKey::kVisible | ChannelKey::kRange);  // kept from before
-  const KeyframeTrack again = Parse(KeyframesJson(track));
+  const std::string json = KeyframesJson(track);  // the render mode by its word, whatever the file said
+  EXPECT_TRUE(json.find("\"RenderMode\": \"max\"") != json.npos && json.find("MaxProjection") == json.npos);
+  const KeyframeTrack again = Parse(json);
   EXPECT_EQ(again.Keys, track.Keys);
   EXPECT_EQ(again.Fps, 12.5);
   EXPECT_EQ(again.Width * 1000 + again.Height, 320200);
@@ -146,10 +222,14 @@ class AnimationMovies : public ::testing::Test {
 
   test_support::TempDir dir;
   OffscreenViewer offscreen;
+  // The crop closes in from the whole volume, the plane turns and goes off, the iso level leaves the middle.
   KeyframeTrack track = Parse(
-      R"({"size":[64,48],"keyframes":[{"frame":0,"YRot":20,"PosZ":-4},
-          {"frame":6,"YRot":250,"XRot":30,"Ease":"inout","Color":[0.9,0.4,0.1]},
-          {"frame":11,"YRot":-30,"LightOn":true,"PosX":0.3}]})");
+      R"({"size":[64,48],"keyframes":[{"frame":0,"YRot":20,"PosZ":-4,"RenderMode":"volume","Projection":"ortho",
+           "ClipPlane":[1,0,0,20]},
+          {"frame":6,"YRot":250,"XRot":30,"Ease":"inout","Color":[0.9,0.4,0.1],"RenderMode":"iso",
+           "Crop":[4,28,2,20,1,10],"ClipPlane":[1,0.5,0,12],"Attenuation":0.5,"Quality":0.8,"IsoLevel":[120]},
+          {"frame":11,"YRot":-30,"LightOn":true,"PosX":0.3,"RenderMode":"mip","Projection":"perspective",
+           "ClipOn":false,"IsoLevel":[60]}]})");
 };
 
 TEST_F(AnimationMovies, ACancelledMovieLeavesNothing) {
@@ -179,7 +259,9 @@ TEST_F(AnimationMovies, TheSavedScriptRecordsTheSameFrames) {
   MovieRequest request;
   request.Path = dir.File("keys.mp4");
   ASSERT_EQ(RenderMovie(offscreen.viewer, track, request).Status, MovieStatus::Written);
-  std::ofstream(dir.File("keys.scp")) << KeyframeScript(track, dir.File("script.mp4"));
+  std::string reason;
+  std::ofstream(dir.File("keys.scp")) << KeyframeScript(*TrackForVolume(offscreen.viewer, track, reason),
+                                                        dir.File("script.mp4"));
   std::string error;
   ASSERT_TRUE(offscreen.viewer.RunScriptFile(dir.File("keys.scp"), error)) << error;
   const std::string movie = DecodedFrames(dir.File("keys.mp4"));

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "core/staged_file.h"
+#include "core/view_value.h"
 
 namespace lumetrix::animation {
 namespace {
@@ -22,31 +23,61 @@ bool Whole(const QJsonValue& v, double low, double high, int& out) {
   return true;
 }
 
-// `count` numbers from low to high: a plain number for a count of 1, else an array of `count`.
-bool Numbers(const QJsonValue& v, qsizetype count, double low, double high, double* out) {
+// `count` numbers from low to high: a plain number for a count of 1, else an array of `count`
+// (of 1 to `count` when `partial`). The numbers read, or 0 when they do not fit.
+qsizetype Numbers(const QJsonValue& v, qsizetype count, double low, double high, double* out, bool partial = false) {
   const auto read = [&](const QJsonValue& x, double& d) {
     d = x.toDouble();
     return x.isDouble() && d >= low && d <= high;
   };
-  if (count == 1) return read(v, out[0]);
+  if (count == 1) return read(v, out[0]) ? 1 : 0;
   const QJsonArray a = v.toArray();
-  if (!v.isArray() || a.size() != count) return false;
-  for (qsizetype i = 0; i < count; ++i)
-    if (!read(a[i], out[i])) return false;
-  return true;
+  if (!v.isArray() || a.size() > count || a.size() < (partial ? 1 : count)) return 0;
+  for (qsizetype i = 0; i < a.size(); ++i)
+    if (!read(a[i], out[i])) return 0;
+  return a.size();
 }
 
-// Reads one property value into `view`; false when the value does not fit the property.
-bool ReadProperty(const KeyProperty& p, const QJsonValue& v, ViewState& view) {
-  if (p.Blending == Blend::Step) {
-    if (!v.isBool()) return false;
+std::string Expected(const KeyProperty& p) {
+  if (p.Form) return p.Form;
+  if (p.Text == KeyText::Flag) return "true or false";
+  if (p.Components == 3) return "[r, g, b] of finite numbers";
+  return "a finite number within +-1e6";
+}
+
+// Reads one property value into `view`; "" or what is wrong with the value.
+std::string ReadProperty(const KeyProperty& p, const QJsonValue& v, ViewState& view) {
+  if (p.Text == KeyText::Flag) {
+    if (!v.isBool()) return " must be " + Expected(p);
     p.Set(view, 0, v.toBool() ? 1.0f : 0.0f);
-    return true;
+    return "";
   }
-  double x[3];
-  if (!Numbers(v, p.Components, -kMaxKeyValue, kMaxKeyValue, x)) return false;
-  for (int i = 0; i < p.Components; ++i) p.Set(view, i, static_cast<float>(x[i]));
-  return true;
+  try {
+    if (p.Text == KeyText::Word) {
+      // Anything but a text is no word either: the message lists the words.
+      p.Set(view, 0, p.FromWord(v.isString() ? v.toString().toStdString() : std::string()));
+      return "";
+    }
+    double x[kIsoChannels];  // the most components a property has
+    const qsizetype given = Numbers(v, p.Components, -p.Limit, p.Limit, x, p.Partial);
+    if (given == 0) return " must be " + Expected(p);
+    for (qsizetype i = 0; i < given; ++i) p.Set(view, static_cast<int>(i), static_cast<float>(x[i]));
+    if (p.Check) p.Check(view);  // on the stored floats: 1e-50 is 0 there
+  } catch (const InvalidViewValue& e) {
+    return std::string(": ") + e.what();
+  }
+  return "";
+}
+
+// The keyframe's clipping plane is on into the next one: its normal must not pass through zero on
+// the way (as from [0, 0, 1] to [0, 0, -1]), where no script can set it.
+bool NormalPassesZero(const ViewState& from, const ViewState& to) {
+  if (!from.Clip.On) return false;
+  const auto &a = from.Clip.Plane, &b = to.Clip.Plane;
+  const double cross[3] = {double(a[1]) * b[2] - double(a[2]) * b[1], double(a[2]) * b[0] - double(a[0]) * b[2],
+                           double(a[0]) * b[1] - double(a[1]) * b[0]};
+  const double dot = double(a[0]) * b[0] + double(a[1]) * b[1] + double(a[2]) * b[2];
+  return cross[0] == 0 && cross[1] == 0 && cross[2] == 0 && dot < 0;
 }
 
 // "Channel1".."Channel8": the channel's index from 0, else -1.
@@ -94,12 +125,6 @@ QJsonObject ChannelJson(const ChannelKey& key) {
   if (key.Given & ChannelKey::kRange) o["Range"] = QJsonArray{key.Min, key.Max};
   if (key.Given & ChannelKey::kGamma) o["Gamma"] = key.Gamma;
   return o;
-}
-
-std::string Expected(const KeyProperty& p) {
-  if (p.Blending == Blend::Step) return "true or false";
-  if (p.Components == 3) return "[r, g, b] of finite numbers";
-  return "a finite number within +-1e6";
 }
 
 }  // namespace
@@ -166,6 +191,7 @@ std::optional<KeyframeTrack> ParseKeyframes(const std::string& json, std::string
       return std::nullopt;
     }
     const std::string at = where + " (frame " + std::to_string(key.Frame) + "), ";
+    std::optional<bool> maxProjection;
     for (auto it = k.begin(); it != k.end(); ++it) {
       const std::string name = it.key().toStdString();
       if (name == "frame") continue;
@@ -200,10 +226,16 @@ std::optional<KeyframeTrack> ParseKeyframes(const std::string& json, std::string
           error = at + name + wrong;
           return std::nullopt;
         }
+      } else if (name == "MaxProjection") {  // the render mode of older files
+        if (!it->isBool()) {
+          error = at + "MaxProjection must be true or false";
+          return std::nullopt;
+        }
+        maxProjection = it->toBool();
       } else if (const KeyProperty* p = FindKeyProperty(name)) {
         track.TransparencyGiven |= name == "Transparency";
-        if (!ReadProperty(*p, *it, key.View)) {
-          error = at + name + " must be " + Expected(*p);
+        if (const std::string wrong = ReadProperty(*p, *it, key.View); !wrong.empty()) {
+          error = at + name + wrong;
           return std::nullopt;
         }
       } else {
@@ -213,6 +245,16 @@ std::optional<KeyframeTrack> ParseKeyframes(const std::string& json, std::string
       }
     }
     while (!key.Channels.empty() && !key.Channels.back().Given) key.Channels.pop_back();  // "Channel3": {}
+    // "RenderMode" wins over "MaxProjection" in the same keyframe; a plane given is meant to cut
+    // unless the keyframe says otherwise.
+    if (maxProjection && !k.contains("RenderMode"))
+      key.View.Mode = *maxProjection ? RenderMode::Maximum : RenderMode::Additive;
+    if (k.contains("ClipPlane") && !k.contains("ClipOn")) key.View.Clip.On = true;
+    if (n > 0 && NormalPassesZero(previous.View, key.View)) {
+      error = at + "ClipPlane: the plane's normal turns through zero on the way from the keyframe before; "
+                   "put a keyframe in between";
+      return std::nullopt;
+    }
     track.Keys.push_back(key);
     previous = key;
   }
@@ -239,8 +281,10 @@ std::string KeyframesJson(const KeyframeTrack& track) {
     QJsonObject k;
     k["frame"] = key.Frame;
     for (const KeyProperty& p : KeyProperties()) {
-      if (p.Blending == Blend::Step) {
+      if (p.Text == KeyText::Flag) {
         k[p.Name] = p.Get(key.View, 0) != 0;
+      } else if (p.Text == KeyText::Word) {
+        k[p.Name] = p.Word(p.Get(key.View, 0));
       } else if (p.Components == 1) {
         k[p.Name] = static_cast<double>(p.Get(key.View, 0));
       } else {

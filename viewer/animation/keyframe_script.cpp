@@ -18,7 +18,7 @@ std::string Quoted(const std::string& s) {
   return out + "\"";
 }
 
-// The script member that sets a property, by the property's name.
+// The script member that sets a numeric property, by the property's name.
 struct Setter {
   const char* property;
   const char* member;
@@ -27,6 +27,8 @@ constexpr Setter kSetters[] = {
     {"XRot", "SetXRot"},     {"YRot", "SetYRot"},     {"PosX", "Setx"},          {"PosY", "Sety"},
     {"PosZ", "SetZ"},        {"ScaleX", "SetScaleX"}, {"ScaleY", "SetScaleY"},   {"ScaleZ", "SetScaleZ"},
     {"Color", "SetColor"},   {"LightColor", "SetLight"}, {"Transparency", "SetTransparency"},
+    {"Crop", "SetCrop"},     {"ClipPlane", "SetClipPlane"}, {"Attenuation", "SetAttenuation"},
+    {"Quality", "SetQuality"},
 };
 
 const char* MemberFor(const KeyProperty& p) {
@@ -35,19 +37,33 @@ const char* MemberFor(const KeyProperty& p) {
   return nullptr;
 }
 
-// Sets every value of the keyframe; the palette only when it names one.
-std::string SetAll(const Keyframe& k) {
+bool Is(const KeyProperty& p, std::string_view name) { return name == p.Name; }
+
+// Sets every value of the keyframe; the palette only when it names one. Iso levels only where
+// they differ from those of the keyframe `before` (all of them for the first keyframe).
+std::string SetAll(const Keyframe& k, const Keyframe* before) {
   std::string out;
   for (const KeyProperty& p : KeyProperties()) {
-    if (p.Blending == Blend::Step) {
-      if (std::string_view(p.Name) == "LightOn") out += p.Get(k.View, 0) != 0 ? "  SetLightOn\n" : "  SetLightOff\n";
-      if (std::string_view(p.Name) == "MaxProjection")
-        out += p.Get(k.View, 0) != 0 ? "  SetRenderMode \"max\"\n" : "  SetRenderMode \"additive\"\n";
-      continue;
+    const float value = p.Get(k.View, 0);
+    if (Is(p, "LightOn")) {
+      out += value != 0 ? "  SetLightOn\n" : "  SetLightOff\n";
+    } else if (Is(p, "RenderMode")) {
+      out += "  SetRenderMode " + Quoted(p.Word(value)) + "\n";
+    } else if (Is(p, "Projection")) {
+      out += "  SetProjection " + Quoted(p.Word(value)) + "\n";
+    } else if (Is(p, "ClipOn")) {
+      if (value == 0) out += "  ClearClipPlane\n";
+    } else if (Is(p, "ClipPlane") && !k.View.Clip.On) {
+      // cleared above: its numbers only matter once it is on
+    } else if (Is(p, "IsoLevel")) {
+      for (int c = 0; c < p.Components; ++c)
+        if (!before || p.Get(before->View, c) != p.Get(k.View, c))
+          out += "  SetIsoLevel " + std::to_string(c + 1) + ", " + Num(p.Get(k.View, c)) + "\n";
+    } else {
+      out += std::string("  Call ") + MemberFor(p) + "(";
+      for (int i = 0; i < p.Components; ++i) out += (i ? ", " : "") + Num(p.Get(k.View, i));
+      out += ")\n";
     }
-    out += std::string("  Call ") + MemberFor(p) + "(";
-    for (int i = 0; i < p.Components; ++i) out += (i ? ", " : "") + Num(p.Get(k.View, i));
-    out += ")\n";
   }
   for (size_t c = 0; c < k.Channels.size(); ++c) {
     const ChannelKey& key = k.Channels[c];
@@ -98,18 +114,25 @@ std::string KeyframeScript(const KeyframeTrack& track, const std::string& movieP
        std::to_string(track.Height) + ") Then Exit Sub\n  ResetSpeedParameters\n";
   if (track.Keys.empty()) return s + "  AVIend\nEnd Sub\n";
   const Keyframe& first = track.Keys.front();
-  s += SetAll(first);
+  s += SetAll(first, nullptr);
   if (first.Frame > 0) s += "  For f = 0 To " + std::to_string(first.Frame - 1) + "\n" + Frame("    ") + "  Next\n";
   for (size_t n = 0; n + 1 < track.Keys.size(); ++n) {
     const Keyframe& a = track.Keys[n];
     const Keyframe& b = track.Keys[n + 1];
     s += "  ' keyframe " + std::to_string(n + 1) + " to " + std::to_string(n + 2) + "\n";
-    if (n > 0) s += SetAll(a);
+    if (n > 0) s += SetAll(a, &track.Keys[n - 1]);
     s += "  For f = " + std::to_string(a.Frame) + " To " + std::to_string(b.Frame - 1) + "\n";
     s += "    t = (f - " + std::to_string(a.Frame) + ") / " + std::to_string(b.Frame - a.Frame) + "\n";
     if (b.Easing == Ease::InOut) s += "    t = t * t * (3 - 2 * t)\n";
     for (const KeyProperty& p : KeyProperties()) {
-      if (p.Blending == Blend::Step) continue;
+      if (p.Blending == Blend::Step || (Is(p, "ClipPlane") && !a.View.Clip.On)) continue;
+      if (p.Blending == Blend::Level) {
+        for (int c = 0; c < p.Components; ++c)
+          if (Blends(p, c, a, b) && Change(p, c, a, b) != 0)
+            s += "    SetIsoLevel " + std::to_string(c + 1) + ", " + Num(p.Get(a.View, c)) + " + " +
+                 Num(Change(p, c, a, b)) + " * t\n";
+        continue;
+      }
       bool changes = false;
       for (int i = 0; i < p.Components; ++i) changes = changes || Change(p, i, a, b) != 0;
       if (!changes) continue;
@@ -120,7 +143,8 @@ std::string KeyframeScript(const KeyframeTrack& track, const std::string& movieP
     }
     s += ChannelBlendLines(a, b) + Frame("    ") + "  Next\n";
   }
-  s += SetAll(track.Keys.back()) + Frame("  ") + "  AVIend\nEnd Sub\n";
+  const Keyframe* before = track.Keys.size() > 1 ? &track.Keys[track.Keys.size() - 2] : nullptr;
+  s += SetAll(track.Keys.back(), before) + Frame("  ") + "  AVIend\nEnd Sub\n";
   return s;
 }
 

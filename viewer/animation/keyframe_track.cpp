@@ -19,6 +19,12 @@ double Change(const KeyProperty& p, int i, const Keyframe& from, const Keyframe&
   return d;
 }
 
+bool Blends(const KeyProperty& p, int i, const Keyframe& from, const Keyframe& to) {
+  if (p.Blending == Blend::Step) return false;
+  if (p.Blending == Blend::Level) return p.Get(from.View, i) != kIsoMiddle && p.Get(to.View, i) != kIsoMiddle;
+  return true;
+}
+
 double Progress(int32_t f, const Keyframe& from, const Keyframe& to) {
   // The same operations, in the same order, as the script "Save as script" writes.
   double t = static_cast<double>(f - from.Frame) / static_cast<double>(to.Frame - from.Frame);
@@ -38,7 +44,8 @@ FrameView KeyframeTrack::At(int32_t frame) const {
   for (const KeyProperty& p : KeyProperties()) {
     if (p.Blending == Blend::Step) continue;
     for (int i = 0; i < p.Components; ++i)
-      p.Set(out.View, i, static_cast<float>(static_cast<double>(p.Get(from.View, i)) + Change(p, i, from, to) * t));
+      if (Blends(p, i, from, to))
+        p.Set(out.View, i, static_cast<float>(static_cast<double>(p.Get(from.View, i)) + Change(p, i, from, to) * t));
   }
   BlendChannels(from, to, t, out.Channels, out.TimePoint);
   return out;
@@ -51,6 +58,17 @@ void KeyframeTrack::Put(const Keyframe& key) {
     *at = key;
   else
     Keys.insert(at, key);
+}
+
+void FitCropTo(KeyframeTrack& track, const std::array<int32_t, 3>& voxels) {
+  for (Keyframe& key : track.Keys)
+    for (size_t a = 0; a < 3; ++a) {
+      const float last = static_cast<float>(std::max(voxels[a], 1) - 1);
+      for (size_t end = 0; end < 2; ++end) {
+        float& limit = key.View.Crop.Limits[2 * a + end];
+        limit = std::min(limit, last);
+      }
+    }
 }
 
 }  // namespace lumetrix::animation

@@ -4,6 +4,7 @@
 // ends at the last keyframe. The view of a frame is computed from its two keyframes only, so it
 // costs the same for frame 1 and frame 1000.
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -41,7 +42,14 @@ struct KeyframeTrack {
 // The change of component `i` of `p` from keyframe `from` to `to`: the plain difference, or for
 // angles without FullTurn on `to` the shortest one, -180 < d <= 180.
 double Change(const KeyProperty& p, int i, const Keyframe& from, const Keyframe& to);
+// Whether component `i` of `p` changes frame by frame from `from` to `to`; else `from`'s value
+// holds until `to`.
+bool Blends(const KeyProperty& p, int i, const Keyframe& from, const Keyframe& to);
 // How far along a segment frame `f` is, 0..1, after `to`'s easing.
 double Progress(int32_t f, const Keyframe& from, const Keyframe& to);
+
+// Crop limits beyond the last voxel of a volume of `voxels` (x, y, z) brought to it, so that a
+// crop from the whole volume (kCropToEnd) closes in evenly over the frames.
+void FitCropTo(KeyframeTrack& track, const std::array<int32_t, 3>& voxels);
 
 }  // namespace lumetrix::animation

@@ -66,6 +66,8 @@ std::optional<KeyframeTrack> TrackForVolume(const Viewer& viewer, const Keyframe
   KeyframeTrack resolved = track;
   error = StartFrom(resolved, viewer.Display(), viewer.TimePointCount());
   if (!error.empty()) return std::nullopt;
+  const VolumeData& volume = viewer.Volume();
+  FitCropTo(resolved, {volume.Width, volume.Height, volume.Depth});
   return resolved;
 }
 

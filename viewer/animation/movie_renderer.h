@@ -46,7 +46,8 @@ MovieResult RenderMovie(Viewer& viewer, const KeyframeTrack& track, const MovieR
 void ShowFrameView(Viewer& viewer, const FrameView& frame);
 
 // The track with the channel parts and time point it leaves out taken from the volume the
-// viewer shows (StartFrom); nothing, with `error`, when it does not fit the volume.
+// viewer shows (StartFrom) and its crop limits fitted to the volume (FitCropTo); nothing, with
+// `error`, when it does not fit the volume.
 std::optional<KeyframeTrack> TrackForVolume(const Viewer& viewer, const KeyframeTrack& track, std::string& error);
 
 }  // namespace lumetrix::animation
