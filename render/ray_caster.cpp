@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "render/crop_outline.h"
 #include "render/ray_shader.h"
 #include "render/view_projection.h"
 
@@ -306,6 +307,7 @@ void RayCaster::DrawBox(const RayGeometry& g, const ViewState& view) {
     glBindTexture(GL_TEXTURE_1D, 0);
   }
   gl_.ActiveTexture(GL_TEXTURE0);
+  if (crop_outline_) DrawCropOutline({{x0, y0, z0}, {x1, y1, z1}});
   glPopMatrix();
 }
 
