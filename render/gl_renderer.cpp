@@ -7,6 +7,7 @@
 #include <cstring>
 #include <algorithm>
 
+#include "render/crop_outline.h"
 #include "render/stack_geometry.h"
 #include "render/view_projection.h"
 
@@ -117,6 +118,8 @@ void GlRenderer::DrawScene(ViewState& view, bool advance) {
   if (!stacks_.Empty()) {
     DrawStack(view);
     for (int i = 0; i < clip_planes_used_; ++i) glDisable(GL_CLIP_PLANE0 + i);
+    if (crop_outline_)
+      DrawCropOutline(CropBoxInModel(view.Crop, {{width_, height_, depth_}, calibration_.FromFile}, view));
     ApplyBlend(RenderMode::Additive);
     DrawOverlay(view, viewport_w_, viewport_h_, width_, calibration_, Text);
   }

@@ -44,6 +44,8 @@ class GlRenderer : public Renderer {
   TextRaster Text;
   // What a voxel measures, for the scale bar.
   void SetCalibration(Calibration calibration) override { calibration_ = std::move(calibration); }
+  // The crop box's outline over the volume (while a crop limit is dragged).
+  void ShowCropOutline(bool on) { crop_outline_ = on; }
   bool HasStacks() const { return !stacks_.Empty(); }
   const TextureStacks& Stacks() const { return stacks_; }
   Stack LastDrawnStack() const { return last_stack_; }
@@ -67,6 +69,7 @@ class GlRenderer : public Renderer {
   Stack last_stack_ = Stack::XY;
   int64_t frames_drawn_ = 0;
   int clip_planes_used_ = 0;
+  bool crop_outline_ = false;
   Calibration calibration_;
   using BlendEquationFn = void (*)(unsigned);
   BlendEquationFn blend_equation_ = nullptr;

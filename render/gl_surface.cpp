@@ -45,6 +45,11 @@ bool GlSurface::CanDraw(RenderMode mode, std::string& why) {
   return true;
 }
 
+void GlSurface::ShowCropOutline(bool on) {
+  renderer_.ShowCropOutline(on);
+  ray_caster_.ShowCropOutline(on);
+}
+
 void GlSurface::UseContextFunctions(GlRenderer::GlProc (*lookup)(const char*), const TextRaster& text) {
   renderer_.ProcLookup = lookup;
   renderer_.Text = text;

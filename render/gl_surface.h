@@ -19,6 +19,8 @@ class GlSurface : public ViewerSurface {
   bool SelectRenderer(RendererKind kind, std::string& why) override;
   RendererKind SelectedRenderer() const override { return kind_; }
   bool CanDraw(RenderMode mode, std::string& why) override;
+  // Both renderers draw it or not.
+  void ShowCropOutline(bool on) override;
   // Reads the frame back with glReadPixels.
   CapturedFrame CaptureFrame(int32_t x, int32_t y, int32_t width, int32_t height) override;
 

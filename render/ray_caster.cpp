@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "render/gl_program.h"
+#include "render/crop_outline.h"
 #include "render/ray_shader.h"
 #include "render/view_projection.h"
 
@@ -270,6 +271,7 @@ void RayCaster::DrawBox(const RayGeometry& g, const ViewState& view) {
     glBindTexture(GL_TEXTURE_1D, 0);
   }
   gl_.ActiveTexture(GL_TEXTURE0);
+  if (crop_outline_) DrawCropOutline({{x0, y0, z0}, {x1, y1, z1}});
   glPopMatrix();
 }
 

@@ -46,6 +46,8 @@ class RayCaster : public Renderer {
   uint64_t TextureBytes() const { return texture_bytes_; }
   // A step larger by this factor (and so a faster frame) while the view moves; 1 when still.
   void SetCoarseness(float factor) { coarseness_ = factor < 1 ? 1 : factor; }
+  // The crop box's outline over the volume (while a crop limit is dragged).
+  void ShowCropOutline(bool on) { crop_outline_ = on; }
 
   std::function<GlShaderFunctions::GlProc(const char*)> ProcLookup;
   TextRaster Text;
@@ -70,6 +72,7 @@ class RayCaster : public Renderer {
   int32_t viewport_w_ = 1, viewport_h_ = 1;
   int64_t frames_drawn_ = 0;
   float coarseness_ = 1;
+  bool crop_outline_ = false;
   Calibration calibration_;
 };
 

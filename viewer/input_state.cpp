@@ -1,6 +1,10 @@
 #include "viewer/input_state.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "core/rounding.h"
+#include "viewer/clip_plane_geometry.h"
 
 namespace lumetrix {
 namespace {
@@ -49,18 +53,27 @@ void InputState::ApplyHeldKeys(ViewState& v) const {
   }
 }
 
-void InputState::MouseDown(MouseButton button, double x, double y, bool volume_loaded) {
+void InputState::MouseDown(MouseButton button, double x, double y, bool volume_loaded, bool ctrl) {
   if (!volume_loaded) return;
   Button* b = button == MouseButton::Left ? &left_ : button == MouseButton::Right ? &right_ : nullptr;
   if (!b) return;
   b->Down = true;
+  b->MovesPlane = ctrl && b == &left_;
   b->LastX = Pixel(x);
   b->LastY = Pixel(y);
 }
 
-void InputState::MouseMove(double x, double y, ViewState& v) {
+void InputState::MouseMove(double x, double y, ViewState& v, const VolumeShape& shape) {
   const int16_t px = Pixel(x), py = Pixel(y);
-  if (left_.Down) {
+  if (left_.Down && left_.MovesPlane) {
+    if (!v.Clip.On) v.Clip = FacingViewer(shape, v);
+    const auto& p = v.Clip.Plane;
+    const double length = std::sqrt(double(p[0]) * p[0] + double(p[1]) * p[1] + double(p[2]) * p[2]);
+    const double voxels_per_pixel = kPlaneStep * std::max(HalfDiagonal(shape.Voxels), 1.0);
+    Step(v.Clip.Plane[3], (py - left_.LastY) * voxels_per_pixel * length);
+    left_.LastX = px;
+    left_.LastY = py;
+  } else if (left_.Down) {
     v.XRot = static_cast<float>(static_cast<double>(v.XRot) + (py - left_.LastY));
     v.YRot = static_cast<float>(static_cast<double>(v.YRot) + (px - left_.LastX));
     left_.LastX = px;

@@ -1,12 +1,15 @@
 #pragma once
 // Mouse and keyboard input on the viewer. Key events only record which keys are held; their
-// effect is applied once per drawn frame by ApplyHeldKeys. Mouse moves act at once.
+// effect is applied once per drawn frame by ApplyHeldKeys. Mouse moves act at once: a left drag
+// turns the volume, a right drag moves it, and a left drag begun with Ctrl held moves the
+// clipping plane.
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 
 #include "core/view_state.h"
+#include "viewer/volume_shape.h"
 
 namespace lumetrix {
 
@@ -36,9 +39,16 @@ class InputState {
   // The held-key step, once per drawn frame.
   void ApplyHeldKeys(ViewState& view) const;
 
-  void MouseDown(MouseButton button, double x, double y, bool volume_loaded);
-  void MouseMove(double x, double y, ViewState& view);
+  // `ctrl`: Ctrl was held as the button went down (it decides for the whole drag).
+  void MouseDown(MouseButton button, double x, double y, bool volume_loaded, bool ctrl = false);
+  // A plane drag moves the plane along its normal: each pixel upwards takes it kPlaneStep times
+  // the volume's half diagonal (at least 1 voxel) against its normal, deeper into the
+  // volume for a plane facing the viewer (D falls by that many voxels times |N|). Without a plane
+  // on, one is made facing the viewer through the centre first.
+  void MouseMove(double x, double y, ViewState& view, const VolumeShape& shape = {});
   void MouseUp(MouseButton button);
+  bool Dragging() const { return left_.Down || right_.Down; }
+  static constexpr double kPlaneStep = 1.0 / 200;
   // Wheel: -120 moves the volume nearer (PosZ += 0.15), +120 farther; other deltas are ignored.
   static void Wheel(int delta, ViewState& view);
   // Turns of any size (touchpads report small steps): they add up to the 120 of a mouse notch,
@@ -48,6 +58,7 @@ class InputState {
  private:
   struct Button {
     bool Down = false;
+    bool MovesPlane = false;
     int16_t LastX = 0, LastY = 0;
   };
   std::array<bool, 256> keys_{};

@@ -210,13 +210,26 @@ void Viewer::OnFrameDrawn() {
   if (viewer_done_ || script_running_) return;
   input_.ApplyHeldKeys(view_);
   Notify(ViewerChange::FrameDrawn);
-  if (KeepsMoving() && !viewer_done_ && !script_running_) surface_.RequestFrame();
+  if (viewer_done_ || script_running_) return;
+  ReportMotion(KeepsMoving() ? ViewMotion::Turning : ViewMotion::NotTurning);
+  if (KeepsMoving()) surface_.RequestFrame();
 }
 
 bool Viewer::KeepsMoving() const { return view_.XSpeed != 0 || view_.YSpeed != 0 || input_.AnyKeyHeld(); }
 
 void Viewer::RequestFrameIfShown() {
-  if (!viewer_done_ && !script_running_ && !busy_) surface_.ViewChanged(KeepsMoving());
+  if (viewer_done_ || script_running_ || busy_) return;
+  ReportMotion(KeepsMoving() ? ViewMotion::Turning : ViewMotion::NotTurning);
+  surface_.ViewChanged(KeepsMoving());
+}
+
+void Viewer::ReportMotion(ViewMotion motion) {
+  if (!script_running_) surface_.ReportMotion(motion);
+}
+
+VolumeShape Viewer::Shape() const {
+  const double* d = volume_.Voxel;
+  return {{volume_.Width, volume_.Height, volume_.Depth}, d[0] > 0 && d[1] > 0 && d[2] > 0};
 }
 
 void Viewer::EnterBusy() {
@@ -343,6 +356,11 @@ void Viewer::SetQuality(double step) {
   Notify(ViewerChange::View);
 }
 
+void Viewer::ShowCropOutline(bool on) {
+  surface_.ShowCropOutline(on);
+  RequestFrameIfShown();
+}
+
 void Viewer::SetScaleBar(bool on) {
   view_.ScaleBar = on;
   Notify(ViewerChange::View);
@@ -388,14 +406,20 @@ void Viewer::ResetSpeedParameters() {
   Notify(ViewerChange::View);
 }
 
-void Viewer::MouseDown(MouseButton button, double x, double y) { input_.MouseDown(button, x, y, volume_loaded_); }
+void Viewer::MouseDown(MouseButton button, double x, double y, bool ctrl) {
+  input_.MouseDown(button, x, y, volume_loaded_, ctrl);
+}
 
 void Viewer::MouseMove(double x, double y) {
-  input_.MouseMove(x, y, view_);
+  if (input_.Dragging()) ReportMotion(ViewMotion::Stepped);
+  input_.MouseMove(x, y, view_, Shape());
   Notify(ViewerChange::View);
 }
 
-void Viewer::MouseUp(MouseButton button) { input_.MouseUp(button); }
+void Viewer::MouseUp(MouseButton button) {
+  input_.MouseUp(button);
+  if (!input_.Dragging()) ReportMotion(ViewMotion::StepsEnded);
+}
 
 void Viewer::Wheel(int delta) {
   InputState::Wheel(delta, view_);
@@ -405,7 +429,9 @@ void Viewer::Wheel(int delta) {
 void Viewer::WheelTurned(int angle) {
   const float before = view_.PosZ;
   input_.WheelTurned(angle, view_);
-  if (view_.PosZ != before) Notify(ViewerChange::View);
+  if (view_.PosZ == before) return;
+  ReportMotion(ViewMotion::Stepped);
+  Notify(ViewerChange::View);
 }
 
 std::string Viewer::MainWindowTitle() const {
@@ -554,6 +580,10 @@ bool Viewer::RunScriptFile(const std::string& path, std::string& error) {
 }
 
 void Viewer::SetScriptRunning(bool running) {
+  if (running) {  // a script's frames are full ones, also those it saves
+    ReportMotion(ViewMotion::NotTurning);
+    ReportMotion(ViewMotion::StepsEnded);
+  }
   script_running_ = running;
   Notify(ViewerChange::ScriptRunning);
   if (running) return;

@@ -159,6 +159,8 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   void ClearClipPlane();
   void SetProjection(const std::string& word);
   void SetQuality(double step);
+  // The crop box's outline over the volume, while the window's crop sliders are dragged.
+  void ShowCropOutline(bool on);
   void SetScaleBar(bool on);
   void SetAxes(bool on);
   // The channels and time points of the shown volume, counting from 1 (0 without a volume).
@@ -191,8 +193,9 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   void SetViewField(ViewField field, float value) override;
   void SwitchLight(bool on) override;
 
-  // Mouse and keys on the drawing area (they act only while a volume is loaded).
-  void MouseDown(MouseButton button, double x, double y);
+  // Mouse and keys on the drawing area (they act only while a volume is loaded). A left drag
+  // begun with Ctrl held moves the clipping plane (see InputState).
+  void MouseDown(MouseButton button, double x, double y, bool ctrl = false);
   void MouseMove(double x, double y);
   void MouseUp(MouseButton button);
   // One notch: -120 nearer, +120 farther.
@@ -277,6 +280,10 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   bool KeepsMoving() const;
   // The view changed: the surface shows it (and starts turning when it moves).
   void RequestFrameIfShown();
+  // Tells the surface how the view moves (not while a script draws its frames).
+  void ReportMotion(ViewMotion motion);
+  // The volume shown, as the renderers place it.
+  VolumeShape Shape() const;
   void Yield();
   void OnFrameDrawn();
   void OnSurfaceResized(int32_t width, int32_t height);

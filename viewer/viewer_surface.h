@@ -9,6 +9,7 @@
 #include "core/view_state.h"
 #include "viewer/frame_bmp.h"
 #include "viewer/renderer.h"
+#include "viewer/view_motion.h"
 
 namespace lumetrix {
 
@@ -39,6 +40,12 @@ class ViewerSurface {
   // without turning), or starts the frames again when the view `moves` by itself. Surfaces that
   // draw only on demand ignore it.
   virtual void ViewChanged(bool moves) { (void)moves; }
+  // How the view moves (see view_motion.h): a watched surface may draw coarser frames while it
+  // moves and draws a full one once it is still. Frames read back are always full ones.
+  virtual void ReportMotion(ViewMotion motion) { (void)motion; }
+  // Draws the crop box's outline over the volume from the next frame on (while a crop limit is
+  // dragged); off by default.
+  virtual void ShowCropOutline(bool on) { (void)on; }
   // Draws one frame now and shows it.
   virtual void DrawFrameNow() = 0;
   // Repaints the current state without advancing (after Close: the empty area).

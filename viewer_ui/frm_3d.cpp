@@ -101,6 +101,7 @@ void frm3D::OnViewerChange(ViewerChange change) {
   switch (change) {
     case ViewerChange::View:
       if (parameters_) parameters_->Refresh();
+      if (display_) display_->RefreshView();
       break;
     case ViewerChange::FrameDrawn:
       if (parameters_) parameters_->RefreshSoon();
@@ -154,7 +155,8 @@ bool frm3D::eventFilter(QObject* watched, QEvent* event) {
   switch (event->type()) {
     case QEvent::MouseButtonPress: {
       auto* e = static_cast<QMouseEvent*>(event);
-      viewer_->MouseDown(ButtonOf(e->button()), e->position().x(), e->position().y());
+      viewer_->MouseDown(ButtonOf(e->button()), e->position().x(), e->position().y(),
+                         e->modifiers().testFlag(Qt::ControlModifier));
       return true;
     }
     case QEvent::MouseMove: {

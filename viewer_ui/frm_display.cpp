@@ -15,7 +15,9 @@
 #include <functional>
 #include <stdexcept>
 
+#include "viewer_ui/clip_panel.h"
 #include "viewer_ui/histogram_strip.h"
+#include "viewer_ui/render_panel.h"
 #include "viewer/viewer.h"
 
 namespace lumetrix {
@@ -24,8 +26,15 @@ frmDisplay::frmDisplay(Viewer& viewer, QWidget* parent) : QDialog(parent), viewe
   setObjectName("frmDisplay");
   setWindowTitle("Display");
   setAttribute(Qt::WA_DeleteOnClose);
-  new QVBoxLayout(this);
+  auto* column = new QVBoxLayout(this);
+  column->addWidget(render_ = new RenderPanel(viewer_));
+  column->addWidget(clip_ = new ClipPanel(viewer_));
   Refresh();
+}
+
+void frmDisplay::RefreshView() {
+  render_->Refresh();
+  clip_->Refresh();
 }
 
 void frmDisplay::Apply(const std::function<void()>& change) {
@@ -46,6 +55,7 @@ std::tuple<int, int> frmDisplay::Shape() const {
 void frmDisplay::Refresh() {
   if (Shape() != built_) Build();
   Update();
+  RefreshView();
 }
 
 void frmDisplay::Update() {
@@ -89,7 +99,7 @@ void frmDisplay::Build() {
   // New rows in a new page; the old page goes once the signal that changed it has returned.
   if (page_) page_->deleteLater();
   page_ = new QWidget(this);
-  layout()->addWidget(page_);
+  static_cast<QVBoxLayout*>(layout())->insertWidget(0, page_);
   built_ = Shape();
   rows_.clear();
   time_ = nullptr, time_shown_ = nullptr;

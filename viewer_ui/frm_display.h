@@ -1,8 +1,9 @@
 #pragma once
 // The Display window: per channel a colour swatch, visible, minimum and maximum sliders under
 // the channel's histogram, gamma,
-// Auto and Reset, and the time point when there are several. A thin view over the viewer's
-// channel setters; the slices are rebuilt when a slider is let go.
+// Auto and Reset, and the time point when there are several; under them the render mode and the
+// Clip group (crop box and clipping plane). A thin view over the viewer's setters; the slices
+// are rebuilt when a range slider is let go.
 
 #include <QDialog>
 #include <functional>
@@ -17,7 +18,9 @@ class QSlider;
 
 namespace lumetrix {
 
+class ClipPanel;
 class HistogramStrip;
+class RenderPanel;
 class Viewer;
 
 class frmDisplay : public QDialog {
@@ -27,6 +30,8 @@ class frmDisplay : public QDialog {
   // Follows the viewer: the values in place (safe inside the window's own signals), new rows only
   // when the channels or time points came or went.
   void Refresh();
+  // Follows a change of the view (crop box, plane, render mode) only.
+  void RefreshView();
 
  private:
   struct Row {
@@ -44,6 +49,8 @@ class frmDisplay : public QDialog {
   void Apply(const std::function<void()>& change);
   Viewer& viewer_;
   QWidget* page_ = nullptr;
+  RenderPanel* render_ = nullptr;
+  ClipPanel* clip_ = nullptr;
   std::tuple<int, int> built_{-2, -2};
   std::vector<Row> rows_;
   QSlider* time_ = nullptr;

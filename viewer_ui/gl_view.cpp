@@ -27,6 +27,9 @@ GlView::GlView(QWidget* parent) : QOpenGLWidget(parent) {
   UseContextFunctions(CurrentGlProc, QtTextImage);
   setFocusPolicy(Qt::StrongFocus);
   setMouseTracking(false);
+  steps_pause_.setSingleShot(true);
+  steps_pause_.setInterval(150);
+  connect(&steps_pause_, &QTimer::timeout, this, [this] { ReportMotion(ViewMotion::StepsEnded); });
   connect(this, &QOpenGLWidget::frameSwapped, this, [this] {
     if (!advanced_) return;
     advanced_ = false;
@@ -56,7 +59,9 @@ void GlView::resizeGL(int, int) {
 
 void GlView::paintGL() {
   if (!view_ || hold_) return;
+  ray_caster_.SetCoarseness(motion_.NextFrame(kind_ == RendererKind::RayCaster));
   ActiveRenderer().DrawScene(*view_, advance_pending_);
+  ray_caster_.SetCoarseness(1);
   advanced_ = advanced_ || advance_pending_;
   advance_pending_ = false;
 }
@@ -126,6 +131,21 @@ void GlView::DrawFrameNow() {
 }
 
 void GlView::Refresh() { update(); }
+
+void GlView::ReportMotion(ViewMotion motion) {
+  if (motion == ViewMotion::Stepped) steps_pause_.start();
+  if (motion == ViewMotion::StepsEnded) steps_pause_.stop();
+  if (motion_.Report(motion)) update();
+}
+
+CapturedFrame GlView::CaptureFrame(int32_t x, int32_t y, int32_t width, int32_t height) {
+  if (motion_.LastFrameCoarse() && view_ && MakeCurrent()) {
+    ViewState still = *view_;
+    ActiveRenderer().DrawScene(still, false);
+    motion_.FullFrameDrawn();
+  }
+  return GlSurface::CaptureFrame(x, y, width, height);
+}
 
 void GlView::ViewChanged(bool moves) {
   if (moves)

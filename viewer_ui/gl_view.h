@@ -1,7 +1,11 @@
 #pragma once
-// The main window's drawing area: a QOpenGLWidget with a compatibility context.
+// The main window's drawing area: a QOpenGLWidget with a compatibility context. While the view
+// moves, the ray caster draws with a coarser step; a full frame follows once it is still (told by
+// the viewer, or a short pause after the last drag step or wheel notch), and a frame read back
+// is always a full one.
 
 #include <QOpenGLWidget>
+#include <QTimer>
 
 #include "render/gl_surface.h"
 
@@ -25,6 +29,10 @@ class GlView : public QOpenGLWidget, public GlSurface {
   void RequestFrame() override;
   void DrawFrameNow() override;
   void Refresh() override;
+  void ReportMotion(ViewMotion motion) override;
+  // A coarse last frame is drawn again at full quality before it is read.
+  CapturedFrame CaptureFrame(int32_t x, int32_t y, int32_t width, int32_t height) override;
+  bool LastFrameCoarse() const { return motion_.LastFrameCoarse(); }
 
  protected:
   void initializeGL() override;
@@ -36,6 +44,8 @@ class GlView : public QOpenGLWidget, public GlSurface {
 
   bool advance_pending_ = false;
   bool advanced_ = false;
+  MotionQuality motion_;
+  QTimer steps_pause_;  // no drag step or wheel notch for a moment: the steps have ended
 };
 
 // Requests a double-buffered compatibility context with a 16-bit depth buffer for every
