@@ -30,8 +30,8 @@ if $want_test; then
   PACKAGES+=(desktop-file-utils appstream man-db groff-base)
 fi
 if $want_bench; then
-  # vispy's Volume visual, the ray caster's peer in bench/render (drawn through PyQt5 under Xvfb).
-  PACKAGES+=(python3-vispy python3-opengl python3-pyqt5)
+  # vispy's Volume visual, the ray caster's peer in bench/render (drawn through EGL under Xvfb, or PyQt5).
+  PACKAGES+=(python3-vispy python3-opengl python3-pyqt5 python3-pyqt5.qtopengl)
 fi
 
 missing=()
