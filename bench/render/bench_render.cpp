@@ -2,9 +2,9 @@
 //   Frame/...: one 400x400 frame of a 512x512x100 8-bit fluorescence-like volume, the view turned
 //     by a degree before each (so nothing drawn before helps), timed to glFinish in real time
 //     (the process's CPU time says little with llvmpipe's threads): the slice stacks additive and
-//     maximum, the ray caster's mip and volume (composite) modes at full quality and coarse, as
-//     while the view moves, and vispy's mip and translucent methods on the same voxels, timed by
-//     bench/render/vispy_volume.py in a child process.
+//     maximum, the ray caster's mip and volume (composite) modes at full quality, coarse (as
+//     while the view moves) and at vispy's step, and vispy's mip and translucent methods on the
+//     same voxels, timed by bench/render/vispy_volume.py in a child process.
 //   TextureBytes/1024x1024x100: the texture memory of both renderers for an 8-bit volume, and its
 //     ratio to the volume's bytes (the ray caster must stay within 1.3).
 #include <benchmark/benchmark.h>
@@ -95,7 +95,7 @@ double Lit(const CapturedFrame& frame) {
   return double(lit) / (double(frame.Width) * frame.Height);
 }
 
-void FrameTime(benchmark::State& state, const char* mode, float coarseness) {
+void FrameTime(benchmark::State& state, const char* mode, float coarseness, double quality) {
   std::string why;
   OffscreenViewer* shown = ShownVolume(why);
   if (!shown) return state.SkipWithError(why.c_str());
@@ -103,6 +103,7 @@ void FrameTime(benchmark::State& state, const char* mode, float coarseness) {
   if (!viewer.SetRenderMode(mode, why)) return state.SkipWithError(why.c_str());
   RayCaster& caster = shown->surface.Caster();
   caster.SetCoarseness(coarseness);
+  viewer.SetQuality(quality);
   viewer.SetYRot(0);
   viewer.DrawImage();  // builds the shader program of a new mode
   std::vector<double> ms;
@@ -118,6 +119,7 @@ void FrameTime(benchmark::State& state, const char* mode, float coarseness) {
   state.counters["median_ms"] = Median(ms);
   state.counters["lit"] = Lit(viewer.Surface().CaptureFrame(0, 0, kView, kView));
   caster.SetCoarseness(1);
+  viewer.SetQuality(ViewState{}.Quality);
 }
 
 // Runs vispy_volume.py on the same voxels; its median frame time is the iteration's time.
@@ -148,13 +150,18 @@ void RegisterFrames() {
   struct Entry {
     const char* name;
     const char* mode;
-    float coarseness;
+    float coarseness = 1;
+    double quality = ViewState{}.Quality;
   };
-  for (const Entry& e : {Entry{"slices_additive", "additive", 1}, Entry{"slices_max", "max", 1},
-                         Entry{"ray_mip", "mip", 1}, Entry{"ray_volume", "volume", 1},
-                         Entry{"ray_mip_moving", "mip", kMovingCoarseness},
-                         Entry{"ray_volume_moving", "volume", kMovingCoarseness}})
-    benchmark::RegisterBenchmark(("Frame/" + std::string(e.name)).c_str(), FrameTime, e.mode, e.coarseness)
+  // vispy steps 0.8 voxels of its grid; along the depth, where these rays mostly go, that is
+  // 0.8 x ScaleZ / ScaleX of the smallest voxel side: as many samples per ray as vispy takes.
+  const double vispy_step = 0.8 * ViewState{}.ScaleZ / ViewState{}.ScaleX;
+  for (const Entry& e : {Entry{"slices_additive", "additive"}, Entry{"slices_max", "max"}, Entry{"ray_mip", "mip"},
+                         Entry{"ray_volume", "volume"}, Entry{"ray_mip_moving", "mip", kMovingCoarseness},
+                         Entry{"ray_volume_moving", "volume", kMovingCoarseness},
+                         Entry{"ray_mip_vispy_step", "mip", 1, vispy_step},
+                         Entry{"ray_volume_vispy_step", "volume", 1, vispy_step}})
+    benchmark::RegisterBenchmark(("Frame/" + std::string(e.name)).c_str(), FrameTime, e.mode, e.coarseness, e.quality)
         ->Iterations(kFrames)
         ->UseManualTime()
         ->Unit(benchmark::kMillisecond);
