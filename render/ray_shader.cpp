@@ -119,11 +119,11 @@ void main() {
         rgb# += (1.0 - a#) * alpha * Tint#(level);
         a# += (1.0 - a#) * alpha;
         hit# = a# > 0.996;)", true},
-      {kRayMip, "best# = max(best#, Level(raw, u_look#));", false},
+      {kRayMip, "best# = max(best#, raw);", false},
       {kRayAttenuated, R"(float level = Level(raw, u_look#);
         best# = max(best#, level * exp(-u_atten * sum#));
         sum# += level * u_quality;)", false},
-      {kRayMinIp, "best# = min(best#, Level(raw, u_look#));", false},
+      {kRayMinIp, "best# = min(best#, raw);", false},
       {kRayIso, R"(if (raw >= u_iso#) {
           at# = tc;
           found# = true;
@@ -147,8 +147,12 @@ void main() {
     s += "    }\n  }";
   }
   s += "\n";
+  // Mip and minip keep the extreme stored value: Level never falls as the value rises, so the
+  // extreme value's level is the extreme level, and one Level per ray does.
   for (int c = 0; c < channels; ++c)
-    s += ForChannel("  if (found#) rgb# = Shade(Tint#(1.0), u_vol#, at#, dir);\n", c);
+    s += ForChannel(R"(  if (found#) rgb# = Shade(Tint#(1.0), u_vol#, at#, dir);
+  if (u_mode == 1 || u_mode == 3) best# = Level(best#, u_look#);
+)", c);
   s += R"(  vec3 sum = vec3(0.0);
 )";
   for (int c = 0; c < channels; ++c)
