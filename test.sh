@@ -16,7 +16,11 @@ for arg in "$@"; do
   esac
 done
 
-./scripts/deps.sh --test
+if [[ $bench == ON ]]; then
+  ./scripts/deps.sh --bench
+else
+  ./scripts/deps.sh --test
+fi
 
 build=build/$mode
 cmake_args=(-G Ninja -DCMAKE_BUILD_TYPE=Release -DLUMETRIX_WERROR=ON -DLUMETRIX_BENCH=$bench)
@@ -52,6 +56,8 @@ fi
 
 if [[ $bench == ON ]]; then
   for b in "$build"/bench/*/bench_*; do
-    [[ -x $b ]] && "${display[@]}" "$b"
+    if [[ -f $b && -x $b ]]; then  # not the Qt autogen folders beside them
+      "${display[@]}" "$b"
+    fi
   done
 fi

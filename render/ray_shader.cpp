@@ -125,40 +125,57 @@ void main() {
 )";
   for (int c = 0; c < channels; ++c)
     s += ForChannel(R"(  vec3 rgb# = vec3(0.0); float a# = 0.0; float best# = u_mode == 3 ? 1.0 : 0.0; float sum# = 0.0;
-  bool hit# = u_look#.w < 0.5;
+  bool hit# = u_look#.w < 0.5; bool found# = false; vec3 at# = vec3(0.0);
 )", c);
-  s += R"(  for (int k = 0; k < 65536; ++k) {
-    if (k >= n) break;
-    vec3 p = origin + (tn + (float(k) + 0.5) * u_step) * dir;
-    vec3 tc = clamp(p * u_tex_scale + u_tex_offset, u_tex_lo, u_tex_hi);
-    bool done = true;
-)";
-  for (int c = 0; c < channels; ++c)
-    s += ForChannel(R"(    if (!hit#) {
-      float raw = Fetch#(tc);
-      float level = Level(raw, u_look#);
-      if (u_mode == 0) {
+  // One loop per mode: a driver that runs both sides of a branch under a mask (Mesa's llvmpipe)
+  // would otherwise pay for every mode's work at every sample, the iso mode's six-sample gradient
+  // among them. The iso surface is shaded once, after its loop, where the ray met it.
+  struct ModeLoop {
+    int mode;
+    const char* body;  // per channel, after `raw` is read
+    bool stops;        // the ray ends once every channel is done (hit#)
+  };
+  const ModeLoop loops[] = {
+      {kRayComposite, R"(float level = Level(raw, u_look#);
         float alpha = 1.0 - pow(1.0 - clamp(level * u_alpha, 0.0, 1.0), u_quality);
         rgb# += (1.0 - a#) * alpha * Tint#(level);
         a# += (1.0 - a#) * alpha;
-        hit# = a# > 0.996;
-      } else if (u_mode == 1) {
-        best# = max(best#, level);
-      } else if (u_mode == 2) {
+        hit# = a# > 0.996;)", true},
+      {kRayMip, "best# = max(best#, raw);", false},
+      {kRayAttenuated, R"(float level = Level(raw, u_look#);
         best# = max(best#, level * exp(-u_atten * sum#));
-        sum# += level * u_quality;
-      } else if (u_mode == 3) {
-        best# = min(best#, level);
-      } else if (raw >= u_iso#) {
-        rgb# = Shade(Tint#(1.0), u_vol#, tc, dir);
-        hit# = true;
-      }
-      done = done && hit#;
-    }
-)", c);
-  s += R"(    if (done && (u_mode == 0 || u_mode == 4)) break;
+        sum# += level * u_quality;)", false},
+      {kRayMinIp, "best# = min(best#, raw);", false},
+      {kRayIso, R"(if (raw >= u_iso#) {
+          at# = tc;
+          found# = true;
+          hit# = true;
+        })", true},
+  };
+  for (const ModeLoop& loop : loops) {
+    s += loop.mode == kRayComposite ? "  if" : " else if";
+    s += " (u_mode == " + std::to_string(loop.mode) + R"() {
+    for (int k = 0; k < 65536; ++k) {
+      if (k >= n) break;
+      vec3 p = origin + (tn + (float(k) + 0.5) * u_step) * dir;
+      vec3 tc = clamp(p * u_tex_scale + u_tex_offset, u_tex_lo, u_tex_hi);
+)";
+    if (loop.stops) s += "      bool done = true;\n";
+    for (int c = 0; c < channels; ++c)
+      s += ForChannel(std::string(R"(      if (!hit#) {
+        float raw = Fetch#(tc);
+        )") + loop.body + (loop.stops ? "\n        done = done && hit#;" : "") + "\n      }\n", c);
+    if (loop.stops) s += "      if (done) break;\n";
+    s += "    }\n  }";
   }
-  vec3 sum = vec3(0.0);
+  s += "\n";
+  // Mip and minip keep the extreme stored value: Level never falls as the value rises, so the
+  // extreme value's level is the extreme level, and one Level per ray does.
+  for (int c = 0; c < channels; ++c)
+    s += ForChannel(R"(  if (found#) rgb# = Shade(Tint#(1.0), u_vol#, at#, dir);
+  if (u_mode == 1 || u_mode == 3) best# = Level(best#, u_look#);
+)", c);
+  s += R"(  vec3 sum = vec3(0.0);
 )";
   for (int c = 0; c < channels; ++c)
     s += ForChannel(R"(  if (u_look#.w >= 0.5) sum += (u_mode == 0 || u_mode == 4) ? rgb# : Tint#(best#);

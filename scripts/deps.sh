@@ -13,12 +13,25 @@ PACKAGES=(
   xvfb xauth
   librsvg2-bin  # draws the PNG icons from the SVG at build time
 )
-if [[ "${1:-}" == "--test" ]]; then
+# --test: what the tests need; --bench: also the peer programs the benchmarks compare against.
+want_test=false want_bench=false
+for arg in "$@"; do
+  case "$arg" in
+    --test) want_test=true ;;
+    --bench) want_test=true want_bench=true ;;
+    *) echo "usage: scripts/deps.sh [--test] [--bench]" >&2; exit 2 ;;
+  esac
+done
+if $want_test; then
   # Independent decoders and reference tools the tests and benchmarks compare against.
   PACKAGES+=(libgif-dev libavfilter-dev libtiff-tools lua5.4 liblua5.4-dev clang libclang-rt-14-dev ffmpeg
     python3-tifffile python3-numpy)
   # Validators of the installed desktop entry, metainfo and man page.
   PACKAGES+=(desktop-file-utils appstream man-db groff-base)
+fi
+if $want_bench; then
+  # vispy's Volume visual, the ray caster's peer in bench/render (drawn through EGL under Xvfb, or PyQt5).
+  PACKAGES+=(python3-vispy python3-opengl python3-pyqt5 python3-pyqt5.qtopengl)
 fi
 
 missing=()

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "bench/support/fluorescence_volume.h"
 #include "bench/support/grey_stack.h"
 #include "bench/support/temp_folders.h"
-#include "samples/synth.h"
 
 namespace lumetrix::bench {
 
@@ -20,13 +20,7 @@ class FluorescenceStack {
   // `depth` pages of 8 or 16 bits (12 bits of counts in 16), LZW in strips of 16 rows.
   FluorescenceStack(int depth, int bits)
       : depth_(depth), bits_(bits), folder_("lumetrix-bench-stack"), path_((folder_.path() / "stack.tif").string()) {
-    using namespace lumetrix::samples;
-    Random random(7);
-    Volume v(kSide, kSide, depth);
-    AddBeads(v, random, 1500, 75);
-    AddFilaments(v, random, 25, 14, 600);
-    v.Blur(1.3, 1.3, 2.5);
-    const std::vector<uint16_t> counts = Expose(v, random, 170, 9, 1.5, 1.0, 4, bits == 8 ? 255 : 4095);
+    const std::vector<uint16_t> counts = FluorescenceCounts(kSide, depth, bits);
     GreyPage format;
     format.width = format.height = kSide;
     format.bits = bits;

@@ -1,6 +1,6 @@
 #!/usr/bin/python3
-"""End-to-end checks of `lumetrix --render` with --mode and --scalebar: the volume is written with
-tifffile, the frames are decoded with FFmpeg.
+"""End-to-end checks of `lumetrix --render` with --mode (the slice stacks' and the ray caster's) and
+--scalebar: the volumes are written with tifffile, the frames are decoded with FFmpeg.
 usage: check_render_modes.py PROGRAM WORKDIR"""
 import os, subprocess, sys
 
@@ -16,8 +16,8 @@ ENV = dict(os.environ, XDG_CONFIG_HOME=os.path.abspath("config"), XDG_DATA_HOME=
 tifffile.imwrite("flat.tif", np.full((10, 64, 64), 200, np.uint8))
 
 
-def render(out, *options):
-    done = subprocess.run([program, "--render", "flat.tif", out, "--size", "200x200", *options],
+def render(out, *options, volume="flat.tif"):
+    done = subprocess.run([program, "--render", volume, out, "--size", "200x200", *options],
                           env=ENV, capture_output=True, text=True)
     return done.returncode, done.stderr
 
@@ -46,6 +46,31 @@ for i, (options, centre, bar) in enumerate(cases):
     run = int((frame[188, :100] == 255).all(axis=1).sum())
     if abs(run - bar) > 1:
         failures.append(f"{options}: bar of {run} px instead of {bar}")
+# Ray-cast modes on columns of known values, seen face on: four 32 x 32 quadrants, each constant
+# across and with its values along the depth as below (plateaus of two pages or more, so that the
+# interpolation between pages reaches them). A pixel is 0.5 (the view's colour) x the level.
+columns = np.zeros((8, 64, 64), np.uint8)
+columns[:, :32, :32] = np.array([10, 10, 200, 200, 200, 200, 10, 10])[:, None, None]  # top left
+columns[:, :32, 32:] = 60                                                            # top right
+columns[:, 32:, :32] = np.array([30] * 6 + [120] * 2)[:, None, None]                 # bottom left
+tifffile.imwrite("columns.tif", columns)
+centres = [(60, 60), (60, 140), (140, 60), (140, 140)]  # (row, column) of each quadrant's middle
+column_of = [columns[:, :32, :32], columns[:, :32, 32:], columns[:, 32:, :32], columns[:, 32:, 32:]]
+ray_cases = [  # mode, expected pixel per quadrant
+    ("mip", [0.5 * c.max() for c in column_of]),
+    ("minip", [0.5 * c.min() for c in column_of]),
+    # The surface at the middle of the display range (127.5 of 0..255), unlit: the view's colour.
+    ("iso", [127 if c.max() >= 127.5 else 0 for c in column_of]),
+]
+for mode, expected in ray_cases:
+    rc, err = render(f"ray_{mode}.bmp", "--mode", mode, volume="columns.tif")
+    if rc != 0:
+        failures.append(f"{mode}: exit {rc} {err}")
+        continue
+    frame = pixels(f"ray_{mode}.bmp").astype(int)
+    got = [frame[r, c, 0] for r, c in centres]
+    if any(abs(g - e) > 2 for g, e in zip(got, expected)):
+        failures.append(f"{mode}: quadrants {got} instead of {expected}")
 rc, err = render("bad.bmp", "--mode", "brightest")
 if rc != 2 or "additive" not in err:
     failures.append(f"an unknown mode gave exit {rc}: {err}")
