@@ -58,8 +58,8 @@ struct ViewState {
   CropBox Crop;
   ClipPlane Clip;
   // Ray casting: each channel's iso level in its stored values, the attenuation per voxel of
-  // displayed level (Attenuated), and the step along a ray as a fraction of the smallest voxel
-  // side.
+  // displayed level (Attenuated), and the step along a ray in voxels, measured in the voxel grid
+  // (half a thick voxel where the ray runs along thick voxels).
   std::array<float, kIsoChannels> IsoLevel{kIsoMiddle, kIsoMiddle, kIsoMiddle, kIsoMiddle,
                                            kIsoMiddle, kIsoMiddle, kIsoMiddle, kIsoMiddle};
   float Attenuation = 0.05f;

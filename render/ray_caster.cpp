@@ -182,7 +182,6 @@ void RayCaster::DrawBox(const RayGeometry& g, const ViewState& view) {
     glPopMatrix();
     return;
   }
-  const float smallest = std::min({2 * g.Half[0] / g.Voxels[0], 2 * g.Half[1] / g.Voxels[1], 2 * g.Half[2] / g.Voxels[2]});
   const float quality = view.Quality * coarseness_;
 
   gl_.UseProgram(program_);
@@ -223,7 +222,7 @@ void RayCaster::DrawBox(const RayGeometry& g, const ViewState& view) {
   gl_.Uniform3f(loc("u_full"), float(g.Voxels[0]), float(g.Voxels[1]), float(g.Voxels[2]));
   gl_.Uniform3f(loc("u_texels"), float(built_.Width), float(built_.Height), float(built_.Depth));
   gl_.Uniform4f(loc("u_plane"), n_model[0], n_model[1], n_model[2], d_model);
-  gl_.Uniform1f(loc("u_step"), quality * smallest);
+  gl_.Uniform3f(loc("u_vox"), g.Voxels[0] / (2 * g.Half[0]), g.Voxels[1] / (2 * g.Half[1]), g.Voxels[2] / (2 * g.Half[2]));
   gl_.Uniform1f(loc("u_quality"), quality);
   gl_.Uniform1f(loc("u_alpha"), view.Transparency);
   gl_.Uniform1f(loc("u_atten"), view.Attenuation);

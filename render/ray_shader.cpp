@@ -45,7 +45,7 @@ uniform vec4 u_plane;      // kept where dot(plane.xyz, p) <= plane.w (model spa
 uniform vec4 u_plane_vox;  // the same plane in voxels of the file (centres at whole numbers)
 uniform vec3 u_full;       // voxels of the file per axis
 uniform vec3 u_texels;     // texels per axis
-uniform float u_step;      // model units between samples
+uniform vec3 u_vox;       // voxels of the file per model unit, per axis
 uniform float u_quality;   // the step in voxels
 uniform float u_alpha;     // the transparency
 uniform float u_atten;     // attenuation per voxel of level
@@ -121,7 +121,10 @@ void main() {
     }
   }
   if (tf <= tn) discard;
-  int n = int(ceil((tf - tn) / u_step));
+  // The step is u_quality voxels measured along the ray in the voxel grid, whatever the direction
+  // and the voxels' proportions: a ray along thick z voxels takes fewer samples than along x.
+  float step = u_quality / length(dir * u_vox);
+  int n = int(ceil((tf - tn) / step));
 )";
   for (int c = 0; c < channels; ++c)
     s += ForChannel(R"(  vec3 rgb# = vec3(0.0); float a# = 0.0; float best# = u_mode == 3 ? 1.0 : 0.0; float sum# = 0.0;
@@ -157,7 +160,7 @@ void main() {
     s += " (u_mode == " + std::to_string(loop.mode) + R"() {
     for (int k = 0; k < 65536; ++k) {
       if (k >= n) break;
-      vec3 p = origin + (tn + (float(k) + 0.5) * u_step) * dir;
+      vec3 p = origin + (tn + (float(k) + 0.5) * step) * dir;
       vec3 tc = clamp(p * u_tex_scale + u_tex_offset, u_tex_lo, u_tex_hi);
 )";
     if (loop.stops) s += "      bool done = true;\n";

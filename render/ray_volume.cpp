@@ -75,7 +75,8 @@ RayVolume PrepareRayVolume(const VolumeData& v, const SliceColourer& colourer, c
       if (static_cast<size_t>(c) < v.Display.Channels.size()) {
         const ChannelDisplay& d = v.Display.Channels[static_cast<size_t>(c)];
         ch.Visible = d.Visible, ch.Min = d.Min, ch.Max = d.Max, ch.Gamma = d.Gamma;
-        ch.Red = d.Red / 255.0f, ch.Green = d.Green / 255.0f, ch.Blue = d.Blue / 255.0f;
+        // One channel is shown grey through the palette, whatever colour it was given.
+        if (s.channels > 1) ch.Red = d.Red / 255.0f, ch.Green = d.Green / 255.0f, ch.Blue = d.Blue / 255.0f;
       } else {
         ch.Max = s.bits == 16 ? 65535 : 255;
       }
@@ -89,16 +90,16 @@ RayVolume PrepareRayVolume(const VolumeData& v, const SliceColourer& colourer, c
       if (!v.IsGrey) ch.Red = c == 0, ch.Green = c == 1, ch.Blue = c == 2;
       r.Channels.push_back(std::move(ch));
     }
-    if (v.IsGrey && colourer) {
-      std::vector<uint8_t> ramp(256), bgr;
-      for (int i = 0; i < 256; ++i) ramp[static_cast<size_t>(i)] = static_cast<uint8_t>(i);
-      int32_t columns = 0;
-      colourer(ramp, 256, 1, bgr, columns);
-      if (columns >= 256 && bgr.size() >= 3 * 256) {
-        r.Palette.resize(3 * 256);
-        for (size_t i = 0; i < 256; ++i)
-          for (size_t k = 0; k < 3; ++k) r.Palette[3 * i + k] = bgr[3 * i + 2 - k];
-      }
+  }
+  if (v.IsGrey && colourer) {
+    std::vector<uint8_t> ramp(256), bgr;
+    for (int i = 0; i < 256; ++i) ramp[static_cast<size_t>(i)] = static_cast<uint8_t>(i);
+    int32_t columns = 0;
+    colourer(ramp, 256, 1, bgr, columns);
+    if (columns >= 256 && bgr.size() >= 3 * 256) {
+      r.Palette.resize(3 * 256);
+      for (size_t i = 0; i < 256; ++i)
+        for (size_t k = 0; k < 3; ++k) r.Palette[3 * i + k] = bgr[3 * i + 2 - k];
     }
   }
   const uint64_t budget = limits.MemoryBudget ? limits.MemoryBudget : HalfOfAvailableMemory();

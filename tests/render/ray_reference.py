@@ -86,8 +86,7 @@ def render(channels, mode, size=(400, 400), xrot=0.0, yrot=0.0, pos=(0.0, 0.0, -
         else:
             tn = np.maximum(tn, (d_model - no) / nd)
     hit = tf > tn
-    smallest = np.min(2 * half / n_vox)
-    step = quality * smallest
+    step = quality / np.linalg.norm(direction * n_vox / (2 * half))  # quality voxels along the ray
     count = np.where(hit, np.ceil((tf - tn) / step), 0).astype(int)
 
     if plane is not None:  # the voxels beyond the plane are empty

@@ -19,6 +19,9 @@ tifffile.imwrite("bright.tif", np.full((16, 64, 64), 200, np.uint8))  # z, y, x
 HALF = 3 * math.tan(math.radians(22.5))
 edge = lambda v: (-1 + 2 * v / 64) / HALF * 200 + 200  # of voxel v, in pixels
 first, last = lambda v: math.ceil(edge(v) - 0.5), lambda v: math.floor(edge(v + 1) - 0.5)  # pixel centres over it
+# The slice stacks cut their slices through the centres of the outermost voxels kept: their texture
+# filtering would otherwise blend the voxels cut away into the edge.
+first_c, last_c = lambda v: math.ceil(edge(v + 0.5) - 0.5), lambda v: math.floor(edge(v + 0.5) - 0.5)
 
 
 def run(*args):
@@ -26,22 +29,22 @@ def run(*args):
 
 
 failures, CROP = [], ["--crop", "16,47,8,39,0,15"]
-cases = [  # options, voxels kept as x0, x1, y0, y1
-    (["--mode", "volume", "--ortho", *CROP], (16, 47, 8, 39)),
-    (["--mode", "volume", "--ortho", "--quality", "0.25", *CROP], (16, 47, 8, 39)),
-    (["--mode", "additive", "--ortho", *CROP], (16, 47, 8, 39)),  # the slice stacks cut the same
-    (["--mode", "iso", "--ortho", "--crop", "0,63,0,63,3,9"], (0, 63, 0, 63)),  # z: depth only
-    (["--mode", "mip", "--ortho", "--clip", "1,0,0,31.5"], (0, 31, 0, 63)),  # x > 31.5 cut away
-    (["--ortho", "--clip", "0,1,0,15.5"], (0, 63, 0, 15)),
+cases = [  # options, voxels kept as x0, x1, y0, y1, and whether a crop cuts slices at centres
+    (["--mode", "volume", "--ortho", *CROP], (16, 47, 8, 39), False),
+    (["--mode", "volume", "--ortho", "--quality", "0.25", *CROP], (16, 47, 8, 39), False),
+    (["--mode", "additive", "--ortho", *CROP], (16, 47, 8, 39), True),
+    (["--mode", "iso", "--ortho", "--crop", "0,63,0,63,3,9"], (0, 63, 0, 63), False),  # z: depth only
+    (["--mode", "mip", "--ortho", "--clip", "1,0,0,31.5"], (0, 31, 0, 63), False),  # x > 31.5 cut away
+    (["--ortho", "--clip", "0,1,0,15.5"], (0, 63, 0, 15), False),  # a plane between voxels: the slices cut there
 ]
-for i, (options, (x0, x1, y0, y1)) in enumerate(cases):
+for i, (options, (x0, x1, y0, y1), centred) in enumerate(cases):
     done = run("--render", "bright.tif", f"cut{i}.bmp", *options)
     if done.returncode != 0:
         failures.append(f"{options}: exit {done.returncode} {done.stderr}")
         continue
     lit = np.asarray(Image.open(f"cut{i}.bmp").convert("RGB")).astype(int).sum(axis=2) > 0
     ys, xs = np.nonzero(lit)
-    want = (first(x0), last(x1), first(y0), last(y1))
+    want = (first_c(x0), last_c(x1), first_c(y0), last_c(y1)) if centred else (first(x0), last(x1), first(y0), last(y1))
     got = (xs.min(), xs.max(), ys.min(), ys.max()) if lit.any() else None
     if lit.shape != (400, 400) or got != want or not lit[want[2]:want[3] + 1, want[0]:want[1] + 1].all():
         failures.append(f"{options}: lit {lit.shape} x, y {got} instead of all of {want}")

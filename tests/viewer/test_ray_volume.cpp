@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "render/ray_volume.h"
+#include "viewer/hyperstack_view.h"
 
 namespace lumetrix {
 namespace {
@@ -63,7 +64,11 @@ TEST(RayVolume, ABudgetOrTextureSizeTooSmallHalvesUntilItFitsAndSaysSo) {
 }
 
 TEST(RayVolume, AGreyVolumesPaletteIsTheColourerAppliedToEveryLevel) {
-  const VolumeData v = Grey(4, 4, 2);
+  // Plain, and kept at its stored depth as once its range or gamma is set; given a colour too,
+  // which one grey channel does not show: the palette colours it.
+  VolumeData kept = Grey(4, 4, 2);
+  KeepStack(kept);
+  kept.Display.Channels[0].Red = 255, kept.Display.Channels[0].Green = 0;
   // A table that maps level g to blue g, green 255 - g, red g / 2.
   const SliceColourer colourer = [](const std::vector<uint8_t>& grey, int32_t w, int32_t h, std::vector<uint8_t>& bgr,
                                     int32_t& columns) {
@@ -74,12 +79,17 @@ TEST(RayVolume, AGreyVolumesPaletteIsTheColourerAppliedToEveryLevel) {
       bgr.insert(bgr.end(), {g, static_cast<uint8_t>(255 - g), static_cast<uint8_t>(g / 2)});
     }
   };
-  std::string note;
-  const RayVolume r = PrepareRayVolume(v, colourer, RayLimits{}, note);
-  ASSERT_EQ(r.Palette.size(), 768u);
-  for (int g : {0, 77, 255})  // stored red, green, blue
-    EXPECT_EQ(std::tuple(r.Palette[3 * g], r.Palette[3 * g + 1], r.Palette[3 * g + 2]),
-              std::tuple(uint8_t(g / 2), uint8_t(255 - g), uint8_t(g)));
+  for (const VolumeData& v : {Grey(4, 4, 2), kept}) {
+    SCOPED_TRACE(v.Stack ? "kept" : "plain");
+    std::string note;
+    const RayVolume r = PrepareRayVolume(v, colourer, RayLimits{}, note);
+    ASSERT_EQ(r.Palette.size(), 768u);
+    for (int g : {0, 77, 255})  // stored red, green, blue
+      EXPECT_EQ(std::tuple(r.Palette[3 * g], r.Palette[3 * g + 1], r.Palette[3 * g + 2]),
+                std::tuple(uint8_t(g / 2), uint8_t(255 - g), uint8_t(g)));
+    ASSERT_EQ(r.Channels.size(), 1u);
+    EXPECT_EQ(std::tuple(r.Channels[0].Red, r.Channels[0].Green, r.Channels[0].Blue), std::tuple(1.0f, 1.0f, 1.0f));
+  }
 }
 
 }  // namespace
