@@ -33,15 +33,15 @@ bool RayCaster::Supported(std::string& why) {
   return loaded_;
 }
 
-bool RayCaster::EnsureProgram(std::string& why) {
+bool RayCaster::EnsureProgram(bool clip, std::string& why) {
   const int channels = static_cast<int>(built_.Channels.size());
   const bool palette = !built_.Palette.empty();
-  if (program_ && program_channels_ == channels && program_palette_ == palette) return true;
+  if (program_ && program_channels_ == channels && program_palette_ == palette && program_clip_ == clip) return true;
   if (program_) gl_.DeleteProgram(program_);
   program_ = 0;
-  const uint32_t program = BuildProgram(gl_, RayVertexShader(), RayFragmentShader(channels, palette), why);
+  const uint32_t program = BuildProgram(gl_, RayVertexShader(), RayFragmentShader(channels, palette, clip), why);
   if (!program) return false;
-  program_ = program, program_channels_ = channels, program_palette_ = palette;
+  program_ = program, program_channels_ = channels, program_palette_ = palette, program_clip_ = clip;
   return true;
 }
 
@@ -105,6 +105,8 @@ void RayCaster::DeleteTextures() {
   textures_.clear();
   if (palette_texture_) glDeleteTextures(1, &palette_texture_);
   palette_texture_ = 0;
+  if (reduced_texture_) glDeleteTextures(1, &reduced_texture_);
+  reduced_texture_ = 0;
   texture_bytes_ = 0;
 }
 
@@ -141,15 +143,52 @@ void RayCaster::DrawScene(ViewState& view, bool advance) {
   LoadProjection(view, viewport_w_, viewport_h_);
   glLoadIdentity();
   std::string why;
-  if (!textures_.empty() && EnsureProgram(why)) {
+  if (!textures_.empty() && EnsureProgram(view.Clip.On, why)) {
     const RayGeometry g = RayGeometryOf(built_.FullWidth, built_.FullHeight, built_.FullDepth, view, calibration_.FromFile);
+    // While the view moves the rays are cast for a quarter of the pixels, then stretched.
+    const bool reduced = coarseness_ > 1 && viewport_w_ >= 32 && viewport_h_ >= 32;
+    const int32_t w = reduced ? viewport_w_ / 2 : viewport_w_, h = reduced ? viewport_h_ / 2 : viewport_h_;
+    if (reduced) glViewport(0, 0, w, h);
     DrawBox(g, view);
+    if (reduced) StretchToViewport(w, h);
     DrawOverlay(view, viewport_w_, viewport_h_, built_.FullWidth, calibration_, Text);
   }
   if (advance) {
     view.XRot += view.XSpeed;
     view.YRot += view.YSpeed;
   }
+}
+
+void RayCaster::StretchToViewport(int32_t w, int32_t h) {
+  if (!reduced_texture_) glGenTextures(1, &reduced_texture_);
+  glBindTexture(GL_TEXTURE_2D, reduced_texture_);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, w, h, 0);
+  glViewport(0, 0, viewport_w_, viewport_h_);
+  glClear(GL_COLOR_BUFFER_BIT);
+  glMatrixMode(GL_PROJECTION);
+  glPushMatrix();
+  glLoadIdentity();
+  glMatrixMode(GL_MODELVIEW);
+  glPushMatrix();
+  glLoadIdentity();
+  glEnable(GL_TEXTURE_2D);
+  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+  glBegin(GL_QUADS);
+  glTexCoord2f(0, 0), glVertex2f(-1, -1);
+  glTexCoord2f(1, 0), glVertex2f(1, -1);
+  glTexCoord2f(1, 1), glVertex2f(1, 1);
+  glTexCoord2f(0, 1), glVertex2f(-1, 1);
+  glEnd();
+  glDisable(GL_TEXTURE_2D);
+  glBindTexture(GL_TEXTURE_2D, 0);
+  glMatrixMode(GL_PROJECTION);
+  glPopMatrix();
+  glMatrixMode(GL_MODELVIEW);
+  glPopMatrix();
 }
 
 void RayCaster::DrawBox(const RayGeometry& g, const ViewState& view) {

@@ -44,7 +44,8 @@ class RayCaster : public Renderer {
   bool HasVolume() const { return !textures_.empty(); }
   // Texture memory the volume takes on the GPU, in bytes.
   uint64_t TextureBytes() const { return texture_bytes_; }
-  // A step larger by this factor (and so a faster frame) while the view moves; 1 when still.
+  // A step larger by this factor, cast for half the width and height and stretched (and so a
+  // faster frame), while the view moves; 1 when still.
   void SetCoarseness(float factor) { coarseness_ = factor < 1 ? 1 : factor; }
   // The crop box's outline over the volume (while a crop limit is dragged).
   void ShowCropOutline(bool on) { crop_outline_ = on; }
@@ -53,9 +54,11 @@ class RayCaster : public Renderer {
   TextRaster Text;
 
  private:
-  bool EnsureProgram(std::string& why);
+  bool EnsureProgram(bool clip, std::string& why);
   void DeleteTextures();
   void DrawBox(const RayGeometry& g, const ViewState& view);
+  // Stretches the w x h frame at the bottom left over the whole viewport.
+  void StretchToViewport(int32_t w, int32_t h);
 
   GlShaderFunctions gl_;
   bool loaded_ = false, load_failed_ = false;
@@ -63,8 +66,10 @@ class RayCaster : public Renderer {
   uint32_t program_ = 0;
   int program_channels_ = 0;
   bool program_palette_ = false;
+  bool program_clip_ = false;
   std::vector<uint32_t> textures_;  // one per channel
   uint32_t palette_texture_ = 0;
+  uint32_t reduced_texture_ = 0;  // the frame cast at half size while the view moves
   uint64_t texture_bytes_ = 0;
   RayVolume built_;  // what the textures hold (without the voxels)
   RayVolume pending_;

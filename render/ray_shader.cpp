@@ -29,7 +29,7 @@ void main() {
 )";
 }
 
-std::string RayFragmentShader(int channels, bool palette) {
+std::string RayFragmentShader(int channels, bool palette, bool clip) {
   std::string s = R"(#version 120
 varying vec3 v_pos;
 uniform int u_mode;
@@ -72,16 +72,21 @@ float Level(float raw, vec4 look) {
   for (int c = 1; c < channels; ++c) s += ForChannel("vec3 Tint#(float level) { return u_rgb# * level; }\n", c);
   // Near the clipping plane the voxels beyond it count as empty: the eight texels of a sample are
   // read one by one there, so that none of them bleeds into the picture through interpolation.
-  s += R"(
+  // Without a plane the program reads one texel: a driver that runs both sides of a branch under
+  // a mask (Mesa's llvmpipe) would otherwise read nine at every sample.
+  if (!clip) {
+    for (int c = 0; c < channels; ++c) s += ForChannel("float Fetch#(vec3 tc) { return texture3D(u_vol#, tc).r; }\n", c);
+  } else {
+    s += R"(
 bool Cut(vec3 tc) { return dot(u_plane_vox.xyz, tc * u_full - 0.5) > u_plane_vox.w; }
 )";
-  for (int c = 0; c < channels; ++c)
-    s += ForChannel(R"(float Tap#(vec3 i, float weight) {
+    for (int c = 0; c < channels; ++c)
+      s += ForChannel(R"(float Tap#(vec3 i, float weight) {
   vec3 centre = (clamp(i, vec3(0.0), u_texels - 1.0) + 0.5) / u_texels;
   return Cut(centre) ? 0.0 : weight * texture3D(u_vol#, centre).r;
 }
 float Fetch#(vec3 tc) {
-  if (!u_clip || dot(u_plane_vox.xyz, tc * u_full - 0.5) + dot(abs(u_plane_vox.xyz), u_full / u_texels) <= u_plane_vox.w)
+  if (dot(u_plane_vox.xyz, tc * u_full - 0.5) + dot(abs(u_plane_vox.xyz), u_full / u_texels) <= u_plane_vox.w)
     return texture3D(u_vol#, tc).r;
   vec3 t = tc * u_texels - 0.5, i = floor(t), w = t - i, v = vec3(1.0) - w;
   return Tap#(i, v.x * v.y * v.z) + Tap#(i + vec3(1.0, 0.0, 0.0), w.x * v.y * v.z) +
@@ -90,6 +95,7 @@ float Fetch#(vec3 tc) {
          Tap#(i + vec3(0.0, 1.0, 1.0), v.x * w.y * w.z) + Tap#(i + vec3(1.0, 1.0, 1.0), w.x * w.y * w.z);
 }
 )", c);
+  }
   s += R"(
 vec3 Shade(vec3 colour, sampler3D vol, vec3 tc, vec3 dir) {
   if (!u_light_on) return colour;
@@ -125,6 +131,8 @@ void main() {
   // and the voxels' proportions: a ray along thick z voxels takes fewer samples than along x.
   float step = u_quality / length(dir * u_vox);
   int n = int(ceil((tf - tn) / step));
+  // Samples in texture coordinates: the first half a step in, then one step apart.
+  vec3 first = (origin + (tn + 0.5 * step) * dir) * u_tex_scale + u_tex_offset, next = step * dir * u_tex_scale;
 )";
   for (int c = 0; c < channels; ++c)
     s += ForChannel(R"(  vec3 rgb# = vec3(0.0); float a# = 0.0; float best# = u_mode == 3 ? 1.0 : 0.0; float sum# = 0.0;
@@ -158,16 +166,17 @@ void main() {
   for (const ModeLoop& loop : loops) {
     s += loop.mode == kRayComposite ? "  if" : " else if";
     s += " (u_mode == " + std::to_string(loop.mode) + R"() {
-    for (int k = 0; k < 65536; ++k) {
-      if (k >= n) break;
-      vec3 p = origin + (tn + (float(k) + 0.5) * step) * dir;
-      vec3 tc = clamp(p * u_tex_scale + u_tex_offset, u_tex_lo, u_tex_hi);
+    for (int k = 0; k < n; ++k) {
+      vec3 tc = clamp(first + float(k) * next, u_tex_lo, u_tex_hi);
 )";
     if (loop.stops) s += "      bool done = true;\n";
+    // Modes that read every sample need no per-channel test: an invisible channel is left out
+    // of the sum at the end.
     for (int c = 0; c < channels; ++c)
-      s += ForChannel(std::string(R"(      if (!hit#) {
+      s += loop.stops ? ForChannel(std::string(R"(      if (!hit#) {
         float raw = Fetch#(tc);
-        )") + loop.body + (loop.stops ? "\n        done = done && hit#;" : "") + "\n      }\n", c);
+        )") + loop.body + "\n        done = done && hit#;\n      }\n", c)
+                      : ForChannel(std::string("      {\n        float raw = Fetch#(tc);\n        ") + loop.body + "\n      }\n", c);
     if (loop.stops) s += "      if (done) break;\n";
     s += "    }\n  }";
   }

@@ -10,7 +10,8 @@ namespace lumetrix {
 enum RayShaderMode { kRayComposite = 0, kRayMip = 1, kRayAttenuated = 2, kRayMinIp = 3, kRayIso = 4 };
 
 std::string RayVertexShader();
-// `channels` 1..8; with `palette` the first channel's level looks its colour up in u_palette.
-std::string RayFragmentShader(int channels, bool palette);
+// `channels` 1..8; with `palette` the first channel's level looks its colour up in u_palette;
+// with `clip` the voxels beyond the clipping plane are read as empty near it.
+std::string RayFragmentShader(int channels, bool palette, bool clip);
 
 }  // namespace lumetrix

@@ -27,6 +27,7 @@
 #include "render/offscreen_view.h"
 #include "render/texture_budget.h"
 #include "render/texture_stacks.h"
+#include "viewer/view_motion.h"
 #include "viewer_ui/offscreen_viewer.h"
 
 namespace lumetrix {
@@ -34,7 +35,7 @@ namespace {
 
 constexpr int kSide = 512, kDepth = 100, kView = 400;
 constexpr int kFrames = 30;         // per benchmark, the same for vispy
-constexpr float kMovingCoarseness = 2;  // the ray caster's step while the view moves
+constexpr float kMovingCoarseness = MotionQuality::kCoarse;  // the ray caster's step while the view moves
 
 // The volume as a TIFF stack for the viewer and as raw bytes for vispy, in a folder of its own
 // that goes at the end of the run.
@@ -153,9 +154,8 @@ void RegisterFrames() {
     float coarseness = 1;
     double quality = ViewState{}.Quality;
   };
-  // vispy steps 0.8 voxels of its grid; along the depth, where these rays mostly go, that is
-  // 0.8 x ScaleZ / ScaleX of the smallest voxel side: as many samples per ray as vispy takes.
-  const double vispy_step = 0.8 * ViewState{}.ScaleZ / ViewState{}.ScaleX;
+  // vispy steps 0.8 voxels of its grid along the ray, as our quality counts them.
+  const double vispy_step = 0.8;
   for (const Entry& e : {Entry{"slices_additive", "additive"}, Entry{"slices_max", "max"}, Entry{"ray_mip", "mip"},
                          Entry{"ray_volume", "volume"}, Entry{"ray_mip_moving", "mip", kMovingCoarseness},
                          Entry{"ray_volume_moving", "volume", kMovingCoarseness},
