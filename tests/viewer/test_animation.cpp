@@ -255,6 +255,24 @@ TEST_F(AnimationMovies, NothingIsRecordedWithoutAVolumeOnScreen) {
   EXPECT_EQ(Files(), std::vector<std::string>{"record.scp"});
 }
 
+TEST_F(AnimationMovies, APlaneWhoseNormalTurnsThroughZeroIsRefusedBeforeAnyFrame) {
+  // Keyframes as the Animation window makes them from the view, not read from a file.
+  KeyframeTrack turned = track;
+  turned.Keys[1].View.Clip = {true, {0, 0, 1, 4}};
+  turned.Keys[2].View.Clip = {true, {0, 0, -2, 4}};  // [0, 0, 0] half-way
+  MovieRequest request;
+  request.Path = dir.File("turned.mp4");
+  const MovieResult result = RenderMovie(offscreen.viewer, turned, request);
+  EXPECT_EQ(result.Status, MovieStatus::Failed);
+  EXPECT_NE(result.Error.find("Keyframe 3 (frame 11): the clipping plane's normal turns through zero"), std::string::npos)
+      << result.Error;
+  std::string error;
+  EXPECT_FALSE(TrackForVolume(offscreen.viewer, turned, error));  // nor is a script written
+  EXPECT_EQ(Files(), std::vector<std::string>{});
+  turned.Keys[2].View.Clip = {true, {0, 1, -2, 4}};  // turning, but never through zero
+  EXPECT_TRUE(TrackForVolume(offscreen.viewer, turned, error)) << error;
+}
+
 TEST_F(AnimationMovies, TheSavedScriptRecordsTheSameFrames) {
   MovieRequest request;
   request.Path = dir.File("keys.mp4");

@@ -69,17 +69,6 @@ std::string ReadProperty(const KeyProperty& p, const QJsonValue& v, ViewState& v
   return "";
 }
 
-// The keyframe's clipping plane is on into the next one: its normal must not pass through zero on
-// the way (as from [0, 0, 1] to [0, 0, -1]), where no script can set it.
-bool NormalPassesZero(const ViewState& from, const ViewState& to) {
-  if (!from.Clip.On) return false;
-  const auto &a = from.Clip.Plane, &b = to.Clip.Plane;
-  const double cross[3] = {double(a[1]) * b[2] - double(a[2]) * b[1], double(a[2]) * b[0] - double(a[0]) * b[2],
-                           double(a[0]) * b[1] - double(a[1]) * b[0]};
-  const double dot = double(a[0]) * b[0] + double(a[1]) * b[1] + double(a[2]) * b[2];
-  return cross[0] == 0 && cross[1] == 0 && cross[2] == 0 && dot < 0;
-}
-
 // "Channel1".."Channel8": the channel's index from 0, else -1.
 int ChannelIndex(const std::string& name) {
   constexpr std::string_view kPrefix = "Channel";

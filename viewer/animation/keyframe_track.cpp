@@ -60,6 +60,25 @@ void KeyframeTrack::Put(const Keyframe& key) {
     Keys.insert(at, key);
 }
 
+bool NormalPassesZero(const ViewState& from, const ViewState& to) {
+  if (!from.Clip.On) return false;
+  const auto &a = from.Clip.Plane, &b = to.Clip.Plane;
+  const double cross[3] = {double(a[1]) * b[2] - double(a[2]) * b[1], double(a[2]) * b[0] - double(a[0]) * b[2],
+                           double(a[0]) * b[1] - double(a[1]) * b[0]};
+  const double dot = double(a[0]) * b[0] + double(a[1]) * b[1] + double(a[2]) * b[2];
+  return cross[0] == 0 && cross[1] == 0 && cross[2] == 0 && dot < 0;
+}
+
+
+std::string PlaneTurnError(const KeyframeTrack& track) {
+  for (size_t k = 1; k < track.Keys.size(); ++k)
+    if (NormalPassesZero(track.Keys[k - 1].View, track.Keys[k].View))
+      return "Keyframe " + std::to_string(k + 1) + " (frame " + std::to_string(track.Keys[k].Frame) +
+             "): the clipping plane's normal turns through zero on the way from the keyframe before; put a "
+             "keyframe in between";
+  return "";
+}
+
 void FitCropTo(KeyframeTrack& track, const std::array<int32_t, 3>& voxels) {
   for (Keyframe& key : track.Keys)
     for (size_t a = 0; a < 3; ++a) {

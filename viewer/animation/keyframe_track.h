@@ -52,4 +52,10 @@ double Progress(int32_t f, const Keyframe& from, const Keyframe& to);
 // crop from the whole volume (kCropToEnd) closes in evenly over the frames.
 void FitCropTo(KeyframeTrack& track, const std::array<int32_t, 3>& voxels);
 
+// The clipping plane is on from `from` into `to` and its normal passes through zero on the way
+// (as from [0, 0, 1] to [0, 0, -1]), where no frame or script can set it.
+bool NormalPassesZero(const ViewState& from, const ViewState& to);
+// The first pair of keyframes whose plane normal passes through zero, in words; empty if none.
+std::string PlaneTurnError(const KeyframeTrack& track);
+
 }  // namespace lumetrix::animation

@@ -65,6 +65,7 @@ void ShowFrameView(Viewer& viewer, const FrameView& frame) {
 std::optional<KeyframeTrack> TrackForVolume(const Viewer& viewer, const KeyframeTrack& track, std::string& error) {
   KeyframeTrack resolved = track;
   error = StartFrom(resolved, viewer.Display(), viewer.TimePointCount());
+  if (error.empty()) error = PlaneTurnError(resolved);  // keyframes made in the window, not read
   if (!error.empty()) return std::nullopt;
   const VolumeData& volume = viewer.Volume();
   FitCropTo(resolved, {volume.Width, volume.Height, volume.Depth});
