@@ -9,6 +9,7 @@
 #include "render/gl_program.h"
 #include "render/crop_outline.h"
 #include "render/ray_shader.h"
+#include "render/ray_transfer.h"
 #include "render/view_projection.h"
 
 namespace lumetrix {
@@ -107,6 +108,9 @@ void RayCaster::DeleteTextures() {
   palette_texture_ = 0;
   if (reduced_texture_) glDeleteTextures(1, &reduced_texture_);
   reduced_texture_ = 0;
+  if (transfer_texture_) glDeleteTextures(1, &transfer_texture_);
+  transfer_texture_ = 0;
+  transfer_.clear();
   texture_bytes_ = 0;
 }
 
@@ -157,6 +161,21 @@ void RayCaster::DrawScene(ViewState& view, bool advance) {
     view.XRot += view.XSpeed;
     view.YRot += view.YSpeed;
   }
+}
+
+void RayCaster::UploadTransfer(double transparency, double step) {
+  std::vector<uint16_t> table = RayTransferTable(built_.Channels, transparency, step);
+  if (transfer_texture_ && table == transfer_) return;
+  if (!transfer_texture_) glGenTextures(1, &transfer_texture_);
+  glBindTexture(GL_TEXTURE_2D, transfer_texture_);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE16_ALPHA16, kRayTransferEntries, static_cast<GLsizei>(built_.Channels.size()),
+               0, GL_LUMINANCE_ALPHA, GL_UNSIGNED_SHORT, table.data());
+  glBindTexture(GL_TEXTURE_2D, 0);
+  transfer_ = std::move(table);
 }
 
 void RayCaster::StretchToViewport(int32_t w, int32_t h) {
@@ -281,6 +300,13 @@ void RayCaster::DrawBox(const RayGeometry& g, const ViewState& view) {
     if (iso == kIsoMiddle) iso = (ch.Min + ch.Max) / 2;
     gl_.Uniform1f(loc("u_iso" + n), float(iso / top));
   }
+  UploadTransfer(view.Transparency, quality);
+  {
+    const GLenum unit = static_cast<GLenum>(built_.Channels.size() + 1);
+    gl_.ActiveTexture(GL_TEXTURE0 + unit);
+    glBindTexture(GL_TEXTURE_2D, transfer_texture_);
+    gl_.Uniform1i(loc("u_transfer"), static_cast<GLint>(unit));
+  }
   if (palette_texture_) {
     const GLenum unit = static_cast<GLenum>(built_.Channels.size());
     gl_.ActiveTexture(GL_TEXTURE0 + unit);
@@ -303,9 +329,10 @@ void RayCaster::DrawBox(const RayGeometry& g, const ViewState& view) {
   glEnd();
   glDisable(GL_CULL_FACE);
   gl_.UseProgram(0);
-  for (size_t c = 0; c <= built_.Channels.size(); ++c) {
+  for (size_t c = 0; c <= built_.Channels.size() + 1; ++c) {
     gl_.ActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(c));
     glBindTexture(GL_TEXTURE_3D, 0);
+    glBindTexture(GL_TEXTURE_2D, 0);
     glBindTexture(GL_TEXTURE_1D, 0);
   }
   gl_.ActiveTexture(GL_TEXTURE0);

@@ -57,6 +57,8 @@ class RayCaster : public Renderer {
   bool EnsureProgram(bool clip, std::string& why);
   void DeleteTextures();
   void DrawBox(const RayGeometry& g, const ViewState& view);
+  // The per-channel transfer table for this frame, uploaded when it changed.
+  void UploadTransfer(double transparency, double step);
   // Stretches the w x h frame at the bottom left over the whole viewport.
   void StretchToViewport(int32_t w, int32_t h);
 
@@ -69,7 +71,9 @@ class RayCaster : public Renderer {
   bool program_clip_ = false;
   std::vector<uint32_t> textures_;  // one per channel
   uint32_t palette_texture_ = 0;
-  uint32_t reduced_texture_ = 0;  // the frame cast at half size while the view moves
+  uint32_t reduced_texture_ = 0;
+  uint32_t transfer_texture_ = 0;
+  std::vector<uint16_t> transfer_;  // what transfer_texture_ holds  // the frame cast at half size while the view moves
   uint64_t texture_bytes_ = 0;
   RayVolume built_;  // what the textures hold (without the voxels)
   RayVolume pending_;

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "render/ray_transfer.h"
+
 namespace lumetrix {
 namespace {
 
@@ -53,6 +55,7 @@ uniform bool u_light_on;
 uniform vec3 u_ambient;
 uniform vec3 u_colour;     // the view's colour
 uniform sampler1D u_palette;
+uniform sampler2D u_transfer;  // per channel a row of (level, opacity of a step) by stored value
 )";
   for (int c = 0; c < channels; ++c)
     s += ForChannel(R"(uniform sampler3D u_vol#;
@@ -70,6 +73,11 @@ float Level(float raw, vec4 look) {
   else
     s += "vec3 Tint0(float level) { return u_rgb0 * level; }\n";
   for (int c = 1; c < channels; ++c) s += ForChannel("vec3 Tint#(float level) { return u_rgb# * level; }\n", c);
+  const std::string entries = std::to_string(kRayTransferEntries) + ".0";
+  for (int c = 0; c < channels; ++c)
+    s += ForChannel("vec2 Transfer#(float raw) { return texture2D(u_transfer, vec2((raw * (" + entries + " - 1.0) + 0.5) / " +
+                        entries + ", (#.5) / " + std::to_string(channels) + ".0)).ra; }\n",
+                    c);
   // Near the clipping plane the voxels beyond it count as empty: the eight texels of a sample are
   // read one by one there, so that none of them bleeds into the picture through interpolation.
   // Without a plane the program reads one texel: a driver that runs both sides of a branch under
@@ -147,13 +155,12 @@ void main() {
     bool stops;        // the ray ends once every channel is done (hit#)
   };
   const ModeLoop loops[] = {
-      {kRayComposite, R"(float level = Level(raw, u_look#);
-        float alpha = 1.0 - pow(1.0 - clamp(level * u_alpha, 0.0, 1.0), u_quality);
-        rgb# += (1.0 - a#) * alpha * Tint#(level);
-        a# += (1.0 - a#) * alpha;
+      {kRayComposite, R"(vec2 seen = Transfer#(raw);
+        rgb# += (1.0 - a#) * seen.y * Tint#(seen.x);
+        a# += (1.0 - a#) * seen.y;
         hit# = a# > 0.996;)", true},
       {kRayMip, "best# = max(best#, raw);", false},
-      {kRayAttenuated, R"(float level = Level(raw, u_look#);
+      {kRayAttenuated, R"(float level = Transfer#(raw).x;
         best# = max(best#, level * exp(-u_atten * sum#));
         sum# += level * u_quality;)", false},
       {kRayMinIp, "best# = min(best#, raw);", false},

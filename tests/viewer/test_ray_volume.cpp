@@ -1,6 +1,7 @@
 // What the ray caster uploads, without a context: channels reordered x fastest, halved to fit.
 #include <gtest/gtest.h>
 
+#include "render/ray_transfer.h"
 #include "render/ray_volume.h"
 #include "viewer/hyperstack_view.h"
 
@@ -89,6 +90,40 @@ TEST(RayVolume, AGreyVolumesPaletteIsTheColourerAppliedToEveryLevel) {
                 std::tuple(uint8_t(g / 2), uint8_t(255 - g), uint8_t(g)));
     ASSERT_EQ(r.Channels.size(), 1u);
     EXPECT_EQ(std::tuple(r.Channels[0].Red, r.Channels[0].Green, r.Channels[0].Blue), std::tuple(1.0f, 1.0f, 1.0f));
+  }
+}
+
+}  // namespace
+}  // namespace lumetrix
+
+namespace lumetrix {
+namespace {
+
+TEST(RayTransfer, EachChannelsRowHoldsTheLevelAndTheOpacityOfAStep) {
+  // Worked out apart (Python): entry i stands for the stored value top * i / 4095.
+  RayChannel grey, narrow, wide;
+  narrow.Min = 100, narrow.Max = 200, narrow.Gamma = 2;
+  wide.Bits = 16, wide.Min = 1000, wide.Max = 3000, wide.Gamma = 0.5;
+  const struct {
+    RayChannel channel;
+    double transparency, step;
+    int entry;
+    uint16_t level, opacity;
+  } cases[] = {
+      {grey, 0.3, 0.5, 4095, 65535, 10704},   // 1 - 0.7 ^ 0.5
+      {narrow, 0.3, 0.5, 2048, 4967, 749},    // 127.53: 0.2753 ^ 2
+      {narrow, 0.3, 0.5, 1000, 0, 0},         // 62.27: below the range
+      {wide, 1.0, 2, 100, 35906, 52139},      // 1600.37: 0.3002 ^ 0.5; 1 - (1 - 0.5479) ^ 2
+      {wide, 1.0, 2, 4095, 65535, 65535},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.entry);
+    // The channel asked for stands second, after a grey one, so rows are told apart.
+    const std::vector<uint16_t> table = RayTransferTable({grey, c.channel}, c.transparency, c.step);
+    ASSERT_EQ(table.size(), 2u * 2 * kRayTransferEntries);
+    const size_t at = 2 * (kRayTransferEntries + static_cast<size_t>(c.entry));
+    EXPECT_EQ(table[at], c.level);
+    EXPECT_EQ(table[at + 1], c.opacity);
   }
 }
 
