@@ -34,15 +34,18 @@ bool RayCaster::Supported(std::string& why) {
   return loaded_;
 }
 
-bool RayCaster::EnsureProgram(bool clip, std::string& why) {
-  const int channels = static_cast<int>(built_.Channels.size());
-  const bool palette = !built_.Palette.empty();
-  if (program_ && program_channels_ == channels && program_palette_ == palette && program_clip_ == clip) return true;
+bool RayCaster::EnsureProgram(const ViewState& view, std::string& why) {
+  RayProgramOptions options;
+  options.Channels = static_cast<int>(built_.Channels.size());
+  options.Palette = !built_.Palette.empty();
+  options.Clip = view.Clip.On;
+  options.Crop = CropCutsTexels(view);
+  if (program_ && program_options_ == options) return true;
   if (program_) gl_.DeleteProgram(program_);
   program_ = 0;
-  const uint32_t program = BuildProgram(gl_, RayVertexShader(), RayFragmentShader(channels, palette, clip), why);
+  const uint32_t program = BuildProgram(gl_, RayVertexShader(), RayFragmentShader(options), why);
   if (!program) return false;
-  program_ = program, program_channels_ = channels, program_palette_ = palette, program_clip_ = clip;
+  program_ = program, program_options_ = options;
   return true;
 }
 
@@ -147,7 +150,7 @@ void RayCaster::DrawScene(ViewState& view, bool advance) {
   LoadProjection(view, viewport_w_, viewport_h_);
   glLoadIdentity();
   std::string why;
-  if (!textures_.empty() && EnsureProgram(view.Clip.On, why)) {
+  if (!textures_.empty() && EnsureProgram(view, why)) {
     const RayGeometry g = RayGeometryOf(built_.FullWidth, built_.FullHeight, built_.FullDepth, view, calibration_.FromFile);
     // While the view moves the rays are cast for a quarter of the pixels, then stretched.
     const bool reduced = coarseness_ > 1 && viewport_w_ >= 32 && viewport_h_ >= 32;
@@ -210,6 +213,25 @@ void RayCaster::StretchToViewport(int32_t w, int32_t h) {
   glPopMatrix();
 }
 
+std::array<int32_t, 2> RayCaster::TexelsKept(const ViewState& view, int a) const {
+  const int32_t full = a == 0 ? built_.FullWidth : a == 1 ? built_.FullHeight : built_.FullDepth;
+  const float N = static_cast<float>(std::max(full, 1));  // voxels of the file
+  const float n = a == 0 ? float(built_.Width) : a == 1 ? float(built_.Height) : float(built_.Depth);  // texels
+  const auto& L = view.Crop.Limits;
+  const float first = std::clamp(L[2 * a], 0.0f, N), last = std::clamp(L[2 * a + 1] + 1, 0.0f, N);
+  const auto lo = static_cast<int32_t>(std::floor(first * n / N));
+  return {lo, std::max(lo, static_cast<int32_t>(std::ceil(last * n / N)) - 1)};
+}
+
+bool RayCaster::CropCutsTexels(const ViewState& view) const {
+  const int32_t texels[3] = {built_.Width, built_.Height, built_.Depth};
+  for (int a = 0; a < 3; ++a) {
+    const std::array<int32_t, 2> kept = TexelsKept(view, a);
+    if (kept[0] > 0 || kept[1] < texels[a] - 1) return true;
+  }
+  return false;
+}
+
 void RayCaster::DrawBox(const RayGeometry& g, const ViewState& view) {
   glPushMatrix();
   glTranslatef(view.PosX, view.PosY, view.PosZ);
@@ -233,8 +255,9 @@ void RayCaster::DrawBox(const RayGeometry& g, const ViewState& view) {
     texel[a] = 1.0f / n;
     // Samples stay between the centres of the first and last texels kept, so that voxels cut
     // away do not bleed in through the interpolation.
-    tex_lo[a] = (std::floor(first * n / N) + 0.5f) / n;
-    tex_hi[a] = std::max(tex_lo[a], (std::ceil(last * n / N) - 0.5f) / n);
+    const std::array<int32_t, 2> kept = TexelsKept(view, a);
+    tex_lo[a] = (static_cast<float>(kept[0]) + 0.5f) / n;
+    tex_hi[a] = (static_cast<float>(kept[1]) + 0.5f) / n;
   }
   if (box_min[0] >= box_max[0] || box_min[1] >= box_max[1] || box_min[2] >= box_max[2]) {
     glPopMatrix();

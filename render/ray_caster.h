@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "render/gl_shader_functions.h"
+#include "render/ray_shader.h"
 #include "render/ray_volume.h"
 #include "render/view_overlay.h"
 #include "viewer/renderer.h"
@@ -54,7 +55,11 @@ class RayCaster : public Renderer {
   TextRaster Text;
 
  private:
-  bool EnsureProgram(bool clip, std::string& why);
+  bool EnsureProgram(const ViewState& view, std::string& why);
+  // Whether the crop box leaves out any texel (else the samples need no clamp of their own).
+  bool CropCutsTexels(const ViewState& view) const;
+  // The first and last texel kept along axis a (0 x, 1 y, 2 z).
+  std::array<int32_t, 2> TexelsKept(const ViewState& view, int a) const;
   void DeleteTextures();
   void DrawBox(const RayGeometry& g, const ViewState& view);
   // The per-channel transfer table for this frame, uploaded when it changed.
@@ -66,9 +71,7 @@ class RayCaster : public Renderer {
   bool loaded_ = false, load_failed_ = false;
   std::string load_error_;
   uint32_t program_ = 0;
-  int program_channels_ = 0;
-  bool program_palette_ = false;
-  bool program_clip_ = false;
+  RayProgramOptions program_options_;
   std::vector<uint32_t> textures_;  // one per channel
   uint32_t palette_texture_ = 0;
   uint32_t reduced_texture_ = 0;

@@ -31,7 +31,8 @@ void main() {
 )";
 }
 
-std::string RayFragmentShader(int channels, bool palette, bool clip) {
+std::string RayFragmentShader(const RayProgramOptions& options) {
+  const int channels = options.Channels;
   std::string s = R"(#version 120
 varying vec3 v_pos;
 uniform int u_mode;
@@ -68,7 +69,7 @@ float Level(float raw, vec4 look) {
   return pow(clamp((raw - look.x) / max(look.y - look.x, 1e-9), 0.0, 1.0), look.z);
 }
 )";
-  if (palette)
+  if (options.Palette)
     s += "vec3 Tint0(float level) { return texture1D(u_palette, (floor(level * 255.0 + 0.5) + 0.5) / 256.0).rgb; }\n";
   else
     s += "vec3 Tint0(float level) { return u_rgb0 * level; }\n";
@@ -80,9 +81,8 @@ float Level(float raw, vec4 look) {
                     c);
   // Near the clipping plane the voxels beyond it count as empty: the eight texels of a sample are
   // read one by one there, so that none of them bleeds into the picture through interpolation.
-  // Without a plane the program reads one texel: a driver that runs both sides of a branch under
-  // a mask (Mesa's llvmpipe) would otherwise read nine at every sample.
-  if (!clip) {
+  // Without a plane the program reads one texel, not nine.
+  if (!options.Clip) {
     for (int c = 0; c < channels; ++c) s += ForChannel("float Fetch#(vec3 tc) { return texture3D(u_vol#, tc).r; }\n", c);
   } else {
     s += R"(
@@ -173,9 +173,11 @@ void main() {
   for (const ModeLoop& loop : loops) {
     s += loop.mode == kRayComposite ? "  if" : " else if";
     s += " (u_mode == " + std::to_string(loop.mode) + R"() {
+    vec3 p = first;
     for (int k = 0; k < n; ++k) {
-      vec3 tc = clamp(first + float(k) * next, u_tex_lo, u_tex_hi);
 )";
+    // Uncropped, the texture's clamp to its edge texels does what the clamp here would.
+    s += options.Crop ? "      vec3 tc = clamp(p, u_tex_lo, u_tex_hi);\n" : "      vec3 tc = p;\n";
     if (loop.stops) s += "      bool done = true;\n";
     // Modes that read every sample need no per-channel test: an invisible channel is left out
     // of the sum at the end.
@@ -185,7 +187,7 @@ void main() {
         )") + loop.body + "\n        done = done && hit#;\n      }\n", c)
                       : ForChannel(std::string("      {\n        float raw = Fetch#(tc);\n        ") + loop.body + "\n      }\n", c);
     if (loop.stops) s += "      if (done) break;\n";
-    s += "    }\n  }";
+    s += "      p += next;\n    }\n  }";
   }
   s += "\n";
   // Mip and minip keep the extreme stored value: Level never falls as the value rises, so the

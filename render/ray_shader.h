@@ -9,9 +9,17 @@ namespace lumetrix {
 // Modes as the shader's u_mode takes them.
 enum RayShaderMode { kRayComposite = 0, kRayMip = 1, kRayAttenuated = 2, kRayMinIp = 3, kRayIso = 4 };
 
+// What a program is written for: a driver that runs both sides of a branch under a mask (Mesa's
+// llvmpipe) pays for every branch at every sample, so work a frame does not need is left out.
+struct RayProgramOptions {
+  int Channels = 1;      // 1..8
+  bool Palette = false;  // the first channel's level looks its colour up in u_palette
+  bool Clip = false;     // the voxels beyond the clipping plane are read as empty near it
+  bool Crop = false;     // samples are kept between the centres of the first and last voxels kept
+  bool operator==(const RayProgramOptions&) const = default;
+};
+
 std::string RayVertexShader();
-// `channels` 1..8; with `palette` the first channel's level looks its colour up in u_palette;
-// with `clip` the voxels beyond the clipping plane are read as empty near it.
-std::string RayFragmentShader(int channels, bool palette, bool clip);
+std::string RayFragmentShader(const RayProgramOptions& options);
 
 }  // namespace lumetrix
