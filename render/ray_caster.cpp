@@ -166,15 +166,24 @@ void RayCaster::DrawScene(ViewState& view, bool advance) {
   }
 }
 
+namespace {
+
+// Binds a 2D texture read with `filter` and clamped to its edge texels.
+void BindEdgeClampedTexture(GLuint name, GLint filter) {
+  glBindTexture(GL_TEXTURE_2D, name);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+}
+
+}  // namespace
+
 void RayCaster::UploadTransfer(double transparency, double step) {
   std::vector<uint16_t> table = RayTransferTable(built_.Channels, transparency, step);
   if (transfer_texture_ && table == transfer_) return;
   if (!transfer_texture_) glGenTextures(1, &transfer_texture_);
-  glBindTexture(GL_TEXTURE_2D, transfer_texture_);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  BindEdgeClampedTexture(transfer_texture_, GL_NEAREST);
   glTexImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE16_ALPHA16, kRayTransferEntries, static_cast<GLsizei>(built_.Channels.size()),
                0, GL_LUMINANCE_ALPHA, GL_UNSIGNED_SHORT, table.data());
   glBindTexture(GL_TEXTURE_2D, 0);
@@ -183,11 +192,7 @@ void RayCaster::UploadTransfer(double transparency, double step) {
 
 void RayCaster::StretchToViewport(int32_t w, int32_t h) {
   if (!reduced_texture_) glGenTextures(1, &reduced_texture_);
-  glBindTexture(GL_TEXTURE_2D, reduced_texture_);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  BindEdgeClampedTexture(reduced_texture_, GL_LINEAR);
   glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, w, h, 0);
   glViewport(0, 0, viewport_w_, viewport_h_);
   glClear(GL_COLOR_BUFFER_BIT);
