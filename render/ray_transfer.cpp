@@ -11,11 +11,8 @@ std::vector<uint16_t> RayTransferTable(const std::vector<RayChannel>& channels, 
   const double opaque = std::clamp(transparency, 0.0, 1.0);
   auto unit = [](double x) { return static_cast<uint16_t>(std::lround(std::clamp(x, 0.0, 1.0) * 65535.0)); };
   for (const RayChannel& ch : channels) {
-    const double top = ch.Bits == 16 ? 65535.0 : 255.0;
-    const double span = std::max(ch.Max - ch.Min, 1e-9);
     for (int i = 0; i < kRayTransferEntries; ++i) {
-      const double value = top * i / (kRayTransferEntries - 1);
-      const double level = std::pow(std::clamp((value - ch.Min) / span, 0.0, 1.0), ch.Gamma);
+      const double level = std::pow(static_cast<double>(i) / (kRayTransferEntries - 1), ch.Gamma);
       const double opacity = 1.0 - std::pow(1.0 - std::clamp(level * opaque, 0.0, 1.0), step);
       table.push_back(unit(level));
       table.push_back(unit(opacity));

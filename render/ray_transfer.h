@@ -10,13 +10,14 @@
 
 namespace lumetrix {
 
-// Entries per channel: stored values 0..top (255 or 65535) map to entries 0..kRayTransferEntries-1,
-// read at the nearest entry.
+// Entries per channel over the channel's display range: a stored value v is read at the entry
+// nearest to (kRayTransferEntries - 1) * clamp((v - Min) / (Max - Min), 0, 1), so a narrow range of
+// a 16-bit channel still has every entry (finer than the 256 levels of the slice stacks).
 inline constexpr int kRayTransferEntries = 4096;
 
 // Rows of kRayTransferEntries pairs (level, opacity), one row per channel, each 0..65535 for 0..1:
-// level = clamp((v - Min) / (Max - Min), 0, 1) ^ Gamma, and the opacity of a step of `step` voxels
-// of a voxel whose opacity is level * transparency: 1 - (1 - level * transparency) ^ step.
+// at entry i, level = (i / (kRayTransferEntries - 1)) ^ Gamma, and the opacity of a step of `step`
+// voxels of a voxel whose opacity is level * transparency: 1 - (1 - level * transparency) ^ step.
 std::vector<uint16_t> RayTransferTable(const std::vector<RayChannel>& channels, double transparency, double step);
 
 }  // namespace lumetrix

@@ -97,6 +97,15 @@ elif case == "channels":
     centre = got["mip"][200, 200]
     if not (centre[0] > 60 and centre[1] > 60 and centre[2] > 60):
         failures.append(f"the overlap shows {centre}, not green and magenta added")
+    # A 16-bit channel shown over a narrow part of its values (100 of 65536), with a gamma: the
+    # levels in between are as fine as in an 8-bit one.
+    wide = (1000 + ball((24, 40, 40), (11.5, 19.5, 19.5), 11.0, 150).astype(np.uint16) * 2).astype(np.uint16)
+    tifffile.imwrite("wide.tif", wide)
+    look = '  SetDisplayRange 1, 1150, 1250: SetGamma 1, 0.7\n'
+    got = frames("wide.tif", [(f"wide_{m}", f'{look}  SetRenderMode "{m}"\n  SetXYRot 10, 25') for m in ("mip", "volume")])
+    for m in ("mip", "volume"):
+        want = ref.render([(wide, (1, 1, 1), (1150, 1250), 0)], m, xrot=10, yrot=25, gamma=0.7)
+        compare(f"wide_{m}", got[f"wide_{m}"], want)
 
 elif case == "sheet":
     # A thin sheet tilted 30 degrees about y, smoothed over a voxel or two.

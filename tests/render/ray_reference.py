@@ -38,8 +38,8 @@ def trilinear(vol, x, y, z):
 
 
 def render(channels, mode, size=(400, 400), xrot=0.0, yrot=0.0, pos=(0.0, 0.0, -3.0), scale=(1.0, 1.0, 1.0),
-           alpha=0.3, quality=0.5, attenuation=0.05, colour=(1.0, 1.0, 1.0), crop=None, plane=None):
-    """channels: list of (volume uint8 [z, y, x], rgb 0..1, (min, max) in stored values, iso level).
+           alpha=0.3, quality=0.5, attenuation=0.05, colour=(1.0, 1.0, 1.0), crop=None, plane=None, gamma=1.0):
+    """channels: list of (volume uint8 or uint16 [z, y, x], rgb 0..1, (min, max) in stored values, iso level).
     Returns the frame as uint8 [rows top first, columns, 3]."""
     d, h, w = channels[0][0].shape
     W, H = size
@@ -97,8 +97,9 @@ def render(channels, mode, size=(400, 400), xrot=0.0, yrot=0.0, pos=(0.0, 0.0, -
     hi = np.maximum(lo, np.ceil(last) - 1)
     total = np.zeros((origin.shape[0], 3))
     for vol, rgb, (vmin, vmax), iso in channels:
-        vol = vol.astype(float) / 255.0
-        lo_v, hi_v = vmin / 255.0, vmax / 255.0
+        top = 65535.0 if vol.dtype == np.uint16 else 255.0
+        vol = vol.astype(float) / top
+        lo_v, hi_v = vmin / top, vmax / top
         acc = np.zeros((origin.shape[0], 3))
         a = np.zeros(origin.shape[0])
         best = np.ones(origin.shape[0]) if mode == "minip" else np.zeros(origin.shape[0])
@@ -114,7 +115,7 @@ def render(channels, mode, size=(400, 400), xrot=0.0, yrot=0.0, pos=(0.0, 0.0, -
             v = (sign * p * 0.5 / half + 0.5) * n_vox - 0.5
             v = np.clip(v, lo, hi)
             raw = trilinear(vol, v[:, 0], v[:, 1], v[:, 2])
-            level = np.clip((raw - lo_v) / max(hi_v - lo_v, 1e-9), 0, 1)
+            level = np.clip((raw - lo_v) / max(hi_v - lo_v, 1e-9), 0, 1) ** gamma
             if mode == "volume":
                 alpha_s = 1 - (1 - np.clip(level * alpha, 0, 1)) ** quality
                 acc += np.where(live, (1 - a) * alpha_s, 0)[:, None] * level[:, None] * rgb
@@ -128,7 +129,7 @@ def render(channels, mode, size=(400, 400), xrot=0.0, yrot=0.0, pos=(0.0, 0.0, -
             elif mode == "minip":
                 best = np.where(live, np.minimum(best, level), best)
             elif mode == "iso":
-                crossed = live & (raw >= iso / 255.0)
+                crossed = live & (raw >= iso / top)
                 acc = np.where(crossed[:, None], rgb, acc)
                 done |= crossed
         if mode in ("volume", "iso"):

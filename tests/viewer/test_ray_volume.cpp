@@ -100,10 +100,11 @@ namespace lumetrix {
 namespace {
 
 TEST(RayTransfer, EachChannelsRowHoldsTheLevelAndTheOpacityOfAStep) {
-  // Worked out apart (Python): entry i stands for the stored value top * i / 4095.
+  // Worked out apart (Python): entry i stands for i / 4095 of the display range, whatever the
+  // range and the stored depth.
   RayChannel grey, narrow, wide;
   narrow.Min = 100, narrow.Max = 200, narrow.Gamma = 2;
-  wide.Bits = 16, wide.Min = 1000, wide.Max = 3000, wide.Gamma = 0.5;
+  wide.Bits = 16, wide.Min = 1000, wide.Max = 1100, wide.Gamma = 0.5;
   const struct {
     RayChannel channel;
     double transparency, step;
@@ -111,9 +112,10 @@ TEST(RayTransfer, EachChannelsRowHoldsTheLevelAndTheOpacityOfAStep) {
     uint16_t level, opacity;
   } cases[] = {
       {grey, 0.3, 0.5, 4095, 65535, 10704},   // 1 - 0.7 ^ 0.5
-      {narrow, 0.3, 0.5, 2048, 4967, 749},    // 127.53: 0.2753 ^ 2
-      {narrow, 0.3, 0.5, 1000, 0, 0},         // 62.27: below the range
-      {wide, 1.0, 2, 100, 35906, 52139},      // 1600.37: 0.3002 ^ 0.5; 1 - (1 - 0.5479) ^ 2
+      {grey, 0.3, 0.5, 1000, 16004, 2446},    // 0.2442; 1 - (1 - 0.3 * 0.2442) ^ 0.5
+      {narrow, 0.3, 0.5, 2048, 16392, 2507},  // 0.5001 ^ 2
+      {narrow, 0.3, 0.5, 0, 0, 0},
+      {wide, 1.0, 2, 100, 10241, 18882},      // 0.02442 ^ 0.5; 1 - (1 - 0.1563) ^ 2
       {wide, 1.0, 2, 4095, 65535, 65535},
   };
   for (const auto& c : cases) {
