@@ -323,6 +323,8 @@ void RayCaster::DrawBox(const RayGeometry& g, const ViewState& view) {
     glBindTexture(GL_TEXTURE_3D, textures_[c]);
     gl_.Uniform1i(loc("u_vol" + n), static_cast<GLint>(c));
     gl_.Uniform4f(loc("u_look" + n), float(ch.Min / top), float(ch.Max / top), float(ch.Gamma), ch.Visible ? 1.0f : 0.0f);
+    const std::array<double, 2> entry = RayTransferColumn(ch);
+    gl_.Uniform2f(loc("u_entry" + n), float(entry[0]), float(entry[1]));
     gl_.Uniform3f(loc("u_rgb" + n), ch.Red, ch.Green, ch.Blue);
     double iso = c < view.IsoLevel.size() ? view.IsoLevel[c] : kIsoMiddle;
     if (iso == kIsoMiddle) iso = (ch.Min + ch.Max) / 2;

@@ -63,20 +63,22 @@ uniform sampler2D u_transfer;  // per channel a row of (level, opacity of a step
 uniform vec4 u_look#;   // min, max (0..1 of the stored range), gamma, visible
 uniform vec3 u_rgb#;
 uniform float u_iso#;
+uniform vec2 u_entry#;  // stored value (0..1) -> the transfer table's column: value * x + y
 )", c);
   s += R"(
-float InRange(float raw, vec4 look) { return clamp((raw - look.x) / max(look.y - look.x, 1e-9), 0.0, 1.0); }
-float Level(float raw, vec4 look) { return pow(InRange(raw, look), look.z); }
+float Level(float raw, vec4 look) {
+  return pow(clamp((raw - look.x) / max(look.y - look.x, 1e-9), 0.0, 1.0), look.z);
+}
 )";
   if (options.Palette)
     s += "vec3 Tint0(float level) { return texture1D(u_palette, (floor(level * 255.0 + 0.5) + 0.5) / 256.0).rgb; }\n";
   else
     s += "vec3 Tint0(float level) { return u_rgb0 * level; }\n";
   for (int c = 1; c < channels; ++c) s += ForChannel("vec3 Tint#(float level) { return u_rgb# * level; }\n", c);
-  const std::string entries = std::to_string(kRayTransferEntries) + ".0";
+  // Values beyond the display range fall beyond the table, where its edge entries are read.
   for (int c = 0; c < channels; ++c)
-    s += ForChannel("vec2 Transfer#(float raw) { return texture2D(u_transfer, vec2((InRange(raw, u_look#) * (" + entries +
-                        " - 1.0) + 0.5) / " + entries + ", (#.5) / " + std::to_string(channels) + ".0)).ra; }\n",
+    s += ForChannel("vec2 Transfer#(float raw) { return texture2D(u_transfer, vec2(raw * u_entry#.x + u_entry#.y, (#.5) / " +
+                        std::to_string(channels) + ".0)).ra; }\n",
                     c);
   // Near the clipping plane the voxels beyond it count as empty: the eight texels of a sample are
   // read one by one there, so that none of them bleeds into the picture through interpolation.

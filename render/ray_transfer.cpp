@@ -21,4 +21,13 @@ std::vector<uint16_t> RayTransferTable(const std::vector<RayChannel>& channels, 
   return table;
 }
 
+std::array<double, 2> RayTransferColumn(const RayChannel& channel) {
+  // entry = (v - Min) / (Max - Min) * (entries - 1), read at (entry + 0.5) / entries.
+  const double top = channel.Bits == 16 ? 65535.0 : 255.0;
+  const double span = std::max(channel.Max - channel.Min, 1e-9) / top;  // in texture units
+  const double n = kRayTransferEntries;
+  const double x = (n - 1) / (span * n);
+  return {x, 0.5 / n - channel.Min / top * x};
+}
+
 }  // namespace lumetrix

@@ -3,6 +3,7 @@
 // once per frame on the CPU: the displayed level and the opacity of one step. Read by the shader
 // from a table, a sample costs one lookup instead of two powers.
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -19,5 +20,9 @@ inline constexpr int kRayTransferEntries = 4096;
 // at entry i, level = (i / (kRayTransferEntries - 1)) ^ Gamma, and the opacity of a step of `step`
 // voxels of a voxel whose opacity is level * transparency: 1 - (1 - level * transparency) ^ step.
 std::vector<uint16_t> RayTransferTable(const std::vector<RayChannel>& channels, double transparency, double step);
+
+// {x, y} such that a stored value v, as the texture gives it (v / top, 0..1), falls on its entry's
+// centre in table texture coordinates at (v / top) * x + y: entry e spans [e, e + 1) / entries.
+std::array<double, 2> RayTransferColumn(const RayChannel& channel);
 
 }  // namespace lumetrix

@@ -129,5 +129,24 @@ TEST(RayTransfer, EachChannelsRowHoldsTheLevelAndTheOpacityOfAStep) {
   }
 }
 
+TEST(RayTransfer, AStoredValueFallsOnTheCentreOfItsEntry) {
+  // Entry e = (v - Min) / (Max - Min) * 4095 lies at (e + 0.5) / 4096 of the table's width.
+  RayChannel grey, narrow, wide;
+  narrow.Min = 100, narrow.Max = 200;
+  wide.Bits = 16, wide.Min = 1000, wide.Max = 1100;
+  const struct {
+    RayChannel channel;
+    double value, column;
+  } cases[] = {
+      {grey, 0, 0.5 / 4096},     {grey, 255, 4095.5 / 4096},  {narrow, 100, 0.5 / 4096},
+      {narrow, 200, 4095.5 / 4096}, {wide, 1050, 0.5},        {wide, 1000, 0.5 / 4096},
+  };
+  for (const auto& c : cases) {
+    const std::array<double, 2> xy = RayTransferColumn(c.channel);
+    const double top = c.channel.Bits == 16 ? 65535 : 255;
+    EXPECT_NEAR(c.value / top * xy[0] + xy[1], c.column, 1e-9) << c.value;
+  }
+}
+
 }  // namespace
 }  // namespace lumetrix
