@@ -70,16 +70,12 @@ bool Viewer::OpenVolume(const std::string& path) {
 
 void Viewer::Adopt(VolumeData volume, const std::string& name) {
   volume_ = std::move(volume);
-  view_.Transparency = DefaultTransparency(volume_.Depth);
-  // A voxel size from the file makes the proportions true, ScaleX staying as it is.
+  FollowTheFile();
   const double* d = volume_.Voxel;
-  if (d[0] > 0 && d[1] > 0 && d[2] > 0) {
-    view_.ScaleY = static_cast<float>(view_.ScaleX * d[1] / d[0]);
-    view_.ScaleZ = static_cast<float>(view_.ScaleX * d[2] / d[0]);
+  if (d[0] > 0 && d[1] > 0 && d[2] > 0)
     surface_.ActiveRenderer().SetCalibration({d[0], volume_.VoxelUnit, true});
-  } else {
+  else
     surface_.ActiveRenderer().SetCalibration({});
-  }
   last_file_ = name;
   Notify(ViewerChange::View);
   if (volume_.IsGrey && !palette_menu_shown_) {
@@ -387,8 +383,21 @@ void Viewer::SwitchLight(bool on) {
   Notify(ViewerChange::View);
 }
 
+// The view values the shown file starts with: the transparency for its depth and, with a voxel
+// size, its true proportions (ScaleX staying as it is).
+void Viewer::FollowTheFile() {
+  view_.Transparency = DefaultTransparency(volume_.Depth);
+  const double* d = volume_.Voxel;
+  if (d[0] > 0 && d[1] > 0 && d[2] > 0) {
+    view_.ScaleY = static_cast<float>(view_.ScaleX * d[1] / d[0]);
+    view_.ScaleZ = static_cast<float>(view_.ScaleX * d[2] / d[0]);
+  }
+}
+
+// Back to the start view of the file shown, not of an empty window: its proportions are not lost.
 void Viewer::ResetParameters() {
   view_.ResetParameters();
+  if (!last_file_.empty()) FollowTheFile();  // a file is open (closing it forgets its name)
   Notify(ViewerChange::View);
 }
 

@@ -264,6 +264,7 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   // Lets the renderer of the surface follow the render mode: switching between the slice stacks
   // and the ray caster builds the volume for the one that takes over. A driver that cannot
   // ray-cast leaves the additive mode, with a message.
+  void FollowTheFile();
   void FollowRenderMode();
   // Takes a volume that was read as the one shown.
   void Adopt(VolumeData volume, const std::string& name);

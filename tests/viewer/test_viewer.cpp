@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <fstream>
 #include <limits>
 #include <map>
@@ -54,7 +55,27 @@ TEST_F(ViewerTest, OpeningSetsTheTransparencyByPageCountAndGreyShowsThePaletteMe
   for (auto [pages, transparency] : {std::pair{30, 0.3f}, {60, 0.15f}, {300, 0.03f}}) {
     ASSERT_TRUE(v.OpenVolume(Stack(dir, std::to_string(pages) + ".tif", pages, 8, 8)));
     EXPECT_FLOAT_EQ(v.View().Transparency, transparency) << pages;
+    v.SetTransparency(0.9f);
+    v.ResetParameters();  // back to the file's start, not to an empty window's
+    EXPECT_FLOAT_EQ(v.View().Transparency, transparency) << pages;
   }
+}
+
+TEST_F(ViewerTest, ResetParametersKeepsTheProportionsOfAVoxelSizeFromTheFile) {
+  // 0.5 x 0.5 x 3 um voxels (tifffile): y as x, z 6 times as deep as x is wide.
+  const std::string path = dir.File("calibrated.tif");
+  ASSERT_EQ(std::system(("/usr/bin/python3 -c \"import numpy as np, tifffile; tifffile.imwrite('" + path +
+                         "', np.zeros((4, 6, 8), 'u1'), imagej=True, resolution=(2.0, 2.0),"
+                         " metadata={'axes': 'ZYX', 'spacing': 3.0, 'unit': 'um'})\"")
+                            .c_str()),
+            0);
+  ASSERT_TRUE(v.OpenVolume(path));
+  v.SetScaleZ(50);
+  v.SetXYRot(10, 20);
+  v.ResetParameters();
+  ViewState expected;
+  expected.ScaleY = 30, expected.ScaleZ = 180;  // ScaleX 30 at start; 4 pages keep 0.3
+  EXPECT_TRUE(v.View() == expected) << v.View().ScaleY << " " << v.View().ScaleZ << " " << v.View().Transparency;
 }
 
 TEST_F(ViewerTest, TheFileOnScreenOpensAgainOnlyAfterCloseAndFailedOpensChangeNothing) {
