@@ -44,6 +44,17 @@ std::vector<uint8_t> CapturedFrame::BitmapInfo() const {
   return b;
 }
 
+std::vector<uint8_t> CapturedFrame::TopFirstBgr() const {
+  const size_t row = 3 * static_cast<size_t>(Width), stride = FrameRowStride(Width);
+  std::vector<uint8_t> bgr;
+  bgr.reserve(row * static_cast<size_t>(Height));
+  for (int32_t y = Height - 1; y >= 0; --y) {
+    const auto start = Pixels.begin() + static_cast<std::ptrdiff_t>(stride * static_cast<size_t>(y));
+    bgr.insert(bgr.end(), start, start + static_cast<std::ptrdiff_t>(row));
+  }
+  return bgr;
+}
+
 std::vector<uint8_t> CapturedFrame::FileBytes() const {
   std::vector<uint8_t> b;
   b.reserve(kFrameBmpPixelOffset + Pixels.size());

@@ -27,6 +27,8 @@ struct CapturedFrame {
   std::vector<uint8_t> BitmapInfo() const;
   // The whole file.
   std::vector<uint8_t> FileBytes() const;
+  // Blue, green, red, rows top first, unpadded (as ImageBox::SetPixels takes them).
+  std::vector<uint8_t> TopFirstBgr() const;
 };
 
 // Turns rows read back from OpenGL (RGB, bottom row first, rows padded to 4 bytes) into a frame.

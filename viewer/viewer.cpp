@@ -461,16 +461,17 @@ void Viewer::SaveBMP(const std::string& FileName) {
   CaptureFrameBmp(FileName, 0, 0, ScaleWidth(), ScaleHeight());
 }
 
-std::string Viewer::TempFramePath() { return GetTempFolder() + "frame.bmp"; }
-
+// The frame goes to the encoder in memory: no file of a fixed name in the shared temporary
+// folder, where another user's or job's capture would meet it.
 void Viewer::SaveJPG(const std::string& FileName) {
-  const std::string frame = TempFramePath();
-  SaveBMP(frame);
+  CaptureShownFrame();
   ImX_.SetJpegFlag(true);
   ImX_.SetJpegQuality(95);
-  if (!ImX_.LoadPage(frame, 0)) throw std::runtime_error("Could not read the captured frame: " + ImX_.LastError());
+  ImX_.SetPixels(last_frame_.TopFirstBgr(), last_frame_.Width, last_frame_.Height);
   ImX_.SaveImage(FileName, imaging::kFormatJpeg, false);
 }
+
+void Viewer::CaptureShownFrame() { last_frame_ = surface_.CaptureFrame(0, 0, ScaleWidth(), ScaleHeight()); }
 
 // --- Movies -------------------------------------------------------------------------------------
 
@@ -496,7 +497,7 @@ bool Viewer::AVIStart(const std::string& FileName, double FrameRate, int32_t Wid
   SetClientSize(eights(Width), eights(Height));
   ResizeGL(ScaleWidth(), ScaleHeight());
   // The first capture gives the movie its format; it is not a frame of the movie.
-  SaveBMP(TempFramePath());
+  CaptureShownFrame();
   const std::vector<uint8_t> info = last_frame_.BitmapInfo();
   const bool started = Recorder().AVIStart(FileName, FrameRate, avi::DibFrame{info, last_frame_.Pixels});
   Yield();
@@ -505,7 +506,7 @@ bool Viewer::AVIStart(const std::string& FileName, double FrameRate, int32_t Wid
 
 void Viewer::AVIAdd() {
   if (!Recording() || !CheckVolumeForMovie()) return;
-  SaveBMP(TempFramePath());
+  CaptureShownFrame();
   Yield();
   const std::vector<uint8_t> info = last_frame_.BitmapInfo();
   Recorder().AVIAdd(avi::DibFrame{info, last_frame_.Pixels});

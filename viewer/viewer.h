@@ -212,8 +212,6 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   void SaveJPG(const std::string& FileName);
   // The last frame captured, as it was written.
   const CapturedFrame& LastCapturedFrame() const { return last_frame_; }
-  // The temporary capture file "frame.bmp" in the temporary folder.
-  static std::string TempFramePath();
 
   // Movie recording for scripts: the drawing area is sized to multiples of 8, every frame is
   // captured (and written to "frame.bmp") and appended as a key frame. A name ending in ".mp4"
@@ -264,6 +262,8 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   // Lets the renderer of the surface follow the render mode: switching between the slice stacks
   // and the ray caster builds the volume for the one that takes over. A driver that cannot
   // ray-cast leaves the additive mode, with a message.
+  // The drawing area's frame into last_frame_.
+  void CaptureShownFrame();
   void FollowTheFile();
   void FollowRenderMode();
   // Takes a volume that was read as the one shown.
