@@ -113,7 +113,7 @@ void RayCaster::DeleteTextures() {
   reduced_texture_ = 0;
   if (transfer_texture_) glDeleteTextures(1, &transfer_texture_);
   transfer_texture_ = 0;
-  transfer_.clear();
+  transfer_inputs_.clear();
   texture_bytes_ = 0;
 }
 
@@ -180,14 +180,17 @@ void BindEdgeClampedTexture(GLuint name, GLint filter) {
 }  // namespace
 
 void RayCaster::UploadTransfer(double transparency, double step) {
-  std::vector<uint16_t> table = RayTransferTable(built_.Channels, transparency, step);
-  if (transfer_texture_ && table == transfer_) return;
+  // The table depends on these alone: it is worked out again only when one of them changed.
+  std::vector<double> inputs = {transparency, step};
+  for (const RayChannel& ch : built_.Channels) inputs.push_back(ch.Gamma);
+  if (transfer_texture_ && inputs == transfer_inputs_) return;
+  const std::vector<uint16_t> table = RayTransferTable(built_.Channels, transparency, step);
   if (!transfer_texture_) glGenTextures(1, &transfer_texture_);
   BindEdgeClampedTexture(transfer_texture_, GL_NEAREST);
   glTexImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE16_ALPHA16, kRayTransferEntries, static_cast<GLsizei>(built_.Channels.size()),
                0, GL_LUMINANCE_ALPHA, GL_UNSIGNED_SHORT, table.data());
   glBindTexture(GL_TEXTURE_2D, 0);
-  transfer_ = std::move(table);
+  transfer_inputs_ = std::move(inputs);
 }
 
 void RayCaster::StretchToViewport(int32_t w, int32_t h) {

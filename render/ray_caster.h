@@ -76,7 +76,7 @@ class RayCaster : public Renderer {
   uint32_t palette_texture_ = 0;
   uint32_t reduced_texture_ = 0;
   uint32_t transfer_texture_ = 0;
-  std::vector<uint16_t> transfer_;  // what transfer_texture_ holds  // the frame cast at half size while the view moves
+  std::vector<double> transfer_inputs_;  // transparency, step and each channel's gamma of the table held  // the frame cast at half size while the view moves
   uint64_t texture_bytes_ = 0;
   RayVolume built_;  // what the textures hold (without the voxels)
   RayVolume pending_;
