@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <random>
 
+#include "bench/support/temp_folders.h"
 #include "palettes/build_lut.h"
 #include "palettes/lut_bitmap.h"
 #include "palettes/palette_catalogue.h"
@@ -38,9 +39,9 @@ void BM_WriteLutBitmap(benchmark::State& state) {
   const auto w = static_cast<int32_t>(state.range(0)), h = static_cast<int32_t>(state.range(1));
   const auto px = GreySlice(w, h);
   const Lut lut = BuildLut(PaletteKind::FalseColor);
-  const auto path = std::filesystem::temp_directory_path() / "bench_palettes_tmpTexture.bmp";
+  const lumetrix::bench::ScratchFolder scratch("bench-palettes");
+  const auto path = scratch.path() / "texture.bmp";
   for (auto _ : state) WriteLutBitmap(path, w, h, px, lut);
-  std::filesystem::remove(path);
   state.SetItemsProcessed(state.iterations() * w * h);
 }
 BENCHMARK(BM_WriteLutBitmap)->Args({512, 512});
