@@ -7,7 +7,8 @@ namespace lumetrix {
 // True when neither an X server nor a Wayland compositor is named in the environment.
 bool NoDisplay();
 // Before the application object is made: chooses Qt's offscreen platform when there is no
-// display and the user has not named a platform. Returns whether it did.
+// display, or the X display named cannot be opened, and the user has not named a platform.
+// Returns whether it did.
 bool UseOffscreenPlatformWithoutDisplay();
 
 }  // namespace lumetrix

@@ -91,8 +91,8 @@ else:
             env = dict(os.environ, TMPDIR=tmp2, HOME=home, LUMETRIX_DATA_DIR=os.path.join(shared, "data"),
                        XDG_CONFIG_HOME=os.path.join(home, ".config"), XDG_DATA_HOME=os.path.join(home, ".local"),
                        XDG_CACHE_HOME=os.path.join(home, ".cache"))
-            for name in ("XDG_RUNTIME_DIR", "DISPLAY", "XAUTHORITY"):  # as in a batch job of each user
-                env.pop(name, None)
+            # As `sudo -u` keeps them: the first user's display, which the second may not open.
+            env.pop("XDG_RUNTIME_DIR", None)
             job = subprocess.run([*prefix, os.path.join(shared, "lumetrix"), "--render", os.path.join(shared, "bar.tif"),
                                   os.path.join(shared, out), "--size", "96x96", "--yrot", "45"],
                                  env=env, capture_output=True, text=True, cwd=shared)
