@@ -136,8 +136,9 @@ Keyframe frmAnimation::Capture(int32_t frame) const {
   key.Frame = frame;
   key.View = viewer_.View();
   key.View.ResetSpeedParameters();
-  key.Palette = PaletteName(viewer_);
   const DisplaySettings shown = viewer_.Display();
+  // A palette colours only a volume of one channel; the others take their channels' colours.
+  if (shown.Channels.size() <= 1) key.Palette = PaletteName(viewer_);
   key.Channels = ChannelKeysOf(shown);
   if (viewer_.TimePointCount() > 0) key.TimePoint = shown.TimePoint;
   return key;

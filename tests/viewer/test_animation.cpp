@@ -278,8 +278,11 @@ TEST_F(AnimationMovies, TheSavedScriptRecordsTheSameFrames) {
   request.Path = dir.File("keys.mp4");
   ASSERT_EQ(RenderMovie(offscreen.viewer, track, request).Status, MovieStatus::Written);
   std::string reason;
-  std::ofstream(dir.File("keys.scp")) << KeyframeScript(*TrackForVolume(offscreen.viewer, track, reason),
-                                                        dir.File("script.mp4"));
+  const std::string script = KeyframeScript(*TrackForVolume(offscreen.viewer, track, reason), dir.File("script.mp4"));
+  // The Singles of the keyframe file as typed there, not as the doubles they hold (0.4000000059604645).
+  EXPECT_NE(script.find("Call SetColor(0.9, 0.4, 0.1)"), std::string::npos) << script;
+  EXPECT_NE(script.find("Call SetQuality(0.8)"), std::string::npos) << script;
+  std::ofstream(dir.File("keys.scp")) << script;
   std::string error;
   ASSERT_TRUE(offscreen.viewer.RunScriptFile(dir.File("keys.scp"), error)) << error;
   const std::string movie = DecodedFrames(dir.File("keys.mp4"));

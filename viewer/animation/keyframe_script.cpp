@@ -5,11 +5,22 @@
 namespace lumetrix::animation {
 namespace {
 
-// The shortest text that reads back as the same double.
+// The shortest text that reads back as the same double; for a Single, as the same Single
+// ("0.4", not the double 0.4000000059604645 the Single holds), which is what the member keeps.
 std::string Num(double v) {
   char buffer[40];
   const auto end = std::to_chars(buffer, buffer + sizeof buffer, v).ptr;
   return std::string(buffer, end);
+}
+std::string Num(float v) {
+  char buffer[40];
+  const auto end = std::to_chars(buffer, buffer + sizeof buffer, v).ptr;
+  return std::string(buffer, end);
+}
+// A change between two Singles: as a Single where it is one exactly (0.9 - 0.5 is), else in full.
+std::string Step(double change) {
+  const auto single = static_cast<float>(change);
+  return static_cast<double>(single) == change ? Num(single) : Num(change);
 }
 
 std::string Quoted(const std::string& s) {
@@ -130,7 +141,7 @@ std::string KeyframeScript(const KeyframeTrack& track, const std::string& movieP
         for (int c = 0; c < p.Components; ++c)
           if (Blends(p, c, a, b) && Change(p, c, a, b) != 0)
             s += "    SetIsoLevel " + std::to_string(c + 1) + ", " + Num(p.Get(a.View, c)) + " + " +
-                 Num(Change(p, c, a, b)) + " * t\n";
+                 Step(Change(p, c, a, b)) + " * t\n";
         continue;
       }
       bool changes = false;
@@ -138,7 +149,7 @@ std::string KeyframeScript(const KeyframeTrack& track, const std::string& movieP
       if (!changes) continue;
       s += std::string("    Call ") + MemberFor(p) + "(";
       for (int i = 0; i < p.Components; ++i)
-        s += (i ? ", " : "") + Num(p.Get(a.View, i)) + " + " + Num(Change(p, i, a, b)) + " * t";
+        s += (i ? ", " : "") + Num(p.Get(a.View, i)) + " + " + Step(Change(p, i, a, b)) + " * t";
       s += ")\n";
     }
     s += ChannelBlendLines(a, b) + Frame("    ") + "  Next\n";
