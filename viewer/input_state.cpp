@@ -28,6 +28,15 @@ void InputState::KeyUp(int code, bool volume_loaded) {
   if (volume_loaded && code >= 0 && code < 256) keys_[static_cast<size_t>(code)] = false;
 }
 
+bool InputState::AnyKeyHeld() const {
+  using namespace vk;
+  for (int code : {PageUp, PageDown, Up, Down, Left, Right, Escape, Space, Add, Subtract})
+    if (IsHeld(code)) return true;
+  for (char letter : {'Z', 'X', 'T', 'Y', 'L', 'K', 'R', 'G', 'B', 'E', 'F', 'V'})
+    if (IsHeld(Letter(letter))) return true;
+  return false;
+}
+
 void InputState::ApplyHeldKeys(ViewState& v) const {
   using namespace vk;
   if (IsHeld(PageUp)) Step(v.PosZ, -0.02);

@@ -29,11 +29,9 @@ class InputState {
   void KeyUp(int code, bool volume_loaded);
   // Forget every held key (the window lost the keyboard, so no key-up will come).
   void ReleaseAllKeys() { keys_.fill(false); }
-  bool AnyKeyHeld() const {
-    for (bool held : keys_)
-      if (held) return true;
-    return false;
-  }
+  // Whether a key that changes the view is held (Alt or Shift held alone change nothing, and
+  // must not keep frames coming).
+  bool AnyKeyHeld() const;
   bool IsHeld(int code) const { return code >= 0 && code < 256 && keys_[static_cast<size_t>(code)]; }
 
   // The held-key step, once per drawn frame.

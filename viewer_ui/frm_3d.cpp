@@ -8,6 +8,7 @@
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -70,6 +71,8 @@ frm3D::frm3D(QWidget* parent) : QMainWindow(parent) {
   editor_->addAction(mnuScriptStop_);  // Esc in the editor stops a running script as well
   viewer_->UseScriptConsole(std::make_unique<EditorConsole>(*editor_));
   RefreshPaletteMenu();
+  for (QMenu* menu : menuBar()->findChildren<QMenu*>())
+    connect(menu, &QMenu::aboutToShow, this, [this] { viewer_->ReleaseAllKeys(); });
   viewer_->SetClientSize(400, 400);
 }
 
@@ -92,6 +95,8 @@ void frm3D::BuildClientArea() {
   layout->addWidget(gl_);
   gl_->installEventFilter(this);
   setCentralWidget(client_);
+  // The keyboard going to the menu bar or a menu takes the key-ups of the keys held with it.
+  menuBar()->installEventFilter(this);
 
   progress_ = new ProgressFrame(client_);
   client_->installEventFilter(this);
@@ -151,6 +156,8 @@ void frm3D::dropEvent(QDropEvent* event) {
 
 bool frm3D::eventFilter(QObject* watched, QEvent* event) {
   if (watched == client_ && event->type() == QEvent::Resize) progress_->Centre();
+  if (watched == menuBar() && viewer_ && (event->type() == QEvent::FocusIn || event->type() == QEvent::Show))
+    viewer_->ReleaseAllKeys();
   if (watched != gl_ || !viewer_) return QMainWindow::eventFilter(watched, event);
   switch (event->type()) {
     case QEvent::MouseButtonPress: {
@@ -174,7 +181,12 @@ bool frm3D::eventFilter(QObject* watched, QEvent* event) {
   }
 }
 
-void frm3D::keyPressEvent(QKeyEvent* event) { viewer_->KeyDown(VirtualKeyOf(*event)); }
+void frm3D::keyPressEvent(QKeyEvent* event) {
+  // Keys typed in the menu bar (after Alt) come here when the bar does not use them; they are
+  // the menus' keys, not the view's, and their key-up may never come here.
+  if (focusWidget() == menuBar() || QApplication::activePopupWidget()) return;
+  viewer_->KeyDown(VirtualKeyOf(*event));
+}
 
 void frm3D::keyReleaseEvent(QKeyEvent* event) {
   if (!event->isAutoRepeat()) viewer_->KeyUp(VirtualKeyOf(*event));  // else the key is still held

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
@@ -249,6 +250,37 @@ TEST_F(ShownVolume, AHeldArrowKeySpeedsUpEveryFrameUntilReleasedAndSpaceStops) {
   frames(1);
   QTest::keyRelease(gl_, Qt::Key_Space);
   EXPECT_EQ(v().View().YSpeed, 0);
+}
+
+// Keys the view does not use, and keys whose key-up goes to a menu, leave no frames running.
+TEST_F(ShownVolume, MenusFromTheKeyboardLeaveNoKeyHeldAndAStillPictureDrawsNothing) {
+  auto drawn = [this] { return gl_->Renderer().FramesDrawn(); };
+  auto idle = [] {
+    for (int i = 0; i < 300; ++i) QApplication::processEvents();
+  };
+  idle();
+  const int64_t still = drawn();
+  QTest::keyPress(gl_, Qt::Key_Alt);  // Alt held alone, as before a menu's letter
+  idle();
+  EXPECT_EQ(drawn(), still);
+  QTest::keyPress(gl_, Qt::Key_X);  // held: the view deepens every frame...
+  gl_->OnFrameDrawn();
+  const float deeper = v().View().ScaleZ;
+  EXPECT_GT(deeper, 100);
+  emit w_.findChild<QMenu*>()->aboutToShow();  // ...until a menu opens and takes its key-up
+  idle();
+  EXPECT_EQ(v().View().ScaleZ, deeper);
+  const int64_t menu_open = drawn();
+  idle();
+  EXPECT_EQ(drawn(), menu_open);
+  w_.menuBar()->setFocus();  // letters typed in the menu bar are not the view's
+  idle();
+  const int64_t in_bar = drawn();
+  QTest::keyPress(w_.menuBar(), Qt::Key_X);
+  idle();
+  EXPECT_EQ(v().View().ScaleZ, deeper);
+  EXPECT_EQ(drawn(), in_bar);
+  gl_->setFocus();
 }
 
 TEST_F(ShownVolume, DragsTurnAndTheWheelZoomsInNotches) {
