@@ -110,7 +110,7 @@ void InputState::WheelTurned(int angle, ViewState& view) {
   wheel_rest_ += angle;
   while (wheel_rest_ >= 120 || wheel_rest_ <= -120) {
     const int notch = wheel_rest_ > 0 ? 120 : -120;
-    Wheel(notch, view);
+    Wheel(wheel_away_zooms_in_ ? -notch : notch, view);
     wheel_rest_ -= notch;
   }
 }

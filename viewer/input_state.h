@@ -52,6 +52,10 @@ class InputState {
   // Turns of any size (touchpads report small steps): they add up to the 120 of a mouse notch,
   // and each whole notch is passed to Wheel.
   void WheelTurned(int angle, ViewState& view);
+  // The preference of most other viewers: a turn away from the user (+120) brings the volume
+  // nearer. Off by default.
+  void SetWheelAwayZoomsIn(bool on) { wheel_away_zooms_in_ = on; }
+  bool WheelAwayZoomsIn() const { return wheel_away_zooms_in_; }
 
  private:
   struct Button {
@@ -62,6 +66,7 @@ class InputState {
   std::array<bool, 256> keys_{};
   Button left_, right_;
   int wheel_rest_ = 0;
+  bool wheel_away_zooms_in_ = false;
 };
 
 }  // namespace lumetrix

@@ -202,6 +202,8 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   void Wheel(int delta);
   // A turn of any size, as the window reports it: whole notches act.
   void WheelTurned(int angle);
+  void SetWheelAwayZoomsIn(bool on) { input_.SetWheelAwayZoomsIn(on); }
+  bool WheelAwayZoomsIn() const { return input_.WheelAwayZoomsIn(); }
   void KeyDown(int code);
   void KeyUp(int code) { input_.KeyUp(code, volume_loaded_); }
   void ReleaseAllKeys() { input_.ReleaseAllKeys(); }

@@ -7,9 +7,11 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QSettings>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QStatusBar>
@@ -71,6 +73,10 @@ frm3D::frm3D(QWidget* parent) : QMainWindow(parent) {
   editor_->addAction(mnuScriptStop_);  // Esc in the editor stops a running script as well
   viewer_->UseScriptConsole(std::make_unique<EditorConsole>(*editor_));
   RefreshPaletteMenu();
+  PlaceEmptyHint();
+  const bool wheel_away = QSettings("Lumetrix", "Lumetrix").value("WheelAwayZoomsIn", false).toBool();
+  viewer_->SetWheelAwayZoomsIn(wheel_away);
+  findChild<QAction*>("mnuControlWheelAwayZoomsIn")->setChecked(wheel_away);
   for (QMenu* menu : menuBar()->findChildren<QMenu*>())
     connect(menu, &QMenu::aboutToShow, this, [this] { viewer_->ReleaseAllKeys(); });
   viewer_->SetClientSize(400, 400);
@@ -100,6 +106,19 @@ void frm3D::BuildClientArea() {
 
   progress_ = new ProgressFrame(client_);
   client_->installEventFilter(this);
+
+  empty_hint_ = new QLabel("Open a stack with File > Open Image,\nor drop a TIFF file here.", client_);
+  empty_hint_->setObjectName("lblEmptyHint");
+  empty_hint_->setAlignment(Qt::AlignCenter);
+  empty_hint_->setStyleSheet("color: #b0b0b0; background: transparent;");
+  empty_hint_->setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void frm3D::PlaceEmptyHint() {
+  empty_hint_->setGeometry(client_->rect());
+  empty_hint_->setVisible(viewer_ && viewer_->LastFile().empty());  // Close Image clears it
+  empty_hint_->raise();
+  progress_->raise();
 }
 
 void frm3D::OnViewerChange(ViewerChange change) {
@@ -115,9 +134,11 @@ void frm3D::OnViewerChange(ViewerChange change) {
     case ViewerChange::ScriptRunning: mnuScriptStop_->setEnabled(viewer_->ScriptRunning()); break;
     case ViewerChange::Caption:
       UpdateTitle();
+      PlaceEmptyHint();
       if (display_) display_->Refresh();
       break;
     case ViewerChange::Channels:
+      PlaceEmptyHint();
       if (display_) display_->Refresh();
       break;
   }
@@ -155,7 +176,10 @@ void frm3D::dropEvent(QDropEvent* event) {
 // --- Input --------------------------------------------------------------------------------------
 
 bool frm3D::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == client_ && event->type() == QEvent::Resize) progress_->Centre();
+  if (watched == client_ && event->type() == QEvent::Resize) {
+    progress_->Centre();
+    PlaceEmptyHint();
+  }
   if (watched == menuBar() && viewer_ && (event->type() == QEvent::FocusIn || event->type() == QEvent::Show))
     viewer_->ReleaseAllKeys();
   if (watched != gl_ || !viewer_) return QMainWindow::eventFilter(watched, event);

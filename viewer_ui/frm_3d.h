@@ -19,6 +19,8 @@
 class QAction;
 class QMenu;
 
+class QLabel;
+
 namespace lumetrix {
 
 class GlView;
@@ -109,6 +111,8 @@ class frm3D : public QMainWindow, public ProgressSink, public MruMenu, public Me
   GlView* gl_ = nullptr;
   QWidget* client_ = nullptr;
   ProgressFrame* progress_ = nullptr;
+  QLabel* empty_hint_ = nullptr;  // over the drawing area while no volume is open
+  void PlaceEmptyHint();
   QMenu* mnuPallete_ = nullptr;
   std::array<QAction*, 5> mnuMRUFiles_{};
   std::vector<QAction*> mnuPal_;

@@ -1,5 +1,6 @@
 // The main window's menus, their names and shortcuts, and what each item does.
 #include <QMenuBar>
+#include <QSettings>
 #include <QStyle>
 #include <QToolButton>
 
@@ -62,6 +63,14 @@ void frm3D::BuildMenus() {
     display_->show();
     display_->raise();
   });
+  separator(control, "MnuControlBar2");
+  // The wheel's direction of most other viewers, remembered.
+  QAction* wheel = action(control, "mnuControlWheelAwayZoomsIn", "&Wheel Away from Me Zooms In", [this] {
+    const bool on = findChild<QAction*>("mnuControlWheelAwayZoomsIn")->isChecked();
+    viewer_->SetWheelAwayZoomsIn(on);
+    QSettings("Lumetrix", "Lumetrix").setValue("WheelAwayZoomsIn", on);
+  });
+  wheel->setCheckable(true);
 
   QMenu* script = menu("mnuScript", "&Script");
   action(script, "mnuScriptShow", "Edit &Script", [this] { mnuScriptShow_Click(); }, "Ctrl+E");

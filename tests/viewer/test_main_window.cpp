@@ -297,6 +297,20 @@ TEST_F(ShownVolume, DragsTurnAndTheWheelZoomsInNotches) {
   EXPECT_NEAR(wheel(-120), -2.85, 1e-5);
   for (int i = 0; i < 3; ++i) EXPECT_NEAR(wheel(30), -2.85, 1e-5);  // touchpad steps add up to a notch
   EXPECT_NEAR(wheel(30), -3.0, 1e-5);
+  // The preference of most other viewers: a turn away (+120) brings the volume nearer; it is
+  // remembered for the next window.
+  QAction* away = Item(w_, "mnuControlWheelAwayZoomsIn");
+  ASSERT_FALSE(away->isChecked());
+  away->trigger();
+  EXPECT_NEAR(wheel(120), -2.85, 1e-5);
+  EXPECT_NEAR(wheel(-120), -3.0, 1e-5);
+  {
+    frm3D next;
+    EXPECT_TRUE(Item(next, "mnuControlWheelAwayZoomsIn")->isChecked());
+    EXPECT_TRUE(next.TheViewer().WheelAwayZoomsIn());
+  }
+  away->trigger();  // off again, for the windows of the tests after this one
+  EXPECT_NEAR(wheel(-120), -2.85, 1e-5);
 }
 
 TEST_F(ShownVolume, TheEditorsScriptRunsFromTheMenuAndStopScriptEndsIt) {
@@ -319,8 +333,13 @@ TEST_F(ShownVolume, TheEditorsScriptRunsFromTheMenuAndStopScriptEndsIt) {
   EXPECT_FALSE(stop->isEnabled());
   EXPECT_TRUE(w_.Editor()->txtOut()->toPlainText().contains(" stopped at: "));
   EXPECT_EQ(w_.windowTitle(), "3D Image Viewer - Stopped - v.tif");
+  auto* hint = w_.findChild<QLabel*>("lblEmptyHint");
+  ASSERT_NE(hint, nullptr);
+  EXPECT_FALSE(hint->isVisible());
   Item(w_, "mnuFileClose")->trigger();
   EXPECT_TRUE(v().ViewerDone());
+  EXPECT_TRUE(hint->isVisible());  // a black window says what to do
+  EXPECT_TRUE(hint->text().contains("Open Image"));
 }
 
 // Whatever leaves the volume on screen must leave its input working: a drag turns it, a held key
