@@ -6,8 +6,10 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDate>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLocale>
@@ -27,6 +29,7 @@
 
 #include <algorithm>
 
+#include "core/data_folder.h"
 #include "scripting/color_value.h"
 #include "scripting/drawn_icons.h"
 #include "scripting/frm_date_time.h"
@@ -41,6 +44,13 @@ namespace lumetrix {
 using namespace scripting;
 
 namespace {
+
+// The example scripts installed with the program (<data folder>/scripts), else the home folder.
+QString ExampleScriptsOrHome() {
+  const auto data = DataFolder(QCoreApplication::applicationDirPath().toStdString());
+  const QString examples = QString::fromStdString((data / "scripts").string());
+  return QDir(examples).exists() ? examples : QDir::homePath();
+}
 
 constexpr int kOutputHeight = 80;  // 1200 twips
 const QString kTitle = QStringLiteral("Lumetrix");
@@ -116,7 +126,7 @@ frmVBEditor::frmVBEditor(QWidget* parent, SettingsFactory settings)
   document_.Mru().Load(*store);
   RefreshMruMenu();
   QString folder = ReadText(*store, kSettingsSection, QStringLiteral("Default Dir"), QString());
-  if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::homePath();
+  if (folder.isEmpty() || !QDir(folder).exists()) folder = ExampleScriptsOrHome();
   document_.SetDefaultFolder(folder);
   document_.SetDialogFileName(QDir(folder).filePath(kUntitledCaption));
   store.reset();
@@ -197,15 +207,16 @@ QAction* frmVBEditor::AddAction(QMenu* menu, const QString& name, const QString&
 
 void frmVBEditor::BuildMenus() {
   QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-  AddAction(file, QStringLiteral("mnuFileNew"), QStringLiteral("&New"), {}, nullptr);
+  AddAction(file, QStringLiteral("mnuFileNew"), QStringLiteral("&New"), QKeySequence::New, nullptr);
   connect(Action(QStringLiteral("mnuFileNew")), &QAction::triggered, this, [this] { NewScript(); });
-  AddAction(file, QStringLiteral("mnuFileOpen"), QStringLiteral("&Open..."), {}, nullptr);
+  AddAction(file, QStringLiteral("mnuFileOpen"), QStringLiteral("&Open..."), QKeySequence::Open, nullptr);
   connect(Action(QStringLiteral("mnuFileOpen")), &QAction::triggered, this, [this] { OpenScript(); });
-  AddAction(file, QStringLiteral("mnuFileSave"), QStringLiteral("&Save"), {}, nullptr);
+  AddAction(file, QStringLiteral("mnuFileSave"), QStringLiteral("&Save"), QKeySequence::Save, nullptr);
   connect(Action(QStringLiteral("mnuFileSave")), &QAction::triggered, this, [this] { mnuFileSave_Click(); });
-  AddAction(file, QStringLiteral("mnuFileSaveAs"), QStringLiteral("Save &As..."), {}, nullptr);
+  AddAction(file, QStringLiteral("mnuFileSaveAs"), QStringLiteral("Save &As..."),
+            QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), nullptr);
   connect(Action(QStringLiteral("mnuFileSaveAs")), &QAction::triggered, this, [this] { mnuFileSaveAs_Click(); });
-  AddAction(file, QStringLiteral("mnuFilePrint"), QStringLiteral("&Print"), {}, &frmVBEditor::ShowPrintDialog);
+  AddAction(file, QStringLiteral("mnuFilePrint"), QStringLiteral("&Print"), QKeySequence::Print, &frmVBEditor::ShowPrintDialog);
   mruSeparator_ = file->addSeparator();
   for (int i = 0; i < ScriptMru::kSize; ++i) {
     QAction* entry = AddAction(file, QStringLiteral("mnuFileMRU%1").arg(i), QString(), {}, nullptr);
@@ -220,7 +231,8 @@ void frmVBEditor::BuildMenus() {
   mnuEdit_->setObjectName(QStringLiteral("mnuEdit"));
   AddAction(mnuEdit_, QStringLiteral("mnuEditUndo"), QStringLiteral("&Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z), nullptr);
   connect(Action(QStringLiteral("mnuEditUndo")), &QAction::triggered, this, [this] { ActiveView()->undo(); });
-  AddAction(mnuEdit_, QStringLiteral("mnuEditRedo"), QStringLiteral("&Redo"), {}, nullptr);
+  AddAction(mnuEdit_, QStringLiteral("mnuEditRedo"), QStringLiteral("&Redo"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
+            nullptr);
   connect(Action(QStringLiteral("mnuEditRedo")), &QAction::triggered, this, [this] { ActiveView()->redo(); });
   mnuEdit_->addSeparator();
   AddAction(mnuEdit_, QStringLiteral("mnuEditCut"), QStringLiteral("Cu&t"), QKeySequence(Qt::CTRL | Qt::Key_X), nullptr);
@@ -408,11 +420,21 @@ int frmVBEditor::HighlightedErrorLine() const { return rtfText()->MarkedErrorLin
 // ---- file commands ----------------------------------------------------------------------------
 
 bool frmVBEditor::NewScript() { return document_.New(); }
-bool frmVBEditor::OpenScript() { return document_.Open(); }
+bool frmVBEditor::OpenScript() { return RememberFolderOf(document_.Open()); }
 bool frmVBEditor::OpenScriptFile(const QString& path) { return document_.OpenPath(path); }
 bool frmVBEditor::OpenRecentScript(int index) { return document_.OpenRecent(index); }
 bool frmVBEditor::mnuFileSave_Click() { return document_.Save(); }
-bool frmVBEditor::mnuFileSaveAs_Click() { return document_.SaveAs(); }
+bool frmVBEditor::mnuFileSaveAs_Click() { return RememberFolderOf(document_.SaveAs()); }
+
+// The folder the user went to in a dialog is where the next dialog starts, in this run and the next.
+bool frmVBEditor::RememberFolderOf(bool chosen) {
+  if (!chosen) return false;
+  const QString folder = QFileInfo(document_.DialogFileName()).absolutePath();
+  document_.SetDefaultFolder(folder);
+  auto store = settings_();
+  WriteText(*store, kSettingsSection, QStringLiteral("Default Dir"), folder);
+  return true;
+}
 
 void frmVBEditor::SetScriptText(const QString& text) { rtfText()->setText(text); }
 

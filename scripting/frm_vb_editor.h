@@ -136,6 +136,7 @@ class frmVBEditor : public QMainWindow {
   void ShowPreferences();
   void ShowDateTime();
   void OnCaptionChanged(const QString& caption);
+  bool RememberFolderOf(bool chosen);
   QAction* AddAction(QMenu* menu, const QString& name, const QString& caption, const QKeySequence& key,
                      void (frmVBEditor::*slot)());
 

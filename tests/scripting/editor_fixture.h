@@ -27,7 +27,10 @@ class EditorTest : public ::testing::Test {
       EXPECT_FALSE(answers.empty()) << "unexpected save prompt";
       return Next(answers, scripting::SaveAnswer::Cancel);
     };
-    d.chooseOpenPath = [this](const QString&) { return Next(openPaths, QString()); };
+    d.chooseOpenPath = [this](const QString& start) {
+      openStarts << start;
+      return Next(openPaths, QString());
+    };
     d.chooseSavePath = [this](const QString&) { return Next(savePaths, QString()); };
     d.showMessage = [this](const QString& message) { messages << message; };
     editor->setDialogs(d);
@@ -56,7 +59,7 @@ class EditorTest : public ::testing::Test {
   std::unique_ptr<frmVBEditor> editor;
   std::deque<scripting::SaveAnswer> answers;
   std::deque<QString> openPaths, savePaths;
-  QStringList prompts, messages;
+  QStringList prompts, messages, openStarts;
 };
 
 }  // namespace lumetrix::testing

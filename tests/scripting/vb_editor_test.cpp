@@ -4,6 +4,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -43,7 +45,9 @@ TEST_F(VBEditorTest, KeysReachTheirCommandsAndViewSwitchesActOnTheWindowOnly) {
       {"mnuEditUndo", "Ctrl+Z"}, {"mnuEditCut", "Ctrl+X"},  {"mnuEditCopy", "Ctrl+C"}, {"mnuEditPaste", "Ctrl+V"},
       {"mnuEditSelectAll", "Ctrl+A"}, {"mnuEditFind", "Ctrl+F"}, {"mnuEditFindNext", "F3"}, {"mnuEditReplace", "Ctrl+H"},
       {"mnuEditGoTo", "Ctrl+G"}, {"mnuRunScript", "F5"}, {"mnuViewWhiteSpaces", "Ctrl+W"},
-      {"mnuViewLineNumber", "Ctrl+R"}, {"mnuToolsDateTime", "Ctrl+T"}, {"mnuFileSave", ""}, {"mnuFilePrint", ""}};
+      {"mnuViewLineNumber", "Ctrl+R"}, {"mnuToolsDateTime", "Ctrl+T"}, {"mnuFileNew", "Ctrl+N"},
+      {"mnuFileOpen", "Ctrl+O"}, {"mnuFileSave", "Ctrl+S"}, {"mnuFileSaveAs", "Ctrl+Shift+S"},
+      {"mnuFilePrint", "Ctrl+P"}, {"mnuEditRedo", "Ctrl+Shift+Z"}};
   for (const auto& [name, key] : keys) EXPECT_EQ(Act(name)->shortcut(), QKeySequence(key)) << name;
   QSignalSpy run(editor.get(), &frmVBEditor::runScriptRequested);
   Act("mnuRunScript")->trigger();
@@ -70,6 +74,29 @@ TEST_F(VBEditorTest, KeysReachTheirCommandsAndViewSwitchesActOnTheWindowOnly) {
   Act("mnuViewLineNumber")->trigger();
   EXPECT_GT(View()->marginWidth(scripting::ScriptView::kNumberMargin), 0);
   EXPECT_FALSE(settings.Get("Settings", "WhiteSpace").isValid() || settings.Get("Settings", "LineNum").isValid());
+}
+
+// Open starts in the example scripts installed with the program until the user goes elsewhere;
+// that folder is kept for the next window. Ctrl+O in the text opens, and types nothing.
+TEST_F(VBEditorTest, OpenStartsInTheExamplesUntilTheUserPicksAnotherFolder) {
+  ASSERT_TRUE(QDir(dir.path()).mkpath("data/scripts") && QDir(dir.path()).mkpath("mine"));
+  qputenv("LUMETRIX_DATA_DIR", dir.filePath("data").toLocal8Bit());
+  Create();
+  qunsetenv("LUMETRIX_DATA_DIR");
+  editor->show();
+  editor->activateWindow();
+  QCoreApplication::processEvents();
+  View()->setFocus();
+  QTest::keyClick(View(), Qt::Key_O, Qt::ControlModifier);  // cancelled
+  ASSERT_EQ(openStarts.size(), 1);
+  EXPECT_EQ(QFileInfo(openStarts[0]).absolutePath(), QFileInfo(dir.filePath("data/scripts")).absoluteFilePath());
+  EXPECT_TRUE(View()->text().isEmpty());
+  openPaths = {File("mine/c.scp", "Sub Main\nEnd Sub\n")};
+  ASSERT_TRUE(editor->OpenScript());
+  Create();
+  editor->OpenScript();
+  ASSERT_EQ(openStarts.size(), 3);
+  EXPECT_EQ(QFileInfo(openStarts[2]).absolutePath(), QFileInfo(dir.filePath("mine")).absoluteFilePath());
 }
 
 TEST_F(VBEditorTest, TheTextIsColouredByCategoryFromTheStoredTable) {
