@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "app/view_options.h"
+#include "core/frame_size.h"
+#include "core/output_check.h"
 #include "core/view_value.h"
 #include "export/avi/avi_recompressor.h"
 #include "export/avi2gif/avi2gif_converter.h"
@@ -40,6 +42,7 @@ std::string Number(double value) {
 }  // namespace
 
 int RunScriptCommand(const CommandLine& line) {
+  ProtectInputs({line.Arguments[0], line.Arguments[1]});  // the script's own saves must not replace them
   OffscreenViewer offscreen;
   Viewer& viewer = offscreen.viewer;
   if (!viewer.OpenAtStart(line.Arguments[1])) return 1;
@@ -57,12 +60,16 @@ int RunRecompressCommand(const CommandLine& line) {
     if (!chosen) {
       std::string names;
       for (const auto& e : avi::EncoderCatalog::Installed().Encoders()) names += " " + e.ShortName;
-      std::fprintf(stderr, "Unknown codec %s; this computer has:%s\n", codec->c_str(), names.c_str());
+      std::fprintf(stderr, "--codec %s: unknown codec; this computer has:%s\n", codec->c_str(), names.c_str());
       return 2;
     }
     options = std::make_unique<avi::FixedOptionsSource>(*chosen);
   } else {
     options = std::make_unique<avi::RememberedOptionsSource>();
+  }
+  if (const std::string problem = OutputProblem(line.Arguments[1], {line.Arguments[0]}); !problem.empty()) {
+    std::fprintf(stderr, "%s\n", problem.c_str());
+    return 2;
   }
   const avi::RecompressResult result = avi::RecompressAvi(line.Arguments[0], line.Arguments[1], *options, messages);
   if (result.Status != avi::RecompressStatus::Ok) {
@@ -101,6 +108,10 @@ int RunAviToGifCommand(const CommandLine& line) {
   if (input.empty()) {
     messages.ShowMessage(avi2gif::kMsgLoadError, MessageIcon::Exclamation);
     return 1;
+  }
+  if (const std::string reason = OverwriteReason(output, {input}); !reason.empty()) {
+    std::fprintf(stderr, "Cannot write %s: %s\n", output.c_str(), reason.c_str());
+    return 2;
   }
   // Top row first, the order the file is written in; no preview to import for afterwards.
   if (converter.OpenAvi(input, true) != avi2gif::ImportStatus::Ok) {
@@ -164,18 +175,15 @@ int RunRenderCommand(const CommandLine& line) {
     return 2;
   }
   int width = 400, height = 400;
-  if (auto size = line.Option("--size"); size && !ParseSize(*size, width, height)) {
-    std::fprintf(stderr, "--size takes WIDTHxHEIGHT, for example 800x600\n");
-    return 2;
-  }
+  const std::string size_text = line.Option("--size").value_or("400x400");
   double xrot = 0, yrot = 0;
-  if (auto a = line.Option("--xrot"); a && !ParseNumber(*a, xrot)) {
-    std::fprintf(stderr, "--xrot takes an angle in degrees\n");
-    return 2;
-  }
-  if (auto a = line.Option("--yrot"); a && !ParseNumber(*a, yrot)) {
-    std::fprintf(stderr, "--yrot takes an angle in degrees\n");
-    return 2;
+  for (std::string problem : {ReadSizeOption(size_text, width, height),
+                              ReadAngleOption("--xrot", line.Option("--xrot").value_or("0"), xrot),
+                              ReadAngleOption("--yrot", line.Option("--yrot").value_or("0"), yrot)}) {
+    if (!problem.empty()) {
+      std::fprintf(stderr, "%s\n", problem.c_str());
+      return 2;
+    }
   }
   std::string error;
   const std::optional<ViewOptions> view = ParseViewOptions(line, error);
@@ -193,15 +201,28 @@ int RunRenderCommand(const CommandLine& line) {
     Range r{};
     char end = 0;
     if (std::sscanf(text.c_str(), "%d:%lf:%lf%c", &r.channel, &r.min, &r.max, &end) != 3 || r.channel < 1 ||
-        !std::isfinite(r.min) || !std::isfinite(r.max) || !(r.max > r.min)) {
-      std::fprintf(stderr, "--range takes CHANNEL:MIN:MAX with MAX above MIN, for example 2:100:4000\n");
+        !ViewValue(r.min) || !ViewValue(r.max) || !(r.max > r.min)) {
+      std::fprintf(stderr, "--range %s: the range must be CHANNEL:MIN:MAX with MAX above MIN, for example 2:100:4000\n",
+                   text.c_str());
       return 2;
     }
     ranges.push_back(r);
   }
 
+  if (const std::string problem = OutputProblem(out, {file}); !problem.empty()) {
+    std::fprintf(stderr, "%s\n", problem.c_str());
+    return 2;
+  }
+  ProtectInputs({file});
+
   OffscreenViewer offscreen;
   Viewer& viewer = offscreen.viewer;
+  // The driver's limit is asked before the volume is read: a size it cannot draw ends here.
+  const std::string problem = DrawingSizeProblem("--size " + size_text, width, height, offscreen.surface.MaxFrameSide());
+  if (!problem.empty()) {
+    std::fprintf(stderr, "%s\n", problem.c_str());
+    return 2;
+  }
   viewer.SetClientSize(width, height);
   if (!viewer.OpenAtStart(file)) return 1;
   try {

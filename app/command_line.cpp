@@ -1,6 +1,10 @@
 #include "app/command_line.h"
 
+#include "core/frame_size.h"
+
 #include <charconv>
+#include <cmath>
+#include <cstdint>
 #include <map>
 #include <set>
 
@@ -107,18 +111,40 @@ bool ParseNumber(const std::string& text, double& value) {
   return ec == std::errc() && end == text.data() + text.size();
 }
 
-bool ParseSize(const std::string& text, int& width, int& height) {
-  const auto x = text.find_first_of("xX");
-  if (x == std::string::npos) return false;
-  int w = 0, h = 0;
-  const char* s = text.data();
-  const auto [e1, c1] = std::from_chars(s, s + x, w);
-  const auto [e2, c2] = std::from_chars(s + x + 1, s + text.size(), h);
-  if (c1 != std::errc() || c2 != std::errc() || e1 != s + x || e2 != s + text.size()) return false;
-  if (w < 1 || h < 1 || w > 32767 || h > 32767) return false;
-  width = w;
-  height = h;
+namespace {
+
+// Digits (with a leading minus) -> the number, held at +-1e12 when it is longer; false otherwise.
+bool WholeNumber(const char* begin, const char* end, int64_t& value) {
+  const auto [stop, code] = std::from_chars(begin, end, value);
+  if (stop != end || begin == end) return false;
+  if (code == std::errc::result_out_of_range) value = *begin == '-' ? -1000000000000 : 1000000000000;
+  else if (code != std::errc()) return false;
   return true;
+}
+
+}  // namespace
+
+std::string ReadSizeOption(const std::string& text, int& width, int& height) {
+  const std::string shown = "--size " + text;
+  const auto x = text.find_first_of("xX");
+  int64_t w = 0, h = 0;
+  const char* s = text.data();
+  if (x == std::string::npos || !WholeNumber(s, s + x, w) || !WholeNumber(s + x + 1, s + text.size(), h))
+    return shown + ": the size must be WIDTHxHEIGHT in pixels, for example 640x480";
+  if (std::string problem = DrawingSizeProblem(shown, w, h); !problem.empty()) return problem;
+  width = static_cast<int>(w);
+  height = static_cast<int>(h);
+  return {};
+}
+
+bool ParseSize(const std::string& text, int& width, int& height) { return ReadSizeOption(text, width, height).empty(); }
+
+std::string ReadAngleOption(const std::string& option, const std::string& text, double& degrees) {
+  double value = 0;
+  if (!ParseNumber(text, value) || !(std::fabs(value) <= kMaxAngle))  // NaN fails the comparison
+    return option + " " + text + ": the angle must be a number of degrees from -1000000 to 1000000";
+  degrees = value;
+  return {};
 }
 
 }  // namespace lumetrix

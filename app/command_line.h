@@ -21,8 +21,14 @@ struct CommandLine {
 CommandLine ParseCommandLine(const std::vector<std::string>& args);
 std::string UsageText();
 
-// "640x480" -> 640, 480; false for anything else or sizes outside 1..32767.
+// The value of --size ("640x480" -> 640, 480); "" when it is a size within the drawing limits
+// (core/frame_size.h), else the message naming the option, its value and what is wrong.
+std::string ReadSizeOption(const std::string& text, int& width, int& height);
+// ReadSizeOption without the message.
 bool ParseSize(const std::string& text, int& width, int& height);
+// The value of --xrot or --yrot: an angle in degrees within +-kMaxAngle; "" or the message.
+inline constexpr double kMaxAngle = 1e6;  // beyond it a float angle is coarser than a tenth of a degree
+std::string ReadAngleOption(const std::string& option, const std::string& text, double& degrees);
 // A number in C notation; false when the text is not one.
 bool ParseNumber(const std::string& text, double& value);
 

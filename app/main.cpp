@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QTimer>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,8 @@
 #include "viewer_ui/gl_view.h"
 #include "render/headless_platform.h"
 #include "app/usage_count.h"
+#include "app/private_runtime_folder.h"
+#include "core/partial_files.h"
 
 int main(int argc, char** argv) {
   using namespace lumetrix;
@@ -29,6 +32,13 @@ int main(int argc, char** argv) {
   if (line.Command == "version") {
     std::printf("Lumetrix %d.%d\n", LUMETRIX_VERSION_MAJOR, LUMETRIX_VERSION_MINOR);
     return 0;
+  }
+  // Commands run in batches: an interrupted one leaves no partial file behind, and none makes a
+  // folder in the temporary folder that outlives it.
+  std::optional<PrivateRuntimeFolder> runtime;
+  if (!line.Command.empty()) {
+    InstallInterruptCleanup();
+    runtime.emplace();
   }
   if (line.Command == "info") return RunInfoCommand(line);
   if (line.Command == "join-tiff")

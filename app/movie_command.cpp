@@ -2,11 +2,14 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <map>
 
 #include "viewer/animation/keyframe_file.h"
 #include "viewer/animation/movie_renderer.h"
 #include "app/cli_commands.h"
 #include "app/view_options.h"
+#include "core/frame_size.h"
+#include "core/output_check.h"
 #include "viewer_ui/offscreen_viewer.h"
 
 namespace lumetrix {
@@ -26,41 +29,64 @@ int Usage(const std::string& text) {
 int RunMovieCommand(const CommandLine& line) {
   // Every option is checked before the keyframe file or a volume is read.
   int width = 0, height = 0;
-  if (auto size = line.Option("--size"); size && !ParseSize(*size, width, height))
-    return Usage("--size takes WIDTHxHEIGHT, for example 640x480");
+  if (auto size = line.Option("--size")) {
+    if (std::string problem = ReadSizeOption(*size, width, height); !problem.empty()) return Usage(problem);
+  }
   std::string error;
   const std::optional<ViewOptions> view = ParseViewOptions(line, error);
   if (!view) return Usage(error);
   animation::MovieRequest request;
   if (auto codec = line.Option("--codec")) {
     const auto options = avi::OptionsForCodec(*codec, avi::EncoderCatalog::Installed());
-    if (!options) return Usage("Unknown codec " + *codec + "; this computer has: " + avi::EncoderNames(avi::EncoderCatalog::Installed()));
+    if (!options) return Usage("--codec " + *codec + ": unknown codec; this computer has: " + avi::EncoderNames(avi::EncoderCatalog::Installed()));
     request.AviOptions = *options;
   }
 
   std::vector<MovieJob> jobs;
   if (auto dir = line.Option("--out-dir")) {
     const std::string format = line.Option("--format").value_or("mp4");
-    if (format != "mp4" && format != "avi" && format != "gif") return Usage("--format takes mp4, avi or gif");
+    if (format != "mp4" && format != "avi" && format != "gif") return Usage("--format " + format + ": the format must be mp4, avi or gif");
     if (line.Arguments.size() < 2) return Usage("--movie --out-dir needs at least one volume");
+    // Two volumes of one name in different folders would write one movie over the other.
+    std::map<std::string, std::string> first_for;  // movie -> the volume that gives it
     for (size_t i = 1; i < line.Arguments.size(); ++i) {
       const std::filesystem::path volume(line.Arguments[i]);
-      jobs.push_back({line.Arguments[i], (std::filesystem::path(*dir) / volume.stem()).string() + "." + format});
+      const std::string movie = (std::filesystem::path(*dir) / volume.stem()).string() + "." + format;
+      const auto [at, added] = first_for.emplace(movie, line.Arguments[i]);
+      if (!added)
+        return Usage("--out-dir: " + at->second + " and " + line.Arguments[i] + " would both be written to " + movie +
+                     "; give them separate runs or folders");
+      jobs.push_back({line.Arguments[i], movie});
     }
+    if (std::string problem = OutputFolderProblem(*dir); !problem.empty()) return Usage(problem);
   } else {
     if (line.Arguments.size() != 3) return Usage("usage: lumetrix --movie KEYS.lkf OUT.mp4|OUT.avi|OUT.gif FILE.tif");
     jobs.push_back({line.Arguments[2], line.Arguments[1]});
   }
+
+  // No movie may replace the keyframe file, a volume or a file made read-only.
+  std::vector<std::string> inputs{line.Arguments[0]};
+  for (const MovieJob& job : jobs) inputs.push_back(job.volume);
+  for (const MovieJob& job : jobs)
+    if (std::string problem = OutputProblem(job.movie, inputs); !problem.empty()) return Usage(problem);
+  ProtectInputs(inputs);
 
   auto track = animation::LoadKeyframes(line.Arguments[0], error);
   if (!track) {
     std::fprintf(stderr, "%s: %s\n", line.Arguments[0].c_str(), error.c_str());
     return 1;
   }
+  const std::string size_text = width > 0 ? "--size " + *line.Option("--size")
+                                          : line.Arguments[0] + ": size [" + std::to_string(track->Width) + ", " +
+                                                std::to_string(track->Height) + "]";
   if (width > 0) track->Width = width, track->Height = height;
   for (auto& key : track->Keys) view->ApplyTo(key.View);  // the options hold for the whole movie
 
   OffscreenViewer offscreen;
+  // The driver's limit is asked before a volume is read.
+  if (std::string problem = DrawingSizeProblem(size_text, track->Width, track->Height, offscreen.surface.MaxFrameSide());
+      !problem.empty())
+    return Usage(problem);
   int failed = 0;
   for (const MovieJob& job : jobs) {
     std::string reason;

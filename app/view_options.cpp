@@ -34,29 +34,34 @@ void ViewOptions::ApplyTo(ViewState& view) const {
 
 std::optional<ViewOptions> ParseViewOptions(const CommandLine& line, std::string& error) {
   ViewOptions options;
-  std::string option;  // the one being read, for the message
+  std::string option;  // the one being read and its value, for the message
+  const auto named = [&](const std::string& name) {
+    auto value = line.Option(name);
+    option = name + " " + value.value_or("");
+    return value;
+  };
   try {
-    if (auto word = line.Option(option = "--mode")) {
+    if (auto word = named("--mode")) {
       options.Mode = ParseRenderMode(*word);
       if (!options.Mode) throw InvalidViewValue(kRenderModeWords);
     }
-    if (auto text = line.Option(option = "--crop")) {
+    if (auto text = named("--crop")) {
       std::array<double, 6> limits{};
       if (!Numbers(*text, limits)) {
-        error = "--crop takes X0,X1,Y0,Y1,Z0,Z1 in voxels from 0, for example 0,63,0,63,0,31";
+        error = option + ": the crop takes X0,X1,Y0,Y1,Z0,Z1 in voxels from 0, for example 0,63,0,63,0,31";
         return std::nullopt;
       }
       options.Crop = CheckedCrop(limits);
     }
-    if (auto text = line.Option(option = "--clip")) {
+    if (auto text = named("--clip")) {
       std::array<double, 4> plane{};
       if (!Numbers(*text, plane)) {
-        error = "--clip takes NX,NY,NZ,D (voxels where NX*x + NY*y + NZ*z > D are cut away), for example 0,0,1,10";
+        error = option + ": the plane takes NX,NY,NZ,D (voxels where NX*x + NY*y + NZ*z > D are cut away), for example 0,0,1,10";
         return std::nullopt;
       }
       options.Clip = CheckedClipPlane(plane[0], plane[1], plane[2], plane[3]);
     }
-    if (auto text = line.Option(option = "--quality")) {
+    if (auto text = named("--quality")) {
       double step = 0;
       if (!ParseNumber(*text, step)) step = std::nan("");  // text that is no number gets the check's sentence
       options.Quality = CheckedQuality(step);

@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "core/file_helpers.h"
+#include "core/output_check.h"
+#include "core/partial_files.h"
 
 namespace lumetrix {
 namespace {
@@ -37,7 +39,7 @@ std::string Unwritable(const std::string& destination) {
   }
   const std::string folder = FolderOf(destination);
   if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return "the folder " + folder + " does not exist";
-  return {};
+  return OverwriteReason(destination);
 }
 
 std::string Sentence(const std::string& destination, const std::string& reason) {
@@ -76,11 +78,13 @@ StagedFile::StagedFile(std::string destination)
     return;
   }
   temporary_.assign(buffer.data());
+  partial_slot_ = RegisterPartialFile(temporary_);
 }
 
 StagedFile::~StagedFile() {
   if (fd_ >= 0) ::close(fd_);
   if (!committed_ && !temporary_.empty()) ::unlink(temporary_.c_str());
+  UnregisterPartialFile(partial_slot_);
 }
 
 bool StagedFile::Fail(const std::string& reason) {
@@ -135,6 +139,8 @@ bool StagedFile::Commit() {
   ::chmod(temporary_.c_str(), 0666 & ~mask);
   if (std::rename(temporary_.c_str(), destination_.c_str()) != 0) return Fail(std::strerror(errno));
   committed_ = true;
+  UnregisterPartialFile(partial_slot_);
+  partial_slot_ = -1;
   return true;
 }
 

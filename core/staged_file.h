@@ -14,7 +14,8 @@ namespace lumetrix {
 class StagedFile {
  public:
   // Creates the temporary file; Ok() says whether that worked, Error() why not. A destination
-  // that is a link to a file replaces the file it points to, not the link.
+  // that is a link to a file replaces the file it points to, not the link. While it exists the
+  // temporary file is in the partial-file registry, so SIGINT and SIGTERM remove it.
   explicit StagedFile(std::string destination);
   ~StagedFile();  // removes the temporary file unless committed
   StagedFile(const StagedFile&) = delete;
@@ -43,11 +44,13 @@ class StagedFile {
   std::string reason_;
   std::string error_;
   int fd_ = -1;
+  int partial_slot_ = -1;  // where a signal handler finds the temporary file
   bool committed_ = false;
 };
 
 // Why `destination` cannot take an output file ("" when it can be tried): no name, a folder,
-// something else that is not a regular file, or a folder that does not exist.
+// something else that is not a regular file, a folder that does not exist, a read-only file or
+// one of the inputs the command protects (see output_check.h).
 std::string DestinationProblem(const std::string& destination);
 // True when both paths name one existing file (also through links).
 bool SameFile(const std::string& a, const std::string& b);

@@ -1,11 +1,25 @@
 #include "render/gl_surface.h"
 
 #include <GL/gl.h>
+#include <GL/glext.h>
 
 #include <stdexcept>
 #include <vector>
 
 namespace lumetrix {
+
+int32_t GlSurface::MaxFrameSide() {
+  std::string error;
+  if (!Activate(error) || !MakeCurrent()) return 0;
+  GLint viewport[2] = {0, 0}, renderbuffer = 0, texture = 0;
+  glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+  glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbuffer);
+  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &texture);
+  int32_t most = 0;
+  for (GLint limit : {viewport[0], viewport[1], renderbuffer, texture})
+    if (limit > 0 && (most == 0 || limit < most)) most = limit;
+  return most;
+}
 
 CapturedFrame GlSurface::CaptureFrame(int32_t x, int32_t y, int32_t width, int32_t height) {
   if (!MakeCurrent()) throw std::runtime_error("There is no drawn frame to save.");

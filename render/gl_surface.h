@@ -23,6 +23,8 @@ class GlSurface : public ViewerSurface {
   void ShowCropOutline(bool on) override;
   // Reads the frame back with glReadPixels.
   CapturedFrame CaptureFrame(int32_t x, int32_t y, int32_t width, int32_t height) override;
+  // The smallest of the viewport, renderbuffer and texture limits: the framebuffer is one of these.
+  int32_t MaxFrameSide() override;
 
  protected:
   // Both renderers look OpenGL functions up with `lookup` and draw text with `text`.

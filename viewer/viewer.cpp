@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "core/file_helpers.h"
+#include "core/frame_size.h"
 #include "core/view_value.h"
 #include "export/avi/avi_recorder.h"
 #include "palettes/lut_bitmap.h"
@@ -489,6 +490,12 @@ bool Viewer::CheckVolumeForMovie() {
 
 bool Viewer::AVIStart(const std::string& FileName, double FrameRate, int32_t Width, int32_t Height) {
   if (!CheckVolumeForMovie()) return false;
+  const std::string size = "AVIStart " + std::to_string(Width) + "x" + std::to_string(Height);
+  if (std::string problem = DrawingSizeProblem(size, Width, Height, surface_.MaxFrameSide());
+      Width != 0 && Height != 0 && !problem.empty()) {
+    ui_.messages.ShowMessage(problem, MessageIcon::Exclamation);
+    return false;
+  }
   if (Width == 0 || Height == 0) {
     Width = ScaleWidth();
     Height = ScaleHeight();

@@ -33,6 +33,9 @@ class ViewerSurface {
   virtual int32_t ClientHeight() const = 0;
   // Sizes the drawing area to width x height pixels (a window keeps its position).
   virtual void SetClientSize(int32_t width, int32_t height) = 0;
+  // The largest side of a drawing area the driver can draw and read back (making the context
+  // when there is none); 0 when that cannot be asked.
+  virtual int32_t MaxFrameSide() { return 0; }
   // Schedules one drawn frame (the rotation advances); frames follow each other while the
   // owner keeps asking after every OnFrameDrawn.
   virtual void RequestFrame() = 0;

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include "core/output_check.h"
 #include "export/series/join_series.h"
 #include "export/series/series_table.h"
 #include "export/series/tiff_folder.h"
@@ -52,6 +53,11 @@ std::optional<ColourSources> ParseColourMap(const std::string& text) {
 
 int JoinTiffCommand(const std::string& out, const std::vector<std::string>& inputs, std::ostream& log,
                     std::ostream& errors) {
+  if (const std::string problem = OutputProblem(out, inputs); !problem.empty()) {
+    errors << "lumetrix: " << problem << std::endl;
+    return 2;
+  }
+  ProtectInputs(inputs);
   const ConversionResult result = JoinTiffSeries(inputs, out);
   if (!result.Written) {
     errors << "lumetrix: " << OneLine(result.Message()) << std::endl;
@@ -88,6 +94,16 @@ int ConvertLeicaCommand(const std::string& folder, const std::string& dest, cons
   if (table.empty()) {
     errors << "lumetrix: " << folder << " holds no Leica series (files named like NAME_z000_ch00.tif)" << std::endl;
     return 1;
+  }
+  // Every file of the folder stays as it is, and every output is checked before the first is made.
+  std::vector<std::string> sources;
+  for (const std::string& name : names) sources.push_back(JoinPath(folder, name));
+  ProtectInputs(sources);
+  for (const SeriesRow& row : table.Rows()) {
+    if (const std::string problem = OutputProblem(JoinPath(dest, row.BaseName + ".tif")); !problem.empty()) {
+      errors << "lumetrix: " << problem << std::endl;
+      return 2;
+    }
   }
   int code = 0;
   for (const SeriesRow& row : table.Rows()) {

@@ -3,7 +3,8 @@
 //   lumetrix --join-tiff OUT.tif IN1.tif IN2.tif ...
 //   lumetrix --convert-leica FOLDER DESTFOLDER [--map R,G,B]
 // Each prints one line per file written and returns the program's exit code (0, or 1 after an
-// error, which goes to `errors`).
+// error, which goes to `errors`; 2 when an output would replace an input or a read-only file, or
+// cannot be made, found before anything is read).
 
 #include <iostream>
 #include <optional>

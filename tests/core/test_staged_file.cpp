@@ -69,6 +69,12 @@ TEST(StagedFile, RefusesFoldersPipesAndMissingFolders) {
   EXPECT_FALSE(missing.Ok());
   EXPECT_NE(missing.Error().find("does not exist"), std::string::npos);
   EXPECT_FALSE(StagedFile("").Ok());
+  // A file its owner made read-only is not replaced by the rename (which root, too, could do).
+  WriteText(dir.File("kept.tif"), "old");
+  ASSERT_EQ(::chmod(dir.File("kept.tif").c_str(), 0444), 0);
+  EXPECT_NE(StagedFile(dir.File("kept.tif")).Error().find("read-only"), std::string::npos);
+  EXPECT_NE(WriteFileStaged(dir.File("kept.tif"), std::vector<uint8_t>{1}).find("read-only"), std::string::npos);
+  EXPECT_EQ(ReadText(dir.File("kept.tif")), "old");
 }
 
 TEST(StagedFile, SameFileFollowsLinks) {

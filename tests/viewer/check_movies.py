@@ -151,7 +151,7 @@ elif case == "batch":
     with open("broken.tif", "wb") as f:
         f.write(b"II*\0 not really a TIFF")
     os.makedirs("out", exist_ok=True)
-    r = run("--movie", keys("turn.lkf", TURN), "--out-dir", "out", volume, "broken.tif", "missing.tif", volume)
+    r = run("--movie", keys("turn.lkf", TURN), "--out-dir", "out", volume, "broken.tif", "missing.tif")
     if r.returncode != 1 or "broken.tif" not in r.stderr or "missing.tif" not in r.stderr:
         fail(f"exit {r.returncode}: {r.stderr}")
     made = sorted(os.listdir("out"))

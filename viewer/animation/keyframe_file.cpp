@@ -6,6 +6,7 @@
 #include <QJsonObject>
 #include <cmath>
 
+#include "core/frame_size.h"
 #include "core/staged_file.h"
 #include "core/view_value.h"
 
@@ -13,7 +14,7 @@ namespace lumetrix::animation {
 namespace {
 
 constexpr double kMaxFps = 120;
-constexpr int kMaxSide = 8192;
+constexpr int kMinSide = 2;  // an MP4 frame has even sides
 
 bool Whole(const QJsonValue& v, double low, double high, int& out) {
   if (!v.isDouble()) return false;
@@ -143,10 +144,17 @@ std::optional<KeyframeTrack> ParseKeyframes(const std::string& json, std::string
       track.Fps = fps;
     } else if (key == "size") {
       const QJsonArray a = it->toArray();
-      if (a.size() != 2 || !Whole(a[0], 2, kMaxSide, track.Width) || !Whole(a[1], 2, kMaxSide, track.Height)) {
-        error = "size must be [width, height], whole numbers from 2 to 8192";
+      constexpr double kHuge = 1e9;  // beyond it the number is only said to be too large
+      int w = 0, h = 0;
+      if (a.size() != 2 || !Whole(a[0], -kHuge, kHuge, w) || !Whole(a[1], -kHuge, kHuge, h)) {
+        error = "size must be [width, height], whole numbers from " + std::to_string(kMinSide) + " to " +
+                std::to_string(kMaxDrawingSide);
         return std::nullopt;
       }
+      const std::string shown = "size [" + std::to_string(w) + ", " + std::to_string(h) + "]";
+      error = DrawingSizeProblem(shown, w, h, 0, kMinSide);
+      if (!error.empty()) return std::nullopt;
+      track.Width = w, track.Height = h;
     } else if (key != "keyframes") {
       error = "Unknown name \"" + key + "\" in the keyframe file";
       return std::nullopt;
