@@ -1,11 +1,13 @@
 // lumetrix --movie: keyframe movies of volumes without a window.
 
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 
 #include "viewer/animation/keyframe_file.h"
 #include "viewer/animation/movie_renderer.h"
 #include "app/cli_commands.h"
+#include "app/gif_options.h"
 #include "app/view_options.h"
 #include "viewer_ui/offscreen_viewer.h"
 
@@ -15,6 +17,12 @@ namespace {
 struct MovieJob {
   std::string volume, movie;
 };
+
+bool IsGifName(const std::string& path) {
+  std::string kind = std::filesystem::path(path).extension().string();
+  for (char& c : kind) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return kind == ".gif";
+}
 
 int Usage(const std::string& text) {
   std::fprintf(stderr, "%s\n", text.c_str());
@@ -51,6 +59,13 @@ int RunMovieCommand(const CommandLine& line) {
     if (line.Arguments.size() != 3) return Usage("usage: lumetrix --movie KEYS.lkf OUT.mp4|OUT.avi|OUT.gif FILE.tif");
     jobs.push_back({line.Arguments[2], line.Arguments[1]});
   }
+
+  // The GIF reduction: only for GIF movies; the best-quality palette without dithering unless asked.
+  const bool gif = line.Option("--out-dir") ? line.Option("--format") == "gif" : IsGifName(line.Arguments[1]);
+  for (const char* option : {"--palette", "--dither"})
+    if (line.Option(option) && !gif)
+      return Usage(std::string(option) + " applies to GIF movies only (OUT.gif or --format gif)");
+  if (std::string problem = ReadGifReduction(line, request.GifReduction); !problem.empty()) return Usage(problem);
 
   auto track = animation::LoadKeyframes(line.Arguments[0], error);
   if (!track) {
