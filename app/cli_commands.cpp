@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/gif_options.h"
 #include "app/view_options.h"
 #include "core/frame_size.h"
 #include "core/output_check.h"
@@ -13,7 +14,6 @@
 #include "export/avi/avi_recompressor.h"
 #include "export/avi2gif/avi2gif_converter.h"
 #include "export/avi2gif/avi2gif_messages.h"
-#include "export/avi2gif/reduction_choice.h"
 #include "viewer_ui/offscreen_viewer.h"
 #include "viewer/render_options.h"
 #include "viewer/viewer.h"
@@ -83,24 +83,15 @@ int RunRecompressCommand(const CommandLine& line) {
 int RunAviToGifCommand(const CommandLine& line) {
   StderrMessageSink messages;
   avi2gif::Avi2GifConverter converter(messages);
-  if (auto name = line.Option("--palette"); name && *name == "best") {
-    converter.SetBestQuality(true);
-  } else if (name) {
-    const auto mode = avi2gif::PaletteModeForName(*name);
-    if (!mode) {
-      std::fprintf(stderr, "--palette takes optimal, grey, web or best, not %s\n", name->c_str());
-      return 2;
-    }
-    converter.SetPaletteMode(*mode);
+  gif::ReductionOptions reduction;
+  reduction.Best = false;  // the converter's own default: the optimal palette of frame 1
+  if (const std::string error = ReadGifReduction(line, reduction); !error.empty()) {
+    std::fprintf(stderr, "%s\n", error.c_str());
+    return 2;
   }
-  if (auto name = line.Option("--dither")) {
-    const auto mode = avi2gif::DitherModeForName(*name);
-    if (!mode) {
-      std::fprintf(stderr, "--dither takes none, ordered or fs, not %s\n", name->c_str());
-      return 2;
-    }
-    converter.SetDitherMode(*mode);
-  }
+  converter.SetBestQuality(reduction.Best);
+  converter.SetPaletteMode(reduction.PaletteMode);
+  converter.SetDitherMode(reduction.DitherMode);
   converter.SetSwapRG(line.Option("--swaprg").has_value());
   converter.SetOptimize(line.Option("--optimize").has_value());
   const std::string& input = line.Arguments[0];

@@ -24,7 +24,8 @@ const std::map<std::string, CommandShape>& Shapes() {
         {"--scalebar", "--axes", "--ortho"}}},
       {"run", {2, 2, {}, {}}},
       {"movie",
-       {2, SIZE_MAX, {"--size", "--out-dir", "--format", "--codec", "--mode", "--crop", "--clip", "--quality"},
+       {2, SIZE_MAX, {"--size", "--out-dir", "--format", "--codec", "--palette", "--dither", "--mode", "--crop", "--clip",
+         "--quality"},
         {"--ortho"}}},
       {"recompress", {2, 2, {"--codec"}, {}}},
       {"join-tiff", {2, SIZE_MAX, {}, {}}},
@@ -95,6 +96,7 @@ std::string UsageText() {
          "                [VIEW OPTIONS]\n"
          "       lumetrix --movie KEYS.lkf --out-dir DIR [--format mp4|avi|gif] [VIEW OPTIONS]\n"
          "                FILE1.tif FILE2.tif ...\n"
+         "                (GIF movies: [--palette optimal|grey|web|best] [--dither none|ordered|fs])\n"
          "       lumetrix --recompress IN.avi OUT.avi --codec NAME\n"
          "       lumetrix --join-tiff OUT.tif IN1.tif IN2.tif ...\n"
          "       lumetrix --convert-leica FOLDER DESTFOLDER [--map R,G,B]\n"

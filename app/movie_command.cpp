@@ -1,5 +1,6 @@
 // lumetrix --movie: keyframe movies of volumes without a window.
 
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -7,6 +8,7 @@
 #include "viewer/animation/keyframe_file.h"
 #include "viewer/animation/movie_renderer.h"
 #include "app/cli_commands.h"
+#include "app/gif_options.h"
 #include "app/view_options.h"
 #include "core/frame_size.h"
 #include "core/output_check.h"
@@ -18,6 +20,12 @@ namespace {
 struct MovieJob {
   std::string volume, movie;
 };
+
+bool IsGifName(const std::string& path) {
+  std::string kind = std::filesystem::path(path).extension().string();
+  for (char& c : kind) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return kind == ".gif";
+}
 
 int Usage(const std::string& text) {
   std::fprintf(stderr, "%s\n", text.c_str());
@@ -41,6 +49,13 @@ int RunMovieCommand(const CommandLine& line) {
     if (!options) return Usage("--codec " + *codec + ": unknown codec; this computer has: " + avi::EncoderNames(avi::EncoderCatalog::Installed()));
     request.AviOptions = *options;
   }
+
+  // The GIF reduction: only for GIF movies; the best-quality palette without dithering unless asked.
+  const bool gif = line.Option("--out-dir") ? line.Option("--format") == "gif" : IsGifName(line.Arguments[1]);
+  for (const char* option : {"--palette", "--dither"})
+    if (line.Option(option) && !gif)
+      return Usage(std::string(option) + " applies to GIF movies only (OUT.gif or --format gif)");
+  if (std::string problem = ReadGifReduction(line, request.GifReduction); !problem.empty()) return Usage(problem);
 
   std::vector<MovieJob> jobs;
   if (auto dir = line.Option("--out-dir")) {

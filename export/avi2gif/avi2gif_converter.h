@@ -27,7 +27,7 @@ class Avi2GifConverter {
   bool SetDitherMode(int mode) { return dither_.SetDitherMode(mode); }
   int DitherMode() const { return dither_.DitherMode(); }
   // "Best quality": a palette from all frames with an exact nearest-colour search, in place of
-  // the palette and dither modes (which keep their values for when it is turned off).
+  // the palette mode (which keeps its value for when it is turned off); the dither mode applies.
   void SetBestQuality(bool on) { bestQuality_ = on; }
   bool BestQuality() const { return bestQuality_; }
   void SetSwapRG(bool on) { swapRG_ = on; }

@@ -23,8 +23,8 @@ struct ImportSettings {
   // False: the frames' rows lie bottom row first, as the movie's bitmaps do (the preview).
   // True: top row first, the order the GIF encoder writes (saving).
   bool Flip = false;
-  // The best-quality reduction (BestPalette) instead of the dither module's modes: the movie
-  // is read twice, once to gather its colours.
+  // The best-quality reduction (BestPalette) instead of the dither module's palette mode, with
+  // its dither mode: the movie is read twice, once to gather its colours.
   bool BestPalette = false;
 };
 

@@ -128,7 +128,8 @@ void AVI2GIF::BuildControls() {
   chkOptimize_->setObjectName("chkOptimize");
   connect(chkOptimize_, &QCheckBox::toggled, this, [this](bool on) { converter_.SetOptimize(on); });
   right->addWidget(chkOptimize_);
-  // Beside the palette and dither options: a palette from all frames, exact nearest colours.
+  // In place of the palette option: a palette from all frames, exact nearest colours, dithered as
+  // the dither option says.
   chkBest_ = new QCheckBox("Best quality", this);
   chkBest_->setObjectName("chkBest");
   connect(chkBest_, &QCheckBox::clicked, this, [this] {

@@ -64,8 +64,10 @@ bool GifAnimationBuilder::AddFrameBest(cDIB& work, bool swapRG, bool flip, int32
   const bool added = InsertFrame(work, swapRG, flip, timePerFrameMs, [&](int, clsGIFframe& frame) {
     std::vector<RGBQuad> used;
     bool own = false;
-    if (!best.Map(work, frame.FrameDIBXOR(), used, own)) return false;
+    if (!best.Map(work, frame.FrameDIBXOR(), used, own, dither_.DitherMode())) return false;
     frame.SetLocalPalette(used.data(), static_cast<int>(used.size()));
+    // A frame's own colours are written as its colour table; the others use the global one.
+    frame.SetLocalPaletteUsed(own);
     return true;
   });
   if (!added) return false;

@@ -33,8 +33,8 @@ class GifAnimationBuilder {
   // Applies SwapRG and the vertical flip to `work` when asked, then appends it as the next
   // frame. False when work is not a 32-bit bitmap or a frame cannot be made.
   bool AddFrame(cDIB& work, bool swapRG, bool flip, int32_t timePerFrameMs);
-  // The same with the best-quality reduction (its palette built from all frames beforehand):
-  // the frame carries the palette it uses as its local palette.
+  // The same with the best-quality reduction (its palette built from all frames beforehand) and
+  // the dither module's dither mode: the frame carries the palette it uses as its local palette.
   bool AddFrameBest(cDIB& work, bool swapRG, bool flip, int32_t timePerFrameMs, BestPalette& best);
   // Screen size from the frames, pixel aspect 1.0, the palette as the global palette.
   void Finish();

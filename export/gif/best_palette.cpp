@@ -5,6 +5,8 @@
 #include <cmath>
 #include <unordered_map>
 
+#include "export/gif/pixel_mapping.h"
+
 namespace lumetrix::gif {
 
 namespace {
@@ -137,7 +139,7 @@ uint8_t BestPalette::Nearest(uint32_t rgb) {
   return static_cast<uint8_t>(known);
 }
 
-bool BestPalette::Map(const cDIB& frame, cDIB& to, std::vector<RGBQuad>& used, bool& own) {
+bool BestPalette::Map(const cDIB& frame, cDIB& to, std::vector<RGBQuad>& used, bool& own, int ditherMode) {
   if (!to.Create(frame.Width(), frame.Height(), 8)) return false;
   // The frame's own colours, while there are at most 256 of them.
   std::unordered_map<uint32_t, uint8_t> local;
@@ -161,12 +163,32 @@ bool BestPalette::Map(const cDIB& frame, cDIB& to, std::vector<RGBQuad>& used, b
   } else {
     used = entries_;
   }
-  for (int32_t y = 0; y < frame.Height(); ++y) {
-    const uint8_t* p = frame.Row(y);
-    uint8_t* o = to.Row(y);
-    for (int32_t x = 0; x < frame.Width(); ++x, p += 4) o[x] = own ? local[Pack(p)] : Nearest(Pack(p));
-  }
   to.SetPalette(used.data(), static_cast<int>(used.size()));
+  auto packed = [](int r, int g, int b) {
+    return (static_cast<uint32_t>(r) << 16) | (static_cast<uint32_t>(g) << 8) | static_cast<uint32_t>(b);
+  };
+  if (own) {
+    MapPlain(frame, to, [&](int r, int g, int b, int32_t, int32_t) { return local[packed(r, g, b)]; });
+    return true;
+  }
+  const DitherTables& t = DitherTables::Get();
+  switch (ditherMode) {
+    case mDither8bpp::kOrdered:
+      MapPlain(frame, to, [&](int r, int g, int b, int32_t x, int32_t y) {
+        const int offset = OrderedOffset(t, x, y);
+        auto at = [offset](int v) { return std::clamp(v + offset, 0, 255); };
+        return Nearest(packed(at(r), at(g), at(b)));
+      });
+      break;
+    case mDither8bpp::kFloydSteinberg: {
+      cDIB work = frame;
+      MapDiffused(work, to, to.Palette(), [&](int r, int g, int b, int32_t, int32_t) { return Nearest(packed(r, g, b)); });
+      break;
+    }
+    default:
+      MapPlain(frame, to, [&](int r, int g, int b, int32_t, int32_t) { return Nearest(packed(r, g, b)); });
+      break;
+  }
   return true;
 }
 

@@ -1,13 +1,14 @@
 #pragma once
 // The "best quality" colour reduction: one palette made by median cut from the colours of all
 // frames of a movie (refined by a few rounds of k-means), every pixel mapped to its exactly
-// nearest entry without dithering; a frame of at most 256 colours keeps exactly its own colours
-// in a palette of its own.
+// nearest entry, without dithering, with 4 x 4 ordered dithering or with Floyd–Steinberg error
+// diffusion; a frame of at most 256 colours keeps exactly its own colours in a palette of its own.
 
 #include <cstdint>
 #include <vector>
 
 #include "export/gif/dib.h"
+#include "export/gif/dither8bpp.h"
 #include "export/gif/rgb_quad.h"
 
 namespace lumetrix::gif {
@@ -22,8 +23,10 @@ class BestPalette {
   const std::vector<RGBQuad>& Entries() const { return entries_; }
 
   // Maps a 32-bit frame into an 8-bit one carrying the palette it uses (its own when it has at
-  // most 256 colours, else the common one): `own` tells which. False when `to` cannot be made.
-  bool Map(const cDIB& frame, cDIB& to, std::vector<RGBQuad>& used, bool& own);
+  // most 256 colours, else the common one): `own` tells which. `ditherMode` is one of
+  // mDither8bpp's (an own palette needs none). False when `to` cannot be made.
+  bool Map(const cDIB& frame, cDIB& to, std::vector<RGBQuad>& used, bool& own,
+           int ditherMode = mDither8bpp::kNoDither);
 
  private:
   uint8_t Nearest(uint32_t rgb);

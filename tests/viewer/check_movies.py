@@ -190,6 +190,57 @@ elif case == "view_options":
             fail(f"frame {frame} of {content} {options} is not --render {still}: {r.stderr} {s.stderr}")
     if len({rgb("m0.avi", f) for f in (0, 5, 10)}) != 3:
         fail("the crop, the plane and the mode did not change the frames")
+elif case == "gif":
+    # A grey volume turning red: the keyframes' colour goes from [1, 1, 1] to [1, 0, 0], so frame 0
+    # is grey and frames 18 to 20 have green and blue at most 1 - 18/20 = 0.1 of red. One palette
+    # made from the first frame alone held only greys; the best-quality default holds the reds.
+    import numpy as np
+    from PIL import Image, ImageSequence
+    red = {"fps": 25, "size": [64, 48], "keyframes": [{"frame": 0, "YRot": 0, "Color": [1, 1, 1]},
+                                                      {"frame": 20, "YRot": 90, "Color": [1, 0, 0]}]}
+    spool = os.path.abspath("spool")
+    os.makedirs(spool, exist_ok=True)
+    r = subprocess.run([program, "--movie", keys("red.lkf", red), "red.gif", volume], capture_output=True, text=True,
+                       env=dict(ENV, TMPDIR=spool))
+    if r.returncode != 0:
+        fail(f"red.gif: exit {r.returncode}: {r.stderr}")
+    if any(name.startswith("lumetrix-spool") for name in os.listdir(spool)):
+        fail(f"spool files were left in the temporary folder: {os.listdir(spool)}")
+
+    def decoded(path):
+        with Image.open(path) as im:
+            return [np.asarray(f.convert("RGB"), np.float64) for f in ImageSequence.Iterator(im)]
+
+    means = [f.reshape(-1, 3).mean(axis=0) for f in decoded("red.gif")]
+    if len(means) != 21:
+        fail(f"red.gif has {len(means)} frames")
+    if max(abs(means[0][0] - means[0][1]), abs(means[0][0] - means[0][2])) > 1 or means[0][0] < 10:
+        fail(f"frame 0 is not grey: {means[0]}")
+    for i in (18, 19, 20):  # 5 x rather than 10 x: room for the palette's nearest reds
+        if means[i][0] < 10 or means[i][0] < 5 * max(means[i][1], means[i][2]):
+            fail(f"frame {i} does not show red: mean RGB {means[i]}")
+    # --palette / --dither: GIF movies only, refused (exit 2, naming the option) before the keyframe
+    # file or a volume is read; and words they do not know.
+    table = [(["absent.lkf", "m.mp4", "absent.tif", "--dither", "fs"], "--dither"),
+             (["absent.lkf", "m.avi", "absent.tif", "--palette", "best"], "--palette"),
+             (["absent.lkf", "--out-dir", ".", "--format", "avi", "--palette", "web", "absent.tif"], "--palette"),
+             (["absent.lkf", "--out-dir", ".", "absent.tif", "--dither", "none"], "--dither"),  # mp4 by default
+             (["absent.lkf", "m.gif", "absent.tif", "--palette", "bestest"], "bestest"),
+             (["absent.lkf", "m.gif", "absent.tif", "--dither", "diffuse"], "diffuse")]
+    for args, words in table:
+        r = run("--movie", *args)
+        if r.returncode != 2 or words not in r.stderr or "absent" in r.stderr:
+            fail(f"{args}: exit {r.returncode}, {r.stderr!r}")
+    # The options reach the reduction: a web-safe palette has only multiples of 51 in its channels.
+    os.makedirs("out", exist_ok=True)
+    r = run("--movie", "red.lkf", "--out-dir", "out", "--format", "gif", "--palette", "web", "--dither", "ordered",
+            volume)
+    name = "out/" + os.path.splitext(os.path.basename(volume))[0] + ".gif"
+    if r.returncode != 0 or not os.path.exists(name):
+        fail(f"--format gif --palette web: exit {r.returncode}: {r.stderr}")
+    values = np.unique(np.concatenate([f.ravel() for f in decoded(name)]))
+    if not set(values.astype(int)) <= set(range(0, 256, 51)) or len(values) < 3:
+        fail(f"the web-safe GIF holds the channel values {values}")
 else:
     fail("unknown case " + case)
 print("1 passed, 0 failed")

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "core/spool_file.h"
 #include "core/staged_file.h"
 #include "export/avi/avi_file.h"
 #include "export/avi/bitmap_info.h"
@@ -62,13 +63,60 @@ class VideoOutput : public MovieOutput {
   bool key_frames_ = true;
 };
 
+// With the best-quality reduction the frames wait in a spool file until all their colours are
+// counted; the other reductions take each frame as it comes.
 class GifOutput : public MovieOutput {
  public:
-  GifOutput(std::string path, double fps) : path_(std::move(path)), builder_(document_, dither_) {
+  GifOutput(std::string path, double fps, const gif::ReductionOptions& reduction)
+      : path_(std::move(path)), builder_(document_, dither_), best_(reduction.Best) {
     delay_ms_ = static_cast<int32_t>(std::lround(1000.0 / fps));
+    dither_.SetPaletteMode(reduction.PaletteMode);
+    dither_.SetDitherMode(reduction.DitherMode);
+    if (best_) {
+      palette_ = std::make_unique<gif::BestPalette>();
+      spool_ = std::make_unique<SpoolFile>();
+    }
+  }
+
+  // False, with `error`, when the spool file the best-quality reduction needs cannot be made.
+  bool Ready(std::string& error) const {
+    if (!best_ || spool_->Ok()) return true;
+    error = spool_->Error();
+    return false;
   }
 
   bool Add(const CapturedFrame& frame, std::string& error) override {
+    if (!ToWork(frame, error)) return false;
+    if (best_) {
+      if (frames_ == 0) width_ = frame.Width, height_ = frame.Height;
+      if (frame.Width != width_ || frame.Height != height_) {
+        error = "the frames of a GIF differ in size";
+        return false;
+      }
+      palette_->Count(work_);
+      if (!spool_->Append(frame.Pixels.data(), frame.Pixels.size())) {
+        error = spool_->Error();
+        return false;
+      }
+      ++frames_;
+      return true;
+    }
+    if (!builder_.AddFrame(work_, false, false, delay_ms_)) {
+      error = "the frame could not be added to the GIF";
+      return false;
+    }
+    return true;
+  }
+
+  bool Finish(std::string& error) override {
+    if (best_ && !ReduceSpooled(error)) return false;
+    builder_.Finish();
+    return document_.Save(path_, &error);
+  }
+
+ private:
+  // The captured frame as a 32-bit picture, top row first.
+  bool ToWork(const CapturedFrame& frame, std::string& error) {
     if (!work_.Create(frame.Width, frame.Height, 32)) {
       error = "the frame is too large for a GIF";
       return false;
@@ -83,32 +131,48 @@ class GifOutput : public MovieOutput {
         out[3] = 0;
       }
     }
-    if (!builder_.AddFrame(work_, false, false, delay_ms_)) {
-      error = "the frame could not be added to the GIF";
-      return false;
+    return true;
+  }
+
+  // The second pass: the palette from every frame's colours, then each frame mapped to it.
+  bool ReduceSpooled(std::string& error) {
+    palette_->Build();
+    CapturedFrame frame;
+    frame.Width = width_;
+    frame.Height = height_;
+    frame.Pixels.resize(static_cast<size_t>(FrameRowStride(width_)) * static_cast<size_t>(height_));
+    for (int32_t i = 0; i < frames_; ++i) {
+      if (!spool_->ReadAt(static_cast<uint64_t>(i) * frame.Pixels.size(), frame.Pixels.data(), frame.Pixels.size())) {
+        error = spool_->Error();
+        return false;
+      }
+      if (!ToWork(frame, error)) return false;
+      if (!builder_.AddFrameBest(work_, false, false, delay_ms_, *palette_)) {
+        error = "the frame could not be added to the GIF";
+        return false;
+      }
     }
     return true;
   }
 
-  bool Finish(std::string& error) override {
-    builder_.Finish();
-    return document_.Save(path_, &error);
-  }
-
- private:
   std::string path_;
   gif::cGIF document_;
   gif::mDither8bpp dither_;
   gif::GifAnimationBuilder builder_;
   gif::cDIB work_;
   int32_t delay_ms_ = 40;
+  bool best_ = true;
+  // Only for the best-quality reduction (its tables take 96 MiB).
+  std::unique_ptr<gif::BestPalette> palette_;
+  std::unique_ptr<SpoolFile> spool_;
+  int32_t frames_ = 0, width_ = 0, height_ = 0;
 };
 
 }  // namespace
 
 std::unique_ptr<MovieOutput> OpenMovieOutput(const std::string& path, int32_t width, int32_t height, double fps,
                                              const avi::CompressionOptions& aviOptions, double rateFactor,
-                                             std::string& error) {
+                                             const gif::ReductionOptions& gifReduction, std::string& error) {
   const std::string kind = Extension(path);
   if (kind == ".gif") {
     const std::string problem = DestinationProblem(path);
@@ -116,7 +180,9 @@ std::unique_ptr<MovieOutput> OpenMovieOutput(const std::string& path, int32_t wi
       error = "Cannot write " + path + ": " + problem;
       return nullptr;
     }
-    return std::make_unique<GifOutput>(path, fps);
+    auto gif = std::make_unique<GifOutput>(path, fps, gifReduction);
+    if (!gif->Ready(error)) return nullptr;
+    return gif;
   }
   if (kind != ".mp4" && kind != ".avi") {
     error = "A movie is written as .mp4, .avi or .gif, not " + (kind.empty() ? std::string("a name without one") : kind);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "export/avi/compression_options.h"
+#include "export/gif/reduction_options.h"
 #include "viewer/frame_bmp.h"
 
 namespace lumetrix::animation {
@@ -22,9 +23,9 @@ class MovieOutput {
 };
 
 // Nothing, with `error`, for a name of another kind or a file that cannot be made. `aviOptions`
-// apply to AVI only; MP4 uses H.264 at `rateFactor`.
+// apply to AVI only; MP4 uses H.264 at `rateFactor`; GIF frames are reduced as `gifReduction` says.
 std::unique_ptr<MovieOutput> OpenMovieOutput(const std::string& path, int32_t width, int32_t height, double fps,
                                              const avi::CompressionOptions& aviOptions, double rateFactor,
-                                             std::string& error);
+                                             const gif::ReductionOptions& gifReduction, std::string& error);
 
 }  // namespace lumetrix::animation

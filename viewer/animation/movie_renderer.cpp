@@ -83,7 +83,8 @@ MovieResult RenderMovie(Viewer& viewer, const KeyframeTrack& track, const MovieR
   std::string error;
   const std::optional<KeyframeTrack> frames = TrackForVolume(viewer, track, error);
   if (!frames) return Failed(error);
-  auto output = OpenMovieOutput(request.Path, width, height, fps, request.AviOptions, request.RateFactor, error);
+  auto output = OpenMovieOutput(request.Path, width, height, fps, request.AviOptions, request.RateFactor,
+                                request.GifReduction, error);
   if (!output) return Failed(error);
 
   ViewerRestorer restore(viewer);

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "export/avi/compression_options.h"
+#include "export/gif/reduction_options.h"
 #include "viewer/animation/keyframe_track.h"
 
 namespace lumetrix {
@@ -23,6 +24,8 @@ struct MovieRequest {
   double Fps = 0;                 // 0: the track's rate
   avi::CompressionOptions AviOptions;
   double RateFactor = avi::kMp4RateFactor;
+  // GIF only; by default the best-quality reduction without dithering.
+  gif::ReductionOptions GifReduction;
   // Called before frame `index` of `count`; false cancels. May be empty.
   std::function<bool(int32_t index, int32_t count)> Progress;
 };
