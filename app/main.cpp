@@ -1,6 +1,7 @@
 // Lumetrix: three-dimensional display of microscope image stacks.
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QTimer>
 #include <cstdio>
 #include <optional>
@@ -10,6 +11,7 @@
 #include "export/series/series_commands.h"
 #include "app/cli_commands.h"
 #include "app/command_line.h"
+#include "core/data_folder.h"
 #include "viewer_ui/frm_3d.h"
 #include "viewer_ui/gl_view.h"
 #include "render/headless_platform.h"
@@ -67,6 +69,14 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName("Lumetrix");
   QApplication::setApplicationVersion(QString("%1.%2").arg(LUMETRIX_VERSION_MAJOR).arg(LUMETRIX_VERSION_MINOR));
 
+  // The window and the drawing commands read palettes (and the window the manual) from the data
+  // folder: without it they stop at once, naming the folder.
+  if (const std::string error = DataFolderError(QCoreApplication::applicationDirPath().toStdString());
+      !error.empty()) {
+    std::fprintf(stderr, "lumetrix: %s\n", error.c_str());
+    if (line.Command.empty()) QMessageBox::critical(nullptr, "Lumetrix", QString::fromStdString(error));
+    return 1;
+  }
   if (line.Command == "render") return RunRenderCommand(line);
   if (line.Command == "run") return RunScriptCommand(line);
   if (line.Command == "movie") return RunMovieCommand(line);

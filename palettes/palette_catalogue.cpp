@@ -75,17 +75,20 @@ bool PaletteCatalogue::Choose(int32_t index, bool volumeLoaded) {
   return true;
 }
 
+int32_t PaletteCatalogue::IndexOf(std::string_view name) const {
+  const std::string wanted = ToLowerUtf8(name);
+  for (int32_t i = 0; i < Count(); ++i)
+    if (ToLowerUtf8(entries_[static_cast<std::size_t>(i)].caption) == wanted) return i;
+  return -1;
+}
+
 bool PaletteCatalogue::SetPalette(std::string_view name, bool greyFlag) {
   if (!greyFlag) return false;
-  const std::string wanted = ToLowerUtf8(name);
-  for (int32_t i = 0; i < Count(); ++i) {
-    if (ToLowerUtf8(entries_[static_cast<std::size_t>(i)].caption) == wanted) {
-      checked_ = i;
-      paletteIndex_ = i;
-      return true;
-    }
-  }
-  return false;
+  const int32_t i = IndexOf(name);
+  if (i < 0) return false;
+  checked_ = i;
+  paletteIndex_ = i;
+  return true;
 }
 
 Lut PaletteCatalogue::TableFor(int32_t index) const {

@@ -50,6 +50,9 @@ class PaletteCatalogue {
   // an index outside the menu.
   bool Choose(int32_t index, bool volumeLoaded);
 
+  // The first entry whose caption equals name ignoring case; -1 when none does.
+  int32_t IndexOf(std::string_view name) const;
+
   // A script chose a table by name: the first entry whose caption equals name ignoring case.
   // Nothing happens (false) while the volume's grey flag is not set or when nothing matches;
   // otherwise true (rebuild) even when that entry was in use already.

@@ -542,7 +542,12 @@ void Viewer::ChoosePalette(int index) {
   if (rebuild) RebuildTextures();
 }
 
+std::string Viewer::UnknownPaletteWarning(const std::string& name) {
+  return "Unknown palette \"" + name + "\": the palette stays as it was";
+}
+
 void Viewer::SetPalette(const std::string& name) {
+  if (catalogue_.IndexOf(name) < 0) return ShowStatus(UnknownPaletteWarning(name));
   if (busy_ || !catalogue_.SetPalette(name, volume_.IsGrey)) return;
   Notify(ViewerChange::Palettes);
   RebuildTextures();

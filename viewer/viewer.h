@@ -232,8 +232,17 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   void LoadLuts();
   // The user chose Palette menu entry `index`.
   void ChoosePalette(int index);
+  // The script member SetPalette: the entry captioned `name` (any case), grey volumes only. A name
+  // that no entry has is warned of on the status line (standard error without a window), and
+  // the palette in use stays.
   void SetPalette(const std::string& name);
   const palettes::PaletteCatalogue& Palettes() const { return catalogue_; }
+  // The warning of a palette name that the Palette menu does not have.
+  static std::string UnknownPaletteWarning(const std::string& name);
+  // A line for the status bar (standard error without a window); nothing when there is none.
+  void ShowStatus(const std::string& line) const {
+    if (ui_.status) ui_.status(line);
+  }
   int32_t PaletteIndex() const { return catalogue_.PaletteIndex(); }
   // The Palette menu shows from the first grey volume on.
   bool PaletteMenuShown() const { return palette_menu_shown_; }

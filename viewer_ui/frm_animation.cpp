@@ -281,6 +281,10 @@ void frmAnimation::SaveMovie() {
   TakeSettings();
   if (track_.Keys.empty()) return void(Warn("Add a keyframe first."));
   if (!viewer_.VolumeShown()) return void(Warn(kMsgFirstOpenImage));
+  // Checked against the volume on screen first, so that what does not fit (and palette names
+  // the Palette menu lacks) is told in this window rather than by the offscreen viewer below.
+  std::string unfit;
+  if (!TrackForVolume(viewer_, track_, unfit)) return void(Warn(unfit));
   const QString kind = format_->currentText();
   const QString path = QFileDialog::getSaveFileName(this, "Save movie", "movie." + kind, "Movie (*." + kind + ")");
   if (path.isEmpty()) return;

@@ -228,7 +228,8 @@ void InStrRev(Interpreter&, Variant* args, int nargs, Variant& result) {
   int32_t start = OptionalLong(args, nargs, 2, -1);
   bool text = TextCompareArg(args, nargs, 3);
   if (start == 0 || start < -1) ThrowError(err::InvalidCall);
-  if (args[0].deref().isNull() || args[1].deref().isNull()) {
+  // A Null text gives Null only without a start; with one, VBScript raises 94 (StringArg).
+  if (!Given(args, nargs, 2) && (args[0].deref().isNull() || args[1].deref().isNull())) {
     result = Variant::Null();
     return;
   }
@@ -363,7 +364,7 @@ void Join(Interpreter&, Variant* args, int nargs, Variant& result) {
   parts.reserve(a.data.size());
   uint64_t size = 0;
   for (const Variant& e : a.data) {
-    if (e.isArray()) ThrowError(err::TypeMismatch);
+    if (e.isArray() || e.isNull()) ThrowError(err::TypeMismatch);  // a Null element is 13, not 94
     parts.push_back(ToUString(e));
     size += parts.back().size() + (parts.size() > 1 ? delim.size() : 0);
     CheckStringSize(size);

@@ -32,10 +32,12 @@ int UiHost::MsgBox(const std::string& prompt, int, const std::string&) {
   return 1;
 }
 
-std::string UiHost::InputBox(const std::string& prompt, const std::string&, const std::string& defaultText) {
+std::string UiHost::InputBox(const std::string& prompt, const std::string&, const std::string&) {
   // The prompt goes to standard error, so that standard output carries only what scripts print.
   PrintLine(prompt, stderr);
-  // One line of standard input; the default when there is none (end of input).
+  // One line of standard input. At its end nobody can answer: rather than the default (every
+  // job of a batch would get the same answer), VBScript's error for reading past the end of a
+  // text stream, 62 "Input past end of file", which On Error Resume Next can trap.
   std::string line;
   bool any = false;
   for (int c; (c = std::fgetc(stdin)) != EOF;) {
@@ -43,7 +45,7 @@ std::string UiHost::InputBox(const std::string& prompt, const std::string&, cons
     if (c == '\n') break;
     if (line.size() < kMaxStringLength) line.push_back(static_cast<char>(c));  // the rest is dropped
   }
-  if (!any) return defaultText;
+  if (!any) ThrowError(err::PastEndOfFile);
   if (!line.empty() && line.back() == '\r') line.pop_back();
   return line;
 }

@@ -33,8 +33,9 @@ class HostObject {
 // Dialogs of MsgBox and InputBox. The default implementation suits programs without a window:
 // MsgBox writes the prompt and a newline to standard output (the prompt's CR LF and CR line
 // breaks as LF) and answers vbOK (1); InputBox writes its prompt the same way to standard error,
-// then answers one line read from standard input (without its line break), or its default text
-// when the input has ended. Texts are UTF-8.
+// then answers one line read from standard input (without its line break); when the input has
+// ended it raises 62 "Input past end of file" (as TextStream.ReadLine does), not the default
+// text. Texts are UTF-8.
 class UiHost {
  public:
   virtual ~UiHost() = default;

@@ -255,6 +255,10 @@ Variant Negate(const Variant& a0) {
 Variant LogicalNot(const Variant& a0) {
   Variant a = Plain(a0);
   if (a.isNull()) return a;
+  // A text that is no number but "True", "False", "#TRUE#" or "#FALSE#" is a Boolean here, as
+  // in VBScript (Not "#FALSE#" is True); any other text is a type mismatch (ToBool).
+  double number;
+  if (a.isString() && !ParseNumber(a.str(), number)) return Variant(!ToBool(a));
   Bits x = ToBits(a);
   int32_t r = ~static_cast<int32_t>(x.v);
   if (x.isBool) return Variant(r != 0);

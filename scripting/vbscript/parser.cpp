@@ -483,9 +483,13 @@ class Parser {
     if (!atKw(Kw::End)) fail(err::ExpectedEnd);
     next();
     expectKw(endKw, endErr);
+    if (inClass_ && atClassEnd()) return p;  // `... End Function End Class`
     endStatement();
     return p;
   }
+
+  // A class's last member may be followed by `End Class` on the same line (`Public x End Class`).
+  bool atClassEnd() const { return atKw(Kw::End) && peekKw(1, Kw::Class); }
 
   ClassDecl* classDecl() {
     next();  // Class
@@ -550,7 +554,7 @@ class Parser {
         if (!at(Tok::Comma)) break;
         next();
       }
-      endStatement();
+      if (!atClassEnd()) endStatement();
     }
     inClass_ = false;
     return c;

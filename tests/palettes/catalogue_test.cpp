@@ -125,6 +125,10 @@ TEST(CatalogueTest, ChoosingFromTheMenuOrByScript) {
   EXPECT_FALSE(cat.Choose(0, true));                  // already checked: nothing
   EXPECT_FALSE(cat.SetPalette("FalseColor", false));  // grey flag not set
   for (const char* name : {"nothing", ""}) EXPECT_FALSE(cat.SetPalette(name, true)) << name;
+  // IndexOf finds a caption in any case, also with the grey flag unset; -1 for names not in the menu.
+  EXPECT_EQ((std::vector<int32_t>{cat.IndexOf("falsecolor"), cat.IndexOf("DEEP SEA"), cat.IndexOf("Nonesuch"),
+                                  cat.IndexOf("")}),
+            (std::vector<int32_t>{6, 8, -1, -1}));
   EXPECT_EQ(std::pair(cat.CheckedIndex(), cat.PaletteIndex()), std::pair(0, 0));
   EXPECT_FALSE(cat.UsesTable(true));
   EXPECT_TRUE(cat.Choose(6, true));

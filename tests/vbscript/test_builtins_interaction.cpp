@@ -64,7 +64,8 @@ TEST(BuiltinDialogs, DefaultMsgBoxPrintsThePromptAndAnswersOk) {
 }
 
 // Without a window InputBox prompts on standard error and reads standard input: one line per
-// call, the default once the input has ended.
+// call; once the input has ended, error 62 "Input past end of file" (VBScript's number for
+// reading past the end of a text stream), which the script can trap.
 TEST(BuiltinDialogs, DefaultInputBoxReadsLinesOfStandardInput) {
   std::filesystem::path file =
       std::filesystem::temp_directory_path() / ("lumetrix_inputbox_" + std::to_string(::getpid()) + ".txt");
@@ -76,13 +77,16 @@ TEST(BuiltinDialogs, DefaultInputBoxReadsLinesOfStandardInput) {
   Engine sc;
   ::testing::internal::CaptureStderr();
   bool ok = sc.AddCode("a = InputBox(\"One?\", \"T\", \"d1\")\nb = InputBox(\"Two?\", , \"d2\")\n"
-                       "c = InputBox(\"Three?\")\nd = InputBox(\"Four?\", , \"d4\")");
+                       "c = InputBox(\"Three?\")\nOn Error Resume Next\nd = InputBox(\"Four?\", , \"d4\")\n"
+                       "e = Err.Number & \" \" & Err.Description\nOn Error GoTo 0\nf = InputBox(\"Five?\")");
   std::string out = ::testing::internal::GetCapturedStderr();  // prompts go to standard error
   std::filesystem::remove(file);
-  ASSERT_TRUE(ok) << sc.Error().Description;
-  EXPECT_EQ(out, "One?\nTwo?\nThree?\nFour?\n");
-  // An empty line is an empty answer; the last line needs no line break.
-  ExpectEvalsIn(sc, {{"a", "String first line"}, {"b", "String "}, {"Len(c)", "Long 5"}, {"d", "String d4"}});
+  ASSERT_FALSE(ok);  // the untrapped fifth call ends the script
+  EXPECT_EQ(Report(sc.Error()), "62 at 8:1 Input past end of file: 'InputBox'");
+  EXPECT_EQ(out, "One?\nTwo?\nThree?\nFour?\nFive?\n");
+  // An empty line is an empty answer; the last line needs no line break; the default is not used.
+  ExpectEvalsIn(sc, {{"a", "String first line"}, {"b", "String "}, {"Len(c)", "Long 5"}, {"IsEmpty(d)", "Boolean True"},
+                     {"e", "String 62 Input past end of file"}});
 }
 
 TEST(BuiltinObjects, CreateObjectAndGetObjectKnowOnlyTheEnginesClasses) {

@@ -10,6 +10,9 @@ TEST(Conformance, LexerAndOperators) {
       {"CByte(True)", "Byte 255"}, {"CBool(\"#TRUE#\")", "Boolean True"}, {"CBool(\"#false#\")", "Boolean False"},
       {"CSng(0.001 * 0.001) = 0.000001", "Boolean True"}, {"Round(True)", "Boolean True"},
       {"FormatPercent(Null)", "error 13"}, {"vbYes", "Integer 6"}, {"vbRed", "Long 255"},
+      // Not of a text that is no number converts it as CBool does: "#FALSE#" and "False" are False.
+      {"Not \"#FALSE#\"", "Boolean True"}, {"Not \"true\"", "Boolean False"}, {"Not \"1\"", "Long -2"},
+      {"Not \"abc\"", "error 13"},
   });
   ExpectScripts({
       {"hi = \"y\"\nResult = \"x\" &hi", "String xy"}, {"If \"#TRUE#\" Then Result = 1", "Integer 1"},
@@ -36,6 +39,14 @@ TEST(Conformance, Statements) {
   ExpectScripts({
       {"Select Case 2\nCase 1 Result = 1\nCase 2 Result = 2\nEnd Select", "Integer 2"},
       {"If True Then\n  Function F()\n    F = 7\n  End Function\nEnd If\nResult = F()", "Integer 7"},
+      // A class's last member may run into `End Class` on its line, as a body's last statement
+      // runs into `End Sub`; another member still needs a separator.
+      {"Class C : Public x End Class\nSet o = New C : o.x = 1 : Result = o.x", "Integer 1"},
+      {"Class C\n  Dim x End Class\nSet o = New C : o.x = 2 : Result = o.x", "Integer 2"},
+      {"Class C\n  Function F() x = 0 : F = 3 End Function End Class\nResult = (New C).F()", "Integer 3"},
+      {"Class C : Public Default Property Get P : P = 4 End Property End Class\nResult = 0 + New C", "Integer 4"},
+      {"Class C : Public x Public y\nEnd Class", "error 1025 at line 1"},
+      {"Class C\n  Sub S() x = 1 End Class", "error 1025 at line 2"},
       {"Result = G()\nIf False Then\n  Function G() : G = 8 : End Function\nEnd If", "Integer 8"},
       {"Dim Result\nSub S() Result = 3 End Sub\nS", "Integer 3"}, {"Dim Result\nSub S\n  Result = 4 End Sub\nS", "Integer 4"},
       {"Dim Result\nSub S : Result = 1 : End Sub\nSub S : Result = 2 : End Sub\nS", "Integer 2"},
@@ -64,6 +75,13 @@ TEST(Conformance, WhichArgumentErrorWins) {  // Null flags, types, ranges, then 
   ExpectEvals({{"Mid(\"test\", \"a\", Null)", "error 94"}, {"Mid(\"test\", 0, Null)", "error 94"}, {"Mid(Null, -1, -1)", "error 5"},
                {"InStrRev(Null, \"b\", 0)", "error 5"}, {"InStrRev(Null, \"b\")", "Null"}, {"Split(\"a\", \"-\", -1, 2)", "error 5"},
                {"Split(Null, \"-\", -2)", "error 94"}, {"MonthName(\"a\", Null)", "error 94"}, {"MonthName(\"a\", 1)", "error 13"}});
+}
+
+// The argument checks changed to VBScript's numbers (94 "Invalid use of Null", 13 "Type
+// mismatch"), as a suite run against Microsoft's engine records them (Wine's vbscript api.vbs).
+TEST(Conformance, ArgumentErrorNumbersMended) {
+  ExpectEvals({{"InStrRev(Null, \"abcd\", 2, 0)", "error 94"}, {"InStrRev(\"abcd\", Null, 2)", "error 94"},
+               {"Join(Array(1, Null))", "error 13"}, {"Join(Array(\"a\", Empty))", "String a "}});
 }
 
 }  // namespace

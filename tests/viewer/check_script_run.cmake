@@ -44,3 +44,21 @@ execute_process(COMMAND ${PROGRAM} --run ${OUT}/lines.scp ${VOLUME}
 if(NOT rc EQUAL 0 OR NOT out STREQUAL "a\nb\nc\n")
   message(FATAL_ERROR "line breaks of MsgBox: exit ${rc}, stdout '${out}'")
 endif()
+
+# The batch example with nothing on standard input: InputBox raises 62 instead of answering a
+# default name, the script turns it into its own message, and no movie is written.
+file(WRITE ${OUT}/empty.txt "")
+execute_process(COMMAND ${PROGRAM} --run ${BATCH_SCRIPT} ${VOLUME} INPUT_FILE ${OUT}/empty.txt WORKING_DIRECTORY ${OUT}
+  OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE rc)
+file(GLOB movies ${OUT}/*.avi)
+if(NOT rc EQUAL 1 OR NOT err MATCHES "Error: No movie file named on standard input" OR movies)
+  message(FATAL_ERROR "batch_movie.scp without input: exit ${rc}, stderr '${err}', movies '${movies}'")
+endif()
+
+# A data folder that is not there stops the command at start, naming the folder; nothing runs.
+execute_process(COMMAND ${CMAKE_COMMAND} -E env LUMETRIX_DATA_DIR=${OUT}/no-data-here
+  ${PROGRAM} --run ${OUT}/lines.scp ${VOLUME}
+  OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE rc)
+if(NOT rc EQUAL 1 OR NOT out STREQUAL "" OR NOT err MATCHES "data folder ${OUT}/no-data-here \\(named by LUMETRIX_DATA_DIR\\) does not exist")
+  message(FATAL_ERROR "missing data folder: exit ${rc}, stdout '${out}', stderr '${err}'")
+endif()

@@ -271,6 +271,15 @@ TEST_F(AnimationMovies, APlaneWhoseNormalTurnsThroughZeroIsRefusedBeforeAnyFrame
   EXPECT_EQ(Files(), std::vector<std::string>{});
   turned.Keys[2].View.Clip = {true, {0, 1, -2, 4}};  // turning, but never through zero
   EXPECT_TRUE(TrackForVolume(offscreen.viewer, turned, error)) << error;
+  // A palette the Palette menu lacks is told once (standard error without a window) and dropped,
+  // so the frames keep the palette before it.
+  turned.Keys[0].Palette = "Fire";
+  turned.Keys[1].Palette = turned.Keys[2].Palette = "Nonesuch";
+  ::testing::internal::CaptureStderr();
+  const auto resolved = TrackForVolume(offscreen.viewer, turned, error);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Unknown palette \"Nonesuch\": the palette stays as it was\n");
+  ASSERT_TRUE(resolved) << error;
+  EXPECT_EQ(std::pair(resolved->At(0).Palette, resolved->At(11).Palette), std::pair(std::string("Fire"), std::string()));
 }
 
 TEST_F(AnimationMovies, TheSavedScriptRecordsTheSameFrames) {

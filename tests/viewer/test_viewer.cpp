@@ -39,7 +39,9 @@ class ViewerTest : public ::testing::Test, public MessageSink {
   OffscreenView surface;
   NullProgress progress;
   avi::RememberedOptionsSource movie_options;
-  Viewer v{surface, ViewerUi{progress, *this, movie_options}};
+  std::vector<std::string> statuses;  // the status line's texts
+  Viewer v{surface, ViewerUi{progress, *this, movie_options, {}, {}, nullptr,
+                             [this](const std::string& line) { statuses.push_back(line); }}};
   std::string error_;
 };
 
@@ -163,8 +165,10 @@ TEST_F(ViewerTest, PalettesNeedAGreyVolumeAndColourItsSlices) {
   v.ChoosePalette(2);
   EXPECT_EQ(v.PaletteIndex(), 0);  // no volume yet
   ASSERT_TRUE(v.OpenAtStart(Stack(dir, "rgb.tif", 2, 32, 24, TiffSamples::kRgb8)));
+  statuses.clear();
   v.SetPalette("Red");
-  EXPECT_EQ(v.PaletteIndex(), 0);  // a colour volume takes no table
+  EXPECT_EQ(v.PaletteIndex(), 0);  // a colour volume takes no table, without a warning: the name is known
+  EXPECT_EQ(statuses, std::vector<std::string>{});
   ASSERT_TRUE(v.OpenAtStart(Stack(dir, "grey.tif", 2)));
   v.SetTransparency(1);
   v.SetColor(1, 1, 1);
@@ -177,8 +181,10 @@ TEST_F(ViewerTest, PalettesNeedAGreyVolumeAndColourItsSlices) {
   EXPECT_GT(centre[2], 20);  // red only
   EXPECT_EQ(centre[1] + centre[0], 0);
   v.SetPalette("green");
-  v.SetPalette("no such palette");
+  statuses.clear();
+  v.SetPalette("no such palette");  // told on the status line; the palette in use stays
   EXPECT_EQ(v.PaletteIndex(), 3);
+  EXPECT_EQ(statuses, std::vector<std::string>{"Unknown palette \"no such palette\": the palette stays as it was"});
   v.LoadLuts();  // the tick stays with the table in use, so that Grey can be chosen again
   EXPECT_EQ(std::pair(v.Palettes().CheckedIndex(), v.PaletteIndex()), std::pair(3, 3));
   v.ChoosePalette(0);

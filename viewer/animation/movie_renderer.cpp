@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <stdexcept>
+#include <vector>
 
 #include "viewer/animation/channel_keys.h"
 #include "viewer/animation/movie_output.h"
@@ -62,6 +63,24 @@ void ShowFrameView(Viewer& viewer, const FrameView& frame) {
     viewer.ShowDisplaySettings(WithFrame(viewer.Display(), frame.Channels, frame.TimePoint));
 }
 
+namespace {
+
+// Keyframes naming a palette that the Palette menu does not have leave the palette as it was;
+// each such name is warned of once.
+void DropUnknownPalettes(const Viewer& viewer, KeyframeTrack& track) {
+  std::vector<std::string> warned;
+  for (Keyframe& key : track.Keys) {
+    if (key.Palette.empty() || viewer.Palettes().IndexOf(key.Palette) >= 0) continue;
+    if (std::find(warned.begin(), warned.end(), key.Palette) == warned.end()) {
+      warned.push_back(key.Palette);
+      viewer.ShowStatus(Viewer::UnknownPaletteWarning(key.Palette));
+    }
+    key.Palette.clear();
+  }
+}
+
+}  // namespace
+
 std::optional<KeyframeTrack> TrackForVolume(const Viewer& viewer, const KeyframeTrack& track, std::string& error) {
   KeyframeTrack resolved = track;
   error = StartFrom(resolved, viewer.Display(), viewer.TimePointCount());
@@ -69,6 +88,7 @@ std::optional<KeyframeTrack> TrackForVolume(const Viewer& viewer, const Keyframe
   if (!error.empty()) return std::nullopt;
   const VolumeData& volume = viewer.Volume();
   FitCropTo(resolved, {volume.Width, volume.Height, volume.Depth});
+  DropUnknownPalettes(viewer, resolved);
   return resolved;
 }
 

@@ -50,7 +50,8 @@ void ShowFrameView(Viewer& viewer, const FrameView& frame);
 
 // The track with the channel parts and time point it leaves out taken from the volume the
 // viewer shows (StartFrom) and its crop limits fitted to the volume (FitCropTo); nothing, with
-// `error`, when it does not fit the volume.
+// `error`, when it does not fit the volume. A palette name that the Palette menu lacks is
+// warned of on the viewer's status line, once, and dropped: the palette stays as it was.
 std::optional<KeyframeTrack> TrackForVolume(const Viewer& viewer, const KeyframeTrack& track, std::string& error);
 
 }  // namespace lumetrix::animation
