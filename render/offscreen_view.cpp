@@ -7,15 +7,15 @@
 #include <QImage>
 #include <QPainter>
 
-#include "render/headless_platform.h"
 
 namespace lumetrix {
 namespace {
 
-// Qt's offscreen and minimal platforms, run without a display, offer no OpenGL of their own.
+// Qt's offscreen and minimal platforms offer no OpenGL of their own without a display, and with
+// one (the offscreen platform's GLX) their framebuffers came out 1 x 1: EGL draws for both.
 bool QtHasNoOpenGL() {
   const QString platform = QGuiApplication::platformName();
-  return NoDisplay() && (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal"));
+  return platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
 }
 
 }  // namespace
