@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <vector>
 
 namespace lumetrix {
 
@@ -16,6 +17,14 @@ std::string GetTempFolder() {
   std::string folder = std::filesystem::temp_directory_path(ec).string();
   if (ec || folder.empty()) folder = "/tmp";
   return AppendSeparator(folder, '/');
+}
+
+int MakeUniqueFile(std::string& pattern) {
+  std::vector<char> buffer(pattern.begin(), pattern.end());
+  buffer.push_back('\0');
+  const int fd = ::mkstemp(buffer.data());
+  if (fd >= 0) pattern.assign(buffer.data());
+  return fd;
 }
 
 bool FileExists(const std::string& path) {

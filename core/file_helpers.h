@@ -7,6 +7,9 @@ namespace lumetrix {
 
 // The system's temporary folder, ending with a separator so a file name can be appended.
 std::string GetTempFolder();
+// mkstemp: a new private file (mode 0600) named `pattern` with its trailing XXXXXX made unique,
+// which `pattern` then holds. Returns its descriptor, or -1 with errno set.
+int MakeUniqueFile(std::string& pattern);
 // True for an existing path that is not a folder; any error gives false.
 bool FileExists(const std::string& path);
 // True for an existing folder; any error gives false.

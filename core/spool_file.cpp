@@ -5,22 +5,19 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <vector>
 
 #include "core/file_helpers.h"
 
 namespace lumetrix {
 
 SpoolFile::SpoolFile() : folder_(GetTempFolder()) {
-  std::string pattern = folder_ + "lumetrix-spool-XXXXXX";
-  std::vector<char> buffer(pattern.begin(), pattern.end());
-  buffer.push_back('\0');
-  fd_ = ::mkstemp(buffer.data());
+  std::string path = folder_ + "lumetrix-spool-XXXXXX";
+  fd_ = MakeUniqueFile(path);
   if (fd_ < 0) {
     Fail(std::strerror(errno));
     return;
   }
-  ::unlink(buffer.data());  // the open descriptor keeps the data
+  ::unlink(path.c_str());  // the open descriptor keeps the data
 }
 
 SpoolFile::~SpoolFile() {

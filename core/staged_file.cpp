@@ -70,14 +70,12 @@ StagedFile::StagedFile(std::string destination)
   // Beside the destination, so that the final rename stays on one file system; mkstemp never
   // opens an existing file or a link planted under the temporary name.
   std::string pattern = FolderOf(destination_) + "/." + FileNameOf(destination_) + ".partial-XXXXXX";
-  std::vector<char> buffer(pattern.begin(), pattern.end());
-  buffer.push_back('\0');
-  fd_ = ::mkstemp(buffer.data());
+  fd_ = MakeUniqueFile(pattern);
   if (fd_ < 0) {
     Fail(std::strerror(errno));
     return;
   }
-  temporary_.assign(buffer.data());
+  temporary_ = pattern;
   partial_slot_ = RegisterPartialFile(temporary_);
 }
 
