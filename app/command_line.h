@@ -21,6 +21,14 @@ struct CommandLine {
 CommandLine ParseCommandLine(const std::vector<std::string>& args);
 std::string UsageText();
 
+// Every command the parser accepts, without its "--" ("info", "render", ...), with the options
+// it takes (with a value or without), in the parser's order: what the documents must list.
+struct CommandOptions {
+  std::string Command;
+  std::vector<std::string> Options;
+};
+std::vector<CommandOptions> CommandTable();
+
 // "640x480" -> 640, 480; false for anything else or sizes outside 1..32767.
 bool ParseSize(const std::string& text, int& width, int& height);
 // A number in C notation; false when the text is not one.

@@ -13,6 +13,7 @@
 #include "viewer_ui/gl_view.h"
 #include "render/headless_platform.h"
 #include "app/usage_count.h"
+#include "core/version.h"
 
 int main(int argc, char** argv) {
   using namespace lumetrix;
@@ -27,7 +28,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (line.Command == "version") {
-    std::printf("Lumetrix %d.%d\n", LUMETRIX_VERSION_MAJOR, LUMETRIX_VERSION_MINOR);
+    std::printf("Lumetrix %s\n", kVersion);
     return 0;
   }
   if (line.Command == "info") return RunInfoCommand(line);
@@ -55,13 +56,14 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setOrganizationName("Lumetrix");
   QApplication::setApplicationName("Lumetrix");
-  QApplication::setApplicationVersion(QString("%1.%2").arg(LUMETRIX_VERSION_MAJOR).arg(LUMETRIX_VERSION_MINOR));
+  QApplication::setApplicationVersion(QString::fromLatin1(kVersion));
 
   if (line.Command == "render") return RunRenderCommand(line);
   if (line.Command == "run") return RunScriptCommand(line);
   if (line.Command == "movie") return RunMovieCommand(line);
 
-  PostUsageCount("Lumetrix", QApplication::applicationVersion().toStdString());
+  // The usage count takes major and minor only.
+  PostUsageCount("Lumetrix", std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor));
   frm3D window;
   window.show();
   if (!line.Arguments.empty()) {
