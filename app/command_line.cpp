@@ -86,6 +86,16 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
   return line;
 }
 
+std::vector<CommandOptions> CommandTable() {
+  std::vector<CommandOptions> table;
+  for (const auto& [command, shape] : Shapes()) {
+    CommandOptions entry{command, {shape.valued.begin(), shape.valued.end()}};
+    entry.Options.insert(entry.Options.end(), shape.flags.begin(), shape.flags.end());
+    table.push_back(std::move(entry));
+  }
+  return table;
+}
+
 std::string UsageText() {
   return "usage: lumetrix [FILE.tif]\n"
          "       lumetrix --info FILE.tif\n"
@@ -93,15 +103,17 @@ std::string UsageText() {
          "                [--range CHANNEL:MIN:MAX]... [--scalebar] [--axes] [VIEW OPTIONS]\n"
          "       lumetrix --run SCRIPT.scp FILE.tif\n"
          "       lumetrix --movie KEYS.lkf OUT.mp4|OUT.avi|OUT.gif FILE.tif [--size WxH] [--codec NAME]\n"
-         "                [VIEW OPTIONS]\n"
-         "       lumetrix --movie KEYS.lkf --out-dir DIR [--format mp4|avi|gif] [VIEW OPTIONS]\n"
+         "                [--palette optimal|grey|web|best] [--dither none|ordered|fs] [VIEW OPTIONS]\n"
+         "       lumetrix --movie KEYS.lkf --out-dir DIR [--format mp4|avi|gif] [--size WxH] [--codec NAME]\n"
+         "                [--palette optimal|grey|web|best] [--dither none|ordered|fs] [VIEW OPTIONS]\n"
          "                FILE1.tif FILE2.tif ...\n"
-         "                (GIF movies: [--palette optimal|grey|web|best] [--dither none|ordered|fs])\n"
-         "       lumetrix --recompress IN.avi OUT.avi --codec NAME\n"
+         "       lumetrix --recompress IN.avi OUT.avi [--codec NAME]\n"
          "       lumetrix --join-tiff OUT.tif IN1.tif IN2.tif ...\n"
          "       lumetrix --convert-leica FOLDER DESTFOLDER [--map R,G,B]\n"
-         "       lumetrix --avi2gif IN.avi OUT.gif [--palette optimal|grey|web|best] [--dither none|ordered|fs]"
-         " [--swaprg] [--optimize]\n"
+         "       lumetrix --avi2gif IN.avi OUT.gif [--palette optimal|grey|web|best] [--dither none|ordered|fs]\n"
+         "                [--swaprg] [--optimize]\n"
+         "       lumetrix --help\n"
+         "       lumetrix --version\n"
          "VIEW OPTIONS: [--mode additive|max|volume|mip|attenuated|minip|iso] [--crop X0,X1,Y0,Y1,Z0,Z1]\n"
          "              [--clip NX,NY,NZ,D] [--ortho] [--quality STEP]\n";
 }

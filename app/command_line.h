@@ -21,6 +21,14 @@ struct CommandLine {
 CommandLine ParseCommandLine(const std::vector<std::string>& args);
 std::string UsageText();
 
+// Every command the parser accepts, without its "--" ("info", "render", ...), with the options
+// it takes (with a value or without), in the parser's order: what the documents must list.
+struct CommandOptions {
+  std::string Command;
+  std::vector<std::string> Options;
+};
+std::vector<CommandOptions> CommandTable();
+
 // The value of --size ("640x480" -> 640, 480); "" when it is a size within the drawing limits
 // (core/frame_size.h), else the message naming the option, its value and what is wrong.
 std::string ReadSizeOption(const std::string& text, int& width, int& height);

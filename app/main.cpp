@@ -18,6 +18,7 @@
 #include "app/usage_count.h"
 #include "app/private_runtime_folder.h"
 #include "core/partial_files.h"
+#include "core/version.h"
 
 int main(int argc, char** argv) {
   using namespace lumetrix;
@@ -32,7 +33,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (line.Command == "version") {
-    std::printf("Lumetrix %d.%d\n", LUMETRIX_VERSION_MAJOR, LUMETRIX_VERSION_MINOR);
+    std::printf("Lumetrix %s\n", kVersion);
     return 0;
   }
   // Commands run in batches: an interrupted one leaves no partial file behind, and none makes a
@@ -67,7 +68,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setOrganizationName("Lumetrix");
   QApplication::setApplicationName("Lumetrix");
-  QApplication::setApplicationVersion(QString("%1.%2").arg(LUMETRIX_VERSION_MAJOR).arg(LUMETRIX_VERSION_MINOR));
+  QApplication::setApplicationVersion(QString::fromLatin1(kVersion));
 
   // The window and the drawing commands read palettes (and the window the manual) from the data
   // folder: without it they stop at once, naming the folder.
@@ -81,7 +82,8 @@ int main(int argc, char** argv) {
   if (line.Command == "run") return RunScriptCommand(line);
   if (line.Command == "movie") return RunMovieCommand(line);
 
-  PostUsageCount("Lumetrix", QApplication::applicationVersion().toStdString());
+  // The usage count takes major and minor only.
+  PostUsageCount("Lumetrix", std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor));
   frm3D window;
   window.show();
   if (!line.Arguments.empty()) {

@@ -28,6 +28,8 @@ if $want_test; then
     python3-tifffile python3-numpy)
   # Validators of the installed desktop entry, metainfo and man page.
   PACKAGES+=(desktop-file-utils appstream man-db groff-base)
+  # The Debian package's checker (tests/packaging builds the .deb and runs it).
+  PACKAGES+=(lintian)
 fi
 if $want_bench; then
   # vispy's Volume visual, the ray caster's peer in bench/render (drawn through EGL under Xvfb, or PyQt5).

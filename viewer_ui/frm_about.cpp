@@ -4,9 +4,11 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "core/version.h"
+
 namespace lumetrix {
 
-QString VersionText() { return QStringLiteral("%1.%2").arg(LUMETRIX_VERSION_MAJOR).arg(LUMETRIX_VERSION_MINOR); }
+QString VersionText() { return QString::fromLatin1(kVersion); }
 
 frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
   setWindowTitle("About Lumetrix");

@@ -11,7 +11,7 @@ class frmAbout : public QDialog {
   explicit frmAbout(QWidget* parent = nullptr);
 };
 
-// "1.2": major and minor of the program's version.
+// "1.2.0.12": the program's version, as --version and the package give it.
 QString VersionText();
 
 }  // namespace lumetrix
