@@ -79,8 +79,9 @@ void Viewer::Adopt(VolumeData volume, const std::string& name) {
     surface_.ActiveRenderer().SetCalibration({});
   last_file_ = name;
   Notify(ViewerChange::View);
-  if (volume_.IsGrey && !palette_menu_shown_) {
-    palette_menu_shown_ = true;
+  // Palettes colour a volume of one channel only: the menu follows the volume on screen.
+  if (volume_.IsGrey != palette_menu_shown_) {
+    palette_menu_shown_ = volume_.IsGrey;
     Notify(ViewerChange::Palettes);
   }
 }

@@ -45,14 +45,14 @@ class ViewerTest : public ::testing::Test, public MessageSink {
   std::string error_;
 };
 
-TEST_F(ViewerTest, OpeningSetsTheTransparencyByPageCountAndGreyShowsThePaletteMenu) {
+TEST_F(ViewerTest, OpeningSetsTheTransparencyByPageCountAndOnlyGreyShowsThePaletteMenu) {
   v.SetTransparency(0.7f);
   ASSERT_TRUE(v.OpenVolume(Stack(dir, "rgb.tif", 1, 32, 24, TiffSamples::kRgb8)));
   EXPECT_EQ(std::pair(v.View().Transparency, v.PaletteMenuShown()), std::pair(1.0f, false));
   ASSERT_TRUE(v.OpenVolume(Stack(dir, "grey.tif", 2)));
   EXPECT_EQ(std::pair(v.View().Transparency, v.PaletteMenuShown()), std::pair(0.3f, true));
   ASSERT_TRUE(v.OpenVolume(Stack(dir, "rgb2.tif", 2, 32, 24, TiffSamples::kRgb8)));
-  EXPECT_TRUE(v.PaletteMenuShown());  // nothing hides it again
+  EXPECT_FALSE(v.PaletteMenuShown());  // a palette would change nothing on a colour volume
   EXPECT_EQ(v.LastFile(), dir.File("rgb2.tif"));
   // Deeper than 30 pages: 0.3 * 30 / pages, the brightness of 30 pages at 0.3.
   for (auto [pages, transparency] : {std::pair{30, 0.3f}, {60, 0.15f}, {300, 0.03f}}) {
