@@ -1,11 +1,11 @@
 // lumetrix --movie: keyframe movies of volumes without a window.
 
-#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <map>
 
 #include "viewer/animation/keyframe_file.h"
+#include "viewer/animation/movie_output.h"
 #include "viewer/animation/movie_renderer.h"
 #include "app/cli_commands.h"
 #include "app/gif_options.h"
@@ -20,12 +20,6 @@ namespace {
 struct MovieJob {
   std::string volume, movie;
 };
-
-bool IsGifName(const std::string& path) {
-  std::string kind = std::filesystem::path(path).extension().string();
-  for (char& c : kind) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return kind == ".gif";
-}
 
 int Usage(const std::string& text) {
   std::fprintf(stderr, "%s\n", text.c_str());
@@ -51,7 +45,7 @@ int RunMovieCommand(const CommandLine& line) {
   }
 
   // The GIF reduction: only for GIF movies; the best-quality palette without dithering unless asked.
-  const bool gif = line.Option("--out-dir") ? line.Option("--format") == "gif" : IsGifName(line.Arguments[1]);
+  const bool gif = line.Option("--out-dir") ? line.Option("--format") == "gif" : animation::IsGifMovieName(line.Arguments[1]);
   for (const char* option : {"--palette", "--dither"})
     if (line.Option(option) && !gif)
       return Usage(std::string(option) + " applies to GIF movies only (OUT.gif or --format gif)");

@@ -7,12 +7,8 @@ namespace {
 
 // The shortest text that reads back as the same double; for a Single, as the same Single
 // ("0.4", not the double 0.4000000059604645 the Single holds), which is what the member keeps.
-std::string Num(double v) {
-  char buffer[40];
-  const auto end = std::to_chars(buffer, buffer + sizeof buffer, v).ptr;
-  return std::string(buffer, end);
-}
-std::string Num(float v) {
+template <typename Real>
+std::string Num(Real v) {
   char buffer[40];
   const auto end = std::to_chars(buffer, buffer + sizeof buffer, v).ptr;
   return std::string(buffer, end);

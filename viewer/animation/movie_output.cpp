@@ -170,6 +170,8 @@ class GifOutput : public MovieOutput {
 
 }  // namespace
 
+bool IsGifMovieName(const std::string& path) { return Extension(path) == ".gif"; }
+
 std::unique_ptr<MovieOutput> OpenMovieOutput(const std::string& path, int32_t width, int32_t height, double fps,
                                              const avi::CompressionOptions& aviOptions, double rateFactor,
                                              const gif::ReductionOptions& gifReduction, std::string& error) {

@@ -22,6 +22,9 @@ class MovieOutput {
   virtual bool Finish(std::string& error) = 0;
 };
 
+// Whether OpenMovieOutput writes `path` as an animated GIF (its extension, in any case).
+bool IsGifMovieName(const std::string& path);
+
 // Nothing, with `error`, for a name of another kind or a file that cannot be made. `aviOptions`
 // apply to AVI only; MP4 uses H.264 at `rateFactor`; GIF frames are reduced as `gifReduction` says.
 std::unique_ptr<MovieOutput> OpenMovieOutput(const std::string& path, int32_t width, int32_t height, double fps,
