@@ -37,6 +37,7 @@
 #include "viewer_ui/key_codes.h"
 #include "viewer_ui/progress_frame.h"
 #include "viewer_ui/script_binding.h"
+#include "viewer_ui/view_step_marker.h"
 #include "widgets/frm_help.h"
 #include "widgets/message_box_icon.h"
 
@@ -79,6 +80,8 @@ frm3D::frm3D(QWidget* parent) : QMainWindow(parent) {
   findChild<QAction*>("mnuControlWheelAwayZoomsIn")->setChecked(wheel_away);
   for (QMenu* menu : menuBar()->findChildren<QMenu*>())
     connect(menu, &QMenu::aboutToShow, this, [this] { viewer_->ReleaseAllKeys(); });
+  qApp->installEventFilter(new ViewStepMarker([this] { viewer_->SettleViewStep(); }, this));
+  UpdateUndoActions();
   viewer_->SetClientSize(400, 400);
 }
 
@@ -121,7 +124,14 @@ void frm3D::PlaceEmptyHint() {
   progress_->raise();
 }
 
+void frm3D::UpdateUndoActions() {
+  mnuControlUndo_->setEnabled(viewer_->CanUndoView());
+  mnuControlRedo_->setEnabled(viewer_->CanRedoView());
+}
+
 void frm3D::OnViewerChange(ViewerChange change) {
+  if (change == ViewerChange::View || change == ViewerChange::Channels || change == ViewerChange::Caption)
+    UpdateUndoActions();
   switch (change) {
     case ViewerChange::View:
       if (parameters_) parameters_->Refresh();
