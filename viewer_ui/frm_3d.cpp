@@ -398,6 +398,7 @@ void frm3D::mnuControlShowParameters_Click() {
 // --- Unload -------------------------------------------------------------------------------------
 
 void frm3D::closeEvent(QCloseEvent* event) {
+  if (animation_ && !animation_->KeyframesMayGo()) return event->ignore();  // keyframes not saved
   // The editor asks about an unsaved script first: a Cancel there keeps the whole program
   // running, rather than leaving the editor behind without its main window.
   if (editor_) {
