@@ -256,6 +256,8 @@ void frm3D::keyPressEvent(QKeyEvent* event) {
   // Keys typed in the menu bar (after Alt) come here when the bar does not use them; they are
   // the menus' keys, not the view's, and their key-up may never come here.
   if (focusWidget() == menuBar() || QApplication::activePopupWidget()) return;
+  // Nor are keys a control of the View panel leaves unused (a letter on a check box).
+  if (view_dock_ && view_dock_->isAncestorOf(focusWidget())) return;
   viewer_->KeyDown(VirtualKeyOf(*event));
 }
 

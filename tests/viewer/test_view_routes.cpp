@@ -180,6 +180,14 @@ TEST(ViewRoutes, EveryMemberThatChangesThePictureHasAControlOrAMenuKey) {
     EXPECT_TRUE(r.done()) << r.member;
     QApplication::processEvents();  // rows the Display window replaced go
   }
+  // A key a panel control leaves unused is not the view's: a held X does not deepen it.
+  auto* axes = w.Panel()->findChild<QWidget*>("chkAxes");
+  axes->setFocus();
+  const float depth = s.ScaleZ;
+  QTest::keyPress(axes, Qt::Key_X);
+  w.findChild<GlView*>()->OnFrameDrawn();
+  QTest::keyRelease(axes, Qt::Key_X);
+  EXPECT_EQ(s.ScaleZ, depth);
 }
 
 // The panel is docked right of the drawing area and F9 hides it; the drawing area keeps the size
