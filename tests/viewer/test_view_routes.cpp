@@ -196,8 +196,8 @@ TEST(ViewRoutes, EveryMemberThatChangesThePictureHasAControlOrAMenuKey) {
 TEST(ViewRoutes, ThePanelTogglesAndTheWindowComesBackWhereItWasClosed) {
   QRect closed_at;
   {
-    frm3D dropped;
-    dropped.move(300, 200);
+    frm3D dropped;  // were it remembered, the next window would not start at 400 x 400
+    dropped.setGeometry(300, 200, 900, 700);
   }
   {
     frm3D w;
