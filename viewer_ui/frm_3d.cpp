@@ -138,7 +138,7 @@ void frm3D::BuildViewPanel() {
   scroll->setObjectName("scrViewPanel");
   scroll->setWidget(view_panel_);
   scroll->setWidgetResizable(true);
-  scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);  // many iso levels may be wider
   scroll->setFrameShape(QFrame::NoFrame);
   scroll->setMinimumWidth(view_panel_->sizeHint().width() + scroll->verticalScrollBar()->sizeHint().width());
   view_dock_->setWidget(scroll);
