@@ -63,7 +63,7 @@ void frm3D::BuildMenus() {
   action(control, "mnuResetParameters", "&Reset Parameters", [this] { viewer_->ResetParameters(); }, "Ctrl+R");
   mnuControlUndo_ = action(control, "mnuControlUndo", "&Undo View Change", [this] { viewer_->UndoView(); }, "Ctrl+Z");
   mnuControlRedo_ =
-      action(control, "mnuControlRedo", "Re&do View Change", [this] { viewer_->RedoView(); }, "Ctrl+Shift+Z");
+      action(control, "mnuControlRedo", "Red&o View Change", [this] { viewer_->RedoView(); }, "Ctrl+Shift+Z");
   action(control, "mnuControlDisplay", "&Display...", [this] {
     if (!display_) display_ = new frmDisplay(*viewer_, this);
     ShowToolWindow(*display_, *this);
