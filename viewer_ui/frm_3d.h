@@ -25,6 +25,7 @@ namespace lumetrix {
 
 class GlView;
 class ProgressFrame;
+class StatusPanes;
 class frmVBEditor;
 class frmParameters;
 class frmAnimation;
@@ -112,6 +113,7 @@ class frm3D : public QMainWindow, public ProgressSink, public MruMenu, public Me
   QWidget* client_ = nullptr;
   ProgressFrame* progress_ = nullptr;
   QLabel* empty_hint_ = nullptr;  // over the drawing area while no volume is open
+  std::unique_ptr<StatusPanes> status_;  // the panes of the status bar, there from the start
   void PlaceEmptyHint();
   QMenu* mnuPallete_ = nullptr;
   std::array<QAction*, 5> mnuMRUFiles_{};

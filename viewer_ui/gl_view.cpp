@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QLayout>
 #include <QOpenGLContext>
+#include <QStatusBar>
 #include <QSurfaceFormat>
 
 namespace lumetrix {
@@ -95,9 +96,13 @@ int32_t GlView::ClientHeight() const { return static_cast<int32_t>(height() * de
 QSize GlView::AroundClientArea() const {
   const QWidget* top = window();
   if (top->isVisible()) return top->size() - size();
-  // Not laid out yet: only the menu bar is above the drawing area.
+  // Not laid out yet: the menu bar above the drawing area and the status bar below it.
   const QWidget* bar = top->layout() ? top->layout()->menuBar() : nullptr;
-  return QSize(0, bar ? bar->sizeHint().height() : 0);
+  const auto* status = top->findChild<QStatusBar*>(QString(), Qt::FindDirectChildrenOnly);
+  const int below = status && !status->isHidden()
+                        ? status->sizeHint().expandedTo(status->minimumSize()).boundedTo(status->maximumSize()).height()
+                        : 0;
+  return QSize(0, (bar ? bar->sizeHint().height() : 0) + below);
 }
 
 void GlView::SetClientSize(int32_t width, int32_t height) {
