@@ -150,6 +150,9 @@ bool Viewer::ShowOpened(VolumeData read, const std::string& name) {
   Notify(ViewerChange::Caption);
   before = {};
   GiveBackFreedMemory();
+  // The first frame of a new volume is a coarse one, as while it turns: a large volume shows at
+  // once on software drivers, and its full frame follows a moment later.
+  if (!build_cancelled_ && !viewer_done_) ReportMotion(ViewMotion::Stepped);
   return !build_cancelled_ && !viewer_done_;
 }
 

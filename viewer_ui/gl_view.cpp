@@ -60,9 +60,13 @@ void GlView::resizeGL(int, int) {
 
 void GlView::paintGL() {
   if (!view_ || hold_) return;
-  ray_caster_.SetCoarseness(motion_.NextFrame(kind_ == RendererKind::RayCaster));
+  const bool ray = kind_ == RendererKind::RayCaster;
+  const float coarseness = motion_.NextFrame(ray || renderer_.ThinsCoarseFrames());
+  ray_caster_.SetCoarseness(coarseness);
+  renderer_.SetCoarse(!ray && coarseness > 1);
   ActiveRenderer().DrawScene(*view_, advance_pending_);
   ray_caster_.SetCoarseness(1);
+  renderer_.SetCoarse(false);
   advanced_ = advanced_ || advance_pending_;
   advance_pending_ = false;
 }
