@@ -48,7 +48,7 @@ class CancelAt {
   bool clicked_ = false;
 };
 
-QString Pane(frm3D& w, const char* name) { return w.findChild<QLabel*>(name)->text(); }
+std::string Pane(frm3D& w, const char* name) { return w.findChild<QLabel*>(name)->text().toStdString(); }
 
 TEST(Opening, CancelAtEveryStageKeepsTheVolumeShownWithItsPictureAndInput) {
   TempDir dir;
