@@ -22,6 +22,7 @@ class StatusPanes {
 
  private:
   QStatusBar* bar_;
+  QLabel* message_;  // a pane of its own rather than the bar's message, which the panes could cover
   QLabel* volume_;
   QLabel* mode_;
 };

@@ -81,7 +81,7 @@ TEST(Opening, CancelAtEveryStageKeepsTheVolumeShownWithItsPictureAndInput) {
     Settle();
     EXPECT_TRUE(v.VolumeShown() && v.LastFile() == shown && v.Volume().Depth == 8);
     EXPECT_TRUE(w.windowTitle().endsWith(" - shown.tif")) << w.windowTitle().toStdString();
-    EXPECT_EQ(w.findChild<QStatusBar*>()->currentMessage(), "Opening next.tif cancelled");
+    EXPECT_EQ(Pane(w, "lblStatusMessage"), "Opening next.tif cancelled");
     EXPECT_EQ(Pane(w, "lblStatusVolume"), "48 x 40 x 8, grey, 8-bit, no voxel size");
     const QImage after = gl->grabFramebuffer();
     EXPECT_EQ(after, before);
@@ -95,7 +95,7 @@ TEST(Opening, CancelAtEveryStageKeepsTheVolumeShownWithItsPictureAndInput) {
   }
   EXPECT_TRUE(v.OpenAndRun(next));  // not cancelled: it opens
   EXPECT_EQ(Pane(w, "lblStatusVolume"), "64 x 64 x 40, grey, 8-bit, no voxel size");
-  EXPECT_EQ(Pane(w, "lblStatusMode"), "Render mode: volume");
+  EXPECT_EQ(Pane(w, "lblStatusMode"), "Mode: volume");
 }
 
 long ResidentKilobytes() {
@@ -144,7 +144,7 @@ TEST(StatusBar, IsReadableFromTheStartAndTellsASavedPicture) {
   EXPECT_GE(bar->height(), bar->fontMetrics().height());
   ASSERT_TRUE(w.OpenAtStart(testing::Stack(dir, "v.tif", 4, 32, 24)));
   EXPECT_EQ(Pane(w, "lblStatusVolume"), "32 x 24 x 4, grey, 8-bit, no voxel size");
-  EXPECT_EQ(Pane(w, "lblStatusMode"), "Render mode: additive");
+  EXPECT_EQ(Pane(w, "lblStatusMode"), "Mode: additive");
   const std::string picture = dir.File("picture.bmp");
   QTimer::singleShot(0, [&] {
     auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
@@ -154,7 +154,7 @@ TEST(StatusBar, IsReadableFromTheStartAndTellsASavedPicture) {
   });
   w.findChild<QAction*>("MnuFileSaveBMP")->trigger();
   EXPECT_TRUE(std::filesystem::exists(picture));
-  EXPECT_EQ(bar->currentMessage().toStdString(), "Saved " + picture);
+  EXPECT_EQ(Pane(w, "lblStatusMessage"), "Saved " + picture);
 }
 
 }  // namespace
