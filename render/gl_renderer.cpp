@@ -142,11 +142,16 @@ void GlRenderer::DrawStack(const ViewState& view) {
     glEnable(GL_LIGHTING);
   else
     glDisable(GL_LIGHTING);
-  const float alpha = StackAlpha(last_stack_, extent, slice_step_, view.Transparency);
+  const std::vector<Quad> quads = StackQuads(last_stack_, extent, slice_step_);
+  // A coarse frame draws every stride-th slice; alpha grows with the spacing as between stacks.
+  const size_t stride = coarse_ ? std::max<size_t>(1, (quads.size() + kCoarseSlices - 1) / kCoarseSlices) : 1;
+  const float alpha =
+      std::min(1.0f, StackAlpha(last_stack_, extent, slice_step_, view.Transparency) * static_cast<float>(stride));
   glColor4f(view.Color[0], view.Color[1], view.Color[2], alpha);
   ApplyBlend(view.Mode);
   const std::vector<uint32_t>& names = stacks_.Of(last_stack_);
-  for (const Quad& q : StackQuads(last_stack_, extent, slice_step_)) {
+  for (size_t i = 0; i < quads.size(); i += stride) {
+    const Quad& q = quads[i];
     if (q.Texture < 0 || static_cast<size_t>(q.Texture) >= names.size()) continue;
     glBindTexture(GL_TEXTURE_2D, names[static_cast<size_t>(q.Texture)]);
     glBegin(GL_QUADS);

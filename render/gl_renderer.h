@@ -2,6 +2,7 @@
 // Draws the volume with fixed-function OpenGL: the stack that faces the viewer best, every
 // slice blended additively at one common alpha. Needs a current compatibility context.
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -47,6 +48,14 @@ class GlRenderer : public Renderer {
   // The crop box's outline over the volume (while a crop limit is dragged).
   void ShowCropOutline(bool on) { crop_outline_ = on; }
   bool HasStacks() const { return !stacks_.Empty(); }
+  // Coarse frames (while the view moves, and the first after an open) draw a stack of more than
+  // kCoarseSlices slices thinned to about that many, each more opaque, so that software drivers
+  // keep up with the input; full frames draw every slice.
+  static constexpr size_t kCoarseSlices = 64;
+  void SetCoarse(bool on) { coarse_ = on; }
+  bool ThinsCoarseFrames() const {
+    return std::max({stacks_.XY.size(), stacks_.YZ.size(), stacks_.XZ.size()}) > kCoarseSlices + 1;
+  }
   const TextureStacks& Stacks() const { return stacks_; }
   Stack LastDrawnStack() const { return last_stack_; }
   // Frames drawn so far, drawn or not with a volume.
@@ -70,6 +79,7 @@ class GlRenderer : public Renderer {
   int64_t frames_drawn_ = 0;
   int clip_planes_used_ = 0;
   bool crop_outline_ = false;
+  bool coarse_ = false;
   Calibration calibration_;
   using BlendEquationFn = void (*)(unsigned);
   BlendEquationFn blend_equation_ = nullptr;

@@ -60,9 +60,19 @@ TextureBuildReport RayCaster::BuildVolume(const VolumeData& volume, const Textur
   limits.MemoryBudget = settings.MemoryBudget;
   TextureBuildReport report;
   progress.ShowProgress("Building the volume textures", 0, 1);
+  // Asked before and after the one long step; a cancelled build keeps nothing.
+  const auto cancelled = [&] {
+    if (!progress.Cancelled()) return;
+    pending_ = {};
+    has_pending_ = false;
+    progress.HideProgress();
+    throw TextureBuildCancelled("Building the volume textures was stopped.");
+  };
+  cancelled();
   pending_ = PrepareRayVolume(volume, settings.Colourer, limits, report.Message);
   report.Steps = pending_.Steps;
   has_pending_ = true;
+  cancelled();
   progress.HideProgress();
   if (settings.EnsureCurrent && !settings.EnsureCurrent()) throw TextureBuildError("The OpenGL context went away.");
   return report;

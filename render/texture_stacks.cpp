@@ -256,7 +256,7 @@ TextureBuildReport BuildTextures(const VolumeData& v, const TextureBuildSettings
       if (l.Count <= 0) continue;
       SliceWorkers workers(v, s, stack, l.Count, shape, SlicesAhead(v, s, stack));
       for (int32_t k = 0; k < l.Count; ++k) {
-        if (progress.Cancelled()) throw TextureBuildError("Building the textures was stopped.");
+        if (progress.Cancelled()) throw TextureBuildCancelled("Building the textures was stopped.");
         progress.SetProgress(k);
         current();
         const SliceImage image = workers.Take(k);
@@ -264,6 +264,10 @@ TextureBuildReport BuildTextures(const VolumeData& v, const TextureBuildSettings
       }
     }
     progress.HideProgress();
+  } catch (const TextureBuildCancelled&) {
+    if (!s.EnsureCurrent || s.EnsureCurrent()) out.Release();
+    progress.HideProgress();
+    throw;
   } catch (const std::bad_alloc&) {
     if (!s.EnsureCurrent || s.EnsureCurrent()) out.Release();
     if (shown) progress.HideProgress();

@@ -52,6 +52,12 @@ class TextureBuildError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// The progress sink said Cancelled while the build went on: nothing new is kept.
+class TextureBuildCancelled : public TextureBuildError {
+ public:
+  using TextureBuildError::TextureBuildError;
+};
+
 struct TextureBuildReport {
   int Steps = 0;        // halvings per side that made the textures fit
   std::string Message;  // for the status bar when the slices were downsampled

@@ -1,6 +1,9 @@
 #include "viewer/viewer.h"
 
 #include <algorithm>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #include <cctype>
 #include <array>
 #include <stdexcept>
@@ -51,18 +54,27 @@ void Viewer::Yield() {
 
 // --- Opening ------------------------------------------------------------------------------------
 
+std::optional<VolumeData> Viewer::ReadForOpen(const std::string& name, std::string& error) {
+  EnterBusy();
+  reading_ = true;
+  std::optional<VolumeData> read = ReadVolume(name, ImX_, ui_.progress, error);
+  reading_ = false;
+  LeaveBusy();
+  if (!read && !quit_requested_ && ui_.progress.Cancelled()) {
+    error.clear();
+    ShowStatus("Opening " + FileNameOf(name) + " cancelled");
+  }
+  return read;
+}
+
 bool Viewer::OpenVolume(const std::string& path) {
   if (busy_) return false;
   const std::string name = FileExists(path) ? path : std::string();
   if (name.empty() || name == last_file_) return false;
-  EnterBusy();
-  reading_ = true;
   std::string error;
-  std::optional<VolumeData> read = ReadVolume(name, ImX_, ui_.progress, error);
-  reading_ = false;
-  LeaveBusy();
+  std::optional<VolumeData> read = ReadForOpen(name, error);
   if (!read) {
-    if (!quit_requested_ && !ui_.progress.Cancelled()) ui_.messages.ShowMessage(error, MessageIcon::Exclamation);
+    if (!quit_requested_ && !error.empty()) ui_.messages.ShowMessage(error, MessageIcon::Exclamation);
     return false;
   }
   Adopt(std::move(*read), name);
@@ -72,11 +84,7 @@ bool Viewer::OpenVolume(const std::string& path) {
 void Viewer::Adopt(VolumeData volume, const std::string& name) {
   volume_ = std::move(volume);
   FollowTheFile();
-  const double* d = volume_.Voxel;
-  if (d[0] > 0 && d[1] > 0 && d[2] > 0)
-    surface_.ActiveRenderer().SetCalibration({d[0], volume_.VoxelUnit, true});
-  else
-    surface_.ActiveRenderer().SetCalibration({});
+  FollowCalibration();
   last_file_ = name;
   Notify(ViewerChange::View);
   // Palettes colour a volume of one channel only: the menu follows the volume on screen.
@@ -84,6 +92,68 @@ void Viewer::Adopt(VolumeData volume, const std::string& name) {
     palette_menu_shown_ = volume_.IsGrey;
     Notify(ViewerChange::Palettes);
   }
+}
+
+void Viewer::FollowCalibration() {
+  const double* d = volume_.Voxel;
+  if (d[0] > 0 && d[1] > 0 && d[2] > 0)
+    surface_.ActiveRenderer().SetCalibration({d[0], volume_.VoxelUnit, true});
+  else
+    surface_.ActiveRenderer().SetCalibration({});
+}
+
+namespace {
+
+// glibc keeps the pages of freed heap blocks for reuse: after a large volume's slices and
+// staging buffers were freed, hundreds of megabytes would stay with the process.
+void GiveBackFreedMemory() {
+#ifdef __GLIBC__
+  malloc_trim(0);
+#endif
+}
+
+// What the window showed before an open, for a Cancel while the new volume's textures are built.
+struct ShownBefore {
+  VolumeData volume;
+  ViewState view;
+  std::string file;
+  bool loaded = false, done = true, palette_menu = false;
+};
+
+}  // namespace
+
+// The renderers keep the textures they draw until the new ones are complete, so a cancelled
+// build leaves the old volume's textures in place: its data, view and name come back with them.
+bool Viewer::ShowOpened(VolumeData read, const std::string& name) {
+  ShownBefore before{std::move(volume_), view_, last_file_, volume_loaded_, viewer_done_, palette_menu_shown_};
+  Adopt(std::move(read), name);
+  volume_loaded_ = true;
+  opening_ = true;
+  build_cancelled_ = false;
+  RunViewer();
+  opening_ = false;
+  if (build_cancelled_) {
+    volume_ = std::move(before.volume);
+    view_ = before.view;
+    last_file_ = before.file;
+    volume_loaded_ = before.loaded;
+    viewer_done_ = before.done;
+    FollowCalibration();
+    if (palette_menu_shown_ != before.palette_menu) {
+      palette_menu_shown_ = before.palette_menu;
+      Notify(ViewerChange::Palettes);
+    }
+    ShowStatus("Opening " + FileNameOf(name) + " cancelled");
+    Notify(ViewerChange::Channels);
+    Notify(ViewerChange::View);
+  }
+  Notify(ViewerChange::Caption);
+  before = {};
+  GiveBackFreedMemory();
+  // The first frame of a new volume is a coarse one, as while it turns: a large volume shows at
+  // once on software drivers, and its full frame follows a moment later.
+  if (!build_cancelled_ && !viewer_done_) ReportMotion(ViewMotion::Stepped);
+  return !build_cancelled_ && !viewer_done_;
 }
 
 bool Viewer::OpenImage(const std::string& path, std::string& reason) {
@@ -96,29 +166,36 @@ bool Viewer::OpenImage(const std::string& path, std::string& reason) {
     reason = "The file " + path + " does not exist.";
     return false;
   }
-  EnterBusy();
-  reading_ = true;
-  std::optional<VolumeData> read = ReadVolume(path, ImX_, ui_.progress, reason);
-  reading_ = false;
-  LeaveBusy();
-  if (!read) return false;
-  if (!viewer_done_) KillGL();
-  Adopt(std::move(*read), path);
-  volume_loaded_ = true;
-  RunViewer();
-  if (viewer_done_) reason = "The volume " + path + " could not be drawn";
-  return !viewer_done_;
+  opening_ = true;
+  std::optional<VolumeData> read = ReadForOpen(path, reason);
+  opening_ = false;
+  if (!read) {
+    if (reason.empty()) reason = "Opening " + path + " was cancelled";
+    return false;
+  }
+  if (ShowOpened(std::move(*read), path)) return true;
+  if (build_cancelled_)
+    reason = "Opening " + path + " was cancelled";
+  else
+    reason = "The volume " + path + " could not be drawn";
+  return false;
 }
 
 bool Viewer::OpenAndRun(const std::string& path) {
   if (busy_) return false;
   // A cancelled dialog, the file on screen again or a file that cannot be read leave the volume
   // shown as it was, with its input.
-  if (!OpenVolume(path)) return false;
-  volume_loaded_ = true;
-  RunViewer();
-  Notify(ViewerChange::Caption);
-  return !viewer_done_;
+  const std::string name = FileExists(path) ? path : std::string();
+  if (name.empty() || name == last_file_) return false;
+  opening_ = true;
+  std::string error;
+  std::optional<VolumeData> read = ReadForOpen(name, error);
+  opening_ = false;
+  if (!read) {
+    if (!quit_requested_ && !error.empty()) ui_.messages.ShowMessage(error, MessageIcon::Exclamation);
+    return false;
+  }
+  return ShowOpened(std::move(*read), name);
 }
 
 bool Viewer::OpenAtStart(const std::string& path) {
@@ -156,7 +233,7 @@ bool Viewer::InitGL() {
   }
   ResizeGL(ScaleWidth(), ScaleHeight());
   if (InitGLState()) return true;
-  ui_.messages.ShowMessage("Could not initialize OpenGL.", MessageIcon::None);
+  if (!build_cancelled_) ui_.messages.ShowMessage("Could not initialize OpenGL.", MessageIcon::None);
   return false;
 }
 
@@ -172,6 +249,10 @@ bool Viewer::InitGLState() {
   EnterBusy();
   try {
     report = surface_.ActiveRenderer().BuildVolume(volume_, settings, ui_.progress);
+  } catch (const TextureBuildCancelled&) {
+    LeaveBusy();
+    build_cancelled_ = true;  // the caller puts back what was shown
+    return false;
   } catch (const TextureBuildError& e) {
     LeaveBusy();
     if (!quit_requested_) ui_.messages.ShowMessage(e.what(), MessageIcon::None);
@@ -508,6 +589,7 @@ bool Viewer::AVIStart(const std::string& FileName, double FrameRate, int32_t Wid
   CaptureShownFrame();
   const std::vector<uint8_t> info = last_frame_.BitmapInfo();
   const bool started = Recorder().AVIStart(FileName, FrameRate, avi::DibFrame{info, last_frame_.Pixels});
+  if (started) movie_path_ = FileName;
   Yield();
   return started;
 }
@@ -522,7 +604,9 @@ void Viewer::AVIAdd() {
 }
 
 void Viewer::AVIend() {
-  if (recorder_) recorder_->AVIend();
+  if (!Recording()) return;
+  recorder_->AVIend();
+  if (FileExists(movie_path_)) ShowStatus("Saved " + movie_path_);
 }
 
 bool Viewer::AVICodec(const std::string& name) { return Recorder().AVICodec(name); }

@@ -81,6 +81,9 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   bool Busy() const { return busy_ > 0; }
   // A volume file is being read (its progress can be cancelled).
   bool Reading() const { return reading_; }
+  // A volume is being opened: read, then its textures built. Cancel at any stage keeps the
+  // volume shown before, with its input ("Opening NAME cancelled" on the status line).
+  bool Opening() const { return opening_; }
   // Marks a long operation of the window (opens and palette choices wait for its end).
   class BusyScope {
    public:
@@ -289,6 +292,13 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   void FollowRenderMode();
   // Takes a volume that was read as the one shown.
   void Adopt(VolumeData volume, const std::string& name);
+  // The scale bar's calibration from the volume shown.
+  void FollowCalibration();
+  // Adopts a volume just read and draws it (see Opening); false when it is not drawn.
+  bool ShowOpened(VolumeData read, const std::string& name);
+  // Reads `name` for an open; nothing when it cannot be read (`error` says why, empty when the
+  // reading was cancelled: the status line says so).
+  std::optional<VolumeData> ReadForOpen(const std::string& name, std::string& error);
   ChannelDisplay& ChannelAt(int32_t n);
   void ChangeChannel(int32_t n, const std::function<void(ChannelDisplay&)>& change);
   void ShowDisplay();
@@ -329,6 +339,8 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   int busy_ = 0;
   bool following_mode_ = false;
   bool reading_ = false;
+  bool opening_ = false;
+  bool build_cancelled_ = false;  // the last texture build was cancelled
   bool palette_menu_shown_ = false;
 
   VolumeData volume_;
@@ -338,6 +350,7 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   CapturedFrame last_frame_;
   palettes::PaletteCatalogue catalogue_;
   std::unique_ptr<avi::AviRecorder> recorder_;
+  std::string movie_path_;  // of the recording started last
   vbs::UiHost default_dialogs_;
   std::unique_ptr<ScriptConsole> console_;
   std::unique_ptr<ScriptHost> host_;

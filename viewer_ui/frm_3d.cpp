@@ -39,6 +39,7 @@
 #include "viewer_ui/gl_view.h"
 #include "viewer_ui/key_codes.h"
 #include "viewer_ui/progress_frame.h"
+#include "viewer_ui/status_panes.h"
 #include "viewer_ui/script_binding.h"
 #include "viewer_ui/view_step_marker.h"
 #include "viewer_ui/tool_window_place.h"
@@ -96,11 +97,7 @@ frm3D::frm3D(QWidget* parent) : QMainWindow(parent) {
   restoreState(settings.value("MainWindow/State").toByteArray());
 }
 
-void frm3D::ShowStatus(const std::string& line) {
-  // The bar appears with its first line, so windows that never need it keep their layout.
-  if (line.empty() && !findChild<QStatusBar*>()) return;
-  statusBar()->showMessage(QString::fromStdString(line));
-}
+void frm3D::ShowStatus(const std::string& line) { status_->ShowMessage(line); }
 
 frm3D::~frm3D() {
   if (!unloaded_) Unload();
@@ -119,6 +116,7 @@ void frm3D::BuildClientArea() {
   menuBar()->installEventFilter(this);
 
   progress_ = new ProgressFrame(client_);
+  status_ = std::make_unique<StatusPanes>(statusBar());
   client_->installEventFilter(this);
 
   empty_hint_ = new QLabel("Open a stack with File > Open Image,\nor drop a TIFF file here.", client_);
@@ -165,6 +163,7 @@ void frm3D::UpdateUndoActions() {
 void frm3D::OnViewerChange(ViewerChange change) {
   if (change == ViewerChange::View || change == ViewerChange::Channels || change == ViewerChange::Caption)
     UpdateUndoActions();
+  if (change != ViewerChange::FrameDrawn) status_->Follow(*viewer_);
   switch (change) {
     case ViewerChange::View:
       if (view_panel_) view_panel_->Refresh();
@@ -274,15 +273,15 @@ void frm3D::changeEvent(QEvent* event) {
 // --- Progress frame and messages ----------------------------------------------------------------
 
 void frm3D::ShowProgress(const std::string& caption, int32_t start, int32_t maximum) {
-  // Only reading can be cancelled: the volume on screen stays as it was.
-  progress_->Start(caption, start, maximum, viewer_->Reading());
+  // An open can be cancelled at every stage: the volume on screen stays as it was.
+  progress_->Start(caption, start, maximum, viewer_->Opening(), viewer_->Reading());
 }
 
 void frm3D::SetProgress(int32_t value) { progress_->SetValue(value); }
 void frm3D::HideProgress() { progress_->Stop(); }
 int32_t frm3D::GetProgress() const { return progress_->Value(); }
 
-// The program closes, or Cancel was clicked while a volume is read.
+// The program closes, or Cancel was clicked while a volume is opened.
 bool frm3D::Cancelled() const { return progress_->CancelClicked() || (viewer_ && viewer_->QuitRequested()); }
 
 void frm3D::ShowMessage(const std::string& text, MessageIcon icon) {
@@ -339,6 +338,7 @@ void frm3D::mnuFileSaveImage_Click(bool jpeg) {
       viewer_->SaveJPG(name);
     else
       viewer_->SaveBMP(name);
+    ShowStatus("Saved " + name);
   } catch (const std::exception& e) {
     ShowMessage(e.what(), MessageIcon::Exclamation);
   }

@@ -26,6 +26,7 @@ namespace lumetrix {
 
 class GlView;
 class ProgressFrame;
+class StatusPanes;
 class frmVBEditor;
 class frmParameters;
 class frmAnimation;
@@ -119,6 +120,7 @@ class frm3D : public QMainWindow, public ProgressSink, public MruMenu, public Me
   QWidget* client_ = nullptr;
   ProgressFrame* progress_ = nullptr;
   QLabel* empty_hint_ = nullptr;  // over the drawing area while no volume is open
+  std::unique_ptr<StatusPanes> status_;  // the panes of the status bar, there from the start
   void PlaceEmptyHint();
   QMenu* mnuPallete_ = nullptr;
   QDockWidget* view_dock_ = nullptr;

@@ -324,6 +324,7 @@ void frmAnimation::SaveMovie() {
   const MovieResult result = RenderMovie(offscreen.viewer, track_, request);
   progress.reset();
   if (result.Status == MovieStatus::Failed) Warn(result.Error);
+  if (result.Status == MovieStatus::Written) viewer_.ShowStatus("Saved " + request.Path);
 }
 
 void frmAnimation::OpenKeys() {

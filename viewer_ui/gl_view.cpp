@@ -62,9 +62,13 @@ void GlView::resizeGL(int, int) {
 
 void GlView::paintGL() {
   if (!view_ || hold_) return;
-  ray_caster_.SetCoarseness(motion_.NextFrame(kind_ == RendererKind::RayCaster));
+  const bool ray = kind_ == RendererKind::RayCaster;
+  const float coarseness = motion_.NextFrame(ray || renderer_.ThinsCoarseFrames());
+  ray_caster_.SetCoarseness(coarseness);
+  renderer_.SetCoarse(!ray && coarseness > 1);
   ActiveRenderer().DrawScene(*view_, advance_pending_);
   ray_caster_.SetCoarseness(1);
+  renderer_.SetCoarse(false);
   advanced_ = advanced_ || advance_pending_;
   advance_pending_ = false;
 }
@@ -103,7 +107,8 @@ QSize GlView::AroundClientArea() const {
   const QWidget* bar = top->layout() ? top->layout()->menuBar() : nullptr;
   QSize around(0, bar ? bar->sizeHint().height() : 0);
   if (const auto* status = top->findChild<QStatusBar*>(QString(), Qt::FindDirectChildrenOnly); status && !status->isHidden())
-    around.rheight() += status->sizeHint().height();
+    around.rheight() +=
+        status->sizeHint().expandedTo(status->minimumSize()).boundedTo(status->maximumSize()).height();
   for (const QDockWidget* dock : top->findChildren<QDockWidget*>(QString(), Qt::FindDirectChildrenOnly))
     if (!dock->isHidden() && !dock->isFloating())
       around.rwidth() += dock->sizeHint().width() + top->style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent, nullptr, top);

@@ -1,6 +1,7 @@
 #pragma once
 // The main window's drawing area: a QOpenGLWidget with a compatibility context. While the view
-// moves, the ray caster draws with a coarser step; a full frame follows once it is still (told by
+// moves (and for the first frame of a volume), the ray caster draws with a coarser step and a
+// stack of many slices draws fewer of them; a full frame follows once it is still (told by
 // the viewer, or a short pause after the last drag step or wheel notch), and a frame read back
 // is always a full one.
 

@@ -30,11 +30,11 @@ void ProgressFrame::Centre() {
   if (parentWidget()) move(parentWidget()->width() / 2 - width() / 2, parentWidget()->height() / 2 - height() / 2);
 }
 
-void ProgressFrame::Start(const std::string& caption, int32_t start, int32_t maximum, bool cancellable) {
+void ProgressFrame::Start(const std::string& caption, int32_t start, int32_t maximum, bool cancellable, bool pages) {
   setTitle(QString::fromStdString(caption));
   cancel_clicked_ = false;
   cancel_->setVisible(cancellable);
-  bar_->setFormat(cancellable ? "page %v of %m" : "%v of %m");
+  bar_->setFormat(pages ? "page %v of %m" : "%v of %m");
   Centre();
   show();
   raise();

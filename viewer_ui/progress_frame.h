@@ -15,8 +15,8 @@ class ProgressFrame : public QGroupBox {
  public:
   explicit ProgressFrame(QWidget* parent);
   // Shows the frame centred with the bar at `start` of `maximum`; only with `cancellable` has it
-  // a Cancel button, and then the bar counts pages.
-  void Start(const std::string& caption, int32_t start, int32_t maximum, bool cancellable);
+  // a Cancel button; with `pages` the bar counts pages.
+  void Start(const std::string& caption, int32_t start, int32_t maximum, bool cancellable, bool pages);
   void SetValue(int32_t value);
   void Stop();
   int32_t Value() const;
