@@ -37,6 +37,7 @@
 #include "viewer_ui/key_codes.h"
 #include "viewer_ui/progress_frame.h"
 #include "viewer_ui/script_binding.h"
+#include "viewer_ui/time_player.h"
 #include "widgets/frm_help.h"
 #include "widgets/message_box_icon.h"
 
@@ -63,6 +64,7 @@ frm3D::frm3D(QWidget* parent) : QMainWindow(parent) {
       *gl_, ViewerUi{*this, *this, *movie_options_, [] { QCoreApplication::processEvents(); },
                      [] { QApplication::beep(); }, script_ui_.get(), [this](const std::string& line) { ShowStatus(line); }});
   viewer_->Observe([this](ViewerChange change) { OnViewerChange(change); });
+  player_ = TimePlayer::For(*viewer_);
 
   // Window load.
   mru_.SetNumber(5);

@@ -29,6 +29,7 @@ class frmVBEditor;
 class frmParameters;
 class frmAnimation;
 class frmDisplay;
+class TimePlayer;
 namespace series {
 class frmCnvrtLeicaTiff;
 }
@@ -128,6 +129,7 @@ class frm3D : public QMainWindow, public ProgressSink, public MruMenu, public Me
   std::unique_ptr<avi::CompressionOptionsSource> movie_options_;
   std::unique_ptr<vbs::UiHost> script_ui_;
   std::unique_ptr<Viewer> viewer_;
+  std::shared_ptr<TimePlayer> player_;  // the time-lapse playback of the viewer; goes before it
 };
 
 }  // namespace lumetrix

@@ -12,6 +12,7 @@
 #include "viewer_ui/frm_about.h"
 #include "viewer_ui/frm_display.h"
 #include "viewer_ui/recompress_command.h"
+#include "viewer_ui/time_player.h"
 #include "widgets/frm_help.h"
 
 namespace lumetrix {
@@ -56,6 +57,8 @@ void frm3D::BuildMenus() {
   }, "Ctrl+H")->setVisible(false);
   separator(control, "MnuControlBar0");
   action(control, "mnuResetSpeedParameters", "Stop &Motion", [this] { viewer_->ResetSpeedParameters(); }, "Ctrl+S");
+  // P, not Space: Space stops the motion in the view.
+  action(control, "mnuControlPlayTime", "&Play/Pause Time Points", [this] { player_->Toggle(); }, "P");
   separator(control, "MnuControlBar1");
   action(control, "mnuResetParameters", "&Reset Parameters", [this] { viewer_->ResetParameters(); }, "Ctrl+R");
   action(control, "mnuControlDisplay", "&Display...", [this] {

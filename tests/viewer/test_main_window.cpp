@@ -20,6 +20,7 @@
 #include <QTextEdit>
 #include <QTimer>
 #include <QTreeWidget>
+#include <cstdlib>
 
 #include "core/view_value.h"
 #include "scripting/frm_parameters.h"
@@ -28,6 +29,7 @@
 #include "viewer_ui/frm_3d.h"
 #include "viewer_ui/frm_set_window.h"
 #include "viewer_ui/gl_view.h"
+#include "viewer_ui/time_player.h"
 #include "widgets/frm_help.h"
 
 namespace lumetrix {
@@ -406,6 +408,27 @@ namespace lumetrix {
 namespace {
 
 // The Display window hides a channel, sets its range when a slider is let go and resets it.
+// P plays and pauses the time points; Space keeps stopping the motion and leaves playback alone.
+TEST_F(ShownVolume, PPlaysTheTimePointsAndSpaceStillStopsTheMotion) {
+  const std::string path = dir_.File("t3.tif");
+  ASSERT_EQ(std::system(("/usr/bin/python3 -c \"import numpy as np, tifffile; tifffile.imwrite('" + path +
+                         "', np.arange(3*2*8*8, dtype='u1').reshape(3, 2, 8, 8), imagej=True,"
+                         " metadata={'axes': 'TZYX'})\"").c_str()),
+            0);
+  ASSERT_TRUE(w_.OpenAtStart(path));
+  ASSERT_EQ(v().TimePointCount(), 3);
+  const TimePlayback& playback = TimePlayer::For(v())->Model();
+  v().SetYRotSpeed(1);
+  QTest::keyClick(&w_, Qt::Key_P);
+  EXPECT_TRUE(playback.Playing());
+  QTest::keyPress(gl_, Qt::Key_Space);
+  gl_->OnFrameDrawn();
+  QTest::keyRelease(gl_, Qt::Key_Space);
+  EXPECT_EQ(std::pair(v().View().YSpeed, playback.Playing()), std::pair(0.0f, true));
+  QTest::keyClick(&w_, Qt::Key_P);
+  EXPECT_FALSE(playback.Playing());
+}
+
 TEST_F(ShownVolume, TheDisplayWindowChangesTheChannelsOfTheShownVolume) {
   Item(w_, "mnuControlDisplay")->trigger();
   auto* display = w_.findChild<QDialog*>("frmDisplay");
