@@ -72,7 +72,10 @@ void TimeControls::ShowTimePoint(int t) {
 
 void TimeControls::Refresh() {
   const int count = viewer_.TimePointCount();
-  setVisible(count > 1);
+  if (count <= 1)
+    hide();
+  else if (parentWidget())
+    show();  // a window of its own is shown by its owner
   const TimePlayback& model = player_->Model();
   const bool playing = model.Playing();
   play_->setIcon(style()->standardIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));

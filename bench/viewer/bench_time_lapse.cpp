@@ -8,6 +8,7 @@
 // target is at least 5.
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
@@ -85,13 +86,21 @@ void Playback(benchmark::State& state, bool prefetch) {
   viewer->SetTimePoint(1);
   viewer->DrawImage();
   if (prefetch) viewer->PrepareTimePoint(2);
+  using Clock = std::chrono::steady_clock;
+  std::chrono::duration<double, std::milli> switching{0}, drawing{0};
   for (auto _ : state) {
     const int32_t t = After(viewer->TimePoint());
+    const auto start = Clock::now();
     viewer->SetTimePoint(t);
     if (prefetch) viewer->PrepareTimePoint(After(t));
+    const auto switched = Clock::now();
     viewer->DrawImage();  // draws and waits for the frame
+    switching += switched - start, drawing += Clock::now() - switched;
   }
   state.SetItemsProcessed(state.iterations());
+  // Where the time goes: the switch (with a wait for the worker) and the frame.
+  state.counters["switch_ms"] = switching.count() / static_cast<double>(state.iterations());
+  state.counters["draw_ms"] = drawing.count() / static_cast<double>(state.iterations());
   state.counters["from_prepared"] = static_cast<double>(viewer->TimePointsFromPreparation());
 }
 

@@ -79,7 +79,8 @@ TEST(TimeLapse, PlaysTheTimePointsInOrderWithThePicturesOfAStraightSetTimePoint)
   Open(straight, dir.File("tl.tif"));
   Viewer& v = played.viewer;
   ASSERT_EQ(std::pair(v.TimePointCount(), v.Volume().Samples.size()), std::pair(kT, size_t{kW * kH * kD * 3}));
-  TimeControls controls(v);
+  QWidget window;
+  auto& controls = *new TimeControls(v, &window);
   auto* label = controls.findChild<QLabel*>("lblTime");
   EXPECT_EQ(label->text(), "1 of 3");
   EXPECT_FALSE(controls.isHidden());
@@ -89,6 +90,7 @@ TEST(TimeLapse, PlaysTheTimePointsInOrderWithThePicturesOfAStraightSetTimePoint)
   std::vector<int32_t> shown;
   auto step = [&] {
     const int32_t next = player.Model().Upcoming(v.TimePoint(), kT);
+    ASSERT_TRUE(next >= 1 && next <= kT) << next;
     AwaitPrepared(v, next);
     player.Step();
     shown.push_back(v.TimePoint());
