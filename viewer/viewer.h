@@ -24,6 +24,7 @@
 #include "viewer/input_state.h"
 #include "viewer/renderer.h"
 #include "viewer/time_point_ahead.h"
+#include "viewer/view_history.h"
 #include "viewer/viewer_surface.h"
 #include "viewer/volume_data.h"
 
@@ -218,6 +219,15 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   void KeyUp(int code) { input_.KeyUp(code, volume_loaded_); }
   void ReleaseAllKeys() { input_.ReleaseAllKeys(); }
 
+  // Undo and redo of view changes (rotation, position, scale, render and display settings) of
+  // the file shown. The window calls SettleViewStep where a person's step ends (a button or key
+  // goes down or up); what changed since then is one step. Script runs are not steps of their own.
+  void SettleViewStep();
+  bool CanUndoView();
+  bool CanRedoView();
+  void UndoView();
+  void RedoView();
+
   // Frame capture and still images. Raise std::runtime_error when the file cannot be written.
   bool CaptureFrameBmp(const std::string& path, int32_t x, int32_t y, int32_t width, int32_t height);
   void SaveBMP(const std::string& FileName);
@@ -317,6 +327,11 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   avi::AviRecorder& Recorder();
   vbs::UiHost& Dialogs() { return ui_.dialogs ? *ui_.dialogs : default_dialogs_; }
   SliceColourer CurrentColourer() const;
+  ViewSnapshot Snapshot() const;
+  // Starts the history afresh when another file is shown; false when there is nothing to undo
+  // in (no file shown, or a script runs).
+  bool HistoryFollowsFile();
+  void ShowSnapshot(const ViewSnapshot& state);
 
   ViewerSurface& surface_;
   ViewerUi ui_;
@@ -343,6 +358,8 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   std::unique_ptr<ScriptHost> host_;
   std::string caption_;
   std::vector<std::function<void(ViewerChange)>> observers_;
+  ViewHistory history_;
+  std::string history_file_;  // the file the history belongs to
   int64_t prepared_shown_ = 0;
   std::unique_ptr<TimePointAhead> ahead_;  // last: its worker stops before the rest goes
 };

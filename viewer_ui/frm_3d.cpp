@@ -38,6 +38,7 @@
 #include "viewer_ui/progress_frame.h"
 #include "viewer_ui/script_binding.h"
 #include "viewer_ui/time_player.h"
+#include "viewer_ui/view_step_marker.h"
 #include "widgets/frm_help.h"
 #include "widgets/message_box_icon.h"
 
@@ -81,6 +82,8 @@ frm3D::frm3D(QWidget* parent) : QMainWindow(parent) {
   findChild<QAction*>("mnuControlWheelAwayZoomsIn")->setChecked(wheel_away);
   for (QMenu* menu : menuBar()->findChildren<QMenu*>())
     connect(menu, &QMenu::aboutToShow, this, [this] { viewer_->ReleaseAllKeys(); });
+  qApp->installEventFilter(new ViewStepMarker([this] { viewer_->SettleViewStep(); }, this));
+  UpdateUndoActions();
   viewer_->SetClientSize(400, 400);
 }
 
@@ -123,7 +126,14 @@ void frm3D::PlaceEmptyHint() {
   progress_->raise();
 }
 
+void frm3D::UpdateUndoActions() {
+  mnuControlUndo_->setEnabled(viewer_->CanUndoView());
+  mnuControlRedo_->setEnabled(viewer_->CanRedoView());
+}
+
 void frm3D::OnViewerChange(ViewerChange change) {
+  if (change == ViewerChange::View || change == ViewerChange::Channels || change == ViewerChange::Caption)
+    UpdateUndoActions();
   switch (change) {
     case ViewerChange::View:
       if (parameters_) parameters_->Refresh();
@@ -390,6 +400,7 @@ void frm3D::mnuControlShowParameters_Click() {
 // --- Unload -------------------------------------------------------------------------------------
 
 void frm3D::closeEvent(QCloseEvent* event) {
+  if (animation_ && !animation_->KeyframesMayGo()) return event->ignore();  // keyframes not saved
   // The editor asks about an unsaved script first: a Cancel there keeps the whole program
   // running, rather than leaving the editor behind without its main window.
   if (editor_) {

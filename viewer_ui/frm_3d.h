@@ -93,6 +93,7 @@ class frm3D : public QMainWindow, public ProgressSink, public MruMenu, public Me
   // The script's caption (or the program's) and the name of the file on screen.
   void UpdateTitle();
   void RefreshPaletteMenu();
+  void UpdateUndoActions();
   void AddRecentFile();
   void mnuFileOpen_Click();
   void mnuMRUFiles_Click(int index);
@@ -118,6 +119,8 @@ class frm3D : public QMainWindow, public ProgressSink, public MruMenu, public Me
   std::array<QAction*, 5> mnuMRUFiles_{};
   std::vector<QAction*> mnuPal_;
   QAction* mnuScriptStop_ = nullptr;
+  QAction* mnuControlUndo_ = nullptr;
+  QAction* mnuControlRedo_ = nullptr;
   QPointer<series::frmCnvrtLeicaTiff> leica_;
   QPointer<avi2gif::AVI2GIF> avi2gif_;  // the AVI-to-GIF window while it is open
   QPointer<frmParameters> parameters_;

@@ -61,6 +61,9 @@ void frm3D::BuildMenus() {
   action(control, "mnuControlPlayTime", "&Play/Pause Time Points", [this] { player_->Toggle(); }, "P");
   separator(control, "MnuControlBar1");
   action(control, "mnuResetParameters", "&Reset Parameters", [this] { viewer_->ResetParameters(); }, "Ctrl+R");
+  mnuControlUndo_ = action(control, "mnuControlUndo", "&Undo View Change", [this] { viewer_->UndoView(); }, "Ctrl+Z");
+  mnuControlRedo_ =
+      action(control, "mnuControlRedo", "Re&do View Change", [this] { viewer_->RedoView(); }, "Ctrl+Shift+Z");
   action(control, "mnuControlDisplay", "&Display...", [this] {
     if (!display_) display_ = new frmDisplay(*viewer_, this);
     display_->show();

@@ -1,5 +1,6 @@
 #include "viewer_ui/frm_animation.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QFileDialog>
@@ -169,6 +170,7 @@ void frmAnimation::Refill(int select) {
     connect(ease, &QComboBox::currentIndexChanged, this, [this, r](int i) {
       track_.Keys[r].Easing = i % 2 ? Ease::InOut : Ease::Linear;
       track_.Keys[r].FullTurn = i >= 2;
+      modified_ = true;
     });
     list_->setCellWidget(r, kEase, ease);
   }
@@ -181,6 +183,7 @@ void frmAnimation::AddKeyframe() {
   if (frame > kMaxKeyFrame) return void(Warn("The animation is as long as it can be."));
   track_.Keys.push_back(Capture(frame));
   thumbs_.push_back(Thumbnail());
+  modified_ = true;
   Refill(static_cast<int>(track_.Keys.size()) - 1);
 }
 
@@ -192,6 +195,7 @@ void frmAnimation::ReplaceKeyframe() {
   track_.Keys[r].Easing = old.Easing;
   track_.Keys[r].FullTurn = old.FullTurn;
   thumbs_[r] = Thumbnail();
+  modified_ = true;
   Refill(r);
 }
 
@@ -200,6 +204,7 @@ void frmAnimation::DeleteKeyframe() {
   if (r < 0) return;
   track_.Keys.erase(track_.Keys.begin() + r);
   thumbs_.erase(thumbs_.begin() + r);
+  modified_ = true;
   Refill(std::min(r, static_cast<int>(track_.Keys.size()) - 1));
 }
 
@@ -210,6 +215,7 @@ void frmAnimation::MoveKeyframe(int step) {
   std::swap(track_.Keys[r].Frame, track_.Keys[other].Frame);
   std::swap(track_.Keys[r], track_.Keys[other]);
   std::swap(thumbs_[r], thumbs_[other]);
+  modified_ = true;
   Refill(other);
 }
 
@@ -238,6 +244,7 @@ void frmAnimation::FrameEdited(int row, int column) {
     return Refill(row);
   }
   track_.Keys[row].Frame = frame;
+  modified_ = true;
   // Keep the list in frame order, the thumbnails with their keyframes.
   std::vector<size_t> order(track_.Keys.size());
   std::iota(order.begin(), order.end(), 0);
@@ -320,25 +327,73 @@ void frmAnimation::SaveMovie() {
 }
 
 void frmAnimation::OpenKeys() {
+  if (!KeyframesMayGo()) return;
   const QString path = QFileDialog::getOpenFileName(this, "Open keyframes", {}, "Keyframes (*.lkf)");
-  if (path.isEmpty()) return;
+  if (!path.isEmpty()) OpenKeyframeFile(path);
+}
+
+bool frmAnimation::OpenKeyframeFile(const QString& path) {
   std::string error;
   auto track = LoadKeyframes(path.toStdString(), error);
-  if (!track) return void(Warn(error));
+  if (!track) return Warn(error);
   track_ = *track;
-  thumbs_.assign(track_.Keys.size(), QImage());
+  modified_ = false;
   width_->setValue(track_.Width);
   height_->setValue(track_.Height);
   fps_->setValue(track_.Fps);
+  RenderThumbnails();
   Refill(0);
+  return true;
 }
 
-void frmAnimation::SaveKeys() {
+// Each keyframe drawn once in the main window, which then shows what it showed before.
+void frmAnimation::RenderThumbnails() {
+  thumbs_.assign(track_.Keys.size(), QImage());
+  std::string unfit;
+  const auto track = viewer_.VolumeShown() ? TrackForVolume(viewer_, track_, unfit) : std::nullopt;
+  if (!track) return;  // no volume, or keyframes for another one: the pictures stay blank
+  const FrameView before{viewer_.View(), PaletteName(viewer_), {}, 0};
+  const DisplaySettings shown = viewer_.Display();
+  try {
+    for (size_t i = 0; i < track->Keys.size(); ++i) {
+      ShowFrameView(viewer_, track->At(track->Keys[i].Frame));
+      viewer_.DrawImage();  // as a script's frame: drawn, shown, then the pending events
+      thumbs_[i] = Thumbnail();
+    }
+  } catch (const std::exception&) {
+    // A keyframe the volume cannot show keeps a blank picture; the view comes back below.
+  }
+  ShowFrameView(viewer_, before);
+  viewer_.ShowDisplaySettings(shown);
+}
+
+bool frmAnimation::KeyframesMayGo() {
+  if (!modified_ || track_.Keys.empty()) return true;
+  const auto answer = QMessageBox::question(
+      this, "Lumetrix", QString("The %1 keyframes in the list are not saved. Save them first?").arg(track_.Keys.size()),
+      QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+  if (answer == QMessageBox::Save) return SaveKeys();
+  return answer == QMessageBox::Discard;
+}
+
+void frmAnimation::closeEvent(QCloseEvent* event) {
+  if (!KeyframesMayGo()) return event->ignore();
+  if (timer_->isActive()) TogglePreview();
+  QDialog::closeEvent(event);
+}
+
+void frmAnimation::reject() {
+  if (KeyframesMayGo()) QDialog::reject();  // Esc asks as closing does
+}
+
+bool frmAnimation::SaveKeys() {
   TakeSettings();
   const QString path = QFileDialog::getSaveFileName(this, "Save keyframes", "animation.lkf", "Keyframes (*.lkf)");
-  if (path.isEmpty()) return;
+  if (path.isEmpty()) return false;
   const std::string error = SaveKeyframes(path.toStdString(), track_);
-  if (!error.empty()) Warn(error);
+  if (!error.empty()) return Warn(error);
+  modified_ = false;
+  return true;
 }
 
 void frmAnimation::SaveScript() {

@@ -26,6 +26,16 @@ class frmAnimation : public QDialog {
   frmAnimation(Viewer& viewer, QWidget* parent = nullptr);
 
   const animation::KeyframeTrack& Track() const { return track_; }
+  // Replaces the list with a keyframe file's, its pictures drawn from the volume shown; false,
+  // with a message, when the file cannot be read (the list stays).
+  bool OpenKeyframeFile(const QString& path);
+  // True when the list may be replaced or closed: it is saved, empty, or the user says so
+  // (Save saves it first; Cancel keeps it).
+  bool KeyframesMayGo();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void reject() override;
 
  private:
   void AddKeyframe();
@@ -37,7 +47,8 @@ class frmAnimation : public QDialog {
   void PreviewStep();
   void SaveMovie();
   void OpenKeys();
-  void SaveKeys();
+  bool SaveKeys();
+  void RenderThumbnails();
   void SaveScript();
   void FrameEdited(int row, int column);
   // The view the main window shows, as a keyframe at `frame`.
@@ -64,6 +75,7 @@ class frmAnimation : public QDialog {
   QTimer* timer_ = nullptr;
   int32_t preview_frame_ = 0;
   bool filling_ = false;
+  bool modified_ = false;  // keyframes changed since opened or saved
 };
 
 }  // namespace lumetrix

@@ -4,11 +4,14 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
 
 #include "tests/viewer/viewer_fixture.h"
+#include "viewer/animation/keyframe_file.h"
+#include "viewer/frame_bmp.h"
 #include "viewer_ui/frm_3d.h"
 #include "viewer_ui/frm_animation.h"
 
@@ -62,6 +65,52 @@ TEST(AnimationWindow, KeyframesKeepTheirViewsWhenRenumberedOrMoved) {
   Click(*window, "&Go to");
   EXPECT_EQ(w.TheViewer().View().YRot, 90);
   EXPECT_FLOAT_EQ(w.TheViewer().Display().Channels.at(0).Gamma, 0.9f);
+
+  // Saved and opened again, the keyframes come back with their pictures drawn anew, and the view
+  // shown stays; a list changed since its last save is replaced only when the user says so.
+  auto pictures = [&] {
+    std::vector<QImage> out;
+    for (int r = 0; r < list->rowCount(); ++r) out.push_back(list->item(r, 1)->icon().pixmap(64, 64).toImage());
+    return out;
+  };
+  const QString path = QString::fromStdString(dir.File("keys.lkf"));
+  ASSERT_EQ(animation::SaveKeyframes(path.toStdString(), window->Track()), "");
+  // Answers the question asked next with `button`; an unasked question is a failure too.
+  auto answer = [](QMessageBox::StandardButton button) {
+    QTimer::singleShot(0, [button] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      ASSERT_NE(box, nullptr);
+      box->button(button)->click();
+    });
+  };
+  answer(QMessageBox::Discard);  // the list was changed since it was saved
+  EXPECT_TRUE(window->KeyframesMayGo());
+  w.TheViewer().SetYRot(33);
+  ASSERT_TRUE(window->OpenKeyframeFile(path));
+  EXPECT_EQ(yrots(), (Keys{{50, 90}, {75, 200}, {100, 10}}));
+  EXPECT_EQ(w.TheViewer().View().YRot, 33);
+  EXPECT_FLOAT_EQ(w.TheViewer().Display().Channels.at(0).Gamma, 0.9f);
+  // Each picture is the keyframe's view and look as the window draws it after "Go to".
+  const std::vector<QImage> drawn = pictures();
+  ASSERT_EQ(drawn.size(), 3u);
+  for (int r = 0; r < 3; ++r) {
+    list->selectRow(r);
+    Click(*window, "&Go to");
+    Viewer& v = w.TheViewer();
+    v.DrawImage();
+    const CapturedFrame f = v.Surface().CaptureFrame(0, 0, v.ScaleWidth(), v.ScaleHeight());
+    const QImage shown = QImage(f.Pixels.data(), f.Width, f.Height, FrameRowStride(f.Width), QImage::Format_BGR888)
+                             .mirrored()
+                             .scaled(64, 64, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+                             .convertToFormat(drawn[r].format());
+    EXPECT_EQ(drawn[r], shown) << r;
+  }
+  EXPECT_TRUE(drawn[0] != drawn[1] && drawn[1] != drawn[2]);  // the pictures differ with the view
+  EXPECT_TRUE(window->KeyframesMayGo());  // just opened: nothing to ask
+  Click(*window, "&Add keyframe");
+  answer(QMessageBox::Cancel);
+  EXPECT_FALSE(window->KeyframesMayGo());
+  EXPECT_EQ(window->Track().Keys.size(), 4u);
 }
 
 }  // namespace

@@ -315,6 +315,66 @@ TEST_F(ShownVolume, DragsTurnAndTheWheelZoomsInNotches) {
   EXPECT_NEAR(wheel(-120), -2.85, 1e-5);
 }
 
+// Undo and redo go by the steps a person names: a drag, a burst of wheel notches, a changed
+// gamma, a reset; a new change after undoing drops the steps that could be redone.
+TEST_F(ShownVolume, CtrlZAndCtrlShiftZUndoAndRedoTheViewStepByStep) {
+  w_.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w_, 60000));
+  auto wheel = [this] {
+    QWheelEvent e(QPointF(50, 50), gl_->mapToGlobal(QPointF(50, 50)), QPoint(), QPoint(0, -120), Qt::NoButton,
+                  Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(gl_, &e);
+  };
+  auto drag = [this](int dx) {
+    QTest::mousePress(gl_, Qt::LeftButton, {}, QPoint(100, 100));
+    QTest::mouseMove(gl_, QPoint(100 + dx, 100));
+    QTest::mouseRelease(gl_, Qt::LeftButton, {}, QPoint(100 + dx, 100));
+  };
+  auto undo = [this] { QTest::keyClick(&w_, Qt::Key_Z, Qt::ControlModifier); };
+  auto redo = [this] { QTest::keyClick(&w_, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier); };
+  struct Seen {
+    float yrot, posz, gamma;
+  };
+  auto seen = [this] { return Seen{v().View().YRot, v().View().PosZ, static_cast<float>(v().Display().Channels.at(0).Gamma)}; };
+  auto expect = [&](Seen want, const char* when) {
+    const Seen got = seen();
+    EXPECT_EQ(got.yrot, want.yrot) << when;
+    EXPECT_NEAR(got.posz, want.posz, 1e-5) << when;
+    EXPECT_FLOAT_EQ(got.gamma, want.gamma) << when;
+  };
+  EXPECT_FALSE(Item(w_, "mnuControlUndo")->isEnabled());
+  drag(10);                                 // turned 10 degrees
+  for (int i = 0; i < 3; ++i) wheel();      // -3 nearer by 3 x 0.15
+  QTest::mouseClick(gl_, Qt::RightButton);  // ends the burst of notches
+  v().SetGamma(1, 2);                       // as the Display window sets it
+  QTest::keyClick(&w_, Qt::Key_R, Qt::ControlModifier);  // Reset Parameters
+  const Seen start{0, -3, 1}, turned{10, -3, 1}, zoomed{10, -2.55f, 1}, gamma{10, -2.55f, 2};
+  expect({0, -3, 2}, "after the reset");
+  const std::pair<Seen, const char*> back[] = {{gamma, "undo the reset"}, {zoomed, "undo the gamma"},
+                                               {turned, "undo the three notches at once"}, {start, "undo the drag"},
+                                               {start, "nothing left to undo"}};
+  for (const auto& [want, when] : back) {
+    undo();
+    expect(want, when);
+  }
+  EXPECT_FALSE(Item(w_, "mnuControlUndo")->isEnabled());
+  EXPECT_TRUE(Item(w_, "mnuControlRedo")->isEnabled());
+  redo();
+  expect(turned, "redo the drag");
+  redo();
+  expect(zoomed, "redo the notches");
+  drag(-5);  // a new step: what was undone cannot come back
+  EXPECT_FALSE(Item(w_, "mnuControlRedo")->isEnabled());
+  redo();
+  v().RedoView();  // not through the menu either
+  expect({5, -2.55f, 1}, "redo after a new step");
+  undo();
+  expect(zoomed, "undo the new drag");
+  // Another file starts a history of its own.
+  ASSERT_TRUE(w_.OpenAtStart(testing::Stack(dir_, "other.tif", 4, 32, 32)));
+  EXPECT_FALSE(Item(w_, "mnuControlUndo")->isEnabled());
+}
+
 TEST_F(ShownVolume, TheEditorsScriptRunsFromTheMenuAndStopScriptEndsIt) {
   QAction* stop = Item(w_, "mnuScriptStop");
   EXPECT_FALSE(stop->isEnabled());
