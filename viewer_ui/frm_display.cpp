@@ -18,6 +18,7 @@
 #include "viewer_ui/clip_panel.h"
 #include "viewer_ui/histogram_strip.h"
 #include "viewer_ui/render_panel.h"
+#include "viewer_ui/time_controls.h"
 #include "viewer/viewer.h"
 
 namespace lumetrix {
@@ -88,11 +89,7 @@ void frmDisplay::Update() {
       row.ends[e]->setToolTip(QString::number(row.ends[e]->value()));
     }
   }
-  if (time_) {
-    const QSignalBlocker quiet(time_);
-    time_->setValue(d.TimePoint);
-    time_shown_->setNum(d.TimePoint);
-  }
+  if (time_) time_->Refresh();
 }
 
 void frmDisplay::Build() {
@@ -102,7 +99,7 @@ void frmDisplay::Build() {
   static_cast<QVBoxLayout*>(layout())->insertWidget(0, page_);
   built_ = Shape();
   rows_.clear();
-  time_ = nullptr, time_shown_ = nullptr;
+  time_ = nullptr;
   histogram_time_ = 0;
   auto* grid = new QGridLayout(page_);
   grid->setColumnStretch(3, 1);  // the histogram and range sliders take the width
@@ -160,14 +157,8 @@ void frmDisplay::Build() {
   }
   if (std::get<1>(built_) > 1) {
     grid->addWidget(new QLabel("Time point"), channels + 1, 0);
-    time_ = new QSlider(Qt::Horizontal);
-    time_->setObjectName("sldTimePoint");
-    time_->setRange(1, std::get<1>(built_));
-    time_shown_ = new QLabel;
-    connect(time_, &QSlider::valueChanged, time_shown_, [shown = time_shown_](int t) { shown->setNum(t); });
-    connect(time_, &QSlider::sliderReleased, this, [this] { Apply([&] { viewer_.SetTimePoint(time_->value()); }); });
-    grid->addWidget(time_, channels + 1, 1, 1, 5);
-    grid->addWidget(time_shown_, channels + 1, 6);
+    time_ = new TimeControls(viewer_);
+    grid->addWidget(time_, channels + 1, 1, 1, 6);
   }
 }
 

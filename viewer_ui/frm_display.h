@@ -1,7 +1,7 @@
 #pragma once
 // The Display window: per channel a colour swatch, visible, minimum and maximum sliders under
 // the channel's histogram, gamma,
-// Auto and Reset, and the time point when there are several; under them the render mode and the
+// Auto and Reset, and the time controls (play, "t of T") when there are several time points; under them the render mode and the
 // Clip group (crop box and clipping plane). A thin view over the viewer's setters; the slices
 // are rebuilt when a range slider is let go.
 
@@ -21,6 +21,7 @@ namespace lumetrix {
 class ClipPanel;
 class HistogramStrip;
 class RenderPanel;
+class TimeControls;
 class Viewer;
 
 class frmDisplay : public QDialog {
@@ -53,8 +54,7 @@ class frmDisplay : public QDialog {
   ClipPanel* clip_ = nullptr;
   std::tuple<int, int> built_{-2, -2};
   std::vector<Row> rows_;
-  QSlider* time_ = nullptr;
-  QLabel* time_shown_ = nullptr;
+  TimeControls* time_ = nullptr;
   int32_t histogram_time_ = 0;  // the time point the histograms show
 };
 

@@ -468,7 +468,8 @@ namespace lumetrix {
 namespace {
 
 // The Display window hides a channel, sets its range when a slider is let go and resets it.
-// P plays and pauses the time points; Space keeps stopping the motion and leaves playback alone.
+// P plays and pauses the time points, as the Display window's play button does; Space keeps stopping the
+// motion and leaves playback alone.
 TEST_F(ShownVolume, PPlaysTheTimePointsAndSpaceStillStopsTheMotion) {
   const std::string path = dir_.File("t3.tif");
   ASSERT_EQ(std::system(("/usr/bin/python3 -c \"import numpy as np, tifffile; tifffile.imwrite('" + path +
@@ -487,6 +488,13 @@ TEST_F(ShownVolume, PPlaysTheTimePointsAndSpaceStillStopsTheMotion) {
   EXPECT_EQ(std::pair(v().View().YSpeed, playback.Playing()), std::pair(0.0f, true));
   QTest::keyClick(&w_, Qt::Key_P);
   EXPECT_FALSE(playback.Playing());
+  // The Display window's time row is the same playback, labelled "t of T".
+  Item(w_, "mnuControlDisplay")->trigger();
+  auto* display = w_.findChild<QDialog*>("frmDisplay");
+  ASSERT_NE(display, nullptr);
+  EXPECT_EQ(display->findChild<QLabel*>("lblTime")->text(), "1 of 3");
+  display->findChild<QAbstractButton*>("btnPlay")->click();
+  EXPECT_TRUE(playback.Playing());
 }
 
 TEST_F(ShownVolume, TheDisplayWindowChangesTheChannelsOfTheShownVolume) {
