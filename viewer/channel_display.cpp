@@ -34,10 +34,11 @@ std::pair<double, double> AutoRange(const imaging::Hyperstack& s, int32_t channe
   const size_t pixels = s.PlaneSamples();
   for (int32_t c = first; c < last; ++c) AddValueCounts(s, c, time, histogram);
   const uint64_t total = pixels * static_cast<uint64_t>(s.slices) * static_cast<uint64_t>(last - first);
-  const double cut = total * 0.0035;
+  // Whole samples are cut: 0.35 % of the count rounded down, in integers (no rounding of a product).
+  const uint64_t cut = total * 35 / 10000;
   size_t lo = 0, hi = histogram.size() - 1;
-  for (double below = 0; lo < hi && below + histogram[lo] <= cut; ++lo) below += histogram[lo];
-  for (double above = 0; hi > lo && above + histogram[hi] <= cut; --hi) above += histogram[hi];
+  for (uint64_t below = 0; lo < hi && below + histogram[lo] <= cut; ++lo) below += histogram[lo];
+  for (uint64_t above = 0; hi > lo && above + histogram[hi] <= cut; --hi) above += histogram[hi];
   if (hi <= lo) {  // nearly constant: the whole range of the samples, or one step above
     lo = 0;
     while (lo + 1 < histogram.size() && histogram[lo] == 0) ++lo;

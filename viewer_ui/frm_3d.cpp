@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
+#include <QDockWidget>
 #include <QDropEvent>
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -15,6 +16,8 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QStatusBar>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWheelEvent>
@@ -37,8 +40,11 @@
 #include "viewer_ui/key_codes.h"
 #include "viewer_ui/progress_frame.h"
 #include "viewer_ui/script_binding.h"
+#include "viewer_ui/time_controls.h"
 #include "viewer_ui/time_player.h"
 #include "viewer_ui/view_step_marker.h"
+#include "viewer_ui/tool_window_place.h"
+#include "viewer_ui/view_panel.h"
 #include "widgets/frm_help.h"
 #include "widgets/message_box_icon.h"
 
@@ -66,6 +72,8 @@ frm3D::frm3D(QWidget* parent) : QMainWindow(parent) {
                      [] { QApplication::beep(); }, script_ui_.get(), [this](const std::string& line) { ShowStatus(line); }});
   viewer_->Observe([this](ViewerChange change) { OnViewerChange(change); });
   player_ = TimePlayer::For(*viewer_);
+  BuildViewPanel();
+  RefreshViewMenu();
 
   // Window load.
   mru_.SetNumber(5);
@@ -85,6 +93,10 @@ frm3D::frm3D(QWidget* parent) : QMainWindow(parent) {
   qApp->installEventFilter(new ViewStepMarker([this] { viewer_->SettleViewStep(); }, this));
   UpdateUndoActions();
   viewer_->SetClientSize(400, 400);
+  // Where the user last left the window, and whether the panel was shown, win over the start size.
+  QSettings settings("Lumetrix", "Lumetrix");
+  restoreGeometry(settings.value("MainWindow/Geometry").toByteArray());
+  restoreState(settings.value("MainWindow/State").toByteArray());
 }
 
 void frm3D::ShowStatus(const std::string& line) {
@@ -119,6 +131,29 @@ void frm3D::BuildClientArea() {
   empty_hint_->setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 
+void frm3D::BuildViewPanel() {
+  view_dock_ = new QDockWidget("View", this);
+  view_dock_->setObjectName("dockView");
+  view_dock_->setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
+  view_panel_ = new ViewPanel(*viewer_);
+  view_panel_->TimeSlot()->addWidget(time_controls_ = new TimeControls(*viewer_));
+  // Scrolled, so that the panel never makes the window taller than the drawing area asked for.
+  auto* scroll = new QScrollArea;
+  scroll->setObjectName("scrViewPanel");
+  scroll->setWidget(view_panel_);
+  scroll->setWidgetResizable(true);
+  scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);  // many iso levels may be wider
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setMinimumWidth(view_panel_->sizeHint().width() + scroll->verticalScrollBar()->sizeHint().width());
+  view_dock_->setWidget(scroll);
+  addDockWidget(Qt::RightDockWidgetArea, view_dock_);
+  QAction* toggle = view_dock_->toggleViewAction();
+  toggle->setObjectName("mnuWindowViewPanel");
+  toggle->setText("View &Panel");
+  toggle->setShortcut(QKeySequence("F9"));
+  findChild<QMenu*>("mnuWindow")->addAction(toggle);
+}
+
 void frm3D::PlaceEmptyHint() {
   empty_hint_->setGeometry(client_->rect());
   empty_hint_->setVisible(viewer_ && viewer_->LastFile().empty());  // Close Image clears it
@@ -136,6 +171,8 @@ void frm3D::OnViewerChange(ViewerChange change) {
     UpdateUndoActions();
   switch (change) {
     case ViewerChange::View:
+      if (view_panel_) view_panel_->Refresh();
+      RefreshViewMenu();
       if (parameters_) parameters_->Refresh();
       if (display_) display_->RefreshView();
       break;
@@ -147,10 +184,14 @@ void frm3D::OnViewerChange(ViewerChange change) {
     case ViewerChange::Caption:
       UpdateTitle();
       PlaceEmptyHint();
+      if (view_panel_) view_panel_->Refresh();
+      if (time_controls_) time_controls_->Refresh();
       if (display_) display_->Refresh();
       break;
     case ViewerChange::Channels:
       PlaceEmptyHint();
+      if (view_panel_) view_panel_->Refresh();
+      if (time_controls_) time_controls_->Refresh();
       if (display_) display_->Refresh();
       break;
   }
@@ -221,6 +262,8 @@ void frm3D::keyPressEvent(QKeyEvent* event) {
   // Keys typed in the menu bar (after Alt) come here when the bar does not use them; they are
   // the menus' keys, not the view's, and their key-up may never come here.
   if (focusWidget() == menuBar() || QApplication::activePopupWidget()) return;
+  // Nor are keys a control of the View panel leaves unused (a letter on a check box).
+  if (view_dock_ && view_dock_->isAncestorOf(focusWidget())) return;
   viewer_->KeyDown(VirtualKeyOf(*event));
 }
 
@@ -383,8 +426,7 @@ void frm3D::mnuScriptAnimation_Click() {
     animation_ = new frmAnimation(*viewer_, this);
     animation_->setAttribute(Qt::WA_DeleteOnClose);
   }
-  animation_->show();
-  animation_->raise();
+  ShowToolWindow(*animation_, *this);
   animation_->activateWindow();
 }
 
@@ -393,8 +435,7 @@ avi2gif::AVI2GIF* frm3D::AviToGifWindow() const { return avi2gif_; }
 
 void frm3D::mnuControlShowParameters_Click() {
   if (!parameters_) parameters_ = new frmParameters(*viewer_, this);  // deletes itself when closed
-  parameters_->show();
-  parameters_->raise();
+  ShowToolWindow(*parameters_, *this);
 }
 
 // --- Unload -------------------------------------------------------------------------------------
@@ -411,6 +452,10 @@ void frm3D::closeEvent(QCloseEvent* event) {
       return;
     }
   }
+  // Remembered only here: windows that are merely destroyed (tests, a failed start) leave no trace.
+  QSettings settings("Lumetrix", "Lumetrix");
+  settings.setValue("MainWindow/Geometry", saveGeometry());
+  settings.setValue("MainWindow/State", saveState());
   Unload();
   event->accept();
 }

@@ -19,6 +19,7 @@
 class QAction;
 class QMenu;
 
+class QDockWidget;
 class QLabel;
 
 namespace lumetrix {
@@ -29,7 +30,9 @@ class frmVBEditor;
 class frmParameters;
 class frmAnimation;
 class frmDisplay;
+class TimeControls;
 class TimePlayer;
+class ViewPanel;
 namespace series {
 class frmCnvrtLeicaTiff;
 }
@@ -69,6 +72,8 @@ class frm3D : public QMainWindow, public ProgressSink, public MruMenu, public Me
   // The script editor, loaded hidden with the window.
   frmVBEditor* Editor() const { return editor_.get(); }
   frmParameters* Parameters() const;
+  // The "View" panel docked beside the drawing area.
+  ViewPanel* Panel() const { return view_panel_; }
   avi2gif::AVI2GIF* AviToGifWindow() const;
 
  signals:
@@ -89,11 +94,13 @@ class frm3D : public QMainWindow, public ProgressSink, public MruMenu, public Me
   void ShowStatus(const std::string& line);
   void BuildMenus();
   void BuildClientArea();
+  void BuildViewPanel();
   void OnViewerChange(ViewerChange change);
   // The script's caption (or the program's) and the name of the file on screen.
   void UpdateTitle();
   void RefreshPaletteMenu();
   void UpdateUndoActions();
+  void RefreshViewMenu();
   void AddRecentFile();
   void mnuFileOpen_Click();
   void mnuMRUFiles_Click(int index);
@@ -116,6 +123,10 @@ class frm3D : public QMainWindow, public ProgressSink, public MruMenu, public Me
   QLabel* empty_hint_ = nullptr;  // over the drawing area while no volume is open
   void PlaceEmptyHint();
   QMenu* mnuPallete_ = nullptr;
+  QDockWidget* view_dock_ = nullptr;
+  ViewPanel* view_panel_ = nullptr;
+  TimeControls* time_controls_ = nullptr;  // in the View panel's time slot
+  std::array<QAction*, static_cast<size_t>(RenderMode::Iso) + 1> mnuViewModes_{};  // View menu, by RenderMode
   std::array<QAction*, 5> mnuMRUFiles_{};
   std::vector<QAction*> mnuPal_;
   QAction* mnuScriptStop_ = nullptr;

@@ -1,4 +1,5 @@
 // The main window's menus, their names and shortcuts, and what each item does.
+#include <QActionGroup>
 #include <QMenuBar>
 #include <QSettings>
 #include <QStyle>
@@ -11,8 +12,10 @@
 #include "viewer_ui/frm_3d.h"
 #include "viewer_ui/frm_about.h"
 #include "viewer_ui/frm_display.h"
+#include "viewer/render_options.h"
 #include "viewer_ui/recompress_command.h"
 #include "viewer_ui/time_player.h"
+#include "viewer_ui/tool_window_place.h"
 #include "widgets/frm_help.h"
 
 namespace lumetrix {
@@ -33,7 +36,7 @@ void frm3D::BuildMenus() {
   auto separator = [](QMenu* m, const char* name) { m->addSeparator()->setObjectName(name); };
 
   QMenu* file = menu("MnuFile", "&File");
-  action(file, "mnuFileOpen", "&Open Image", [this] { mnuFileOpen_Click(); });
+  action(file, "mnuFileOpen", "&Open Image", [this] { mnuFileOpen_Click(); }, "Ctrl+O");
   separator(file, "MnuFileBar2");
   action(file, "MnuFileSaveBMP", "&Save BMP Image", [this] { mnuFileSaveImage_Click(false); });
   action(file, "MnuFileSaveJPG", "Save &JPG Image", [this] { mnuFileSaveImage_Click(true); });
@@ -63,12 +66,11 @@ void frm3D::BuildMenus() {
   action(control, "mnuResetParameters", "&Reset Parameters", [this] { viewer_->ResetParameters(); }, "Ctrl+R");
   mnuControlUndo_ = action(control, "mnuControlUndo", "&Undo View Change", [this] { viewer_->UndoView(); }, "Ctrl+Z");
   mnuControlRedo_ =
-      action(control, "mnuControlRedo", "Re&do View Change", [this] { viewer_->RedoView(); }, "Ctrl+Shift+Z");
+      action(control, "mnuControlRedo", "Red&o View Change", [this] { viewer_->RedoView(); }, "Ctrl+Shift+Z");
   action(control, "mnuControlDisplay", "&Display...", [this] {
     if (!display_) display_ = new frmDisplay(*viewer_, this);
-    display_->show();
-    display_->raise();
-  });
+    ShowToolWindow(*display_, *this);
+  }, "Ctrl+D");
   separator(control, "MnuControlBar2");
   // The wheel's direction of most other viewers, remembered.
   QAction* wheel = action(control, "mnuControlWheelAwayZoomsIn", "&Wheel Away from Me Zooms In", [this] {
@@ -77,6 +79,44 @@ void frm3D::BuildMenus() {
     QSettings("Lumetrix", "Lumetrix").setValue("WheelAwayZoomsIn", on);
   });
   wheel->setCheckable(true);
+
+  // How the volume is drawn, each with a key: what scripts can switch, without a script.
+  QMenu* view = menu("mnuView", "&View");
+  auto* modes = new QActionGroup(view);
+  const struct {
+    const char* name;
+    const char* caption;
+    RenderMode mode;
+  } mode_items[] = {{"mnuViewAdditive", "&Additive", RenderMode::Additive},
+                    {"mnuViewMaximum", "Ma&ximum", RenderMode::Maximum},
+                    {"mnuViewVolume", "&Volume", RenderMode::Volume},
+                    {"mnuViewMip", "&MIP", RenderMode::Mip},
+                    {"mnuViewAttenuated", "A&ttenuated MIP", RenderMode::Attenuated},
+                    {"mnuViewMinIP", "Mi&nIP", RenderMode::MinIP},
+                    {"mnuViewIso", "&Iso Surface", RenderMode::Iso}};
+  int key = 1;
+  for (const auto& m : mode_items) {
+    const RenderMode mode = m.mode;
+    QAction* a = action(view, m.name, m.caption, [this, mode] {
+      std::string why;
+      if (!viewer_->SetRenderMode(RenderModeName(mode), why)) ShowMessage(why, MessageIcon::Exclamation);
+      RefreshViewMenu();  // a refused mode leaves the tick where it was
+    }, "");
+    a->setShortcut(QKeySequence(QString("Ctrl+%1").arg(key++)));
+    a->setCheckable(true);
+    modes->addAction(a);
+    mnuViewModes_[static_cast<size_t>(mode)] = a;
+  }
+  separator(view, "mnuViewBar0");
+  auto toggle = [&](const char* name, const char* caption, const char* keys, auto set) {
+    QAction* a = action(view, name, caption, [this, name, set] { set(findChild<QAction*>(name)->isChecked()); }, keys);
+    a->setCheckable(true);
+  };
+  toggle("mnuViewOrthographic", "&Orthographic Projection", "Ctrl+Shift+O",
+         [this](bool on) { viewer_->SetProjection(ProjectionName(on ? Projection::Orthographic : Projection::Perspective)); });
+  toggle("mnuViewScaleBar", "Scale &Bar", "Ctrl+B", [this](bool on) { viewer_->SetScaleBar(on); });
+  toggle("mnuViewAxes", "Ax&es", "Ctrl+Shift+A", [this](bool on) { viewer_->SetAxes(on); });
+  toggle("mnuViewLight", "&Light", "Ctrl+L", [this](bool on) { viewer_->SwitchLight(on); });
 
   QMenu* script = menu("mnuScript", "&Script");
   action(script, "mnuScriptShow", "Edit &Script", [this] { mnuScriptShow_Click(); }, "Ctrl+E");
@@ -134,6 +174,8 @@ void frm3D::BuildMenus() {
     action(window, p.name, p.caption, [this, w, h] { mnuWindowPreset_Click(w, h); }, p.key);
   }
 
+  separator(window, "mnuWindowBar1");  // "View Panel" follows (BuildViewPanel)
+
   QMenu* help = menu("mnuHelp", "&Help");
   action(help, "mnuHelpContents", "&Contents", [this] { ShowHelp(); }, "F1");
   action(help, "mnuHelpBrowser", "Open Manual in &Browser", [this] { ShowHelpInBrowser(); })
@@ -141,4 +183,14 @@ void frm3D::BuildMenus() {
   separator(help, "mnuHelpBar0");
   action(help, "mnuAbout", "&About", [this] { frmAbout(this).exec(); });
 }
+
+void frm3D::RefreshViewMenu() {
+  const ViewState& v = viewer_->View();
+  mnuViewModes_[static_cast<size_t>(v.Mode)]->setChecked(true);  // the group unticks the others
+  findChild<QAction*>("mnuViewOrthographic")->setChecked(v.Proj == Projection::Orthographic);
+  findChild<QAction*>("mnuViewScaleBar")->setChecked(v.ScaleBar);
+  findChild<QAction*>("mnuViewAxes")->setChecked(v.Axes);
+  findChild<QAction*>("mnuViewLight")->setChecked(v.LightOn);
+}
+
 }  // namespace lumetrix

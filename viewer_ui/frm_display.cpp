@@ -6,36 +6,40 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QSpinBox>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
 #include <functional>
 #include <stdexcept>
+#include <utility>
 
-#include "viewer_ui/clip_panel.h"
 #include "viewer_ui/histogram_strip.h"
-#include "viewer_ui/render_panel.h"
 #include "viewer_ui/time_controls.h"
+#include "viewer/live_preview.h"
 #include "viewer/viewer.h"
 
 namespace lumetrix {
-
 frmDisplay::frmDisplay(Viewer& viewer, QWidget* parent) : QDialog(parent), viewer_(viewer) {
   setObjectName("frmDisplay");
   setWindowTitle("Display");
   setAttribute(Qt::WA_DeleteOnClose);
-  auto* column = new QVBoxLayout(this);
-  column->addWidget(render_ = new RenderPanel(viewer_));
-  column->addWidget(clip_ = new ClipPanel(viewer_));
+  new QVBoxLayout(this);
   Refresh();
 }
 
-void frmDisplay::RefreshView() {
-  render_->Refresh();
-  clip_->Refresh();
+// Enter in a typed field applies the field; a dialog would also press its default button (the
+// first colour swatch, opening the colour chooser), so no button here is one.
+QPushButton* frmDisplay::Button(const QString& text, const QString& name) {
+  auto* button = new QPushButton(text);
+  button->setObjectName(name);
+  button->setAutoDefault(false);
+  return button;
 }
 
 void frmDisplay::Apply(const std::function<void()>& change) {
@@ -47,6 +51,16 @@ void frmDisplay::Apply(const std::function<void()>& change) {
   Refresh();  // a refused change puts the widgets back
 }
 
+void frmDisplay::Defer(std::function<void()> change) {
+  const bool waiting = static_cast<bool>(pending_);
+  pending_ = std::move(change);
+  if (!waiting) {
+    QTimer::singleShot(0, this, [this] {
+      if (const auto change = std::exchange(pending_, nullptr)) change();
+    });
+  }
+}
+
 std::tuple<int, int> frmDisplay::Shape() const {
   const int32_t channels = viewer_.ChannelCount();
   const bool settable = viewer_.Volume().Display.Channels.size() == static_cast<size_t>(channels);
@@ -56,11 +70,35 @@ std::tuple<int, int> frmDisplay::Shape() const {
 void frmDisplay::Refresh() {
   if (Shape() != built_) Build();
   Update();
-  RefreshView();
+}
+
+void frmDisplay::SliderMoved(int n, int end) {
+  const Row& row = rows_.at(static_cast<size_t>(n - 1));
+  QSlider* slider = row.ends[end];
+  const QSignalBlocker quiet(row.typed[end]);
+  row.typed[end]->setValue(slider->value());
+  row.histogram->SetMarks(row.ends[0]->value(), row.ends[1]->value());
+  if (!slider->isSliderDown()) return SetEnd(n, end, slider->value());  // keys or a click beside the handle
+  if (live_) Defer([this, n, end, s = QPointer<QSlider>(slider)] {
+    if (s) SetEnd(n, end, s->value());
+  });
+}
+
+void frmDisplay::SetEnd(int n, int end, int value) {
+  const ChannelDisplay& c = viewer_.Volume().Display.Channels.at(static_cast<size_t>(n - 1));
+  double range[2] = {c.Min, c.Max};  // the other end as it is, fractions kept
+  range[end] = value;
+  if (!(range[1] > range[0])) {
+    if (end == 0) range[0] = std::min(value, top_value_ - 1), range[1] = range[0] + 1;
+    else range[1] = std::max(value, 1), range[0] = range[1] - 1;
+  }
+  Apply([&] { viewer_.SetDisplayRange(n, range[0], range[1]); });
 }
 
 void frmDisplay::Update() {
-  const DisplaySettings& d = viewer_.Volume().Display;
+  const VolumeData& volume = viewer_.Volume();
+  const DisplaySettings& d = volume.Display;
+  live_ = PreviewWhileDragging(volume.Width, volume.Height, volume.Depth, volume.FileChannels);
   if (!rows_.empty() && histogram_time_ != d.TimePoint) {
     histogram_time_ = d.TimePoint;
     for (size_t i = 0; i < rows_.size(); ++i) {
@@ -69,12 +107,13 @@ void frmDisplay::Update() {
       rows_[i].low = h.Low, rows_[i].high = h.High;
     }
   }
-  const bool eight = viewer_.Volume().ChannelBits == 8;
+  const bool eight = volume.ChannelBits == 8;
+  top_value_ = eight ? 255 : 65535;
   for (size_t i = 0; i < rows_.size() && i < d.Channels.size(); ++i) {
     const ChannelDisplay& c = d.Channels[i];
-    const Row& row = rows_[i];
+    Row& row = rows_[i];
     // 16-bit sliders run over the samples' span (and the range, when it reaches beyond them).
-    const int from = eight ? 0 : static_cast<int>(std::min<double>(row.low, c.Min));
+    const int from = eight ? 0 : static_cast<int>(std::min<double>(row.low, std::floor(c.Min)));
     const int to = eight ? 255 : static_cast<int>(std::max<double>(row.high, std::ceil(c.Max)));
     row.histogram->SetAxis(from, to);
     row.histogram->SetMarks(c.Min, c.Max);
@@ -82,23 +121,29 @@ void frmDisplay::Update() {
     const QSignalBlocker quiet(row.visible), quiet_gamma(row.gamma);
     row.visible->setChecked(c.Visible);
     row.gamma->setValue(c.Gamma);
+    row.shown_gamma = row.gamma->value();
     for (int e = 0; e < 2; ++e) {
-      const QSignalBlocker quiet_end(row.ends[e]);
+      const QSignalBlocker quiet_end(row.ends[e]), quiet_typed(row.typed[e]);
+      const int value = static_cast<int>(std::lround(e ? c.Max : c.Min));
       row.ends[e]->setRange(from, to);
-      row.ends[e]->setValue(static_cast<int>(e ? c.Max : c.Min));
-      row.ends[e]->setToolTip(QString::number(row.ends[e]->value()));
+      row.ends[e]->setValue(value);
+      row.typed[e]->setRange(std::min(0, from), std::max(top_value_, to));
+      row.typed[e]->setValue(value);
+      row.shown[e] = row.typed[e]->value();
     }
   }
   if (time_) time_->Refresh();
 }
 
 void frmDisplay::Build() {
-  // New rows in a new page; the old page goes once the signal that changed it has returned.
-  if (page_) page_->deleteLater();
+  // New rows in a new page; the old page leaves the window now and is deleted once the signal
+  // that changed it has returned.
+  if (page_) page_->hide(), page_->setParent(nullptr), page_->deleteLater();
   page_ = new QWidget(this);
   static_cast<QVBoxLayout*>(layout())->insertWidget(0, page_);
   built_ = Shape();
   rows_.clear();
+  pending_ = nullptr;
   time_ = nullptr;
   histogram_time_ = 0;
   auto* grid = new QGridLayout(page_);
@@ -114,8 +159,7 @@ void frmDisplay::Build() {
   for (int32_t n = 1; n <= channels; ++n) {
     Row& row = rows_.emplace_back();
     grid->addWidget(new QLabel(QString::number(n)), n, 0);
-    row.swatch = new QPushButton;
-    row.swatch->setObjectName(QString("cmdColour%1").arg(n));
+    row.swatch = Button({}, QString("cmdColour%1").arg(n));
     connect(row.swatch, &QPushButton::clicked, this, [this, n] {
       const ChannelDisplay& c = viewer_.Volume().Display.Channels.at(static_cast<size_t>(n - 1));
       const QColor chosen = QColorDialog::getColor(QColor(c.Red, c.Green, c.Blue), this);
@@ -126,32 +170,45 @@ void frmDisplay::Build() {
     row.visible->setObjectName(QString("chkVisible%1").arg(n));
     connect(row.visible, &QCheckBox::toggled, this, [this, n](bool on) { Apply([&] { viewer_.SetChannel(n, on); }); });
     grid->addWidget(row.visible, n, 2);
-    // The minimum and maximum sliders under the histogram, on the same axis.
-    auto* range = new QVBoxLayout;
-    range->setSpacing(0);
-    range->addWidget(row.histogram = new HistogramStrip);
+    // The minimum and maximum sliders under the histogram, on the same axis, each with its field.
+    auto* range = new QGridLayout;
+    range->setVerticalSpacing(0);
+    range->setColumnStretch(1, 1);
+    range->addWidget(row.histogram = new HistogramStrip, 0, 1);
     for (int e = 0; e < 2; ++e) {
       auto* slider = row.ends[e] = new QSlider(Qt::Horizontal);
       slider->setObjectName(QString(e ? "sldMax%1" : "sldMin%1").arg(n));
-      connect(slider, &QSlider::valueChanged, slider, [slider](int value) { slider->setToolTip(QString::number(value)); });
-      range->addWidget(slider);
+      connect(slider, &QSlider::valueChanged, this, [this, n, e] { SliderMoved(n, e); });
+      connect(slider, &QSlider::sliderReleased, this, [this, n, e, slider] {
+        pending_ = nullptr;
+        SetEnd(n, e, slider->value());
+      });
+      auto* typed = row.typed[e] = new QSpinBox;
+      typed->setObjectName(QString(e ? "txtMax%1" : "txtMin%1").arg(n));
+      typed->setKeyboardTracking(false);
+      connect(typed, &QSpinBox::editingFinished, this, [this, n, e, typed] {
+        if (typed->value() != rows_.at(static_cast<size_t>(n - 1)).shown[e]) SetEnd(n, e, typed->value());
+      });
+      range->addWidget(new QLabel(e ? "Max" : "Min"), e + 1, 0);
+      range->addWidget(slider, e + 1, 1);
+      range->addWidget(typed, e + 1, 2);
     }
     grid->addLayout(range, n, 3);
-    for (QSlider* slider : row.ends) {
-      connect(slider, &QSlider::sliderReleased, this, [this, n, lo = row.ends[0], hi = row.ends[1]] {
-        Apply([&] { viewer_.SetDisplayRange(n, lo->value(), hi->value()); });
-      });
-    }
     row.gamma = new QDoubleSpinBox;
     row.gamma->setObjectName(QString("txtGamma%1").arg(n));
     row.gamma->setRange(0.05, 10), row.gamma->setSingleStep(0.1);
-    connect(row.gamma, &QDoubleSpinBox::editingFinished, this,
-            [this, n, gamma = row.gamma] { Apply([&] { viewer_.SetGamma(n, gamma->value()); }); });
+    row.gamma->setKeyboardTracking(false);
+    connect(row.gamma, &QDoubleSpinBox::editingFinished, this, [this, n, gamma = row.gamma] {
+      if (gamma->value() != rows_.at(static_cast<size_t>(n - 1)).shown_gamma)
+        Apply([&] { viewer_.SetGamma(n, gamma->value()); });
+    });
     grid->addWidget(row.gamma, n, 4);
-    auto* autoButton = new QPushButton("Auto");
+    auto* autoButton = Button("Auto", QString("cmdAuto%1").arg(n));
+    autoButton->setToolTip("The range that leaves 0.35 % of the channel's samples below it and 0.35 % above");
     connect(autoButton, &QPushButton::clicked, this, [this, n] { Apply([&] { viewer_.AutoContrast(n); }); });
     grid->addWidget(autoButton, n, 5);
-    auto* reset = new QPushButton("Reset");
+    auto* reset = Button("Reset", QString("cmdReset%1").arg(n));
+    reset->setToolTip("The colour and range the file opened with");
     connect(reset, &QPushButton::clicked, this, [this, n] { Apply([&] { viewer_.ResetChannel(n); }); });
     grid->addWidget(reset, n, 6);
   }

@@ -3,9 +3,12 @@
 #include "render/offscreen_view.h"
 
 #include <QCoreApplication>
+#include <QDockWidget>
 #include <QElapsedTimer>
 #include <QLayout>
 #include <QOpenGLContext>
+#include <QStatusBar>
+#include <QStyle>
 #include <QSurfaceFormat>
 
 namespace lumetrix {
@@ -95,9 +98,16 @@ int32_t GlView::ClientHeight() const { return static_cast<int32_t>(height() * de
 QSize GlView::AroundClientArea() const {
   const QWidget* top = window();
   if (top->isVisible()) return top->size() - size();
-  // Not laid out yet: only the menu bar is above the drawing area.
+  // Not laid out yet: the menu bar above the drawing area, a status bar below it, and docked panels
+  // beside it at their wished width with the separator the layout puts between.
   const QWidget* bar = top->layout() ? top->layout()->menuBar() : nullptr;
-  return QSize(0, bar ? bar->sizeHint().height() : 0);
+  QSize around(0, bar ? bar->sizeHint().height() : 0);
+  if (const auto* status = top->findChild<QStatusBar*>(QString(), Qt::FindDirectChildrenOnly); status && !status->isHidden())
+    around.rheight() += status->sizeHint().height();
+  for (const QDockWidget* dock : top->findChildren<QDockWidget*>(QString(), Qt::FindDirectChildrenOnly))
+    if (!dock->isHidden() && !dock->isFloating())
+      around.rwidth() += dock->sizeHint().width() + top->style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent, nullptr, top);
+  return around;
 }
 
 void GlView::SetClientSize(int32_t width, int32_t height) {

@@ -24,7 +24,8 @@ class GlView : public QOpenGLWidget, public GlSurface {
   void DoneCurrent() override;
   int32_t ClientWidth() const override;
   int32_t ClientHeight() const override;
-  // Resizes the top-level window around this widget; the menu bar keeps its height.
+  // Resizes the top-level window around this widget; the menu bar, a status bar and docked panels
+  // keep their sizes.
   void SetClientSize(int32_t width, int32_t height) override;
   void RequestFrame() override;
   void DrawFrameNow() override;

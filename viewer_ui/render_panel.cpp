@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
@@ -16,7 +17,7 @@ namespace lumetrix {
 
 RenderPanel::RenderPanel(Viewer& viewer, QWidget* parent) : QGroupBox("Rendering", parent), viewer_(viewer) {
   setObjectName("grpRendering");
-  auto* row = new QHBoxLayout(this);
+  auto* form = new QFormLayout(this);  // one setting a row, narrow enough for a side panel
   mode_ = new QComboBox;
   mode_->setObjectName("cboRenderMode");
   for (int m = 0; m <= static_cast<int>(RenderMode::Iso); ++m) mode_->addItem(RenderModeName(static_cast<RenderMode>(m)));
@@ -40,11 +41,10 @@ RenderPanel::RenderPanel(Viewer& viewer, QWidget* parent) : QGroupBox("Rendering
   iso_row_ = new QWidget;
   new QHBoxLayout(iso_row_);
   iso_row_->layout()->setContentsMargins(0, 0, 0, 0);
-  for (QWidget* w : {static_cast<QWidget*>(new QLabel("Mode")), static_cast<QWidget*>(mode_),
-                     static_cast<QWidget*>(projection_), static_cast<QWidget*>(attenuation_label_),
-                     static_cast<QWidget*>(attenuation_), iso_row_})
-    row->addWidget(w);
-  row->addStretch(1);
+  form->addRow("Mode", mode_);
+  form->addRow("Projection", projection_);
+  form->addRow(attenuation_label_, attenuation_);
+  form->addRow(iso_row_);
   Refresh();
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// The Display window's "Rendering" row: the render mode and the projection, with the attenuation
+// The "Rendering" group of the View panel: the render mode and the projection, with the attenuation
 // (shown in the attenuated mode) and each channel's iso level (shown in the iso mode). A thin view
 // over the viewer's setters that follows the view.
 

@@ -1,6 +1,6 @@
 // Cutting and coarse frames, offscreen and in the window: the crop outline read back from the
-// frames of both renderers, the plane a Ctrl+drag makes, the Display window's Clip group and
-// render row, and coarse frames while the view moves that are never the ones captured.
+// frames of both renderers, the plane a Ctrl+drag makes, the Clip group and the render row, and
+// coarse frames while the view moves that are never the ones captured.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -8,16 +8,20 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDoubleSpinBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QSlider>
 #include <QSpinBox>
 #include <QTest>
+#include <QVBoxLayout>
 #include <set>
 
 #include "tests/viewer/viewer_fixture.h"
+#include "viewer_ui/clip_panel.h"
 #include "viewer_ui/frm_3d.h"
 #include "viewer_ui/gl_view.h"
 #include "viewer_ui/offscreen_viewer.h"
+#include "viewer_ui/render_panel.h"
 
 namespace lumetrix {
 namespace {
@@ -94,16 +98,25 @@ TEST_F(OffscreenClip, APlaneMadeByCtrlDragCutsAwayTheHalfNearTheViewer) {
   }
 }
 
-// A frm3D window showing a 32 x 32 x 4 stack, with its Display window.
+// A frm3D window showing a 32 x 32 x 4 stack, with the render and clip panels in a window of
+// their own that follows the view's changes.
 class ClipWindow : public ::testing::Test {
  protected:
   void SetUp() override {
     w_.show();
     ASSERT_TRUE(w_.OpenAtStart(testing::Stack(dir_, "v.tif", 4, 32, 32)));
     gl_ = w_.findChild<GlView*>();
-    w_.findChild<QAction*>("mnuControlDisplay")->trigger();
-    d_ = w_.findChild<QDialog*>("frmDisplay");
-    ASSERT_TRUE(gl_ && d_);
+    d_ = new QWidget(&w_, Qt::Window);
+    auto* column = new QVBoxLayout(d_);
+    auto* render = new RenderPanel(v());
+    auto* clip = new ClipPanel(v());
+    column->addWidget(render), column->addWidget(clip);
+    v().Observe([render = QPointer(render), clip = QPointer(clip)](ViewerChange c) {
+      if (c == ViewerChange::View && render && clip) render->Refresh(), clip->Refresh();
+    });
+    render->Refresh(), clip->Refresh();
+    d_->show();
+    ASSERT_TRUE(gl_);
   }
   Viewer& v() { return w_.TheViewer(); }
   template <typename T>
@@ -114,7 +127,7 @@ class ClipWindow : public ::testing::Test {
   TempDir dir_;
   frm3D w_;
   GlView* gl_ = nullptr;
-  QDialog* d_ = nullptr;
+  QWidget* d_ = nullptr;
 };
 
 TEST_F(ClipWindow, TheClipGroupSetsTheCropBoxAndPlaneAndFollowsChangesMadeElsewhere) {

@@ -4,8 +4,10 @@
 
 #include <QAction>
 #include <QCheckBox>
-#include <QSlider>
 #include <QApplication>
+#include <QDoubleSpinBox>
+#include <QSlider>
+#include <QSpinBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -21,6 +23,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <cstdlib>
+#include <fstream>
 
 #include "core/view_value.h"
 #include "scripting/frm_parameters.h"
@@ -467,7 +470,6 @@ TEST(MainWindow, TheProgressBoxIsOpaqueAndCounts) {
 namespace lumetrix {
 namespace {
 
-// The Display window hides a channel, sets its range when a slider is let go and resets it.
 // P plays and pauses the time points, as the Display window's play button does; Space keeps stopping the
 // motion and leaves playback alone.
 TEST_F(ShownVolume, PPlaysTheTimePointsAndSpaceStillStopsTheMotion) {
@@ -497,6 +499,8 @@ TEST_F(ShownVolume, PPlaysTheTimePointsAndSpaceStillStopsTheMotion) {
   EXPECT_TRUE(playback.Playing());
 }
 
+// The Display window hides a channel; sets the range from its typed fields and, for this small
+// stack, while a slider is still held; types the gamma; resets the channel.
 TEST_F(ShownVolume, TheDisplayWindowChangesTheChannelsOfTheShownVolume) {
   Item(w_, "mnuControlDisplay")->trigger();
   auto* display = w_.findChild<QDialog*>("frmDisplay");
@@ -507,15 +511,91 @@ TEST_F(ShownVolume, TheDisplayWindowChangesTheChannelsOfTheShownVolume) {
   EXPECT_FALSE(c.Visible);
   EXPECT_EQ(std::count(v().Volume().Samples.begin(), v().Volume().Samples.end(), 0), 32 * 32 * 4);
   QApplication::processEvents();  // the old rows go
-  auto* max = qobject_cast<QSlider*>(find("sldMax1"));
-  max->setValue(100);
-  emit max->sliderReleased();
-  EXPECT_EQ(std::pair(c.Min, c.Max), std::pair(0.0, 100.0));
+  auto* min = qobject_cast<QSlider*>(find("sldMin1"));
+  auto* typed_min = qobject_cast<QSpinBox*>(find("txtMin1"));
+  auto* typed_max = qobject_cast<QSpinBox*>(find("txtMax1"));
+  const auto type = [](QAbstractSpinBox* box, const QString& text) {
+    box->selectAll();
+    QTest::keyClicks(box, text);
+    QTest::keyClick(box, Qt::Key_Return);
+  };
+  type(typed_max, "100");
+  EXPECT_EQ(std::tuple(c.Min, c.Max, qobject_cast<QSlider*>(find("sldMax1"))->value()), std::tuple(0.0, 100.0, 100));
+  min->setSliderDown(true);  // a drag: the field follows at once, the picture once the events queued are handled
+  min->setValue(20);
+  min->setValue(30);
+  EXPECT_EQ(std::pair(typed_min->value(), c.Min), std::pair(30, 0.0));
   QApplication::processEvents();
-  for (QPushButton* b : display->findChildren<QPushButton*>())
-    if (b->text() == "Reset") b->click();
+  EXPECT_TRUE(min->isSliderDown());
+  EXPECT_EQ(c.Min, 30.0);
+  min->setSliderDown(false);
+  type(typed_min, "150");  // above the maximum: the maximum moves one step above it
+  EXPECT_EQ(std::tuple(c.Min, c.Max, typed_max->value()), std::tuple(150.0, 151.0, 151));
+  auto* gamma = qobject_cast<QDoubleSpinBox*>(find("txtGamma1"));
+  type(gamma, "2.5");
+  EXPECT_EQ(c.Gamma, 2.5);
+  v().SetGamma(1, 0.333);
+  emit gamma->editingFinished();  // left as shown ("0.33"): the gamma keeps its digits
+  EXPECT_EQ(c.Gamma, 0.333);
+  qobject_cast<QPushButton*>(find("cmdReset1"))->click();
   EXPECT_TRUE(c.Visible);
-  EXPECT_EQ(c.Max, 255.0);
+  EXPECT_EQ(std::tuple(c.Min, c.Max, c.Gamma, typed_max->value()), std::tuple(0.0, 255.0, 1.0, 255));
+}
+
+template <typename T>
+T* In(QWidget* window, const char* name) {
+  T* found = window->findChild<T*>(name);
+  EXPECT_NE(found, nullptr) << name;
+  return found;
+}
+
+// A 2-channel 16-bit hyperstack of 3 time points and 2400 samples per channel and time point:
+// 0.35 % is 8.4, so Auto cuts 8 samples at each end (numpy sorts them); Reset returns to the
+// range the file opened with (Auto's of time point 1), even when time point 2 is shown. An 8-bit
+// file's ImageJ ranges are its opening ranges.
+TEST(MainWindow, TheDisplayWindowsAutoResetAndTimePoints) {
+  TempDir dir;
+  const std::string stack = dir.File("hyper.tif"), ranges = dir.File("ranges.tif");
+  ASSERT_EQ(std::system(("/usr/bin/python3 -c \"import numpy as np, tifffile\n"
+                         "d = np.random.default_rng(3).gamma(2.0, 400.0, (3, 4, 2, 20, 30)).astype('u2')\n"
+                         "tifffile.imwrite('" + stack + "', d, imagej=True, metadata={'axes': 'TZCYX'})\n"
+                         "tifffile.imwrite('" + ranges + "', d[0, :, :, :4, :5].astype('u1'), imagej=True,"
+                         " metadata={'axes': 'ZCYX', 'Ranges': (3.0, 100.0, 5.0, 200.0)})\n"
+                         "def auto(t, c):\n  s = np.sort(d[t, :, c], None); k = s.size * 35 // 10000\n"
+                         "  return '%d %d ' % (s[k], s[-1 - k])\n"
+                         "open('" + stack + ".txt', 'w').write(auto(0, 0) + auto(0, 1) + auto(1, 1))\"")
+                            .c_str()),
+            0);
+  std::ifstream numpy(stack + ".txt");
+  double want[6];  // channel 1 and 2 at time point 1, channel 2 at time point 2
+  for (double& x : want) numpy >> x;
+  frm3D w;
+  w.show();
+  ASSERT_TRUE(w.OpenAtStart(stack));
+  Viewer& v = w.TheViewer();
+  Item(w, "mnuControlDisplay")->trigger();
+  auto* display = w.findChild<QDialog*>("frmDisplay");
+  const auto range = [&v](int n) {
+    const ChannelDisplay& c = v.Volume().Display.Channels.at(static_cast<size_t>(n - 1));
+    return std::pair(c.Min, c.Max);
+  };
+  EXPECT_EQ(range(1), std::pair(want[0], want[1]));
+  EXPECT_EQ(range(2), std::pair(want[2], want[3]));
+  EXPECT_EQ(std::pair(In<QSpinBox>(display, "txtMin2")->value(), In<QSpinBox>(display, "txtMax2")->value()),
+            std::pair(static_cast<int>(want[2]), static_cast<int>(want[3])));
+  EXPECT_EQ(In<QLabel>(display, "lblTime")->text(), "1 of 3");
+  In<QSlider>(display, "sldTime")->setValue(2);  // from the keyboard: at once
+  EXPECT_EQ(std::pair(v.TimePoint(), In<QLabel>(display, "lblTime")->text()), std::pair(2, QString("2 of 3")));
+  v.SetDisplayRange(2, 1, 2);
+  In<QPushButton>(display, "cmdAuto2")->click();
+  EXPECT_EQ(range(2), std::pair(want[4], want[5]));
+  In<QPushButton>(display, "cmdReset2")->click();
+  EXPECT_EQ(range(2), std::pair(want[2], want[3]));
+  ASSERT_TRUE(v.OpenVolume(ranges));
+  v.SetDisplayRange(2, 50, 60);
+  In<QPushButton>(display, "cmdReset2")->click();
+  EXPECT_EQ(std::pair(range(1), range(2)), std::pair(std::pair(3.0, 100.0), std::pair(5.0, 200.0)));
+  EXPECT_EQ(display->findChild<QSlider*>("sldTime"), nullptr);  // one time point: no slider
 }
 
 // Changes made by a script move the open window's widgets in place, without new rows.
