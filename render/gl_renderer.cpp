@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "render/crop_outline.h"
+#include "render/prepared_stacks.h"
 #include "render/stack_geometry.h"
 #include "render/view_projection.h"
 
@@ -95,6 +96,19 @@ TextureBuildReport GlRenderer::BuildVolume(const VolumeData& volume, const Textu
   TextureBuildReport report = BuildTextures(volume, settings, progress, built_);
   built_slice_step_ = settings.SliceStep;
   return report;
+}
+
+std::unique_ptr<PreparedVolume> GlRenderer::PlanVolume(const VolumeData& volume, const TextureBuildSettings& settings) {
+  return std::make_unique<PreparedStacks>(volume, settings);
+}
+
+TextureBuildReport GlRenderer::BuildPrepared(PreparedVolume& prepared) {
+  auto* stacks = dynamic_cast<PreparedStacks*>(&prepared);
+  if (!stacks) throw TextureBuildError("The prepared volume is not one of slice stacks.");
+  built_.Release();
+  stacks->Upload(built_);
+  built_slice_step_ = stacks->SliceStep();
+  return stacks->Report();
 }
 
 void GlRenderer::ShowBuiltVolume(const VolumeData& volume, const ViewState& view) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "core/view_state.h"
@@ -21,6 +22,9 @@ class GlRenderer : public Renderer {
   // Builds the three stacks (BuildTextures); they are drawn from ShowBuiltVolume on.
   TextureBuildReport BuildVolume(const VolumeData& volume, const TextureBuildSettings& settings,
                                  ProgressSink& progress) override;
+  // PreparedStacks: the slices prepared on worker threads, uploaded as the stacks built.
+  std::unique_ptr<PreparedVolume> PlanVolume(const VolumeData& volume, const TextureBuildSettings& settings) override;
+  TextureBuildReport BuildPrepared(PreparedVolume& prepared) override;
   void ShowBuiltVolume(const VolumeData& volume, const ViewState& view) override;
   void ReleaseVolume() override;
   void InitGLState(const ViewState& view) override;

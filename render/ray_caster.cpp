@@ -49,15 +49,59 @@ bool RayCaster::EnsureProgram(const ViewState& view, std::string& why) {
   return true;
 }
 
-TextureBuildReport RayCaster::BuildVolume(const VolumeData& volume, const TextureBuildSettings& settings,
-                                          ProgressSink& progress) {
-  std::string why;
-  if (!Supported(why)) throw TextureBuildError(why);
+namespace {
+
+RayLimits LimitsOfContext(const TextureBuildSettings& settings) {
   RayLimits limits;
   GLint max3d = 0;
   glGetIntegerv(GL_MAX_3D_TEXTURE_SIZE, &max3d);
   if (max3d > 0) limits.Max3DSize = max3d;
   limits.MemoryBudget = settings.MemoryBudget;
+  return limits;
+}
+
+class PreparedRayVolume : public PreparedVolume {
+ public:
+  PreparedRayVolume(SliceColourer colourer, RayLimits limits) : colourer_(std::move(colourer)), limits_(limits) {}
+  void Prepare(const VolumeData& volume, const std::atomic<bool>& stop) override {
+    if (stop) throw TextureBuildError("Preparing the textures was stopped.");
+    keep_ = volume.Stack;  // the channels' voxels may lie in its planes
+    ray_ = PrepareRayVolume(volume, colourer_, limits_, report_.Message);
+    report_.Steps = ray_.Steps;
+    prepared_ = true;
+  }
+  bool prepared_ = false;
+  RayVolume ray_;
+  TextureBuildReport report_;
+
+ private:
+  SliceColourer colourer_;
+  RayLimits limits_;
+  std::shared_ptr<const imaging::Hyperstack> keep_;
+};
+
+}  // namespace
+
+std::unique_ptr<PreparedVolume> RayCaster::PlanVolume(const VolumeData& volume, const TextureBuildSettings& settings) {
+  (void)volume;
+  std::string why;
+  if (!Supported(why)) throw TextureBuildError(why);
+  return std::make_unique<PreparedRayVolume>(settings.Colourer, LimitsOfContext(settings));
+}
+
+TextureBuildReport RayCaster::BuildPrepared(PreparedVolume& prepared) {
+  auto* ray = dynamic_cast<PreparedRayVolume*>(&prepared);
+  if (!ray || !ray->prepared_) throw TextureBuildError("The prepared volume is not one for ray casting.");
+  pending_ = std::move(ray->ray_);
+  has_pending_ = true;
+  return ray->report_;
+}
+
+TextureBuildReport RayCaster::BuildVolume(const VolumeData& volume, const TextureBuildSettings& settings,
+                                          ProgressSink& progress) {
+  std::string why;
+  if (!Supported(why)) throw TextureBuildError(why);
+  const RayLimits limits = LimitsOfContext(settings);
   TextureBuildReport report;
   progress.ShowProgress("Building the volume textures", 0, 1);
   // Asked before and after the one long step; a cancelled build keeps nothing.

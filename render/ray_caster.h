@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,10 @@ class RayCaster : public Renderer {
 
   TextureBuildReport BuildVolume(const VolumeData& volume, const TextureBuildSettings& settings,
                                  ProgressSink& progress) override;
+  // The channels' voxels prepared on any thread (PrepareRayVolume); the upload stays in
+  // ShowBuiltVolume.
+  std::unique_ptr<PreparedVolume> PlanVolume(const VolumeData& volume, const TextureBuildSettings& settings) override;
+  TextureBuildReport BuildPrepared(PreparedVolume& prepared) override;
   void ShowBuiltVolume(const VolumeData& volume, const ViewState& view) override;
   void ReleaseVolume() override;
   void InitGLState(const ViewState& view) override;

@@ -220,14 +220,23 @@ TexturePlan PlanFor(const VolumeData& v, const TextureBuildSettings& s, bool lum
   return PlanTextures(demand, limits);
 }
 
-// Slices prepared ahead of the upload: enough to keep the workers busy, within about 256 MB.
+}  // namespace
+
 int32_t SlicesAhead(const VolumeData& v, const TextureBuildSettings& s, Stack stack) {
   const StackLayout l = LayoutOf(v, stack, s.SliceStep);
   const double bytes = 3.0 * std::max(1, l.Columns) * std::max(1, l.Rows) * 3;  // with resampling and levels
   return static_cast<int32_t>(std::clamp(256.0 * 1024 * 1024 / bytes, 1.0, 64.0));
 }
 
-}  // namespace
+UploadShape PlanUpload(const VolumeData& v, const TextureBuildSettings& s, TextureBuildReport& report) {
+  DrainGlErrors();
+  const bool luminance = v.IsGrey && !s.Colourer && s.Luminance;
+  const TexturePlan plan = PlanFor(v, s, luminance);
+  if (!plan.Possible) throw TextureBuildError(plan.Message);
+  report.Steps = plan.Steps;
+  report.Message = plan.Message;
+  return {DriverTakesAnySize() && !s.PowerOfTwoOnly, plan.Steps};
+}
 
 TextureBuildReport BuildTextures(const VolumeData& v, const TextureBuildSettings& s, ProgressSink& progress,
                                  TextureStacks& out) {
@@ -238,13 +247,7 @@ TextureBuildReport BuildTextures(const VolumeData& v, const TextureBuildSettings
       if (s.EnsureCurrent && !s.EnsureCurrent()) throw TextureBuildError("The OpenGL context went away.");
     };
     current();
-    DrainGlErrors();
-    const bool luminance = v.IsGrey && !s.Colourer && s.Luminance;
-    const TexturePlan plan = PlanFor(v, s, luminance);
-    if (!plan.Possible) throw TextureBuildError(plan.Message);
-    report.Steps = plan.Steps;
-    report.Message = plan.Message;
-    const UploadShape shape{DriverTakesAnySize() && !s.PowerOfTwoOnly, plan.Steps};
+    const UploadShape shape = PlanUpload(v, s, report);
     for (Stack stack : {Stack::XY, Stack::YZ, Stack::XZ}) {
       const StackLayout l = LayoutOf(v, stack, s.SliceStep);
       std::vector<uint32_t>& names = out.Of(stack);

@@ -72,6 +72,12 @@ void PrepareSliceImage(const VolumeData& v, Stack stack, int32_t k, const Textur
 TextureBuildReport BuildTextures(const VolumeData& v, const TextureBuildSettings& s, ProgressSink& progress,
                                  TextureStacks& out);
 
+// The upload of `v`'s stacks (the context current): downsampling steps and the status line in
+// `report`; TextureBuildError when even downsampled the textures would not fit.
+UploadShape PlanUpload(const VolumeData& v, const TextureBuildSettings& s, TextureBuildReport& report);
+// Slices prepared ahead of the upload: enough to keep the workers busy, within about 256 MB.
+int32_t SlicesAhead(const VolumeData& v, const TextureBuildSettings& s, Stack stack);
+
 // Uploads one slice's levels (MakeUploadLevels) into texture `name`; OpenGL errors are raised
 // as TextureBuildError in words.
 void UploadSliceTexture(uint32_t name, const SliceImage& image, const UploadShape& shape);

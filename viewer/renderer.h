@@ -3,8 +3,10 @@
 // and draws frames of a view with the current context of the surface it belongs to. The model
 // knows renderers only through this interface; the OpenGL ones live in render/.
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -63,6 +65,16 @@ struct TextureBuildReport {
   std::string Message;  // for the status bar when the slices were downsampled
 };
 
+// A volume's textures made ready without a context, for a later upload by the renderer that
+// planned them (the next time point while the current one shows).
+class PreparedVolume {
+ public:
+  virtual ~PreparedVolume() = default;
+  // Makes the textures' contents from `volume`, shaped as the volume planned from; on any thread,
+  // once. Throws (TextureBuildError when `stop` was set).
+  virtual void Prepare(const VolumeData& volume, const std::atomic<bool>& stop) = 0;
+};
+
 class Renderer {
  public:
   virtual ~Renderer() = default;
@@ -70,6 +82,19 @@ class Renderer {
   // new is kept and TextureBuildError carries the reason.
   virtual TextureBuildReport BuildVolume(const VolumeData& volume, const TextureBuildSettings& settings,
                                          ProgressSink& progress) = 0;
+  // A build split in two for volumes shaped as `volume`: planned here (the context current),
+  // prepared on any thread, uploaded by BuildPrepared. nullptr: this renderer builds only
+  // through BuildVolume. Throws TextureBuildError when the volume cannot be built.
+  virtual std::unique_ptr<PreparedVolume> PlanVolume(const VolumeData& volume, const TextureBuildSettings& settings) {
+    (void)volume, (void)settings;
+    return nullptr;
+  }
+  // Uploads a prepared volume of PlanVolume (the context current) as the one built last; no
+  // progress, since only the upload is left. On failure nothing new is kept (TextureBuildError).
+  virtual TextureBuildReport BuildPrepared(PreparedVolume& prepared) {
+    (void)prepared;
+    throw TextureBuildError("This renderer uploads no prepared volumes.");
+  }
   // Makes the volume built last the one drawn, with the fixed state for `view`.
   virtual void ShowBuiltVolume(const VolumeData& volume, const ViewState& view) = 0;
   // Deletes what was built (the context that made it must be current).

@@ -82,6 +82,7 @@ bool Viewer::OpenVolume(const std::string& path) {
 }
 
 void Viewer::Adopt(VolumeData volume, const std::string& name) {
+  ahead_.reset();
   volume_ = std::move(volume);
   FollowTheFile();
   FollowCalibration();
@@ -237,7 +238,7 @@ bool Viewer::InitGL() {
   return false;
 }
 
-bool Viewer::InitGLState() {
+TextureBuildSettings Viewer::TextureSettings() const {
   TextureBuildSettings settings;
   settings.SliceStep = slice_step_;
   settings.ScaleX = view_.ScaleX;
@@ -245,6 +246,11 @@ bool Viewer::InitGLState() {
   settings.ScaleZ = view_.ScaleZ;
   settings.Colourer = CurrentColourer();
   settings.EnsureCurrent = [this] { return surface_.MakeCurrent(); };
+  return settings;
+}
+
+bool Viewer::InitGLState() {
+  const TextureBuildSettings settings = TextureSettings();
   TextureBuildReport report;
   EnterBusy();
   try {
@@ -327,6 +333,7 @@ void Viewer::KeyDown(int code) {
 }
 
 void Viewer::KillGL() {
+  ahead_.reset();
   if (surface_.MakeCurrent()) surface_.ActiveRenderer().ReleaseVolume();
   surface_.Refresh();
   viewer_done_ = true;

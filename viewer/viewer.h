@@ -23,6 +23,7 @@
 #include "viewer/frame_bmp.h"
 #include "viewer/input_state.h"
 #include "viewer/renderer.h"
+#include "viewer/time_point_ahead.h"
 #include "viewer/view_history.h"
 #include "viewer/viewer_surface.h"
 #include "viewer/volume_data.h"
@@ -181,6 +182,15 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   // The colour and range the channel opened with, visible, gamma 1.
   void ResetChannel(int32_t n);
   void SetTimePoint(int32_t t);
+  // Time-lapse playback: makes time point t ready on worker threads while the shown one stays
+  // (one at a time; another t replaces it), so that SetTimePoint(t) then only uploads. Nothing
+  // happens for a time point out of range or shown. True when t is being prepared or ready;
+  // false when this renderer or volume builds only at SetTimePoint.
+  bool PrepareTimePoint(int32_t t);
+  // SetTimePoint(t) would now only upload: t is prepared for the display as it is.
+  bool TimePointReady(int32_t t) const;
+  // Time points shown by only uploading what was prepared (for benchmarks and tests).
+  int64_t TimePointsFromPreparation() const { return prepared_shown_; }
   // Every channel's look and the time point of the shown volume (no channels without one).
   DisplaySettings Display() const;
   // All of them at once, drawn once; nothing happens when they are as shown. Throws as the
@@ -299,6 +309,11 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   // Reads `name` for an open; nothing when it cannot be read (`error` says why, empty when the
   // reading was cancelled: the status line says so).
   std::optional<VolumeData> ReadForOpen(const std::string& name, std::string& error);
+  TextureBuildSettings TextureSettings() const;
+  // What time point t would be built for now, to compare with the one prepared.
+  TimePointBuild BuildFor(int32_t t) const;
+  // Shows the prepared time point t when it fits the display as it is; false otherwise.
+  bool ShowPreparedTimePoint(int32_t t);
   ChannelDisplay& ChannelAt(int32_t n);
   void ChangeChannel(int32_t n, const std::function<void(ChannelDisplay&)>& change);
   void ShowDisplay();
@@ -358,6 +373,8 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   std::vector<std::function<void(ViewerChange)>> observers_;
   ViewHistory history_;
   std::string history_file_;  // the file the history belongs to
+  int64_t prepared_shown_ = 0;
+  std::unique_ptr<TimePointAhead> ahead_;  // last: its worker stops before the rest goes
 };
 
 }  // namespace lumetrix

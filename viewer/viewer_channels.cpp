@@ -138,6 +138,7 @@ void Viewer::SetTimePoint(int32_t t) {
   CheckTimePoint(t, volume_.TimePoints);
   if (t == volume_.Display.TimePoint) return;
   ChannelAt(1);  // a volume whose display can change
+  if (ShowPreparedTimePoint(t)) return;
   volume_.Display.TimePoint = t;
   ShowDisplay();
 }

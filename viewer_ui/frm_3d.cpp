@@ -41,6 +41,8 @@
 #include "viewer_ui/progress_frame.h"
 #include "viewer_ui/status_panes.h"
 #include "viewer_ui/script_binding.h"
+#include "viewer_ui/time_controls.h"
+#include "viewer_ui/time_player.h"
 #include "viewer_ui/view_step_marker.h"
 #include "viewer_ui/tool_window_place.h"
 #include "viewer_ui/view_panel.h"
@@ -70,6 +72,7 @@ frm3D::frm3D(QWidget* parent) : QMainWindow(parent) {
       *gl_, ViewerUi{*this, *this, *movie_options_, [] { QCoreApplication::processEvents(); },
                      [] { QApplication::beep(); }, script_ui_.get(), [this](const std::string& line) { ShowStatus(line); }});
   viewer_->Observe([this](ViewerChange change) { OnViewerChange(change); });
+  player_ = TimePlayer::For(*viewer_);
   BuildViewPanel();
   RefreshViewMenu();
 
@@ -131,6 +134,7 @@ void frm3D::BuildViewPanel() {
   view_dock_->setObjectName("dockView");
   view_dock_->setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
   view_panel_ = new ViewPanel(*viewer_);
+  view_panel_->TimeSlot()->addWidget(time_controls_ = new TimeControls(*viewer_));
   // Scrolled, so that the panel never makes the window taller than the drawing area asked for.
   auto* scroll = new QScrollArea;
   scroll->setObjectName("scrViewPanel");
@@ -180,11 +184,13 @@ void frm3D::OnViewerChange(ViewerChange change) {
       UpdateTitle();
       PlaceEmptyHint();
       if (view_panel_) view_panel_->Refresh();
+      if (time_controls_) time_controls_->Refresh();
       if (display_) display_->Refresh();
       break;
     case ViewerChange::Channels:
       PlaceEmptyHint();
       if (view_panel_) view_panel_->Refresh();
+      if (time_controls_) time_controls_->Refresh();
       if (display_) display_->Refresh();
       break;
   }

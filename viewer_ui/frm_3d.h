@@ -31,6 +31,8 @@ class frmVBEditor;
 class frmParameters;
 class frmAnimation;
 class frmDisplay;
+class TimeControls;
+class TimePlayer;
 class ViewPanel;
 namespace series {
 class frmCnvrtLeicaTiff;
@@ -125,6 +127,7 @@ class frm3D : public QMainWindow, public ProgressSink, public MruMenu, public Me
   QMenu* mnuPallete_ = nullptr;
   QDockWidget* view_dock_ = nullptr;
   ViewPanel* view_panel_ = nullptr;
+  TimeControls* time_controls_ = nullptr;  // in the View panel's time slot
   std::array<QAction*, static_cast<size_t>(RenderMode::Iso) + 1> mnuViewModes_{};  // View menu, by RenderMode
   std::array<QAction*, 5> mnuMRUFiles_{};
   std::vector<QAction*> mnuPal_;
@@ -142,6 +145,7 @@ class frm3D : public QMainWindow, public ProgressSink, public MruMenu, public Me
   std::unique_ptr<avi::CompressionOptionsSource> movie_options_;
   std::unique_ptr<vbs::UiHost> script_ui_;
   std::unique_ptr<Viewer> viewer_;
+  std::shared_ptr<TimePlayer> player_;  // the time-lapse playback of the viewer; goes before it
 };
 
 }  // namespace lumetrix

@@ -14,6 +14,7 @@
 #include "viewer_ui/frm_display.h"
 #include "viewer/render_options.h"
 #include "viewer_ui/recompress_command.h"
+#include "viewer_ui/time_player.h"
 #include "viewer_ui/tool_window_place.h"
 #include "widgets/frm_help.h"
 
@@ -59,6 +60,8 @@ void frm3D::BuildMenus() {
   }, "Ctrl+H")->setVisible(false);
   separator(control, "MnuControlBar0");
   action(control, "mnuResetSpeedParameters", "Stop &Motion", [this] { viewer_->ResetSpeedParameters(); }, "Ctrl+S");
+  // P, not Space: Space stops the motion in the view.
+  action(control, "mnuControlPlayTime", "&Play/Pause Time Points", [this] { player_->Toggle(); }, "P");
   separator(control, "MnuControlBar1");
   action(control, "mnuResetParameters", "&Reset Parameters", [this] { viewer_->ResetParameters(); }, "Ctrl+R");
   mnuControlUndo_ = action(control, "mnuControlUndo", "&Undo View Change", [this] { viewer_->UndoView(); }, "Ctrl+Z");

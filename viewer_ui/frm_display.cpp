@@ -20,16 +20,11 @@
 #include <utility>
 
 #include "viewer_ui/histogram_strip.h"
+#include "viewer_ui/time_controls.h"
 #include "viewer/live_preview.h"
 #include "viewer/viewer.h"
 
 namespace lumetrix {
-namespace {
-
-QString TimeText(int t, int count) { return QString("%1 of %2").arg(t).arg(count); }
-
-}  // namespace
-
 frmDisplay::frmDisplay(Viewer& viewer, QWidget* parent) : QDialog(parent), viewer_(viewer) {
   setObjectName("frmDisplay");
   setWindowTitle("Display");
@@ -137,11 +132,7 @@ void frmDisplay::Update() {
       row.shown[e] = row.typed[e]->value();
     }
   }
-  if (time_) {
-    const QSignalBlocker quiet(time_);
-    time_->setValue(d.TimePoint);
-    time_shown_->setText(TimeText(d.TimePoint, std::get<1>(built_)));
-  }
+  if (time_) time_->Refresh();
 }
 
 void frmDisplay::Build() {
@@ -153,7 +144,7 @@ void frmDisplay::Build() {
   built_ = Shape();
   rows_.clear();
   pending_ = nullptr;
-  time_ = nullptr, time_shown_ = nullptr;
+  time_ = nullptr;
   histogram_time_ = 0;
   auto* grid = new QGridLayout(page_);
   grid->setColumnStretch(3, 1);  // the histogram and range sliders take the width
@@ -221,27 +212,10 @@ void frmDisplay::Build() {
     connect(reset, &QPushButton::clicked, this, [this, n] { Apply([&] { viewer_.ResetChannel(n); }); });
     grid->addWidget(reset, n, 6);
   }
-  if (const int count = std::get<1>(built_); count > 1) {
+  if (std::get<1>(built_) > 1) {
     grid->addWidget(new QLabel("Time point"), channels + 1, 0);
-    time_ = new QSlider(Qt::Horizontal);
-    time_->setObjectName("sldTimePoint");
-    time_->setRange(1, count);
-    time_shown_ = new QLabel;
-    time_shown_->setObjectName("lblTimePoint");
-    const auto show_time = [this] { Apply([&] { viewer_.SetTimePoint(time_->value()); }); };
-    connect(time_, &QSlider::valueChanged, this, [this, count, show_time](int t) {
-      time_shown_->setText(TimeText(t, count));
-      if (!time_->isSliderDown()) show_time();
-      else if (live_) Defer([show_time, time = QPointer<QSlider>(time_)] {
-        if (time) show_time();
-      });
-    });
-    connect(time_, &QSlider::sliderReleased, this, [this, show_time] {
-      pending_ = nullptr;
-      show_time();
-    });
-    grid->addWidget(time_, channels + 1, 1, 1, 5);
-    grid->addWidget(time_shown_, channels + 1, 6);
+    time_ = new TimeControls(viewer_);
+    grid->addWidget(time_, channels + 1, 1, 1, 6);
   }
 }
 

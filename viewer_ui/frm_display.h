@@ -1,7 +1,7 @@
 #pragma once
 // The Display window: per channel a colour swatch, visible, minimum and maximum sliders under
 // the channel's histogram with their values as fields to type in, gamma, Auto and Reset, and
-// the time point ("t of T") when there are several. A thin view over the viewer's setters.
+// the time controls (play, "t of T", frames per second, loop) when there are several time points. A thin view over the viewer's setters.
 // A dragged slider shows its value at once; the picture follows it during the drag when the
 // volume rebuilds fast (PreviewWhileDragging), otherwise when the slider is let go.
 
@@ -20,6 +20,7 @@ class QSpinBox;
 namespace lumetrix {
 
 class HistogramStrip;
+class TimeControls;
 class Viewer;
 
 class frmDisplay : public QDialog {
@@ -64,8 +65,7 @@ class frmDisplay : public QDialog {
   QWidget* page_ = nullptr;
   std::tuple<int, int> built_{-2, -2};
   std::vector<Row> rows_;
-  QSlider* time_ = nullptr;
-  QLabel* time_shown_ = nullptr;
+  TimeControls* time_ = nullptr;
   int32_t histogram_time_ = 0;  // the time point the histograms show
   int top_value_ = 255;         // the samples' largest value
   bool live_ = false;           // the picture follows a dragged slider

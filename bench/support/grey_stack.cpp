@@ -20,6 +20,8 @@ void WriteGreyStack(const std::string& path, const GreyPage& format, int pages, 
     if (format.compression != COMPRESSION_NONE) TIFFSetField(tif, TIFFTAG_COMPRESSION, format.compression);
     if (format.rows_per_strip > 0) TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, format.rows_per_strip);
     if (format.page_of_stack) TIFFSetField(tif, TIFFTAG_SUBFILETYPE, FILETYPE_PAGE);
+    if (page == 0 && !format.description.empty())
+      TIFFSetField(tif, TIFFTAG_IMAGEDESCRIPTION, format.description.c_str());
     for (uint32_t y = 0; y < format.height; ++y) {
       fill(page, y, row.data());
       TIFFWriteScanline(tif, row.data(), y, 0);

@@ -16,6 +16,7 @@ struct GreyPage {
   uint16_t compression = COMPRESSION_NONE;  // the tag is left out when none
   uint32_t rows_per_strip = 0;              // 0: libtiff's choice
   bool page_of_stack = false;               // NewSubfileType "page" (ImageJ's stacks carry it)
+  std::string description;                  // the first page's ImageDescription; none when empty
 };
 
 // Fills `row` (width * bits / 8 bytes) with row `y` of page `page`. It is asked for the rows

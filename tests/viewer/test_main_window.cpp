@@ -22,6 +22,7 @@
 #include <QTextEdit>
 #include <QTimer>
 #include <QTreeWidget>
+#include <cstdlib>
 #include <fstream>
 
 #include "core/view_value.h"
@@ -31,6 +32,7 @@
 #include "viewer_ui/frm_3d.h"
 #include "viewer_ui/frm_set_window.h"
 #include "viewer_ui/gl_view.h"
+#include "viewer_ui/time_player.h"
 #include "widgets/frm_help.h"
 
 namespace lumetrix {
@@ -468,6 +470,35 @@ TEST(MainWindow, TheProgressBoxIsOpaqueAndCounts) {
 namespace lumetrix {
 namespace {
 
+// P plays and pauses the time points, as the Display window's play button does; Space keeps stopping the
+// motion and leaves playback alone.
+TEST_F(ShownVolume, PPlaysTheTimePointsAndSpaceStillStopsTheMotion) {
+  const std::string path = dir_.File("t3.tif");
+  ASSERT_EQ(std::system(("/usr/bin/python3 -c \"import numpy as np, tifffile; tifffile.imwrite('" + path +
+                         "', np.arange(3*2*8*8, dtype='u1').reshape(3, 2, 8, 8), imagej=True,"
+                         " metadata={'axes': 'TZYX'})\"").c_str()),
+            0);
+  ASSERT_TRUE(w_.OpenAtStart(path));
+  ASSERT_EQ(v().TimePointCount(), 3);
+  const TimePlayback& playback = TimePlayer::For(v())->Model();
+  v().SetYRotSpeed(1);
+  QTest::keyClick(&w_, Qt::Key_P);
+  EXPECT_TRUE(playback.Playing());
+  QTest::keyPress(gl_, Qt::Key_Space);
+  gl_->OnFrameDrawn();
+  QTest::keyRelease(gl_, Qt::Key_Space);
+  EXPECT_EQ(std::pair(v().View().YSpeed, playback.Playing()), std::pair(0.0f, true));
+  QTest::keyClick(&w_, Qt::Key_P);
+  EXPECT_FALSE(playback.Playing());
+  // The Display window's time row is the same playback, labelled "t of T".
+  Item(w_, "mnuControlDisplay")->trigger();
+  auto* display = w_.findChild<QDialog*>("frmDisplay");
+  ASSERT_NE(display, nullptr);
+  EXPECT_EQ(display->findChild<QLabel*>("lblTime")->text(), "1 of 3");
+  display->findChild<QAbstractButton*>("btnPlay")->click();
+  EXPECT_TRUE(playback.Playing());
+}
+
 // The Display window hides a channel; sets the range from its typed fields and, for this small
 // stack, while a slider is still held; types the gamma; resets the channel.
 TEST_F(ShownVolume, TheDisplayWindowChangesTheChannelsOfTheShownVolume) {
@@ -552,9 +583,9 @@ TEST(MainWindow, TheDisplayWindowsAutoResetAndTimePoints) {
   EXPECT_EQ(range(2), std::pair(want[2], want[3]));
   EXPECT_EQ(std::pair(In<QSpinBox>(display, "txtMin2")->value(), In<QSpinBox>(display, "txtMax2")->value()),
             std::pair(static_cast<int>(want[2]), static_cast<int>(want[3])));
-  EXPECT_EQ(In<QLabel>(display, "lblTimePoint")->text(), "1 of 3");
-  In<QSlider>(display, "sldTimePoint")->setValue(2);  // from the keyboard: at once
-  EXPECT_EQ(std::pair(v.TimePoint(), In<QLabel>(display, "lblTimePoint")->text()), std::pair(2, QString("2 of 3")));
+  EXPECT_EQ(In<QLabel>(display, "lblTime")->text(), "1 of 3");
+  In<QSlider>(display, "sldTime")->setValue(2);  // from the keyboard: at once
+  EXPECT_EQ(std::pair(v.TimePoint(), In<QLabel>(display, "lblTime")->text()), std::pair(2, QString("2 of 3")));
   v.SetDisplayRange(2, 1, 2);
   In<QPushButton>(display, "cmdAuto2")->click();
   EXPECT_EQ(range(2), std::pair(want[4], want[5]));
@@ -564,7 +595,7 @@ TEST(MainWindow, TheDisplayWindowsAutoResetAndTimePoints) {
   v.SetDisplayRange(2, 50, 60);
   In<QPushButton>(display, "cmdReset2")->click();
   EXPECT_EQ(std::pair(range(1), range(2)), std::pair(std::pair(3.0, 100.0), std::pair(5.0, 200.0)));
-  EXPECT_EQ(display->findChild<QSlider*>("sldTimePoint"), nullptr);  // one time point: no slider
+  EXPECT_EQ(display->findChild<QSlider*>("sldTime"), nullptr);  // one time point: no slider
 }
 
 // Changes made by a script move the open window's widgets in place, without new rows.

@@ -156,7 +156,7 @@ TEST(ViewRoutes, EveryMemberThatChangesThePictureHasAControlOrAMenuKey) {
       {"SetDisplayRange", "sldMax1", Set(100), [&] { return channel().Max == 100; }},
       {"SetGamma", "txtGamma1", Set(2), [&] { return channel().Gamma == 2; }},
       {"AutoContrast", "Auto", Use, [&] { return channel().Max > 100; }},  // samples reach 250
-      {"SetTimePoint", "sldTimePoint", Set(2), [&] { return v.TimePoint() == 2; }},
+      {"SetTimePoint", "sldTime", Set(2), [&] { return v.TimePoint() == 2; }},
       {"SetPalette", "mnuPal4", Use, [&] { return v.PaletteIndex() == 4; }},
       {"ResetParameters", "mnuResetParameters", Use, [&] { return s.PosZ == -3 && s.XRot == 0 && !s.Axes; }},
   };
