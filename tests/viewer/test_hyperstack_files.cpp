@@ -149,6 +149,11 @@ TEST(HyperstackFiles, EveryUnitOnEveryAxis) {
       {imagej("pixel"), 1, 4, 2, {0.25, 0.5, 3}, "pixel"},
       {imagej("pixels"), 1, 4, 2, {0.25, 0.5, 3}, "pixel"},
       {"ImageJ=1.11a\nimages=4\nslices=4\nunit=um\n", 1, 4, 2, {0.25, 0.5, 0}, mu},  // no spacing
+      // Pixels per centimetre with an ImageJ unit: X and Y in um (10000 / 10000, 10000 / 5000), the
+      // spacing converted from the description's unit: 300 nm = 0.3 um, 0.0004 cm = 4 um.
+      {imagej("um"), 3, 10000, 5000, {1, 2, 3}, mu},
+      {"ImageJ=1.11a\nimages=4\nslices=4\nunit=nm\nspacing=300\n", 3, 10000, 5000, {1, 2, 0.3}, mu},
+      {"ImageJ=1.11a\nimages=4\nslices=4\nunit=cm\nspacing=0.0004\n", 3, 10000, 5000, {1, 2, 4}, mu},
       // TIFF alone: 25400 um per inch / 254 = 100, / 127 = 200; 10000 um per cm / 10000 = 1, / 5000 = 2.
       {"", 2, 254, 127, {100, 200, 0}, mu},
       {"", 3, 10000, 5000, {1, 2, 0}, mu},
