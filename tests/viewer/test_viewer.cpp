@@ -255,7 +255,7 @@ TEST_F(ViewerScripts, LightSpeedResetPaletteAndContrastMembersChangeWhatTheyName
   ASSERT_TRUE(Run("  SetScaleZ 50: SetXYRot 10, 20: SetTransparency 0.9: SetLightOn: ResetParameters")) << error_;
   EXPECT_TRUE(v.View() == start);
   // A palette file added since the start shows after LoadLuts.
-  const std::filesystem::path added = palettes::StandardPaletteFolders().writable / "Added by the test.pal";
+  const std::filesystem::path added = StandardPaletteFolders().writable / "Added by the test.pal";
   std::filesystem::create_directories(added.parent_path());
   const int32_t before = v.Palettes().Count();
   palettes::WritePalFile(added, palettes::Lut::Filled(9));
