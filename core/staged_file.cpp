@@ -15,9 +15,27 @@
 #include "core/file_helpers.h"
 #include "core/output_check.h"
 #include "core/partial_files.h"
+#include "core/staged_file_steps.h"
 
 namespace lumetrix {
 namespace {
+
+StagedStepHook& Hook() {
+  static StagedStepHook hook;
+  return hook;
+}
+
+// Runs one step's system call unless the hook fails it (then -1 with the hook's errno).
+template <class Call>
+auto Run(StagedStep step, Call call) -> decltype(call()) {
+  if (const auto& hook = Hook(); hook) {
+    if (const int error = hook(step); error != 0) {
+      errno = error;
+      return -1;
+    }
+  }
+  return call();
+}
 
 std::string FolderOf(const std::string& path) {
   const size_t slash = path.find_last_of('/');
@@ -56,6 +74,8 @@ std::string FollowLink(const std::string& path) {
 
 }  // namespace
 
+StagedStepHook SetStagedStepHook(StagedStepHook hook) { return std::exchange(Hook(), std::move(hook)); }
+
 std::string DestinationProblem(const std::string& destination) {
   const std::string reason = Unwritable(destination);
   return reason.empty() ? reason : Sentence(destination, reason);
@@ -70,7 +90,7 @@ StagedFile::StagedFile(std::string destination)
   // Beside the destination, so that the final rename stays on one file system; mkstemp never
   // opens an existing file or a link planted under the temporary name.
   std::string pattern = FolderOf(destination_) + "/." + FileNameOf(destination_) + ".partial-XXXXXX";
-  fd_ = MakeUniqueFile(pattern);
+  fd_ = Run(StagedStep::kCreate, [&] { return MakeUniqueFile(pattern); });
   if (fd_ < 0) {
     Fail(std::strerror(errno));
     return;
@@ -97,7 +117,7 @@ bool StagedFile::Write(const void* data, size_t size) {
   if (!Ok() || committed_ || fd_ < 0) return false;
   const auto* p = static_cast<const uint8_t*>(data);
   while (size > 0) {
-    const ssize_t n = ::write(fd_, p, size);
+    const ssize_t n = Run(StagedStep::kWrite, [&] { return ::write(fd_, p, size); });
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return Fail(n < 0 ? std::strerror(errno) : "the disk took no more bytes");
     p += n;
@@ -124,9 +144,10 @@ bool StagedFile::CopyFrom(const std::string& source) {
 bool StagedFile::Commit() {
   if (!Ok() || committed_) return Ok();
   if (fd_ >= 0) {
-    const bool synced = ::fsync(fd_) == 0 || errno == EINVAL;  // some file systems cannot sync
+    // Some file systems cannot sync (EINVAL).
+    const bool synced = Run(StagedStep::kSyncData, [&] { return ::fsync(fd_); }) == 0 || errno == EINVAL;
     const int sync_error = errno;
-    const bool closed = ::close(fd_) == 0;
+    const bool closed = Run(StagedStep::kClose, [&] { return ::close(fd_); }) == 0;
     fd_ = -1;
     if (!synced) return Fail(std::strerror(sync_error));
     if (!closed) return Fail(std::strerror(errno));
@@ -135,11 +156,23 @@ bool StagedFile::Commit() {
   const mode_t mask = ::umask(0);
   ::umask(mask);
   ::chmod(temporary_.c_str(), 0666 & ~mask);
-  if (std::rename(temporary_.c_str(), destination_.c_str()) != 0) return Fail(std::strerror(errno));
+  if (Run(StagedStep::kRename, [&] { return std::rename(temporary_.c_str(), destination_.c_str()); }) != 0)
+    return Fail(std::strerror(errno));
   committed_ = true;
   UnregisterPartialFile(partial_slot_);
   partial_slot_ = -1;
-  return true;
+  // The rename is an entry of the folder: until the folder is synced a crash can still show the
+  // older file (or none) under the name.
+  return SyncFolder();
+}
+
+bool StagedFile::SyncFolder() {
+  const int folder = ::open(FolderOf(destination_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder < 0) return Fail("the folder cannot be synced: " + std::string(std::strerror(errno)));
+  const bool synced = Run(StagedStep::kSyncFolder, [&] { return ::fsync(folder); }) == 0 || errno == EINVAL;
+  const int sync_error = errno;
+  ::close(folder);
+  return synced || Fail("the folder cannot be synced: " + std::string(std::strerror(sync_error)));
 }
 
 bool SameFile(const std::string& a, const std::string& b) {

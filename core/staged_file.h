@@ -32,11 +32,14 @@ class StagedFile {
   bool Write(const void* data, size_t size);
   // Appends the whole file at `source`: for writers that add to an existing file.
   bool CopyFrom(const std::string& source);
-  // Flushes the bytes to disk, gives the file the usual permissions and renames it.
+  // Syncs the bytes to disk, gives the file the usual permissions, renames it and syncs the
+  // folder (core/staged_file_steps.h). False with Error when a step fails; when only the folder
+  // sync fails the new file has its name but may not keep it through a crash.
   bool Commit();
 
  private:
   bool Fail(const std::string& reason);
+  bool SyncFolder();
 
   std::string shown_;        // the name as given, for messages
   std::string destination_;  // the file that gets replaced (links followed)

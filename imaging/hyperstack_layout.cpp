@@ -101,7 +101,12 @@ HyperstackLayout ResolveLayout(const StackFacts& facts, const std::string& file_
       l.voxel[1] = 1.0 / facts.y_resolution;
       l.unit = unit;
     }
-    if (ij->spacing > 0 && !l.unit.empty()) l.voxel[2] = ij->spacing;
+    if (ij->spacing > 0 && !l.unit.empty()) {
+      // The spacing is in the description's unit, also where X and Y came from pixels per inch
+      // or centimetre (then in micrometres).
+      const double to_layout = l.unit != unit && MetresPer(unit) > 0 ? MetresPer(unit) / MetresPer(l.unit) : 1;
+      l.voxel[2] = ij->spacing * to_layout;
+    }
     // Each channel's display range and colour (the top of its lookup table), where given.
     const ImageJChannelData& extra = facts.imagej_channels;
     const auto groups = static_cast<size_t>(l.page_groups);

@@ -2,7 +2,8 @@
 """The best-quality GIF reduction against FFmpeg's palettegen + paletteuse with the same dithering
 (none / floyd_steinberg): on an FFmpeg mandelbrot clip, testsrc2 and a colour ramp (lumetrix
 --avi2gif) and on a rendered volume turn (lumetrix --movie to .gif beside the same keyframes in a
-raw AVI), the mean PSNR of our GIF against the source frames must be at least FFmpeg's minus 1 dB.
+raw AVI), the mean PSNR of our GIF against the source frames must beat FFmpeg's by the margin
+measured for each case, less 0.3 dB.
 Without dithering the best palette must also beat the optimal (first-frame) one; with dithering
 the ramp's local means must come closer. Both GIFs are decoded by FFmpeg and compared with numpy.
 Arguments: PROGRAM VOLUME WORK."""
@@ -75,6 +76,12 @@ table = [("mandelbrot", lavfi_movie("mandelbrot", "mandelbrot"), DITHERS),
          ("testsrc2", lavfi_movie("testsrc2", "testsrc2"), DITHERS),
          ("volume turn", turn_avi, DITHERS),
          ("ramp", ramp, DITHERS + [("ordered", "bayer:bayer_scale=2")])]
+# Our PSNR minus FFmpeg's as measured (FFmpeg 5.1, Mesa llvmpipe); both sides are
+# deterministic, so the 0.3 dB below it allow only for other FFmpeg or Mesa versions. A palette that
+# loses more than that (a misplaced median, k-means dropped) fails here.
+MEASURED = {("mandelbrot", "none"): 1.62, ("mandelbrot", "fs"): 1.26, ("testsrc2", "none"): 2.11,
+            ("testsrc2", "fs"): 1.81, ("volume turn", "none"): 0.97, ("volume turn", "fs"): 0.10,
+            ("ramp", "none"): 0.05, ("ramp", "fs"): 0.46, ("ramp", "ordered"): 0.04}
 failed = []
 for name, movie, dithers in table:
     source = frames(movie)
@@ -97,8 +104,8 @@ for name, movie, dithers in table:
             if best <= optimal:
                 failed.append(line)
         print(line + f", 4 x 4 means {boxed[ours]:.2f} dB")
-        if best < reference - 1:
-            failed.append(line)
+        if best < reference + MEASURED[(name, ours)] - 0.3:
+            failed.append(line + f" (at least {MEASURED[(name, ours)] - 0.3:+.2f} dB over FFmpeg's asked)")
     # Dithering keeps the local mean colours that the palette alone bands: on the ramp both
     # dithers lift the PSNR of the 4 x 4 means by 1.7 dB, FFmpeg's as much as ours; 1 dB is asked.
     if name == "ramp" and not all(boxed[d] >= boxed["none"] + 1 for d in ("ordered", "fs")):

@@ -74,16 +74,26 @@ TEST_F(Converter, SavedGifHoldsTheReducedFramesTheRightWayUp) {
       reference.SetPaletteMode(paletteMode);
       reference.SetDitherMode(ditherMode);
       gif::cPal8bpp palette;
+      // Web-safe without dithering, worked independently of the reduction: each channel to the
+      // nearest multiple of 51, floor((v + 25) / 51) * 51 (no ties: v / 51 is never k + 0.5).
+      const bool web_plain = paletteMode == mDither8bpp::kWebSafe && ditherMode == mDither8bpp::kNoDither;
+      const auto web = [](uint8_t v) { return static_cast<uint8_t>((v + 25) / 51 * 51); };
       for (size_t i = 0; i < frames.size(); ++i) {
         const auto& f = gif.frames[i];
         ASSERT_EQ(std::tuple(f.delay, f.disposal, f.width, f.height), std::tuple(10, 3, 21, 11));
         gif::cDIB want;
-        ASSERT_TRUE(reference.Reduce(TopDownPicture(frames[i]), want, palette, i > 0));
+        const gif::cDIB source = TopDownPicture(frames[i]);
+        ASSERT_TRUE(reference.Reduce(source, want, palette, i > 0));
         for (int y = 0; y < 11; ++y)
           for (int x = 0; x < 21; ++x) {
             const int index = f.pixels[static_cast<size_t>(y * 21 + x)];
             ASSERT_EQ(index, want.Index(x, y)) << x << "," << y;
             ASSERT_EQ(f.colours.at(static_cast<size_t>(index)), palette.lpPalette()[index]);
+            const gif::RGBQuad s = source.Pixel(x, y);
+            if (web_plain) {
+              ASSERT_EQ(f.colours.at(static_cast<size_t>(index)), gif::MakeRGBQuad(web(s.red), web(s.green), web(s.blue)))
+                  << x << "," << y;
+            }
           }
       }
     }

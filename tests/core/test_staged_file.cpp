@@ -7,9 +7,12 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <cstring>
 #include <functional>
+#include <optional>
 
 #include "core/staged_file.h"
+#include "core/staged_file_steps.h"
 #include "export/avi/avi_file.h"
 #include "export/avi/bitmap_info.h"
 #include "export/gif/gif_document.h"
@@ -22,6 +25,13 @@
 #include "viewer/frame_bmp.h"
 
 namespace lumetrix {
+
+// The steps by name in failure messages.
+void PrintTo(StagedStep step, std::ostream* out) {
+  static const char* const kNames[] = {"create", "write", "sync data", "close", "rename", "sync folder"};
+  *out << kNames[static_cast<int>(step)];
+}
+
 namespace {
 
 void WriteText(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
@@ -58,6 +68,74 @@ TEST(StagedFile, ReplacesTheDestinationOnlyOnCommit) {
   struct stat st {};
   ASSERT_EQ(::stat(dest.c_str(), &st), 0);
   EXPECT_NE(st.st_mode & S_IRGRP, 0u) << "committed files get the usual permissions, not mkstemp's";
+}
+
+// Records the steps of the staged writer and fails the chosen one with the chosen errno.
+class StepRecorder {
+ public:
+  StepRecorder(std::optional<StagedStep> failing, int error) {
+    previous_ = SetStagedStepHook([this, failing, error](StagedStep step) {
+      steps.push_back(step);
+      return step == failing ? error : 0;
+    });
+  }
+  ~StepRecorder() { SetStagedStepHook(std::move(previous_)); }
+  std::vector<StagedStep> steps;
+
+ private:
+  StagedStepHook previous_;
+};
+
+// The order of the steps is what makes the writer durable: the data reaches the disk before the
+// temporary file takes the name, and the folder entry after. Each step fails in turn: before the
+// rename the older file stays whole; after it the name holds the whole new file. No failure
+// leaves a temporary file.
+TEST(StagedFile, StepsRunInDurableOrderAndAFailureAtEachKeepsAWholeFile) {
+  using enum StagedStep;
+  const std::vector<StagedStep> all = {kCreate, kWrite, kSyncData, kClose, kRename, kSyncFolder};
+  struct Case {
+    std::optional<StagedStep> failing;
+    int error;
+    std::vector<StagedStep> expected_steps;
+    const char* expected_content;
+    bool ok;
+  };
+  const std::vector<Case> cases = {
+      {std::nullopt, 0, all, "new", true},
+      {kCreate, EACCES, {kCreate}, "old", false},
+      {kWrite, ENOSPC, {kCreate, kWrite}, "old", false},
+      {kSyncData, EIO, {kCreate, kWrite, kSyncData, kClose}, "old", false},
+      {kClose, EIO, {kCreate, kWrite, kSyncData, kClose}, "old", false},
+      {kRename, EXDEV, {kCreate, kWrite, kSyncData, kClose, kRename}, "old", false},
+      // The rename is done: the new file is whole under the name, but the caller hears that it
+      // may not survive a crash.
+      {kSyncFolder, EIO, all, "new", false},
+      // File systems that cannot sync answer EINVAL: the write goes on.
+      {kSyncData, EINVAL, all, "new", true},
+      {kSyncFolder, EINVAL, all, "new", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.failing ? ::testing::PrintToString(*c.failing) + " fails" : "nothing fails");
+    test_support::TempDir dir;
+    const std::string dest = dir.File("out.tif");
+    WriteText(dest, "old");
+    std::string error;
+    std::vector<StagedStep> steps;
+    {
+      StepRecorder recorder(c.failing, c.error);
+      error = WriteFileStaged(dest, std::vector<uint8_t>{'n', 'e', 'w'});
+      steps = recorder.steps;
+    }
+    EXPECT_EQ(steps, c.expected_steps);
+    EXPECT_EQ(ReadText(dest), c.expected_content);
+    EXPECT_EQ(Entries(dir), std::vector<std::string>{"out.tif"});
+    if (c.ok) {
+      EXPECT_EQ(error, "");
+    } else {
+      EXPECT_EQ(error.rfind("Cannot write " + dest + ": ", 0), 0u) << error;
+      EXPECT_NE(error.find(std::strerror(c.error)), std::string::npos) << error;
+    }
+  }
 }
 
 TEST(StagedFile, RefusesFoldersPipesAndMissingFolders) {

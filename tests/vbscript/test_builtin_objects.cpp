@@ -19,6 +19,14 @@ TEST(BuiltinObjects, Dictionary) {
       {kDict + "d(\"a\") = 1\nd.Key(\"a\") = \"b\"\nResult = Join(d.Keys) & d(\"b\")", "String b1"},
       {kDict + "d.CompareMode = vbTextCompare\nd(\"K\") = 1 : d(\"k\") = 2\nResult = d.Count & d(\"K\")", "String 12"},
       {kDict + "d(1) = 1 : d.Remove 1 : d(2) = 2 : d.RemoveAll\nResult = d.Count", "Long 0"},
+      // After a removal the others keep their items and order; a key added again goes last.
+      {kDict + "d(\"a\") = 1 : d(\"b\") = 2 : d(\"c\") = 3 : d.Remove \"b\"\n"
+               "r = Join(d.Keys, \"\") & Join(d.Items, \"\") & d(\"c\") & d.Count & d.Exists(\"b\")\n"
+               "d(\"b\") = 4 : d.Remove \"a\"\nFor Each k In d : r = r & \"|\" & k & d(k) : Next\nResult = r & d.Count",
+       "String ac1332False|c3|b42"},
+      {kDict + "d(1) = \"n\" : d(\"1\") = \"s\" : d.Remove 1\nResult = d.Count & d(\"1\") & d.Exists(1)", "String 1sFalse"},
+      {kDict + "d(1) = 1 : d(2) = 2 : d.RemoveAll : d.Add 2, \"x\" : d.Add 1, \"y\"\nResult = Join(d.Keys, \"\") & Join(d.Items, \"\")",
+       "String 21xy"},
       {kDict + "d.Add 1, 1\nd.Add 1, 2", "error 457 at line 3"}, {kDict + "d.Remove 5", "error 32811 at line 2"},
       {kDict + "d(1) = 1\nd.CompareMode = 1", "error 5 at line 3"}, {kDict + "d(1) = 1 : d(2) = 2\nd.Key(1) = 2", "error 457 at line 3"},
   });
@@ -82,6 +90,21 @@ TEST(BuiltinObjects, FileSystemObject) {
       {base + "fso.CreateFolder base & \"/sub\"", "error 58 at line 3"},
       {base + "fso.CreateTextFile base & \"/old.txt\", False", "error 58 at line 3"},
       {base + "fso.CreateTextFile base & \"/none/x.txt\"", "error 76 at line 3"},
+      {base + "Result = fso.FileExists(base & \"/old.txt\") & fso.FileExists(base & \"/sub\") & "
+              "fso.FolderExists(base & \"/sub\") & fso.FolderExists(base & \"/old.txt\") & "
+              "(fso.GetFolder(base & \"/sub\").ParentFolder.Path = base) & "
+              "(fso.GetAbsolutePathName(base & \"/sub/../old.txt\") = base & \"/old.txt\")",
+       "String TrueFalseTrueFalseTrueTrue"},
+      {base + "Set f = fso.CreateTextFile(base & \"/lines.txt\")\nf.WriteLine \"1\" : f.WriteLine \"2\" : f.Write \"3\" : f.Close\n"
+              "Set t = fso.OpenTextFile(base & \"/lines.txt\")\nt.SkipLine\ns = t.ReadLine & t.AtEndOfStream\n"
+              "Result = s & t.ReadLine & t.AtEndOfStream",
+       "String 2False3True"},
+      {base + "fso.CreateFolder base & \"/gone\"\nSet f = fso.CreateTextFile(base & \"/gone/x.txt\") : f.Close\n"
+              "fso.DeleteFolder base & \"/gone\"\nfso.DeleteFile base & \"/lines.txt\"\n"
+              "Result = fso.FolderExists(base & \"/gone\") & fso.FileExists(base & \"/lines.txt\") & fso.FileExists(base & \"/old.txt\")",
+       "String FalseFalseTrue"},
+      {base + "fso.DeleteFile base & \"/none\"", "error 53 at line 3"},
+      {base + "fso.DeleteFolder base & \"/none\"", "error 76 at line 3"},
       // The older file stays whole until the new text is closed.
       {base + "Set f = fso.CreateTextFile(base & \"/old.txt\")\nf.Write \"new\"\nResult = fso.OpenTextFile(base & \"/old.txt\").ReadAll",
        "String keep"},

@@ -14,6 +14,12 @@ TEST(BuiltinConversion, IntegersRoundHalfToEvenAndCheckTheirRange) {
       {"CLng(2147483647)", "Long 2147483647"}, {"CLng(-2147483648.5)", "Long -2147483648"},
       {"CLng(2147483647.5)", "error 6"}, {"CLng(\"1,000\")", "Long 1000"}, {"CLng(\"&HFF\")", "Long 255"},
       {"CLng(1.5)", "Long 2"}, {"CLng(Null)", "error 94"},
+      // Negative halves go to the even neighbour too: -0.5 -> 0, -1.5 -> -2, -3.5 -> -4.
+      {"CInt(0.5)", "Integer 0"}, {"CInt(-0.5)", "Integer 0"}, {"CInt(-1.5)", "Integer -2"},
+      {"CInt(-3.5)", "Integer -4"}, {"CInt(-2.51)", "Integer -3"}, {"CInt(-2.49)", "Integer -2"},
+      {"CLng(-0.5)", "Long 0"}, {"CLng(-1.5)", "Long -2"}, {"CLng(-2.5)", "Long -2"},
+      {"CLng(2147483646.5)", "Long 2147483646"}, {"CLng(-2147483649.5)", "error 6"},  // -2147483650
+      {"CByte(0.5)", "Byte 0"}, {"CByte(1.5)", "Byte 2"}, {"CByte(254.5)", "Byte 254"}, {"CByte(-0.51)", "error 6"},
       {"CByte(255)", "Byte 255"}, {"CByte(-0.5)", "Byte 0"}, {"CByte(255.5)", "error 6"}, {"CByte(-1)", "error 6"},
       {"CByte(\"x\")", "error 13"}, {"CInt()", "error 450"}, {"CStr(1, 2)", "error 450"},
   });

@@ -40,6 +40,10 @@ TEST(BuiltinMath, RoundHalfToEvenAndRgb) {
       {"Round(CSng(2.5))", "Single 2"}, {"Round(\"2.5\")", "Double 2"}, {"Round(Empty)", "Integer 0"},
       {"Round(1.5, 400)", "Double 1.5"}, {"Round(1E+20, 2)", "Double 1E+20"}, {"Round(1.5, -1)", "error 5"},
       {"Round(\"abc\")", "error 13"},
+      // The same halves below zero (0.125, 0.375, 2.25 and 2.75 are exact in binary).
+      {"Round(-1.5)", "Double -2"}, {"Round(-3.5)", "Double -4"}, {"Round(-2.25, 1)", "Double -2.2"},
+      {"Round(-2.75, 1)", "Double -2.8"}, {"Round(-0.125, 2)", "Double -0.12"}, {"Round(-0.375, 2)", "Double -0.38"},
+      {"Round(CSng(-2.5))", "Single -2"}, {"Round(-2.51)", "Double -3"},
       // RGB packs red in the low byte.
       {"RGB(255, 0, 0)", "Long 255"}, {"RGB(0, 255, 0)", "Long 65280"}, {"RGB(0, 0, 255)", "Long 16711680"},
       {"RGB(300, 0, 0)", "Long 255"}, {"RGB(-1, 0, 0)", "error 5"},

@@ -32,6 +32,15 @@ TEST(Conformance, Currency) {
       {"CCur(900000000000000) + CCur(900000000000000)", "error 6"}, {"CCur(1E+15)", "error 6"},
       {"Abs(CCur(-2.5))", "Currency 2.5"}, {"Round(CCur(2.5))", "Currency 2"}, {"FormatCurrency(CCur(1234.5))", "String $1,234.50"},
       {"IsNumeric(CCur(3))", "Boolean True"}, {"CLng(CCur(2.5))", "Long 2"},
+      // Signs and exact halves, from Python's decimal (quantize to 0.0001, ROUND_HALF_EVEN); the
+      // doubles 1.03125 and 1.09375 are exact, 2.00015 is 2.000150000000000094...
+      {"CCur(1.03125)", "Currency 1.0312"}, {"CCur(-1.03125)", "Currency -1.0312"},
+      {"CCur(-1.09375)", "Currency -1.0938"}, {"CCur(-2.00005)", "Currency -2"}, {"CCur(-2.00015)", "Currency -2.0002"},
+      {"CCur(-0.0003) * CCur(0.5)", "Currency -0.0002"}, {"CCur(-0.0005) * CCur(0.5)", "Currency -0.0002"},
+      {"CCur(-0.0001) * CCur(0.5)", "Currency 0"}, {"CCur(-1.0001) * CCur(0.5)", "Currency -0.5"},
+      {"CCur(-1.0003) * CCur(0.5)", "Currency -0.5002"}, {"Round(CCur(-2.5))", "Currency -2"},
+      {"Round(CCur(-3.5))", "Currency -4"}, {"Round(CCur(-0.5))", "Currency 0"}, {"CLng(CCur(-2.5))", "Long -2"},
+      {"CLng(CCur(-1.5))", "Long -2"}, {"CInt(CCur(-0.5))", "Integer 0"},
   });
 }
 

@@ -39,7 +39,11 @@ TEST(LanguageOperators, IntegerDivisionAndModRoundHalfToEven) {
   ExpectEvals({
       {"7 \\ 2", "Integer 3"}, {"-7 \\ 2", "Integer -3"}, {"2.5 \\ 1", "Long 2"}, {"3.5 \\ 1", "Long 4"},
       {"7 \\ 2.5", "Long 3"}, {"7 \\ 3.5", "Long 1"}, {"10 Mod 3", "Integer 1"}, {"-7 Mod 3", "Integer -1"},
-      {"5.5 Mod 3", "Long 0"}, {"4.5 Mod 3", "Long 1"}, {"100000 Mod 7", "Long 5"}, {"1 \\ 0", "error 11"},
+      {"5.5 Mod 3", "Long 0"}, {"4.5 Mod 3", "Long 1"},
+      // Negative halves: -2.5 -> -2, -3.5 -> -4, -5.5 -> -6 (Mod 3 = 0), -4.5 -> -4 (Mod 3 = -1),
+      // 7 \ -2.5 = 7 \ -2 = -3.
+      {"-2.5 \\ 1", "Long -2"}, {"-3.5 \\ 1", "Long -4"}, {"-5.5 Mod 3", "Long 0"}, {"-4.5 Mod 3", "Long -1"},
+      {"7 \\ -2.5", "Long -3"}, {"100000 Mod 7", "Long 5"}, {"1 \\ 0", "error 11"},
       {"1 Mod 0", "error 11"}, {"1 / 0", "error 11"}, {"0 / 0", "error 6"}, {"1E300 \\ 1", "error 6"},
       {"(-8) ^ (1 / 3)", "error 5"}, {"10 ^ 400", "error 6"}, {"-\"2\"", "Double -2"}, {"2 ^ 0.5 > 1.41", "Boolean True"},
   });

@@ -1,6 +1,6 @@
 #!/usr/bin/python3
-"""End-to-end checks of `lumetrix --render` with --mode (the slice stacks' and the ray caster's) and
---scalebar: the volumes are written with tifffile, the frames are decoded with FFmpeg.
+"""End-to-end checks of `lumetrix --render` with --mode (the slice stacks' and the ray caster's),
+--scalebar and --axes: the volumes are written with tifffile, the frames are decoded with FFmpeg.
 usage: check_render_modes.py PROGRAM WORKDIR"""
 import os, subprocess, sys
 
@@ -46,6 +46,25 @@ for i, (options, centre, bar) in enumerate(cases):
     run = int((frame[188, :100] == 255).all(axis=1).sum())
     if abs(run - bar) > 1:
         failures.append(f"{options}: bar of {run} px instead of {bar}")
+# --axes, unturned: a red x line and a green y line from (165, 35) (origin bottom left), 20 px long,
+# that is along row 164 (or 165) of the frame from column 165 on, and up column 165 (or 164) from
+# row 164 to 144; the z line points at the viewer and is a dot. Without --axes neither is there.
+def lines(frame):
+    def count(region, channel):
+        others = [c for c in range(3) if c != channel]
+        return int(((region[..., channel] > 200) & (region[..., others] < 60).all(axis=-1)).sum())
+    return count(frame[160:169, 168:184], 0), count(frame[146:161, 162:169], 1)
+
+
+rc, err = render("axes.bmp", "--axes")
+if rc != 0:
+    failures.append(f"--axes: exit {rc} {err}")
+else:
+    red, green = lines(pixels("axes.bmp").astype(int))
+    if red < 14 or green < 13:
+        failures.append(f"--axes: {red} red and {green} green line pixels instead of 16 and 15")
+    if lines(pixels("frame0.bmp").astype(int)) != (0, 0):
+        failures.append("axes drawn without --axes")
 # Ray-cast modes on columns of known values, seen face on: four 32 x 32 quadrants, each constant
 # across and with its values along the depth as below (plateaus of two pages or more, so that the
 # interpolation between pages reaches them). A pixel is 0.5 (the view's colour) x the level.

@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -193,6 +197,43 @@ TEST(KeyframeFile, SavedFilesReadBackTheSameTrack) {
   EXPECT_EQ(track.Keys[2].Channels[2].Given, ChannelKey::kVisible | ChannelKey::kRange);  // kept from before
   const std::string json = KeyframesJson(track);  // the render mode by its word, whatever the file said
   EXPECT_TRUE(json.find("\"RenderMode\": \"max\"") != json.npos && json.find("MaxProjection") == json.npos);
+  // The values as typed above, read and written: the round trip alone would pass a property that
+  // the reader and the writer both drop or both garble.
+  const Keyframe& k1 = track.Keys[1];
+  EXPECT_EQ(std::tuple(track.Keys[0].View.XRot, track.Keys[0].View.Color), std::tuple(-12.3f, std::array{0.1f, 0.2f, 0.3f}));
+  EXPECT_EQ(std::tuple(k1.Frame, k1.View.YRot, k1.FullTurn, k1.Easing, k1.View.LightOn, k1.View.Transparency, k1.TimePoint),
+            std::tuple(7, 400.0f, true, Ease::InOut, true, 0.7f, 4));
+  ChannelKey hidden;
+  hidden.Given = ChannelKey::kVisible | ChannelKey::kRange, hidden.Visible = false, hidden.Min = -5.5, hidden.Max = 4095;
+  ASSERT_EQ(k1.Channels.size(), 3u);
+  EXPECT_EQ(k1.Channels[2], hidden);
+  ChannelKey first;
+  first.Given = ChannelKey::kColor | ChannelKey::kGamma, first.Color = {1, 2.5, 255}, first.Gamma = 0.45;
+  EXPECT_EQ(track.Keys[2].Channels[0], first);
+  EXPECT_EQ(track.Keys[2].View.Mode, RenderMode::Maximum);
+  const ViewState& v3 = track.Keys[3].View;
+  EXPECT_EQ(std::tuple(v3.Mode, v3.Proj, v3.Attenuation, v3.Quality), std::tuple(RenderMode::Attenuated,
+            Projection::Orthographic, 0.25f, 0.75f));
+  EXPECT_EQ(v3.Crop.Limits, (std::array<float, 6>{1, 2, 3, 4, 5, 6}));
+  EXPECT_EQ(v3.Clip, (ClipPlane{true, {0.5f, 0, 1, 3}}));
+  EXPECT_EQ(v3.IsoLevel, (std::array<float, kIsoChannels>{7, -1, 9, -1, -1, -1, -1, -1}));
+  // The saved text read by Qt's JSON parser, not ours.
+  const QJsonObject saved = QJsonDocument::fromJson(QByteArray::fromStdString(json)).object();
+  const QJsonArray keys = saved["keyframes"].toArray();
+  ASSERT_EQ(keys.size(), 4) << json;
+  EXPECT_EQ(saved["fps"].toDouble(), 12.5);
+  EXPECT_EQ(saved["size"].toArray(), (QJsonArray{320, 200}));
+  EXPECT_EQ(static_cast<float>(keys[0].toObject()["XRot"].toDouble()), -12.3f);  // the Single read back
+  EXPECT_EQ(keys[1].toObject()["Channel3"].toObject()["Range"].toArray(), (QJsonArray{-5.5, 4095})) << json;
+  EXPECT_EQ(keys[2].toObject()["Channel1"].toObject()["Color"].toArray(), (QJsonArray{1, 2.5, 255})) << json;
+  const QJsonObject last = keys[3].toObject();
+  EXPECT_EQ(last["Crop"].toArray(), (QJsonArray{1, 2, 3, 4, 5, 6})) << json;
+  EXPECT_EQ(last["ClipPlane"].toArray(), (QJsonArray{0.5, 0, 1, 3})) << json;
+  EXPECT_EQ(last["IsoLevel"].toArray().first().toDouble(), 7) << json;
+  EXPECT_EQ(std::tuple(last["RenderMode"].toString(), last["Projection"].toString(), last["Attenuation"].toDouble(),
+                       last["Quality"].toDouble(), last["frame"].toInt()),
+            std::tuple(QString("attenuated"), QString("orthographic"), 0.25, 0.75, 12))
+      << json;
   const KeyframeTrack again = Parse(json);
   EXPECT_EQ(again.Keys, track.Keys);
   EXPECT_EQ(again.Fps, 12.5);

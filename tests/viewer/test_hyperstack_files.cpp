@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "imaging/hyperstack_layout.h"
 #include "tests/support/tiff_fixture.h"
 #include "viewer/hyperstack_view.h"
 #include "viewer/volume_loader.h"
@@ -53,6 +54,11 @@ TEST(HyperstackFiles, ChannelsTimeAndVoxelSizeFollowTheFilesMetadata) {
       {"ome TZYX 16-bit, nm", "tifffile.imwrite(out, (f[:3,:2,0]*100).astype('u2'), ome=True,"
        " metadata={'axes':'TZYX','PhysicalSizeX':80,'PhysicalSizeXUnit':'nm','PhysicalSizeY':80,"
        "'PhysicalSizeYUnit':'nm','PhysicalSizeZ':0.3,'PhysicalSizeZUnit':'\\u00b5m'})", 1, 2, 3, 16, {80, 80, 300}, 100},
+      // The resolution tags through libtiff: 10000 um per cm / 1000 = 10, / 500 = 20; 25400 um per inch / 254 = 100.
+      {"plain, pixels per centimetre", "tifffile.imwrite(out, f[0,:3,0].astype('u1'), resolution=(1000, 500), photometric='minisblack',"
+       " resolutionunit='CENTIMETER', metadata=None)", 1, 3, 1, 8, {10, 20, 0}, 1},
+      {"plain, pixels per inch", "tifffile.imwrite(out, f[0,:3,0].astype('u1'), resolution=(254, 254), photometric='minisblack',"
+       " resolutionunit='INCH', metadata=None)", 1, 3, 1, 8, {100, 100, 0}, 1},
       {"reduced-resolution page after every page", "w = tifffile.TiffWriter(out)\n"
        "for i in range(4):\n  w.write(f[0,i,0].astype('u1'), contiguous=False)\n"
        "  w.write(np.zeros((3,3),'u1'), subfiletype=1, contiguous=False)\nw.close()", 1, 4, 1, 8, {0, 0, 0}, 1},
@@ -94,6 +100,108 @@ TEST(HyperstackFiles, ChannelsTimeAndVoxelSizeFollowTheFilesMetadata) {
             for (int ch = 0; ch < c.channels; ++ch) sum += c.channels == 1 ? F(0, z, 0, y, x) : kShares[k][ch] * F(0, z, ch, y, x);
             ASSERT_EQ(v->At(z, x, y, k), std::min(sum, 255)) << z << y << x << k;
           }
+  }
+}
+
+// Every unit spelling the readers accept, on every axis, with the voxel size worked by hand.
+// ImageJ: pixels per unit in the resolution tags (unit "none"), slice spacing in the unit.
+// OME: one unit per axis, Y and Z converted to X's. TIFF alone: pixels per inch or centimetre.
+TEST(HyperstackFiles, EveryUnitOnEveryAxis) {
+  const std::string mu = "\xC2\xB5m";  // micro sign
+  const auto imagej = [](const std::string& unit) {
+    return "ImageJ=1.11a\nimages=4\nslices=4\nunit=" + unit + "\nspacing=3\n";
+  };
+  // X = 2 x, Y = 500 nm, Z = 0.004 mm.
+  const auto ome_x = [](const std::string& unit) {
+    return "<OME><Image><Pixels DimensionOrder=\"XYZCT\" SizeC=\"1\" SizeZ=\"4\" SizeT=\"1\" PhysicalSizeX=\"2\" "
+           "PhysicalSizeXUnit=\"" + unit + "\" PhysicalSizeY=\"500\" PhysicalSizeYUnit=\"nm\" PhysicalSizeZ=\"0.004\" "
+           "PhysicalSizeZUnit=\"mm\"/></Image></OME>";
+  };
+  // X = 0.5 um, Y = 1 y, Z = 2 z.
+  const auto ome_yz = [](const std::string& y, const std::string& z) {
+    return "<OME><Image><Pixels DimensionOrder=\"XYZCT\" SizeC=\"1\" SizeZ=\"4\" SizeT=\"1\" PhysicalSizeX=\"0.5\" "
+           "PhysicalSizeXUnit=\"um\" PhysicalSizeY=\"1\" PhysicalSizeYUnit=\"" + y + "\" PhysicalSizeZ=\"2\" "
+           "PhysicalSizeZUnit=\"" + z + "\"/></Image></OME>";
+  };
+  struct Case {
+    std::string description;
+    int resolution_unit;  // TIFF: 1 none, 2 inch, 3 centimetre
+    double x_resolution, y_resolution;
+    double voxel[3];
+    std::string unit;
+  };
+  const Case cases[] = {
+      // ImageJ: 4 and 2 pixels per unit -> 1/4 and 1/2; spacing 3.
+      {imagej("micron"), 1, 4, 2, {0.25, 0.5, 3}, mu},
+      {imagej("microns"), 1, 4, 2, {0.25, 0.5, 3}, mu},
+      {imagej("um"), 1, 4, 2, {0.25, 0.5, 3}, mu},
+      {imagej(" um "), 1, 4, 2, {0.25, 0.5, 3}, mu},
+      {imagej("\\u00B5m"), 1, 4, 2, {0.25, 0.5, 3}, mu},  // the escape as ImageJ writes it
+      {imagej(mu), 1, 4, 2, {0.25, 0.5, 3}, mu},
+      {imagej("\xCE\xBCm"), 1, 4, 2, {0.25, 0.5, 3}, mu},  // Greek mu
+      {imagej("\xB5m"), 1, 4, 2, {0.25, 0.5, 3}, mu},      // Latin-1 micro sign
+      {imagej("nm"), 1, 4, 2, {0.25, 0.5, 3}, "nm"},
+      {imagej("nanometer"), 1, 4, 2, {0.25, 0.5, 3}, "nm"},
+      {imagej("nanometers"), 1, 4, 2, {0.25, 0.5, 3}, "nm"},
+      {imagej("mm"), 1, 4, 2, {0.25, 0.5, 3}, "mm"},
+      {imagej("cm"), 1, 4, 2, {0.25, 0.5, 3}, "cm"},
+      {imagej("m"), 1, 4, 2, {0.25, 0.5, 3}, "m"},
+      {imagej("pixel"), 1, 4, 2, {0.25, 0.5, 3}, "pixel"},
+      {imagej("pixels"), 1, 4, 2, {0.25, 0.5, 3}, "pixel"},
+      {"ImageJ=1.11a\nimages=4\nslices=4\nunit=um\n", 1, 4, 2, {0.25, 0.5, 0}, mu},  // no spacing
+      // Pixels per centimetre with an ImageJ unit: X and Y in um (10000 / 10000, 10000 / 5000), the
+      // spacing converted from the description's unit: 300 nm = 0.3 um, 0.0004 cm = 4 um.
+      {imagej("um"), 3, 10000, 5000, {1, 2, 3}, mu},
+      {"ImageJ=1.11a\nimages=4\nslices=4\nunit=nm\nspacing=300\n", 3, 10000, 5000, {1, 2, 0.3}, mu},
+      {"ImageJ=1.11a\nimages=4\nslices=4\nunit=cm\nspacing=0.0004\n", 3, 10000, 5000, {1, 2, 4}, mu},
+      // TIFF alone: 25400 um per inch / 254 = 100, / 127 = 200; 10000 um per cm / 10000 = 1, / 5000 = 2.
+      {"", 2, 254, 127, {100, 200, 0}, mu},
+      {"", 3, 10000, 5000, {1, 2, 0}, mu},
+      {"", 1, 4, 2, {0, 0, 0}, ""},
+      // OME, each unit on X: Y = 500 nm and Z = 0.004 mm in X's unit.
+      {ome_x(mu), 1, 0, 0, {2, 0.5, 4}, mu},
+      {ome_x("\xCE\xBCm"), 1, 0, 0, {2, 0.5, 4}, mu},
+      {ome_x("um"), 1, 0, 0, {2, 0.5, 4}, mu},
+      {ome_x("nm"), 1, 0, 0, {2, 500, 4000}, "nm"},
+      {ome_x("mm"), 1, 0, 0, {2, 0.0005, 0.004}, "mm"},
+      {ome_x("cm"), 1, 0, 0, {2, 0.00005, 0.0004}, "cm"},
+      {ome_x("m"), 1, 0, 0, {2, 5e-7, 4e-6}, "m"},
+      // OME, each unit on Y and Z under X = 0.5 um: 1 nm = 0.001 um, 1 mm = 1000 um, 1 cm = 10^4 um, 1 m = 10^6 um.
+      {ome_yz(mu, "\xCE\xBCm"), 1, 0, 0, {0.5, 1, 2}, mu},
+      {ome_yz("um", mu), 1, 0, 0, {0.5, 1, 2}, mu},
+      {ome_yz("nm", "nm"), 1, 0, 0, {0.5, 0.001, 0.002}, mu},
+      {ome_yz("mm", "cm"), 1, 0, 0, {0.5, 1000, 20000}, mu},
+      {ome_yz("cm", "m"), 1, 0, 0, {0.5, 10000, 2000000}, mu},
+      {ome_yz("m", "mm"), 1, 0, 0, {0.5, 1000000, 2000}, mu},
+      // No unit attributes: micrometres, OME's default.
+      {"<OME><Image><Pixels DimensionOrder=\"XYZCT\" SizeC=\"1\" SizeZ=\"4\" SizeT=\"1\" PhysicalSizeX=\"0.5\" "
+       "PhysicalSizeY=\"0.75\" PhysicalSizeZ=\"2\"/></Image></OME>", 1, 0, 0, {0.5, 0.75, 2}, mu},
+      {"<OME><Image><Pixels DimensionOrder=\"XYZCT\" SizeC=\"1\" SizeZ=\"4\" SizeT=\"1\" PhysicalSizeX=\"1\" "
+       "PhysicalSizeXUnit=\"pixel\" PhysicalSizeY=\"1\" PhysicalSizeYUnit=\"pixel\" PhysicalSizeZ=\"2\" "
+       "PhysicalSizeZUnit=\"pixel\"/></Image></OME>", 1, 0, 0, {1, 1, 2}, "pixel"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.description + " resolution unit " + std::to_string(c.resolution_unit));
+    imaging::StackFacts facts;
+    facts.pages = 4, facts.width = 7, facts.height = 6;
+    facts.description = c.description;
+    facts.resolution_unit = c.resolution_unit;
+    facts.x_resolution = c.x_resolution, facts.y_resolution = c.y_resolution;
+    const imaging::HyperstackLayout l = imaging::ResolveLayout(facts, "u.tif");
+    EXPECT_EQ(l.note, "");
+    EXPECT_EQ(l.slices, 4);
+    // Relative 1e-12: the conversions multiply by inexact powers of ten (1e-9 / 1e-6 ...).
+    for (int i = 0; i < 3; ++i) EXPECT_NEAR(l.voxel[i], c.voxel[i], 1e-12 * c.voxel[i]) << "axis " << i;
+    EXPECT_EQ(l.unit, c.unit);
+  }
+  // Units that cannot be read or compared are refused, named.
+  for (const auto& [description, note] : std::vector<std::pair<std::string, std::string>>{
+           {imagej("furlong"), "unknown unit \"furlong\""},
+           {ome_x("\xC3\x85"), "unknown unit"},  // angstrom, not among the accepted
+           {ome_yz("pixel", "um"), "mixes units"}}) {
+    imaging::StackFacts facts;
+    facts.pages = 4, facts.width = 7, facts.height = 6, facts.description = description, facts.resolution_unit = 1;
+    EXPECT_NE(imaging::ResolveLayout(facts, "u.tif").note.find(note), std::string::npos) << description;
   }
 }
 

@@ -11,10 +11,21 @@ namespace lumetrix {
 namespace {
 
 TEST(Rounding, HalvesGoToTheEvenNeighbour) {
-  const std::pair<double, int32_t> cases[] = {{2.5, 2}, {3.5, 4}, {-2.5, -2}, {126.5, 126}, {127.5, 128}};
+  // Exact halves of both signs go to the even neighbour; anything short of a half goes to the
+  // nearer one (0.49999999999999994 is the double just below 0.5, where adding 0.5 and flooring
+  // would give 1).
+  const std::pair<double, int32_t> cases[] = {
+      {0.5, 0},     {1.5, 2},     {2.5, 2},      {3.5, 4},      {126.5, 126},  {127.5, 128}, {-0.5, 0},
+      {-1.5, -2},   {-2.5, -2},   {-3.5, -4},    {-126.5, -126}, {-127.5, -128}, {2.51, 3},  {-2.51, -3},
+      {-2.49, -2},  {0.49999999999999994, 0},    {-0.49999999999999994, 0},    {-0.0, 0}};
   for (const auto& [in, out] : cases) EXPECT_EQ(CLng(in), out) << in;
+  // 2^52 - 0.5 is the largest half a double holds; its even neighbour is 2^52 = 4503599627370496.
+  EXPECT_EQ(RoundHalfEven(4503599627370495.5), 4503599627370496.0);
+  EXPECT_EQ(RoundHalfEven(-4503599627370495.5), -4503599627370496.0);
   EXPECT_EQ(CInt(32767.4), 32767);
-  EXPECT_THROW(CInt(32767.5), OverflowError);
+  EXPECT_EQ(CInt(-32768.5), -32768);  // the even neighbour fits
+  EXPECT_THROW(CInt(32767.5), OverflowError);   // 32768
+  EXPECT_THROW(CInt(-32769.5), OverflowError);  // -32770
   EXPECT_THROW(CLng(NAN), OverflowError);
 }
 

@@ -12,6 +12,8 @@
 #include "core/view_value.h"
 #include "export/avi/avi_reader.h"
 #include "export/avi_ui/dialog_options_source.h"
+#include "palettes/pal_file.h"
+#include "palettes/ui/standard_palette_folders.h"
 #include "scripting/script_host.h"
 #include "tests/viewer/viewer_fixture.h"
 #include "viewer/draw_object.h"
@@ -240,6 +242,37 @@ TEST_F(ViewerScripts, MembersAreCallableBareAndQualifiedInAnyCaseWithConvertedAr
   e.Mode = RenderMode::Maximum, e.ScaleBar = true, e.Axes = true;
   e.PosX = 1, e.PosY = 2, e.PosZ = -4, e.ScaleX = 10, e.ScaleY = 20, e.ScaleZ = 40, e.XSpeed = 5, e.YSpeed = 6;
   EXPECT_TRUE(v.View() == e);
+}
+
+// The members without arguments and AutoContrast, each with the change it makes.
+TEST_F(ViewerScripts, LightSpeedResetPaletteAndContrastMembersChangeWhatTheyName) {
+  const ViewState start = v.View();
+  // The light goes off after going on; the turning stops where it is (no turn in the frame after).
+  ASSERT_TRUE(Run("  SetXRotSpeed 5: SetYRotSpeed 6: SetLightOn: SetLightOff: ResetSpeedParameters: SetXRot 30")) << error_;
+  ViewState e = start;
+  e.XRot = 30, e.LightOn = false;
+  EXPECT_TRUE(v.View() == e);
+  ASSERT_TRUE(Run("  SetScaleZ 50: SetXYRot 10, 20: SetTransparency 0.9: SetLightOn: ResetParameters")) << error_;
+  EXPECT_TRUE(v.View() == start);
+  // A palette file added since the start shows after LoadLuts.
+  const std::filesystem::path added = StandardPaletteFolders().writable / "Added by the test.pal";
+  std::filesystem::create_directories(added.parent_path());
+  const int32_t before = v.Palettes().Count();
+  palettes::WritePalFile(added, palettes::Lut::Filled(9));
+  EXPECT_EQ(v.Palettes().Count(), before);
+  const bool loaded = Run("  LoadLuts");
+  std::filesystem::remove(added);
+  ASSERT_TRUE(loaded) << error_;
+  EXPECT_EQ(v.Palettes().Count(), before + 1);
+  // AutoContrast n sets channel n's range (counted from 1) to the automatic range of its samples.
+  ASSERT_EQ(v.Display().Channels.at(0), ChannelDisplay{});  // 0 .. 255
+  ASSERT_TRUE(Run("  AutoContrast 1")) << error_;
+  ASSERT_TRUE(v.Volume().Stack);
+  const auto automatic = AutoRange(*v.Volume().Stack, 0, 0);
+  EXPECT_NE(automatic, std::pair(0.0, 255.0));
+  const ChannelDisplay look = v.Display().Channels.at(0);
+  EXPECT_EQ(std::pair(look.Min, look.Max), automatic);
+  EXPECT_FALSE(Run("  AutoContrast 2"));  // one channel only
 }
 
 // One 8-bit grey channel over 0..127.5: every sample doubles, clamped (the file's samples are
