@@ -43,7 +43,7 @@ void TimePlayer::PrepareUpcoming() {
 }
 
 void TimePlayer::Play() {
-  if (!viewer_.VolumeShown()) return;
+  if (!viewer_.VolumeShown() || viewer_.ScriptRunning()) return;
   model_.Play(viewer_.TimePoint(), viewer_.TimePointCount());
   if (model_.Playing()) {
     PrepareUpcoming();
@@ -79,7 +79,8 @@ void TimePlayer::SetLoop(bool on) {
 void TimePlayer::Step() {
   const int32_t count = viewer_.TimePointCount();
   const int32_t next = viewer_.VolumeShown() ? model_.Upcoming(viewer_.TimePoint(), count) : 0;
-  if (next == 0) {
+  // A script running takes the view over: its frames would change time point under it.
+  if (next == 0 || viewer_.ScriptRunning()) {
     Pause();
     return;
   }

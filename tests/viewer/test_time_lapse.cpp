@@ -123,6 +123,22 @@ TEST(TimeLapse, PlaysTheTimePointsInOrderWithThePicturesOfAStraightSetTimePoint)
   EXPECT_TRUE(std::equal(v.Volume().Samples.begin(), v.Volume().Samples.end(), straight.viewer.Volume().Samples.begin(),
                          straight.viewer.Volume().Samples.end()));
   EXPECT_EQ(Picture(v), Picture(straight.viewer));
+
+  // A running script has the view: a playback step during its run pauses instead of changing
+  // the time point under it.
+  controls.findChild<QToolButton*>("btnPlay")->click();
+  ASSERT_TRUE(player.Model().Playing());
+  int32_t during = 0;
+  v.Observe([&](ViewerChange c) {
+    if (c != ViewerChange::ScriptRunning || !v.ScriptRunning()) return;
+    player.Step();
+    during = v.TimePoint();
+  });
+  std::ofstream(dir.File("s.scp")) << "DrawImage\n";
+  std::string error;
+  ASSERT_TRUE(v.RunScriptFile(dir.File("s.scp"), error)) << error;
+  EXPECT_EQ(std::pair(during, v.TimePoint()), std::pair(1, 1));
+  EXPECT_FALSE(player.Model().Playing());
 }
 
 }  // namespace
