@@ -134,7 +134,7 @@ TEST(TimeLapse, PlaysTheTimePointsInOrderWithThePicturesOfAStraightSetTimePoint)
     player.Step();
     during = v.TimePoint();
   });
-  std::ofstream(dir.File("s.scp")) << "DrawImage\n";
+  std::ofstream(dir.File("s.scp")) << "Sub Main\n  DrawImage\nEnd Sub\n";
   std::string error;
   ASSERT_TRUE(v.RunScriptFile(dir.File("s.scp"), error)) << error;
   EXPECT_EQ(std::pair(during, v.TimePoint()), std::pair(1, 1));
