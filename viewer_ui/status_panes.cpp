@@ -57,10 +57,13 @@ void SetText(QLabel* label, const std::string& text) {
 StatusPanes::StatusPanes(QStatusBar* bar) : bar_(bar) {
   bar_->setObjectName("sbStatusBar");
   message_ = Pane(bar, "lblStatusMessage", "The last message", false);
-  // In a narrow window the message keeps room for a few words; the file's summary gives way.
-  message_->setMinimumWidth(message_->fontMetrics().averageCharWidth() * 24);
   volume_ = Pane(bar, "lblStatusVolume", "The shown file: size, channels, time points, bits and voxel size", true);
-  mode_ = Pane(bar, "lblStatusMode", "The render mode", true);
+  // The mode is a short word: it is never cut.
+  mode_ = new QLabel(bar);
+  mode_->setObjectName("lblStatusMode");
+  mode_->setToolTip("The render mode");
+  mode_->setContentsMargins(6, 0, 6, 0);
+  bar->addPermanentWidget(mode_);
   // Tall enough for a line of text even before anything is written in it, and of one height
   // from the start, so that the drawing area's size presets can count it before it is shown.
   bar_->setFixedHeight(std::max(bar_->sizeHint().height(), bar_->fontMetrics().height() + 6));
@@ -72,6 +75,11 @@ void StatusPanes::Follow(const Viewer& viewer) {
   SetText(mode_, shown ? std::string("Mode: ") + RenderModeName(viewer.View().Mode) : std::string());
 }
 
-void StatusPanes::ShowMessage(const std::string& line) { SetText(message_, line); }
+void StatusPanes::ShowMessage(const std::string& line) {
+  // A message keeps room for a few words in a narrow window (the file's summary gives way);
+  // without one, the summary has the whole bar.
+  message_->setMinimumWidth(line.empty() ? 0 : message_->fontMetrics().averageCharWidth() * 24);
+  SetText(message_, line);
+}
 
 }  // namespace lumetrix
