@@ -10,23 +10,9 @@
 #include <fstream>
 #include <string>
 
+#include "core/resident_memory.h"
 #include "viewer_ui/frm_3d.h"
 #include "viewer_ui/gl_view.h"
-
-namespace {
-
-long ResidentKilobytes() {
-  std::ifstream in("/proc/self/status");
-  std::string key;
-  long kb = 0;
-  while (in >> key) {
-    if (key == "VmRSS:" && in >> kb) return kb;
-    std::getline(in, key);
-  }
-  return 0;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2) {
@@ -64,11 +50,11 @@ int main(int argc, char** argv) {
       frame.start();
       w.TheViewer().DrawImage();  // one full frame drawn and shown now
       std::printf("a full frame: %lld ms\n", frame.elapsed());
-      std::printf("VmRSS after the first stack: %ld kB\n", ResidentKilobytes());
+      std::printf("VmRSS after the first stack: %ld kB\n", lumetrix::ResidentKilobytes());
       if (argc > 2) {
         w.OpenAtStart(argv[2]);
         for (int i = 0; i < 50; ++i) QApplication::processEvents();
-        std::printf("VmRSS after the second stack: %ld kB\n", ResidentKilobytes());
+        std::printf("VmRSS after the second stack: %ld kB\n", lumetrix::ResidentKilobytes());
       }
       app.quit();
     });

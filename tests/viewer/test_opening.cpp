@@ -16,6 +16,7 @@
 #include <fstream>
 
 #include "tests/viewer/viewer_fixture.h"
+#include "core/resident_memory.h"
 #include "viewer_ui/frm_3d.h"
 #include "viewer_ui/gl_view.h"
 
@@ -96,17 +97,6 @@ TEST(Opening, CancelAtEveryStageKeepsTheVolumeShownWithItsPictureAndInput) {
   EXPECT_TRUE(v.OpenAndRun(next));  // not cancelled: it opens
   EXPECT_EQ(Pane(w, "lblStatusVolume"), "64 x 64 x 40, grey, 8-bit, no voxel size");
   EXPECT_EQ(Pane(w, "lblStatusMode"), "Mode: volume");
-}
-
-long ResidentKilobytes() {
-  std::ifstream in("/proc/self/status");
-  std::string key;
-  long kb = 0;
-  while (in >> key) {
-    if (key == "VmRSS:" && in >> kb) return kb;
-    std::getline(in, key);
-  }
-  return 0;
 }
 
 // A 512 x 512 x 200 grey volume (50 MB of samples, more in textures) replaced by a 64 x 64 x 20
