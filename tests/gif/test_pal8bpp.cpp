@@ -1,8 +1,11 @@
-// Palettes: grey scales, halftone cubes, the closest entry, and the octree's optimal palette,
-// worked out by hand.
+// Palettes: grey scales, halftone cubes, the closest entry, the octree's optimal palette and the
+// best palette's median cut, worked out by hand.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "export/gif/best_palette.h"
 #include "export/gif/pal8bpp.h"
 #include "tests/gif/gif_test_support.h"
 
@@ -66,6 +69,34 @@ std::vector<int> OptimalReds(const cDIB& picture, int colours, int depth, double
   std::vector<int> reds;
   for (int i = 0; i < pal.Entries(); ++i) reds.push_back(pal.rgbR(i));
   return reds;
+}
+
+TEST(BestPalette, TheMedianCutSplitsWhereTheCountReachesHalfOnASample) {
+  // 257 colours for 256 entries: 253 far ones (red and green 17 .. 255 in steps of 17, blue 255
+  // or 238), 10 pixels each, and four near black, one pixel each, blue 0, 3, 5, 7. Any box of two
+  // far colours spreads at least 2 * 10 * 8.5^2 = 1445; the four lie first along every channel
+  // and no median of a box holding a far colour (half >= 7) falls among them, so the far ones
+  // end alone and the four in one box (spread 83 - 15^2 / 4 = 26.75). Its median: counts 1, 1 reach
+  // half of 4 exactly at blue 3, so {0, 3} (spread 4.5) and {5, 7} (2); {0, 3} splits, leaving
+  // the mean 6. k-means keeps it: 5 and 7 are nearer 6 than 3. (Cutting after the sample
+  // instead gives {0, 3}, 5, 7 -> entries 2, 5, 7.)
+  cDIB picture;
+  ASSERT_TRUE(picture.Create(253 * 10 + 4, 1, 32));
+  int x = 0;
+  for (int k = 0; k < 253; ++k)
+    for (int n = 0; n < 10; ++n)
+      picture.SetPixel(x++, 0, MakeRGBQuad(static_cast<uint8_t>(17 * (1 + k % 15)), static_cast<uint8_t>(17 * (1 + k / 15 % 15)),
+                                           k < 225 ? 255 : 238));
+  for (uint8_t blue : {0, 3, 5, 7}) picture.SetPixel(x++, 0, MakeRGBQuad(0, 0, blue));
+  BestPalette best;
+  best.Count(picture);
+  best.Build();
+  ASSERT_EQ(best.Entries().size(), 256u);
+  std::vector<int> dark;
+  for (const RGBQuad& e : best.Entries())
+    if (e.red + e.green == 0) dark.push_back(e.blue);
+  std::sort(dark.begin(), dark.end());
+  EXPECT_EQ(dark, (std::vector<int>{0, 3, 6}));
 }
 
 TEST(OctreePalette, LeavesAverageTheirColoursRoundingHalfToEven) {

@@ -64,6 +64,33 @@ TEST(KeyframeTrack, FramesBetweenKeyframesFollowTheirWay) {
   }
 }
 
+TEST(KeyframeTrack, TheSavedScriptsLoopsAreThoseWorkedByHand) {
+  // Written by hand, not by the script writer: YRot 350 -> 10 goes the short way (+20), eased in
+  // and out (at f = 1: t = 1/4, 0.25^2 * (3 - 0.5) = 0.15625, YRot 353.125); PosZ from the start
+  // view's -3 to -1 (+2); red 0.5 -> 0.9 as Singles: 15099494 * 2^-24 - 2^-1 = 13421772 * 2^-25,
+  // one step below the Single 0.4, shortest text "0.39999998".
+  const KeyframeTrack track = Parse(
+      R"({"fps":10,"size":[64,48],"keyframes":[{"frame":0,"YRot":350},
+          {"frame":4,"YRot":10,"PosZ":-1,"Ease":"inout"},{"frame":10,"YRot":100,"Color":[0.9,0.5,0.5]}]})");
+  EXPECT_FLOAT_EQ(track.At(1).View.YRot, 353.125f);
+  const std::string script = KeyframeScript(track, "m.avi");
+  const char* const parts[] = {  // in this order
+      "  If Not AVIStart(MovieFile, 10, 64, 48) Then Exit Sub\n",
+      "  For f = 0 To 3\n    t = (f - 0) / 4\n    t = t * t * (3 - 2 * t)\n    Call SetYRot(350 + 20 * t)\n"
+      "    Call SetZ(-3 + 2 * t)\n    DrawImage\n    AVIAdd\n  Next\n",
+      "  For f = 4 To 9\n    t = (f - 4) / 6\n    Call SetYRot(10 + 90 * t)\n"
+      "    Call SetColor(0.5 + 0.39999998 * t, 0.5 + 0 * t, 0.5 + 0 * t)\n    DrawImage\n    AVIAdd\n  Next\n",
+      "  Call SetYRot(100)\n",  // the last keyframe's frame, after the loops
+      "  DrawImage\n  AVIAdd\n  AVIend\nEnd Sub\n",
+  };
+  size_t from = 0;
+  for (const char* text : parts) {
+    const size_t at = script.find(text, from);
+    ASSERT_NE(at, std::string::npos) << text << "\nnot after " << from << " in\n" << script;
+    from = at + 1;
+  }
+}
+
 TEST(KeyframeTrack, ChannelsAndTimePointsBlendFromTheVolumesOwnSettings) {
   // The volume shows two channels: 1 green over 0..255, 2 magenta over 0..3000, time point 2 of 3.
   DisplaySettings shown;

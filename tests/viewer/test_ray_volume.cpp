@@ -3,6 +3,7 @@
 
 #include "render/ray_transfer.h"
 #include "render/ray_volume.h"
+#include "render/texture_budget.h"
 #include "viewer/hyperstack_view.h"
 
 namespace lumetrix {
@@ -62,6 +63,40 @@ TEST(RayVolume, ABudgetOrTextureSizeTooSmallHalvesUntilItFitsAndSaysSo) {
   }
   std::string note;  // 4096 wide is still 64 wide after six halvings
   EXPECT_THROW(PrepareRayVolume(Grey(4096, 2, 2), {}, RayLimits{32, 0}, note), TextureBuildError);
+}
+
+// The slice textures' plan at the edges of each limit. Mip chains by hand, 4 bytes a texel:
+// 64 x 48: 3072 + 768 + 192 + 48 + 12 + 2 (2 x 1) + 1 = 4095 texels, 16380 bytes; halved once
+// (32 x 24): 1023 texels, 4092 bytes; twice: 255, 1020; five times (2 x 1): 3, 12; six (1 x 1): 4.
+// 8 x 2: 16 + 4 + 2 + 1 = 23 texels, 92 bytes; halved (4 x 1): 7, 28.
+TEST(TextureBudget, TheFewestHalvingsThatFitEveryLimitExactly) {
+  EXPECT_EQ(MipChainBytes(64, 48, 4, 0), 16380u);
+  EXPECT_EQ(MipChainBytes(8, 2, 1, 0), 23u);
+  const auto takes40 = [](int32_t w, int32_t h) { return w <= 40 && h <= 40; };
+  const struct {
+    std::vector<TextureDemand> stacks;
+    TextureLimits limits;
+    int steps;  // -1: refused
+    uint64_t bytes;
+  } cases[] = {
+      {{{64, 48, 10}}, {0, {}, 163800, 4}, 0, 163800},  // exactly the budget fits
+      {{{64, 48, 10}}, {0, {}, 163799, 4}, 1, 40920},
+      {{{64, 48, 10}}, {0, {}, 40919, 4}, 2, 10200},
+      {{{64, 48, 10}}, {0, {}, 40, 4}, 6, 40},  // the last halving allowed
+      {{{64, 48, 10}}, {0, {}, 39, 4}, -1, 40},
+      {{{64, 48, 10}}, {64, {}, 0, 4}, 0, 163800},  // as wide as the driver's largest
+      {{{64, 48, 10}}, {63, {}, 0, 4}, 1, 40920},
+      {{{48, 64, 10}}, {63, {}, 0, 4}, 1, 40920},  // the taller side counts as well
+      {{{64, 48, 10}}, {0, takes40, 0, 4}, 1, 40920},
+      {{{64, 48, 10}, {8, 2, 3}, {4096, 4096, 0}}, {0, {}, 164076, 4}, 0, 164076},  // 163800 + 3 * 92; none of 4096
+      {{{64, 48, 10}, {8, 2, 3}}, {0, {}, 164075, 4}, 1, 41004},  // 40920 + 3 * 28
+  };
+  for (const auto& c : cases) {
+    const TexturePlan plan = PlanTextures(c.stacks, c.limits);
+    EXPECT_EQ(std::tuple(plan.Possible, plan.Possible ? plan.Steps : -1, plan.Bytes), std::tuple(c.steps >= 0, c.steps, c.bytes))
+        << plan.Message;
+    EXPECT_EQ(plan.Message.empty(), c.steps == 0) << plan.Message;
+  }
 }
 
 TEST(RayVolume, AGreyVolumesPaletteIsTheColourerAppliedToEveryLevel) {
