@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
+#include <functional>
 #include <stdexcept>
 
 #include "viewer/viewer.h"
@@ -37,16 +38,16 @@ ViewPanel::ViewPanel(Viewer& viewer, QWidget* parent) : QWidget(parent), viewer_
     Refresh();
   });
   form->addRow("Ray step", quality_);
-  auto check = [&](const char* name, const char* caption, void (Viewer::*set)(bool)) {
+  auto check = [&](const char* name, const char* caption, std::function<void(bool)> set) {
     auto* box = new QCheckBox(caption);
     box->setObjectName(name);
-    connect(box, &QCheckBox::toggled, this, [this, set](bool on) { (viewer_.*set)(on); });
+    connect(box, &QCheckBox::toggled, this, std::move(set));
     form->addRow(box);
     return box;
   };
-  scale_bar_ = check("chkScaleBar", "Scale bar", &Viewer::SetScaleBar);
-  axes_ = check("chkAxes", "Axes", &Viewer::SetAxes);
-  light_ = check("chkLight", "Light", &Viewer::SwitchLight);
+  scale_bar_ = check("chkScaleBar", "Scale bar", [this](bool on) { viewer_.SetScaleBar(on); });
+  axes_ = check("chkAxes", "Axes", [this](bool on) { viewer_.SetAxes(on); });
+  light_ = check("chkLight", "Light", [this](bool on) { viewer_.SwitchLight(on); });
   column->addWidget(shown);
 
   column->addWidget(clip_ = new ClipPanel(viewer_));
