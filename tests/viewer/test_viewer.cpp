@@ -1,6 +1,7 @@
 // The viewer without a window, over the offscreen surface: opening, drawing, saving, palettes,
 // movies, scripts through the object "Draw", and what it tells its observers.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -255,8 +256,11 @@ TEST_F(ViewerScripts, LightSpeedResetPaletteAndContrastMembersChangeWhatTheyName
   ASSERT_TRUE(Run("  SetScaleZ 50: SetXYRot 10, 20: SetTransparency 0.9: SetLightOn: ResetParameters")) << error_;
   EXPECT_TRUE(v.View() == start);
   // A palette file added since the start shows after LoadLuts.
-  const std::filesystem::path added = StandardPaletteFolders().writable / "Added by the test.pal";
+  // (A name of this process's own, never a file the user has: the folder is the user's.)
+  const std::filesystem::path added =
+      StandardPaletteFolders().writable / ("Added by test " + std::to_string(::getpid()) + ".pal");
   std::filesystem::create_directories(added.parent_path());
+  ASSERT_FALSE(std::filesystem::exists(added));
   const int32_t before = v.Palettes().Count();
   palettes::WritePalFile(added, palettes::Lut::Filled(9));
   EXPECT_EQ(v.Palettes().Count(), before);
