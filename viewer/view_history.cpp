@@ -16,21 +16,17 @@ void ViewHistory::Settle(const ViewSnapshot& now) {
   settled_ = now;
 }
 
-std::optional<ViewSnapshot> ViewHistory::Undo(const ViewSnapshot& now) {
-  Settle(now);
-  if (undo_.empty()) return std::nullopt;
-  redo_.push_back(settled_);
-  settled_ = undo_.back();
-  undo_.pop_back();
-  return settled_;
-}
+std::optional<ViewSnapshot> ViewHistory::Undo(const ViewSnapshot& now) { return StepBack(undo_, redo_, now); }
 
-std::optional<ViewSnapshot> ViewHistory::Redo(const ViewSnapshot& now) {
+std::optional<ViewSnapshot> ViewHistory::Redo(const ViewSnapshot& now) { return StepBack(redo_, undo_, now); }
+
+std::optional<ViewSnapshot> ViewHistory::StepBack(std::deque<ViewSnapshot>& from, std::deque<ViewSnapshot>& to,
+                                                  const ViewSnapshot& now) {
   Settle(now);
-  if (redo_.empty()) return std::nullopt;
-  undo_.push_back(settled_);
-  settled_ = redo_.back();
-  redo_.pop_back();
+  if (from.empty()) return std::nullopt;
+  to.push_back(settled_);
+  settled_ = from.back();
+  from.pop_back();
   return settled_;
 }
 

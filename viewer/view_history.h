@@ -37,6 +37,10 @@ class ViewHistory {
   std::optional<ViewSnapshot> Redo(const ViewSnapshot& now);
 
  private:
+  // Undo and Redo are mirror images: the settled state goes to `to`, the last of `from` is shown.
+  std::optional<ViewSnapshot> StepBack(std::deque<ViewSnapshot>& from, std::deque<ViewSnapshot>& to,
+                                       const ViewSnapshot& now);
+
   std::deque<ViewSnapshot> undo_, redo_;
   ViewSnapshot settled_;
   size_t limit_;
