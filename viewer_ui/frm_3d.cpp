@@ -173,7 +173,6 @@ void frm3D::OnViewerChange(ViewerChange change) {
       if (view_panel_) view_panel_->Refresh();
       RefreshViewMenu();
       if (parameters_) parameters_->Refresh();
-      if (display_) display_->RefreshView();
       break;
     case ViewerChange::FrameDrawn:
       if (parameters_) parameters_->RefreshSoon();

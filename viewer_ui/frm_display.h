@@ -30,9 +30,6 @@ class frmDisplay : public QDialog {
   // Follows the viewer: the values in place (safe inside the window's own signals), new rows only
   // when the channels or time points came or went.
   void Refresh();
-  // The main window calls it on every change of the view; the window shows no view values (the
-  // render mode and clipping are in the View panel), so there is nothing to do.
-  void RefreshView() {}
 
  private:
   struct Row {
