@@ -143,7 +143,7 @@ int RunInfoCommand(const CommandLine& line) {
   const std::string kind =
       volume->IsGrey ? "grey" : volume->IsRgb ? "rgb" : std::to_string(volume->FileChannels) + "ch";
   std::printf("%dx%dx%d %s %.2f\n", volume->Width, volume->Height, volume->Depth, kind.c_str(), MeanSample(*volume));
-  std::printf("channels %d (%d-bit)\n", volume->FileChannels, volume->ChannelBits);
+  std::printf("channels %d (%s)\n", volume->FileChannels, volume->Values.TypeName().c_str());
   std::printf("timepoints %d\n", volume->TimePoints);
   const double* s = volume->Voxel;
   if (s[0] > 0 && s[1] > 0) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "imaging/hyperstack_layout.h"
+#include "imaging/stored_values.h"
 
 namespace lumetrix::imaging {
 
@@ -28,6 +29,7 @@ struct Hyperstack {
   std::vector<ChannelLook> looks;  // names, colours, display ranges the file gives, by channel
   std::string note;                // why the file's metadata was not followed
   std::string kind;                // "16-bit grey, LZW": how the pages are stored
+  StoredValues values;             // the file's value of each held sample value
   // Plane (channel c, slice z, time t) is plane number (t * channels + c) * slices + z; each
   // plane holds width x height samples, rows top first.
   std::unique_ptr<uint8_t[], FreeDeleter> data;

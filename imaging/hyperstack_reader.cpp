@@ -46,8 +46,9 @@ PagePlace PlaceOf(const HyperstackLayout& l, int64_t index) {
   return place;
 }
 
-// Float samples (in `floats`, in plane order) become 16 bits over their finite range.
-void ScaleInto16(const float* floats, size_t count, uint16_t* out) {
+// Float samples (in `floats`, in plane order) become 16 bits over their finite range; returns
+// the stored value of 16-bit value v as lo + v * scale.
+StoredValues ScaleInto16(const float* floats, size_t count, uint16_t* out) {
   float lo = std::numeric_limits<float>::infinity(), hi = -lo;
   for (size_t i = 0; i < count; ++i) {
     if (!std::isfinite(floats[i])) continue;
@@ -61,6 +62,21 @@ void ScaleInto16(const float* floats, size_t count, uint16_t* out) {
     else if (!(span > 0)) out[i] = 0;  // a constant file is black
     else out[i] = static_cast<uint16_t>(std::clamp(std::floor((v - lo) * 65535.0 / span + 0.5), 0.0, 65535.0));
   }
+  StoredValues values;
+  if (std::isfinite(lo)) values.offset = lo;
+  if (span > 0) values.scale = span / 65535.0;
+  return values;
+}
+
+// How the held samples stand for the stored ones, for every kind but the rescaled one.
+StoredValues ValuesOf(const detail::PageShape& shape) {
+  StoredValues v;
+  v.bits = shape.stored_bits;
+  v.format = shape.sample_format == SAMPLEFORMAT_IEEEFP ? SampleFormat::kFloat
+             : shape.sample_format == SAMPLEFORMAT_INT  ? SampleFormat::kSigned
+                                                           : SampleFormat::kUnsigned;
+  if (v.format == SampleFormat::kSigned && shape.bits != 32) v.offset = -std::ldexp(1.0, shape.bits - 1);  // shifted
+  return v;
 }
 
 }  // namespace
@@ -120,6 +136,7 @@ std::optional<Hyperstack> ReadHyperstack(const HyperstackPlan& plan, ProgressSin
   h.looks = l.channels;
   h.note = l.note;
   h.kind = shape.kind;
+  h.values = ValuesOf(shape);
   h.data = Allocate(std::max<uint64_t>(plan.Bytes(), 1));
   std::unique_ptr<uint8_t[], FreeDeleter> floats;
   if (shape.bits == 32) floats = Allocate(plan.Samples() * 4);
@@ -207,7 +224,9 @@ std::optional<Hyperstack> ReadHyperstack(const HyperstackPlan& plan, ProgressSin
     return std::nullopt;
   }
   if (floats) {
-    ScaleInto16(reinterpret_cast<const float*>(floats.get()), plan.Samples(), reinterpret_cast<uint16_t*>(h.data.get()));
+    const StoredValues scaled =
+        ScaleInto16(reinterpret_cast<const float*>(floats.get()), plan.Samples(), reinterpret_cast<uint16_t*>(h.data.get()));
+    h.values.offset = scaled.offset, h.values.scale = scaled.scale;
     for (size_t plane = 0; plane < h.Planes(); ++plane) note_range(plane);
   }
   return h;

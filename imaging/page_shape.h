@@ -15,6 +15,8 @@ struct PageShape {
   uint32_t width = 0, height = 0;
   int channels = 1;  // 1 or 3 (RGB, palette colour)
   int bits = 8;
+  int stored_bits = 8;                      // as the file holds them (sub-byte samples count as 8)
+  int sample_format = 1;                    // TIFF SampleFormat: 1 unsigned, 2 signed, 3 float
   uint16_t compression = 1;
   std::string description;  // ImageDescription
   double x_resolution = 0, y_resolution = 0;

@@ -740,6 +740,8 @@ PageShape TiffReader::ShapeAt(uint64_t directory, const std::string& where) {
     s.channels = l.kind == PageClass::kGrey ? 1 : 3;
     const bool integer = l.format != SAMPLEFORMAT_IEEEFP;
     s.bits = integer && l.bits <= 8 ? 8 : integer && l.bits == 16 ? 16 : 32;
+    s.stored_bits = std::max(l.bits, 8);
+    s.sample_format = l.bits < 8 ? SAMPLEFORMAT_UINT : l.format;  // sub-byte samples are stretched to 0..255
     s.kind = std::to_string(l.bits) + "-bit " +
              (l.format == SAMPLEFORMAT_IEEEFP ? "floating-point " : l.format == SAMPLEFORMAT_INT ? "signed " : "") +
              (s.channels == 1 ? "grey" : "RGB");

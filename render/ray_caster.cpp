@@ -384,7 +384,7 @@ void RayCaster::DrawBox(const RayGeometry& g, const ViewState& view) {
     gl_.Uniform2f(loc("u_entry" + n), float(entry[0]), float(entry[1]));
     gl_.Uniform3f(loc("u_rgb" + n), ch.Red, ch.Green, ch.Blue);
     double iso = c < view.IsoLevel.size() ? view.IsoLevel[c] : kIsoMiddle;
-    if (iso == kIsoMiddle) iso = (ch.Min + ch.Max) / 2;
+    iso = iso == kIsoMiddle ? (ch.Min + ch.Max) / 2 : ch.Values.Internal(iso);
     gl_.Uniform1f(loc("u_iso" + n), float(iso / top));
   }
   UploadTransfer(view.Transparency, quality);

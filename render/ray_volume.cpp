@@ -74,7 +74,8 @@ RayVolume PrepareRayVolume(const VolumeData& v, const SliceColourer& colourer, c
       ch.Bits = s.bits;
       if (static_cast<size_t>(c) < v.Display.Channels.size()) {
         const ChannelDisplay& d = v.Display.Channels[static_cast<size_t>(c)];
-        ch.Visible = d.Visible, ch.Min = d.Min, ch.Max = d.Max, ch.Gamma = d.Gamma;
+        ch.Visible = d.Visible, ch.Min = s.values.Internal(d.Min), ch.Max = s.values.Internal(d.Max), ch.Gamma = d.Gamma;
+        ch.Values = s.values;
         // One channel is shown grey through the palette, whatever colour it was given.
         if (s.channels > 1) ch.Red = d.Red / 255.0f, ch.Green = d.Green / 255.0f, ch.Blue = d.Blue / 255.0f;
       } else {

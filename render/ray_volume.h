@@ -17,8 +17,9 @@ struct RayChannel {
   std::vector<uint8_t> Owned;       // when the samples had to be reordered or downsampled
   int Bits = 8;
   bool Visible = true;
-  // Stored value -> level 0..1: clamp((v - Min) / (Max - Min), 0, 1) ^ Gamma, in stored units.
+  // Held value -> level 0..1: clamp((v - Min) / (Max - Min), 0, 1) ^ Gamma, in held values.
   double Min = 0, Max = 255, Gamma = 1;
+  imaging::StoredValues Values;  // the file's value of each held one (iso levels are given in it)
   float Red = 1, Green = 1, Blue = 1;  // 0..1
 };
 

@@ -44,9 +44,9 @@ std::pair<double, double> AutoRange(const imaging::Hyperstack& s, int32_t channe
     while (lo + 1 < histogram.size() && histogram[lo] == 0) ++lo;
     hi = histogram.size() - 1;
     while (hi > lo && histogram[hi] == 0) --hi;
-    if (hi == lo) return {static_cast<double>(lo), static_cast<double>(lo) + 1};
+    if (hi == lo) hi = lo + 1;
   }
-  return {static_cast<double>(lo), static_cast<double>(hi)};
+  return {s.values.Stored(static_cast<double>(lo)), s.values.Stored(static_cast<double>(hi))};
 }
 
 std::pair<double, double> StartRange(const imaging::Hyperstack& s, int32_t channel) {
@@ -55,7 +55,7 @@ std::pair<double, double> StartRange(const imaging::Hyperstack& s, int32_t chann
   if (n < s.looks.size() && s.looks[n].has_range && s.looks[n].max > s.looks[n].min) {
     return {s.looks[n].min, s.looks[n].max};
   }
-  return {0, 255};
+  return {s.values.Stored(0), s.values.Stored(255)};
 }
 
 DisplaySettings StartDisplay(const imaging::Hyperstack& s) {

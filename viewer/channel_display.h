@@ -38,11 +38,12 @@ ChannelDisplay StartColour(const imaging::Hyperstack& s, int32_t channel);
 // at time point `time` (0-based) below its minimum and 0.35 % above its maximum. Of n samples
 // sorted, k = floor(0.0035 n) are cut at each end: the range is sorted[k] .. sorted[n - 1 - k]
 // (so 285 samples cut none, 286 one, 2000 exactly 7). When that leaves no span, the samples'
-// smallest to largest value, or one value and the next for a constant channel.
+// smallest to largest value, or one value and the next for a constant channel. In the file's
+// stored values (imaging/stored_values.h), as every display range is.
 std::pair<double, double> AutoRange(const imaging::Hyperstack& s, int32_t channel, int32_t time);
 
 // The range a channel starts with: automatic for 16-bit samples; the file's range or 0..255
-// for 8-bit ones.
+// (-128..127 signed) for 8-bit ones.
 std::pair<double, double> StartRange(const imaging::Hyperstack& s, int32_t channel);
 
 DisplaySettings StartDisplay(const imaging::Hyperstack& s);

@@ -63,6 +63,7 @@ VolumeData ShowHyperstack(imaging::Hyperstack&& stack) {
   v.FileChannels = s.channels;
   v.TimePoints = s.frames;
   v.ChannelBits = s.bits;
+  v.Values = s.values;
   v.IsRgb = s.rgb;
   std::copy(s.voxel, s.voxel + 3, v.Voxel);
   v.VoxelUnit = s.unit;
@@ -118,7 +119,7 @@ void ShowChannels(VolumeData& v) {
     const ChannelDisplay& look = d.Channels[static_cast<size_t>(c)];
     auto& level = levels[static_cast<size_t>(c)];
     level.resize(entries);
-    for (size_t i = 0; i < entries; ++i) level[i] = DisplayLevel(look, static_cast<double>(i));
+    for (size_t i = 0; i < entries; ++i) level[i] = DisplayLevel(look, s.values.Stored(static_cast<double>(i)));
     if (!grey && !s.rgb) {  // the --info mean of channels that are not red, green, blue
       double sum = 0;
       for (int32_t z = 0; z < s.slices; ++z) {

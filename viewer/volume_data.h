@@ -29,6 +29,7 @@ struct VolumeData {
   int32_t FileChannels = 1;
   int32_t TimePoints = 1;
   int ChannelBits = 8;
+  imaging::StoredValues Values;  // the file's sample type; Display's ranges are in its stored values
   bool IsRgb = false;
   double Voxel[3] = {0, 0, 0};
   std::string VoxelUnit;

@@ -32,7 +32,7 @@ std::string VolumeSummary(const VolumeData& v) {
   else
     line += ", " + std::to_string(v.FileChannels) + " channels";
   if (v.TimePoints > 1) line += ", " + std::to_string(v.TimePoints) + " time points";
-  line += ", " + std::to_string(v.ChannelBits) + "-bit, " + VoxelPart(v);
+  line += ", " + v.Values.TypeName() + ", " + VoxelPart(v);
   return line;
 }
 

@@ -10,7 +10,6 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSlider>
-#include <QSpinBox>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -76,21 +75,23 @@ void frmDisplay::SliderMoved(int n, int end) {
   const Row& row = rows_.at(static_cast<size_t>(n - 1));
   QSlider* slider = row.ends[end];
   const QSignalBlocker quiet(row.typed[end]);
-  row.typed[end]->setValue(slider->value());
+  const imaging::StoredValues& values = viewer_.Volume().Values;
+  row.typed[end]->setValue(values.Stored(slider->value()));
   row.histogram->SetMarks(row.ends[0]->value(), row.ends[1]->value());
-  if (!slider->isSliderDown()) return SetEnd(n, end, slider->value());  // keys or a click beside the handle
+  if (!slider->isSliderDown()) return SetEnd(n, end, values.Stored(slider->value()));  // keys or a click beside the handle
   if (live_) Defer([this, n, end, s = QPointer<QSlider>(slider)] {
-    if (s) SetEnd(n, end, s->value());
+    if (s) SetEnd(n, end, viewer_.Volume().Values.Stored(s->value()));
   });
 }
 
-void frmDisplay::SetEnd(int n, int end, int value) {
+void frmDisplay::SetEnd(int n, int end, double value) {
   const ChannelDisplay& c = viewer_.Volume().Display.Channels.at(static_cast<size_t>(n - 1));
+  const imaging::StoredValues& values = viewer_.Volume().Values;
   double range[2] = {c.Min, c.Max};  // the other end as it is, fractions kept
   range[end] = value;
-  if (!(range[1] > range[0])) {
-    if (end == 0) range[0] = std::min(value, top_value_ - 1), range[1] = range[0] + 1;
-    else range[1] = std::max(value, 1), range[0] = range[1] - 1;
+  if (!(range[1] > range[0])) {  // one held value's step apart
+    if (end == 0) range[0] = std::min(value, values.Stored(top_value_ - 1)), range[1] = range[0] + values.scale;
+    else range[1] = std::max(value, values.Stored(1)), range[0] = range[1] - values.scale;
   }
   Apply([&] { viewer_.SetDisplayRange(n, range[0], range[1]); });
 }
@@ -109,14 +110,17 @@ void frmDisplay::Update() {
   }
   const bool eight = volume.ChannelBits == 8;
   top_value_ = eight ? 255 : 65535;
+  const imaging::StoredValues& values = volume.Values;
+  // The sliders and the histogram's axis in held values; a range far outside them stops at 2^30.
+  const auto held = [&](double stored) { return std::clamp(values.Internal(stored), -1e9, 1e9); };
   for (size_t i = 0; i < rows_.size() && i < d.Channels.size(); ++i) {
     const ChannelDisplay& c = d.Channels[i];
     Row& row = rows_[i];
     // 16-bit sliders run over the samples' span (and the range, when it reaches beyond them).
-    const int from = eight ? 0 : static_cast<int>(std::min<double>(row.low, std::floor(c.Min)));
-    const int to = eight ? 255 : static_cast<int>(std::max<double>(row.high, std::ceil(c.Max)));
+    const int from = eight ? 0 : static_cast<int>(std::min<double>(row.low, std::floor(held(c.Min))));
+    const int to = eight ? 255 : static_cast<int>(std::max<double>(row.high, std::ceil(held(c.Max))));
     row.histogram->SetAxis(from, to);
-    row.histogram->SetMarks(c.Min, c.Max);
+    row.histogram->SetMarks(held(c.Min), held(c.Max));
     row.swatch->setStyleSheet(QString("background-color: rgb(%1, %2, %3)").arg(c.Red).arg(c.Green).arg(c.Blue));
     const QSignalBlocker quiet(row.visible), quiet_gamma(row.gamma);
     row.visible->setChecked(c.Visible);
@@ -124,10 +128,13 @@ void frmDisplay::Update() {
     row.shown_gamma = row.gamma->value();
     for (int e = 0; e < 2; ++e) {
       const QSignalBlocker quiet_end(row.ends[e]), quiet_typed(row.typed[e]);
-      const int value = static_cast<int>(std::lround(e ? c.Max : c.Min));
+      const double value = e ? c.Max : c.Min;
       row.ends[e]->setRange(from, to);
-      row.ends[e]->setValue(value);
-      row.typed[e]->setRange(std::min(0, from), std::max(top_value_, to));
+      row.ends[e]->setValue(static_cast<int>(std::lround(held(value))));
+      // Whole numbers for integer files; for rescaled ones enough decimals to tell held values apart.
+      row.typed[e]->setDecimals(values.WholeSteps() ? 0 : std::clamp(static_cast<int>(std::ceil(-std::log10(values.scale))), 0, 12));
+      row.typed[e]->setRange(std::min(values.Stored(std::min(0, from)), value),
+                             std::max(values.Stored(std::max(top_value_, to)), value));
       row.typed[e]->setValue(value);
       row.shown[e] = row.typed[e]->value();
     }
@@ -183,10 +190,10 @@ void frmDisplay::Build() {
         pending_ = nullptr;
         SetEnd(n, e, slider->value());
       });
-      auto* typed = row.typed[e] = new QSpinBox;
+      auto* typed = row.typed[e] = new QDoubleSpinBox;
       typed->setObjectName(QString(e ? "txtMax%1" : "txtMin%1").arg(n));
       typed->setKeyboardTracking(false);
-      connect(typed, &QSpinBox::editingFinished, this, [this, n, e, typed] {
+      connect(typed, &QDoubleSpinBox::editingFinished, this, [this, n, e, typed] {
         if (typed->value() != rows_.at(static_cast<size_t>(n - 1)).shown[e]) SetEnd(n, e, typed->value());
       });
       range->addWidget(new QLabel(e ? "Max" : "Min"), e + 1, 0);

@@ -15,7 +15,6 @@ class QDoubleSpinBox;
 class QLabel;
 class QPushButton;
 class QSlider;
-class QSpinBox;
 
 namespace lumetrix {
 
@@ -37,10 +36,10 @@ class frmDisplay : public QDialog {
     QCheckBox* visible;
     HistogramStrip* histogram;
     QSlider* ends[2];
-    QSpinBox* typed[2];
+    QDoubleSpinBox* typed[2];  // in the file's stored values; the sliders run over held values
     QDoubleSpinBox* gamma;
     uint32_t low, high;  // the histogram's span
-    int shown[2];        // the ends as last shown: a field left unchanged changes nothing
+    double shown[2];     // the ends as last shown: a field left unchanged changes nothing
     double shown_gamma;
   };
   // Channels that can be set (0: none, -1: a volume whose channels cannot be set) and time points.
@@ -52,9 +51,9 @@ class frmDisplay : public QDialog {
   // A slider's value while it moves: shown in its field and on the histogram; applied at once
   // when set from the keyboard, during a drag only when the preview is live.
   void SliderMoved(int n, int end);
-  // Channel n's range with end `end` set to `value`; a minimum at or above the maximum pushes
-  // the other end one step along.
-  void SetEnd(int n, int end, int value);
+  // Channel n's range with end `end` set to stored value `value`; a minimum at or above the
+  // maximum pushes the other end one step along.
+  void SetEnd(int n, int end, double value);
   // Coalesces the changes of a drag: at most one waits, the latest, run once the events queued
   // before it are handled; the release runs its own change and drops the waiting one.
   void Defer(std::function<void()> change);
@@ -64,7 +63,7 @@ class frmDisplay : public QDialog {
   std::vector<Row> rows_;
   TimeControls* time_ = nullptr;
   int32_t histogram_time_ = 0;  // the time point the histograms show
-  int top_value_ = 255;         // the samples' largest value
+  int top_value_ = 255;         // the largest held value
   bool live_ = false;           // the picture follows a dragged slider
   std::function<void()> pending_;
 };

@@ -13,3 +13,16 @@ set(expected "64x48x10 2ch 31.50\nchannels 2 (8-bit)\ntimepoints 3\nvoxel 0.5 x 
 if(NOT rc EQUAL 0 OR NOT out STREQUAL expected)
   message(FATAL_ERROR "--info printed (${rc}):\n${out}expected:\n${expected}")
 endif()
+# The type line names what the file stores: float and signed samples as such.
+foreach(type "f4;32-bit float" "i2;16-bit signed" "u2;16-bit" "i4;32-bit signed")
+  list(GET type 0 dtype)
+  list(GET type 1 name)
+  execute_process(COMMAND /usr/bin/python3 -c "
+import numpy as np, tifffile
+tifffile.imwrite('${OUT}.${dtype}.tif', (np.arange(2 * 8 * 9).reshape(2, 8, 9) - 40 * ('${dtype}' != 'u2')).astype('${dtype}'))
+" RESULT_VARIABLE rc)
+  execute_process(COMMAND ${PROGRAM} --info ${OUT}.${dtype}.tif OUTPUT_VARIABLE out RESULT_VARIABLE rc2)
+  if(NOT rc EQUAL 0 OR NOT rc2 EQUAL 0 OR NOT out MATCHES "^9x8x2 grey [0-9.]+\nchannels 1 \\(${name}\\)\n")
+    message(FATAL_ERROR "--info of ${dtype} printed (${rc2}):\n${out}expected channels 1 (${name})")
+  endif()
+endforeach()

@@ -2,12 +2,14 @@
 // files, read end to end through ReadVolume.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
 
 #include "imaging/hyperstack_layout.h"
 #include "tests/support/tiff_fixture.h"
+#include "viewer/channel_display.h"
 #include "viewer/hyperstack_view.h"
 #include "viewer/volume_loader.h"
 
@@ -226,20 +228,55 @@ TEST(HyperstackFiles, EveryCodecAndTilingOfLibtiffKeepsTheHyperstack) {
   }
 }
 
-TEST(HyperstackFiles, FloatingPointStacksAreScaledIntoSixteenBitsOverTheirRange) {
+// Float samples are held as 16 bits over their range, int16 ones shifted by 32768; ranges, auto
+// contrast and the type name are in the values the file stores. F runs from 0 to 125 over these
+// planes (90 + 14 + 15 + 6), so the files hold -1.5..3.25 (F * 0.038 - 1.5) and -1000..2000.
+TEST(HyperstackFiles, FloatAndSignedSamplesShowInTheirStoredValues) {
+  const struct {
+    const char* dtype;
+    double step, offset;  // stored = F * step + offset
+    const char* type;
+    double range[2];  // a display range set in stored values
+  } cases[] = {{"f4", 0.038, -1.5, "32-bit float", {0.0, 2.5}}, {"i2", 24, -1000, "16-bit signed", {-200, 1000}}};
   TempDir dir;
-  const std::string path = dir.File("float.tif");
-  WriteWithTifffile(path, "tifffile.imwrite(out, (f[0,:3,:2]/4.0 - 10).astype('f4'), imagej=True, metadata={'axes':'ZCYX'})");
-  std::string error;
-  const auto v = Read(path, error);
-  ASSERT_TRUE(v && v->Stack) << error;
-  ASSERT_EQ(std::tuple(v->FileChannels, v->ChannelBits), std::tuple(2, 16));
-  // Over all channels: F runs from 0 (t, z, c, y, x all 0) to 90 + 14 + 15 + 6 = 125.
-  for (int z = 0; z < 3; ++z)
-    for (int c = 0; c < 2; ++c)
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.type);
+    const std::string path = dir.File(std::string(c.dtype) + ".tif");
+    WriteWithTifffile(path, "tifffile.imwrite(out, (f[0,:3,:2] * " + std::to_string(c.step) + " + (" +
+                                std::to_string(c.offset) + ")).astype('" + c.dtype + "'), imagej=True, metadata={'axes':'ZCYX'})");
+    std::string error;
+    auto v = Read(path, error);
+    ASSERT_TRUE(v && v->Stack) << error;
+    ASSERT_EQ(std::tuple(v->FileChannels, v->ChannelBits, v->Values.TypeName()), std::tuple(2, 16, std::string(c.type)));
+    const bool flt = c.dtype[0] == 'f';
+    // A held value stands for its stored one within half a held step (float: 4.75 / 65535 / 2; int16: exact).
+    const double tolerance = flt ? 4.75 / 65535 / 2 + 1e-6 : 0;
+    const auto stored = [&](int z, int ch, int y, int x) { return F(0, z, ch, y, x) * c.step + c.offset; };
+    for (int z = 0; z < 3; ++z)
+      for (int ch = 0; ch < 2; ++ch)
+        for (int y = 0; y < 6; ++y)
+          for (int x = 0; x < 7; ++x) {
+            const uint32_t held = v->Stack->At(ch, z, 0, x, y);
+            // float: over 0..125 of F into 0..65535; int16: shifted by 32768
+            ASSERT_EQ(held, flt ? uint32_t(std::floor(F(0, z, ch, y, x) * 65535.0 / 125 + 0.5))
+                                : uint32_t(stored(z, ch, y, x) + 32768));
+            ASSERT_NEAR(v->Values.Stored(held), stored(z, ch, y, x), tolerance);
+          }
+    // Channel 1 spans F 0 (z, y, x = 0) to 35 (z 2, y 5, x 6); 126 samples cut none at the ends.
+    const auto [lo, hi] = AutoRange(*v->Stack, 0, 0);
+    EXPECT_NEAR(lo, c.offset, tolerance);
+    EXPECT_NEAR(hi, 35 * c.step + c.offset, tolerance);
+    // Channel 1 is green: the green level of a voxel is 255 * (stored - min) / (max - min), clamped.
+    v->Display.Channels[0].Min = c.range[0], v->Display.Channels[0].Max = c.range[1];
+    ShowChannels(*v);
+    for (int z = 0; z < 3; ++z)
       for (int y = 0; y < 6; ++y)
-        for (int x = 0; x < 7; ++x)
-          ASSERT_EQ(v->Stack->At(c, z, 0, x, y), uint32_t(std::floor(F(0, z, c, y, x) * 65535.0 / 125 + 0.5)));
+        for (int x = 0; x < 7; ++x) {
+          const double want = std::clamp((stored(z, 0, y, x) - c.range[0]) * 255 / (c.range[1] - c.range[0]), 0.0, 255.0);
+          // rounding to a level, and the held value's half step (under 0.01 of a level)
+          ASSERT_NEAR(v->At(z, x, y, 1), want, 0.51) << z << " " << x << " " << y;
+        }
+  }
 }
 
 TEST(HyperstackFiles, ImageJChannelRangesAndColoursAreKept) {

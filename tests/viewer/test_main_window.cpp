@@ -512,8 +512,8 @@ TEST_F(ShownVolume, TheDisplayWindowChangesTheChannelsOfTheShownVolume) {
   EXPECT_EQ(std::count(v().Volume().Samples.begin(), v().Volume().Samples.end(), 0), 32 * 32 * 4);
   QApplication::processEvents();  // the old rows go
   auto* min = qobject_cast<QSlider*>(find("sldMin1"));
-  auto* typed_min = qobject_cast<QSpinBox*>(find("txtMin1"));
-  auto* typed_max = qobject_cast<QSpinBox*>(find("txtMax1"));
+  auto* typed_min = qobject_cast<QDoubleSpinBox*>(find("txtMin1"));
+  auto* typed_max = qobject_cast<QDoubleSpinBox*>(find("txtMax1"));
   const auto type = [](QAbstractSpinBox* box, const QString& text) {
     box->selectAll();
     QTest::keyClicks(box, text);
@@ -524,7 +524,7 @@ TEST_F(ShownVolume, TheDisplayWindowChangesTheChannelsOfTheShownVolume) {
   min->setSliderDown(true);  // a drag: the field follows at once, the picture once the events queued are handled
   min->setValue(20);
   min->setValue(30);
-  EXPECT_EQ(std::pair(typed_min->value(), c.Min), std::pair(30, 0.0));
+  EXPECT_EQ(std::pair(typed_min->value(), c.Min), std::pair(30.0, 0.0));
   QApplication::processEvents();
   EXPECT_TRUE(min->isSliderDown());
   EXPECT_EQ(c.Min, 30.0);
@@ -552,22 +552,25 @@ T* In(QWidget* window, const char* name) {
 // A 2-channel 16-bit hyperstack of 3 time points and 2400 samples per channel and time point:
 // 0.35 % is 8.4, so Auto cuts 8 samples at each end (numpy sorts them); Reset returns to the
 // range the file opened with (Auto's of time point 1), even when time point 2 is shown. An 8-bit
-// file's ImageJ ranges are its opening ranges.
+// file's ImageJ ranges are its opening ranges. An int16 file's ranges and fields are its stored
+// values; its sliders run over the held ones (stored + 32768).
 TEST(MainWindow, TheDisplayWindowsAutoResetAndTimePoints) {
   TempDir dir;
-  const std::string stack = dir.File("hyper.tif"), ranges = dir.File("ranges.tif");
+  const std::string stack = dir.File("hyper.tif"), ranges = dir.File("ranges.tif"), signed16 = dir.File("i2.tif");
   ASSERT_EQ(std::system(("/usr/bin/python3 -c \"import numpy as np, tifffile\n"
                          "d = np.random.default_rng(3).gamma(2.0, 400.0, (3, 4, 2, 20, 30)).astype('u2')\n"
                          "tifffile.imwrite('" + stack + "', d, imagej=True, metadata={'axes': 'TZCYX'})\n"
                          "tifffile.imwrite('" + ranges + "', d[0, :, :, :4, :5].astype('u1'), imagej=True,"
                          " metadata={'axes': 'ZCYX', 'Ranges': (3.0, 100.0, 5.0, 200.0)})\n"
-                         "def auto(t, c):\n  s = np.sort(d[t, :, c], None); k = s.size * 35 // 10000\n"
+                         "i2 = (d[0, :, 0].astype('i4') - 1500).astype('i2')\n"
+                         "tifffile.imwrite('" + signed16 + "', i2, imagej=True, metadata={'axes': 'ZYX'})\n"
+                         "def auto(a):\n  s = np.sort(a, None); k = s.size * 35 // 10000\n"
                          "  return '%d %d ' % (s[k], s[-1 - k])\n"
-                         "open('" + stack + ".txt', 'w').write(auto(0, 0) + auto(0, 1) + auto(1, 1))\"")
+                         "open('" + stack + ".txt', 'w').write(auto(d[0, :, 0]) + auto(d[0, :, 1]) + auto(d[1, :, 1]) + auto(i2))\"")
                             .c_str()),
             0);
   std::ifstream numpy(stack + ".txt");
-  double want[6];  // channel 1 and 2 at time point 1, channel 2 at time point 2
+  double want[8];  // channel 1 and 2 at time point 1, channel 2 at time point 2, the int16 file
   for (double& x : want) numpy >> x;
   frm3D w;
   w.show();
@@ -581,8 +584,8 @@ TEST(MainWindow, TheDisplayWindowsAutoResetAndTimePoints) {
   };
   EXPECT_EQ(range(1), std::pair(want[0], want[1]));
   EXPECT_EQ(range(2), std::pair(want[2], want[3]));
-  EXPECT_EQ(std::pair(In<QSpinBox>(display, "txtMin2")->value(), In<QSpinBox>(display, "txtMax2")->value()),
-            std::pair(static_cast<int>(want[2]), static_cast<int>(want[3])));
+  EXPECT_EQ(std::pair(In<QDoubleSpinBox>(display, "txtMin2")->value(), In<QDoubleSpinBox>(display, "txtMax2")->value()),
+            std::pair(want[2], want[3]));
   EXPECT_EQ(In<QLabel>(display, "lblTime")->text(), "1 of 3");
   In<QSlider>(display, "sldTime")->setValue(2);  // from the keyboard: at once
   EXPECT_EQ(std::pair(v.TimePoint(), In<QLabel>(display, "lblTime")->text()), std::pair(2, QString("2 of 3")));
@@ -596,6 +599,13 @@ TEST(MainWindow, TheDisplayWindowsAutoResetAndTimePoints) {
   In<QPushButton>(display, "cmdReset2")->click();
   EXPECT_EQ(std::pair(range(1), range(2)), std::pair(std::pair(3.0, 100.0), std::pair(5.0, 200.0)));
   EXPECT_EQ(display->findChild<QSlider*>("sldTime"), nullptr);  // one time point: no slider
+  ASSERT_TRUE(v.OpenVolume(signed16));
+  In<QPushButton>(display, "cmdReset1")->click();  // the window follows: one row now
+  auto* typed = In<QDoubleSpinBox>(display, "txtMin1");
+  EXPECT_EQ(std::tuple(range(1), typed->value()), std::tuple(std::pair(want[6], want[7]), want[6]));
+  typed->setValue(-700);
+  emit typed->editingFinished();
+  EXPECT_EQ(std::pair(range(1).first, In<QSlider>(display, "sldMin1")->value()), std::pair(-700.0, 32068));
 }
 
 // Changes made by a script move the open window's widgets in place, without new rows.
