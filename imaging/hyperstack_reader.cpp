@@ -13,6 +13,7 @@
 
 #include "imaging/file_probe.h"
 #include "imaging/image_box.h"
+#include "imaging/lsm_info.h"
 #include "imaging/tiff_reader.h"
 
 namespace lumetrix::imaging {
@@ -90,7 +91,8 @@ HyperstackPlan PlanHyperstack(const std::string& path) {
   if (probe.format != detail::FileFormat::kTiff) throw ImageError(plan.name + " is not a TIFF file");
   detail::TiffReader reader(path, probe.stamp);
   plan.directories = reader.FullResolutionPages();
-  plan.page_shape = reader.ShapeAt(plan.directories[0], "page 1 of " + plan.name);
+  const std::optional<LsmInfo> lsm = ReadLsmInfo(path, plan.file_size, plan.name);
+  plan.page_shape = reader.ShapeAt(plan.directories[0], "page 1 of " + plan.name, lsm.has_value());
   const detail::PageShape& shape = plan.page_shape;
 
   StackFacts facts;
@@ -106,7 +108,8 @@ HyperstackPlan PlanHyperstack(const std::string& path) {
   if (shape.contiguous && shape.data_bytes > 0 && plan.file_size > shape.data_offset) {
     facts.contiguous_pages = static_cast<int64_t>((plan.file_size - shape.data_offset) / shape.data_bytes) - 1;
   }
-  plan.layout = ResolveLayout(facts, plan.name);
+  plan.layout = lsm ? LsmLayout(*lsm, facts.pages, facts.width, facts.height, shape.channels, plan.name)
+                   : ResolveLayout(facts, plan.name);
 
   // What the pages would decode to against what the file could hold.
   const uint64_t decoded = plan.Samples() * static_cast<uint64_t>(shape.bits / 8);
@@ -130,7 +133,7 @@ std::optional<Hyperstack> ReadHyperstack(const HyperstackPlan& plan, ProgressSin
   h.channels = plan.Channels();
   h.frames = l.frames;
   h.bits = plan.Bits();
-  h.rgb = shape.channels == 3 && l.page_groups == 1;
+  h.rgb = shape.channels == 3 && l.page_groups == 1 && !shape.samples_as_channels;
   std::copy(l.voxel, l.voxel + 3, h.voxel);
   h.unit = l.unit;
   h.looks = l.channels;

@@ -13,7 +13,8 @@ namespace lumetrix::imaging::detail {
 // 32-bit integers and floating point, to be scaled by the caller).
 struct PageShape {
   uint32_t width = 0, height = 0;
-  int channels = 1;  // 1 or 3 (RGB, palette colour)
+  int channels = 1;  // 1 or 3 (RGB, palette colour); with samples_as_channels one per sample
+  bool samples_as_channels = false;  // Zeiss LSM: the samples of a pixel are channels, not colours
   int bits = 8;
   int stored_bits = 8;                      // as the file holds them (sub-byte samples count as 8)
   int sample_format = 1;                    // TIFF SampleFormat: 1 unsigned, 2 signed, 3 float

@@ -208,7 +208,7 @@ bool TiffReader::GoTo(int32_t page) {
   return true;
 }
 
-TiffReader::Layout TiffReader::ReadLayout(const std::string& where) {
+TiffReader::Layout TiffReader::ReadLayout(const std::string& where, bool samples_as_channels) {
   TIFF* tif = tif_.get();
   Layout l;
   uint16_t u16 = 0;
@@ -268,6 +268,7 @@ TiffReader::Layout TiffReader::ReadLayout(const std::string& where) {
   } else {
     l.kind = PageClass::kRgba;
   }
+  if (samples_as_channels && valid_sample && !jpeg_colour && l.spp <= 8) l.kind = PageClass::kGrey;  // read sample by sample
   if (l.kind == PageClass::kRgba) {
     l.tiled = false;
     l.raw_bytes = (uint64_t{l.width} * l.height * static_cast<uint64_t>(l.spp) * std::max(l.bits, 1) + 7) / 8;
@@ -728,16 +729,17 @@ void TiffReader::SetDirectoryAt(uint64_t directory, const std::string& where) {
   if (!TIFFSetSubDirectory(tif_.get(), directory)) throw ImageError(where + " cannot be read" + messages_->Reason());
 }
 
-PageShape TiffReader::ShapeAt(uint64_t directory, const std::string& where) {
+PageShape TiffReader::ShapeAt(uint64_t directory, const std::string& where, bool samples_as_channels) {
   SetDirectoryAt(directory, where);
   TIFF* tif = tif_.get();
-  const Layout l = ReadLayout(where);
+  const Layout l = ReadLayout(where, samples_as_channels);
   PageShape s;
   s.width = l.width;
   s.height = l.height;
   s.compression = static_cast<uint16_t>(l.compression);
   if (l.kind == PageClass::kGrey || l.kind == PageClass::kColour) {
-    s.channels = l.kind == PageClass::kGrey ? 1 : 3;
+    s.channels = samples_as_channels ? l.spp : l.kind == PageClass::kGrey ? 1 : 3;
+    s.samples_as_channels = samples_as_channels;
     const bool integer = l.format != SAMPLEFORMAT_IEEEFP;
     s.bits = integer && l.bits <= 8 ? 8 : integer && l.bits == 16 ? 16 : 32;
     s.stored_bits = std::max(l.bits, 8);
@@ -803,7 +805,7 @@ void Invert(void* plane, size_t count) {
 void TiffReader::DecodeAt(uint64_t directory, const PageShape& shape, void* const* planes, const std::string& where,
                           uint64_t data_offset) {
   SetDirectoryAt(directory, where);
-  const Layout l = ReadLayout(where);
+  const Layout l = ReadLayout(where, shape.samples_as_channels);
   const size_t pixels = size_t{l.width} * l.height;
   if (l.width != shape.width || l.height != shape.height) {
     throw ImageError(where + " is " + std::to_string(l.width) + " x " + std::to_string(l.height) + ", but page 1 is " +
@@ -828,7 +830,7 @@ void TiffReader::DecodeAt(uint64_t directory, const PageShape& shape, void* cons
     }
     return;
   }
-  const int channels = l.kind == PageClass::kGrey ? 1 : 3;
+  const int channels = shape.samples_as_channels ? l.spp : l.kind == PageClass::kGrey ? 1 : 3;
   const bool integer = l.format != SAMPLEFORMAT_IEEEFP;
   const int bits = integer && l.bits <= 8 ? 8 : integer && l.bits == 16 ? 16 : 32;
   if (channels != shape.channels || bits != shape.bits) throw differs();

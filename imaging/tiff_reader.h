@@ -37,8 +37,9 @@ class TiffReader {
   // Throws ImageError when the chain is damaged or holds no such page.
   std::vector<uint64_t> FullResolutionPages();
 
-  // The shape of the page whose directory is at `directory` (imaging/page_shape.h).
-  PageShape ShapeAt(uint64_t directory, const std::string& where);
+  // The shape of the page whose directory is at `directory` (imaging/page_shape.h); with
+  // `samples_as_channels` each sample of a pixel is a channel of its own (Zeiss LSM files).
+  PageShape ShapeAt(uint64_t directory, const std::string& where, bool samples_as_channels = false);
   // Decodes the page whose directory is at `directory` into one plane per channel (width x
   // height samples of shape.bits, rows top first). With `data_offset` set, the samples are read
   // from there instead (ImageJ's stacks over 4 GB keep pages after the first without a
@@ -50,7 +51,7 @@ class TiffReader {
 
  private:
   bool GoTo(int32_t page);
-  Layout ReadLayout(const std::string& where);
+  Layout ReadLayout(const std::string& where, bool samples_as_channels = false);
   void CheckDeclaredSize(const Layout& layout, const std::string& where) const;
   void CheckStoredData(const Layout& layout, uint64_t blocks, const std::string& where);
   void DecodeRaw(const Layout& layout, uint8_t* raw, const std::string& where);

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <cstdio>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
@@ -276,6 +278,88 @@ TEST(HyperstackFiles, FloatAndSignedSamplesShowInTheirStoredValues) {
           // rounding to a level, and the held value's half step (under 0.01 of a level)
           ASSERT_NEAR(v->At(z, x, y, 1), want, 0.51) << z << " " << x << " " << y;
         }
+  }
+}
+
+// Zeiss LSM files written by hand from the published CZ_LSMINFO layout (tests/viewer/write_lsm.py;
+// the files of three channels are read back by tifffile's own LSM reader there). Samples are F
+// (times 211 at 16 bits); thumbnails follow every page; the voxel size is in metres.
+std::string WriteLsm(const TempDir& dir, const std::string& json) {
+  const std::string path = dir.File("z.lsm");
+  std::remove(path.c_str());
+  const std::string command = "/usr/bin/python3 " LUMETRIX_SOURCE_DIR "/tests/viewer/write_lsm.py " + path + " '" + json + "'";
+  EXPECT_EQ(std::system(command.c_str()), 0) << json;
+  return path;
+}
+
+TEST(HyperstackFiles, ZeissLsmChannelsAsSamplesTimePointsVoxelSizeAndColours) {
+  const struct {
+    const char* json;
+    int channels, slices, frames, bits;
+    double voxel[3];  // micrometres
+    std::vector<std::array<int, 3>> colours;
+  } cases[] = {
+      {R"({"width":7,"height":6,"z":3,"c":2,"t":1,"voxel":[2e-7,2e-7,1e-6],"colours":[[255,0,0],[0,255,0]],"names":["Ch1","Ch2"]})",
+       2, 3, 1, 8, {0.2, 0.2, 1}, {{255, 0, 0}, {0, 255, 0}}},
+      {R"({"width":7,"height":6,"z":2,"c":3,"t":4,"bits":16,"voxel":[1e-7,1.5e-7,5e-7],"colours":[[255,0,255],[0,255,0],[0,0,255]],"names":["A","BB","CCC"]})",
+       3, 2, 4, 16, {0.1, 0.15, 0.5}, {{255, 0, 255}, {0, 255, 0}, {0, 0, 255}}},
+      {R"({"width":7,"height":6,"z":1,"c":1,"t":3})", 1, 1, 3, 8, {0, 0, 0}, {}},
+  };
+  TempDir dir;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.json);
+    std::string error;
+    const auto v = Read(WriteLsm(dir, c.json), error);
+    ASSERT_TRUE(v && v->Stack) << error;
+    EXPECT_EQ(std::tuple(v->Width, v->Height, v->Depth, v->FileChannels, v->TimePoints, v->ChannelBits, v->IsRgb),
+              std::tuple(7, 6, c.slices, c.channels, c.frames, c.bits, false));
+    for (int i = 0; i < 3; ++i) EXPECT_NEAR(v->Voxel[i], c.voxel[i], 1e-9) << i;
+    EXPECT_EQ(v->VoxelUnit, c.voxel[0] > 0 ? "\xC2\xB5m" : "");
+    EXPECT_EQ(v->Note, "");
+    ASSERT_EQ(v->Stack->looks.size(), c.colours.size());
+    for (size_t k = 0; k < c.colours.size(); ++k) {
+      const imaging::ChannelLook& look = v->Stack->looks[k];
+      EXPECT_EQ((std::array<int, 3>{look.red, look.green, look.blue}), c.colours[k]) << k;
+      EXPECT_EQ(look.name, std::vector<std::string>({"Ch1", "Ch2", "A", "BB", "CCC"})[c.channels == 2 ? k : 2 + k]);
+    }
+    for (int t = 0; t < c.frames; ++t)
+      for (int z = 0; z < c.slices; ++z)
+        for (int ch = 0; ch < c.channels; ++ch)
+          for (int y = 0; y < 6; ++y)
+            for (int x = 0; x < 7; ++x)
+              ASSERT_EQ(v->Stack->At(ch, z, t, x, y), uint32_t(F(t, z, ch, y, x) * (c.bits == 16 ? 211 : 1)))
+                  << t << " " << z << " " << ch << " " << y << " " << x;
+  }
+}
+
+// Damaged or hostile CZ_LSMINFO: refused with a sentence before anything large is allocated, or
+// opened with a note when only the colours are out of reach. The file holds 3 pages of 2 channels.
+TEST(HyperstackFiles, DamagedZeissLsmInformationIsRefusedWithASentence) {
+  const struct {
+    const char* damage;
+    const char* words;
+  } cases[] = {
+      {R"("info_at":99999999)", "its Zeiss LSM information (tag 34412) lies beyond the end of the file"},
+      {R"("magic":1234)", "is not in a layout this program knows"},
+      {R"("dims":[7,6,2147483647,2,1])", "counts 2147483647 slices x 1 time points, but the file holds 3 pages"},
+      {R"("dims":[7,6,3,2,2147483647])", "counts 3 slices x 2147483647 time points"},
+      {R"("dims":[7,6,4,2,1])", "counts 4 slices x 1 time points, but the file holds 3 pages besides its thumbnails"},
+      {R"("dims":[7,6,3,3,1])", "gives 3 channels, but its pages hold 2 samples per pixel"},
+      {R"("dims":[7,6,3,2000000000,1])", "gives 2000000000 channels; at most 8 are read"},
+      {R"("dims":[70000,6,3,2,1])", "gives planes of 70000 x 6 pixels, but its pages are 7 x 6"},
+      {R"("dims":[7,6,0,2,1])", "gives an empty or negative dimension"},
+      {R"("colours_at":99999999)", "its Zeiss LSM channel colours lie beyond the end of the file"},
+  };
+  TempDir dir;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.damage);
+    const std::string json = std::string(R"({"width":7,"height":6,"z":3,"c":2,"t":1,"colours":[[1,2,3],[4,5,6]],)") + c.damage + "}";
+    std::string error;
+    const auto v = Read(WriteLsm(dir, json), error);
+    const std::string said = v ? v->Note : error;
+    EXPECT_NE(said.find(c.words), std::string::npos) << said;
+    EXPECT_EQ(said.find("TIFF"), std::string::npos) << said;  // no libtiff wording
+    EXPECT_EQ(v.has_value(), std::string(c.damage).find("colours_at") != std::string::npos);
   }
 }
 
