@@ -1,6 +1,7 @@
 // libFuzzer target: a TIFF file opened as the viewer opens volumes (page listing, ImageJ and
-// OME metadata, bounded decoders, the 8-bit view) and as single pages through the image
-// component. Refusals are fine; crashes, leaks, huge allocations and hangs are findings.
+// OME metadata, Zeiss LSM information with channels as samples, bounded decoders, the 8-bit
+// view) and as single pages through the image component. Refusals are fine; crashes, leaks,
+// huge allocations and hangs are findings.
 #include <cstddef>
 #include <cstdint>
 #include <string>

@@ -746,7 +746,7 @@ PageShape TiffReader::ShapeAt(uint64_t directory, const std::string& where, bool
     s.sample_format = l.bits < 8 ? SAMPLEFORMAT_UINT : l.format;  // sub-byte samples are stretched to 0..255
     s.kind = std::to_string(l.bits) + "-bit " +
              (l.format == SAMPLEFORMAT_IEEEFP ? "floating-point " : l.format == SAMPLEFORMAT_INT ? "signed " : "") +
-             (s.channels == 1 ? "grey" : "RGB");
+             (samples_as_channels ? std::to_string(l.spp) + " channels" : s.channels == 1 ? "grey" : "RGB");
   } else {
     // Palette and other photometric kinds: decoded to 8 bits the way single pages are.
     Image image;

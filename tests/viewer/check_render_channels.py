@@ -67,16 +67,17 @@ if abs(dimmer[1] - left[1] * 64 / 255) > 3 or dimmer[0] > 3:
 both = render("two.tif", "ranges.bmp", "--range", "1:0:4000", "--range", "2:0:6000")
 if abs(both[100, 60, 1] - dimmer[1]) > 2 or abs(both[100, 140, 0] - right[0] * 128 / 255) > 3:
     failures.append(f"two ranges show {both[100, 60]} and {both[100, 140]}")
-# Float and int16 files take --range in their stored values: the right half at 3.25 (int16: 2000)
-# is as bright as it goes over -1.5..3.25 and at half over -1.5..8 (level 127.5 of 255).
+# Float and int16 files take --range in stored values: over -1.5..3.25 (int16 -1000..2000) and
+# -1.5..8 (-1000..5000) their halves show as a uint16 file's 0 and 1000 over 0..1000 and 0..2000.
+def halves(name, dtype, low, high):
+    tifffile.imwrite(name, np.where(np.arange(32) < 16, low, high).astype(dtype) * np.ones((4, 32, 1), dtype))
+    return name
+want = [render(halves("u2.tif", "u2", 0, 1000), "u.bmp", "--range", f"1:0:{top}") for top in (1000, 2000)]
 for dtype, low, high, wider in [("f4", -1.5, 3.25, 8.0), ("i2", -1000, 2000, 5000)]:
-    halves = np.full((4, 32, 32), low, dtype)
-    halves[:, :, 16:] = high
-    tifffile.imwrite(f"{dtype}.tif", halves, imagej=True, metadata={"axes": "ZYX"})
-    full = render(f"{dtype}.tif", "full.bmp", "--range", f"1:{low}:{high}")
-    half = render(f"{dtype}.tif", "half.bmp", "--range", f"1:{low}:{wider}")
-    if full[100, 60].max() > 3 or full[100, 140].min() < 100 or abs(half[100, 140] - full[100, 140] * 127.5 / 255).max() > 3:
-        failures.append(f"{dtype} --range in stored values shows {full[100, 60]}, {full[100, 140]} and {half[100, 140]}")
+    for top, frame in zip((high, wider), want):
+        got = render(halves(f"{dtype}.tif", dtype, low, high), "v.bmp", "--range", f"1:{low}:{top}")
+        if got.max() < 100 or np.abs(got - frame).max() > 1:
+            failures.append(f"{dtype} over {low}..{top} differs from uint16 by {np.abs(got - frame).max()}")
 for bad in ["3:0:10", "1:10:10", "1:0"]:
     done = subprocess.run([program, "--render", "two.tif", "bad.bmp", "--range", bad], env=ENV, capture_output=True, text=True)
     if done.returncode != 2 or "--range" not in done.stderr:
