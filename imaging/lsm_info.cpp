@@ -149,6 +149,46 @@ std::optional<LsmInfo> ReadLsmInfo(const std::string& path, uint64_t file_size, 
   return info;
 }
 
+std::vector<detail::BytePatch> LsmBitsPerSamplePatches(const std::string& path, uint64_t file_size) {
+  std::vector<detail::BytePatch> patches;
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return patches;
+  uint8_t header[8];
+  std::vector<uint8_t> table;
+  if (ReadFromFd(&fd, 0, header, 8) && std::memcmp(header, "II*\0", 4) == 0) {
+    for (uint64_t at = Le32(header + 4), before = 0; at > before && at + 2 <= file_size;) {
+      uint8_t count[2];
+      if (!ReadFromFd(&fd, at, count, 2)) break;
+      const uint64_t entries = count[0] | count[1] << 8;
+      if (entries * 12 + 6 > file_size - at) break;
+      table.resize(entries * 12 + 4);
+      if (!ReadFromFd(&fd, at + 2, table.data(), table.size())) break;
+      bool lsm = false;
+      for (uint64_t e = 0; e < entries; ++e) {
+        const uint8_t* entry = table.data() + 12 * e;
+        const unsigned tag = entry[0] | entry[1] << 8, type = entry[2] | entry[3] << 8;
+        lsm = lsm || tag == kLsmTag;
+        if (tag != 258 || type != 3 || Le32(entry + 4) != 2 || (entry[8] == entry[10] && entry[9] == entry[11])) continue;
+        detail::BytePatch p;
+        p.offset = at + 2 + 12 * e + 8;
+        const uint64_t values = Le32(entry + 8);
+        if (values + 4 <= file_size && ReadFromFd(&fd, values, p.bytes, 4) && p.bytes[0] == p.bytes[2] &&
+            p.bytes[1] == p.bytes[3]) {
+          patches.push_back(p);
+        }
+      }
+      if (before == 0 && !lsm) {  // the first page tells an LSM file
+        patches.clear();
+        break;
+      }
+      before = at;
+      at = Le32(table.data() + 12 * entries);
+    }
+  }
+  ::close(fd);
+  return patches;
+}
+
 HyperstackLayout LsmLayout(const LsmInfo& info, int64_t pages, int64_t page_width, int64_t page_height,
                            int page_samples, const std::string& name) {
   const std::string where = name + ": its Zeiss LSM information ";

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "imaging/hyperstack_layout.h"
+#include "imaging/patched_tiff.h"
 
 namespace lumetrix::imaging {
 
@@ -32,6 +33,12 @@ std::optional<LsmInfo> ReadLsmInfo(LsmFileReader read, void* context, uint64_t f
                                    const std::string& name);
 // The same from a file on disk.
 std::optional<LsmInfo> ReadLsmInfo(const std::string& path, uint64_t file_size, const std::string& name);
+
+// Old LSM writers keep a BitsPerSample of two values at an offset of its own although they fit in
+// the entry, which libtiff then reads as two different depths: where such entries' values are
+// and the bytes they stand for. Empty for files that are not little-endian LSM files. Directories
+// are followed while they lie further on in the file.
+std::vector<detail::BytePatch> LsmBitsPerSamplePatches(const std::string& path, uint64_t file_size);
 
 // The layout of an LSM stack whose first page is `page_width` x `page_height` with
 // `page_samples` samples and whose file holds `pages` full-resolution pages. Throws ImageError

@@ -10,6 +10,7 @@
 
 #include "imaging/deep_range_cache.h"
 #include "imaging/image_box.h"
+#include "imaging/lsm_info.h"
 
 namespace lumetrix::imaging::detail {
 
@@ -148,7 +149,9 @@ TiffReader::TiffReader(const std::string& path, const FileStamp& stamp)
     : path_(path), name_(FileNameOf(path)), stamp_(stamp), messages_(std::make_unique<TiffMessages>()) {
   TiffOptions options = MakeTiffOptions(messages_.get());
   // "m": read, not map: a file cut short by another program must not bring us down.
-  tif_.reset(TIFFOpenExt(path.c_str(), "rm", options.get()));
+  std::vector<BytePatch> patches = LsmBitsPerSamplePatches(path, stamp.size);
+  tif_.reset(patches.empty() ? TIFFOpenExt(path.c_str(), "rm", options.get())
+                             : OpenPatchedTiff(path, std::move(patches), options.get()));
   if (!tif_) {
     // A header whose first directory offset is zero is a valid file with no pages.
     if (FILE* f = std::fopen(path.c_str(), "rb")) {

@@ -265,7 +265,8 @@ TEST(HyperstackFiles, FloatAndSignedSamplesShowInTheirStoredValues) {
 }
 
 // Zeiss LSM files made with tifffile and the published CZ_LSMINFO layout (write_lsm.py): samples
-// F (times 211 at 16 bits), thumbnails after every page, voxel sizes in metres.
+// F (times 211 at 16 bits), thumbnails after every page, voxel sizes in metres; the first file's
+// BitsPerSample lies apart from its entry, as old writers put it (libtiff alone refuses that).
 std::string WriteLsm(const TempDir& dir, const std::string& json) {
   const std::string path = dir.File("z.lsm");
   std::remove(path.c_str());
@@ -279,7 +280,8 @@ TEST(HyperstackFiles, ZeissLsmChannelsAsSamplesTimePointsVoxelSizeAndColours) {
     int channels, slices, frames, bits;
     double voxel[3];  // micrometres
   } cases[] = {
-      {R"("z":3,"c":2,"t":1,"voxel":[2e-7,2e-7,1e-6],"colours":[[255,0,0],[0,255,0]],"names":["A","BB"]})", 2, 3, 1, 8, {0.2, 0.2, 1}},
+      {R"("z":3,"c":2,"t":1,"old_bits":1,"voxel":[2e-7,2e-7,1e-6],"colours":[[255,0,0],[0,255,0]],"names":["A","BB"]})",
+       2, 3, 1, 8, {0.2, 0.2, 1}},
       {R"("z":2,"c":3,"t":4,"bits":16,"voxel":[1e-7,1.5e-7,5e-7],"colours":[[255,0,0],[0,255,0],[9,8,7]],"names":["A","BB","C"]})",
        3, 2, 4, 16, {0.1, 0.15, 0.5}},
       {R"("z":1,"c":1,"t":3})", 1, 1, 3, 8, {0, 0, 0}},

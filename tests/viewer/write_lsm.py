@@ -3,7 +3,7 @@
 first page): channels as samples in planar order, Z fastest then time, an RGB thumbnail
 (NewSubfileType 1) after every page. Sample (t, z, c, y, x) is ((t*50 + z*7 + c*90 + y*3 + x) % 251),
 times 211 at 16 bits. usage: write_lsm.py OUT JSON (width, height, z, c, t, bits, voxel in metres,
-colours, names; damage: dims for X Y Z C T, magic, info_at, colours_at)"""
+colours, names, old_bits; damage: dims for X Y Z C T, magic, info_at, colours_at)"""
 import json, struct, sys
 
 import numpy as np
@@ -30,6 +30,14 @@ if "colours" in spec:  # OffsetChannelColors (108): size, counts, offsets of col
     struct.pack_into("<I", blob, at + 108, spec.get("colours_at", len(blob)))
     blob += struct.pack("<6I", 24 + 4 * n + len(names), n, n, 24, 24 + 4 * n, 0)
     blob += bytes(v for rgb in spec["colours"] for v in (*rgb, 0)) + names
+at = struct.unpack_from("<I", blob, 4)[0]
+while spec.get("old_bits") and at:  # as old writers: BitsPerSample's two values at an offset of their own
+    n = struct.unpack_from("<H", blob, at)[0]
+    for e in range(at + 2, at + 2 + 12 * n, 12):
+        if struct.unpack_from("<HHI", blob, e) == (258, 3, 2):
+            blob += blob[e + 8:e + 12]
+            blob[e + 8:e + 12] = struct.pack("<I", len(blob) - 4)
+    at = struct.unpack_from("<I", blob, at + 2 + 12 * n)[0]
 if "info_at" in spec:
     entry = blob.index(struct.pack("<HHI", 34412, 1, 512))
     struct.pack_into("<I", blob, entry + 8, spec["info_at"])
