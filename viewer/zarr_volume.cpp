@@ -69,7 +69,12 @@ std::optional<VolumeData> ReadZarrVolume(const std::string& path, ProgressSink& 
 std::vector<std::string> ZarrLevelLines(const std::string& path, const VolumeData& shown) {
   std::vector<std::string> lines;
   if (!imaging::IsZarrPath(path)) return lines;
-  const imaging::ZarrPlan plan = imaging::PlanZarr(path);
+  imaging::ZarrPlan plan;
+  try {
+    plan = imaging::PlanZarr(path);
+  } catch (const std::exception&) {  // changed since it was read: nothing to list
+    return lines;
+  }
   bool marked = false;
   for (size_t i = 0; i < plan.levels.size(); ++i) {
     const imaging::ZarrLevel& l = plan.levels[i];

@@ -80,7 +80,7 @@ void DecodeZarrChunk(ZarrCodec codec, const uint8_t* data, size_t size, uint8_t*
   switch (codec) {
     case ZarrCodec::kNone:
       if (size != out_size) throw WrongSize(where, size, out_size);
-      std::memcpy(out, data, size);
+      if (size > 0) std::memcpy(out, data, size);
       return;
     case ZarrCodec::kBlosc: return Blosc(data, size, out, out_size, where);
     case ZarrCodec::kZstd: return Zstd(data, size, out, out_size, where);

@@ -27,6 +27,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Chunks whose buffers for all workers together would pass this are decoded two at a time.
+constexpr size_t kLargeChunks = size_t{512} << 20;
+
 std::string Megabytes(uint64_t bytes) { return std::to_string((bytes + (1 << 20) - 1) >> 20) + " MB"; }
 
 std::string WithoutTrailingSlashes(std::string path) {
@@ -113,12 +116,13 @@ ZarrLevel PlanLevel(const ZarrPlan& plan, size_t index) {
                      std::to_string(kMaxChannels) + " are read");
   std::copy(plan.image.voxels[index].begin(), plan.image.voxels[index].end(), level.voxel);
 
-  // What the level would decode to against what its chunk files could hold.
-  const uint64_t decoded = level.PeakBytes();
+  // What the level would decode to (with a chunk of fill_value and one chunk per worker, at most
+  // two when chunks are large) against what its chunk files could hold.
+  const uint64_t decoded = level.PeakBytes() + 3 * a.ChunkBytes();
   if (decoded > kSmallFileAllowance) {
     level.stored_bytes = StoredBytes(level.folder, decoded / kMaxExpansion + kSmallFile);
     if (level.stored_bytes < kSmallFile || decoded / kMaxExpansion > level.stored_bytes)
-      throw ImageError(where + " declares " + Megabytes(decoded) + " of samples (" + level.Size() + ") in chunk files of " +
+      throw ImageError(where + " would take " + Megabytes(decoded) + " to decode (" + level.Size() + ") from chunk files of " +
                        std::to_string((level.stored_bytes + 1023) / 1024) + " KB; no real image is compressed that far");
   }
   return level;
@@ -271,9 +275,10 @@ std::optional<Hyperstack> ReadZarrLevel(const ZarrPlan& plan, size_t level, Prog
   const size_t chunk_bytes = a.ChunkBytes();
   const size_t chunks = a.ChunkCount();
   if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
-  threads = static_cast<unsigned>(std::min<size_t>({threads, chunks, 64}));
+  threads = static_cast<unsigned>(std::min<size_t>({threads, chunks, 64, std::max<size_t>(2, kLargeChunks / chunk_bytes)}));
   std::vector<std::vector<uint8_t>> stored(threads), decoded(threads);
-  const std::vector<uint8_t> fill = FillChunk(a);
+  std::vector<uint8_t> fill;  // made when the first missing chunk is met
+  std::once_flag fill_made;
   void* out = floats ? floats.get() : h.data.get();
 
   const auto decode = [&](unsigned worker, size_t index) {
@@ -291,6 +296,7 @@ std::optional<Hyperstack> ReadZarrLevel(const ZarrPlan& plan, size_t level, Prog
     const int fd = ::open((l.folder + "/" + key).c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
       if (errno != ENOENT && errno != ENOTDIR) throw ImageError(where + " cannot be opened: " + std::strerror(errno));
+      std::call_once(fill_made, [&] { fill = FillChunk(a); });
       ScatterSamples(a, fill.data(), b, out);  // never written: fill_value
       return;
     }

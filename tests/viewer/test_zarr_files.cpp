@@ -142,12 +142,13 @@ TEST(ZarrFiles, DamagedFoldersAreRefusedWithTheReason) {
        ".zattrs of h.zarr is not valid JSON."},
       {"none", [&](const fs::path& f) { edit(f / "0/.zarray", "\"<u2\"", "\">f8\""); },
        "level 1 of h.zarr stores samples of type \">f8\"; uint8, uint16, int16 and float32"},
-      // 10^12 voxels of 2 bytes, 1907349 MB, in about 1 KB of chunks.
+      // 10^12 voxels of 2 bytes and three chunk buffers of 100 * 400 * 400 * 2 bytes, in a few KB
+      // of chunk files: (2e12 + 9.6e7) / 2^20 = 1907440.2, rounded up.
       {"none", [&](const fs::path& f) {
          edit(f / "0/.zarray", "5,\n        12,\n        14", "10000, 10000, 10000");
          edit(f / "0/.zarray", "2,\n        5,\n        6", "100, 400, 400");
        },
-       "level 1 of h.zarr declares 1907349 MB of samples (10000x10000x10000) in chunk files of"},
+       "level 1 of h.zarr would take 1907441 MB to decode (10000x10000x10000) from chunk files of "},
       {"none", [&](const fs::path& f) { edit(f / ".zattrs", "\"path\": \"0\"", "\"path\": \"0/../../x\""); },
        ".zattrs of h.zarr names a level outside its folder: \"0/../../x\"."},
   };
