@@ -48,10 +48,10 @@ std::optional<VolumeData> ReadZarrVolume(const std::string& path, ProgressSink& 
       if (l.slices > 32767) error = plan.name + " has " + std::to_string(l.slices) + " slices; at most 32767 can be opened.";
       return std::nullopt;
     }
-    std::string note;
-    if (count > 1) {
+    std::string note;  // the finest level is the image as stored: nothing to say
+    if (chosen > 0) {
       note = "level " + std::to_string(chosen + 1) + " of " + std::to_string(count) + " (" + plan.levels[chosen].Size() +
-             ") shown" + (chosen > 0 ? ": the finest that fits the memory" : "");
+             ") shown: the finest that fits the memory";
     }
     std::optional<imaging::Hyperstack> stack = imaging::ReadZarrLevel(plan, chosen, progress, error, note);
     if (!stack) return std::nullopt;

@@ -13,8 +13,8 @@
 namespace lumetrix {
 
 // Reads the finest level whose samples and shown volume fit `options.MaxBytes` (the shown
-// 8-bit volume) or, without it, the memory available now. With several levels the volume's Note
-// says which is shown ("level 2 of 4 (256x256x25) shown: the finest that fits the memory").
+// 8-bit volume) or, without it, the memory available now. When a coarser level is shown the
+// volume's Note says which ("level 2 of 4 (256x256x25) shown: the finest that fits the memory").
 // Nothing with `error` set to a sentence naming the folder when no level fits or one cannot be
 // read.
 std::optional<VolumeData> ReadZarrVolume(const std::string& path, ProgressSink& progress, std::string& error,

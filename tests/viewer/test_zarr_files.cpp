@@ -95,6 +95,8 @@ TEST(ZarrFiles, LevelsOpenAsZarrReadsThem) {
       const std::string start = "level " + std::to_string(c.level + 1) + " of " + levels + ": " + size + ", ";
       EXPECT_EQ(line.substr(0, start.size()), start);
       EXPECT_EQ(line.substr(line.size() - 8), " (shown)");
+    } else {
+      EXPECT_EQ(v->Note, "");
     }
     // Every plane against zarr's own reading, in (t, c, z) order.
     const std::string expected = ReadAll(folder.parent_path() / ("expected_" + std::to_string(c.level) + ".raw"));
