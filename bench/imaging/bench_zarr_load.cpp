@@ -18,6 +18,8 @@
 #include "bench/support/fluorescence_volume.h"
 #include "bench/support/grey_stack.h"
 #include "bench/support/temp_folders.h"
+#include "imaging/hyperstack_reader.h"
+#include "imaging/zarr/zarr_reader.h"
 #include "viewer/volume_loader.h"
 
 namespace {
@@ -112,8 +114,30 @@ void BM_OpenTwoChannels(benchmark::State& state) {
   if (zarr) state.counters["stored_MB"] = double(Files().zarr_bytes()) / (1 << 20);
 }
 
+// The readers alone, without the shown 8-bit volume both then make alike.
+void BM_ReadSamples(benchmark::State& state) {
+  const bool zarr = state.range(0) == 1;
+  const std::string& path = Files().Path(zarr);
+  const double cpu = ProcessCpuSeconds();
+  for (auto _ : state) {
+    lumetrix::NullProgress progress;
+    std::string error;
+    auto stack = zarr ? lumetrix::imaging::ReadZarrLevel(lumetrix::imaging::PlanZarr(path), 0, progress, error)
+                      : lumetrix::imaging::ReadHyperstack(lumetrix::imaging::PlanHyperstack(path), progress, error);
+    if (!stack || stack->channels != kChannels) {
+      state.SkipWithError("not read");
+      break;
+    }
+    benchmark::DoNotOptimize(stack->data.get());
+  }
+  state.SetLabel(zarr ? "OME-Zarr, blosc zstd 64^3" : "TIFF, uncompressed");
+  state.SetBytesProcessed(int64_t(state.iterations()) * kSide * kSide * kDepth * kChannels * 2);
+  state.counters["all_threads_cpu_ms"] = 1000 * (ProcessCpuSeconds() - cpu) / double(state.iterations());
+}
+
 }  // namespace
 
+BENCHMARK(BM_ReadSamples)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
 BENCHMARK(BM_OpenTwoChannels)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
 
 BENCHMARK_MAIN();

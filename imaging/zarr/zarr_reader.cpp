@@ -281,6 +281,33 @@ std::optional<Hyperstack> ReadZarrLevel(const ZarrPlan& plan, size_t level, Prog
   std::once_flag fill_made;
   void* out = floats ? floats.get() : h.data.get();
 
+  // 16-bit integer samples: each plane's range gathered chunk by chunk, while the samples just
+  // written are in the cache (float planes are ranged once scaled).
+  const bool range_chunks = a.type == ZarrType::kUint16 || a.type == ZarrType::kInt16;
+  if (h.bits == 16) h.plane_ranges.assign(h.Planes(), {uint16_t{65535}, uint16_t{0}});
+  std::mutex ranges_mutex;
+  const auto note_ranges = [&](const SampleBox& b) {
+    int64_t from[5] = {}, count[5] = {1, 1, 1, 1, 1};  // t, c, z, y, x
+    for (int i = 0; i < b.axes; ++i) {
+      const size_t k = std::string("tczyx").find(plan.image.axes[size_t(i)]);
+      from[k] = b.origin[i];
+      count[k] = b.extent[i];
+    }
+    const auto* samples = reinterpret_cast<const uint16_t*>(h.data.get());
+    for (int64_t t = from[0]; t < from[0] + count[0]; ++t)
+      for (int64_t c = from[1]; c < from[1] + count[1]; ++c)
+        for (int64_t z = from[2]; z < from[2] + count[2]; ++z) {
+          const size_t p = (size_t(t) * size_t(h.channels) + size_t(c)) * size_t(h.slices) + size_t(z);
+          std::pair<uint16_t, uint16_t> range{65535, 0};
+          for (int64_t y = from[3]; y < from[3] + count[3]; ++y) {
+            const auto [lo, hi] = PlaneRange(samples + p * plane + size_t(y) * size_t(h.width) + size_t(from[4]), size_t(count[4]));
+            range = {std::min(range.first, lo), std::max(range.second, hi)};
+          }
+          std::lock_guard lock(ranges_mutex);
+          auto& r = h.plane_ranges[p];
+          r = {std::min(r.first, range.first), std::max(r.second, range.second)};
+        }
+  };
   const auto decode = [&](unsigned worker, size_t index) {
     std::vector<int64_t> grid(a.shape.size());
     SampleBox b = box;
@@ -298,6 +325,7 @@ std::optional<Hyperstack> ReadZarrLevel(const ZarrPlan& plan, size_t level, Prog
       if (errno != ENOENT && errno != ENOTDIR) throw ImageError(where + " cannot be opened: " + std::strerror(errno));
       std::call_once(fill_made, [&] { fill = FillChunk(a); });
       ScatterSamples(a, fill.data(), b, out);  // never written: fill_value
+      if (range_chunks) note_ranges(b);
       return;
     }
     struct stat st {};
@@ -321,6 +349,7 @@ std::optional<Hyperstack> ReadZarrLevel(const ZarrPlan& plan, size_t level, Prog
     samples.resize(chunk_bytes);
     DecodeZarrChunk(a.codec, raw.data(), raw.size(), samples.data(), samples.size(), where);
     ScatterSamples(a, samples.data(), b, out);
+    if (range_chunks) note_ranges(b);
   };
   progress.ShowProgress("Reading Image", 0, static_cast<int32_t>(std::min<size_t>(chunks, INT32_MAX)));
   bool finished = false;
@@ -337,10 +366,9 @@ std::optional<Hyperstack> ReadZarrLevel(const ZarrPlan& plan, size_t level, Prog
   }
   stored.clear();
   decoded.clear();
-  if (floats) ScaleFloatsInto16(reinterpret_cast<const float*>(floats.get()), l.Samples(), reinterpret_cast<uint16_t*>(h.data.get()));
-  floats.reset();
-  if (h.bits == 16) {
-    h.plane_ranges.resize(h.Planes());
+  if (floats) {
+    ScaleFloatsInto16(reinterpret_cast<const float*>(floats.get()), l.Samples(), reinterpret_cast<uint16_t*>(h.data.get()));
+    floats.reset();
     RunSteps(h.Planes(), threads, nullptr, [&](unsigned, size_t p) {
       h.plane_ranges[p] = PlaneRange(reinterpret_cast<const uint16_t*>(h.data.get()) + p * plane, plane);
     });

@@ -3,7 +3,9 @@
 // back (tests/viewer/zarr/write_ome_zarr.py writes both); and damaged folders.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -112,10 +114,16 @@ TEST(ZarrFiles, LevelsOpenAsZarrReadsThem) {
     }
     for (int t = 0; t < c.frames; ++t)
       for (int ch = 0; ch < c.channels; ++ch)
-        for (int z = 0; z < c.slices; ++z)
-          ASSERT_EQ(std::string(reinterpret_cast<const char*>(s->Plane(ch, z, t)), plane),
-                    expected.substr(plane * size_t((t * c.channels + ch) * c.slices + z), plane))
+        for (int z = 0; z < c.slices; ++z) {
+          const size_t p = size_t((t * c.channels + ch) * c.slices + z);
+          ASSERT_EQ(std::string(reinterpret_cast<const char*>(s->Plane(ch, z, t)), plane), expected.substr(plane * p, plane))
               << "t " << t << " c " << ch << " z " << z;
+          if (c.bits == 8) continue;
+          std::vector<uint16_t> values(plane / 2);
+          std::memcpy(values.data(), expected.data() + plane * p, plane);
+          const auto [lo, hi] = std::minmax_element(values.begin(), values.end());
+          EXPECT_EQ(s->plane_ranges.at(p), std::pair(*lo, *hi)) << p;  // what auto contrast starts from
+        }
   }
 }
 
