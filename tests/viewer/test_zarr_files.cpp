@@ -65,7 +65,7 @@ TEST(ZarrFiles, LevelsOpenAsZarrReadsThem) {
        "/.zattrs", 700, 1, 7, 6, 5, 2, 2, 16, {1, 1, 2}, mu},
       {R"({"dtype":"f4","axes":"tczyx","shape":[3,1,4,12,14],"chunks":[2,1,4,12,14],"compressor":"blosc-zlib-noshuffle","levels":3,"scale":[0.5,0.5,500],"unit":"micrometer","zunit":"nanometer"})",
        "", 100, 2, 4, 3, 4, 1, 3, 16, {2, 2, 0.5}, mu},
-      {R"({"dtype":"u2","axes":"zyx","shape":[5,12,14],"chunks":[5,4,4],"compressor":"zstd","drop":true,"fill":7})",
+      {R"({"dtype":">u2","axes":"zyx","shape":[5,12,14],"chunks":[5,4,4],"compressor":"zstd","drop":true,"fill":7})",
        "", 0, 0, 14, 12, 5, 1, 1, 16, {1, 1, 1}, ""},
       {R"({"dtype":"u1","axes":"czyx","shape":[3,4,12,14],"chunks":[2,2,7,9],"compressor":"zlib","separator":"/","scale":[2,2,3],"unit":"millimeter"})",
        "", 0, 0, 14, 12, 4, 3, 1, 8, {2, 2, 3}, "mm"},
@@ -175,6 +175,26 @@ TEST(ZarrFiles, DamagedFoldersAreRefusedWithTheReason) {
     EXPECT_FALSE(Read(folder.string(), error));
     EXPECT_EQ(error.substr(0, c.message.size()), c.message);
   }
+}
+
+// Progress "Reading Image", one step per chunk (3 x 3 x 3 here), and Cancel after the first.
+TEST(ZarrFiles, ReadingShowsProgressAndStopsOnCancel) {
+  if (!HaveZarr()) GTEST_SKIP() << "Debian's python3-zarr and python3-numcodecs are not installed (scripts/deps.sh --test)";
+  struct CancelAfterOne : NullProgress {
+    std::string caption;
+    int32_t maximum = 0, steps = 0;
+    void ShowProgress(const std::string& c, int32_t, int32_t m) override { caption = c, maximum = m; }
+    void SetProgress(int32_t) override { ++steps; }
+    bool Cancelled() const override { return steps > 0; }
+  } progress;
+  TempDir dir;
+  const std::string folder = dir.File("h.zarr");
+  WriteZarr(folder, R"({"dtype":"u1","axes":"zyx","shape":[5,12,14],"chunks":[2,5,6],"compressor":"zlib"})");
+  imaging::ImageBox image;
+  std::string error;
+  EXPECT_FALSE(ReadVolume(folder, image, progress, error));
+  EXPECT_EQ(std::tuple(progress.caption, progress.maximum, progress.steps, error),
+            std::tuple("Reading Image", 27, 1, "Reading h.zarr was stopped."));
 }
 
 }  // namespace

@@ -3,7 +3,7 @@ each level must open as: expected_<level>.raw, the planes in (t, c, z) order as 
 them (uint8 or little-endian uint16; int16 shifted by 32768, float32 scaled over its finite range).
 
 usage: write_ome_zarr.py FOLDER.zarr SPEC_JSON
-SPEC: dtype ("u1", "u2", "i2", "f4"), axes ("zyx", "czyx", "tczyx"...), shape (per axis), chunks,
+SPEC: dtype ("u1", "u2", "i2", "f4", or with a byte order: ">u2"), axes ("zyx", "czyx", "tczyx"...), shape (per axis), chunks,
 compressor ("none", "zstd", "zlib", "gzip", "blosc-<cname>[-noshuffle|-bitshuffle]"), levels,
 separator ("." or "/"), drop (remove the first chunk of level 1), scale (x, y, z), unit."""
 import json
@@ -21,8 +21,8 @@ place = {a: grids[i] for i, a in enumerate(axes)}
 zero = np.zeros((1,) * len(axes), dtype=np.int64)
 t, c, z, y, x = (place.get(a, zero) for a in "tczyx")
 f = (t * 50 + z * 7 + c * 90 + y * 3 + x) % 251
-data = {"u1": lambda: f.astype("u1"), "u2": lambda: (f * 200).astype("u2"),
-        "i2": lambda: (f * 200 - 20000).astype("i2"), "f4": lambda: (f / 4.0 - 10).astype("f4")}[spec["dtype"]]()
+data = {"u1": lambda: f, "u2": lambda: f * 200, "i2": lambda: f * 200 - 20000,
+        "f4": lambda: f / 4.0 - 10}[spec["dtype"][-2:]]().astype(spec["dtype"])  # ">u2": big-endian
 
 name = spec.get("compressor", "none")
 if name == "none":
