@@ -47,7 +47,7 @@ struct ZarrImageMeta {
   std::string axes;                 // one of "tczyx" per array axis, in array order
   std::vector<std::string> paths;   // the levels' folders, finest first (checked: inside the group)
   std::vector<std::array<double, 3>> voxels;  // per level: x, y, z in `unit` (0: not given)
-  std::string unit;                 // "µm", "nm"...; empty when the axes name none
+  std::string unit;                 // "µm", "nm"...; "pixel" when the axes name none
   std::string name;
   std::vector<ChannelLook> channels;  // from `omero`, by channel
 };

@@ -66,7 +66,7 @@ TEST(ZarrFiles, LevelsOpenAsZarrReadsThem) {
       {R"({"dtype":"f4","axes":"tczyx","shape":[3,1,4,12,14],"chunks":[2,1,4,12,14],"compressor":"blosc-zlib-noshuffle","levels":3,"scale":[0.5,0.5,500],"unit":"micrometer","zunit":"nanometer"})",
        "", 100, 2, 4, 3, 4, 1, 3, 16, {2, 2, 0.5}, mu},
       {R"({"dtype":">u2","axes":"zyx","shape":[5,12,14],"chunks":[5,4,4],"compressor":"zstd","drop":true,"fill":7})",
-       "", 0, 0, 14, 12, 5, 1, 1, 16, {1, 1, 1}, ""},
+       "", 0, 0, 14, 12, 5, 1, 1, 16, {1, 1, 1}, "pixel"},
       {R"({"dtype":"u1","axes":"czyx","shape":[3,4,12,14],"chunks":[2,2,7,9],"compressor":"zlib","separator":"/","scale":[2,2,3],"unit":"millimeter"})",
        "", 0, 0, 14, 12, 4, 3, 1, 8, {2, 2, 3}, "mm"},
       {R"({"dtype":"f4","axes":"zyx","shape":[6,12,14],"chunks":[4,12,5],"compressor":"gzip","drop":true,"fill":-30,"scale":[0.25,0.25,1],"unit":"micrometer"})",
@@ -105,6 +105,11 @@ TEST(ZarrFiles, LevelsOpenAsZarrReadsThem) {
     const imaging::Hyperstack* s = v->Stack.get();
     const size_t plane = size_t(c.width) * size_t(c.height) * size_t(c.bits / 8);
     ASSERT_EQ(expected.size(), plane * size_t(c.slices * c.channels * c.frames));
+    for (int ch = 0; s && std::string(c.spec).find("czyx") != std::string::npos && ch < c.channels; ++ch) {
+      const imaging::ChannelLook& look = s->looks.at(size_t(ch));
+      EXPECT_EQ(std::tuple(look.name, look.has_colour, look.red, look.green, look.blue),
+                std::tuple("ch" + std::to_string(ch), true, 0x40 * (ch + 1), 0, 0x20));
+    }
     if (!s) {  // one 8-bit channel: the shown samples are the stored ones, slices fastest
       for (int z = 0; z < c.slices; ++z)
         for (int y = 0; y < c.height; ++y)

@@ -55,6 +55,9 @@ root.attrs["multiscales"] = [{
     "axes": [dict({"name": a, "type": {"t": "time", "c": "channel"}.get(a, "space")},
                   **({"unit": units[a]} if a in units and units[a] else {})) for a in axes],
     "datasets": datasets}]
+if "c" in axes:  # channel k: label "ch<k>", colour 0x40 * (k + 1) in red, 0x20 in blue
+    root.attrs["omero"] = {"channels": [{"label": "ch%d" % k, "color": "%02X00%02X" % (0x40 * (k + 1), 0x20)}
+                                        for k in range(spec["shape"][axes.index("c")])]}
 
 # What each level opens as, read back through zarr (a removed chunk is its fill_value).
 for level in range(spec.get("levels", 1)):
