@@ -270,7 +270,8 @@ ZarrImageMeta ParseZarrAttributes(const std::string& text, const std::string& wh
   // The voxel in x's unit; y and z converted to it when theirs differ.
   const size_t ix = m.axes.find('x');
   const Unit* unit = FindUnit(units[ix]);
-  m.unit = unit ? unit->shown : units[ix];
+  // Scales without a unit are in pixels (their ratios still shape the volume).
+  m.unit = unit ? unit->shown : units[ix].empty() ? "pixel" : units[ix];
   const auto factor = [&](char axis) {
     const size_t i = m.axes.find(axis);
     const Unit* u = FindUnit(units[i]);
