@@ -2,7 +2,8 @@
 // (ReadVolume: samples on all cores, then the shown 8-bit volume), side by side in one run:
 // an OME-Zarr folder in 64^3 blosc-zstd chunks (written here with libblosc as numcodecs'
 // Blosc(cname="zstd", clevel=5, shuffle=SHUFFLE) writes them) and the same samples as a plain
-// uncompressed ImageJ TIFF. Both are written once, into a private temporary folder.
+// uncompressed ImageJ TIFF. Both are written once, into a private temporary folder, and read from
+// the page cache: the OME-Zarr's 114 MB against the TIFF's 400 MB only tell from a cold disk.
 
 #include <benchmark/benchmark.h>
 #include <blosc.h>
