@@ -18,6 +18,7 @@
 #include "viewer/render_options.h"
 #include "viewer/viewer.h"
 #include "viewer/volume_loader.h"
+#include "viewer/zarr_volume.h"
 
 namespace lumetrix {
 namespace {
@@ -153,6 +154,7 @@ int RunInfoCommand(const CommandLine& line) {
   } else {
     std::printf("voxel unknown\n");
   }
+  for (const std::string& level : ZarrLevelLines(path, *volume)) std::printf("%s\n", level.c_str());
   if (!volume->Note.empty()) std::fprintf(stderr, "%s\n", volume->Note.c_str());
   return 0;
 }

@@ -8,6 +8,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libqscintilla2-qt6-dev
   libgl1-mesa-dev libglu1-mesa-dev libxcb1-dev libgl1-mesa-dri libegl-dev libegl-mesa0
   libtiff-dev libjpeg62-turbo-dev
+  libblosc-dev libzstd-dev zlib1g-dev nlohmann-json3-dev  # OME-Zarr chunks and metadata
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth
@@ -26,6 +27,7 @@ if $want_test; then
   # Independent decoders and reference tools the tests and benchmarks compare against.
   PACKAGES+=(libgif-dev libavfilter-dev libtiff-tools lua5.4 liblua5.4-dev clang libclang-rt-14-dev ffmpeg
     python3-tifffile python3-numpy)
+  PACKAGES+=(python3-zarr python3-numcodecs)  # writes the OME-Zarr folders the reader's tests open
   # Validators of the installed desktop entry, metainfo and man page.
   PACKAGES+=(desktop-file-utils appstream man-db groff-base)
   # The Debian package's checker (tests/packaging builds the .deb and runs it).

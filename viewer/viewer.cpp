@@ -21,6 +21,7 @@
 #include "viewer/file_console.h"
 #include "viewer/start_transparency.h"
 #include "viewer/volume_loader.h"
+#include "viewer/zarr_volume.h"
 
 namespace lumetrix {
 
@@ -69,7 +70,7 @@ std::optional<VolumeData> Viewer::ReadForOpen(const std::string& name, std::stri
 
 bool Viewer::OpenVolume(const std::string& path) {
   if (busy_) return false;
-  const std::string name = FileExists(path) ? path : std::string();
+  const std::string name = VolumePathExists(path) ? path : std::string();
   if (name.empty() || name == last_file_) return false;
   std::string error;
   std::optional<VolumeData> read = ReadForOpen(name, error);
@@ -163,7 +164,7 @@ bool Viewer::OpenImage(const std::string& path, std::string& reason) {
     return false;
   }
   if (VolumeShown() && path == last_file_) return true;
-  if (!FileExists(path)) {
+  if (!VolumePathExists(path)) {
     reason = "The file " + path + " does not exist.";
     return false;
   }
@@ -186,7 +187,7 @@ bool Viewer::OpenAndRun(const std::string& path) {
   if (busy_) return false;
   // A cancelled dialog, the file on screen again or a file that cannot be read leave the volume
   // shown as it was, with its input.
-  const std::string name = FileExists(path) ? path : std::string();
+  const std::string name = VolumePathExists(path) ? path : std::string();
   if (name.empty() || name == last_file_) return false;
   opening_ = true;
   std::string error;
@@ -200,7 +201,7 @@ bool Viewer::OpenAndRun(const std::string& path) {
 }
 
 bool Viewer::OpenAtStart(const std::string& path) {
-  if (!FileExists(path)) {
+  if (!VolumePathExists(path)) {
     ui_.messages.ShowMessage("The file " + path + " does not exist.", MessageIcon::Exclamation);
     return false;
   }

@@ -11,8 +11,10 @@
 #include "imaging/available_memory.h"
 #include "imaging/file_probe.h"
 #include "imaging/hyperstack_reader.h"
+#include "imaging/zarr/zarr_reader.h"
 #include "viewer/byte_transpose.h"
 #include "viewer/hyperstack_view.h"
+#include "viewer/zarr_volume.h"
 
 namespace lumetrix {
 namespace {
@@ -184,6 +186,7 @@ std::optional<VolumeData> ReadThroughImageBox(const std::string& path, imaging::
 std::optional<VolumeData> ReadVolume(const std::string& path, imaging::ImageBox& image,
                                      ProgressSink& progress, std::string& error,
                                      const VolumeLoadOptions& options) {
+  if (imaging::IsZarrPath(path)) return ReadZarrVolume(path, progress, error, options);
   const std::string name = std::filesystem::path(path).filename().string();
   bool tiff = false;
   try {

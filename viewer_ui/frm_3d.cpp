@@ -23,6 +23,7 @@
 #include <QWheelEvent>
 
 #include "core/file_helpers.h"
+#include "imaging/zarr/zarr_reader.h"
 #include "export/avi2gif_ui/frm_avi2gif.h"
 #include "export/avi_ui/dialog_options_source.h"
 #include "export/series/frm_cnvrt_leica_tiff.h"
@@ -38,6 +39,7 @@
 #include "viewer_ui/frm_set_window.h"
 #include "viewer_ui/gl_view.h"
 #include "viewer_ui/key_codes.h"
+#include "viewer_ui/open_volume_dialog.h"
 #include "viewer_ui/progress_frame.h"
 #include "viewer_ui/status_panes.h"
 #include "viewer_ui/script_binding.h"
@@ -201,12 +203,14 @@ void frm3D::UpdateTitle() { setWindowTitle(QString::fromStdString(viewer_->MainW
 
 namespace {
 
-// The first local TIFF file among dropped items; empty when there is none.
+// The first local TIFF file or OME-Zarr folder among dropped items; empty when there is none.
 QString DroppedTiff(const QMimeData* data) {
   for (const QUrl& url : data->urls()) {
     const QString path = url.toLocalFile();
     if (!path.isEmpty() && (path.endsWith(".tif", Qt::CaseInsensitive) || path.endsWith(".tiff", Qt::CaseInsensitive)))
       return path;
+    if (!path.isEmpty() && imaging::IsZarrPath(path.toStdString()))
+      return QString::fromStdString(imaging::ZarrFolderOf(path.toStdString()));
   }
   return {};
 }
@@ -311,9 +315,7 @@ void frm3D::AddRecentFile() {
 
 void frm3D::mnuFileOpen_Click() {
   if (viewer_->Busy()) return;
-  const QString chosen =
-      QFileDialog::getOpenFileName(this, "Open TIF File", QString::fromStdString(viewer_->LastFile()),
-                                   "TIF Files (*.tif *.tiff *.TIF *.TIFF);;All Files (*)");
+  const QString chosen = ChooseVolumeToOpen(this, QString::fromStdString(viewer_->LastFile()));
   // Cancelled, or the file on screen: nothing changes.
   if (viewer_->OpenAndRun(chosen.toStdString())) AddRecentFile();
 }

@@ -7,12 +7,14 @@
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMimeData>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 
 #include <filesystem>
+#include <functional>
 #include <fstream>
 
 #include "tests/viewer/viewer_fixture.h"
@@ -24,6 +26,7 @@ namespace lumetrix {
 namespace {
 
 using test_support::TempDir;
+namespace fs = std::filesystem;
 
 void Settle() {
   for (int i = 0; i < 50; ++i) QApplication::processEvents();
@@ -148,6 +151,43 @@ TEST(StatusBar, IsReadableFromTheStartAndTellsASavedPicture) {
   w.findChild<QAction*>("MnuFileSaveBMP")->trigger();
   EXPECT_TRUE(std::filesystem::exists(picture));
   EXPECT_EQ(Pane(w, "lblStatusMessage"), "Saved " + picture);
+}
+
+// An OME-Zarr folder (written by python3-zarr) opens by picking its .zattrs in File > Open Image,
+// by entering it there, and by dropping it; each time the folder is what was opened.
+TEST(OpeningZarr, FromTheDialogAndByDropping) {
+  if (std::system("/usr/bin/python3 -c 'import zarr' 2>/dev/null") != 0) GTEST_SKIP() << "python3-zarr is not installed";
+  TempDir dir;
+  std::string folders[2];
+  for (int i = 0; i < 2; ++i) {
+    fs::create_directories(dir.path() / std::to_string(i));
+    folders[i] = (dir.path() / std::to_string(i) / "h.zarr").string();
+    const std::string command = "/usr/bin/python3 " LUMETRIX_SOURCE_DIR "/tests/viewer/zarr/write_ome_zarr.py " + folders[i] +
+                                " '{\"dtype\":\"u1\",\"axes\":\"zyx\",\"shape\":[" + std::to_string(3 + i) + ",8,9],\"chunks\":[2,4,4]}'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+  }
+  frm3D w;
+  w.show();
+  Settle();
+  const auto choose = [&](const std::function<void(QFileDialog*)>& act) {
+    QTimer::singleShot(0, [&] { act(qobject_cast<QFileDialog*>(QApplication::activeModalWidget())); });
+    w.findChild<QAction*>("mnuFileOpen")->trigger();
+    Settle();
+  };
+  choose([&](QFileDialog* d) {
+    d->selectFile(QString::fromStdString(folders[0] + "/.zattrs"));
+    QMetaObject::invokeMethod(d, "accept");
+  });
+  EXPECT_EQ(std::pair(w.TheViewer().LastFile(), w.TheViewer().Volume().Depth), std::pair(folders[0], 3));
+  choose([&](QFileDialog* d) { d->setDirectory(QString::fromStdString(folders[1])); });
+  EXPECT_EQ(std::pair(w.TheViewer().LastFile(), w.TheViewer().Volume().Depth), std::pair(folders[1], 4));
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile(QString::fromStdString(folders[0]))});
+  QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton, {});
+  QApplication::sendEvent(&w, &enter);
+  QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, {});
+  QApplication::sendEvent(&w, &drop);
+  EXPECT_EQ(w.TheViewer().LastFile(), folders[0]);
 }
 
 }  // namespace

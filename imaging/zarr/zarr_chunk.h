@@ -1,0 +1,23 @@
+#pragma once
+// One stored Zarr chunk decoded through Debian's libraries (libblosc, libzstd, zlib) into
+// exactly the bytes its chunk shape takes.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "imaging/zarr/zarr_metadata.h"
+
+namespace lumetrix::imaging {
+
+// Decodes `size` stored bytes into `out` (`out_size` bytes, the chunk's decoded size). Throws
+// ImageError naming `where` ("chunk 0.1.2 of level 1 of cells.zarr") when the data is damaged
+// or decodes to another size.
+void DecodeZarrChunk(ZarrCodec codec, const uint8_t* data, size_t size, uint8_t* out, size_t out_size,
+                     const std::string& where);
+
+// The largest stored chunk that can hold `decoded` bytes (compressors add a little to data they
+// cannot shrink); a larger file is refused unread.
+uint64_t MaxStoredChunk(uint64_t decoded);
+
+}  // namespace lumetrix::imaging

@@ -1,0 +1,379 @@
+#include "imaging/zarr/zarr_reader.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
+#include <exception>
+#include <filesystem>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+#include "imaging/hyperstack_reader.h"
+#include "imaging/image_box.h"
+#include "imaging/zarr/zarr_chunk.h"
+#include "imaging/zarr/zarr_samples.h"
+
+namespace lumetrix::imaging {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Chunks whose buffers for all workers together would pass this are decoded two at a time.
+constexpr size_t kLargeChunks = size_t{512} << 20;
+
+std::string Megabytes(uint64_t bytes) { return std::to_string((bytes + (1 << 20) - 1) >> 20) + " MB"; }
+
+std::string WithoutTrailingSlashes(std::string path) {
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  return path;
+}
+
+bool EndsWithZarr(const std::string& name) {
+  if (name.size() < 5) return false;
+  std::string end = name.substr(name.size() - 5);
+  std::transform(end.begin(), end.end(), end.begin(), [](unsigned char c) { return std::tolower(c); });
+  return end == ".zarr";
+}
+
+bool IsFile(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool IsFolder(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// A whole file of at most `limit` bytes; nothing when it does not exist.
+std::optional<std::string> ReadText(const std::string& path, uint64_t limit, const std::string& where) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return std::nullopt;
+    throw ImageError(where + " cannot be opened: " + std::strerror(errno));
+  }
+  struct stat st {};
+  std::string text;
+  const bool fine = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && uint64_t(st.st_size) <= limit;
+  if (fine) {
+    text.resize(size_t(st.st_size));
+    size_t done = 0;
+    while (done < text.size()) {
+      const ssize_t got = ::pread(fd, text.data() + done, text.size() - done, off_t(done));
+      if (got <= 0) break;
+      done += size_t(got);
+    }
+    text.resize(done);
+  }
+  ::close(fd);
+  if (!fine) throw ImageError(where + " is not a file of at most " + std::to_string(limit >> 20) + " MB");
+  return text;
+}
+
+// The bytes of the chunk files under a level's folder (its metadata files aside), up to a bound
+// a little past `enough`.
+uint64_t StoredBytes(const std::string& folder, uint64_t enough) {
+  uint64_t total = 0, entries = 0;
+  std::error_code ec;
+  for (fs::recursive_directory_iterator it(folder, ec), end; !ec && it != end && total <= enough; it.increment(ec)) {
+    if (++entries > kZarrMaxChunks + 1024) break;
+    const std::string name = it->path().filename().string();
+    if (name == ".zarray" || name == ".zattrs") continue;
+    std::error_code size_ec;
+    if (it->is_regular_file(size_ec)) total += it->file_size(size_ec);
+  }
+  return total;
+}
+
+ZarrLevel PlanLevel(const ZarrPlan& plan, size_t index) {
+  const std::string where = "level " + std::to_string(index + 1) + " of " + plan.name;
+  ZarrLevel level;
+  level.folder = plan.folder + "/" + plan.image.paths[index];
+  const auto text = ReadText(level.folder + "/.zarray", 4 << 20, where);
+  if (!text) throw ImageError(where + " (\"" + plan.image.paths[index] + "\") has no .zarray");
+  level.array = ParseZarrArray(*text, where);
+  const ZarrArrayMeta& a = level.array;
+  const std::string& axes = plan.image.axes;
+  if (a.shape.size() != axes.size())
+    throw ImageError(where + " has " + std::to_string(a.shape.size()) + " axes, but the image names " +
+                     std::to_string(axes.size()) + " (" + axes + ")");
+  for (size_t i = 0; i < axes.size(); ++i) {
+    const auto n = static_cast<int32_t>(a.shape[i]);
+    (axes[i] == 'x' ? level.width : axes[i] == 'y' ? level.height : axes[i] == 'z' ? level.slices
+                                                                   : axes[i] == 'c' ? level.channels : level.frames) = n;
+  }
+  if (level.channels > kMaxChannels)
+    throw ImageError(where + " has " + std::to_string(level.channels) + " channels; at most " +
+                     std::to_string(kMaxChannels) + " are read");
+  std::copy(plan.image.voxels[index].begin(), plan.image.voxels[index].end(), level.voxel);
+
+  // What the level would decode to (with a chunk of fill_value and one chunk per worker, at most
+  // two when chunks are large) against what its chunk files could hold.
+  const uint64_t decoded = level.PeakBytes() + 3 * a.ChunkBytes();
+  if (decoded > kSmallFileAllowance) {
+    level.stored_bytes = StoredBytes(level.folder, decoded / kMaxExpansion + kSmallFile);
+    if (level.stored_bytes < kSmallFile || decoded / kMaxExpansion > level.stored_bytes)
+      throw ImageError(where + " would take " + Megabytes(decoded) + " to decode (" + level.Size() + ") from chunk files of " +
+                       std::to_string((level.stored_bytes + 1023) / 1024) + " KB; no real image is compressed that far");
+  }
+  return level;
+}
+
+// Uninitialised memory (every sample is written), on huge pages where the system has them.
+std::unique_ptr<uint8_t[], FreeDeleter> Allocate(uint64_t bytes) {
+  constexpr size_t kHuge = size_t{2} << 20;
+  const size_t rounded = std::max(kHuge, (static_cast<size_t>(bytes) + kHuge - 1) / kHuge * kHuge);
+  void* p = std::aligned_alloc(kHuge, rounded);
+  if (!p) throw std::bad_alloc();
+  ::madvise(p, rounded, MADV_HUGEPAGE);
+  return std::unique_ptr<uint8_t[], FreeDeleter>(static_cast<uint8_t*>(p));
+}
+
+// Runs step(worker, i) for every i < count on `threads` workers, with one progress step per i
+// when `progress` is given. False when the progress sink asked to stop; the first exception of
+// a step is thrown again here.
+bool RunSteps(size_t count, unsigned threads, ProgressSink* progress,
+              const std::function<void(unsigned, size_t)>& step) {
+  std::atomic<size_t> next{0};
+  std::atomic<bool> stop{false};
+  std::mutex mutex;
+  std::condition_variable changed;
+  size_t done = 0;
+  std::exception_ptr failure;
+  const auto work = [&](unsigned worker) {
+    try {
+      for (size_t i = next++; i < count && !stop; i = next++) {
+        step(worker, i);
+        std::lock_guard lock(mutex);
+        ++done;
+        changed.notify_one();
+      }
+    } catch (...) {
+      std::lock_guard lock(mutex);
+      if (!failure) failure = std::current_exception();
+      stop = true;
+      changed.notify_one();
+    }
+  };
+  std::vector<std::thread> workers;
+  for (unsigned w = 0; w < threads; ++w) workers.emplace_back(work, w);
+  size_t reported = 0;
+  bool cancelled = false;
+  while (true) {
+    size_t now;
+    {
+      std::unique_lock lock(mutex);
+      changed.wait_for(lock, std::chrono::milliseconds(50), [&] { return done > reported || stop; });
+      now = done;
+    }
+    while (progress && reported < now && !cancelled) {
+      if (progress->Cancelled()) cancelled = true;
+      else progress->SetProgress(static_cast<int32_t>(std::min<size_t>(++reported, INT32_MAX)));
+    }
+    if (!progress) reported = now;
+    if (cancelled) stop = true;
+    if (stop || reported == count) break;
+  }
+  for (auto& w : workers) w.join();
+  if (failure) std::rethrow_exception(failure);
+  return !cancelled;
+}
+
+// The chunk's key: its grid position joined by the separator ("0.1.2" or "0/1/2").
+std::string ChunkKey(const std::vector<int64_t>& grid, char separator) {
+  std::string key;
+  for (size_t a = 0; a < grid.size(); ++a) {
+    if (a) key += separator;
+    key += std::to_string(grid[a]);
+  }
+  return key;
+}
+
+}  // namespace
+
+bool IsZarrPath(const std::string& path) {
+  const std::string p = WithoutTrailingSlashes(path);
+  const std::string name = fs::path(p).filename().string();
+  if ((name == ".zattrs" || name == ".zgroup") && IsFile(p)) return true;
+  if (!IsFolder(p)) return false;
+  return EndsWithZarr(name) || IsFile(p + "/.zattrs") || IsFile(p + "/.zgroup");
+}
+
+std::string ZarrFolderOf(const std::string& path) {
+  const std::string p = WithoutTrailingSlashes(path);
+  const std::string name = fs::path(p).filename().string();
+  if ((name == ".zattrs" || name == ".zgroup") && IsFile(p)) return fs::path(p).parent_path().string();
+  return p;
+}
+
+std::string ZarrLevel::Size() const {
+  std::string s = std::to_string(width) + "x" + std::to_string(height) + "x" + std::to_string(slices);
+  if (channels > 1) s.append(" ").append(std::to_string(channels)).append("ch");
+  if (frames > 1) s.append(" ").append(std::to_string(frames)).append("t");
+  return s;
+}
+
+ZarrPlan PlanZarr(const std::string& path) {
+  ZarrPlan plan;
+  plan.folder = ZarrFolderOf(path);
+  plan.name = fs::path(plan.folder).filename().string();
+  auto attributes = ReadText(plan.folder + "/.zattrs", 4 << 20, ".zattrs of " + plan.name);
+  // bioformats2raw writes the image as series "0" of the folder.
+  if (attributes && attributes->find("multiscales") == std::string::npos &&
+      attributes->find("bioformats2raw.layout") != std::string::npos) {
+    plan.folder += "/0";
+    attributes = ReadText(plan.folder + "/.zattrs", 4 << 20, ".zattrs of " + plan.name + "/0");
+  }
+  if (!attributes) throw ImageError(plan.name + " is not an OME-Zarr image: it has no .zattrs");
+  plan.image = ParseZarrAttributes(*attributes, ".zattrs of " + plan.name);
+  for (size_t i = 0; i < plan.image.paths.size(); ++i) plan.levels.push_back(PlanLevel(plan, i));
+  return plan;
+}
+
+std::optional<Hyperstack> ReadZarrLevel(const ZarrPlan& plan, size_t level, ProgressSink& progress, std::string& error,
+                                        const std::string& note, unsigned threads) {
+  const ZarrLevel& l = plan.levels.at(level);
+  const ZarrArrayMeta& a = l.array;
+  Hyperstack h;
+  h.width = l.width;
+  h.height = l.height;
+  h.slices = l.slices;
+  h.channels = l.channels;
+  h.frames = l.frames;
+  h.bits = l.Bits();
+  std::copy(l.voxel, l.voxel + 3, h.voxel);
+  if (h.voxel[0] > 0) h.unit = plan.image.unit;
+  h.looks = plan.image.channels;
+  h.note = note;
+  h.kind = a.Kind();
+  h.data = Allocate(std::max<uint64_t>(l.Bytes(), 1));
+  std::unique_ptr<uint8_t[], FreeDeleter> floats;
+  if (a.type == ZarrType::kFloat32) floats = Allocate(l.Samples() * 4);
+
+  // Where each array axis steps in the stack: plane (t * C + c) * Z + z, rows of width samples.
+  const size_t plane = h.PlaneSamples();
+  SampleBox box;
+  box.axes = static_cast<int>(a.shape.size());
+  for (int i = 0; i < box.axes; ++i) {
+    const char axis = plan.image.axes[size_t(i)];
+    box.chunk[i] = a.chunks[size_t(i)];
+    box.step[i] = axis == 'x'   ? 1
+                  : axis == 'y' ? size_t(h.width)
+                  : axis == 'z' ? plane
+                  : axis == 'c' ? plane * size_t(h.slices)
+                                : plane * size_t(h.slices) * size_t(h.channels);
+  }
+  const size_t chunk_bytes = a.ChunkBytes();
+  const size_t chunks = a.ChunkCount();
+  if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
+  threads = static_cast<unsigned>(std::min<size_t>({threads, chunks, 64, std::max<size_t>(2, kLargeChunks / chunk_bytes)}));
+  std::vector<std::vector<uint8_t>> stored(threads), decoded(threads);
+  std::vector<uint8_t> fill;  // made when the first missing chunk is met
+  std::once_flag fill_made;
+  void* out = floats ? floats.get() : h.data.get();
+
+  // 16-bit integer samples: each plane's range gathered chunk by chunk, while the samples just
+  // written are in the cache (float planes are ranged once scaled).
+  const bool range_chunks = a.type == ZarrType::kUint16 || a.type == ZarrType::kInt16;
+  if (h.bits == 16) h.plane_ranges.assign(h.Planes(), {uint16_t{65535}, uint16_t{0}});
+  std::mutex ranges_mutex;
+  const auto note_ranges = [&](const SampleBox& b) {
+    int64_t from[5] = {}, count[5] = {1, 1, 1, 1, 1};  // t, c, z, y, x
+    for (int i = 0; i < b.axes; ++i) {
+      const size_t k = std::string("tczyx").find(plan.image.axes[size_t(i)]);
+      from[k] = b.origin[i];
+      count[k] = b.extent[i];
+    }
+    const auto* samples = reinterpret_cast<const uint16_t*>(h.data.get());
+    for (int64_t t = from[0]; t < from[0] + count[0]; ++t)
+      for (int64_t c = from[1]; c < from[1] + count[1]; ++c)
+        for (int64_t z = from[2]; z < from[2] + count[2]; ++z) {
+          const size_t p = (size_t(t) * size_t(h.channels) + size_t(c)) * size_t(h.slices) + size_t(z);
+          std::pair<uint16_t, uint16_t> range{65535, 0};
+          for (int64_t y = from[3]; y < from[3] + count[3]; ++y) {
+            const auto [lo, hi] = PlaneRange(samples + p * plane + size_t(y) * size_t(h.width) + size_t(from[4]), size_t(count[4]));
+            range = {std::min(range.first, lo), std::max(range.second, hi)};
+          }
+          std::lock_guard lock(ranges_mutex);
+          auto& r = h.plane_ranges[p];
+          r = {std::min(r.first, range.first), std::max(r.second, range.second)};
+        }
+  };
+  const auto decode = [&](unsigned worker, size_t index) {
+    std::vector<int64_t> grid(a.shape.size());
+    SampleBox b = box;
+    for (size_t i = grid.size(), rest = index; i-- > 0;) {
+      const int64_t across = (a.shape[i] + a.chunks[i] - 1) / a.chunks[i];
+      grid[i] = static_cast<int64_t>(rest % uint64_t(across));
+      rest /= uint64_t(across);
+      b.origin[i] = grid[i] * a.chunks[i];
+      b.extent[i] = std::min(a.chunks[i], a.shape[i] - b.origin[i]);
+    }
+    const std::string key = ChunkKey(grid, a.separator);
+    const std::string where = "chunk " + key + " of level " + std::to_string(level + 1) + " of " + plan.name;
+    const int fd = ::open((l.folder + "/" + key).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+      if (errno != ENOENT && errno != ENOTDIR) throw ImageError(where + " cannot be opened: " + std::strerror(errno));
+      std::call_once(fill_made, [&] { fill = FillChunk(a); });
+      ScatterSamples(a, fill.data(), b, out);  // never written: fill_value
+      if (range_chunks) note_ranges(b);
+      return;
+    }
+    struct stat st {};
+    std::vector<uint8_t>& raw = stored[worker];
+    bool read = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    const uint64_t size = read ? uint64_t(st.st_size) : 0;
+    if (read && size <= MaxStoredChunk(chunk_bytes)) {
+      raw.resize(size);
+      for (size_t done = 0; read && done < size;) {
+        const ssize_t got = ::pread(fd, raw.data() + done, size - done, off_t(done));
+        read = got > 0;
+        done += read ? size_t(got) : 0;
+      }
+    }
+    ::close(fd);
+    if (!read) throw ImageError(where + " cannot be read");
+    if (size > MaxStoredChunk(chunk_bytes))
+      throw ImageError(where + " takes " + std::to_string(size) + " bytes, more than any encoding of its " +
+                       std::to_string(chunk_bytes) + " bytes of samples");
+    std::vector<uint8_t>& samples = decoded[worker];
+    samples.resize(chunk_bytes);
+    DecodeZarrChunk(a.codec, raw.data(), raw.size(), samples.data(), samples.size(), where);
+    ScatterSamples(a, samples.data(), b, out);
+    if (range_chunks) note_ranges(b);
+  };
+  progress.ShowProgress("Reading Image", 0, static_cast<int32_t>(std::min<size_t>(chunks, INT32_MAX)));
+  bool finished = false;
+  try {
+    finished = RunSteps(chunks, threads, &progress, decode);
+  } catch (...) {
+    progress.HideProgress();
+    throw;
+  }
+  progress.HideProgress();
+  if (!finished) {
+    error = "Reading " + plan.name + " was stopped.";
+    return std::nullopt;
+  }
+  stored.clear();
+  decoded.clear();
+  if (floats) {
+    ScaleFloatsInto16(reinterpret_cast<const float*>(floats.get()), l.Samples(), reinterpret_cast<uint16_t*>(h.data.get()));
+    floats.reset();
+    RunSteps(h.Planes(), threads, nullptr, [&](unsigned, size_t p) {
+      h.plane_ranges[p] = PlaneRange(reinterpret_cast<const uint16_t*>(h.data.get()) + p * plane, plane);
+    });
+  }
+  return h;
+}
+
+}  // namespace lumetrix::imaging

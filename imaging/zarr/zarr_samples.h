@@ -1,0 +1,38 @@
+#pragma once
+// Decoded Zarr chunks into the stack's planes: samples converted to what a Hyperstack holds
+// (8 or 16 bits) and written where their (t, c, z, y, x) place them.
+
+#include <cstddef>
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "imaging/zarr/zarr_metadata.h"
+
+namespace lumetrix::imaging {
+
+// One chunk's part of the array: per array axis, the chunk's size, where the chunk starts, how
+// much of it lies inside the array, and how far one step along the axis moves in the output.
+struct SampleBox {
+  int axes = 0;
+  int64_t chunk[5] = {}, origin[5] = {}, extent[5] = {};
+  size_t step[5] = {};
+};
+
+// Writes the samples of a decoded chunk (C order, the array's byte order) into `out`: uint8
+// as they are, uint16 as they are, int16 shifted by 32768 into uint16 (as the TIFF reader does),
+// float32 as floats (for ScaleFloatsInto16 once every chunk is in).
+void ScatterSamples(const ZarrArrayMeta& array, const uint8_t* chunk, const SampleBox& box, void* out);
+
+// A decoded chunk of fill_value, in the array's sample type and byte order.
+std::vector<uint8_t> FillChunk(const ZarrArrayMeta& array);
+
+// Float samples become 16 bits over their finite range, as the TIFF reader scales them: the
+// least finite value 0, the largest 65535, +infinity 65535, NaN and -infinity 0; a constant
+// image is black.
+void ScaleFloatsInto16(const float* floats, size_t count, uint16_t* out);
+
+// The least and largest of `count` samples.
+std::pair<uint16_t, uint16_t> PlaneRange(const uint16_t* samples, size_t count);
+
+}  // namespace lumetrix::imaging

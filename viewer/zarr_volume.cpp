@@ -1,0 +1,91 @@
+#include "viewer/zarr_volume.h"
+
+#include <cstdint>
+#include <new>
+
+#include "core/file_helpers.h"
+#include "imaging/available_memory.h"
+#include "imaging/zarr/zarr_reader.h"
+#include "viewer/hyperstack_view.h"
+
+namespace lumetrix {
+namespace {
+
+std::string Megabytes(uint64_t bytes) { return std::to_string((bytes + (1 << 20) - 1) >> 20) + " MB"; }
+
+// The shown (8-bit) volume of a level: one byte per voxel for one channel, three for colour.
+uint64_t ShownBytes(const imaging::ZarrLevel& l) {
+  return uint64_t(l.width) * uint64_t(l.height) * uint64_t(l.slices) * (l.channels == 1 ? 1 : 3);
+}
+
+// A sentence from below: full stop at the end.
+std::string Sentence(std::string text) {
+  if (!text.empty() && text.back() != '.') text += '.';
+  return text;
+}
+
+}  // namespace
+
+std::optional<VolumeData> ReadZarrVolume(const std::string& path, ProgressSink& progress, std::string& error,
+                                         const VolumeLoadOptions& options) {
+  try {
+    const imaging::ZarrPlan plan = imaging::PlanZarr(path);
+    const uint64_t available = imaging::AvailableMemoryBytes();
+    const auto fits = [&](const imaging::ZarrLevel& l) {
+      const uint64_t shown = ShownBytes(l), needed = l.PeakBytes() + shown;
+      if (l.slices > 32767 || needed > static_cast<uint64_t>(PTRDIFF_MAX)) return false;
+      return options.MaxBytes ? shown <= options.MaxBytes : !available || needed <= available;
+    };
+    size_t chosen = 0;
+    while (chosen < plan.levels.size() && !fits(plan.levels[chosen])) ++chosen;
+    const size_t count = plan.levels.size();
+    if (chosen == count) {
+      const imaging::ZarrLevel& l = plan.levels.back();
+      const uint64_t limit = options.MaxBytes ? options.MaxBytes : available;
+      error = plan.name + " needs " + Megabytes(options.MaxBytes ? ShownBytes(l) : l.PeakBytes() + ShownBytes(l)) +
+              " of memory even at its coarsest level (" + l.Size() + "), more than is available (" + Megabytes(limit) +
+              ").";
+      if (l.slices > 32767) error = plan.name + " has " + std::to_string(l.slices) + " slices; at most 32767 can be opened.";
+      return std::nullopt;
+    }
+    std::string note;  // the finest level is the image as stored: nothing to say
+    if (chosen > 0) {
+      note = "level " + std::to_string(chosen + 1) + " of " + std::to_string(count) + " (" + plan.levels[chosen].Size() +
+             ") shown: the finest that fits the memory";
+    }
+    std::optional<imaging::Hyperstack> stack = imaging::ReadZarrLevel(plan, chosen, progress, error, note);
+    if (!stack) return std::nullopt;
+    VolumeData v = ShowHyperstack(std::move(*stack));
+    v.FilePath = path;
+    return v;
+  } catch (const std::bad_alloc&) {
+    error = "There is not enough memory to open " + FileNameOf(imaging::ZarrFolderOf(path)) + ".";
+  } catch (const std::exception& e) {
+    error = Sentence(e.what());
+  }
+  return std::nullopt;
+}
+
+std::vector<std::string> ZarrLevelLines(const std::string& path, const VolumeData& shown) {
+  std::vector<std::string> lines;
+  if (!imaging::IsZarrPath(path)) return lines;
+  imaging::ZarrPlan plan;
+  try {
+    plan = imaging::PlanZarr(path);
+  } catch (const std::exception&) {  // changed since it was read: nothing to list
+    return lines;
+  }
+  bool marked = false;
+  for (size_t i = 0; i < plan.levels.size(); ++i) {
+    const imaging::ZarrLevel& l = plan.levels[i];
+    const bool is_shown = !marked && l.width == shown.Width && l.height == shown.Height && l.slices == shown.Depth;
+    marked = marked || is_shown;
+    lines.push_back("level " + std::to_string(i + 1) + " of " + std::to_string(plan.levels.size()) + ": " + l.Size() +
+                    ", " + l.array.Kind() + (is_shown ? " (shown)" : ""));
+  }
+  return lines;
+}
+
+bool VolumePathExists(const std::string& path) { return FileExists(path) || imaging::IsZarrPath(path); }
+
+}  // namespace lumetrix
