@@ -47,28 +47,6 @@ PagePlace PlaceOf(const HyperstackLayout& l, int64_t index) {
   return place;
 }
 
-// Float samples (in `floats`, in plane order) become 16 bits over their finite range; returns
-// the stored value of 16-bit value v as lo + v * scale.
-StoredValues ScaleInto16(const float* floats, size_t count, uint16_t* out) {
-  float lo = std::numeric_limits<float>::infinity(), hi = -lo;
-  for (size_t i = 0; i < count; ++i) {
-    if (!std::isfinite(floats[i])) continue;
-    lo = std::min(lo, floats[i]);
-    hi = std::max(hi, floats[i]);
-  }
-  const double span = static_cast<double>(hi) - lo;
-  for (size_t i = 0; i < count; ++i) {
-    const float v = floats[i];
-    if (!std::isfinite(v)) out[i] = v > 0 ? 65535 : 0;
-    else if (!(span > 0)) out[i] = 0;  // a constant file is black
-    else out[i] = static_cast<uint16_t>(std::clamp(std::floor((v - lo) * 65535.0 / span + 0.5), 0.0, 65535.0));
-  }
-  StoredValues values;
-  if (std::isfinite(lo)) values.offset = lo;
-  if (span > 0) values.scale = span / 65535.0;
-  return values;
-}
-
 // How the held samples stand for the stored ones, for every kind but the rescaled one.
 StoredValues ValuesOf(const detail::PageShape& shape) {
   StoredValues v;
@@ -228,7 +206,7 @@ std::optional<Hyperstack> ReadHyperstack(const HyperstackPlan& plan, ProgressSin
   }
   if (floats) {
     const StoredValues scaled =
-        ScaleInto16(reinterpret_cast<const float*>(floats.get()), plan.Samples(), reinterpret_cast<uint16_t*>(h.data.get()));
+        ScaleFloatsInto16(reinterpret_cast<const float*>(floats.get()), plan.Samples(), reinterpret_cast<uint16_t*>(h.data.get()));
     h.values.offset = scaled.offset, h.values.scale = scaled.scale;
     for (size_t plane = 0; plane < h.Planes(); ++plane) note_range(plane);
   }

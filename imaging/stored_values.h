@@ -4,6 +4,8 @@
 // read, so each held ("internal") value stands for the stored value offset + scale * internal.
 // Display ranges, auto contrast and iso levels are given in stored values.
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace lumetrix::imaging {
@@ -26,5 +28,9 @@ struct StoredValues {
   }
   friend bool operator==(const StoredValues&, const StoredValues&) = default;
 };
+
+// Float samples (in plane order) become 16 bits over their finite range (infinities to the ends,
+// NaN and a constant file to 0); returns what each 16-bit value stands for.
+StoredValues ScaleFloatsInto16(const float* floats, size_t count, uint16_t* out);
 
 }  // namespace lumetrix::imaging

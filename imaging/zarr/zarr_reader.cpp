@@ -255,6 +255,8 @@ std::optional<Hyperstack> ReadZarrLevel(const ZarrPlan& plan, size_t level, Prog
   h.looks = plan.image.channels;
   h.note = note;
   h.kind = a.Kind();
+  h.values.bits = a.type == ZarrType::kUint8 ? 8 : a.type == ZarrType::kFloat32 ? 32 : 16;
+  if (a.type == ZarrType::kInt16) h.values.format = SampleFormat::kSigned, h.values.offset = -32768;
   h.data = Allocate(std::max<uint64_t>(l.Bytes(), 1));
   std::unique_ptr<uint8_t[], FreeDeleter> floats;
   if (a.type == ZarrType::kFloat32) floats = Allocate(l.Samples() * 4);
@@ -367,7 +369,8 @@ std::optional<Hyperstack> ReadZarrLevel(const ZarrPlan& plan, size_t level, Prog
   stored.clear();
   decoded.clear();
   if (floats) {
-    ScaleFloatsInto16(reinterpret_cast<const float*>(floats.get()), l.Samples(), reinterpret_cast<uint16_t*>(h.data.get()));
+    h.values = ScaleFloatsInto16(reinterpret_cast<const float*>(floats.get()), l.Samples(),
+                                 reinterpret_cast<uint16_t*>(h.data.get()));
     floats.reset();
     RunSteps(h.Planes(), threads, nullptr, [&](unsigned, size_t p) {
       h.plane_ranges[p] = PlaneRange(reinterpret_cast<const uint16_t*>(h.data.get()) + p * plane, plane);

@@ -104,22 +104,6 @@ std::vector<uint8_t> FillChunk(const ZarrArrayMeta& array) {
   return chunk;
 }
 
-void ScaleFloatsInto16(const float* floats, size_t count, uint16_t* out) {
-  float lo = std::numeric_limits<float>::infinity(), hi = -lo;
-  for (size_t i = 0; i < count; ++i) {
-    if (!std::isfinite(floats[i])) continue;
-    lo = std::min(lo, floats[i]);
-    hi = std::max(hi, floats[i]);
-  }
-  const double span = static_cast<double>(hi) - lo;
-  for (size_t i = 0; i < count; ++i) {
-    const float v = floats[i];
-    if (!std::isfinite(v)) out[i] = v > 0 ? 65535 : 0;
-    else if (!(span > 0)) out[i] = 0;
-    else out[i] = static_cast<uint16_t>(std::clamp(std::floor((v - lo) * 65535.0 / span + 0.5), 0.0, 65535.0));
-  }
-}
-
 std::pair<uint16_t, uint16_t> PlaneRange(const uint16_t* samples, size_t count) {
   uint16_t lo = 65535, hi = 0;
   for (size_t i = 0; i < count; ++i) {

@@ -27,11 +27,6 @@ void ScatterSamples(const ZarrArrayMeta& array, const uint8_t* chunk, const Samp
 // A decoded chunk of fill_value, in the array's sample type and byte order.
 std::vector<uint8_t> FillChunk(const ZarrArrayMeta& array);
 
-// Float samples become 16 bits over their finite range, as the TIFF reader scales them: the
-// least finite value 0, the largest 65535, +infinity 65535, NaN and -infinity 0; a constant
-// image is black.
-void ScaleFloatsInto16(const float* floats, size_t count, uint16_t* out);
-
 // The least and largest of `count` samples.
 std::pair<uint16_t, uint16_t> PlaneRange(const uint16_t* samples, size_t count);
 

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 
 #include "tests/support/tiff_fixture.h"
 #include "viewer/volume_loader.h"
@@ -99,6 +100,16 @@ TEST(ZarrFiles, LevelsOpenAsZarrReadsThem) {
       EXPECT_EQ(line.substr(line.size() - 8), " (shown)");
     } else {
       EXPECT_EQ(v->Note, "");
+    }
+    // Held samples stand for the stored ones: int16 shifted, float32 over its finite range.
+    std::istringstream stored(ReadAll(folder.parent_path() / ("stored_" + std::to_string(c.level) + ".txt")));
+    double stored_lo = 0, stored_hi = 0;
+    std::string dtype;
+    stored >> stored_lo >> stored_hi >> dtype;
+    const char* type = dtype == "int16" ? "16-bit signed" : dtype == "float32" ? "32-bit float" : dtype == "uint8" ? "8-bit" : "16-bit";
+    EXPECT_EQ(v->Values.TypeName(), type);
+    if (dtype == "int16" || dtype == "float32") {
+      EXPECT_EQ(std::pair(v->Values.Stored(0), v->Values.Stored(65535)), dtype == "int16" ? std::pair(-32768.0, 32767.0) : std::pair(stored_lo, stored_hi));
     }
     // Every plane against zarr's own reading, in (t, c, z) order.
     const std::string expected = ReadAll(folder.parent_path() / ("expected_" + std::to_string(c.level) + ".raw"));

@@ -64,6 +64,9 @@ for level in range(spec.get("levels", 1)):
     a = zarr.open_array(os.path.join(out, str(level)), mode="r")[...]
     order = [axes.index(k) for k in "tczyx" if k in axes]
     a = np.transpose(a, order)
+    finite = a[np.isfinite(a)]  # the stored values the held 0 and 65535 (or 255) stand for
+    with open(os.path.join(os.path.dirname(out), "stored_%d.txt" % level), "w") as f:
+        f.write("%r %r %s" % (float(finite.min()), float(finite.max()), a.dtype.name))
     if a.dtype == np.int16:
         a = (a.astype(np.int32) + 32768).astype("<u2")
     elif a.dtype == np.float32:
