@@ -57,7 +57,14 @@ void Viewer::Yield() {
 std::optional<VolumeData> Viewer::ReadForOpen(const std::string& name, std::string& error) {
   EnterBusy();
   reading_ = true;
-  std::optional<VolumeData> read = ReadVolume(name, ImX_, ui_.progress, error);
+  VolumeLoadOptions options;
+  if (!ChooseSeries(name, options.Series)) {
+    reading_ = false;
+    LeaveBusy();
+    ShowStatus("Opening " + FileNameOf(name) + " cancelled");
+    return std::nullopt;
+  }
+  std::optional<VolumeData> read = ReadVolume(name, ImX_, ui_.progress, error, options);
   reading_ = false;
   LeaveBusy();
   if (!read && !quit_requested_ && ui_.progress.Cancelled()) {
@@ -65,6 +72,15 @@ std::optional<VolumeData> Viewer::ReadForOpen(const std::string& name, std::stri
     ShowStatus("Opening " + FileNameOf(name) + " cancelled");
   }
   return read;
+}
+
+bool Viewer::ChooseSeries(const std::string& name, int32_t& series) {
+  series = std::max(series_to_open_, 0);
+  if (series_to_open_ >= 0 || script_running_ || !ui_.chooseSeries) return true;  // scripts take the first
+  const std::vector<imaging::SeriesSummary> list = imaging::ListSeries(name);
+  if (list.size() < 2) return true;
+  series = ui_.chooseSeries(FileNameOf(name), list);
+  return series >= 0 && static_cast<size_t>(series) < list.size();
 }
 
 bool Viewer::OpenVolume(const std::string& path) {
