@@ -76,7 +76,7 @@ std::optional<VolumeData> Viewer::ReadForOpen(const std::string& name, std::stri
 
 bool Viewer::ChooseSeries(const std::string& name, int32_t& series) {
   series = std::max(series_to_open_, 0);
-  if (series_to_open_ >= 0 || script_running_ || !ui_.chooseSeries) return true;  // scripts take the first
+  if (series_to_open_ >= 0 || script_running_ || image_member_ || !ui_.chooseSeries) return true;  // scripts take the first
   const std::vector<imaging::SeriesSummary> list = imaging::ListSeries(name);
   if (list.size() < 2) return true;
   series = ui_.chooseSeries(FileNameOf(name), list);
@@ -184,7 +184,9 @@ bool Viewer::OpenImage(const std::string& path, std::string& reason) {
     return false;
   }
   opening_ = true;
+  image_member_ = true;  // the script member never asks for a series
   std::optional<VolumeData> read = ReadForOpen(path, reason);
+  image_member_ = false;
   opening_ = false;
   if (!read) {
     if (reason.empty()) reason = "Opening " + path + " was cancelled";

@@ -354,6 +354,7 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   ViewerSurface& surface_;
   ViewerUi ui_;
   int32_t series_to_open_ = -1;  // -1: ask ui_.chooseSeries, outside scripts
+  bool image_member_ = false;    // OpenImage is reading
   bool volume_loaded_ = false;
   bool viewer_done_ = true;
   bool quit_requested_ = false;
