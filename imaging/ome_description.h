@@ -41,8 +41,9 @@ struct OmeDescription {
 inline constexpr size_t kMaxTiffData = size_t{1} << 20;
 inline constexpr size_t kMaxSetFiles = 1024;
 inline constexpr size_t kMaxOmeImages = 4096;
-// Planes of one image at most: OME metadata describing more is not followed.
-inline constexpr int64_t kMaxOmePlanes = int64_t{1} << 22;
+// Planes of one image at most: OME metadata describing more is not followed (its plane map of
+// 16 bytes a plane stays within 16 MB).
+inline constexpr int64_t kMaxOmePlanes = int64_t{1} << 20;
 
 // Nothing unless the text holds an OME element with a Pixels element. The first image.
 std::optional<OmeDescription> ParseOmeDescription(std::string_view text);

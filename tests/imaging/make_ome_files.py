@@ -115,6 +115,19 @@ write('two_images.ome.tif', [plane(value(*p)) for p in main] + [plane(100 + c, 8
       ome('2016', [('main', pixels('2016', 'XYZCT', 2, 3, 1, '<TiffData IFD="0" PlaneCount="6"/>')),
                    ('overview', pixels('2016', 'XYZCT', 2, 1, 1, '<TiffData IFD="6" PlaneCount="2"/>', w=8, h=6))]))
 
+# A hostile map: a huge PlaneCount (held at the planes there are), an IFD beyond the file mapped
+# over z 1, an unreadable IFD and a position outside the image (both ignored). Z=4, 3 pages.
+write('hostile.ome.tif', [plane(value(0, z, 0)) for z in range(3)],
+      ome('2016', [('h', pixels('2016', 'XYZCT', 1, 4, 1, '<TiffData IFD="0" PlaneCount="1000000000"/>'
+                                '<TiffData IFD="99" FirstZ="1"/><TiffData IFD="-5" FirstZ="2"/>'
+                                '<TiffData IFD="0" FirstZ="7"/>'))]))
+
+# A pyramid: three pages of 16x12, each with an 8x6 level (value + 100) in its SubIFDs.
+with tifffile.TiffWriter(out + 'pyramid.tif') as tif:
+    for z in range(3):
+        tif.write(plane(value(0, z, 0)), subifds=1, metadata=None)
+        tif.write(plane(value(0, z, 0) + 100, 8, 6), subfiletype=1, metadata=None)
+
 # Resolution tags: 72 per inch is a screen density, 300 per centimetre a calibration.
 tifffile.imwrite(out + 'dpi72.tif', plane(7), resolution=(72, 72), resolutionunit='INCH', metadata=None)
 tifffile.imwrite(out + 'per_cm300.tif', plane(7), resolution=(300, 300), resolutionunit='CENTIMETER', metadata=None)

@@ -54,6 +54,9 @@ TEST_F(OmeFiles, EveryPlaneComesFromThePageTheMapNames) {
       {"two_images.ome.tif", 1, 8, 6, 2, 1, 1, {0.5, 0.5, 2}, [](int c, int, int) { return 100 + c; }, ""},
       {"thumb.tif", 0, 16, 12, 1, 3, 1, {0, 0, 0}, V, ""},
       {"thumb.tif", 1, 4, 3, 1, 1, 1, {0, 0, 0}, [](int, int, int) { return 99; }, ""},
+      {"hostile.ome.tif", 0, 16, 12, 1, 4, 1, {0.5, 0.5, 2},
+       [](int c, int z, int t) { return z == 1 || z == 3 ? 0 : V(c, z, t); }, "holds 2 of the 4 planes"},
+      {"pyramid.tif", 1, 8, 6, 1, 3, 1, {0, 0, 0}, [](int c, int z, int t) { return V(c, z, t) + 100; }, ""},
       // 72 per inch is no calibration; 300 per centimetre is 10000 / 300 = 33.333 um.
       {"dpi72.tif", 0, 16, 12, 1, 1, 1, {0, 0, 0}, [](int, int, int) { return 7; }, ""},
       {"per_cm300.tif", 0, 16, 12, 1, 1, 1, {10000.0 / 300, 10000.0 / 300, 0}, [](int, int, int) { return 7; }, ""},
@@ -86,6 +89,7 @@ TEST_F(OmeFiles, SeriesAreListedWithTheirSizesNamesAndReducedCopies) {
   } cases[] = {
       {"two_images.ome.tif", {"series 1: 16x12x3 2ch \"main\"", "series 2: 8x6x1 2ch \"overview\""}},
       {"thumb.tif", {"series 1: 16x12x3 1ch", "series 2: 4x3x1 1ch reduced resolution"}},
+      {"pyramid.tif", {"series 1: 16x12x3 1ch", "series 2: 8x6x3 1ch reduced resolution"}},
       {"shuffled_2016.ome.tif", {}},
   };
   for (const auto& k : cases) {
