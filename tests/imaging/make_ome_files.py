@@ -101,6 +101,13 @@ xml = ome('2016', [('set', pixels('2016', 'XYZCT', 2, 3, 1, tds))])
 for c in range(2):
     write(f'set_{c + 1}.ome.tif', [plane(value(c, z, 0)) for z in range(3)], xml)
 
+# The metadata in the first file only: the second names it in a BinaryOnly element.
+tds = ''.join(td(z, c, z, 0, count=1, file=f'part_{c + 1}.ome.tif') for c in range(2) for z in range(3))
+write('part_1.ome.tif', [plane(value(0, z, 0)) for z in range(3)], ome('2016', [('part', pixels('2016', 'XYZCT', 2, 3, 1, tds))]))
+write('part_2.ome.tif', [plane(value(1, z, 0)) for z in range(3)],
+      f'<?xml version="1.0" encoding="UTF-8"?><OME xmlns="{NS["2016"]}" UUID="urn:uuid:0000-part_2">'
+      '<BinaryOnly MetadataFile="part_1.ome.tif" UUID="urn:uuid:0000-part_1"/></OME>')
+
 # A set whose second file is missing, and one that names a file outside its folder.
 write('gap_1.ome.tif', [plane(value(0, z, 0)) for z in range(3)],
       ome('2016', [('gap', pixels('2016', 'XYZCT', 2, 3, 1,

@@ -46,6 +46,7 @@ TEST_F(OmeFiles, EveryPlaneComesFromThePageTheMapNames) {
        [](int c, int z, int t) { return t == 1 && c == 1 ? 0 : V(c, z, t); }, "holds 9 of the 12 planes"},
       {"set_1.ome.tif", 0, 16, 12, 2, 3, 1, {0.5, 0.5, 2}, V, ""},
       {"set_2.ome.tif", 0, 16, 12, 2, 3, 1, {0.5, 0.5, 2}, V, ""},
+      {"part_2.ome.tif", 0, 16, 12, 2, 3, 1, {0.5, 0.5, 2}, V, ""},
       {"gap_1.ome.tif", 0, 16, 12, 2, 3, 1, {0.5, 0.5, 2},
        [](int c, int z, int t) { return c == 1 ? 0 : V(c, z, t); }, "gap_2.ome.tif, a file of its set, is missing"},
       {"escape.ome.tif", 0, 16, 12, 2, 3, 1, {0.5, 0.5, 2},
