@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/gif_options.h"
+#include "app/series_option.h"
 #include "app/view_options.h"
 #include "core/frame_size.h"
 #include "core/output_check.h"
@@ -43,9 +44,15 @@ std::string Number(double value) {
 }  // namespace
 
 int RunScriptCommand(const CommandLine& line) {
+  int32_t series = 0;
+  if (const std::string problem = ReadSeriesOption(line, {line.Arguments[1]}, series); !problem.empty()) {
+    std::fprintf(stderr, "%s\n", problem.c_str());
+    return 2;
+  }
   ProtectInputs({line.Arguments[0], line.Arguments[1]});  // the script's own saves must not replace them
   OffscreenViewer offscreen;
   Viewer& viewer = offscreen.viewer;
+  viewer.SetSeriesToOpen(series);
   if (!viewer.OpenAtStart(line.Arguments[1])) return 1;
   std::string error;
   if (viewer.RunScriptFile(line.Arguments[0], error)) return 0;
@@ -136,7 +143,12 @@ int RunInfoCommand(const CommandLine& line) {
   imaging::ImageBox image;
   NullProgress progress;
   std::string error;
-  const auto volume = ReadVolume(path, image, progress, error);
+  VolumeLoadOptions options;
+  if (const std::string problem = ReadSeriesOption(line, {path}, options.Series); !problem.empty()) {
+    std::fprintf(stderr, "%s\n", problem.c_str());
+    return 2;
+  }
+  const auto volume = ReadVolume(path, image, progress, error, options);
   if (!volume) {
     std::fprintf(stderr, "%s\n", error.c_str());
     return 1;
@@ -155,6 +167,9 @@ int RunInfoCommand(const CommandLine& line) {
     std::printf("voxel unknown\n");
   }
   for (const std::string& level : ZarrLevelLines(path, *volume)) std::printf("%s\n", level.c_str());
+  const std::vector<imaging::SeriesSummary> series = imaging::ListSeries(path);
+  for (size_t i = 0; i < series.size(); ++i)
+    std::printf("%s\n", imaging::SeriesLine(static_cast<int32_t>(i + 1), series[i]).c_str());
   if (!volume->Note.empty()) std::fprintf(stderr, "%s\n", volume->Note.c_str());
   return 0;
 }
@@ -182,6 +197,11 @@ int RunRenderCommand(const CommandLine& line) {
   const std::optional<ViewOptions> view = ParseViewOptions(line, error);
   if (!view) {
     std::fprintf(stderr, "%s\n", error.c_str());
+    return 2;
+  }
+  int32_t series = 0;
+  if (const std::string problem = ReadSeriesOption(line, {file}, series); !problem.empty()) {
+    std::fprintf(stderr, "%s\n", problem.c_str());
     return 2;
   }
   struct Range {
@@ -217,6 +237,7 @@ int RunRenderCommand(const CommandLine& line) {
     return 2;
   }
   viewer.SetClientSize(width, height);
+  viewer.SetSeriesToOpen(series);
   if (!viewer.OpenAtStart(file)) return 1;
   try {
     ViewState state = viewer.View();

@@ -18,14 +18,14 @@ struct CommandShape {
 
 const std::map<std::string, CommandShape>& Shapes() {
   static const std::map<std::string, CommandShape> shapes = {
-      {"info", {1, 1, {}, {}}},
+      {"info", {1, 1, {"--series"}, {}}},
       {"render",
-       {2, 2, {"--size", "--xrot", "--yrot", "--mode", "--range", "--crop", "--clip", "--quality"},
+       {2, 2, {"--size", "--xrot", "--yrot", "--mode", "--range", "--crop", "--clip", "--quality", "--series"},
         {"--scalebar", "--axes", "--ortho"}}},
-      {"run", {2, 2, {}, {}}},
+      {"run", {2, 2, {"--series"}, {}}},
       {"movie",
        {2, SIZE_MAX, {"--size", "--out-dir", "--format", "--codec", "--palette", "--dither", "--mode", "--crop", "--clip",
-         "--quality"},
+         "--quality", "--series"},
         {"--ortho"}}},
       {"recompress", {2, 2, {"--codec"}, {}}},
       {"join-tiff", {2, SIZE_MAX, {}, {}}},
@@ -98,10 +98,10 @@ std::vector<CommandOptions> CommandTable() {
 
 std::string UsageText() {
   return "usage: lumetrix [FILE.tif]\n"
-         "       lumetrix --info FILE.tif\n"
+         "       lumetrix --info FILE.tif [--series N]\n"
          "       lumetrix --render FILE.tif OUT.bmp|OUT.jpg [--size WxH] [--xrot A] [--yrot A]\n"
          "                [--range CHANNEL:MIN:MAX]... [--scalebar] [--axes] [VIEW OPTIONS]\n"
-         "       lumetrix --run SCRIPT.scp FILE.tif\n"
+         "       lumetrix --run SCRIPT.scp FILE.tif [--series N]\n"
          "       lumetrix --movie KEYS.lkf OUT.mp4|OUT.avi|OUT.gif FILE.tif [--size WxH] [--codec NAME]\n"
          "                [--palette optimal|grey|web|best] [--dither none|ordered|fs] [VIEW OPTIONS]\n"
          "       lumetrix --movie KEYS.lkf --out-dir DIR [--format mp4|avi|gif] [--size WxH] [--codec NAME]\n"
@@ -115,7 +115,7 @@ std::string UsageText() {
          "       lumetrix --help\n"
          "       lumetrix --version\n"
          "VIEW OPTIONS: [--mode additive|max|volume|mip|attenuated|minip|iso] [--crop X0,X1,Y0,Y1,Z0,Z1]\n"
-         "              [--clip NX,NY,NZ,D] [--ortho] [--quality STEP]\n";
+         "              [--clip NX,NY,NZ,D] [--ortho] [--quality STEP] [--series N]\n";
 }
 
 bool ParseNumber(const std::string& text, double& value) {

@@ -9,6 +9,7 @@
 #include "viewer/animation/movie_renderer.h"
 #include "app/cli_commands.h"
 #include "app/gif_options.h"
+#include "app/series_option.h"
 #include "app/view_options.h"
 #include "core/frame_size.h"
 #include "core/output_check.h"
@@ -78,6 +79,12 @@ int RunMovieCommand(const CommandLine& line) {
   for (const MovieJob& job : jobs) inputs.push_back(job.volume);
   for (const MovieJob& job : jobs)
     if (std::string problem = OutputProblem(job.movie, inputs); !problem.empty()) return Usage(problem);
+  int32_t series = 0;
+  {
+    std::vector<std::string> volumes;
+    for (const MovieJob& job : jobs) volumes.push_back(job.volume);
+    if (std::string problem = ReadSeriesOption(line, volumes, series); !problem.empty()) return Usage(problem);
+  }
   ProtectInputs(inputs);
 
   auto track = animation::LoadKeyframes(line.Arguments[0], error);
@@ -92,6 +99,7 @@ int RunMovieCommand(const CommandLine& line) {
   for (auto& key : track->Keys) view->ApplyTo(key.View);  // the options hold for the whole movie
 
   OffscreenViewer offscreen;
+  offscreen.viewer.SetSeriesToOpen(series);
   // The driver's limit is asked before a volume is read.
   if (std::string problem = DrawingSizeProblem(size_text, track->Width, track->Height, offscreen.surface.MaxFrameSide());
       !problem.empty())

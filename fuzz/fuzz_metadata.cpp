@@ -1,12 +1,14 @@
 // libFuzzer target: ImageJ descriptions and OME-XML as text, resolved against a file of 1..64
-// pages (the first byte chooses the page count and kind). The layout must never ask for more
-// pages than the file holds.
+// pages (the first byte chooses the page count and kind), and the OME plane map of every image.
+// An ImageJ or plain layout must never ask for more pages than the file holds; an OME one never
+// for more than kMaxOmePlanes, and its map only for pages of the files it names.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
 #include "imaging/hyperstack_layout.h"
+#include "imaging/ome_plane_map.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace lumetrix::imaging;
@@ -19,12 +21,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   facts.x_resolution = facts.y_resolution = 2;
   facts.width = 5, facts.height = 4;
   facts.description.assign(reinterpret_cast<const char*>(data) + 1, size - 1);
-  const HyperstackLayout l = ResolveLayout(facts, "f.tif");
-  const int64_t limit = facts.pages + (l.pages_after_first_ifd ? facts.contiguous_pages : 0);
-  if (l.PagesUsed() < 1 || l.PagesUsed() > limit || l.page_groups * facts.page_channels > kMaxChannels) std::abort();
-  for (int32_t t : {0, l.frames - 1})
-    for (int32_t z : {0, l.slices - 1})
-      for (int32_t g : {0, l.page_groups - 1})
-        if (l.PageOf(g, z, t) < 0 || l.PageOf(g, z, t) >= l.PagesUsed()) std::abort();
+  const std::vector<OmeDescription> images = ParseOmeImages(facts.description);
+  for (size_t image = 0; image < std::max<size_t>(images.size(), 1) && image < 4; ++image) {
+    facts.ome_image = image;
+    const HyperstackLayout l = ResolveLayout(facts, "f.tif");
+    const bool ome = image < images.size() && l.note.empty() && !ParseImageJDescription(facts.description);
+    const int64_t limit = ome ? kMaxOmePlanes : facts.pages + (l.pages_after_first_ifd ? facts.contiguous_pages : 0);
+    if (l.PagesUsed() < 1 || l.PagesUsed() > limit || l.page_groups * facts.page_channels > kMaxChannels) std::abort();
+    for (int32_t t : {0, l.frames - 1})
+      for (int32_t z : {0, l.slices - 1})
+        for (int32_t g : {0, l.page_groups - 1})
+          if (l.PageOf(g, z, t) < 0 || l.PageOf(g, z, t) >= l.PagesUsed()) std::abort();
+    if (!ome) continue;
+    std::vector<int64_t> pages(images[image].files.size() + 1, facts.pages);
+    if (pages.size() > 1) pages[1] = -1;  // a missing file
+    std::string problem;
+    const std::vector<PlaneSource> map = MapOmePlanes(images[image], l, facts.page_channels, 0, pages, problem);
+    if (!problem.empty() ? !map.empty() : map.size() != static_cast<size_t>(l.PagesUsed())) std::abort();
+    for (const PlaneSource& s : map)
+      if (s.file >= static_cast<int32_t>(pages.size()) || (s.file >= 0 && s.ifd < 0)) std::abort();
+  }
   return 0;
 }

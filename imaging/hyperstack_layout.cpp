@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdint>
 #include <tuple>
+#include <vector>
 
 namespace lumetrix::imaging {
 namespace {
@@ -23,6 +24,13 @@ std::string OmeUnit(const std::string& unit) {
   if (unit == "nm" || unit == "mm" || unit == "cm" || unit == "m") return unit;
   if (unit == "pixel") return "pixel";
   return {};
+}
+
+bool ScreenOrPrintDensity(const StackFacts& facts) {
+  if (facts.resolution_unit != 2 || facts.x_resolution != facts.y_resolution) return false;
+  for (const double dpi : {72.0, 96.0, 150.0, 300.0, 600.0})
+    if (std::fabs(facts.x_resolution - dpi) < 1e-3) return true;
+  return false;
 }
 
 std::string Count(int64_t n, const char* one, const char* many) {
@@ -52,8 +60,9 @@ int64_t HyperstackLayout::PageOf(int32_t g, int32_t z, int32_t t) const {
 HyperstackLayout ResolveLayout(const StackFacts& facts, const std::string& file_name) {
   HyperstackLayout plain;
   plain.slices = static_cast<int32_t>(facts.pages);
-  // Resolution tags: X and Y only.
-  if (facts.x_resolution > 0 && facts.y_resolution > 0 && std::isfinite(facts.x_resolution) &&
+  // Resolution tags: X and Y only, and not the densities of screens and printers, which cameras
+  // and drawing programs write without measuring anything.
+  if (!ScreenOrPrintDensity(facts) && facts.x_resolution > 0 && facts.y_resolution > 0 && std::isfinite(facts.x_resolution) &&
       std::isfinite(facts.y_resolution)) {
     const double to_um = facts.resolution_unit == 2 ? 25400.0 : facts.resolution_unit == 3 ? 10000.0 : 0;
     if (to_um > 0) {
@@ -70,7 +79,11 @@ HyperstackLayout ResolveLayout(const StackFacts& facts, const std::string& file_
 
   HyperstackLayout l = plain;
   const auto ij = ParseImageJDescription(facts.description);
-  const auto ome = ij ? std::nullopt : ParseOmeDescription(facts.description);
+  std::optional<OmeDescription> ome;
+  if (!ij) {
+    std::vector<OmeDescription> images = ParseOmeImages(facts.description);
+    if (facts.ome_image < images.size()) ome = std::move(images[facts.ome_image]);
+  }
   if (ij) {
     if (ij->images < 0 || ij->channels < 0 || ij->slices < 0 || ij->frames < 0) {
       return refuse("its ImageJ description gives an impossible count of images, channels, slices or frames");
@@ -146,11 +159,10 @@ HyperstackLayout ResolveLayout(const StackFacts& facts, const std::string& file_
     l.page_groups = static_cast<int32_t>(ome->size_c / facts.page_channels);
     l.slices = static_cast<int32_t>(ome->size_z);
     l.frames = static_cast<int32_t>(ome->size_t);
-    if (l.PagesUsed() != facts.pages) {
-      const int64_t planes = l.PagesUsed();
-      return refuse("its OME metadata describes " + (planes == INT64_MAX ? "more than 9 x 10^18" : std::to_string(planes)) +
-                    " planes but the file holds " +
-                    Count(facts.pages, "page", "pages"));
+    if (const int64_t planes = l.PagesUsed(); planes > kMaxOmePlanes) {
+      return refuse("its OME metadata describes " +
+                    (planes == INT64_MAX ? "more than 9 x 10^18" : std::to_string(planes)) +
+                    " planes but the file holds " + Count(facts.pages, "page", "pages"));
     }
     for (int i = 0; i < 3; ++i) {
       if (ome->physical[i] < 0) return refuse("its OME metadata gives an impossible physical voxel size");

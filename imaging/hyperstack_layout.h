@@ -28,6 +28,7 @@ struct StackFacts {
   double x_resolution = 0, y_resolution = 0;  // pixels per unit; 0 when absent
   int resolution_unit = 2;                    // TIFF: 1 none, 2 inch, 3 centimetre
   ImageJChannelData imagej_channels;          // display ranges and lookup tables
+  size_t ome_image = 0;                       // which OME Image the layout is for
 };
 
 struct ChannelLook {
@@ -56,6 +57,8 @@ struct HyperstackLayout {
   int64_t PageOf(int32_t g, int32_t z, int32_t t) const;
 };
 
+// OME images are laid out whatever pages the file holds (their plane maps say which pages
+// are used, imaging/ome_plane_map.h); ImageJ and plain files use their pages in order.
 HyperstackLayout ResolveLayout(const StackFacts& facts, const std::string& file_name);
 
 }  // namespace lumetrix::imaging

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
+#include <cstring>
 #include <limits>
 #include <mutex>
 #include <thread>
@@ -14,6 +15,7 @@
 #include "imaging/file_probe.h"
 #include "imaging/image_box.h"
 #include "imaging/lsm_info.h"
+#include "imaging/series_planner.h"
 #include "imaging/tiff_reader.h"
 
 namespace lumetrix::imaging {
@@ -60,7 +62,7 @@ StoredValues ValuesOf(const detail::PageShape& shape) {
 
 }  // namespace
 
-HyperstackPlan PlanHyperstack(const std::string& path) {
+HyperstackPlan PlanHyperstack(const std::string& path, int32_t series) {
   const detail::ProbedFile probe = detail::ProbeImageFile(path);
   HyperstackPlan plan;
   plan.path = path;
@@ -68,26 +70,17 @@ HyperstackPlan PlanHyperstack(const std::string& path) {
   plan.file_size = probe.stamp.size;
   if (probe.format != detail::FileFormat::kTiff) throw ImageError(plan.name + " is not a TIFF file");
   detail::TiffReader reader(path, probe.stamp);
-  plan.directories = reader.FullResolutionPages();
-  const std::optional<LsmInfo> lsm = ReadLsmInfo(path, plan.file_size, plan.name);
-  plan.page_shape = reader.ShapeAt(plan.directories[0], "page 1 of " + plan.name, lsm.has_value());
-  const detail::PageShape& shape = plan.page_shape;
-
-  StackFacts facts;
-  facts.pages = static_cast<int64_t>(plan.directories.size());
-  facts.page_channels = shape.channels;
-  facts.width = shape.width;
-  facts.height = shape.height;
-  facts.description = shape.description;
-  facts.x_resolution = shape.x_resolution;
-  facts.y_resolution = shape.y_resolution;
-  facts.resolution_unit = shape.resolution_unit;
-  facts.imagej_channels = shape.imagej_channels;
-  if (shape.contiguous && shape.data_bytes > 0 && plan.file_size > shape.data_offset) {
-    facts.contiguous_pages = static_cast<int64_t>((plan.file_size - shape.data_offset) / shape.data_bytes) - 1;
+  if (const std::optional<LsmInfo> lsm = ReadLsmInfo(path, plan.file_size, plan.name)) {
+    // Zeiss LSM: its own information gives the layout; its thumbnails are not series.
+    plan.directories = reader.FullResolutionPages();
+    plan.page_shape = reader.ShapeAt(plan.directories[0], "page 1 of " + plan.name, true);
+    const detail::PageShape& first = plan.page_shape;
+    plan.layout = LsmLayout(*lsm, static_cast<int64_t>(plan.directories.size()), first.width, first.height,
+                            first.channels, plan.name);
+  } else {
+    detail::PlanSeries(reader, plan, series);
   }
-  plan.layout = lsm ? LsmLayout(*lsm, facts.pages, facts.width, facts.height, shape.channels, plan.name)
-                   : ResolveLayout(facts, plan.name);
+  const detail::PageShape& shape = plan.page_shape;
 
   // What the pages would decode to against what the file could hold.
   const uint64_t decoded = plan.Samples() * static_cast<uint64_t>(shape.bits / 8);
@@ -140,10 +133,13 @@ std::optional<Hyperstack> ReadHyperstack(const HyperstackPlan& plan, ProgressSin
   std::condition_variable changed;
   size_t done = 0;
   std::string failure;
-  const detail::FileStamp stamp = detail::StampOf(plan.path);
+  std::vector<detail::FileStamp> stamps;  // of every file of a set, as planned
+  for (const std::string& file : plan.files.empty() ? std::vector<std::string>{plan.path} : plan.files)
+    stamps.push_back(detail::StampOf(file));
   const auto work = [&]() {
     try {
-      detail::TiffReader reader(plan.path, stamp);
+      detail::TiffReader reader(plan.path, stamps[0]);
+      std::vector<std::unique_ptr<detail::TiffReader>> set_readers(stamps.size());  // opened when first needed
       std::vector<void*> planes(static_cast<size_t>(shape.channels));
       std::vector<size_t> numbers(planes.size());
       for (size_t i = next++; i < pages && !stop; i = next++) {
@@ -156,7 +152,19 @@ std::optional<Hyperstack> ReadHyperstack(const HyperstackPlan& plan, ProgressSin
                                                             : h.data.get() + plane * h.PlaneBytes();
         }
         const std::string where = "page " + std::to_string(i + 1) + " of " + plan.name;
-        if (l.pages_after_first_ifd) {
+        if (!plan.mapped.empty()) {
+          const MappedPage& m = plan.mapped[i];
+          if (m.file < 0) {  // a plane no page holds
+            const size_t bytes = shape.bits == 32 ? h.PlaneSamples() * 4 : h.PlaneBytes();
+            for (void* plane : planes) std::memset(plane, 0, bytes);
+          } else {
+            auto& set_reader = set_readers[static_cast<size_t>(m.file)];
+            if (m.file > 0 && !set_reader) set_reader = std::make_unique<detail::TiffReader>(plan.files[m.file], stamps[m.file]);
+            const std::string file = m.file == 0 ? plan.name : detail::FileNameOf(plan.files[m.file]);
+            (m.file == 0 ? reader : *set_reader).DecodeAt(m.directory, shape, planes.data(),
+                                                          "plane " + std::to_string(i + 1) + " of " + file);
+          }
+        } else if (l.pages_after_first_ifd) {
           reader.DecodeAt(plan.directories[0], shape, planes.data(), where,
                           i == 0 ? 0 : shape.data_offset + i * shape.data_bytes);
         } else {

@@ -12,6 +12,7 @@
 #include "imaging/hyperstack.h"
 #include "imaging/hyperstack_layout.h"
 #include "imaging/page_shape.h"
+#include "imaging/tiff_series.h"
 
 namespace lumetrix::imaging {
 
@@ -31,6 +32,12 @@ struct HyperstackPlan {
   // The first page's size, channels and decoded bits (8, 16, or 32 for samples scaled into 16
   // bits after reading): every page is compared with it.
   detail::PageShape page_shape;
+  // Pages from a map (OME TiffData, sets of files, series): the page of each used plane in page
+  // order (HyperstackLayout::PageOf), in `files`. Empty: `directories` in order, in `path`.
+  std::vector<MappedPage> mapped;
+  std::vector<std::string> files;
+  std::vector<SeriesSummary> series;  // every series of the file; empty when it has one
+  int32_t series_index = 0;           // the one planned (0-based)
 
   int32_t Width() const { return static_cast<int32_t>(page_shape.width); }
   int32_t Height() const { return static_cast<int32_t>(page_shape.height); }
@@ -45,10 +52,10 @@ struct HyperstackPlan {
   uint64_t PeakBytes() const { return Bytes() + (page_shape.bits == 32 ? Samples() * 4 : 0); }
 };
 
-// Lists the pages and resolves the layout. Throws ImageError with a sentence naming the file
-// (not a TIFF file, damaged chain, undecodable first page, a volume the file is too small to
-// hold).
-HyperstackPlan PlanHyperstack(const std::string& path);
+// Lists the pages and resolves the layout of series `series` (0-based). Throws ImageError with a
+// sentence naming the file (not a TIFF file, damaged chain, undecodable first page, no such
+// series, a volume the file is too small to hold).
+HyperstackPlan PlanHyperstack(const std::string& path, int32_t series = 0);
 
 // Decodes every page the plan uses; `threads` 0 means one per core. Progress "Reading Image",
 // one step per page. Nothing when the progress sink asked to stop (`error` says so); throws

@@ -65,8 +65,16 @@ std::string Unescape(std::string_view s) {
 }
 
 // Attribute `name` of the element starting at `at` (up to its '>').
+// Where the element starting at `at` ends: its '>', or the next '<' of text that lacks one, so
+// that scanning each element costs no more than the text up to the next.
+constexpr size_t kMaxElement = 8192;
+size_t ElementEnd(std::string_view text, size_t at) {
+  const size_t next = std::min(text.find('<', at + 1), text.size());
+  return std::min(text.substr(0, next).find('>', at), next);
+}
+
 std::optional<std::string> Attribute(std::string_view text, size_t at, std::string_view name) {
-  const size_t end = std::min(text.find('>', at), text.size());
+  const size_t end = ElementEnd(text, at);
   const std::string_view element = text.substr(at, end - at);
   size_t from = 0;
   while (true) {
@@ -101,8 +109,8 @@ double Length(const std::optional<std::string>& v) {
   if (!v) return 0;
   char* end = nullptr;
   const double d = std::strtod(v->c_str(), &end);
-  if (v->empty() || *end != '\0' || !std::isfinite(d) || d <= 0) return -1;
-  return d;
+  if (v->empty() || *end != '\0' || !std::isfinite(d) || d < 0) return -1;
+  return d;  // 0 (older schemas' default): not known
 }
 
 }  // namespace
@@ -115,11 +123,10 @@ std::string PageAxes(std::string_view order) {
   return sorted == "CTZ" ? rest : std::string();
 }
 
-std::optional<OmeDescription> ParseOmeDescription(std::string_view text) {
-  text = text.substr(0, size_t{16} << 20);
-  if (FindElement(text, "OME", 0) == std::string_view::npos) return std::nullopt;
-  const size_t pixels = FindElement(text, "Pixels", 0);
-  if (pixels == std::string_view::npos) return std::nullopt;
+namespace {
+
+// The Image whose Pixels element starts at `pixels` in `text` (cut at the next Image).
+OmeDescription ParsePixels(std::string_view text, size_t pixels) {
   OmeDescription d;
   d.size_x = Size(Attribute(text, pixels, "SizeX"));
   d.size_y = Size(Attribute(text, pixels, "SizeY"));
@@ -133,11 +140,12 @@ std::optional<OmeDescription> ParseOmeDescription(std::string_view text) {
     d.physical[i] = Length(Attribute(text, pixels, key));
     d.physical_unit[i] = Attribute(text, pixels, key + "Unit").value_or("\xC2\xB5m");
   }
-  const size_t pixels_end = FindElement(text, "/Pixels", pixels);
+  const size_t pixels_end = std::min(FindElement(text, "/Pixels", pixels), text.size());
+  text = text.substr(0, pixels_end);
   size_t at = pixels;
   while (d.channels.size() < 64) {
     at = FindElement(text, "Channel", at + 1);
-    if (at == std::string_view::npos || at > pixels_end) break;
+    if (at == std::string_view::npos) break;
     OmeChannel c;
     c.name = Attribute(text, at, "Name").value_or("").substr(0, 128);
     if (const auto colour = Attribute(text, at, "Color")) {
@@ -152,7 +160,88 @@ std::optional<OmeDescription> ParseOmeDescription(std::string_view text) {
     c.samples_per_pixel = spp == 0 ? 1 : spp;
     d.channels.push_back(c);
   }
+  for (at = FindElement(text, "TiffData", pixels); at != std::string_view::npos;
+       at = FindElement(text, "TiffData", at + 1)) {
+    if (d.tiff_data.size() == kMaxTiffData) {
+      d.too_many_tiff_data = true;
+      break;
+    }
+    OmeTiffData t;
+    const auto number = [&](const char* key) {
+      const auto v = Attribute(text, at, key);
+      return v ? Size(v) : -1;  // unreadable values are -1 as well: no such position
+    };
+    t.ifd = number("IFD");
+    // NumPlanes: the name in schemas before 2009.
+    const char* count_key = Attribute(text, at, "PlaneCount") || !Attribute(text, at, "NumPlanes") ? "PlaneCount" : "NumPlanes";
+    t.plane_count = number(count_key);
+    t.first_c = number("FirstC");
+    t.first_z = number("FirstZ");
+    t.first_t = number("FirstT");
+    if (Attribute(text, at, "IFD") && t.ifd < 0) t.ifd = -2;  // given but unreadable: maps nothing
+    if (Attribute(text, at, count_key) && t.plane_count < 0) t.plane_count = 0;
+    // The UUID element inside (not after a self-closing TiffData), within a short window.
+    const size_t close = ElementEnd(text, at);
+    if (close < text.size() && text[close] == '>' && text[close - 1] != '/') {
+      const std::string_view window = text.substr(0, std::min(text.size(), close + kMaxElement));
+      const size_t end = std::min(FindElement(window, "/TiffData", close), window.size());
+      const size_t uuid = FindElement(window.substr(0, end), "UUID", close);
+      if (uuid != std::string_view::npos) {
+        if (const auto name = Attribute(window, uuid, "FileName")) {
+          const auto known = std::find(d.files.begin(), d.files.end(), *name);
+          if (known != d.files.end()) {
+            t.file = static_cast<int32_t>(known - d.files.begin());
+          } else if (d.files.size() < kMaxSetFiles) {
+            t.file = static_cast<int32_t>(d.files.size());
+            d.files.push_back(*name);
+          } else {
+            d.too_many_tiff_data = true;
+            break;
+          }
+        }
+      }
+    }
+    d.tiff_data.push_back(t);
+  }
   return d;
+}
+
+}  // namespace
+
+std::vector<OmeDescription> ParseOmeImages(std::string_view text) {
+  text = text.substr(0, size_t{16} << 20);
+  std::vector<OmeDescription> images;
+  if (FindElement(text, "OME", 0) == std::string_view::npos) return images;
+  size_t image = FindElement(text, "Image", 0);
+  if (image == std::string_view::npos) {  // Pixels straight under OME: one image
+    const size_t pixels = FindElement(text, "Pixels", 0);
+    if (pixels != std::string_view::npos) images.push_back(ParsePixels(text, pixels));
+    return images;
+  }
+  while (image != std::string_view::npos && images.size() < kMaxOmeImages) {
+    const size_t next = FindElement(text, "Image", image + 1);
+    const std::string_view within = text.substr(0, std::min(next, text.size()));
+    const size_t pixels = FindElement(within, "Pixels", image);
+    if (pixels != std::string_view::npos) {
+      images.push_back(ParsePixels(within, pixels));
+      images.back().name = Attribute(within, image, "Name").value_or("").substr(0, 256);
+    }
+    image = next;
+  }
+  return images;
+}
+
+std::optional<OmeDescription> ParseOmeDescription(std::string_view text) {
+  std::vector<OmeDescription> images = ParseOmeImages(text);
+  if (images.empty()) return std::nullopt;
+  return std::move(images.front());
+}
+
+std::string OmeMetadataFile(std::string_view text) {
+  text = text.substr(0, size_t{16} << 20);
+  const size_t at = FindElement(text, "BinaryOnly", 0);
+  if (at == std::string_view::npos) return {};
+  return Attribute(text, at, "MetadataFile").value_or("");
 }
 
 }  // namespace lumetrix::imaging

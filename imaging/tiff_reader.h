@@ -17,6 +17,16 @@
 
 namespace lumetrix::imaging::detail {
 
+// One directory of a file's chain: where it is, its size, and its pyramid levels (SubIFDs).
+struct ChainPage {
+  uint64_t directory = 0;
+  uint32_t width = 0, height = 0;
+  int channels = 1;      // 3 for RGB and palette pages
+  bool reduced = false;  // NewSubfileType says reduced resolution
+  std::vector<uint64_t> sub_ifds;  // at most kMaxSubIfds
+};
+inline constexpr size_t kMaxSubIfds = 16;
+
 class TiffReader {
  public:
   // Throws ImageError when the file cannot be opened as a TIFF file or holds no pages.
@@ -36,6 +46,10 @@ class TiffReader {
   // by the offset of their directory; SubIFDs are not part of the chain and are never seen.
   // Throws ImageError when the chain is damaged or holds no such page.
   std::vector<uint64_t> FullResolutionPages();
+
+  // Every directory of the chain, reduced-resolution ones included (imaging/tiff_chain.cpp).
+  // Throws ImageError when the chain is damaged.
+  std::vector<ChainPage> Chain();
 
   // The shape of the page whose directory is at `directory` (imaging/page_shape.h); with
   // `samples_as_channels` each sample of a pixel is a channel of its own (Zeiss LSM files).

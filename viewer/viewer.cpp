@@ -58,7 +58,14 @@ void Viewer::Yield() {
 std::optional<VolumeData> Viewer::ReadForOpen(const std::string& name, std::string& error) {
   EnterBusy();
   reading_ = true;
-  std::optional<VolumeData> read = ReadVolume(name, ImX_, ui_.progress, error);
+  VolumeLoadOptions options;
+  if (!ChooseSeries(name, options.Series)) {
+    reading_ = false;
+    LeaveBusy();
+    ShowStatus("Opening " + FileNameOf(name) + " cancelled");
+    return std::nullopt;
+  }
+  std::optional<VolumeData> read = ReadVolume(name, ImX_, ui_.progress, error, options);
   reading_ = false;
   LeaveBusy();
   if (!read && !quit_requested_ && ui_.progress.Cancelled()) {
@@ -66,6 +73,15 @@ std::optional<VolumeData> Viewer::ReadForOpen(const std::string& name, std::stri
     ShowStatus("Opening " + FileNameOf(name) + " cancelled");
   }
   return read;
+}
+
+bool Viewer::ChooseSeries(const std::string& name, int32_t& series) {
+  series = std::max(series_to_open_, 0);
+  if (series_to_open_ >= 0 || script_running_ || image_member_ || !ui_.chooseSeries) return true;  // scripts take the first
+  const std::vector<imaging::SeriesSummary> list = imaging::ListSeries(name);
+  if (list.size() < 2) return true;
+  series = ui_.chooseSeries(FileNameOf(name), list);
+  return series >= 0 && static_cast<size_t>(series) < list.size();
 }
 
 bool Viewer::OpenVolume(const std::string& path) {
@@ -169,7 +185,9 @@ bool Viewer::OpenImage(const std::string& path, std::string& reason) {
     return false;
   }
   opening_ = true;
+  image_member_ = true;  // the script member never asks for a series
   std::optional<VolumeData> read = ReadForOpen(path, reason);
+  image_member_ = false;
   opening_ = false;
   if (!read) {
     if (reason.empty()) reason = "Opening " + path + " was cancelled";

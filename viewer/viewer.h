@@ -15,6 +15,7 @@
 #include "core/progress_sink.h"
 #include "core/view_parameters.h"
 #include "imaging/image_box.h"
+#include "imaging/tiff_series.h"
 #include "palettes/palette_catalogue.h"
 #include "scripting/script_console.h"
 #include "scripting/script_run_site.h"
@@ -50,6 +51,9 @@ struct ViewerUi {
   vbs::UiHost* dialogs = nullptr;
   // A line for the status bar ("" clears it); may be empty.
   std::function<void(const std::string&)> status = {};
+  // Asked which series to open of a file with several: the chosen one (0-based), or -1 for
+  // Cancel; may be empty (the first series).
+  std::function<int32_t(const std::string& name, const std::vector<imaging::SeriesSummary>&)> chooseSeries = {};
 };
 
 // What changed, for the windows that show it.
@@ -112,6 +116,8 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   bool OpenAndRun(const std::string& path);
   // OpenAndRun for a file named at start, with a message when it does not exist.
   bool OpenAtStart(const std::string& path);
+  // The series (0-based) every later opening takes, instead of asking (command line --series).
+  void SetSeriesToOpen(int32_t series) { series_to_open_ = series; }
   // The script member OpenImage: shows the volume at `path` in place of the one shown (True at
   // once when it is shown already). False, with the reason in `reason` and the view unchanged,
   // when it cannot be read or drawn.
@@ -309,6 +315,8 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   // Reads `name` for an open; nothing when it cannot be read (`error` says why, empty when the
   // reading was cancelled: the status line says so).
   std::optional<VolumeData> ReadForOpen(const std::string& name, std::string& error);
+  // The series to open of `name`: false when the user cancelled the choice.
+  bool ChooseSeries(const std::string& name, int32_t& series);
   TextureBuildSettings TextureSettings() const;
   // What time point t would be built for now, to compare with the one prepared.
   TimePointBuild BuildFor(int32_t t) const;
@@ -345,6 +353,8 @@ class Viewer : public ViewParameters, private ScriptRunSite {
 
   ViewerSurface& surface_;
   ViewerUi ui_;
+  int32_t series_to_open_ = -1;  // -1: ask ui_.chooseSeries, outside scripts
+  bool image_member_ = false;    // OpenImage is reading
   bool volume_loaded_ = false;
   bool viewer_done_ = true;
   bool quit_requested_ = false;

@@ -197,7 +197,7 @@ std::optional<VolumeData> ReadVolume(const std::string& path, imaging::ImageBox&
   }
   if (!tiff) return ReadThroughImageBox(path, image, progress, error, options);
   try {
-    const imaging::HyperstackPlan plan = imaging::PlanHyperstack(path);
+    const imaging::HyperstackPlan plan = imaging::PlanHyperstack(path, options.Series);
     const int32_t slices = plan.layout.slices;
     if (slices > 32767) {
       error = name + " has " + std::to_string(slices) + " slices; at most 32767 can be opened.";

@@ -15,6 +15,8 @@ struct VolumeLoadOptions {
   // Largest shown (8-bit) volume accepted, in bytes; 0: the file's samples and the shown volume
   // together must fit the memory available now.
   uint64_t MaxBytes = 0;
+  // The series (0-based) of a TIFF file with several (imaging/tiff_series.h).
+  int32_t Series = 0;
 };
 
 // Reads a TIFF file's pages on all cores into channels, slices and time points as its metadata

@@ -34,6 +34,7 @@
 #include "scripting/frm_vb_editor.h"
 #include "viewer/file_console.h"
 #include "viewer_ui/app_paths.h"
+#include "viewer_ui/series_chooser.h"
 #include "viewer_ui/frm_animation.h"
 #include "viewer_ui/frm_display.h"
 #include "viewer_ui/frm_set_window.h"
@@ -72,7 +73,10 @@ frm3D::frm3D(QWidget* parent) : QMainWindow(parent) {
   script_ui_ = std::make_unique<DialogUiHost>(this);
   viewer_ = std::make_unique<Viewer>(
       *gl_, ViewerUi{*this, *this, *movie_options_, [] { QCoreApplication::processEvents(); },
-                     [] { QApplication::beep(); }, script_ui_.get(), [this](const std::string& line) { ShowStatus(line); }});
+                     [] { QApplication::beep(); }, script_ui_.get(), [this](const std::string& line) { ShowStatus(line); },
+                     [this](const std::string& name, const std::vector<imaging::SeriesSummary>& series) {
+                       return SeriesChooser::Choose(this, name, series);
+                     }});
   viewer_->Observe([this](ViewerChange change) { OnViewerChange(change); });
   player_ = TimePlayer::For(*viewer_);
   BuildViewPanel();

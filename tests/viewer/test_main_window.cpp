@@ -10,6 +10,7 @@
 #include <QSpinBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -32,6 +33,7 @@
 #include "viewer_ui/frm_3d.h"
 #include "viewer_ui/frm_set_window.h"
 #include "viewer_ui/gl_view.h"
+#include "viewer_ui/series_chooser.h"
 #include "viewer_ui/time_player.h"
 #include "widgets/frm_help.h"
 
@@ -447,6 +449,46 @@ TEST_F(ShownVolume, OpensThatChangeNothingKeepTheVolumeAndItsInput) {
   drop(other);  // a dropped TIFF file opens
   EXPECT_EQ(std::pair(v().LastFile(), v().Volume().Depth), std::pair(other, 40));
   EXPECT_TRUE(w_.windowTitle().endsWith(" - other.tif"));
+}
+
+// A file of several series asks which to open (the first row chosen at first): Open opens the
+// chosen series, Cancel nothing; a script's opening takes the first series without asking.
+TEST(MainWindow, AFileOfSeveralSeriesAsksWhichSeriesToOpen) {
+  TempDir dir;
+  const std::string make = "/usr/bin/python3 " LUMETRIX_TESTS_DIR "/imaging/make_ome_files.py " + dir.path().string();
+  ASSERT_EQ(std::system(make.c_str()), 0);
+  frm3D w;
+  w.show();
+  const struct {
+    const char* file;
+    int row;
+    bool open;
+    QStringList rows;
+  } cases[] = {
+      {"two_images.ome.tif", 1, true, {"1: 16 x 12 x 3, 2 channels, 1 time point, \"main\"", "2: 8 x 6 x 1, 2 channels, 1 time point, \"overview\""}},
+      {"thumb.tif", 0, false, {"1: 16 x 12 x 3, 1 channel, 1 time point", "2: 4 x 3 x 1, 1 channel, 1 time point, reduced resolution"}},
+  };
+  for (const auto& c : cases) {
+    QStringList rows;
+    int first = -1;
+    QTimer::singleShot(0, [&] {
+      auto* dialog = qobject_cast<SeriesChooser*>(QApplication::activeModalWidget());
+      ASSERT_NE(dialog, nullptr);
+      for (int i = 0; i < dialog->list()->count(); ++i) rows << dialog->list()->item(i)->text();
+      first = dialog->list()->currentRow();
+      dialog->list()->setCurrentRow(c.row);
+      dialog->findChild<QPushButton*>(c.open ? "cmdOpen" : "cmdCancel")->click();
+    });
+    w.TheViewer().OpenVolume(dir.File(c.file));
+    EXPECT_EQ(rows, c.rows);
+    EXPECT_EQ(first, 0);
+  }
+  // two_images' series 2 (8 x 6) is shown; thumb was cancelled.
+  EXPECT_EQ(w.TheViewer().LastFile(), dir.File("two_images.ome.tif"));
+  EXPECT_EQ(std::pair(w.TheViewer().Volume().Width, w.TheViewer().Volume().FileChannels), std::pair(8, 2));
+  std::string reason;
+  ASSERT_TRUE(w.TheViewer().OpenImage(dir.File("thumb.tif"), reason)) << reason;  // as scripts do: no dialog
+  EXPECT_EQ(w.TheViewer().Volume().Width, 16);
 }
 
 // The progress box stands opaque over the black drawing area, in the window's colours, with figures.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/tiff_fixture.h"
+#include "imaging/tiff_series.h"
 #include "viewer/volume_loader.h"
 
 namespace lumetrix {
@@ -119,28 +120,26 @@ TEST(ReadVolume, BadFilesAreRefusedWithTheirReason) {
   }
 }
 
-TEST(ReadVolume, PagesMustMatchTheFirstInSizeAndKind) {
+// Pages of another size or kind than the first form series of their own: the first series opens.
+TEST(ReadVolume, PagesOfAnotherSizeOrKindAreSeriesOfTheirOwn) {
   TempDir dir;
   TiffLayout a;
   a.width = 8, a.height = 8, a.pages = 2;
-  WriteTiff(dir.File("a.tif"), a, Pattern);
-  // Append a page of another size with the image component.
-  imaging::ImageBox box;
-  ASSERT_TRUE(box.LoadPage(dir.File("a.tif"), 0));
-  box.NewImage(9, 8);
-  box.SaveImage(dir.File("a.tif"), imaging::kFormatTiff, true);
-  std::string error;
-  EXPECT_FALSE(Read(dir.File("a.tif"), error));
-  EXPECT_NE(error.find("Page 3"), std::string::npos) << error;
-  EXPECT_NE(error.find("same size"), std::string::npos) << error;
-
-  WriteTiff(dir.File("b.tif"), a, Pattern);
-  ASSERT_TRUE(box.LoadPage(dir.File("b.tif"), 0));
-  box.NewImage(8, 8);  // a colour page after grey ones
-  box.SaveImage(dir.File("b.tif"), imaging::kFormatTiff, true);
-  error.clear();
-  EXPECT_FALSE(Read(dir.File("b.tif"), error));
-  EXPECT_NE(error.find("colour"), std::string::npos) << error;
+  for (const auto& [name, width, kind] : {std::tuple("a.tif", 9, "3ch"), std::tuple("b.tif", 8, "3ch")}) {
+    WriteTiff(dir.File(name), a, Pattern);
+    // Append a colour page (of another size, or of the same) with the image component.
+    imaging::ImageBox box;
+    ASSERT_TRUE(box.LoadPage(dir.File(name), 0));
+    box.NewImage(width, 8);
+    box.SaveImage(dir.File(name), imaging::kFormatTiff, true);
+    std::string error;
+    const auto v = Read(dir.File(name), error);
+    ASSERT_TRUE(v) << error;
+    EXPECT_EQ(std::tuple(v->Width, v->Depth, v->IsGrey), std::tuple(8, 2, true));
+    const auto series = imaging::ListSeries(dir.File(name));
+    ASSERT_EQ(series.size(), 2u) << name;
+    EXPECT_EQ(imaging::SeriesLine(2, series[1]), "series 2: " + std::to_string(width) + "x8x1 " + kind);
+  }
 }
 
 TEST(ReadVolume, VolumesLargerThanMemoryAreRefusedBeforeAllocation) {
