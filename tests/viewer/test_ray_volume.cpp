@@ -1,7 +1,5 @@
 // What the ray caster uploads, without a context: channels reordered x fastest, halved to fit.
 #include <gtest/gtest.h>
-#include <array>
-#include <tuple>
 
 #include "render/ray_transfer.h"
 #include "render/ray_volume.h"
@@ -156,8 +154,7 @@ TEST(RayTransfer, EachChannelsRowsHoldTheLevelAndTheOpacityOfAStepAndTheTintTime
       {wide, 1.0, 2, 100, 10241, 18882, {2951, 2951, 2951}},        // 0.02442 ^ 0.5; 1 - (1 - 0.1563) ^ 2
       {wide, 1.0, 2, 4095, 65535, 65535, {65535, 65535, 65535}},
   };
-  // A palette of (g / 2, 255 - g, g) for channel 0 alone: entry 1000 (level 0.2442) takes its
-  // entry 62 = floor(0.2442 * 255 + 0.5), times the opacity 0.03733: 297, 1851, 595.
+  // Palette (g / 2, 255 - g, g), channel 0 alone: entry 1000 takes 62 = floor(0.2442 * 255 + 0.5).
   std::vector<uint8_t> palette;
   for (int g = 0; g < 256; ++g) palette.insert(palette.end(), {uint8_t(g / 2), uint8_t(255 - g), uint8_t(g)});
   const size_t row = 4 * kRayTransferEntries;
