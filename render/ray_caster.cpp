@@ -136,8 +136,11 @@ void RayCaster::ShowBuiltVolume(const VolumeData& volume, const ViewState& view)
     glBindTexture(GL_TEXTURE_3D, name);
     glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    // Samples stay inside the volume, so a texel beyond an edge is only read as the outer
+    // neighbour of an edge texel, which mirroring makes that edge texel, as clamping would. Mesa's
+    // llvmpipe samples one channel faster on this path than on its clamped 8-bit one.
     for (GLenum wrap : {GL_TEXTURE_WRAP_S, GL_TEXTURE_WRAP_T, GL_TEXTURE_WRAP_R})
-      glTexParameteri(GL_TEXTURE_3D, wrap, GL_CLAMP_TO_EDGE);
+      glTexParameteri(GL_TEXTURE_3D, wrap, GL_MIRRORED_REPEAT);
     const bool wide = ch.Bits == 16;
     gl_.TexImage3D(GL_TEXTURE_3D, 0, wide ? GL_LUMINANCE16 : GL_LUMINANCE8, built_.Width, built_.Height, built_.Depth, 0,
                    GL_LUMINANCE, wide ? GL_UNSIGNED_SHORT : GL_UNSIGNED_BYTE, ch.Voxels);
@@ -235,14 +238,15 @@ void BindEdgeClampedTexture(GLuint name, GLint filter) {
 
 void RayCaster::UploadTransfer(double transparency, double step) {
   // The table depends on these alone: it is worked out again only when one of them changed.
+  // (and the palette, which stays until the volume's textures go).
   std::vector<double> inputs = {transparency, step};
-  for (const RayChannel& ch : built_.Channels) inputs.push_back(ch.Gamma);
+  for (const RayChannel& ch : built_.Channels) inputs.insert(inputs.end(), {ch.Gamma, ch.Red, ch.Green, ch.Blue});
   if (transfer_texture_ && inputs == transfer_inputs_) return;
-  const std::vector<uint16_t> table = RayTransferTable(built_.Channels, transparency, step);
+  const std::vector<uint16_t> table = RayTransferTable(built_.Channels, built_.Palette, transparency, step);
   if (!transfer_texture_) glGenTextures(1, &transfer_texture_);
   BindEdgeClampedTexture(transfer_texture_, GL_NEAREST);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE16_ALPHA16, kRayTransferEntries, static_cast<GLsizei>(built_.Channels.size()),
-               0, GL_LUMINANCE_ALPHA, GL_UNSIGNED_SHORT, table.data());
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA16, kRayTransferEntries, static_cast<GLsizei>(2 * built_.Channels.size()), 0,
+               GL_RGBA, GL_UNSIGNED_SHORT, table.data());
   glBindTexture(GL_TEXTURE_2D, 0);
   transfer_inputs_ = std::move(inputs);
 }

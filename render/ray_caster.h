@@ -79,9 +79,9 @@ class RayCaster : public Renderer {
   RayProgramOptions program_options_;
   std::vector<uint32_t> textures_;  // one per channel
   uint32_t palette_texture_ = 0;
-  uint32_t reduced_texture_ = 0;
+  uint32_t reduced_texture_ = 0;  // the frame cast at half size while the view moves
   uint32_t transfer_texture_ = 0;
-  std::vector<double> transfer_inputs_;  // transparency, step and each channel's gamma of the table held  // the frame cast at half size while the view moves
+  std::vector<double> transfer_inputs_;  // transparency, step and each channel's gamma and colour of the table held
   uint64_t texture_bytes_ = 0;
   RayVolume built_;  // what the textures hold (without the voxels)
   RayVolume pending_;

@@ -75,10 +75,13 @@ float Level(float raw, vec4 look) {
   else
     s += "vec3 Tint0(float level) { return u_rgb0 * level; }\n";
   for (int c = 1; c < channels; ++c) s += ForChannel("vec3 Tint#(float level) { return u_rgb# * level; }\n", c);
-  // Values beyond the display range fall beyond the table, where its edge entries are read.
+  // Values beyond the display range fall beyond the table, where its edge entries are read. Row
+  // # holds the tint times the opacity of a step and that opacity, row channels + # the level.
+  const std::string rows = std::to_string(2 * channels) + ".0";
   for (int c = 0; c < channels; ++c)
-    s += ForChannel("vec2 Transfer#(float raw) { return texture2D(u_transfer, vec2(raw * u_entry#.x + u_entry#.y, (#.5) / " +
-                        std::to_string(channels) + ".0)).ra; }\n",
+    s += ForChannel("vec4 Transfer#(float raw) { return texture2D(u_transfer, vec2(raw * u_entry#.x + u_entry#.y, (#.5) / " +
+                        rows + ")); }\n" + "float LevelOf#(float raw) { return texture2D(u_transfer, vec2(raw * u_entry#.x + u_entry#.y, (" +
+                        std::to_string(channels) + ".5 + #.0) / " + rows + ")).r; }\n",
                     c);
   // Near the clipping plane the voxels beyond it count as empty: the eight texels of a sample are
   // read one by one there, so that none of them bleeds into the picture through interpolation.
@@ -156,12 +159,12 @@ void main() {
     bool stops;        // the ray ends once every channel is done (hit#)
   };
   const ModeLoop loops[] = {
-      {kRayComposite, R"(vec2 seen = Transfer#(raw);
-        rgb# += (1.0 - a#) * seen.y * Tint#(seen.x);
-        a# += (1.0 - a#) * seen.y;
+      {kRayComposite, R"(vec4 seen = Transfer#(raw);
+        rgb# += (1.0 - a#) * seen.rgb;
+        a# += (1.0 - a#) * seen.a;
         hit# = a# > 0.996;)", true},
       {kRayMip, "best# = max(best#, raw);", false},
-      {kRayAttenuated, R"(float level = Transfer#(raw).x;
+      {kRayAttenuated, R"(float level = LevelOf#(raw);
         best# = max(best#, level * exp(-u_atten * sum#));
         sum# += level * u_quality;)", false},
       {kRayMinIp, "best# = min(best#, raw);", false},
@@ -177,17 +180,21 @@ void main() {
     vec3 p = first;
     for (int k = 0; k < n; ++k) {
 )";
-    // Uncropped, the texture's clamp to its edge texels does what the clamp here would.
+    // Uncropped, the texture's wrap at its edge texels does what the clamp here would.
     s += options.Crop ? "      vec3 tc = clamp(p, u_tex_lo, u_tex_hi);\n" : "      vec3 tc = p;\n";
-    if (loop.stops) s += "      bool done = true;\n";
-    // Modes that read every sample need no per-channel test: an invisible channel is left out
-    // of the sum at the end.
-    for (int c = 0; c < channels; ++c)
-      s += loop.stops ? ForChannel(std::string(R"(      if (!hit#) {
+    // One channel needs no per-channel test: its ray ends where it is done.
+    if (loop.stops && channels > 1) s += "      bool done = true;\n";
+    // Modes that read every sample need no per-channel test either: an invisible channel is left
+    // out of the sum at the end.
+    for (int c = 0; c < channels; ++c) {
+      if (loop.stops && channels > 1)
+        s += ForChannel(std::string(R"(      if (!hit#) {
         float raw = Fetch#(tc);
-        )") + loop.body + "\n        done = done && hit#;\n      }\n", c)
-                      : ForChannel(std::string("      {\n        float raw = Fetch#(tc);\n        ") + loop.body + "\n      }\n", c);
-    if (loop.stops) s += "      if (done) break;\n";
+        )") + loop.body + "\n        done = done && hit#;\n      }\n", c);
+      else
+        s += ForChannel(std::string("      {\n        float raw = Fetch#(tc);\n        ") + loop.body + "\n      }\n", c);
+    }
+    if (loop.stops) s += channels > 1 ? "      if (done) break;\n" : "      if (hit0) break;\n";
     s += "      p += next;\n    }\n  }";
   }
   s += "\n";

@@ -118,6 +118,7 @@ void FrameTime(benchmark::State& state, const char* mode, float coarseness, doub
     ms.push_back(took.count() * 1e3);
   }
   state.counters["median_ms"] = Median(ms);
+  state.counters["min_ms"] = ms.empty() ? 0 : *std::min_element(ms.begin(), ms.end());
   state.counters["lit"] = Lit(viewer.Surface().CaptureFrame(0, 0, kView, kView));
   caster.SetCoarseness(1);
   viewer.SetQuality(ViewState{}.Quality);

@@ -134,34 +134,43 @@ TEST(RayVolume, AGreyVolumesPaletteIsTheColourerAppliedToEveryLevel) {
 namespace lumetrix {
 namespace {
 
-TEST(RayTransfer, EachChannelsRowHoldsTheLevelAndTheOpacityOfAStep) {
+TEST(RayTransfer, EachChannelsRowsHoldTheLevelAndTheOpacityOfAStepAndTheTintTimesIt) {
   // Worked out apart (Python): entry i stands for i / 4095 of the display range, whatever the
-  // range and the stored depth.
+  // range and the stored depth; the tint times the opacity is level * colour * opacity.
   RayChannel grey, narrow, wide;
-  narrow.Min = 100, narrow.Max = 200, narrow.Gamma = 2;
+  narrow.Min = 100, narrow.Max = 200, narrow.Gamma = 2, narrow.Green = 0.25f, narrow.Blue = 0;
   wide.Bits = 16, wide.Min = 1000, wide.Max = 1100, wide.Gamma = 0.5;
   const struct {
     RayChannel channel;
     double transparency, step;
     int entry;
     uint16_t level, opacity;
+    std::array<uint16_t, 3> tinted;
   } cases[] = {
-      {grey, 0.3, 0.5, 4095, 65535, 10704},   // 1 - 0.7 ^ 0.5
-      {grey, 0.3, 0.5, 1000, 16004, 2446},    // 0.2442; 1 - (1 - 0.3 * 0.2442) ^ 0.5
-      {narrow, 0.3, 0.5, 2048, 16392, 2507},  // 0.5001 ^ 2
-      {narrow, 0.3, 0.5, 0, 0, 0},
-      {wide, 1.0, 2, 100, 10241, 18882},      // 0.02442 ^ 0.5; 1 - (1 - 0.1563) ^ 2
-      {wide, 1.0, 2, 4095, 65535, 65535},
+      {grey, 0.3, 0.5, 4095, 65535, 10704, {10704, 10704, 10704}},  // 1 - 0.7 ^ 0.5
+      {grey, 0.3, 0.5, 1000, 16004, 2446, {597, 597, 597}},         // 0.2442; 1 - (1 - 0.3 * 0.2442) ^ 0.5
+      {narrow, 0.3, 0.5, 2048, 16392, 2507, {627, 157, 0}},         // 0.5001 ^ 2; * 0.03825 * (1, 0.25, 0)
+      {narrow, 0.3, 0.5, 0, 0, 0, {0, 0, 0}},
+      {wide, 1.0, 2, 100, 10241, 18882, {2951, 2951, 2951}},        // 0.02442 ^ 0.5; 1 - (1 - 0.1563) ^ 2
+      {wide, 1.0, 2, 4095, 65535, 65535, {65535, 65535, 65535}},
   };
+  // Palette (g / 2, 255 - g, g), channel 0 alone: entry 1000 takes 62 = floor(0.2442 * 255 + 0.5).
+  std::vector<uint8_t> palette;
+  for (int g = 0; g < 256; ++g) palette.insert(palette.end(), {uint8_t(g / 2), uint8_t(255 - g), uint8_t(g)});
+  const size_t row = 4 * kRayTransferEntries;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.entry);
     // The channel asked for stands second, after a grey one, so rows are told apart.
-    const std::vector<uint16_t> table = RayTransferTable({grey, c.channel}, c.transparency, c.step);
-    ASSERT_EQ(table.size(), 2u * 2 * kRayTransferEntries);
-    const size_t at = 2 * (kRayTransferEntries + static_cast<size_t>(c.entry));
-    EXPECT_EQ(table[at], c.level);
-    EXPECT_EQ(table[at + 1], c.opacity);
+    const std::vector<uint16_t> table = RayTransferTable({grey, c.channel}, palette, c.transparency, c.step);
+    ASSERT_EQ(table.size(), 4u * 4 * kRayTransferEntries);
+    const size_t at = 4 * static_cast<size_t>(c.entry);
+    EXPECT_EQ(std::tuple(table[3 * row + at], table[3 * row + at + 1]), std::tuple(c.level, c.opacity));
+    EXPECT_EQ(std::tuple(table[row + at], table[row + at + 1], table[row + at + 2], table[row + at + 3]),
+              std::tuple(c.tinted[0], c.tinted[1], c.tinted[2], c.opacity));
   }
+  const std::vector<uint16_t> table = RayTransferTable({grey}, palette, 0.3, 0.5);
+  EXPECT_EQ(std::tuple(table[4000], table[4001], table[4002], table[4003]),
+            std::tuple(uint16_t(297), uint16_t(1851), uint16_t(595), uint16_t(2446)));
 }
 
 TEST(RayTransfer, AStoredValueFallsOnTheCentreOfItsEntry) {
