@@ -15,6 +15,7 @@
 #include "imaging/file_probe.h"
 #include "imaging/image_box.h"
 #include "imaging/lsm_info.h"
+#include "imaging/parallel_steps.h"
 #include "imaging/series_planner.h"
 #include "imaging/tiff_reader.h"
 
@@ -22,16 +23,6 @@ namespace lumetrix::imaging {
 namespace {
 
 std::string Megabytes(uint64_t bytes) { return std::to_string((bytes + (1 << 20) - 1) >> 20) + " MB"; }
-
-// Uninitialised memory (every sample is written), on huge pages where the system has them.
-std::unique_ptr<uint8_t[], FreeDeleter> Allocate(uint64_t bytes) {
-  constexpr size_t kHuge = size_t{2} << 20;
-  const size_t rounded = (static_cast<size_t>(bytes) + kHuge - 1) / kHuge * kHuge;
-  void* p = std::aligned_alloc(kHuge, std::max(rounded, kHuge));
-  if (!p) throw std::bad_alloc();
-  ::madvise(p, std::max(rounded, kHuge), MADV_HUGEPAGE);
-  return std::unique_ptr<uint8_t[], FreeDeleter>(static_cast<uint8_t*>(p));
-}
 
 struct PagePlace {
   int32_t group, z, t;
@@ -111,9 +102,9 @@ std::optional<Hyperstack> ReadHyperstack(const HyperstackPlan& plan, ProgressSin
   h.note = l.note;
   h.kind = shape.kind;
   h.values = ValuesOf(shape);
-  h.data = Allocate(std::max<uint64_t>(plan.Bytes(), 1));
+  h.data = AllocateSamples(std::max<uint64_t>(plan.Bytes(), 1));
   std::unique_ptr<uint8_t[], FreeDeleter> floats;
-  if (shape.bits == 32) floats = Allocate(plan.Samples() * 4);
+  if (shape.bits == 32) floats = AllocateSamples(plan.Samples() * 4);
   if (h.bits == 16) h.plane_ranges.resize(h.Planes());
   // Each 16-bit plane's range while it is still in the cache.
   const auto note_range = [&](size_t plane) {
@@ -127,88 +118,67 @@ std::optional<Hyperstack> ReadHyperstack(const HyperstackPlan& plan, ProgressSin
   };
 
   const auto pages = static_cast<size_t>(l.PagesUsed());
-  std::atomic<size_t> next{0};
-  std::atomic<bool> stop{false};
-  std::mutex mutex;
-  std::condition_variable changed;
-  size_t done = 0;
-  std::string failure;
   std::vector<detail::FileStamp> stamps;  // of every file of a set, as planned
   for (const std::string& file : plan.files.empty() ? std::vector<std::string>{plan.path} : plan.files)
     stamps.push_back(detail::StampOf(file));
-  const auto work = [&]() {
-    try {
-      detail::TiffReader reader(plan.path, stamps[0]);
-      std::vector<std::unique_ptr<detail::TiffReader>> set_readers(stamps.size());  // opened when first needed
-      std::vector<void*> planes(static_cast<size_t>(shape.channels));
-      std::vector<size_t> numbers(planes.size());
-      for (size_t i = next++; i < pages && !stop; i = next++) {
-        const PagePlace place = PlaceOf(l, static_cast<int64_t>(i));
-        for (int k = 0; k < shape.channels; ++k) {
-          const int32_t c = place.group * shape.channels + k;
-          const size_t plane = (static_cast<size_t>(place.t) * h.channels + c) * h.slices + place.z;
-          numbers[static_cast<size_t>(k)] = plane;
-          planes[static_cast<size_t>(k)] = shape.bits == 32 ? floats.get() + plane * h.PlaneSamples() * 4
-                                                            : h.data.get() + plane * h.PlaneBytes();
-        }
-        const std::string where = "page " + std::to_string(i + 1) + " of " + plan.name;
-        if (!plan.mapped.empty()) {
-          const MappedPage& m = plan.mapped[i];
-          if (m.file < 0) {  // a plane no page holds
-            const size_t bytes = shape.bits == 32 ? h.PlaneSamples() * 4 : h.PlaneBytes();
-            for (void* plane : planes) std::memset(plane, 0, bytes);
-          } else {
-            auto& set_reader = set_readers[static_cast<size_t>(m.file)];
-            if (m.file > 0 && !set_reader) set_reader = std::make_unique<detail::TiffReader>(plan.files[m.file], stamps[m.file]);
-            const std::string file = m.file == 0 ? plan.name : detail::FileNameOf(plan.files[m.file]);
-            (m.file == 0 ? reader : *set_reader).DecodeAt(m.directory, shape, planes.data(),
-                                                          "plane " + std::to_string(i + 1) + " of " + file);
-          }
-        } else if (l.pages_after_first_ifd) {
-          reader.DecodeAt(plan.directories[0], shape, planes.data(), where,
-                          i == 0 ? 0 : shape.data_offset + i * shape.data_bytes);
-        } else {
-          reader.DecodeAt(plan.directories[i], shape, planes.data(), where);
-        }
-        if (shape.bits == 16) {
-          for (size_t plane : numbers) note_range(plane);
-        }
-        std::lock_guard lock(mutex);
-        ++done;
-        changed.notify_one();
-      }
-    } catch (const std::exception& e) {
-      std::lock_guard lock(mutex);
-      if (failure.empty()) failure = e.what();
-      stop = true;
-      changed.notify_one();
-    }
+  // Each worker's own libtiff handles, opened when first needed.
+  struct WorkerFiles {
+    std::vector<std::unique_ptr<detail::TiffReader>> readers;
   };
   if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
   threads = static_cast<unsigned>(std::min<size_t>({threads, pages, 64}));
+  std::vector<WorkerFiles> files(std::max(threads, 1u));
+  const auto read_page = [&](unsigned worker, size_t i) {
+    std::vector<std::unique_ptr<detail::TiffReader>>& readers = files[worker].readers;
+    readers.resize(stamps.size());
+    const auto reader_of = [&](size_t file) -> detail::TiffReader& {
+      if (!readers[file]) readers[file] = std::make_unique<detail::TiffReader>(plan.files.empty() ? plan.path : plan.files[file], stamps[file]);
+      return *readers[file];
+    };
+    std::vector<void*> planes(static_cast<size_t>(shape.channels));
+    std::vector<size_t> numbers(planes.size());
+    const PagePlace place = PlaceOf(l, static_cast<int64_t>(i));
+    for (int k = 0; k < shape.channels; ++k) {
+      const int32_t c = place.group * shape.channels + k;
+      const size_t plane = (static_cast<size_t>(place.t) * h.channels + c) * h.slices + place.z;
+      numbers[static_cast<size_t>(k)] = plane;
+      planes[static_cast<size_t>(k)] = shape.bits == 32 ? floats.get() + plane * h.PlaneSamples() * 4
+                                                        : h.data.get() + plane * h.PlaneBytes();
+    }
+    const std::string where = "page " + std::to_string(i + 1) + " of " + plan.name;
+    if (!plan.mapped.empty()) {
+      const MappedPage& m = plan.mapped[i];
+      if (m.file < 0) {  // a plane no page holds
+        const size_t bytes = shape.bits == 32 ? h.PlaneSamples() * 4 : h.PlaneBytes();
+        for (void* plane : planes) std::memset(plane, 0, bytes);
+      } else {
+        const std::string file = m.file == 0 ? plan.name : detail::FileNameOf(plan.files[m.file]);
+        reader_of(static_cast<size_t>(m.file))
+            .DecodeAt(m.directory, shape, planes.data(), "plane " + std::to_string(i + 1) + " of " + file);
+      }
+    } else if (l.pages_after_first_ifd) {
+      reader_of(0).DecodeAt(plan.directories[0], shape, planes.data(), where,
+                            i == 0 ? 0 : shape.data_offset + i * shape.data_bytes);
+    } else {
+      reader_of(0).DecodeAt(plan.directories[i], shape, planes.data(), where);
+    }
+    if (shape.bits == 16) {
+      for (size_t plane : numbers) note_range(plane);
+    }
+  };
   progress.ShowProgress("Reading Image", 0, static_cast<int32_t>(std::min<size_t>(pages, INT32_MAX)));
-  std::vector<std::thread> workers;
-  for (unsigned w = 0; w < threads; ++w) workers.emplace_back(work);
-  size_t reported = 0;
-  bool cancelled = false;
-  while (true) {
-    size_t now;
-    {
-      std::unique_lock lock(mutex);
-      changed.wait_for(lock, std::chrono::milliseconds(50), [&] { return done > reported || stop; });
-      now = done;
-    }
-    while (reported < now && !cancelled) {
-      if (progress.Cancelled()) cancelled = true;
-      else progress.SetProgress(static_cast<int32_t>(++reported));
-    }
-    if (cancelled) stop = true;
-    if (stop || reported == pages) break;
+  bool finished = false;
+  try {
+    finished = RunSteps(pages, threads, &progress, read_page);
+  } catch (const std::bad_alloc&) {
+    progress.HideProgress();
+    throw;
+  } catch (const std::exception& e) {
+    progress.HideProgress();
+    throw ImageError(e.what());
   }
-  for (auto& w : workers) w.join();
   progress.HideProgress();
-  if (!failure.empty()) throw ImageError(failure);
-  if (cancelled) {
+  if (!finished) {
     error = "Reading " + plan.name + " was stopped.";
     return std::nullopt;
   }

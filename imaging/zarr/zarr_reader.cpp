@@ -19,6 +19,7 @@
 
 #include "imaging/hyperstack_reader.h"
 #include "imaging/image_box.h"
+#include "imaging/parallel_steps.h"
 #include "imaging/zarr/zarr_chunk.h"
 #include "imaging/zarr/zarr_samples.h"
 
@@ -128,66 +129,6 @@ ZarrLevel PlanLevel(const ZarrPlan& plan, size_t index) {
   return level;
 }
 
-// Uninitialised memory (every sample is written), on huge pages where the system has them.
-std::unique_ptr<uint8_t[], FreeDeleter> Allocate(uint64_t bytes) {
-  constexpr size_t kHuge = size_t{2} << 20;
-  const size_t rounded = std::max(kHuge, (static_cast<size_t>(bytes) + kHuge - 1) / kHuge * kHuge);
-  void* p = std::aligned_alloc(kHuge, rounded);
-  if (!p) throw std::bad_alloc();
-  ::madvise(p, rounded, MADV_HUGEPAGE);
-  return std::unique_ptr<uint8_t[], FreeDeleter>(static_cast<uint8_t*>(p));
-}
-
-// Runs step(worker, i) for every i < count on `threads` workers, with one progress step per i
-// when `progress` is given. False when the progress sink asked to stop; the first exception of
-// a step is thrown again here.
-bool RunSteps(size_t count, unsigned threads, ProgressSink* progress,
-              const std::function<void(unsigned, size_t)>& step) {
-  std::atomic<size_t> next{0};
-  std::atomic<bool> stop{false};
-  std::mutex mutex;
-  std::condition_variable changed;
-  size_t done = 0;
-  std::exception_ptr failure;
-  const auto work = [&](unsigned worker) {
-    try {
-      for (size_t i = next++; i < count && !stop; i = next++) {
-        step(worker, i);
-        std::lock_guard lock(mutex);
-        ++done;
-        changed.notify_one();
-      }
-    } catch (...) {
-      std::lock_guard lock(mutex);
-      if (!failure) failure = std::current_exception();
-      stop = true;
-      changed.notify_one();
-    }
-  };
-  std::vector<std::thread> workers;
-  for (unsigned w = 0; w < threads; ++w) workers.emplace_back(work, w);
-  size_t reported = 0;
-  bool cancelled = false;
-  while (true) {
-    size_t now;
-    {
-      std::unique_lock lock(mutex);
-      changed.wait_for(lock, std::chrono::milliseconds(50), [&] { return done > reported || stop; });
-      now = done;
-    }
-    while (progress && reported < now && !cancelled) {
-      if (progress->Cancelled()) cancelled = true;
-      else progress->SetProgress(static_cast<int32_t>(std::min<size_t>(++reported, INT32_MAX)));
-    }
-    if (!progress) reported = now;
-    if (cancelled) stop = true;
-    if (stop || reported == count) break;
-  }
-  for (auto& w : workers) w.join();
-  if (failure) std::rethrow_exception(failure);
-  return !cancelled;
-}
-
 // The chunk's key: its grid position joined by the separator ("0.1.2" or "0/1/2").
 std::string ChunkKey(const std::vector<int64_t>& grid, char separator) {
   std::string key;
@@ -257,9 +198,9 @@ std::optional<Hyperstack> ReadZarrLevel(const ZarrPlan& plan, size_t level, Prog
   h.kind = a.Kind();
   h.values.bits = a.type == ZarrType::kUint8 ? 8 : a.type == ZarrType::kFloat32 ? 32 : 16;
   if (a.type == ZarrType::kInt16) h.values.format = SampleFormat::kSigned, h.values.offset = -32768;
-  h.data = Allocate(std::max<uint64_t>(l.Bytes(), 1));
+  h.data = AllocateSamples(std::max<uint64_t>(l.Bytes(), 1));
   std::unique_ptr<uint8_t[], FreeDeleter> floats;
-  if (a.type == ZarrType::kFloat32) floats = Allocate(l.Samples() * 4);
+  if (a.type == ZarrType::kFloat32) floats = AllocateSamples(l.Samples() * 4);
 
   // Where each array axis steps in the stack: plane (t * C + c) * Z + z, rows of width samples.
   const size_t plane = h.PlaneSamples();
