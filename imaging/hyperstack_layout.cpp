@@ -99,11 +99,18 @@ HyperstackLayout ResolveLayout(const StackFacts& facts, const std::string& file_
                     " x " + Count(l.frames, "frame", "frames"));
     }
     if (images != facts.pages) {
-      if (facts.pages == 1 && facts.contiguous_pages + 1 >= images) {
+      int64_t present = facts.pages;
+      if (facts.pages == 1 && facts.contiguous_pages > 0) {
         l.pages_after_first_ifd = true;
-      } else {
+        present = std::min(images, facts.contiguous_pages + 1);
+      } else if (facts.pages > images) {
         return refuse("its ImageJ description counts " + Count(images, "image", "images") + " but the file holds " +
                       Count(facts.pages, "page", "pages"));
+      }
+      if (present < images) {  // an acquisition stopped early
+        l.pages_present = present;
+        l.note = file_name + " holds " + std::to_string(present) + " of the " + std::to_string(images) +
+                 " images its ImageJ description counts; the others are blank.";
       }
     }
     if (ij->spacing < 0) return refuse("its ImageJ description gives an impossible slice spacing");

@@ -45,6 +45,9 @@ struct HyperstackLayout {
   int32_t frames = 1;       // T
   std::string page_axes = "CZT";  // page order, fastest axis first
   bool pages_after_first_ifd = false;  // read pages 2.. from the contiguous data of page 1
+  // An acquisition stopped early holds fewer pages than the layout uses: the planes of the pages
+  // from here on are blank. -1: every page is there.
+  int64_t pages_present = -1;
   // Voxel size (0: unknown) and its unit ("µm", "nm", "pixel"...; empty when unknown).
   double voxel[3] = {0, 0, 0};
   std::string unit;

@@ -146,16 +146,21 @@ std::optional<Hyperstack> ReadHyperstack(const HyperstackPlan& plan, ProgressSin
                                                         : h.data.get() + plane * h.PlaneBytes();
     }
     const std::string where = "page " + std::to_string(i + 1) + " of " + plan.name;
+    const auto blank = [&] {
+      const size_t bytes = shape.bits == 32 ? h.PlaneSamples() * 4 : h.PlaneBytes();
+      for (void* plane : planes) std::memset(plane, 0, bytes);
+    };
     if (!plan.mapped.empty()) {
       const MappedPage& m = plan.mapped[i];
       if (m.file < 0) {  // a plane no page holds
-        const size_t bytes = shape.bits == 32 ? h.PlaneSamples() * 4 : h.PlaneBytes();
-        for (void* plane : planes) std::memset(plane, 0, bytes);
+        blank();
       } else {
         const std::string file = m.file == 0 ? plan.name : detail::FileNameOf(plan.files[m.file]);
         reader_of(static_cast<size_t>(m.file))
             .DecodeAt(m.directory, shape, planes.data(), "plane " + std::to_string(i + 1) + " of " + file);
       }
+    } else if (l.pages_present >= 0 && i >= static_cast<size_t>(l.pages_present)) {  // not acquired
+      blank();
     } else if (l.pages_after_first_ifd) {
       reader_of(0).DecodeAt(plan.directories[0], shape, planes.data(), where,
                             i == 0 ? 0 : shape.data_offset + i * shape.data_bytes);

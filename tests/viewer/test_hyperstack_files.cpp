@@ -344,7 +344,7 @@ TEST(HyperstackFiles, MetadataThatContradictsTheFileFallsBackToOnePagePerSlice) 
     const char* description;
     const char* note;
   } cases[] = {
-      {"ImageJ=1.11a\\nimages=7\\nchannels=7\\n", "counts 7 images but the file holds 6 pages"},
+      {"ImageJ=1.11a\\nimages=5\\nslices=5\\n", "counts 5 images but the file holds 6 pages"},
       {"ImageJ=1.11a\\nimages=6\\nchannels=4\\nslices=2\\n", "4 channels x 2 slices x 1 frame"},
       {"ImageJ=1.11a\\nimages=6\\nchannels=-2\\n", "impossible"},
       {"ImageJ=1.11a\\nimages=6\\nslices=6\\nunit=furlong\\n", "unknown unit"},
@@ -372,19 +372,24 @@ TEST(HyperstackFiles, MetadataThatContradictsTheFileFallsBackToOnePagePerSlice) 
 
 TEST(HyperstackFiles, ImageJsLayoutForHugeStacksReadsEveryImageAfterTheOneDirectory) {
   // One directory, images=N, the other pages following the first page's data (big-endian, as
-  // ImageJ writes); a short file offers fewer pages than it claims and falls back.
+  // ImageJ writes); an acquisition stopped early holds fewer, and the rest are blank. The same
+  // with a directory per page: 2 of 5 pages.
   TempDir dir;
-  for (const int present : {5, 4}) {
+  for (const int present : {5, 4, -2}) {
     const std::string path = dir.File("big.tif");
-    WriteWithTifffile(path, "d = (f[0,:,0]*300).astype('>u2')\n"
-                            "tifffile.imwrite(out, d[0], byteorder='>', description='ImageJ=1.11a\\nimages=5\\nslices=5\\n',"
-                            " metadata=None)\nopen(out,'ab').write(d[1:" + std::to_string(present) + "].tobytes())");
+    const std::string pages = std::to_string(std::abs(present));
+    WriteWithTifffile(path, "d = (f[0,:,0]*300).astype('>u2')\n" +
+                                (present > 0 ? "tifffile.imwrite(out, d[0], byteorder='>', description='ImageJ=1.11a\\nimages=5\\nslices=5\\n',"
+                                               " metadata=None)\nopen(out,'ab').write(d[1:" + pages + "].tobytes())"
+                                             : "tifffile.imwrite(out, d[:" + pages + "], description='ImageJ=1.11a\\nimages=5\\nslices=5\\n',"
+                                               " metadata=None)"));
     std::string error;
     const auto v = Read(path, error);
     ASSERT_TRUE(v) << error;
-    ASSERT_EQ(v->Depth, present == 5 ? 5 : 1) << v->Note;
-    EXPECT_EQ(v->Note.empty(), present == 5);
-    for (int z = 0; z < v->Depth; ++z) EXPECT_EQ(v->Stack->At(0, z, 0, 6, 5), uint32_t(F(0, z, 0, 5, 6) * 300)) << z;
+    ASSERT_EQ(v->Depth, 5) << v->Note;
+    EXPECT_EQ(v->Note, present == 5 ? "" : "big.tif holds " + pages + " of the 5 images its ImageJ description counts; the others are blank.");
+    for (int z = 0; z < v->Depth; ++z)
+      EXPECT_EQ(v->Stack->At(0, z, 0, 6, 5), z < std::abs(present) ? uint32_t(F(0, z, 0, 5, 6) * 300) : 0u) << z;
   }
 }
 
