@@ -115,7 +115,8 @@ std::string UsageText() {
          "       lumetrix --help\n"
          "       lumetrix --version\n"
          "VIEW OPTIONS: [--mode additive|max|volume|mip|attenuated|minip|iso] [--crop X0,X1,Y0,Y1,Z0,Z1]\n"
-         "              [--clip NX,NY,NZ,D] [--ortho] [--quality STEP] [--series N]\n";
+         "              [--clip NX,NY,NZ,D] [--ortho] [--quality STEP] [--series N]\n"
+         "FILE.tif: a TIFF (ImageJ, OME-TIFF, Zeiss LSM), BMP or JPEG file, or an OME-Zarr folder NAME.zarr\n";
 }
 
 bool ParseNumber(const std::string& text, double& value) {
