@@ -335,8 +335,15 @@ TEST_F(ShownVolume, CtrlZAndCtrlShiftZUndoAndRedoTheViewStepByStep) {
     QTest::mouseMove(gl_, QPoint(100 + dx, 100));
     QTest::mouseRelease(gl_, Qt::LeftButton, {}, QPoint(100 + dx, 100));
   };
-  auto undo = [this] { QTest::keyClick(&w_, Qt::Key_Z, Qt::ControlModifier); };
-  auto redo = [this] { QTest::keyClick(&w_, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier); };
+  // Shortcuts reach only the active window, and the tests run beside others on one X display:
+  // the window is made active again before each key.
+  auto key = [this](Qt::Key k, Qt::KeyboardModifiers m) {
+    w_.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w_, 60000));
+    QTest::keyClick(&w_, k, m);
+  };
+  auto undo = [&] { key(Qt::Key_Z, Qt::ControlModifier); };
+  auto redo = [&] { key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier); };
   struct Seen {
     float yrot, posz, gamma;
   };
@@ -352,7 +359,7 @@ TEST_F(ShownVolume, CtrlZAndCtrlShiftZUndoAndRedoTheViewStepByStep) {
   for (int i = 0; i < 3; ++i) wheel();      // -3 nearer by 3 x 0.15
   QTest::mouseClick(gl_, Qt::RightButton);  // ends the burst of notches
   v().SetGamma(1, 2);                       // as the Display window sets it
-  QTest::keyClick(&w_, Qt::Key_R, Qt::ControlModifier);  // Reset Parameters
+  key(Qt::Key_R, Qt::ControlModifier);  // Reset Parameters
   const Seen start{0, -3, 1}, turned{10, -3, 1}, zoomed{10, -2.55f, 1}, gamma{10, -2.55f, 2};
   expect({0, -3, 2}, "after the reset");
   const std::pair<Seen, const char*> back[] = {{gamma, "undo the reset"}, {zoomed, "undo the gamma"},
