@@ -191,7 +191,17 @@ elif case == "signals":
         p = subprocess.Popen([program, "--movie", "long.lkf", "m.avi", volume, "--codec", "raw"], env=ENV,
                              stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
                              preexec_fn=lambda: signal.signal(signal.SIGINT, signal.SIG_DFL))
-        while not any(f.startswith(".m.avi.partial-") for f in os.listdir(".")):
+        # Once the partial file holds data, the writer has registered it (a signal in the instant
+        # between making the file and registering it would leave it: a window of microseconds).
+        def written():
+            for f in os.listdir("."):
+                try:
+                    if f.startswith(".m.avi.partial-") and os.path.getsize(f) > 0:
+                        return True
+                except FileNotFoundError:
+                    pass
+            return False
+        while not written():
             if p.poll() is not None:
                 fail(f"the movie ended before it was interrupted: {p.stderr.read()!r}")
         p.send_signal(sig)
