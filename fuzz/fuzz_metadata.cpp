@@ -1,6 +1,7 @@
 // libFuzzer target: ImageJ descriptions and OME-XML as text, resolved against a file of 1..64
 // pages (the first byte chooses the page count and kind), and the OME plane map of every image.
-// An ImageJ or plain layout must never ask for more pages than the file holds; an OME one never
+// An ImageJ or plain layout must never ask for more pages than the file holds (but for an
+// acquisition stopped early, whose missing pages are blank); an OME one never
 // for more than kMaxOmePlanes, and its map only for pages of the files it names.
 #include <cstddef>
 #include <cstdint>
@@ -26,7 +27,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     facts.ome_image = image;
     const HyperstackLayout l = ResolveLayout(facts, "f.tif");
     const bool ome = image < images.size() && l.note.empty() && !ParseImageJDescription(facts.description);
-    const int64_t limit = ome ? kMaxOmePlanes : facts.pages + (l.pages_after_first_ifd ? facts.contiguous_pages : 0);
+    // An acquisition stopped early uses more pages than the file holds; those present must be in it.
+    const int64_t held = facts.pages + (l.pages_after_first_ifd ? facts.contiguous_pages : 0);
+    if (l.pages_present >= 0 && (l.pages_present < 1 || l.pages_present > held || l.pages_present >= l.PagesUsed()))
+      std::abort();
+    const int64_t limit = ome ? kMaxOmePlanes : l.pages_present >= 0 ? INT64_MAX : held;
     if (l.PagesUsed() < 1 || l.PagesUsed() > limit || l.page_groups * facts.page_channels > kMaxChannels) std::abort();
     for (int32_t t : {0, l.frames - 1})
       for (int32_t z : {0, l.slices - 1})
