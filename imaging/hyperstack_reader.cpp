@@ -1,15 +1,10 @@
 #include "imaging/hyperstack_reader.h"
 
-#include <sys/mman.h>
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <cmath>
-#include <condition_variable>
 #include <cstring>
 #include <limits>
-#include <mutex>
 #include <thread>
 
 #include "imaging/file_probe.h"

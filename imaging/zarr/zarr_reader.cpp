@@ -6,14 +6,10 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
-#include <chrono>
-#include <condition_variable>
 #include <cstring>
 #include <exception>
 #include <filesystem>
-#include <functional>
 #include <mutex>
 #include <thread>
 

@@ -23,10 +23,10 @@ using test_support::TempDir;
 
 bool HaveZarr() { return std::system("/usr/bin/python3 -c 'import zarr, numcodecs' 2>/dev/null") == 0; }
 
-// Writes `folder` (and expected_<level>.raw beside it) from a generator spec.
-void WriteZarr(const std::string& folder, const std::string& spec) {
+// Writes `folder` (and expected_<level>.raw beside it) from a generator recipe.
+void WriteZarr(const std::string& folder, const std::string& recipe) {
   const std::string command = "/usr/bin/python3 " LUMETRIX_SOURCE_DIR "/tests/viewer/zarr/write_ome_zarr.py '" + folder +
-                              "' '" + spec + "'";
+                              "' '" + recipe + "'";
   ASSERT_EQ(std::system(command.c_str()), 0) << command;
 }
 
@@ -47,7 +47,7 @@ TEST(ZarrFiles, LevelsOpenAsZarrReadsThem) {
   if (!HaveZarr()) GTEST_SKIP() << "Debian's python3-zarr and python3-numcodecs are not installed (scripts/deps.sh --test)";
   const std::string mu = "\xC2\xB5m";
   struct Case {
-    const char* spec;
+    const char* recipe;
     const char* suffix;  // added to the folder's path when opening
     uint64_t max_bytes;
     int level;  // expected shown, from 0
@@ -76,10 +76,10 @@ TEST(ZarrFiles, LevelsOpenAsZarrReadsThem) {
   TempDir dir;
   int n = 0;
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.spec);
+    SCOPED_TRACE(c.recipe);
     const fs::path folder = dir.path() / std::to_string(++n) / "h.zarr";
     fs::create_directories(folder.parent_path());
-    WriteZarr(folder.string(), c.spec);
+    WriteZarr(folder.string(), c.recipe);
     std::string error;
     const auto v = Read(folder.string() + c.suffix, error, c.max_bytes);
     ASSERT_TRUE(v) << error;
@@ -87,7 +87,7 @@ TEST(ZarrFiles, LevelsOpenAsZarrReadsThem) {
               std::tuple(c.width, c.height, c.slices, c.channels, c.frames, c.bits));
     for (int i = 0; i < 3; ++i) EXPECT_NEAR(v->Voxel[i], c.voxel[i], 1e-9 * c.voxel[i]) << i;
     EXPECT_EQ(v->VoxelUnit, c.unit);
-    const std::string levels = std::string(c.spec).find("\"levels\":3") != std::string::npos ? "3" : "2";
+    const std::string levels = std::string(c.recipe).find("\"levels\":3") != std::string::npos ? "3" : "2";
     std::string size = std::to_string(c.width) + "x" + std::to_string(c.height) + "x" + std::to_string(c.slices);
     if (c.channels > 1) size.append(" ").append(std::to_string(c.channels)).append("ch");
     if (c.frames > 1) size.append(" ").append(std::to_string(c.frames)).append("t");
@@ -116,7 +116,7 @@ TEST(ZarrFiles, LevelsOpenAsZarrReadsThem) {
     const imaging::Hyperstack* s = v->Stack.get();
     const size_t plane = size_t(c.width) * size_t(c.height) * size_t(c.bits / 8);
     ASSERT_EQ(expected.size(), plane * size_t(c.slices * c.channels * c.frames));
-    for (int ch = 0; s && std::string(c.spec).find("czyx") != std::string::npos && ch < c.channels; ++ch) {
+    for (int ch = 0; s && std::string(c.recipe).find("czyx") != std::string::npos && ch < c.channels; ++ch) {
       const imaging::ChannelLook& look = s->looks.at(size_t(ch));
       EXPECT_EQ(std::tuple(look.name, look.has_colour, look.red, look.green, look.blue),
                 std::tuple("ch" + std::to_string(ch), true, 0x40 * (ch + 1), 0, 0x20));

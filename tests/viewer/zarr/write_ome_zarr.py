@@ -14,17 +14,17 @@ import numcodecs
 import numpy as np
 import zarr
 
-out, spec = sys.argv[1], json.loads(sys.argv[2])
-axes = spec["axes"]
-grids = np.ogrid[tuple(slice(0, n) for n in spec["shape"])]
+out, recipe = sys.argv[1], json.loads(sys.argv[2])
+axes = recipe["axes"]
+grids = np.ogrid[tuple(slice(0, n) for n in recipe["shape"])]
 place = {a: grids[i] for i, a in enumerate(axes)}
 zero = np.zeros((1,) * len(axes), dtype=np.int64)
 t, c, z, y, x = (place.get(a, zero) for a in "tczyx")
 f = (t * 50 + z * 7 + c * 90 + y * 3 + x) % 251
 data = {"u1": lambda: f, "u2": lambda: f * 200, "i2": lambda: f * 200 - 20000,
-        "f4": lambda: f / 4.0 - 10}[spec["dtype"][-2:]]().astype(spec["dtype"])  # ">u2": big-endian
+        "f4": lambda: f / 4.0 - 10}[recipe["dtype"][-2:]]().astype(recipe["dtype"])  # ">u2": big-endian
 
-name = spec.get("compressor", "none")
+name = recipe.get("compressor", "none")
 if name == "none":
     compressor = None
 elif name.startswith("blosc-"):
@@ -36,20 +36,20 @@ else:
     compressor = {"zstd": numcodecs.Zstd(level=3), "zlib": numcodecs.Zlib(level=5),
                   "gzip": numcodecs.GZip(level=5)}[name]
 
-units = {"x": spec.get("unit"), "y": spec.get("unit"), "z": spec.get("zunit", spec.get("unit"))}
+units = {"x": recipe.get("unit"), "y": recipe.get("unit"), "z": recipe.get("zunit", recipe.get("unit"))}
 root = zarr.open_group(out, mode="w")
 datasets = []
-for level in range(spec.get("levels", 1)):
+for level in range(recipe.get("levels", 1)):
     # Each level halves x and y.
     step = tuple(2 ** level if a in "xy" else 1 for a in axes)
     level_data = data[tuple(slice(None, None, s) for s in step)]
-    root.create_dataset(str(level), data=level_data, chunks=spec["chunks"], compressor=compressor,
-                        dimension_separator=spec.get("separator", "."), fill_value=spec.get("fill", 0))
-    sx, sy, sz = spec.get("scale", [1, 1, 1])
+    root.create_dataset(str(level), data=level_data, chunks=recipe["chunks"], compressor=compressor,
+                        dimension_separator=recipe.get("separator", "."), fill_value=recipe.get("fill", 0))
+    sx, sy, sz = recipe.get("scale", [1, 1, 1])
     scale = [{"x": sx * 2 ** level, "y": sy * 2 ** level, "z": sz}.get(a, 1.0) for a in axes]
     datasets.append({"path": str(level), "coordinateTransformations": [{"type": "scale", "scale": scale}]})
-if spec.get("drop"):
-    os.remove(os.path.join(out, "0", spec.get("separator", ".").join("0" * len(axes))))
+if recipe.get("drop"):
+    os.remove(os.path.join(out, "0", recipe.get("separator", ".").join("0" * len(axes))))
 root.attrs["multiscales"] = [{
     "version": "0.4", "name": "generated",
     "axes": [dict({"name": a, "type": {"t": "time", "c": "channel"}.get(a, "space")},
@@ -57,10 +57,10 @@ root.attrs["multiscales"] = [{
     "datasets": datasets}]
 if "c" in axes:  # channel k: label "ch<k>", colour 0x40 * (k + 1) in red, 0x20 in blue
     root.attrs["omero"] = {"channels": [{"label": "ch%d" % k, "color": "%02X00%02X" % (0x40 * (k + 1), 0x20)}
-                                        for k in range(spec["shape"][axes.index("c")])]}
+                                        for k in range(recipe["shape"][axes.index("c")])]}
 
 # What each level opens as, read back through zarr (a removed chunk is its fill_value).
-for level in range(spec.get("levels", 1)):
+for level in range(recipe.get("levels", 1)):
     a = zarr.open_array(os.path.join(out, str(level)), mode="r")[...]
     order = [axes.index(k) for k in "tczyx" if k in axes]
     a = np.transpose(a, order)
