@@ -34,7 +34,8 @@ bool GlShaderFunctions::Load(const Lookup& lookup, std::string& why) {
                    Find(lookup, "glGetUniformLocation", GetUniformLocation) && Find(lookup, "glUniform1i", Uniform1i) &&
                    Find(lookup, "glUniform1f", Uniform1f) && Find(lookup, "glUniform2f", Uniform2f) &&
                    Find(lookup, "glUniform3f", Uniform3f) && Find(lookup, "glUniform4f", Uniform4f) &&
-                   Find(lookup, "glActiveTexture", ActiveTexture) && Find(lookup, "glTexImage3D", TexImage3D);
+                   Find(lookup, "glActiveTexture", ActiveTexture) && Find(lookup, "glTexImage3D", TexImage3D) &&
+                   Find(lookup, "glTexSubImage3D", TexSubImage3D) && Find(lookup, "glUniform3fv", Uniform3fv);
   if (!all) why = "This OpenGL driver cannot ray-cast volumes: an OpenGL 2.0 function is missing.";
   return all;
 }

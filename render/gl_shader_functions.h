@@ -32,6 +32,8 @@ struct GlShaderFunctions {
   PFNGLUNIFORM4FPROC Uniform4f = nullptr;
   PFNGLACTIVETEXTUREPROC ActiveTexture = nullptr;
   PFNGLTEXIMAGE3DPROC TexImage3D = nullptr;
+  PFNGLTEXSUBIMAGE3DPROC TexSubImage3D = nullptr;
+  PFNGLUNIFORM3FVPROC Uniform3fv = nullptr;
 
   using GlProc = void (*)();
   using Lookup = std::function<GlProc(const char*)>;

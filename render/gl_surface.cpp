@@ -23,6 +23,8 @@ int32_t GlSurface::MaxFrameSide() {
 
 CapturedFrame GlSurface::CaptureFrame(int32_t x, int32_t y, int32_t width, int32_t height) {
   if (!MakeCurrent()) throw std::runtime_error("There is no drawn frame to save.");
+  // A saved frame shows every brick its view needs.
+  if (kind_ == RendererKind::RayCaster && ray_caster_.Loading()) ray_caster_.RedrawComplete();
   width += 1;
   GLint viewport[4] = {0, 0, 0, 0};
   glGetIntegerv(GL_VIEWPORT, viewport);
@@ -74,6 +76,20 @@ void GlSurface::UseContextFunctions(GlRenderer::GlProc (*lookup)(const char*), c
 void GlSurface::ResizeRenderers(int32_t width, int32_t height) {
   renderer_.ResizeGL(width, height);
   ray_caster_.ResizeGL(width, height);
+}
+
+void GlSurface::ReportDetail(bool only_shortfalls) {
+  std::string line;
+  if (kind_ == RendererKind::RayCaster) {
+    line = ray_caster_.BrickStatus();
+    // Without bricks a line says why they could not be made.
+    const BrickedVolume* bricks = ray_caster_.Bricked();
+    const bool shortfall = !bricks || bricks->Reduced() || !bricks->Error().empty();
+    if (only_shortfalls && !shortfall) line.clear();
+  }
+  if (line == detail_reported_) return;
+  detail_reported_ = line;
+  if (OnDetailStatus && !line.empty()) OnDetailStatus(line);
 }
 
 void GlSurface::ReleaseRenderers() {

@@ -19,6 +19,7 @@ class GlSurface : public ViewerSurface {
   bool SelectRenderer(RendererKind kind, std::string& why) override;
   RendererKind SelectedRenderer() const override { return kind_; }
   bool CanDraw(RenderMode mode, std::string& why) override;
+  void SetBrickBudgets(uint64_t host, uint64_t gpu) override { ray_caster_.SetBrickBudgets({host, gpu}); }
   // Both renderers draw it or not.
   void ShowCropOutline(bool on) override;
   // Reads the frame back with glReadPixels.
@@ -33,10 +34,14 @@ class GlSurface : public ViewerSurface {
   void ResizeRenderers(int32_t width, int32_t height);
   // Both renderers free what they built (the context current).
   void ReleaseRenderers();
+  // Tells OnDetailStatus the ray caster's level of detail when it changed; with `only_shortfalls`
+  // only when the memory budget or a read error kept detail out (batch output).
+  void ReportDetail(bool only_shortfalls);
 
   GlRenderer renderer_;
   RayCaster ray_caster_;
   RendererKind kind_ = RendererKind::Slices;
+  std::string detail_reported_;
 };
 
 }  // namespace lumetrix

@@ -120,6 +120,7 @@ void OffscreenView::DrawFrameNow() {
   if (!view_ || !MakeCurrent()) return;
   ActiveRenderer().DrawScene(*view_, true);
   glFinish();
+  ReportDetail(true);
 }
 
 void OffscreenView::Refresh() {
@@ -127,6 +128,7 @@ void OffscreenView::Refresh() {
   ViewState still = *view_;
   ActiveRenderer().DrawScene(still, false);
   glFinish();
+  ReportDetail(true);
 }
 
 }  // namespace lumetrix

@@ -19,7 +19,11 @@ TextImage QtTextImage(const std::string& text);
 
 class OffscreenView : public GlSurface {
  public:
-  OffscreenView() { UseContextFunctions(CurrentGlProc, QtTextImage); }
+  // Nobody watches frames fill in: each waits for every brick it needs.
+  OffscreenView() {
+    UseContextFunctions(CurrentGlProc, QtTextImage);
+    ray_caster_.SetWaitForDetail(true);
+  }
   ~OffscreenView() override;
 
   // Creates the context unless there is one: Qt's, or without a display Mesa's surfaceless EGL

@@ -40,6 +40,7 @@ bool RayCaster::EnsureProgram(const ViewState& view, std::string& why) {
   options.Palette = !built_.Palette.empty();
   options.Clip = view.Clip.On;
   options.Crop = CropCutsTexels(view);
+  options.Bricked = bricked_ != nullptr;
   if (program_ && program_options_ == options) return true;
   if (program_) gl_.DeleteProgram(program_);
   program_ = 0;
@@ -67,11 +68,13 @@ class PreparedRayVolume : public PreparedVolume {
     if (stop) throw TextureBuildError("Preparing the textures was stopped.");
     keep_ = volume.Stack;  // the channels' voxels may lie in its planes
     ray_ = PrepareRayVolume(volume, colourer_, limits_, report_.Message);
+    pyramid_ = volume.Pyramid;
     report_.Steps = ray_.Steps;
     prepared_ = true;
   }
   bool prepared_ = false;
   RayVolume ray_;
+  std::shared_ptr<const streaming::BrickSource> pyramid_;
   TextureBuildReport report_;
 
  private:
@@ -93,6 +96,7 @@ TextureBuildReport RayCaster::BuildPrepared(PreparedVolume& prepared) {
   auto* ray = dynamic_cast<PreparedRayVolume*>(&prepared);
   if (!ray || !ray->prepared_) throw TextureBuildError("The prepared volume is not one for ray casting.");
   pending_ = std::move(ray->ray_);
+  pending_pyramid_ = ray->pyramid_;
   has_pending_ = true;
   return ray->report_;
 }
@@ -114,6 +118,7 @@ TextureBuildReport RayCaster::BuildVolume(const VolumeData& volume, const Textur
   };
   cancelled();
   pending_ = PrepareRayVolume(volume, settings.Colourer, limits, report.Message);
+  pending_pyramid_ = volume.Pyramid;
   report.Steps = pending_.Steps;
   has_pending_ = true;
   cancelled();
@@ -123,14 +128,38 @@ TextureBuildReport RayCaster::BuildVolume(const VolumeData& volume, const Textur
 }
 
 void RayCaster::ShowBuiltVolume(const VolumeData& volume, const ViewState& view) {
-  (void)volume;
   if (!has_pending_) return;
+  std::shared_ptr<const streaming::BrickSource> pyramid = std::move(pending_pyramid_);
+  pending_pyramid_ = nullptr;
+  // The bricks loaded so far stay while the same pyramid shows (another time point, new ranges).
+  std::unique_ptr<BrickedVolume> bricked;
+  if (bricked_ && pyramid && &bricked_->Source() == pyramid.get()) bricked = std::move(bricked_);
   DeleteTextures();
   built_ = std::move(pending_);
   has_pending_ = false;
   pending_ = {};
+  if (pyramid) {
+    brick_error_.clear();
+    if (!bricked) {
+      GLint max3d = 0;
+      glGetIntegerv(GL_MAX_3D_TEXTURE_SIZE, &max3d);
+      // Without room for bricks the level in memory is shown, as for any volume.
+      try {
+        bricked = std::make_unique<BrickedVolume>(pyramid, budgets_, max3d > 0 ? max3d : 2048, gl_);
+      } catch (const std::exception& e) {
+        brick_error_ = e.what();
+      }
+    }
+    bricked_ = std::move(bricked);
+    if (bricked_) {
+      bricked_->SetTimePoint(std::max(volume.Display.TimePoint, 1) - 1);
+      ShowPyramid(*pyramid);
+      texture_bytes_ = bricked_->TextureBytes();
+    }
+  }
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   for (RayChannel& ch : built_.Channels) {
+    if (bricked_) break;
     GLuint name = 0;
     glGenTextures(1, &name);
     glBindTexture(GL_TEXTURE_3D, name);
@@ -161,6 +190,74 @@ void RayCaster::ShowBuiltVolume(const VolumeData& volume, const ViewState& view)
   InitGLState(view);
 }
 
+void RayCaster::ShowPyramid(const streaming::BrickSource& pyramid) {
+  // The textures' place is taken by the bricks: the ranges are of the pyramid's held values, and
+  // the crop box is kept in voxels of its finest level.
+  const imaging::StoredValues values = pyramid.Values();
+  for (RayChannel& ch : built_.Channels) {
+    ch.Min = values.Internal(ch.Values.Stored(ch.Min));
+    ch.Max = values.Internal(ch.Values.Stored(ch.Max));
+    ch.Values = values;
+    ch.Bits = pyramid.Bits();
+    ch.Owned = {};
+    ch.Voxels = nullptr;
+  }
+  const streaming::PyramidLevel& finest = pyramid.Levels().front();
+  built_.Width = finest.width, built_.Height = finest.height, built_.Depth = finest.depth;
+}
+
+std::string RayCaster::BrickStatus() const {
+  if (!brick_error_.empty()) return brick_error_;
+  if (!bricked_) return {};
+  const std::string error = bricked_->Error();
+  return error.empty() ? bricked_->Status() : bricked_->Status() + ". " + error;
+}
+
+void RayCaster::UpdateBricks(const RayGeometry& g, const ViewState& view) {
+  streaming::BrickView v;
+  GLint viewport[4] = {0, 0, 1, 1};
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  v.width = std::max(viewport[2], 1), v.height = std::max(viewport[3], 1);
+  // Finest-level voxels -> model space (x from -Half, y and z from +Half downwards) -> clip.
+  const streaming::PyramidLevel& finest = bricked_->Source().Levels().front();
+  const double n0[3] = {double(finest.width), double(finest.height), double(finest.depth)};
+  double p[16], m[16];
+  glGetDoublev(GL_PROJECTION_MATRIX, p);
+  glGetDoublev(GL_MODELVIEW_MATRIX, m);
+  double t[16] = {0};
+  for (int a = 0; a < 3; ++a) {
+    const double h = g.Half[size_t(a)], sign = a == 0 ? 1.0 : -1.0;
+    t[a * 5] = sign * 2 * h / n0[a];
+    t[12 + a] = -sign * h;
+  }
+  t[15] = 1;
+  auto mul = [](const double* a, const double* b, double* out) {
+    for (int c = 0; c < 4; ++c)
+      for (int r = 0; r < 4; ++r) {
+        double sum = 0;
+        for (int k = 0; k < 4; ++k) sum += a[k * 4 + r] * b[c * 4 + k];
+        out[c * 4 + r] = sum;
+      }
+  };
+  double mt[16];
+  mul(m, t, mt);
+  mul(p, mt, v.voxel_to_clip.data());
+  // The crop box and the plane are in voxels of the volume in memory (the plane's centres at
+  // whole numbers): taken to the finest level.
+  const auto& L = view.Crop.Limits;
+  double s[3];
+  for (int a = 0; a < 3; ++a) {
+    const double N = g.Voxels[size_t(a)];
+    s[a] = N / n0[a];
+    v.crop_lo[size_t(a)] = std::clamp(double(L[2 * a]), 0.0, N) / s[a];
+    v.crop_hi[size_t(a)] = std::clamp(double(L[2 * a + 1]) + 1, 0.0, N) / s[a];
+  }
+  v.clip = view.Clip.On;
+  const auto& P = view.Clip.Plane;
+  v.plane = {P[0] * s[0], P[1] * s[1], P[2] * s[2], P[3] + 0.5 * (double(P[0]) + P[1] + P[2])};
+  bricked_->Update(v, wait_for_detail_, bricks_per_frame_);
+}
+
 void RayCaster::DeleteTextures() {
   if (!textures_.empty()) glDeleteTextures(static_cast<GLsizei>(textures_.size()), textures_.data());
   textures_.clear();
@@ -172,12 +269,15 @@ void RayCaster::DeleteTextures() {
   transfer_texture_ = 0;
   transfer_inputs_.clear();
   texture_bytes_ = 0;
+  if (bricked_) bricked_->Release();
+  bricked_ = nullptr;
 }
 
 void RayCaster::ReleaseVolume() {
   DeleteTextures();
   built_ = {};
   pending_ = {};
+  pending_pyramid_ = nullptr;
   has_pending_ = false;
   if (program_ && loaded_) gl_.DeleteProgram(program_);
   program_ = 0;
@@ -199,15 +299,24 @@ void RayCaster::ResizeGL(int32_t width, int32_t height) {
   glViewport(0, 0, width, height);
 }
 
+void RayCaster::RedrawComplete() {
+  const bool waited = wait_for_detail_;
+  wait_for_detail_ = true;
+  ViewState still = last_view_;
+  DrawScene(still, false);
+  wait_for_detail_ = waited;
+}
+
 void RayCaster::DrawScene(ViewState& view, bool advance) {
   ++frames_drawn_;
+  last_view_ = view;
   glViewport(0, 0, viewport_w_, viewport_h_);
   glClearColor(0.0f, 0.0f, 0.0f, 0.5f);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   LoadProjection(view, viewport_w_, viewport_h_);
   glLoadIdentity();
   std::string why;
-  if (!textures_.empty() && EnsureProgram(view, why)) {
+  if (HasVolume() && EnsureProgram(view, why)) {
     const RayGeometry g = RayGeometryOf(built_.FullWidth, built_.FullHeight, built_.FullDepth, view, calibration_.FromFile);
     // While the view moves the rays are cast for a quarter of the pixels, then stretched.
     const bool reduced = coarseness_ > 1 && viewport_w_ >= 32 && viewport_h_ >= 32;
@@ -330,6 +439,7 @@ void RayCaster::DrawBox(const RayGeometry& g, const ViewState& view) {
     return;
   }
   const float quality = view.Quality * coarseness_;
+  if (bricked_) UpdateBricks(g, view);
 
   gl_.UseProgram(program_);
   auto loc = [&](const std::string& name) { return gl_.GetUniformLocation(program_, name.c_str()); };
@@ -353,6 +463,10 @@ void RayCaster::DrawBox(const RayGeometry& g, const ViewState& view) {
   gl_.Uniform3f(loc("u_tex_offset"), offset[0], offset[1], offset[2]);
   gl_.Uniform3f(loc("u_tex_lo"), tex_lo[0], tex_lo[1], tex_lo[2]);
   gl_.Uniform3f(loc("u_tex_hi"), tex_hi[0], tex_hi[1], tex_hi[2]);
+  if (bricked_) {
+    const auto atlas = bricked_->AtlasTexels();
+    for (int a = 0; a < 3; ++a) texel[a] = 1.0f / float(atlas[size_t(a)]);
+  }
   gl_.Uniform3f(loc("u_texel"), texel[0], texel[1], texel[2]);
   // The plane in voxel coordinates (centres at whole numbers) taken into model space.
   const auto& P = view.Clip.Plane;
@@ -369,7 +483,15 @@ void RayCaster::DrawBox(const RayGeometry& g, const ViewState& view) {
   gl_.Uniform3f(loc("u_full"), float(g.Voxels[0]), float(g.Voxels[1]), float(g.Voxels[2]));
   gl_.Uniform3f(loc("u_texels"), float(built_.Width), float(built_.Height), float(built_.Depth));
   gl_.Uniform4f(loc("u_plane"), n_model[0], n_model[1], n_model[2], d_model);
-  gl_.Uniform3f(loc("u_vox"), g.Voxels[0] / (2 * g.Half[0]), g.Voxels[1] / (2 * g.Half[1]), g.Voxels[2] / (2 * g.Half[2]));
+  // The step is measured in voxels of the finest level drawn.
+  float vox[3] = {g.Voxels[0] / (2 * g.Half[0]), g.Voxels[1] / (2 * g.Half[1]), g.Voxels[2] / (2 * g.Half[2])};
+  if (bricked_) {
+    const auto& levels = bricked_->Source().Levels();
+    const streaming::PyramidLevel& shown = levels[size_t(std::max(bricked_->FinestLevel(), 0))];
+    const int32_t n0[3] = {levels.front().width, levels.front().height, levels.front().depth};
+    for (int a = 0; a < 3; ++a) vox[a] = float(n0[a]) / shown.factor[a] / (2 * g.Half[a]);
+  }
+  gl_.Uniform3f(loc("u_vox"), vox[0], vox[1], vox[2]);
   gl_.Uniform1f(loc("u_quality"), quality);
   gl_.Uniform1f(loc("u_alpha"), view.Transparency);
   gl_.Uniform1f(loc("u_atten"), view.Attenuation);
@@ -380,9 +502,11 @@ void RayCaster::DrawBox(const RayGeometry& g, const ViewState& view) {
     const RayChannel& ch = built_.Channels[c];
     const std::string n = std::to_string(c);
     const double top = ch.Bits == 16 ? 65535.0 : 255.0;
-    gl_.ActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(c));
-    glBindTexture(GL_TEXTURE_3D, textures_[c]);
-    gl_.Uniform1i(loc("u_vol" + n), static_cast<GLint>(c));
+    if (!bricked_) {
+      gl_.ActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(c));
+      glBindTexture(GL_TEXTURE_3D, textures_[c]);
+      gl_.Uniform1i(loc("u_vol" + n), static_cast<GLint>(c));
+    }
     gl_.Uniform4f(loc("u_look" + n), float(ch.Min / top), float(ch.Max / top), float(ch.Gamma), ch.Visible ? 1.0f : 0.0f);
     const std::array<double, 2> entry = RayTransferColumn(ch);
     gl_.Uniform2f(loc("u_entry" + n), float(entry[0]), float(entry[1]));
@@ -398,6 +522,8 @@ void RayCaster::DrawBox(const RayGeometry& g, const ViewState& view) {
     glBindTexture(GL_TEXTURE_2D, transfer_texture_);
     gl_.Uniform1i(loc("u_transfer"), static_cast<GLint>(unit));
   }
+  // Units: the channels, the palette, the transfer table, then the page table.
+  if (bricked_) bricked_->Bind(program_, 0, static_cast<uint32_t>(built_.Channels.size() + 2));
   if (palette_texture_) {
     const GLenum unit = static_cast<GLenum>(built_.Channels.size());
     gl_.ActiveTexture(GL_TEXTURE0 + unit);
@@ -420,7 +546,7 @@ void RayCaster::DrawBox(const RayGeometry& g, const ViewState& view) {
   glEnd();
   glDisable(GL_CULL_FACE);
   gl_.UseProgram(0);
-  for (size_t c = 0; c <= built_.Channels.size() + 1; ++c) {
+  for (size_t c = 0; c <= built_.Channels.size() + 2; ++c) {
     gl_.ActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(c));
     glBindTexture(GL_TEXTURE_3D, 0);
     glBindTexture(GL_TEXTURE_2D, 0);

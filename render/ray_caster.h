@@ -3,12 +3,14 @@
 // its stored depth, sampled in calibrated space, composited, projected or shaded by the render
 // mode, and cut by the crop box and the clipping plane. Needs OpenGL 2.1 with GLSL 1.20.
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "render/bricked_volume.h"
 #include "render/gl_shader_functions.h"
 #include "render/ray_shader.h"
 #include "render/ray_volume.h"
@@ -47,7 +49,20 @@ class RayCaster : public Renderer {
   void SetCalibration(Calibration calibration) override { calibration_ = std::move(calibration); }
   int64_t FramesDrawn() const override { return frames_drawn_; }
 
-  bool HasVolume() const { return !textures_.empty(); }
+  bool HasVolume() const { return !textures_.empty() || bricked_ != nullptr; }
+  // Volumes with a pyramid (VolumeData::Pyramid) are drawn from bricks within these budgets.
+  void SetBrickBudgets(const BrickBudgets& budgets) { budgets_ = budgets; }
+  // Frames wait for every brick they need (saved frames, movies, batch output).
+  void SetWaitForDetail(bool on) { wait_for_detail_ = on; }
+  // Bricks uploaded a frame at most, besides the coarsest level's (while the view is watched).
+  void SetBricksPerFrame(size_t n) { bricks_per_frame_ = std::max<size_t>(n, 1); }
+  // The last frame of a pyramid's volume lacked bricks it needs: another frame will show more.
+  bool Loading() const { return bricked_ && !bricked_->Complete(); }
+  // Draws the last frame again, waiting for every brick it needs (before it is saved).
+  void RedrawComplete();
+  // "level 2 of 4 shown, loading 45%" for a pyramid's volume; empty otherwise.
+  std::string BrickStatus() const;
+  const BrickedVolume* Bricked() const { return bricked_.get(); }
   // Texture memory the volume takes on the GPU, in bytes.
   uint64_t TextureBytes() const { return texture_bytes_; }
   // A step larger by this factor, cast for half the width and height and stretched (and so a
@@ -66,6 +81,11 @@ class RayCaster : public Renderer {
   // The first and last texel kept along axis a (0 x, 1 y, 2 z).
   std::array<int32_t, 2> TexelsKept(const ViewState& view, int a) const;
   void DeleteTextures();
+  // The channels and sizes of built_ made those of the bricks of `pyramid`.
+  void ShowPyramid(const streaming::BrickSource& pyramid);
+  // Plans and uploads the bricks of this frame; `g` and `view` as DrawBox has them (the model
+  // matrix loaded, the viewport the pixels cast).
+  void UpdateBricks(const RayGeometry& g, const ViewState& view);
   void DrawBox(const RayGeometry& g, const ViewState& view);
   // The per-channel transfer table for this frame, uploaded when it changed.
   void UploadTransfer(double transparency, double step);
@@ -91,6 +111,13 @@ class RayCaster : public Renderer {
   float coarseness_ = 1;
   bool crop_outline_ = false;
   Calibration calibration_;
+  std::shared_ptr<const streaming::BrickSource> pending_pyramid_;
+  std::unique_ptr<BrickedVolume> bricked_;
+  BrickBudgets budgets_;
+  bool wait_for_detail_ = false;
+  size_t bricks_per_frame_ = 16;
+  ViewState last_view_;  // as the last frame drew it
+  std::string brick_error_;  // why the pyramid's volume is shown from memory
 };
 
 }  // namespace lumetrix

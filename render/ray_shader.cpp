@@ -3,6 +3,7 @@
 #include <string>
 
 #include "render/ray_transfer.h"
+#include "streaming/brick_grid.h"
 
 namespace lumetrix {
 namespace {
@@ -17,6 +18,29 @@ std::string ForChannel(const std::string& text, int c) {
       out += ch;
   }
   return out;
+}
+
+// Texture coordinates of the whole volume -> the atlas: the page table's entry for the brick of
+// the finest level holds the slot (x, y, z) and the level of the finest brick loaded over it;
+// the sample lies where that level's voxels put it, one voxel of border in from the slot's corner.
+std::string BrickLookup() {
+  const std::string side = std::to_string(streaming::kBrickSide) + ".0";
+  const std::string slot = std::to_string(streaming::kBrickSlot) + ".0";
+  const std::string border = std::to_string(streaming::kBrickBorder) + ".0";
+  return R"(uniform sampler3D u_pages;
+uniform vec3 u_level0;     // voxels of the finest level per axis
+uniform vec3 u_pages_n;    // the page table's entries per axis
+uniform vec3 u_atlas;      // atlas texels per axis
+uniform vec3 u_factor[16]; // per level: voxels of the finest level one of its voxels spans
+vec3 Atlas(vec3 tc) {
+  vec3 v = clamp(tc, 0.0, 1.0) * u_level0;
+  vec3 b = min(floor(v / )" + side + R"(), u_pages_n - 1.0);
+  vec4 e = floor(texture3D(u_pages, (b + 0.5) / u_pages_n) * 255.0 + 0.5);
+  vec3 f = u_factor[int(e.a)];
+  vec3 local = v / f - floor(b / f) * )" + side + R"(;
+  return (e.rgb * )" + slot + " + " + border + R"( + local) / u_atlas;
+}
+)";
 }
 
 }  // namespace
@@ -86,7 +110,8 @@ float Level(float raw, vec4 look) {
   // Near the clipping plane the voxels beyond it count as empty: the eight texels of a sample are
   // read one by one there, so that none of them bleeds into the picture through interpolation.
   // Without a plane the program reads one texel, not nine.
-  if (!options.Clip) {
+  if (options.Bricked) s += BrickLookup();
+  if (!options.Clip || options.Bricked) {
     for (int c = 0; c < channels; ++c) s += ForChannel("float Fetch#(vec3 tc) { return texture3D(u_vol#, tc).r; }\n", c);
   } else {
     s += R"(
@@ -182,6 +207,7 @@ void main() {
 )";
     // Uncropped, the texture's wrap at its edge texels does what the clamp here would.
     s += options.Crop ? "      vec3 tc = clamp(p, u_tex_lo, u_tex_hi);\n" : "      vec3 tc = p;\n";
+    if (options.Bricked) s += "      tc = Atlas(tc);\n";
     // One channel needs no per-channel test: its ray ends where it is done.
     if (loop.stops && channels > 1) s += "      bool done = true;\n";
     // Modes that read every sample need no per-channel test either: an invisible channel is left

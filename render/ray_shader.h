@@ -16,6 +16,9 @@ struct RayProgramOptions {
   bool Palette = false;  // the first channel's level looks its colour up in u_palette
   bool Clip = false;     // the voxels beyond the clipping plane are read as empty near it
   bool Crop = false;     // samples are kept between the centres of the first and last voxels kept
+  // The channels lie in brick atlases read through a page table (render/bricked_volume.h); the
+  // clipping plane then cuts the rays only.
+  bool Bricked = false;
   bool operator==(const RayProgramOptions&) const = default;
 };
 

@@ -12,10 +12,12 @@
 #include "core/frame_size.h"
 #include "core/view_value.h"
 #include "export/avi/avi_recorder.h"
+#include "imaging/available_memory.h"
 #include "palettes/lut_bitmap.h"
 #include "palettes/ui/standard_palette_folders.h"
 #include "scripting/script_file.h"
 #include "scripting/script_host.h"
+#include "streaming/memory_budget.h"
 #include "viewer/draw_object.h"
 #include "viewer/render_options.h"
 #include "viewer/file_console.h"
@@ -29,6 +31,8 @@ Viewer::Viewer(ViewerSurface& surface, ViewerUi ui) : surface_(surface), ui_(std
   surface_.AttachView(&view_);
   surface_.OnFrameDrawn = [this] { OnFrameDrawn(); };
   surface_.OnResized = [this](int32_t w, int32_t h) { OnSurfaceResized(w, h); };
+  surface_.OnDetailStatus = [this](const std::string& line) { ShowStatus(line); };
+  SetMemoryBudget(0);
   LoadLuts();
   view_.ResetParameters();
 }
@@ -38,6 +42,7 @@ Viewer::~Viewer() {
   recorder_.reset();  // ends a recording still open
   surface_.OnFrameDrawn = nullptr;
   surface_.OnResized = nullptr;
+  surface_.OnDetailStatus = nullptr;
   surface_.AttachView(nullptr);
 }
 
@@ -47,6 +52,12 @@ void Viewer::Notify(ViewerChange change) {
     RequestFrameIfShown();
   }
   for (size_t i = 0; i < observers_.size(); ++i) observers_[i](change);
+}
+
+void Viewer::SetMemoryBudget(uint64_t bytes) {
+  memory_budget_ = bytes;
+  const streaming::MemoryBudget budget = streaming::BudgetFor(bytes, imaging::AvailableMemoryBytes());
+  surface_.SetBrickBudgets(budget.host, budget.gpu);
 }
 
 void Viewer::Yield() {
@@ -59,6 +70,7 @@ std::optional<VolumeData> Viewer::ReadForOpen(const std::string& name, std::stri
   EnterBusy();
   reading_ = true;
   VolumeLoadOptions options;
+  options.MemoryBudget = memory_budget_;
   if (!ChooseSeries(name, options.Series)) {
     reading_ = false;
     LeaveBusy();

@@ -118,6 +118,9 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   bool OpenAtStart(const std::string& path);
   // The series (0-based) every later opening takes, instead of asking (command line --series).
   void SetSeriesToOpen(int32_t series) { series_to_open_ = series; }
+  // Bytes a volume larger than memory may take (--memory, Preferences); 0: from the memory
+  // available. A volume whose finest level does not fit is then streamed from its pyramid.
+  void SetMemoryBudget(uint64_t bytes);
   // The script member OpenImage: shows the volume at `path` in place of the one shown (True at
   // once when it is shown already). False, with the reason in `reason` and the view unchanged,
   // when it cannot be read or drawn.
@@ -353,7 +356,8 @@ class Viewer : public ViewParameters, private ScriptRunSite {
 
   ViewerSurface& surface_;
   ViewerUi ui_;
-  int32_t series_to_open_ = -1;  // -1: ask ui_.chooseSeries, outside scripts
+  int32_t series_to_open_ = -1;
+  uint64_t memory_budget_ = 0;  // -1: ask ui_.chooseSeries, outside scripts
   bool image_member_ = false;    // OpenImage is reading
   bool volume_loaded_ = false;
   bool viewer_done_ = true;

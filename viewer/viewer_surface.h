@@ -69,6 +69,11 @@ class ViewerSurface {
     (void)mode, (void)why;
     return true;
   }
+  // Bytes the bricks of a volume larger than memory may take in host memory and on the GPU.
+  virtual void SetBrickBudgets(uint64_t host, uint64_t gpu) { (void)host, (void)gpu; }
+  // The level of detail shown and the loading of a volume larger than memory, after a frame
+  // ("level 2 of 4 shown, loading 45%"); called when it changes.
+  std::function<void(const std::string&)> OnDetailStatus;
   // While held, repaints draw nothing (the window keeps showing its last frame).
   void HoldFrames(bool hold) { hold_ = hold; }
 

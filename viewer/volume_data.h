@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "imaging/hyperstack.h"
+#include "streaming/brick_source.h"
 #include "viewer/channel_display.h"
 #include "viewer/sample_buffer.h"
 
@@ -42,6 +43,10 @@ struct VolumeData {
   std::shared_ptr<const imaging::Hyperstack> Stack;
   // How the channels of Stack are shown in Samples (one grey identity channel when unset).
   DisplaySettings Display;
+  // A volume larger than memory: its pyramid, from which the ray caster loads the bricks a view
+  // needs; the samples above then hold one of its coarser levels (for the slice stacks, the
+  // histograms and everything else). Null for volumes read whole.
+  std::shared_ptr<const streaming::BrickSource> Pyramid;
 
   int Channels() const { return IsGrey ? 1 : 3; }
   size_t Index(int32_t p, int32_t x, int32_t y, int c = 0) const {

@@ -17,6 +17,9 @@ struct VolumeLoadOptions {
   uint64_t MaxBytes = 0;
   // The series (0-based) of a TIFF file with several (imaging/tiff_series.h).
   int32_t Series = 0;
+  // Bytes for a volume larger than memory (streaming/memory_budget.h); 0: from the memory
+  // available. A pyramid whose finest level needs more is streamed.
+  uint64_t MemoryBudget = 0;
 };
 
 // Reads a TIFF file's pages on all cores into channels, slices and time points as its metadata

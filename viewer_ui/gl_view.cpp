@@ -69,6 +69,9 @@ void GlView::paintGL() {
   ActiveRenderer().DrawScene(*view_, advance_pending_);
   ray_caster_.SetCoarseness(1);
   renderer_.SetCoarse(false);
+  ReportDetail(false);
+  // Bricks still on their way: another frame shows them as they arrive.
+  if (ray && ray_caster_.Loading()) QTimer::singleShot(30, this, [this] { update(); });
   advanced_ = advanced_ || advance_pending_;
   advance_pending_ = false;
 }

@@ -1,0 +1,183 @@
+#include "render/bricked_volume.h"
+
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+
+namespace lumetrix {
+
+using streaming::kBrickSlot;
+
+BrickedVolume::BrickedVolume(std::shared_ptr<const streaming::BrickSource> source, const BrickBudgets& budgets,
+                             int32_t max_3d_size, GlShaderFunctions& gl)
+    : gl_(gl) {
+  cache_ = std::make_unique<streaming::BrickCache>(std::move(source), budgets.Host);
+  const streaming::BrickSource& s = cache_->Source();
+  if (s.Levels().size() > kMaxBrickLevels)
+    throw std::runtime_error(s.Name() + " has " + std::to_string(s.Levels().size()) + " levels; at most " +
+                             std::to_string(kMaxBrickLevels) + " can be shown.");
+  // The atlas: as many slots as the budget holds, at most what the driver's 3D texture side and
+  // the page table's bytes allow per axis, nearly a cube.
+  const uint64_t slots = std::max<uint64_t>(budgets.Gpu / cache_->BrickBytes(), 1);
+  const int32_t per_axis_max = std::clamp(max_3d_size / kBrickSlot, 1, 256);
+  std::array<int32_t, 3> per{1, 1, 1};
+  for (bool grew = true; grew;) {
+    grew = false;
+    for (int32_t& n : per) {
+      const uint64_t product = uint64_t(per[0]) * per[1] * per[2];
+      if (n < per_axis_max && product / uint64_t(n) * uint64_t(n + 1) <= slots) ++n, grew = true;
+    }
+  }
+  slots_ = std::make_unique<streaming::AtlasSlots>(per);
+  if (slots_->Capacity() < 1)
+    throw std::runtime_error("The memory budget for the graphics card holds no part of " + s.Name() +
+                             "; raise it in Preferences or with --memory.");
+  for (int a = 0; a < 3; ++a) atlas_texels_[size_t(a)] = per[size_t(a)] * kBrickSlot;
+  const auto& finest = s.Levels().front();
+  page_count_ = {streaming::BricksAlong(finest.width), streaming::BricksAlong(finest.height),
+                 streaming::BricksAlong(finest.depth)};
+  const bool wide = s.Bits() == 16;
+  const std::vector<uint8_t> zeros(streaming::kBrickSlotVoxels * (wide ? 2 : 1), 0);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  for (int32_t c = 0; c < s.Channels(); ++c) {
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_3D, name);
+    glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    for (GLenum wrap : {GL_TEXTURE_WRAP_S, GL_TEXTURE_WRAP_T, GL_TEXTURE_WRAP_R})
+      glTexParameteri(GL_TEXTURE_3D, wrap, GL_CLAMP_TO_EDGE);
+    gl_.TexImage3D(GL_TEXTURE_3D, 0, wide ? GL_LUMINANCE16 : GL_LUMINANCE8, atlas_texels_[0], atlas_texels_[1],
+                   atlas_texels_[2], 0, GL_LUMINANCE, wide ? GL_UNSIGNED_SHORT : GL_UNSIGNED_BYTE, nullptr);
+    // Slot 0 is what regions with nothing loaded are drawn from.
+    gl_.TexSubImage3D(GL_TEXTURE_3D, 0, 0, 0, 0, kBrickSlot, kBrickSlot, kBrickSlot, GL_LUMINANCE,
+                      wide ? GL_UNSIGNED_SHORT : GL_UNSIGNED_BYTE, zeros.data());
+    atlas_.push_back(name);
+    texture_bytes_ += uint64_t(atlas_texels_[0]) * atlas_texels_[1] * atlas_texels_[2] * (wide ? 2 : 1);
+  }
+  glGenTextures(1, &pages_);
+  glBindTexture(GL_TEXTURE_3D, pages_);
+  glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  for (GLenum wrap : {GL_TEXTURE_WRAP_S, GL_TEXTURE_WRAP_T, GL_TEXTURE_WRAP_R})
+    glTexParameteri(GL_TEXTURE_3D, wrap, GL_CLAMP_TO_EDGE);
+  const std::vector<uint8_t> empty(size_t(page_count_[0]) * page_count_[1] * page_count_[2] * 4, 0);
+  gl_.TexImage3D(GL_TEXTURE_3D, 0, GL_RGBA8, page_count_[0], page_count_[1], page_count_[2], 0, GL_RGBA,
+                 GL_UNSIGNED_BYTE, empty.data());
+  texture_bytes_ += empty.size();
+  glBindTexture(GL_TEXTURE_3D, 0);
+}
+
+BrickedVolume::~BrickedVolume() = default;
+
+void BrickedVolume::Release() {
+  if (!atlas_.empty()) glDeleteTextures(static_cast<GLsizei>(atlas_.size()), atlas_.data());
+  atlas_.clear();
+  if (pages_) glDeleteTextures(1, &pages_);
+  pages_ = 0;
+  texture_bytes_ = 0;
+}
+
+void BrickedVolume::UploadBrick(const streaming::Brick& brick, int64_t slot) {
+  const auto at = slots_->Coords(slot);
+  const int bits = Source().Bits();
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  for (size_t c = 0; c < atlas_.size(); ++c) {
+    glBindTexture(GL_TEXTURE_3D, atlas_[c]);
+    gl_.TexSubImage3D(GL_TEXTURE_3D, 0, at[0] * kBrickSlot, at[1] * kBrickSlot, at[2] * kBrickSlot, kBrickSlot,
+                      kBrickSlot, kBrickSlot, GL_LUMINANCE, bits == 16 ? GL_UNSIGNED_SHORT : GL_UNSIGNED_BYTE,
+                      brick.Channel(int32_t(c), bits));
+  }
+  glBindTexture(GL_TEXTURE_3D, 0);
+}
+
+void BrickedVolume::Update(streaming::BrickView view, bool wait, size_t per_frame) {
+  view.t = time_point_;
+  view.max_bricks = std::min(cache_->Capacity(), slots_->Capacity());
+  plan_ = streaming::PlanBricks(Source().Levels(), view);
+  cache_->Want(plan_.wanted);
+  // The coarsest level is what everything else is drawn from until it arrives: a frame waits for
+  // it when it is a few bricks, so that no frame shows a hole.
+  const int32_t coarsest = static_cast<int32_t>(Source().Levels().size()) - 1;
+  std::vector<streaming::BrickKey> base;
+  for (const streaming::BrickKey& k : plan_.wanted)
+    if (k.level == coarsest) base.push_back(k);
+  const std::atomic<bool> never{false};
+  if (wait)
+    cache_->WaitFor(plan_.wanted, never);
+  else if (base.size() <= kWaitedBaseBricks)
+    cache_->WaitFor(base, never);
+  const streaming::BrickSet keep(plan_.wanted.begin(), plan_.wanted.end());
+  size_t uploaded = 0;
+  bool all = true;
+  for (const streaming::BrickKey& k : plan_.wanted) {
+    if (slots_->SlotOf(k) >= 0) {
+      slots_->Touch(k);
+      continue;
+    }
+    if (!wait && uploaded >= per_frame && k.level != coarsest) {
+      all = false;
+      continue;
+    }
+    const std::shared_ptr<const streaming::Brick> brick = cache_->Get(k);
+    if (!brick) {
+      all = false;
+      continue;
+    }
+    const int64_t slot = slots_->Place(k, keep);
+    if (slot < 0) {
+      all = false;
+      continue;
+    }
+    UploadBrick(*brick, slot);
+    ++uploaded;
+  }
+  cache_->TakeArrived();
+  complete_ = all;
+  if (uploaded > 0 || plan_.wanted != table_for_) table_dirty_ = true;
+  if (!table_dirty_) return;
+  const std::vector<uint8_t> table = streaming::BuildPageTable(Source().Levels(), plan_.wanted, *slots_);
+  glBindTexture(GL_TEXTURE_3D, pages_);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  gl_.TexSubImage3D(GL_TEXTURE_3D, 0, 0, 0, 0, page_count_[0], page_count_[1], page_count_[2], GL_RGBA,
+                    GL_UNSIGNED_BYTE, table.data());
+  glBindTexture(GL_TEXTURE_3D, 0);
+  table_for_ = plan_.wanted;
+  table_dirty_ = false;
+}
+
+std::string BrickedVolume::Status() const {
+  const size_t levels = Source().Levels().size();
+  std::string s = "level " + std::to_string(plan_.finest_level + 1) + " of " + std::to_string(levels) + " shown";
+  if (plan_.reduced) s += " (the memory budget holds no finer bricks for this view)";
+  if (!complete_) {
+    const size_t wanted = std::max<size_t>(plan_.wanted.size(), 1);
+    s += ", loading " + std::to_string(100 * cache_->WantedLoaded() / wanted) + "%";
+  }
+  return s;
+}
+
+void BrickedVolume::Bind(uint32_t program, uint32_t first_unit, uint32_t pages_unit) {
+  auto loc = [&](const std::string& name) { return gl_.GetUniformLocation(program, name.c_str()); };
+  for (size_t c = 0; c < atlas_.size(); ++c) {
+    gl_.ActiveTexture(GL_TEXTURE0 + first_unit + static_cast<GLenum>(c));
+    glBindTexture(GL_TEXTURE_3D, atlas_[c]);
+    gl_.Uniform1i(loc("u_vol" + std::to_string(c)), static_cast<GLint>(first_unit + c));
+  }
+  gl_.ActiveTexture(GL_TEXTURE0 + pages_unit);
+  glBindTexture(GL_TEXTURE_3D, pages_);
+  gl_.Uniform1i(loc("u_pages"), static_cast<GLint>(pages_unit));
+  const auto& levels = Source().Levels();
+  const auto& finest = levels.front();
+  gl_.Uniform3f(loc("u_level0"), float(finest.width), float(finest.height), float(finest.depth));
+  gl_.Uniform3f(loc("u_pages_n"), float(page_count_[0]), float(page_count_[1]), float(page_count_[2]));
+  gl_.Uniform3f(loc("u_atlas"), float(atlas_texels_[0]), float(atlas_texels_[1]), float(atlas_texels_[2]));
+  std::vector<float> factors;
+  for (const auto& l : levels) factors.insert(factors.end(), {float(l.factor[0]), float(l.factor[1]), float(l.factor[2])});
+  gl_.Uniform3fv(loc("u_factor"), static_cast<GLsizei>(levels.size()), factors.data());
+}
+
+}  // namespace lumetrix
