@@ -2,6 +2,7 @@
 // without a pyramid), read box by box against numpy (tests/streaming/write_pyramid_tiff.py).
 #include <cstdlib>
 
+#include "imaging/image_box.h"
 #include "streaming/tiff_brick_source.h"
 #include "tests/streaming/source_checks.h"
 #include "tests/support/tiff_fixture.h"
@@ -40,6 +41,24 @@ TEST(TiffBrickSource, BoxesMatchNumpyAtEveryLevel) {
     // A budget of two or three tiles of two channels; one more kept whatever the budget.
     CheckSource([&](uint64_t budget) { return OpenTiffBrickSource(file.string(), 0, budget); }, file.parent_path(),
                 expected, boxes, 40000, 64 * 64 * 2 * 2);
+  }
+}
+
+TEST(TiffBrickSource, ADamagedTileFailsOnlyTheBoxesThatNeedIt) {
+  test_support::TempDir dir;
+  const std::string file = dir.File("p.tif");
+  const std::string command = "/usr/bin/python3 " LUMETRIX_SOURCE_DIR "/tests/streaming/write_pyramid_tiff.py '" + file +
+                              R"(' '{"kind":"ome-pyramid","shape":[2,5,150,200],"boxes":[],"damage":true}')";
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  const auto source = OpenTiffBrickSource(file, 0, 1 << 20);
+  std::vector<uint8_t> out(2 * 10 * 10);
+  source->ReadBox(0, 0, 0, {70, 70, 0, 10, 10, 1}, out.data());  // the second tile across and down
+  source->ReadBox(0, 1, 0, {0, 0, 0, 10, 10, 1}, out.data());    // the other channel's page
+  try {
+    source->ReadBox(0, 0, 0, {60, 60, 0, 10, 10, 1}, out.data());  // four tiles, the first damaged
+    ADD_FAILURE() << "read";
+  } catch (const imaging::ImageError& e) {
+    EXPECT_EQ(std::string(e.what()), "page 1 of p.tif is damaged: a tile cannot be decoded (ZIPDecode: Decoding error at scanline 0)");
   }
 }
 

@@ -5,7 +5,7 @@ uint16; float32 over the finite range of the coarsest level).
 usage: write_pyramid_tiff.py FILE.tif RECIPE_JSON
 RECIPE: kind ("ome-pyramid": OME-TIFF, 2 channels of uint16 in 64 x 64 tiles, two levels in SubIFDs;
 "stripped": float32 pages in strips of 7 rows, no pyramid), shape ([c, z, y, x]), boxes (a list of
-[level, c, t, x0, y0, z0, w, h, d])."""
+[level, c, t, x0, y0, z0, w, h, d]), damage (the first tile or strip of page 1 overwritten)."""
 import json
 import os
 import sys
@@ -28,6 +28,13 @@ else:
     levels = [(f / 4.0 - 10).astype("<f4")[0]]
     tifffile.imwrite(out, levels[0], rowsperstrip=7, photometric="minisblack", metadata=None)
     levels = [levels[0][None]]
+
+if recipe.get("damage"):
+    with tifffile.TiffFile(out) as tif:
+        at = tif.pages[0].dataoffsets[0]
+    with open(out, "r+b") as damaged:
+        damaged.seek(at)
+        damaged.write(b"\xff" * 16)
 
 coarsest = levels[-1]
 for i, (level, ch, tp, x0, y0, z0, w, h, d) in enumerate(recipe["boxes"]):
