@@ -35,8 +35,9 @@ PagePlace PlaceOf(const HyperstackLayout& l, int64_t index) {
   return place;
 }
 
-// How the held samples stand for the stored ones, for every kind but the rescaled one.
-StoredValues ValuesOf(const detail::PageShape& shape) {
+}  // namespace
+
+StoredValues HeldValuesOf(const detail::PageShape& shape) {
   StoredValues v;
   v.bits = shape.stored_bits;
   v.format = shape.sample_format == SAMPLEFORMAT_IEEEFP ? SampleFormat::kFloat
@@ -46,7 +47,14 @@ StoredValues ValuesOf(const detail::PageShape& shape) {
   return v;
 }
 
-}  // namespace
+PageSource PageSourceOf(const HyperstackPlan& plan, size_t i) {
+  const HyperstackLayout& l = plan.layout;
+  if (!plan.mapped.empty()) return {plan.mapped[i].file, plan.mapped[i].directory, 0};
+  if (l.pages_present >= 0 && i >= static_cast<size_t>(l.pages_present)) return {};  // not acquired
+  if (l.pages_after_first_ifd)
+    return {0, plan.directories[0], i == 0 ? 0 : plan.page_shape.data_offset + i * plan.page_shape.data_bytes};
+  return {0, plan.directories[i], 0};
+}
 
 HyperstackPlan PlanHyperstack(const std::string& path, int32_t series) {
   const detail::ProbedFile probe = detail::ProbeImageFile(path);
@@ -96,7 +104,7 @@ std::optional<Hyperstack> ReadHyperstack(const HyperstackPlan& plan, ProgressSin
   h.looks = l.channels;
   h.note = l.note;
   h.kind = shape.kind;
-  h.values = ValuesOf(shape);
+  h.values = HeldValuesOf(shape);
   h.data = AllocateSamples(std::max<uint64_t>(plan.Bytes(), 1));
   std::unique_ptr<uint8_t[], FreeDeleter> floats;
   if (shape.bits == 32) floats = AllocateSamples(plan.Samples() * 4);
@@ -145,22 +153,14 @@ std::optional<Hyperstack> ReadHyperstack(const HyperstackPlan& plan, ProgressSin
       const size_t bytes = shape.bits == 32 ? h.PlaneSamples() * 4 : h.PlaneBytes();
       for (void* plane : planes) std::memset(plane, 0, bytes);
     };
-    if (!plan.mapped.empty()) {
-      const MappedPage& m = plan.mapped[i];
-      if (m.file < 0) {  // a plane no page holds
-        blank();
-      } else {
-        const std::string file = m.file == 0 ? plan.name : detail::FileNameOf(plan.files[m.file]);
-        reader_of(static_cast<size_t>(m.file))
-            .DecodeAt(m.directory, shape, planes.data(), "plane " + std::to_string(i + 1) + " of " + file);
-      }
-    } else if (l.pages_present >= 0 && i >= static_cast<size_t>(l.pages_present)) {  // not acquired
+    const PageSource source = PageSourceOf(plan, i);
+    if (source.file < 0) {  // a plane no page holds, or not acquired
       blank();
-    } else if (l.pages_after_first_ifd) {
-      reader_of(0).DecodeAt(plan.directories[0], shape, planes.data(), where,
-                            i == 0 ? 0 : shape.data_offset + i * shape.data_bytes);
+    } else if (!plan.mapped.empty()) {
+      const std::string file = source.file == 0 ? plan.name : detail::FileNameOf(plan.files[size_t(source.file)]);
+      reader_of(size_t(source.file)).DecodeAt(source.directory, shape, planes.data(), "plane " + std::to_string(i + 1) + " of " + file);
     } else {
-      reader_of(0).DecodeAt(plan.directories[i], shape, planes.data(), where);
+      reader_of(0).DecodeAt(source.directory, shape, planes.data(), where, source.data_offset);
     }
     if (shape.bits == 16) {
       for (size_t plane : numbers) note_range(plane);

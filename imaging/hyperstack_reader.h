@@ -57,6 +57,20 @@ struct HyperstackPlan {
 // series, a volume the file is too small to hold).
 HyperstackPlan PlanHyperstack(const std::string& path, int32_t series = 0);
 
+// Where the plan's `index`-th used page (in HyperstackLayout::PageOf numbering) is: directory
+// `directory` of file `file` (an index into plan.files, 0 when it has none), its samples at
+// `data_offset` when nonzero (ImageJ's pages without a directory); file -1: no page, the planes
+// are blank.
+struct PageSource {
+  int32_t file = -1;
+  uint64_t directory = 0, data_offset = 0;
+};
+PageSource PageSourceOf(const HyperstackPlan& plan, size_t index);
+
+// What the held samples of pages of `shape` stand for (for 32-bit pages, before their scaling
+// sets offset and scale).
+StoredValues HeldValuesOf(const detail::PageShape& shape);
+
 // Decodes every page the plan uses; `threads` 0 means one per core. Progress "Reading Image",
 // one step per page. Nothing when the progress sink asked to stop (`error` says so); throws
 // ImageError when a page cannot be read and std::bad_alloc when memory runs out.

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 
 namespace lumetrix::imaging {
 
@@ -32,5 +33,12 @@ struct StoredValues {
 // Float samples (in plane order) become 16 bits over their finite range (infinities to the ends,
 // NaN and a constant file to 0); returns what each 16-bit value stands for.
 StoredValues ScaleFloatsInto16(const float* floats, size_t count, uint16_t* out);
+
+// Its two steps, for readers that fix the range before they read: the least and largest finite
+// of `count` floats (lo > hi when none is finite), what the 16-bit values stand for over that
+// range, and the floats into 16 bits over it (values outside it clamped to the ends).
+std::pair<float, float> FiniteRange(const float* floats, size_t count);
+StoredValues FloatValuesOver(std::pair<float, float> range);
+void FloatsInto16(std::pair<float, float> range, const float* floats, size_t count, uint16_t* out);
 
 }  // namespace lumetrix::imaging

@@ -367,15 +367,18 @@ void TiffReader::CheckStoredData(const Layout& l, uint64_t blocks, const std::st
   }
 }
 
+std::string TiffReader::DecodeFailure(const std::string& where, const char* what) const {
+  return where +
+         (messages_->first_error.find("Read error") != std::string::npos ||
+                  messages_->first_error.find("Not enough data") != std::string::npos
+              ? std::string(" is truncated")
+              : std::string(" is damaged: ") + what) +
+         messages_->Reason();
+}
+
 void TiffReader::DecodeRaw(const Layout& l, uint8_t* raw, const std::string& where) {
   TIFF* tif = tif_.get();
-  const auto fail = [&](const char* what) {
-    throw ImageError(where + (messages_->first_error.find("Read error") != std::string::npos ||
-                                      messages_->first_error.find("Not enough data") != std::string::npos
-                                  ? std::string(" is truncated")
-                                  : std::string(" is damaged: ") + what) +
-                     messages_->Reason());
-  };
+  const auto fail = [&](const char* what) { throw ImageError(DecodeFailure(where, what)); };
   if (!l.tiled) {
     const uint32_t per_plane = (l.height + l.rows_per_strip - 1) / l.rows_per_strip;
     for (int plane = 0; plane < l.planes; ++plane) {
@@ -797,6 +800,13 @@ PageShape TiffReader::ShapeAt(uint64_t directory, const std::string& where, bool
 
 namespace {
 
+// A page that is grey (1) or colour (3) against the volume's first.
+ImageError Differs(const std::string& where, int channels, const PageShape& shape) {
+  const auto kind = [](int n) { return n == 1 ? "grey" : "colour"; };
+  return ImageError(where + " is " + kind(channels) + " or of another depth, but page 1 is " + kind(shape.channels) + " (" +
+                    shape.kind + "). All pages of a volume must have the same size and kind.");
+}
+
 template <typename T>
 void Invert(void* plane, size_t count) {
   T* p = static_cast<T*>(plane);
@@ -810,22 +820,13 @@ void TiffReader::DecodeAt(uint64_t directory, const PageShape& shape, void* cons
   SetDirectoryAt(directory, where);
   const Layout l = ReadLayout(where, shape.samples_as_channels);
   const size_t pixels = size_t{l.width} * l.height;
-  if (l.width != shape.width || l.height != shape.height) {
-    throw ImageError(where + " is " + std::to_string(l.width) + " x " + std::to_string(l.height) + ", but page 1 is " +
-                     std::to_string(shape.width) + " x " + std::to_string(shape.height) +
-                     ". All pages of a volume must have the same size and kind.");
-  }
-  const auto differs = [&]() {
-    const auto kind = [](int channels) { return channels == 1 ? "grey" : "colour"; };
-    return ImageError(where + " is " + kind(l.kind == PageClass::kGrey ? 1 : 3) + " or of another depth, but page 1 is " +
-                      kind(shape.channels) + " (" + shape.kind + "). All pages of a volume must have the same size and kind.");
-  };
+  CheckAgainst(l, shape, where);
   if (l.kind != PageClass::kGrey && l.kind != PageClass::kColour) {
     Image image;
     ReadCurrent(l, image, where);
     if (image.kind == PixelKind::kPalette) ToColour(image);
     const int channels = image.kind == PixelKind::kGrey ? 1 : 3;
-    if (channels != shape.channels || shape.bits != 8) throw differs();
+    if (channels != shape.channels || shape.bits != 8) throw Differs(where, l.kind == PageClass::kGrey ? 1 : 3, shape);
     for (int c = 0; c < channels; ++c) {
       uint8_t* dst = static_cast<uint8_t*>(planes[c]);
       const int byte = channels == 1 ? 0 : 2 - c;  // colour comes blue, green, red
@@ -834,9 +835,7 @@ void TiffReader::DecodeAt(uint64_t directory, const PageShape& shape, void* cons
     return;
   }
   const int channels = shape.samples_as_channels ? l.spp : l.kind == PageClass::kGrey ? 1 : 3;
-  const bool integer = l.format != SAMPLEFORMAT_IEEEFP;
-  const int bits = integer && l.bits <= 8 ? 8 : integer && l.bits == 16 ? 16 : 32;
-  if (channels != shape.channels || bits != shape.bits) throw differs();
+  const int bits = shape.bits;
 
   const auto fill = [&](uint8_t* raw) {
     if (data_offset == 0) {
@@ -868,12 +867,16 @@ void TiffReader::DecodeAt(uint64_t directory, const PageShape& shape, void* cons
   }
   std::vector<uint8_t> raw(l.raw_bytes);
   fill(raw.data());
+  ToPlanes(l, raw.data(), channels, bits, planes);
+}
+
+void TiffReader::ToPlanes(const Layout& l, const uint8_t* raw, int channels, int bits, void* const* planes) const {
   if (l.bits == 8 && l.format == SAMPLEFORMAT_UINT) {
     for (int c = 0; c < channels; ++c) {
       uint8_t* dst = static_cast<uint8_t*>(planes[c]);
       const uint8_t flip = l.photometric == PHOTOMETRIC_MINISWHITE && channels == 1 ? 255 : 0;
       for (uint32_t y = 0; y < l.height; ++y) {
-        const uint8_t* row = raw.data() + (l.separate ? c * l.plane_bytes : 0) + uint64_t{y} * l.row_bytes;
+        const uint8_t* row = raw + (l.separate ? c * l.plane_bytes : 0) + uint64_t{y} * l.row_bytes;
         if (l.separate) {
           for (uint32_t x = 0; x < l.width; ++x) *dst++ = static_cast<uint8_t>(row[x] ^ flip);
         } else {
@@ -888,7 +891,7 @@ void TiffReader::DecodeAt(uint64_t directory, const PageShape& shape, void* cons
     size_t i = 0;
     for (uint32_t y = 0; y < l.height; ++y) {
       for (uint32_t x = 0; x < l.width; ++x, ++i) {
-        double v = l.Value(raw.data(), y, x, c);
+        double v = l.Value(raw, y, x, c);
         if (bits == 32) {
           static_cast<float*>(planes[c])[i] = static_cast<float>(v);
           continue;
@@ -900,6 +903,77 @@ void TiffReader::DecodeAt(uint64_t directory, const PageShape& shape, void* cons
       }
     }
   }
+}
+
+void TiffReader::CheckAgainst(const Layout& l, const PageShape& shape, const std::string& where) const {
+  if (l.width != shape.width || l.height != shape.height) {
+    throw ImageError(where + " is " + std::to_string(l.width) + " x " + std::to_string(l.height) + ", but page 1 is " +
+                     std::to_string(shape.width) + " x " + std::to_string(shape.height) +
+                     ". All pages of a volume must have the same size and kind.");
+  }
+  if (l.kind != PageClass::kGrey && l.kind != PageClass::kColour) return;  // checked once decoded
+  const int channels = shape.samples_as_channels ? l.spp : l.kind == PageClass::kGrey ? 1 : 3;
+  const bool integer = l.format != SAMPLEFORMAT_IEEEFP;
+  const int bits = integer && l.bits <= 8 ? 8 : integer && l.bits == 16 ? 16 : 32;
+  if (channels != shape.channels || bits != shape.bits) throw Differs(where, l.kind == PageClass::kGrey ? 1 : 3, shape);
+}
+
+const TiffReader::Layout& TiffReader::BlockLayout(uint64_t directory, const PageShape& shape, const std::string& where) {
+  messages_->Reset();
+  if (!block_layout_ || block_directory_ != directory || TIFFCurrentDirOffset(tif_.get()) != directory) {
+    block_layout_.reset();
+    SetDirectoryAt(directory, where);
+    block_layout_ = std::make_unique<Layout>(ReadLayout(where, shape.samples_as_channels));
+    block_directory_ = directory;
+  }
+  return *block_layout_;
+}
+
+PageBlocks TiffReader::BlocksAt(uint64_t directory, const PageShape& shape, const std::string& where) {
+  const Layout& l = BlockLayout(directory, shape, where);
+  if (l.kind != PageClass::kGrey && l.kind != PageClass::kColour) return {l.width, l.height, 1, 1};
+  if (l.tiled)
+    return {l.tile_width, l.tile_height, (l.width + l.tile_width - 1) / l.tile_width, (l.height + l.tile_height - 1) / l.tile_height};
+  return {l.width, l.rows_per_strip, 1, (l.height + l.rows_per_strip - 1) / l.rows_per_strip};
+}
+
+void TiffReader::DecodeBlockAt(uint64_t directory, const PageShape& shape, uint32_t bx, uint32_t by, void* const* planes,
+                               const std::string& where) {
+  Layout b = BlockLayout(directory, shape, where);
+  CheckAgainst(b, shape, where);
+  if (b.kind != PageClass::kGrey && b.kind != PageClass::kColour) return DecodeAt(directory, shape, planes, where);
+  const PageBlocks blocks = BlocksAt(directory, shape, where);
+  if (bx >= blocks.across || by >= blocks.down) throw ImageError(where + " has no block " + std::to_string(bx) + ", " + std::to_string(by));
+  TIFF* tif = tif_.get();
+  std::vector<uint8_t> raw;
+  if (b.tiled) {
+    const uint64_t tile_size = TIFFTileSize64(tif);
+    const uint64_t tile_row = TIFFTileRowSize64(tif);
+    if (tile_row == 0 || tile_row * b.tile_height > tile_size) throw ImageError(where + " has a tile layout that is not supported");
+    b.width = b.tile_width;
+    b.height = b.tile_height;
+    b.row_bytes = tile_row;
+    b.plane_bytes = tile_size;
+    raw.resize(tile_size * static_cast<uint64_t>(b.planes));
+    for (int plane = 0; plane < b.planes; ++plane) {
+      const uint32_t tile = TIFFComputeTile(tif, bx * b.tile_width, by * b.tile_height, 0, static_cast<uint16_t>(plane));
+      if (TIFFReadEncodedTile(tif, tile, raw.data() + plane * tile_size, static_cast<tmsize_t>(tile_size)) < 0)
+        throw ImageError(DecodeFailure(where, "a tile cannot be decoded"));
+    }
+  } else {
+    const uint32_t row0 = by * b.rows_per_strip;
+    b.height = std::min(b.rows_per_strip, b.height - row0);
+    b.plane_bytes = uint64_t{b.height} * b.row_bytes;
+    raw.resize(b.plane_bytes * static_cast<uint64_t>(b.planes));
+    for (int plane = 0; plane < b.planes; ++plane) {
+      const tmsize_t got = TIFFReadEncodedStrip(tif, static_cast<uint32_t>(plane) * blocks.down + by,
+                                                raw.data() + plane * b.plane_bytes, static_cast<tmsize_t>(b.plane_bytes));
+      if (got < 0) throw ImageError(DecodeFailure(where, "a strip cannot be decoded"));
+      if (static_cast<uint64_t>(got) < b.plane_bytes) throw ImageError(where + " is truncated" + messages_->Reason());
+    }
+  }
+  const int channels = shape.samples_as_channels ? b.spp : b.kind == PageClass::kGrey ? 1 : 3;
+  ToPlanes(b, raw.data(), channels, shape.bits, planes);
 }
 
 }  // namespace lumetrix::imaging::detail

@@ -27,6 +27,12 @@ struct ChainPage {
 };
 inline constexpr size_t kMaxSubIfds = 16;
 
+// The blocks (strips or tiles) a page is stored in: `across` x `down` of block_width x
+// block_height pixels (strips span the page's width; the last ones may reach beyond the page).
+struct PageBlocks {
+  uint32_t block_width = 0, block_height = 0, across = 1, down = 1;
+};
+
 class TiffReader {
  public:
   // Throws ImageError when the file cannot be opened as a TIFF file or holds no pages.
@@ -61,9 +67,24 @@ class TiffReader {
   void DecodeAt(uint64_t directory, const PageShape& shape, void* const* planes, const std::string& where,
                 uint64_t data_offset = 0);
 
+  // The blocks of the page at `directory`; pages of a kind decoded whole (palette, colour through
+  // libtiff's RGBA reader) are one block of the whole page. Throws ImageError.
+  PageBlocks BlocksAt(uint64_t directory, const PageShape& shape, const std::string& where);
+  // Decodes block (bx, by) of the page at `directory` the way DecodeAt decodes the page: one plane
+  // per channel of block_width x block_height samples of shape.bits (strips: as many rows as the
+  // strip holds). Only that block is read. Throws ImageError.
+  void DecodeBlockAt(uint64_t directory, const PageShape& shape, uint32_t bx, uint32_t by, void* const* planes,
+                     const std::string& where);
+
   struct Layout;
 
  private:
+  const Layout& BlockLayout(uint64_t directory, const PageShape& shape, const std::string& where);
+  void CheckAgainst(const Layout& layout, const PageShape& shape, const std::string& where) const;
+  // Decoded samples (a page or a block, as `layout` says) into channel planes.
+  void ToPlanes(const Layout& layout, const uint8_t* raw, int channels, int bits, void* const* planes) const;
+  // "... is truncated" or "... is damaged: `what`" with libtiff's reason.
+  std::string DecodeFailure(const std::string& where, const char* what) const;
   bool GoTo(int32_t page);
   Layout ReadLayout(const std::string& where, bool samples_as_channels = false);
   void CheckDeclaredSize(const Layout& layout, const std::string& where) const;
@@ -84,6 +105,8 @@ class TiffReader {
   int32_t page_count_ = -1;
   std::vector<uint64_t> offsets_;
   std::vector<uint8_t> scratch_;
+  std::unique_ptr<Layout> block_layout_;  // of block_directory_, for the blocks read one by one
+  uint64_t block_directory_ = 0;
 };
 
 }  // namespace lumetrix::imaging::detail

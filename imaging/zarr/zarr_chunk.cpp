@@ -4,7 +4,11 @@
 #include <zlib.h>
 #include <zstd.h>
 #include <zstd_errors.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 #include <memory>
 
@@ -74,6 +78,40 @@ void Inflate(const uint8_t* data, size_t size, uint8_t* out, size_t out_size, bo
 }  // namespace
 
 uint64_t MaxStoredChunk(uint64_t decoded) { return decoded + decoded / 8 + (64 << 10); }
+
+std::string ZarrChunkKey(const std::vector<int64_t>& grid, char separator) {
+  std::string key;
+  for (size_t a = 0; a < grid.size(); ++a) {
+    if (a) key += separator;
+    key += std::to_string(grid[a]);
+  }
+  return key;
+}
+
+bool ReadZarrChunkFile(const std::string& path, uint64_t decoded, std::vector<uint8_t>& raw, const std::string& where) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno != ENOENT && errno != ENOTDIR) throw ImageError(where + " cannot be opened: " + std::strerror(errno));
+    return false;
+  }
+  struct stat st {};
+  bool read = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  const uint64_t size = read ? uint64_t(st.st_size) : 0;
+  if (read && size <= MaxStoredChunk(decoded)) {
+    raw.resize(size);
+    for (size_t done = 0; read && done < size;) {
+      const ssize_t got = ::pread(fd, raw.data() + done, size - done, off_t(done));
+      read = got > 0;
+      done += read ? size_t(got) : 0;
+    }
+  }
+  ::close(fd);
+  if (!read) throw ImageError(where + " cannot be read");
+  if (size > MaxStoredChunk(decoded))
+    throw ImageError(where + " takes " + std::to_string(size) + " bytes, more than any encoding of its " +
+                     std::to_string(decoded) + " bytes of samples");
+  return true;
+}
 
 void DecodeZarrChunk(ZarrCodec codec, const uint8_t* data, size_t size, uint8_t* out, size_t out_size,
                      const std::string& where) {

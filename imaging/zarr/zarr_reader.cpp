@@ -91,7 +91,7 @@ uint64_t StoredBytes(const std::string& folder, uint64_t enough) {
   return total;
 }
 
-ZarrLevel PlanLevel(const ZarrPlan& plan, size_t index) {
+ZarrLevel PlanLevel(const ZarrPlan& plan, size_t index, bool whole_levels) {
   const std::string where = "level " + std::to_string(index + 1) + " of " + plan.name;
   ZarrLevel level;
   level.folder = plan.folder + "/" + plan.image.paths[index];
@@ -116,23 +116,13 @@ ZarrLevel PlanLevel(const ZarrPlan& plan, size_t index) {
   // What the level would decode to (with a chunk of fill_value and one chunk per worker, at most
   // two when chunks are large) against what its chunk files could hold.
   const uint64_t decoded = level.PeakBytes() + 3 * a.ChunkBytes();
-  if (decoded > kSmallFileAllowance) {
+  if (whole_levels && decoded > kSmallFileAllowance) {
     level.stored_bytes = StoredBytes(level.folder, decoded / kMaxExpansion + kSmallFile);
     if (level.stored_bytes < kSmallFile || decoded / kMaxExpansion > level.stored_bytes)
       throw ImageError(where + " would take " + Megabytes(decoded) + " to decode (" + level.Size() + ") from chunk files of " +
                        std::to_string((level.stored_bytes + 1023) / 1024) + " KB; no real image is compressed that far");
   }
   return level;
-}
-
-// The chunk's key: its grid position joined by the separator ("0.1.2" or "0/1/2").
-std::string ChunkKey(const std::vector<int64_t>& grid, char separator) {
-  std::string key;
-  for (size_t a = 0; a < grid.size(); ++a) {
-    if (a) key += separator;
-    key += std::to_string(grid[a]);
-  }
-  return key;
 }
 
 }  // namespace
@@ -159,7 +149,7 @@ std::string ZarrLevel::Size() const {
   return s;
 }
 
-ZarrPlan PlanZarr(const std::string& path) {
+ZarrPlan PlanZarr(const std::string& path, bool whole_levels) {
   ZarrPlan plan;
   plan.folder = ZarrFolderOf(path);
   plan.name = fs::path(plan.folder).filename().string();
@@ -172,7 +162,7 @@ ZarrPlan PlanZarr(const std::string& path) {
   }
   if (!attributes) throw ImageError(plan.name + " is not an OME-Zarr image: it has no .zattrs");
   plan.image = ParseZarrAttributes(*attributes, ".zattrs of " + plan.name);
-  for (size_t i = 0; i < plan.image.paths.size(); ++i) plan.levels.push_back(PlanLevel(plan, i));
+  for (size_t i = 0; i < plan.image.paths.size(); ++i) plan.levels.push_back(PlanLevel(plan, i, whole_levels));
   return plan;
 }
 
@@ -257,33 +247,15 @@ std::optional<Hyperstack> ReadZarrLevel(const ZarrPlan& plan, size_t level, Prog
       b.origin[i] = grid[i] * a.chunks[i];
       b.extent[i] = std::min(a.chunks[i], a.shape[i] - b.origin[i]);
     }
-    const std::string key = ChunkKey(grid, a.separator);
+    const std::string key = ZarrChunkKey(grid, a.separator);
     const std::string where = "chunk " + key + " of level " + std::to_string(level + 1) + " of " + plan.name;
-    const int fd = ::open((l.folder + "/" + key).c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-      if (errno != ENOENT && errno != ENOTDIR) throw ImageError(where + " cannot be opened: " + std::strerror(errno));
+    std::vector<uint8_t>& raw = stored[worker];
+    if (!ReadZarrChunkFile(l.folder + "/" + key, chunk_bytes, raw, where)) {
       std::call_once(fill_made, [&] { fill = FillChunk(a); });
       ScatterSamples(a, fill.data(), b, out);  // never written: fill_value
       if (range_chunks) note_ranges(b);
       return;
     }
-    struct stat st {};
-    std::vector<uint8_t>& raw = stored[worker];
-    bool read = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    const uint64_t size = read ? uint64_t(st.st_size) : 0;
-    if (read && size <= MaxStoredChunk(chunk_bytes)) {
-      raw.resize(size);
-      for (size_t done = 0; read && done < size;) {
-        const ssize_t got = ::pread(fd, raw.data() + done, size - done, off_t(done));
-        read = got > 0;
-        done += read ? size_t(got) : 0;
-      }
-    }
-    ::close(fd);
-    if (!read) throw ImageError(where + " cannot be read");
-    if (size > MaxStoredChunk(chunk_bytes))
-      throw ImageError(where + " takes " + std::to_string(size) + " bytes, more than any encoding of its " +
-                       std::to_string(chunk_bytes) + " bytes of samples");
     std::vector<uint8_t>& samples = decoded[worker];
     samples.resize(chunk_bytes);
     DecodeZarrChunk(a.codec, raw.data(), raw.size(), samples.data(), samples.size(), where);

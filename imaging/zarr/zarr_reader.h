@@ -44,8 +44,9 @@ struct ZarrPlan {
 // Reads and checks the metadata of every level. Throws ImageError with a sentence naming the
 // folder: not an OME-Zarr group, bad JSON, an unsupported type or compressor, a level outside
 // the folder, levels that disagree with the axes, or a level declaring far more samples than its
-// chunk files could hold (see kSmallFile and kMaxExpansion in hyperstack_reader.h).
-ZarrPlan PlanZarr(const std::string& path);
+// chunk files could hold (see kSmallFile and kMaxExpansion in hyperstack_reader.h). Without
+// `whole_levels` (readers that read chunk by chunk) that last check is left out.
+ZarrPlan PlanZarr(const std::string& path, bool whole_levels = true);
 
 // Decodes every chunk of level `level` (0: finest); `threads` 0 means one per core. Missing
 // chunks are fill_value. Progress "Reading Image", one step per chunk. Nothing when the

@@ -5,7 +5,10 @@ them (uint8 or little-endian uint16; int16 shifted by 32768, float32 scaled over
 usage: write_ome_zarr.py FOLDER.zarr SPEC_JSON
 SPEC: dtype ("u1", "u2", "i2", "f4", or with a byte order: ">u2"), axes ("zyx", "czyx", "tczyx"...), shape (per axis), chunks,
 compressor ("none", "zstd", "zlib", "gzip", "blosc-<cname>[-noshuffle|-bitshuffle]"), levels,
-separator ("." or "/"), drop (remove the first chunk of level 1), scale (x, y, z), unit."""
+separator ("." or "/"), drop (remove the first chunk of level 1), scale (x, y, z), unit, zhalve (levels
+halve z too), trim (the last level loses one column: no whole factor), boxes (a list of [level, c, t, x0, y0,
+z0, w, h, d]: box_<i>.raw is that box of the level cut by numpy with np.pad(mode="edge") for the voxels
+beyond the level, float32 mapped into 16 bits over the finite range of the coarsest level not trimmed)."""
 import json
 import os
 import sys
@@ -41,8 +44,10 @@ root = zarr.open_group(out, mode="w")
 datasets = []
 for level in range(recipe.get("levels", 1)):
     # Each level halves x and y.
-    step = tuple(2 ** level if a in "xy" else 1 for a in axes)
+    step = tuple(2 ** level if a in "xy" or (a == "z" and recipe.get("zhalve")) else 1 for a in axes)
     level_data = data[tuple(slice(None, None, s) for s in step)]
+    if recipe.get("trim") and level == recipe.get("levels", 1) - 1:
+        level_data = level_data[..., :-1]
     root.create_dataset(str(level), data=level_data, chunks=recipe["chunks"], compressor=compressor,
                         dimension_separator=recipe.get("separator", "."), fill_value=recipe.get("fill", 0))
     sx, sy, sz = recipe.get("scale", [1, 1, 1])
@@ -76,3 +81,24 @@ for level in range(recipe.get("levels", 1)):
     else:
         a = a.astype(a.dtype.newbyteorder("<"))
     a.tofile(os.path.join(os.path.dirname(out), "expected_%d.raw" % level))
+
+# Boxes of the held samples: every level in (t, c, z, y, x) order, float32 over the coarsest range.
+levels = [zarr.open_array(os.path.join(out, str(level)), mode="r")[...] for level in range(recipe.get("levels", 1))]
+coarsest = levels[-2 if recipe.get("trim") else -1]
+for i, (level, ch, tp, x0, y0, z0, w, h, d) in enumerate(recipe.get("boxes", [])):
+    a = np.transpose(levels[level], [axes.index(k) for k in "tczyx" if k in axes])
+    a = a.reshape([a.shape[[k for k in "tczyx" if k in axes].index(k)] if k in axes else 1 for k in "tczyx"])[tp, ch]
+    if a.dtype == np.int16:
+        a = (a.astype(np.int32) + 32768).astype("<u2")
+    elif a.dtype == np.float32:
+        lo, hi = float(coarsest[np.isfinite(coarsest)].min()), float(coarsest[np.isfinite(coarsest)].max())
+        a = np.clip(np.floor((a.astype(np.float64) - lo) * 65535.0 / (hi - lo) + 0.5), 0, 65535).astype("<u2")
+        with open(os.path.join(os.path.dirname(out), "box_range.txt"), "w") as f:
+            f.write("%r %r" % (lo, hi))
+    else:
+        a = a.astype(a.dtype.newbyteorder("<"))
+    start, size = (z0, y0, x0), (d, h, w)
+    pad = [(max(0, -s0), max(0, s0 + n - m)) for s0, n, m in zip(start, size, a.shape)]
+    a = np.pad(a, pad, mode="edge")
+    a = a[tuple(slice(s0 + p[0], s0 + p[0] + n) for s0, n, p in zip(start, size, pad))]
+    a.tofile(os.path.join(os.path.dirname(out), "box_%d.raw" % i))

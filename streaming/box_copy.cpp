@@ -1,0 +1,61 @@
+#include "streaming/box_copy.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace lumetrix::streaming {
+namespace {
+
+// The first index i of [0, count] whose clamped position min(max(origin + i, 0), size - 1) is
+// at least `at` (positions only grow with i).
+int32_t FirstAtLeast(int32_t origin, int32_t count, int32_t size, int64_t at) {
+  if (at <= 0) return 0;
+  if (at > size - 1) return count;
+  return static_cast<int32_t>(std::clamp<int64_t>(at - int64_t(origin), 0, count));
+}
+
+struct Run {
+  int32_t begin, end;  // box indices
+};
+
+Run RunOf(int32_t origin, int32_t count, int32_t size, int32_t piece_origin, int32_t piece_size) {
+  return {FirstAtLeast(origin, count, size, piece_origin),
+          FirstAtLeast(origin, count, size, int64_t(piece_origin) + piece_size)};
+}
+
+int32_t Clamp(int32_t origin, int32_t i, int32_t size) {
+  return static_cast<int32_t>(std::clamp<int64_t>(int64_t(origin) + i, 0, size - 1));
+}
+
+template <typename T>
+void Copy(const HeldPiece& p, const VoxelBox& b, const PyramidLevel& l, T* out) {
+  const Run xs = RunOf(b.x0, b.w, l.width, p.x0, p.w);
+  const Run ys = RunOf(b.y0, b.h, l.height, p.y0, p.h);
+  const Run zs = RunOf(b.z0, b.d, l.depth, p.z0, p.d);
+  if (xs.begin >= xs.end || ys.begin >= ys.end || zs.begin >= zs.end) return;
+  std::vector<size_t> from(size_t(xs.end - xs.begin));  // each box column's sample in a piece row
+  for (int32_t i = xs.begin; i < xs.end; ++i)
+    from[size_t(i - xs.begin)] = size_t(Clamp(b.x0, i, l.width) - p.x0) * p.step[0];
+  const auto* samples = reinterpret_cast<const T*>(p.samples);
+  for (int32_t k = zs.begin; k < zs.end; ++k) {
+    const T* slice = samples + size_t(Clamp(b.z0, k, l.depth) - p.z0) * p.step[2];
+    for (int32_t j = ys.begin; j < ys.end; ++j) {
+      const T* row = slice + size_t(Clamp(b.y0, j, l.height) - p.y0) * p.step[1];
+      T* dst = out + (size_t(k) * size_t(b.h) + size_t(j)) * size_t(b.w) + size_t(xs.begin);
+      for (size_t i = 0; i < from.size(); ++i) dst[i] = row[from[i]];
+    }
+  }
+}
+
+}  // namespace
+
+ClampedRange ClampedAxis(int32_t origin, int32_t count, int32_t size) {
+  return {Clamp(origin, 0, size), Clamp(origin, std::max(count, 1) - 1, size)};
+}
+
+void CopyPieceIntoBox(const HeldPiece& piece, const VoxelBox& box, const PyramidLevel& level, int bytes, uint8_t* out) {
+  if (bytes == 1) Copy(piece, box, level, out);
+  else Copy(piece, box, level, reinterpret_cast<uint16_t*>(out));
+}
+
+}  // namespace lumetrix::streaming

@@ -1,0 +1,43 @@
+#pragma once
+// Decoded pieces of a file (Zarr chunks, TIFF strips and tiles) kept by key within a byte budget,
+// the least recently used leaving first, so that neighbouring bricks, which share border voxels,
+// do not decode the same piece again. Safe from several threads: pieces are made outside the
+// lock, and a thread asking for a piece another thread is making waits for that one.
+
+#include <cstdint>
+#include <functional>
+#include <future>
+#include <list>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace lumetrix::streaming {
+
+class PieceCache {
+ public:
+  using Piece = std::shared_ptr<const std::vector<uint8_t>>;
+  // At least the piece last made is kept, whatever the budget.
+  explicit PieceCache(uint64_t budget) : budget_(budget) {}
+
+  // The piece under `key`, made by `make` when it is not held; what `make` throws reaches every
+  // thread waiting for the piece, and nothing is kept.
+  Piece Get(const std::string& key, const std::function<std::vector<uint8_t>()>& make);
+  uint64_t HeldBytes() const;
+
+ private:
+  struct Entry {
+    Piece piece;
+    std::list<std::string>::iterator used;
+  };
+  const uint64_t budget_;
+  mutable std::mutex mutex_;
+  std::unordered_map<std::string, Entry> held_;
+  std::list<std::string> order_;  // most recently used first
+  std::unordered_map<std::string, std::shared_future<Piece>> making_;
+  uint64_t bytes_ = 0;
+};
+
+}  // namespace lumetrix::streaming

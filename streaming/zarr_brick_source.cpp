@@ -1,0 +1,206 @@
+#include "streaming/zarr_brick_source.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <string_view>
+
+#include "imaging/image_box.h"
+#include "imaging/zarr/zarr_chunk.h"
+#include "imaging/zarr/zarr_reader.h"
+#include "imaging/zarr/zarr_samples.h"
+#include "streaming/box_copy.h"
+#include "streaming/piece_cache.h"
+
+namespace lumetrix::streaming {
+namespace {
+
+using imaging::ImageError;
+using imaging::ZarrArrayMeta;
+using imaging::ZarrType;
+
+// The coarsest level's float samples are read whole to fix their 16-bit map up to this size.
+constexpr uint64_t kWholeRangeBytes = uint64_t{64} << 20;
+
+constexpr std::string_view kAxes = "tczyx";
+
+class ZarrBrickSource final : public BrickSource {
+ public:
+  ZarrBrickSource(imaging::ZarrPlan plan, uint64_t cache_bytes) : plan_(std::move(plan)), cache_(cache_bytes) {
+    const imaging::ZarrLevel& first = plan_.levels.at(0);
+    for (size_t i = 0; i < plan_.levels.size(); ++i) {
+      const imaging::ZarrLevel& l = plan_.levels[i];
+      PyramidLevel p;
+      p.width = l.width, p.height = l.height, p.depth = l.slices;
+      p.factor[0] = LevelFactor(first.width, l.width);
+      p.factor[1] = LevelFactor(first.height, l.height);
+      p.factor[2] = LevelFactor(first.slices, l.slices);
+      // A level of other channels, time points or sample type, or of sizes that are not whole
+      // factors, is not a copy of level 0 at a lower resolution.
+      if (l.channels != first.channels || l.frames != first.frames || l.array.type != first.array.type ||
+          p.factor[0] == 0 || p.factor[1] == 0 || p.factor[2] == 0)
+        continue;
+      levels_.push_back(p);
+      zarr_levels_.push_back(i);
+    }
+    bits_ = first.Bits();
+    if (first.array.type == ZarrType::kInt16) {
+      values_.format = imaging::SampleFormat::kSigned, values_.bits = 16, values_.offset = -32768;
+    } else if (first.array.type == ZarrType::kFloat32) {
+      float_range_ = CoarsestRange();
+      values_ = imaging::FloatValuesOver(float_range_);
+    } else {
+      values_.bits = bits_;
+    }
+  }
+
+  const std::vector<PyramidLevel>& Levels() const override { return levels_; }
+  int32_t Channels() const override { return plan_.levels[0].channels; }
+  int32_t TimePoints() const override { return plan_.levels[0].frames; }
+  int Bits() const override { return bits_; }
+  imaging::StoredValues Values() const override { return values_; }
+  std::string Name() const override { return plan_.name; }
+  uint64_t HeldBytes() const override { return cache_.HeldBytes(); }
+
+  void ReadBox(size_t level, int32_t c, int32_t t, const VoxelBox& box, uint8_t* out) const override {
+    if (level >= levels_.size() || c < 0 || c >= Channels() || t < 0 || t >= TimePoints())
+      throw ImageError(plan_.name + " has no level " + std::to_string(level + 1) + ", channel " + std::to_string(c + 1) +
+                       ", time point " + std::to_string(t + 1));
+    if (box.w <= 0 || box.h <= 0 || box.d <= 0) return;
+    const size_t index = zarr_levels_[level];
+    const PyramidLevel& p = levels_[level];
+    const ZarrArrayMeta& a = plan_.levels[index].array;
+    const ClampedRange range[3] = {ClampedAxis(box.x0, box.w, p.width), ClampedAxis(box.y0, box.h, p.height),
+                                   ClampedAxis(box.z0, box.d, p.depth)};
+    const int32_t at_ct[2] = {t, c};
+    // Per array axis: the chunks the box needs, and how one step along the axis moves in a chunk.
+    const size_t axes = a.shape.size();
+    std::vector<int64_t> first(axes), last(axes);
+    std::vector<size_t> stride(axes);
+    int spatial[3] = {-1, -1, -1};  // the array axis of x, y, z
+    for (size_t i = axes; i-- > 0;) {
+      stride[i] = i + 1 == axes ? 1 : stride[i + 1] * size_t(a.chunks[i + 1]);
+      const size_t k = kAxes.find(plan_.image.axes[i]);
+      const ClampedRange r = k < 2 ? ClampedRange{at_ct[k], at_ct[k]} : range[4 - k];
+      if (k >= 2) spatial[4 - k] = static_cast<int>(i);
+      first[i] = r.first / a.chunks[i];
+      last[i] = r.last / a.chunks[i];
+    }
+    std::vector<int64_t> grid = first;
+    while (true) {
+      const PieceCache::Piece chunk = Chunk(index, grid);
+      HeldPiece piece;
+      piece.samples = chunk->data();
+      int32_t* origin[3] = {&piece.x0, &piece.y0, &piece.z0};
+      int32_t* extent[3] = {&piece.w, &piece.h, &piece.d};
+      for (size_t i = 0; i < axes; ++i) {
+        const int64_t start = grid[i] * a.chunks[i];
+        const size_t k = kAxes.find(plan_.image.axes[i]);
+        if (k < 2) {
+          piece.samples += (size_t(at_ct[k] - start) * stride[i]) * size_t(bits_ / 8);
+          continue;
+        }
+        const int s = 4 - static_cast<int>(k);
+        *origin[s] = static_cast<int32_t>(start);
+        *extent[s] = static_cast<int32_t>(std::min(a.chunks[i], a.shape[i] - start));
+        piece.step[s] = stride[i];
+      }
+      for (int s = 0; s < 3; ++s)
+        if (spatial[s] < 0) *extent[s] = 1, piece.step[s] = 0;  // an axis the array does not have
+      CopyPieceIntoBox(piece, box, p, bits_ / 8, out);
+      size_t i = axes;
+      while (i-- > 0 && ++grid[i] > last[i]) grid[i] = first[i];
+      if (i == size_t(-1)) break;
+    }
+  }
+
+ private:
+  // Chunk `grid` of Zarr level `index`, decoded and converted to the held samples (a float chunk
+  // into 16 bits by the fixed map); a chunk never written is fill_value.
+  PieceCache::Piece Chunk(size_t index, const std::vector<int64_t>& grid) const {
+    const imaging::ZarrLevel& l = plan_.levels[index];
+    const std::string key = imaging::ZarrChunkKey(grid, l.array.separator);
+    return cache_.Get(std::to_string(index) + ":" + key, [&] {
+      std::vector<uint8_t> held(l.array.ChunkSamples() * size_t(bits_ / 8));
+      if (l.array.type != ZarrType::kFloat32) {
+        Samples(index, grid, key, held.data());
+      } else {
+        std::vector<float> floats(l.array.ChunkSamples());
+        Samples(index, grid, key, floats.data());
+        imaging::FloatsInto16(float_range_, floats.data(), floats.size(), reinterpret_cast<uint16_t*>(held.data()));
+      }
+      return held;
+    });
+  }
+
+  // The chunk's samples into `out` as the whole-volume reader converts them (float32 stays
+  // float), in the chunk's own C order; where the chunk reaches beyond the array, `out` keeps
+  // what it held.
+  void Samples(size_t index, const std::vector<int64_t>& grid, const std::string& key, void* out) const {
+    const imaging::ZarrLevel& l = plan_.levels[index];
+    const ZarrArrayMeta& a = l.array;
+    const std::string where = "chunk " + key + " of level " + std::to_string(index + 1) + " of " + plan_.name;
+    std::vector<uint8_t> decoded;
+    if (std::vector<uint8_t> raw; imaging::ReadZarrChunkFile(l.folder + "/" + key, a.ChunkBytes(), raw, where)) {
+      decoded.resize(a.ChunkBytes());
+      imaging::DecodeZarrChunk(a.codec, raw.data(), raw.size(), decoded.data(), decoded.size(), where);
+    } else {
+      decoded = imaging::FillChunk(a);
+    }
+    imaging::SampleBox box;
+    box.axes = static_cast<int>(a.shape.size());
+    size_t step = 1;
+    for (int i = box.axes - 1; i >= 0; --i) {
+      box.chunk[i] = a.chunks[size_t(i)];
+      box.extent[i] = std::min(a.chunks[size_t(i)], a.shape[size_t(i)] - grid[size_t(i)] * a.chunks[size_t(i)]);
+      box.step[i] = step;
+      step *= size_t(a.chunks[size_t(i)]);
+    }
+    imaging::ScatterSamples(a, decoded.data(), box, out);
+  }
+
+  // The finite range of the coarsest level's float samples, which fixes the 16-bit map of every
+  // level: the coarsest level is the cheapest view of the whole image, and a map fixed once keeps
+  // bricks of every level and place comparable (finer levels' extremes beyond it are clamped).
+  // A coarsest level over kWholeRangeBytes gives the range of its first chunk of each channel.
+  std::pair<float, float> CoarsestRange() const {
+    const size_t index = zarr_levels_.back();
+    const imaging::ZarrLevel& l = plan_.levels[index];
+    const ZarrArrayMeta& a = l.array;
+    const size_t axes = a.shape.size();
+    std::vector<int64_t> count(axes, 1);
+    const size_t channel_axis = plan_.image.axes.find('c');
+    for (size_t i = 0; i < axes; ++i)
+      if (l.Samples() * 4 <= kWholeRangeBytes || i == channel_axis) count[i] = (a.shape[i] + a.chunks[i] - 1) / a.chunks[i];
+    std::pair<float, float> range{std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity()};
+    std::vector<int64_t> grid(axes, 0);
+    while (true) {
+      // NaN where the chunk reaches beyond the array: left out of the range.
+      std::vector<float> samples(a.ChunkSamples(), std::numeric_limits<float>::quiet_NaN());
+      Samples(index, grid, imaging::ZarrChunkKey(grid, a.separator), samples.data());
+      const auto [lo, hi] = imaging::FiniteRange(samples.data(), samples.size());
+      range = {std::min(range.first, lo), std::max(range.second, hi)};
+      size_t i = axes;
+      while (i-- > 0 && ++grid[i] == count[i]) grid[i] = 0;
+      if (i == size_t(-1)) break;
+    }
+    return range;
+  }
+
+  imaging::ZarrPlan plan_;
+  std::vector<PyramidLevel> levels_;
+  std::vector<size_t> zarr_levels_;  // the Zarr level of each of levels_
+  int bits_ = 8;
+  imaging::StoredValues values_;
+  std::pair<float, float> float_range_{0.f, 0.f};
+  mutable PieceCache cache_;
+};
+
+}  // namespace
+
+std::unique_ptr<BrickSource> OpenZarrBrickSource(const std::string& path, uint64_t cache_bytes) {
+  return std::make_unique<ZarrBrickSource>(imaging::PlanZarr(path, false), cache_bytes);
+}
+
+}  // namespace lumetrix::streaming
