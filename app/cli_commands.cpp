@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/gif_options.h"
+#include "app/memory_option.h"
 #include "app/series_option.h"
 #include "app/view_options.h"
 #include "core/frame_size.h"
@@ -45,14 +46,19 @@ std::string Number(double value) {
 
 int RunScriptCommand(const CommandLine& line) {
   int32_t series = 0;
-  if (const std::string problem = ReadSeriesOption(line, {line.Arguments[1]}, series); !problem.empty()) {
-    std::fprintf(stderr, "%s\n", problem.c_str());
-    return 2;
+  streaming::MemoryBudget memory;
+  for (const std::string& problem :
+       {ReadSeriesOption(line, {line.Arguments[1]}, series), ReadMemoryBudget(line, memory)}) {
+    if (!problem.empty()) {
+      std::fprintf(stderr, "%s\n", problem.c_str());
+      return 2;
+    }
   }
   ProtectInputs({line.Arguments[0], line.Arguments[1]});  // the script's own saves must not replace them
   OffscreenViewer offscreen;
   Viewer& viewer = offscreen.viewer;
   viewer.SetSeriesToOpen(series);
+  viewer.SetMemoryBudget(memory);
   if (!viewer.OpenAtStart(line.Arguments[1])) return 1;
   std::string error;
   if (viewer.RunScriptFile(line.Arguments[0], error)) return 0;
@@ -144,10 +150,14 @@ int RunInfoCommand(const CommandLine& line) {
   NullProgress progress;
   std::string error;
   VolumeLoadOptions options;
-  if (const std::string problem = ReadSeriesOption(line, {path}, options.Series); !problem.empty()) {
-    std::fprintf(stderr, "%s\n", problem.c_str());
-    return 2;
+  streaming::MemoryBudget memory;
+  for (const std::string& problem : {ReadSeriesOption(line, {path}, options.Series), ReadMemoryBudget(line, memory)}) {
+    if (!problem.empty()) {
+      std::fprintf(stderr, "%s\n", problem.c_str());
+      return 2;
+    }
   }
+  options.MemoryBudget = memory.host;
   const auto volume = ReadVolume(path, image, progress, error, options);
   if (!volume) {
     std::fprintf(stderr, "%s\n", error.c_str());
@@ -200,9 +210,12 @@ int RunRenderCommand(const CommandLine& line) {
     return 2;
   }
   int32_t series = 0;
-  if (const std::string problem = ReadSeriesOption(line, {file}, series); !problem.empty()) {
-    std::fprintf(stderr, "%s\n", problem.c_str());
-    return 2;
+  streaming::MemoryBudget memory;
+  for (const std::string& problem : {ReadSeriesOption(line, {file}, series), ReadMemoryBudget(line, memory)}) {
+    if (!problem.empty()) {
+      std::fprintf(stderr, "%s\n", problem.c_str());
+      return 2;
+    }
   }
   struct Range {
     int channel;
@@ -238,6 +251,7 @@ int RunRenderCommand(const CommandLine& line) {
   }
   viewer.SetClientSize(width, height);
   viewer.SetSeriesToOpen(series);
+  viewer.SetMemoryBudget(memory);
   if (!viewer.OpenAtStart(file)) return 1;
   try {
     ViewState state = viewer.View();

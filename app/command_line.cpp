@@ -18,14 +18,15 @@ struct CommandShape {
 
 const std::map<std::string, CommandShape>& Shapes() {
   static const std::map<std::string, CommandShape> shapes = {
-      {"info", {1, 1, {"--series"}, {}}},
+      {"info", {1, 1, {"--series", "--memory"}, {}}},
       {"render",
-       {2, 2, {"--size", "--xrot", "--yrot", "--mode", "--range", "--crop", "--clip", "--quality", "--series"},
+       {2, 2, {"--size", "--xrot", "--yrot", "--mode", "--range", "--crop", "--clip", "--quality", "--series",
+            "--memory"},
         {"--scalebar", "--axes", "--ortho"}}},
-      {"run", {2, 2, {"--series"}, {}}},
+      {"run", {2, 2, {"--series", "--memory"}, {}}},
       {"movie",
        {2, SIZE_MAX, {"--size", "--out-dir", "--format", "--codec", "--palette", "--dither", "--mode", "--crop", "--clip",
-         "--quality", "--series"},
+         "--quality", "--series", "--memory"},
         {"--ortho"}}},
       {"recompress", {2, 2, {"--codec"}, {}}},
       {"join-tiff", {2, SIZE_MAX, {}, {}}},
@@ -60,7 +61,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     line.Command = "help";
     i = 1;
   }
-  const CommandShape window{0, 1, {}, {}};
+  const CommandShape window{0, 1, {"--memory"}, {}};
   const CommandShape& shape = line.Command.empty() ? window : Shapes().at(line.Command);
   for (; i < args.size(); ++i) {
     const std::string& a = args[i];
@@ -97,11 +98,11 @@ std::vector<CommandOptions> CommandTable() {
 }
 
 std::string UsageText() {
-  return "usage: lumetrix [FILE.tif]\n"
-         "       lumetrix --info FILE.tif [--series N]\n"
+  return "usage: lumetrix [FILE.tif] [--memory MB]\n"
+         "       lumetrix --info FILE.tif [--series N] [--memory MB]\n"
          "       lumetrix --render FILE.tif OUT.bmp|OUT.jpg [--size WxH] [--xrot A] [--yrot A]\n"
          "                [--range CHANNEL:MIN:MAX]... [--scalebar] [--axes] [VIEW OPTIONS]\n"
-         "       lumetrix --run SCRIPT.scp FILE.tif [--series N]\n"
+         "       lumetrix --run SCRIPT.scp FILE.tif [--series N] [--memory MB]\n"
          "       lumetrix --movie KEYS.lkf OUT.mp4|OUT.avi|OUT.gif FILE.tif [--size WxH] [--codec NAME]\n"
          "                [--palette optimal|grey|web|best] [--dither none|ordered|fs] [VIEW OPTIONS]\n"
          "       lumetrix --movie KEYS.lkf --out-dir DIR [--format mp4|avi|gif] [--size WxH] [--codec NAME]\n"
@@ -115,7 +116,7 @@ std::string UsageText() {
          "       lumetrix --help\n"
          "       lumetrix --version\n"
          "VIEW OPTIONS: [--mode additive|max|volume|mip|attenuated|minip|iso] [--crop X0,X1,Y0,Y1,Z0,Z1]\n"
-         "              [--clip NX,NY,NZ,D] [--ortho] [--quality STEP] [--series N]\n"
+         "              [--clip NX,NY,NZ,D] [--ortho] [--quality STEP] [--series N] [--memory MB]\n"
          "FILE.tif: a TIFF (ImageJ, OME-TIFF, Zeiss LSM), BMP or JPEG file, or an OME-Zarr folder NAME.zarr\n";
 }
 

@@ -19,6 +19,7 @@
 #include "app/private_runtime_folder.h"
 #include "core/partial_files.h"
 #include "core/version.h"
+#include "app/memory_option.h"
 
 int main(int argc, char** argv) {
   using namespace lumetrix;
@@ -84,7 +85,13 @@ int main(int argc, char** argv) {
 
   // The usage count takes major and minor only.
   PostUsageCount("Lumetrix", std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor));
+  streaming::MemoryBudget memory;
+  if (const std::string problem = ReadMemoryBudget(line, memory); !problem.empty()) {
+    std::fprintf(stderr, "lumetrix: %s\n", problem.c_str());
+    return 2;
+  }
   frm3D window;
+  if (line.Option("--memory")) window.TheViewer().SetMemoryBudget(memory);  // over Preferences
   window.show();
   if (!line.Arguments.empty()) {
     const std::string file = line.Arguments[0];

@@ -9,6 +9,7 @@
 #include "viewer/animation/movie_renderer.h"
 #include "app/cli_commands.h"
 #include "app/gif_options.h"
+#include "app/memory_option.h"
 #include "app/series_option.h"
 #include "app/view_options.h"
 #include "core/frame_size.h"
@@ -85,6 +86,8 @@ int RunMovieCommand(const CommandLine& line) {
     for (const MovieJob& job : jobs) volumes.push_back(job.volume);
     if (std::string problem = ReadSeriesOption(line, volumes, series); !problem.empty()) return Usage(problem);
   }
+  streaming::MemoryBudget memory;
+  if (std::string problem = ReadMemoryBudget(line, memory); !problem.empty()) return Usage(problem);
   ProtectInputs(inputs);
 
   auto track = animation::LoadKeyframes(line.Arguments[0], error);
@@ -100,6 +103,7 @@ int RunMovieCommand(const CommandLine& line) {
 
   OffscreenViewer offscreen;
   offscreen.viewer.SetSeriesToOpen(series);
+  offscreen.viewer.SetMemoryBudget(memory);
   // The driver's limit is asked before a volume is read.
   if (std::string problem = DrawingSizeProblem(size_text, track->Width, track->Height, offscreen.surface.MaxFrameSide());
       !problem.empty())

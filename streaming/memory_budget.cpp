@@ -6,10 +6,11 @@
 
 namespace lumetrix::streaming {
 
-MemoryBudget BudgetFor(uint64_t total, uint64_t available) {
+MemoryBudget BudgetFor(MemoryBudget asked, uint64_t available) {
   constexpr uint64_t kMB = uint64_t{1} << 20;
-  if (total > 0) return {total / 2, total - total / 2};
-  return {std::clamp<uint64_t>(available / 4, 64 * kMB, 4096 * kMB), std::clamp<uint64_t>(available / 8, 64 * kMB, 1024 * kMB)};
+  if (!asked.host) asked.host = std::clamp<uint64_t>(available / 4, 64 * kMB, 4096 * kMB);
+  if (!asked.gpu) asked.gpu = std::clamp<uint64_t>(available / 8, 64 * kMB, 1024 * kMB);
+  return asked;
 }
 
 std::string ReadMemoryOption(const std::string& text, uint64_t& bytes) {

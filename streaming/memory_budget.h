@@ -13,10 +13,12 @@ struct MemoryBudget {
   uint64_t Total() const { return host + gpu; }
 };
 
-// `total` bytes shared out, or with 0 the defaults for `available` bytes of free memory: a
-// quarter of it for host bricks (at most 4 GB) and an eighth for the GPU (at most 1 GB), at
-// least 64 MB each.
-MemoryBudget BudgetFor(uint64_t total, uint64_t available);
+// The budgets asked for (bytes; 0: automatic), the automatic ones from `available` bytes of free
+// memory: a quarter of it for host bricks (at most 4 GB) and an eighth for the GPU (at most
+// 1 GB), at least 64 MB each.
+MemoryBudget BudgetFor(MemoryBudget asked, uint64_t available);
+// One figure (--memory) shared half and half.
+inline MemoryBudget Halves(uint64_t total) { return {total / 2, total - total / 2}; }
 
 // Reads a --memory value: a whole number of megabytes from 16 to 16777216. Empty when fine, else
 // the sentence for standard error.

@@ -32,7 +32,7 @@ Viewer::Viewer(ViewerSurface& surface, ViewerUi ui) : surface_(surface), ui_(std
   surface_.OnFrameDrawn = [this] { OnFrameDrawn(); };
   surface_.OnResized = [this](int32_t w, int32_t h) { OnSurfaceResized(w, h); };
   surface_.OnDetailStatus = [this](const std::string& line) { ShowStatus(line); };
-  SetMemoryBudget(0);
+  SetMemoryBudget({});
   LoadLuts();
   view_.ResetParameters();
 }
@@ -54,9 +54,9 @@ void Viewer::Notify(ViewerChange change) {
   for (size_t i = 0; i < observers_.size(); ++i) observers_[i](change);
 }
 
-void Viewer::SetMemoryBudget(uint64_t bytes) {
-  memory_budget_ = bytes;
-  const streaming::MemoryBudget budget = streaming::BudgetFor(bytes, imaging::AvailableMemoryBytes());
+void Viewer::SetMemoryBudget(streaming::MemoryBudget asked) {
+  memory_budget_ = asked;
+  const streaming::MemoryBudget budget = streaming::BudgetFor(asked, imaging::AvailableMemoryBytes());
   surface_.SetBrickBudgets(budget.host, budget.gpu);
 }
 
@@ -70,7 +70,7 @@ std::optional<VolumeData> Viewer::ReadForOpen(const std::string& name, std::stri
   EnterBusy();
   reading_ = true;
   VolumeLoadOptions options;
-  options.MemoryBudget = memory_budget_;
+  options.MemoryBudget = memory_budget_.host;
   if (!ChooseSeries(name, options.Series)) {
     reading_ = false;
     LeaveBusy();

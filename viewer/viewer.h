@@ -16,6 +16,7 @@
 #include "core/view_parameters.h"
 #include "imaging/image_box.h"
 #include "imaging/tiff_series.h"
+#include "streaming/memory_budget.h"
 #include "palettes/palette_catalogue.h"
 #include "scripting/script_console.h"
 #include "scripting/script_run_site.h"
@@ -118,9 +119,10 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   bool OpenAtStart(const std::string& path);
   // The series (0-based) every later opening takes, instead of asking (command line --series).
   void SetSeriesToOpen(int32_t series) { series_to_open_ = series; }
-  // Bytes a volume larger than memory may take (--memory, Preferences); 0: from the memory
-  // available. A volume whose finest level does not fit is then streamed from its pyramid.
-  void SetMemoryBudget(uint64_t bytes);
+  // Bytes the bricks of a volume larger than memory may take in host memory and on the GPU
+  // (--memory, Preferences); 0: from the memory available. A pyramid whose finest level needs
+  // more than the host budget is streamed.
+  void SetMemoryBudget(streaming::MemoryBudget asked);
   // The script member OpenImage: shows the volume at `path` in place of the one shown (True at
   // once when it is shown already). False, with the reason in `reason` and the view unchanged,
   // when it cannot be read or drawn.
@@ -357,7 +359,7 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   ViewerSurface& surface_;
   ViewerUi ui_;
   int32_t series_to_open_ = -1;
-  uint64_t memory_budget_ = 0;  // -1: ask ui_.chooseSeries, outside scripts
+  streaming::MemoryBudget memory_budget_;  // -1: ask ui_.chooseSeries, outside scripts
   bool image_member_ = false;    // OpenImage is reading
   bool volume_loaded_ = false;
   bool viewer_done_ = true;

@@ -17,8 +17,8 @@ struct VolumeLoadOptions {
   uint64_t MaxBytes = 0;
   // The series (0-based) of a TIFF file with several (imaging/tiff_series.h).
   int32_t Series = 0;
-  // Bytes for a volume larger than memory (streaming/memory_budget.h); 0: from the memory
-  // available. A pyramid whose finest level needs more is streamed.
+  // Bytes the host may hold of a volume larger than memory (streaming/memory_budget.h); 0: from
+  // the memory available. A pyramid whose finest level needs more is streamed.
   uint64_t MemoryBudget = 0;
 };
 

@@ -1,11 +1,14 @@
 #include "viewer/zarr_volume.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <new>
 
 #include "core/file_helpers.h"
 #include "imaging/available_memory.h"
 #include "imaging/zarr/zarr_reader.h"
+#include "streaming/memory_budget.h"
+#include "streaming/zarr_brick_source.h"
 #include "viewer/hyperstack_view.h"
 
 namespace lumetrix {
@@ -16,6 +19,17 @@ std::string Megabytes(uint64_t bytes) { return std::to_string((bytes + (1 << 20)
 // The shown (8-bit) volume of a level: one byte per voxel for one channel, three for colour.
 uint64_t ShownBytes(const imaging::ZarrLevel& l) {
   return uint64_t(l.width) * uint64_t(l.height) * uint64_t(l.slices) * (l.channels == 1 ? 1 : 3);
+}
+
+// The level read whole beside a streamed pyramid: at most 16 MB shown (256 x 256 x 256), so
+// that the first picture comes as soon as a small volume's would.
+constexpr uint64_t kStreamedBaseBytes = uint64_t{16} << 20;
+
+// Decoded chunks a streamed pyramid keeps, besides the host budget's bricks: an eighth of it,
+// at least 16 MB.
+uint64_t ChunkCacheBytes(uint64_t host_budget) {
+  const uint64_t host = host_budget ? host_budget : streaming::BudgetFor({}, imaging::AvailableMemoryBytes()).host;
+  return std::max<uint64_t>(host / 8, uint64_t{16} << 20);
 }
 
 // A sentence from below: full stop at the end.
@@ -29,7 +43,16 @@ std::string Sentence(std::string text) {
 std::optional<VolumeData> ReadZarrVolume(const std::string& path, ProgressSink& progress, std::string& error,
                                          const VolumeLoadOptions& options) {
   try {
-    const imaging::ZarrPlan plan = imaging::PlanZarr(path);
+    // A pyramid whose chunks were mostly never written (fill values) is refused for reading a
+    // large level whole, not for streaming: then only a small level is read whole.
+    std::string sparse;
+    imaging::ZarrPlan plan;
+    try {
+      plan = imaging::PlanZarr(path);
+    } catch (const imaging::ImageError& e) {
+      plan = imaging::PlanZarr(path, false);
+      sparse = e.what();
+    }
     const uint64_t available = imaging::AvailableMemoryBytes();
     const auto fits = [&](const imaging::ZarrLevel& l) {
       const uint64_t shown = ShownBytes(l), needed = l.PeakBytes() + shown;
@@ -39,6 +62,23 @@ std::optional<VolumeData> ReadZarrVolume(const std::string& path, ProgressSink& 
     size_t chosen = 0;
     while (chosen < plan.levels.size() && !fits(plan.levels[chosen])) ++chosen;
     const size_t count = plan.levels.size();
+    // A finest level beyond the memory or the budget is streamed from the pyramid: a small level
+    // is read whole for the first picture (and the slice stacks), the ray caster loads the rest.
+    std::shared_ptr<const streaming::BrickSource> pyramid;
+    if (chosen > 0 || !sparse.empty() ||
+        (options.MemoryBudget && plan.levels[0].PeakBytes() > options.MemoryBudget)) {
+      try {
+        pyramid = streaming::OpenZarrBrickSource(path, ChunkCacheBytes(options.MemoryBudget));
+      } catch (const std::exception&) {
+        pyramid = nullptr;  // read whole at the finest level that fits, as without a pyramid
+      }
+    }
+    if (pyramid && count > 1) {
+      chosen = 1;  // the finest level is what does not fit
+      while (chosen + 1 < count && !(fits(plan.levels[chosen]) && ShownBytes(plan.levels[chosen]) <= kStreamedBaseBytes))
+        ++chosen;
+      while (chosen < count && !fits(plan.levels[chosen])) ++chosen;
+    }
     if (chosen == count) {
       const imaging::ZarrLevel& l = plan.levels.back();
       const uint64_t limit = options.MaxBytes ? options.MaxBytes : available;
@@ -48,8 +88,16 @@ std::optional<VolumeData> ReadZarrVolume(const std::string& path, ProgressSink& 
       if (l.slices > 32767) error = plan.name + " has " + std::to_string(l.slices) + " slices; at most 32767 can be opened.";
       return std::nullopt;
     }
+    if (pyramid && count == 1) pyramid = nullptr;  // nothing coarser to show first
+    if (!sparse.empty() && (!pyramid || chosen >= count || ShownBytes(plan.levels[chosen]) > kStreamedBaseBytes)) {
+      error = Sentence(sparse);
+      return std::nullopt;
+    }
     std::string note;  // the finest level is the image as stored: nothing to say
-    if (chosen > 0) {
+    if (pyramid) {
+      note = "level " + std::to_string(chosen + 1) + " of " + std::to_string(count) + " (" + plan.levels[chosen].Size() +
+             ") in memory; the ray-cast render modes load finer detail where the view needs it";
+    } else if (chosen > 0) {
       note = "level " + std::to_string(chosen + 1) + " of " + std::to_string(count) + " (" + plan.levels[chosen].Size() +
              ") shown: the finest that fits the memory";
     }
@@ -57,6 +105,7 @@ std::optional<VolumeData> ReadZarrVolume(const std::string& path, ProgressSink& 
     if (!stack) return std::nullopt;
     VolumeData v = ShowHyperstack(std::move(*stack));
     v.FilePath = path;
+    v.Pyramid = std::move(pyramid);
     return v;
   } catch (const std::bad_alloc&) {
     error = "There is not enough memory to open " + FileNameOf(imaging::ZarrFolderOf(path)) + ".";

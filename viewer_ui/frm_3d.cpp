@@ -92,6 +92,7 @@ frm3D::frm3D(QWidget* parent) : QMainWindow(parent) {
   viewer_->UseScriptConsole(std::make_unique<EditorConsole>(*editor_));
   RefreshPaletteMenu();
   PlaceEmptyHint();
+  ApplyMemorySettings();
   const bool wheel_away = QSettings("Lumetrix", "Lumetrix").value("WheelAwayZoomsIn", false).toBool();
   viewer_->SetWheelAwayZoomsIn(wheel_away);
   findChild<QAction*>("mnuControlWheelAwayZoomsIn")->setChecked(wheel_away);
@@ -476,6 +477,16 @@ void frm3D::Unload() {
   if (avi2gif_) avi2gif_->close();
   if (help_) help_->close();
   emit Unloading();
+}
+
+void frm3D::ApplyMemorySettings() {
+  // Megabytes from Preferences; 0: from the memory available.
+  QSettings settings("Lumetrix", "Lumetrix");
+  const auto bytes = [&](const char* key) {
+    const qulonglong mb = settings.value(QString("Streaming/") + key, 0).toULongLong();
+    return uint64_t(std::min<qulonglong>(mb, 16777216)) << 20;
+  };
+  viewer_->SetMemoryBudget({bytes("HostCacheMB"), bytes("GpuCacheMB")});
 }
 
 }  // namespace lumetrix

@@ -53,6 +53,8 @@ class frm3D : public QMainWindow, public ProgressSink, public MruMenu, public Me
   Viewer& TheViewer() { return *viewer_; }
   // Opens a file named on the command line, and lists it among the recent files.
   bool OpenAtStart(const std::string& path);
+  // The memory budgets of Preferences ("Streaming/HostCacheMB", "Streaming/GpuCacheMB").
+  void ApplyMemorySettings();
 
   // Progress frame.
   void ShowProgress(const std::string& caption, int32_t start, int32_t maximum) override;
