@@ -14,7 +14,9 @@
 #include "imaging/zarr/zarr_reader.h"
 #include "viewer/byte_transpose.h"
 #include "viewer/hyperstack_view.h"
+#include "viewer/streamed_volume.h"
 #include "viewer/zarr_volume.h"
+#include "streaming/tiff_brick_source.h"
 
 namespace lumetrix {
 namespace {
@@ -181,6 +183,23 @@ std::optional<VolumeData> ReadThroughImageBox(const std::string& path, imaging::
   return std::nullopt;
 }
 
+// A TIFF series beyond the memory: its own pyramid levels (SubIFDs, reduced-resolution images)
+// streamed. Nothing with `error` empty when the file has no pyramid (`cache_note` then says why
+// none could be built), so that the caller reads it whole if it can.
+std::optional<VolumeData> StreamTiff(const imaging::HyperstackPlan& plan, const VolumeLoadOptions& options,
+                                     ProgressSink& progress, std::string& error, std::string& cache_note) {
+  std::shared_ptr<const streaming::BrickSource> source =
+      streaming::OpenTiffBrickSource(plan.path, options.Series, PieceCacheBytes(options.MemoryBudget));
+  PyramidFacts facts;
+  facts.path = plan.path, facts.name = plan.name;
+  std::copy(plan.layout.voxel, plan.layout.voxel + 3, facts.voxel);
+  facts.unit = plan.layout.unit;
+  facts.looks = plan.layout.channels;
+  if (source->Levels().size() > 1) return OpenStreamedVolume(std::move(source), facts, progress, error);
+  (void)cache_note;
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<VolumeData> ReadVolume(const std::string& path, imaging::ImageBox& image,
@@ -207,18 +226,26 @@ std::optional<VolumeData> ReadVolume(const std::string& path, imaging::ImageBox&
     const uint64_t shown = uint64_t(plan.Width()) * uint64_t(plan.Height()) * uint64_t(slices) * (grey ? 1 : 3);
     const uint64_t needed = plan.PeakBytes() + shown;
     const uint64_t available = imaging::AvailableMemoryBytes();
-    if ((options.MaxBytes && shown > options.MaxBytes) || (!options.MaxBytes && available && needed > available) ||
-        needed > static_cast<uint64_t>(PTRDIFF_MAX)) {
+    const bool fits = !((options.MaxBytes && shown > options.MaxBytes) || (!options.MaxBytes && available && needed > available) ||
+                        needed > static_cast<uint64_t>(PTRDIFF_MAX));
+    // Beyond the memory or the budget: streamed from the file's pyramid, or from one built for it.
+    std::string cache_note;
+    if (!fits || (options.MemoryBudget && plan.PeakBytes() > options.MemoryBudget)) {
+      std::optional<VolumeData> streamed = StreamTiff(plan, options, progress, error, cache_note);
+      if (streamed || !error.empty()) return streamed;
+    }
+    if (!fits) {
       const uint64_t limit = options.MaxBytes ? options.MaxBytes : available;
       error = name + " needs " + Megabytes(options.MaxBytes ? shown : needed) + " of memory (" +
               std::to_string(plan.Width()) + " x " + std::to_string(plan.Height()) + " x " + std::to_string(slices) +
               (plan.Channels() == 1 ? std::string(" grey") : " x " + std::to_string(plan.Channels()) + " channels") +
               (plan.layout.frames > 1 ? " x " + std::to_string(plan.layout.frames) + " time points" : std::string()) +
-              "), more than is available (" + Megabytes(limit) + ").";
+              "), more than is available (" + Megabytes(limit) + ")." + (cache_note.empty() ? "" : " " + cache_note);
       return std::nullopt;
     }
     std::optional<imaging::Hyperstack> stack = imaging::ReadHyperstack(plan, progress, error);
     if (!stack) return std::nullopt;
+    if (!cache_note.empty()) stack->note += (stack->note.empty() ? "" : "  ") + cache_note;
     VolumeData v = ShowHyperstack(std::move(*stack));
     v.FilePath = path;
     return v;

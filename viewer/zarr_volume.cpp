@@ -7,8 +7,8 @@
 #include "core/file_helpers.h"
 #include "imaging/available_memory.h"
 #include "imaging/zarr/zarr_reader.h"
-#include "streaming/memory_budget.h"
 #include "streaming/zarr_brick_source.h"
+#include "viewer/streamed_volume.h"
 #include "viewer/hyperstack_view.h"
 
 namespace lumetrix {
@@ -19,17 +19,6 @@ std::string Megabytes(uint64_t bytes) { return std::to_string((bytes + (1 << 20)
 // The shown (8-bit) volume of a level: one byte per voxel for one channel, three for colour.
 uint64_t ShownBytes(const imaging::ZarrLevel& l) {
   return uint64_t(l.width) * uint64_t(l.height) * uint64_t(l.slices) * (l.channels == 1 ? 1 : 3);
-}
-
-// The level read whole beside a streamed pyramid: at most 16 MB shown (256 x 256 x 256), so
-// that the first picture comes as soon as a small volume's would.
-constexpr uint64_t kStreamedBaseBytes = uint64_t{16} << 20;
-
-// Decoded chunks a streamed pyramid keeps, besides the host budget's bricks: an eighth of it,
-// at least 16 MB.
-uint64_t ChunkCacheBytes(uint64_t host_budget) {
-  const uint64_t host = host_budget ? host_budget : streaming::BudgetFor({}, imaging::AvailableMemoryBytes()).host;
-  return std::max<uint64_t>(host / 8, uint64_t{16} << 20);
 }
 
 // A sentence from below: full stop at the end.
@@ -68,7 +57,7 @@ std::optional<VolumeData> ReadZarrVolume(const std::string& path, ProgressSink& 
     if (chosen > 0 || !sparse.empty() ||
         (options.MemoryBudget && plan.levels[0].PeakBytes() > options.MemoryBudget)) {
       try {
-        pyramid = streaming::OpenZarrBrickSource(path, ChunkCacheBytes(options.MemoryBudget));
+        pyramid = streaming::OpenZarrBrickSource(path, PieceCacheBytes(options.MemoryBudget));
       } catch (const std::exception&) {
         pyramid = nullptr;  // read whole at the finest level that fits, as without a pyramid
       }
