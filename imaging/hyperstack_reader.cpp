@@ -35,8 +35,9 @@ PagePlace PlaceOf(const HyperstackLayout& l, int64_t index) {
   return place;
 }
 
-// How the held samples stand for the stored ones, for every kind but the rescaled one.
-StoredValues ValuesOf(const detail::PageShape& shape) {
+}  // namespace
+
+StoredValues HeldValuesOf(const detail::PageShape& shape) {
   StoredValues v;
   v.bits = shape.stored_bits;
   v.format = shape.sample_format == SAMPLEFORMAT_IEEEFP ? SampleFormat::kFloat
@@ -46,7 +47,45 @@ StoredValues ValuesOf(const detail::PageShape& shape) {
   return v;
 }
 
-}  // namespace
+HyperstackPageReader::HyperstackPageReader(const HyperstackPlan& plan) : plan_(plan) {
+  for (const std::string& file : plan.files.empty() ? std::vector<std::string>{plan.path} : plan.files)
+    stamps_.push_back(detail::StampOf(file));
+  readers_.resize(stamps_.size());
+}
+
+HyperstackPageReader::~HyperstackPageReader() = default;
+
+void HyperstackPageReader::Decode(size_t i, void* const* planes) {
+  const HyperstackLayout& l = plan_.layout;
+  const detail::PageShape& shape = plan_.page_shape;
+  const auto reader_of = [&](size_t file) -> detail::TiffReader& {
+    if (!readers_[file])
+      readers_[file] = std::make_unique<detail::TiffReader>(plan_.files.empty() ? plan_.path : plan_.files[file], stamps_[file]);
+    return *readers_[file];
+  };
+  const std::string where = "page " + std::to_string(i + 1) + " of " + plan_.name;
+  const auto blank = [&] {
+    const size_t bytes = size_t(shape.width) * shape.height * size_t(shape.bits / 8);
+    for (int k = 0; k < shape.channels; ++k) std::memset(planes[k], 0, bytes);
+  };
+  if (!plan_.mapped.empty()) {
+    const MappedPage& m = plan_.mapped[i];
+    if (m.file < 0) {  // a plane no page holds
+      blank();
+    } else {
+      const std::string file = m.file == 0 ? plan_.name : detail::FileNameOf(plan_.files[m.file]);
+      reader_of(static_cast<size_t>(m.file))
+          .DecodeAt(m.directory, shape, planes, "plane " + std::to_string(i + 1) + " of " + file);
+    }
+  } else if (l.pages_present >= 0 && i >= static_cast<size_t>(l.pages_present)) {  // not acquired
+    blank();
+  } else if (l.pages_after_first_ifd) {
+    reader_of(0).DecodeAt(plan_.directories[0], shape, planes, where,
+                          i == 0 ? 0 : shape.data_offset + i * shape.data_bytes);
+  } else {
+    reader_of(0).DecodeAt(plan_.directories[i], shape, planes, where);
+  }
+}
 
 HyperstackPlan PlanHyperstack(const std::string& path, int32_t series) {
   const detail::ProbedFile probe = detail::ProbeImageFile(path);
@@ -96,7 +135,7 @@ std::optional<Hyperstack> ReadHyperstack(const HyperstackPlan& plan, ProgressSin
   h.looks = l.channels;
   h.note = l.note;
   h.kind = shape.kind;
-  h.values = ValuesOf(shape);
+  h.values = HeldValuesOf(shape);
   h.data = AllocateSamples(std::max<uint64_t>(plan.Bytes(), 1));
   std::unique_ptr<uint8_t[], FreeDeleter> floats;
   if (shape.bits == 32) floats = AllocateSamples(plan.Samples() * 4);
@@ -113,23 +152,12 @@ std::optional<Hyperstack> ReadHyperstack(const HyperstackPlan& plan, ProgressSin
   };
 
   const auto pages = static_cast<size_t>(l.PagesUsed());
-  std::vector<detail::FileStamp> stamps;  // of every file of a set, as planned
-  for (const std::string& file : plan.files.empty() ? std::vector<std::string>{plan.path} : plan.files)
-    stamps.push_back(detail::StampOf(file));
-  // Each worker's own libtiff handles, opened when first needed.
-  struct WorkerFiles {
-    std::vector<std::unique_ptr<detail::TiffReader>> readers;
-  };
   if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
   threads = static_cast<unsigned>(std::min<size_t>({threads, pages, 64}));
-  std::vector<WorkerFiles> files(std::max(threads, 1u));
+  // Each worker's own page reader (and so its own libtiff handles), made when first needed.
+  std::vector<std::unique_ptr<HyperstackPageReader>> readers(std::max(threads, 1u));
   const auto read_page = [&](unsigned worker, size_t i) {
-    std::vector<std::unique_ptr<detail::TiffReader>>& readers = files[worker].readers;
-    readers.resize(stamps.size());
-    const auto reader_of = [&](size_t file) -> detail::TiffReader& {
-      if (!readers[file]) readers[file] = std::make_unique<detail::TiffReader>(plan.files.empty() ? plan.path : plan.files[file], stamps[file]);
-      return *readers[file];
-    };
+    if (!readers[worker]) readers[worker] = std::make_unique<HyperstackPageReader>(plan);
     std::vector<void*> planes(static_cast<size_t>(shape.channels));
     std::vector<size_t> numbers(planes.size());
     const PagePlace place = PlaceOf(l, static_cast<int64_t>(i));
@@ -140,28 +168,7 @@ std::optional<Hyperstack> ReadHyperstack(const HyperstackPlan& plan, ProgressSin
       planes[static_cast<size_t>(k)] = shape.bits == 32 ? floats.get() + plane * h.PlaneSamples() * 4
                                                         : h.data.get() + plane * h.PlaneBytes();
     }
-    const std::string where = "page " + std::to_string(i + 1) + " of " + plan.name;
-    const auto blank = [&] {
-      const size_t bytes = shape.bits == 32 ? h.PlaneSamples() * 4 : h.PlaneBytes();
-      for (void* plane : planes) std::memset(plane, 0, bytes);
-    };
-    if (!plan.mapped.empty()) {
-      const MappedPage& m = plan.mapped[i];
-      if (m.file < 0) {  // a plane no page holds
-        blank();
-      } else {
-        const std::string file = m.file == 0 ? plan.name : detail::FileNameOf(plan.files[m.file]);
-        reader_of(static_cast<size_t>(m.file))
-            .DecodeAt(m.directory, shape, planes.data(), "plane " + std::to_string(i + 1) + " of " + file);
-      }
-    } else if (l.pages_present >= 0 && i >= static_cast<size_t>(l.pages_present)) {  // not acquired
-      blank();
-    } else if (l.pages_after_first_ifd) {
-      reader_of(0).DecodeAt(plan.directories[0], shape, planes.data(), where,
-                            i == 0 ? 0 : shape.data_offset + i * shape.data_bytes);
-    } else {
-      reader_of(0).DecodeAt(plan.directories[i], shape, planes.data(), where);
-    }
+    readers[worker]->Decode(i, planes.data());
     if (shape.bits == 16) {
       for (size_t plane : numbers) note_range(plane);
     }

@@ -4,11 +4,13 @@
 // per worker, with progress and Cancel.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "core/progress_sink.h"
+#include "imaging/file_probe.h"
 #include "imaging/hyperstack.h"
 #include "imaging/hyperstack_layout.h"
 #include "imaging/page_shape.h"
@@ -56,6 +58,32 @@ struct HyperstackPlan {
 // sentence naming the file (not a TIFF file, damaged chain, undecodable first page, no such
 // series, a volume the file is too small to hold).
 HyperstackPlan PlanHyperstack(const std::string& path, int32_t series = 0);
+
+namespace detail {
+class TiffReader;
+}
+
+// How the held samples of a plan's pages stand for the stored ones (before floating-point and
+// 32-bit samples are rescaled into 16 bits, which sets offset and scale).
+StoredValues HeldValuesOf(const detail::PageShape& shape);
+
+// Decodes the pages a plan uses one at a time, with one libtiff handle per file opened when
+// first needed; not shared between threads.
+class HyperstackPageReader {
+ public:
+  explicit HyperstackPageReader(const HyperstackPlan& plan);
+  ~HyperstackPageReader();
+  HyperstackPageReader(const HyperstackPageReader&) = delete;
+  HyperstackPageReader& operator=(const HyperstackPageReader&) = delete;
+  // Used page `index` (page order, HyperstackLayout::PageOf) into page_shape.channels planes of
+  // width x height samples of page_shape.bits; planes no page holds are blank. Throws ImageError.
+  void Decode(size_t index, void* const* planes);
+
+ private:
+  const HyperstackPlan& plan_;
+  std::vector<detail::FileStamp> stamps_;  // of every file of a set, as planned
+  std::vector<std::unique_ptr<detail::TiffReader>> readers_;
+};
 
 // Decodes every page the plan uses; `threads` 0 means one per core. Progress "Reading Image",
 // one step per page. Nothing when the progress sink asked to stop (`error` says so); throws

@@ -6,13 +6,22 @@
 
 namespace lumetrix::imaging {
 
-StoredValues ScaleFloatsInto16(const float* floats, size_t count, uint16_t* out) {
-  float lo = std::numeric_limits<float>::infinity(), hi = -lo;
+void FloatRange::Add(const float* floats, size_t count) {
   for (size_t i = 0; i < count; ++i) {
     if (!std::isfinite(floats[i])) continue;
     lo = std::min(lo, floats[i]);
     hi = std::max(hi, floats[i]);
   }
+}
+
+StoredValues ScaleFloatsInto16(const float* floats, size_t count, uint16_t* out) {
+  FloatRange range;
+  range.Add(floats, count);
+  return ScaleFloatsOver(range, floats, count, out);
+}
+
+StoredValues ScaleFloatsOver(const FloatRange& range, const float* floats, size_t count, uint16_t* out) {
+  const float lo = range.lo, hi = range.hi;
   const double span = static_cast<double>(hi) - lo;
   for (size_t i = 0; i < count; ++i) {
     const float v = floats[i];

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <string>
 
 namespace lumetrix::imaging {
@@ -28,6 +29,14 @@ struct StoredValues {
   }
   friend bool operator==(const StoredValues&, const StoredValues&) = default;
 };
+
+// The finite range of float samples, gathered piece by piece (a volume read plane by plane).
+struct FloatRange {
+  float lo = std::numeric_limits<float>::infinity(), hi = -std::numeric_limits<float>::infinity();
+  void Add(const float* floats, size_t count);
+};
+// Float samples become 16 bits over `range` as ScaleFloatsInto16 makes them over their own.
+StoredValues ScaleFloatsOver(const FloatRange& range, const float* floats, size_t count, uint16_t* out);
 
 // Float samples (in plane order) become 16 bits over their finite range (infinities to the ends,
 // NaN and a constant file to 0); returns what each 16-bit value stands for.
