@@ -133,8 +133,12 @@ TEST(PyramidCache, FoldersThatCannotBeWrittenGiveASentenceAndBuildsSideBySideEnd
                               "); it is shown from memory.");
     }
   }
-  EXPECT_EQ(PyramidCacheMessage("cells.tif", "/c", ENOSPC),
-            "The pyramid of cells.tif cannot be kept in /c (the disk is full); it is shown from memory.");
+  // What the folder's errors say (a read-only folder is only made by a user who is not root).
+  const std::pair<int, const char*> codes[] = {{ENOSPC, "the disk is full"}, {EDQUOT, "the disk is full"},
+      {EROFS, "the folder is read-only"}, {EACCES, "the folder is read-only"}, {EIO, "input/output error"}};
+  for (const auto& [code, reason] : codes)
+    EXPECT_EQ(PyramidCacheMessage("cells.tif", "/c", code),
+              "The pyramid of cells.tif cannot be kept in /c (" + std::string(reason) + "); it is shown from memory.");
 
   // Both builds are held at their first plane until the other has reached it too.
   class Meeting : public NullProgress {
