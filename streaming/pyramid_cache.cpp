@@ -1,6 +1,7 @@
 #include "streaming/pyramid_cache.h"
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -122,7 +123,8 @@ std::string DefaultPyramidCacheFolder() {
   std::string base = xdg && xdg[0] == '/' ? xdg : "";
   if (base.empty()) {
     const char* home = std::getenv("HOME");
-    base = std::string(home && home[0] ? home : "/tmp") + "/.cache";
+    const passwd* user = home && home[0] ? nullptr : ::getpwuid(::getuid());  // HOME unset: the account's
+    base = std::string(home && home[0] ? home : user && user->pw_dir ? user->pw_dir : "") + "/.cache";
   }
   return base + "/lumetrix/pyramids";
 }

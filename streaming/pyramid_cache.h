@@ -31,7 +31,7 @@ class PyramidCacheError : public std::runtime_error {
 std::string PyramidCacheMessage(const std::string& file_name, const std::string& folder, int code);
 
 // $XDG_CACHE_HOME/lumetrix/pyramids, or $HOME/.cache/lumetrix/pyramids when XDG_CACHE_HOME is
-// unset or not an absolute path.
+// unset or not an absolute path (the account's home folder when HOME is unset too).
 std::string DefaultPyramidCacheFolder();
 // The bound when none is set: 20 GB, or a quarter of the space the cache could take on its disk
 // (the free space plus the `held` bytes the cache already takes), whichever is smaller.
