@@ -56,6 +56,32 @@ PageSource PageSourceOf(const HyperstackPlan& plan, size_t i) {
   return {0, plan.directories[i], 0};
 }
 
+HyperstackPageReader::HyperstackPageReader(const HyperstackPlan& plan) : plan_(plan) {
+  for (const std::string& file : plan.files.empty() ? std::vector<std::string>{plan.path} : plan.files)
+    stamps_.push_back(detail::StampOf(file));
+  readers_.resize(stamps_.size());
+}
+
+HyperstackPageReader::~HyperstackPageReader() = default;
+
+void HyperstackPageReader::Decode(size_t i, void* const* planes) {
+  const detail::PageShape& shape = plan_.page_shape;
+  const PageSource source = PageSourceOf(plan_, i);
+  if (source.file < 0) {  // a plane no page holds, or not acquired
+    const size_t bytes = size_t(shape.width) * shape.height * size_t(shape.bits / 8);
+    for (int k = 0; k < shape.channels; ++k) std::memset(planes[k], 0, bytes);
+    return;
+  }
+  const auto file = static_cast<size_t>(source.file);
+  if (!readers_[file])
+    readers_[file] = std::make_unique<detail::TiffReader>(plan_.files.empty() ? plan_.path : plan_.files[file], stamps_[file]);
+  const std::string where = plan_.mapped.empty()
+                                ? "page " + std::to_string(i + 1) + " of " + plan_.name
+                                : "plane " + std::to_string(i + 1) + " of " +
+                                      (file == 0 ? plan_.name : detail::FileNameOf(plan_.files[file]));
+  readers_[file]->DecodeAt(source.directory, shape, planes, where, source.data_offset);
+}
+
 HyperstackPlan PlanHyperstack(const std::string& path, int32_t series) {
   const detail::ProbedFile probe = detail::ProbeImageFile(path);
   HyperstackPlan plan;
@@ -121,23 +147,12 @@ std::optional<Hyperstack> ReadHyperstack(const HyperstackPlan& plan, ProgressSin
   };
 
   const auto pages = static_cast<size_t>(l.PagesUsed());
-  std::vector<detail::FileStamp> stamps;  // of every file of a set, as planned
-  for (const std::string& file : plan.files.empty() ? std::vector<std::string>{plan.path} : plan.files)
-    stamps.push_back(detail::StampOf(file));
-  // Each worker's own libtiff handles, opened when first needed.
-  struct WorkerFiles {
-    std::vector<std::unique_ptr<detail::TiffReader>> readers;
-  };
   if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
   threads = static_cast<unsigned>(std::min<size_t>({threads, pages, 64}));
-  std::vector<WorkerFiles> files(std::max(threads, 1u));
+  // Each worker's own page reader (and so its own libtiff handles), made when first needed.
+  std::vector<std::unique_ptr<HyperstackPageReader>> readers(std::max(threads, 1u));
   const auto read_page = [&](unsigned worker, size_t i) {
-    std::vector<std::unique_ptr<detail::TiffReader>>& readers = files[worker].readers;
-    readers.resize(stamps.size());
-    const auto reader_of = [&](size_t file) -> detail::TiffReader& {
-      if (!readers[file]) readers[file] = std::make_unique<detail::TiffReader>(plan.files.empty() ? plan.path : plan.files[file], stamps[file]);
-      return *readers[file];
-    };
+    if (!readers[worker]) readers[worker] = std::make_unique<HyperstackPageReader>(plan);
     std::vector<void*> planes(static_cast<size_t>(shape.channels));
     std::vector<size_t> numbers(planes.size());
     const PagePlace place = PlaceOf(l, static_cast<int64_t>(i));
@@ -148,20 +163,7 @@ std::optional<Hyperstack> ReadHyperstack(const HyperstackPlan& plan, ProgressSin
       planes[static_cast<size_t>(k)] = shape.bits == 32 ? floats.get() + plane * h.PlaneSamples() * 4
                                                         : h.data.get() + plane * h.PlaneBytes();
     }
-    const std::string where = "page " + std::to_string(i + 1) + " of " + plan.name;
-    const auto blank = [&] {
-      const size_t bytes = shape.bits == 32 ? h.PlaneSamples() * 4 : h.PlaneBytes();
-      for (void* plane : planes) std::memset(plane, 0, bytes);
-    };
-    const PageSource source = PageSourceOf(plan, i);
-    if (source.file < 0) {  // a plane no page holds, or not acquired
-      blank();
-    } else if (!plan.mapped.empty()) {
-      const std::string file = source.file == 0 ? plan.name : detail::FileNameOf(plan.files[size_t(source.file)]);
-      reader_of(size_t(source.file)).DecodeAt(source.directory, shape, planes.data(), "plane " + std::to_string(i + 1) + " of " + file);
-    } else {
-      reader_of(0).DecodeAt(source.directory, shape, planes.data(), where, source.data_offset);
-    }
+    readers[worker]->Decode(i, planes.data());
     if (shape.bits == 16) {
       for (size_t plane : numbers) note_range(plane);
     }

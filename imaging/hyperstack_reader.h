@@ -4,11 +4,13 @@
 // per worker, with progress and Cancel.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "core/progress_sink.h"
+#include "imaging/file_probe.h"
 #include "imaging/hyperstack.h"
 #include "imaging/hyperstack_layout.h"
 #include "imaging/page_shape.h"
@@ -70,6 +72,28 @@ PageSource PageSourceOf(const HyperstackPlan& plan, size_t index);
 // What the held samples of pages of `shape` stand for (for 32-bit pages, before their scaling
 // sets offset and scale).
 StoredValues HeldValuesOf(const detail::PageShape& shape);
+
+namespace detail {
+class TiffReader;
+}
+
+// Decodes the pages a plan uses one at a time, with one libtiff handle per file opened when
+// first needed; not shared between threads.
+class HyperstackPageReader {
+ public:
+  explicit HyperstackPageReader(const HyperstackPlan& plan);
+  ~HyperstackPageReader();
+  HyperstackPageReader(const HyperstackPageReader&) = delete;
+  HyperstackPageReader& operator=(const HyperstackPageReader&) = delete;
+  // Used page `index` (page order, HyperstackLayout::PageOf) into page_shape.channels planes of
+  // width x height samples of page_shape.bits; planes no page holds are blank. Throws ImageError.
+  void Decode(size_t index, void* const* planes);
+
+ private:
+  const HyperstackPlan& plan_;
+  std::vector<detail::FileStamp> stamps_;  // of every file of a set, as planned
+  std::vector<std::unique_ptr<detail::TiffReader>> readers_;
+};
 
 // Decodes every page the plan uses; `threads` 0 means one per core. Progress "Reading Image",
 // one step per page. Nothing when the progress sink asked to stop (`error` says so); throws

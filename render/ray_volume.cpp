@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "render/texture_budget.h"
+#include "streaming/halve_volume.h"
 #include "viewer/byte_transpose.h"
 
 namespace lumetrix {
@@ -24,22 +25,6 @@ std::vector<uint8_t> PagesOfGrey(const VolumeData& v, int c) {
   return out;
 }
 
-template <typename T>
-void Halve(const T* in, int32_t w, int32_t h, int32_t d, T* out) {
-  const int32_t w2 = (w + 1) / 2, h2 = (h + 1) / 2, d2 = (d + 1) / 2;
-  for (int32_t z = 0; z < d2; ++z)
-    for (int32_t y = 0; y < h2; ++y)
-      for (int32_t x = 0; x < w2; ++x) {
-        uint64_t sum = 0;
-        int n = 0;
-        for (int32_t dz = 0; dz < 2 && 2 * z + dz < d; ++dz)
-          for (int32_t dy = 0; dy < 2 && 2 * y + dy < h; ++dy)
-            for (int32_t dx = 0; dx < 2 && 2 * x + dx < w; ++dx, ++n)
-              sum += in[(static_cast<size_t>(2 * z + dz) * h + (2 * y + dy)) * w + (2 * x + dx)];
-        out[(static_cast<size_t>(z) * h2 + y) * w2 + x] = static_cast<T>((sum + n / 2) / n);
-      }
-}
-
 }  // namespace
 
 uint64_t RayVolume::Bytes() const {
@@ -47,16 +32,6 @@ uint64_t RayVolume::Bytes() const {
   for (const RayChannel& c : Channels)
     bytes += static_cast<uint64_t>(Width) * Height * Depth * static_cast<uint64_t>(c.Bits / 8);
   return bytes + Palette.size();
-}
-
-std::vector<uint8_t> HalveVolume(const uint8_t* voxels, int bits, int32_t w, int32_t h, int32_t d) {
-  const size_t n = static_cast<size_t>((w + 1) / 2) * ((h + 1) / 2) * ((d + 1) / 2);
-  std::vector<uint8_t> out(n * static_cast<size_t>(bits / 8));
-  if (bits == 16)
-    Halve(reinterpret_cast<const uint16_t*>(voxels), w, h, d, reinterpret_cast<uint16_t*>(out.data()));
-  else
-    Halve(voxels, w, h, d, out.data());
-  return out;
 }
 
 RayVolume PrepareRayVolume(const VolumeData& v, const SliceColourer& colourer, const RayLimits& limits,
@@ -112,7 +87,7 @@ RayVolume PrepareRayVolume(const VolumeData& v, const SliceColourer& colourer, c
     if (r.Steps == kMostDownsampleSteps)
       throw TextureBuildError("The volume is too large for this OpenGL driver's 3D textures, even 64 times smaller.");
     for (RayChannel& ch : r.Channels) {
-      ch.Owned = HalveVolume(ch.Voxels, ch.Bits, r.Width, r.Height, r.Depth);
+      ch.Owned = streaming::HalveVolume(ch.Voxels, ch.Bits, r.Width, r.Height, r.Depth);
       ch.Voxels = ch.Owned.data();
     }
     r.Width = (r.Width + 1) / 2, r.Height = (r.Height + 1) / 2, r.Depth = (r.Depth + 1) / 2;

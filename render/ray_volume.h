@@ -46,7 +46,4 @@ struct RayLimits {
 RayVolume PrepareRayVolume(const VolumeData& v, const SliceColourer& colourer, const RayLimits& limits,
                            std::string& note);
 
-// Averages 2 x 2 x 2 blocks (the last one of an odd side alone).
-std::vector<uint8_t> HalveVolume(const uint8_t* voxels, int bits, int32_t w, int32_t h, int32_t d);
-
 }  // namespace lumetrix

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang in build/fuzz and runs them, two at a time: the script
 # engine's (fuzz_parse, fuzz_compile, fuzz_run, fuzz_regexp) and the readers of outside data (fuzz_tiff,
-# fuzz_metadata, fuzz_bmp_jpeg, fuzz_palette_files, fuzz_avi, fuzz_settings, fuzz_keyframes, fuzz_zarr, fuzz_brick_source;
+# fuzz_metadata, fuzz_bmp_jpeg, fuzz_palette_files, fuzz_avi, fuzz_settings, fuzz_keyframes, fuzz_zarr, fuzz_brick_source,
+# fuzz_pyramid_cache;
 # fuzz/CMakeLists.txt).
 #   scripts/fuzz.sh           every target for 5 minutes (FUZZ_SECONDS=n to change)
 #   scripts/fuzz.sh --short   every target but fuzz_run for 8 s (what ./test.sh runs; under a
@@ -68,7 +69,7 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=None -DCMAKE_CXX_FLAGS="$flag
 # The short run covers the script front end (lexer, parser, compiler) and every reader; the long
 # one also runs scripts.
 targets=(fuzz_parse fuzz_compile fuzz_tiff fuzz_metadata fuzz_bmp_jpeg fuzz_palette_files fuzz_avi fuzz_settings
-  fuzz_keyframes fuzz_zarr fuzz_brick_source fuzz_regexp)
+  fuzz_keyframes fuzz_zarr fuzz_brick_source fuzz_pyramid_cache fuzz_regexp)
 (( short )) || targets+=(fuzz_run)
 if [[ -n ${FUZZ_TARGETS:-} ]]; then read -ra targets <<<"$FUZZ_TARGETS"; fi
 cmake --build "$build" -j"$jobs" --target "${targets[@]}" >"$build/build.log" 2>&1 ||

@@ -12,6 +12,7 @@
 #include "viewer_ui/frm_3d.h"
 #include "viewer_ui/frm_about.h"
 #include "viewer_ui/frm_display.h"
+#include "viewer_ui/preferences_dialog.h"
 #include "viewer/render_options.h"
 #include "viewer_ui/recompress_command.h"
 #include "viewer_ui/time_player.h"
@@ -153,6 +154,7 @@ void frm3D::BuildMenus() {
     Viewer::BusyScope busy(*viewer_);  // the progress frame lets other commands run
     RecompressAviWithDialogs(this, *this, *this);
   })->setVisible(false);
+  action(tools, "mnuToolsPreferences", "&Preferences...", [this] { PreferencesDialog(this).exec(); });
 
   mnuPallete_ = menu("mnuPallete", "&Palette");
   mnuPallete_->menuAction()->setVisible(false);

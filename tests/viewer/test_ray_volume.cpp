@@ -4,6 +4,7 @@
 #include "render/ray_transfer.h"
 #include "render/ray_volume.h"
 #include "render/texture_budget.h"
+#include "streaming/halve_volume.h"
 #include "viewer/hyperstack_view.h"
 
 namespace lumetrix {
@@ -35,9 +36,9 @@ TEST(RayVolume, GreyPagesAreReorderedColumnsFirstThenRowsThenPages) {
 TEST(RayVolume, HalvingAveragesBlocksAndKeepsTheLastOfAnOddSide) {
   // 3 x 2 x 2: the first block holds 0..7 scattered, the odd column 100 and 104 (rounded mean).
   const uint8_t in[] = {0, 1, 100, 2, 3, 100, 4, 5, 104, 6, 7, 104};
-  EXPECT_EQ(HalveVolume(in, 8, 3, 2, 2), (std::vector<uint8_t>{4, 102}));
+  EXPECT_EQ(streaming::HalveVolume(in, 8, 3, 2, 2), (std::vector<uint8_t>{4, 102}));
   const uint16_t wide[] = {1000, 3000, 60000, 65535};  // 2 x 2 x 1: (129535 + 2) / 4
-  const std::vector<uint8_t> out = HalveVolume(reinterpret_cast<const uint8_t*>(wide), 16, 2, 2, 1);
+  const std::vector<uint8_t> out = streaming::HalveVolume(reinterpret_cast<const uint8_t*>(wide), 16, 2, 2, 1);
   ASSERT_EQ(out.size(), 2u);
   EXPECT_EQ(*reinterpret_cast<const uint16_t*>(out.data()), 32384);
 }
