@@ -52,8 +52,8 @@ class TiffBrickSource final : public BrickSource {
     }
     std::stable_sort(coarser.begin(), coarser.end(), [](const auto& a, const auto& b) { return a.Width() > b.Width(); });
     for (HyperstackPlan& p : coarser)
-      if (p.Width() < infos_.back().width) AddLevel(std::move(p));
-    const imaging::detail::PageShape& shape = first.page_shape;
+      if (p.Width() < infos_.back().width) AddLevel(std::move(p));  // `first` moves with levels_ here
+    const imaging::detail::PageShape& shape = levels_[0].plan.page_shape;
     values_ = imaging::HeldValuesOf(shape);
     if (shape.bits == 32) {
       float_range_ = CoarsestRange();
