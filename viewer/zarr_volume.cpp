@@ -68,6 +68,11 @@ std::optional<VolumeData> ReadZarrVolume(const std::string& path, ProgressSink& 
         ++chosen;
       while (chosen < count && !fits(plan.levels[chosen])) ++chosen;
     }
+    if (pyramid && count == 1) pyramid = nullptr;  // nothing coarser to show first
+    if (!sparse.empty() && (!pyramid || chosen >= count || ShownBytes(plan.levels[chosen]) > kStreamedBaseBytes)) {
+      error = Sentence(sparse);
+      return std::nullopt;
+    }
     if (chosen == count) {
       const imaging::ZarrLevel& l = plan.levels.back();
       const uint64_t limit = options.MaxBytes ? options.MaxBytes : available;
@@ -75,11 +80,6 @@ std::optional<VolumeData> ReadZarrVolume(const std::string& path, ProgressSink& 
               " of memory even at its coarsest level (" + l.Size() + "), more than is available (" + Megabytes(limit) +
               ").";
       if (l.slices > 32767) error = plan.name + " has " + std::to_string(l.slices) + " slices; at most 32767 can be opened.";
-      return std::nullopt;
-    }
-    if (pyramid && count == 1) pyramid = nullptr;  // nothing coarser to show first
-    if (!sparse.empty() && (!pyramid || chosen >= count || ShownBytes(plan.levels[chosen]) > kStreamedBaseBytes)) {
-      error = Sentence(sparse);
       return std::nullopt;
     }
     std::string note;  // the finest level is the image as stored: nothing to say
