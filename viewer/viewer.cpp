@@ -71,6 +71,7 @@ std::optional<VolumeData> Viewer::ReadForOpen(const std::string& name, std::stri
   reading_ = true;
   VolumeLoadOptions options;
   options.MemoryBudget = memory_budget_.host;
+  options.PyramidCacheBound = pyramid_cache_bound_;
   if (!ChooseSeries(name, options.Series)) {
     reading_ = false;
     LeaveBusy();

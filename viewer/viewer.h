@@ -123,6 +123,8 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   // (--memory, Preferences); 0: from the memory available. A pyramid whose finest level needs
   // more than the host budget is streamed.
   void SetMemoryBudget(streaming::MemoryBudget asked);
+  // Bytes the cache of pyramids built for files without one may take; 0: its default.
+  void SetPyramidCacheBound(uint64_t bytes) { pyramid_cache_bound_ = bytes; }
   // The script member OpenImage: shows the volume at `path` in place of the one shown (True at
   // once when it is shown already). False, with the reason in `reason` and the view unchanged,
   // when it cannot be read or drawn.
@@ -359,7 +361,8 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   ViewerSurface& surface_;
   ViewerUi ui_;
   int32_t series_to_open_ = -1;
-  streaming::MemoryBudget memory_budget_;  // -1: ask ui_.chooseSeries, outside scripts
+  streaming::MemoryBudget memory_budget_;
+  uint64_t pyramid_cache_bound_ = 0;  // -1: ask ui_.chooseSeries, outside scripts
   bool image_member_ = false;    // OpenImage is reading
   bool volume_loaded_ = false;
   bool viewer_done_ = true;

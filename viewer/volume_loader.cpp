@@ -1,5 +1,6 @@
 #include "viewer/volume_loader.h"
 
+#include <atomic>
 #include <unistd.h>
 
 #include <algorithm>
@@ -16,6 +17,8 @@
 #include "viewer/hyperstack_view.h"
 #include "viewer/streamed_volume.h"
 #include "viewer/zarr_volume.h"
+#include "streaming/cached_pyramid.h"
+#include "streaming/pyramid_cache.h"
 #include "streaming/tiff_brick_source.h"
 
 namespace lumetrix {
@@ -196,8 +199,26 @@ std::optional<VolumeData> StreamTiff(const imaging::HyperstackPlan& plan, const 
   facts.unit = plan.layout.unit;
   facts.looks = plan.layout.channels;
   if (source->Levels().size() > 1) return OpenStreamedVolume(std::move(source), facts, progress, error);
-  (void)cache_note;
-  return std::nullopt;
+  // No pyramid of its own: one built once and kept in the cache folder. A folder that cannot
+  // keep it leaves the file to be read whole, if it fits, with the reason.
+  source = nullptr;
+  streaming::PyramidCache cache(streaming::DefaultPyramidCacheFolder(), options.PyramidCacheBound);
+  std::optional<std::string> entry = cache.Find(plan.path, options.Series);
+  if (!entry) {
+    try {
+      const std::atomic<bool> never{false};
+      entry = cache.Build(plan.path, options.Series, progress, never);
+    } catch (const streaming::PyramidCacheError& e) {
+      cache_note = e.what();
+      return std::nullopt;
+    }
+    if (!entry) {
+      error = "Building the pyramid of " + plan.name + " was stopped.";
+      return std::nullopt;
+    }
+  }
+  return OpenStreamedVolume(streaming::OpenCachedPyramid(*entry, PieceCacheBytes(options.MemoryBudget)), facts,
+                            progress, error);
 }
 
 }  // namespace

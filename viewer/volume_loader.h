@@ -20,6 +20,8 @@ struct VolumeLoadOptions {
   // Bytes the host may hold of a volume larger than memory (streaming/memory_budget.h); 0: from
   // the memory available. A pyramid whose finest level needs more is streamed.
   uint64_t MemoryBudget = 0;
+  // Bytes the cache of built pyramids may take; 0: its default.
+  uint64_t PyramidCacheBound = 0;
 };
 
 // Reads a TIFF file's pages on all cores into channels, slices and time points as its metadata

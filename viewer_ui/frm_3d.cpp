@@ -1,4 +1,5 @@
 #include "viewer_ui/frm_3d.h"
+#include "viewer_ui/streaming_settings.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -480,13 +481,10 @@ void frm3D::Unload() {
 }
 
 void frm3D::ApplyMemorySettings() {
-  // Megabytes from Preferences; 0: from the memory available.
-  QSettings settings("Lumetrix", "Lumetrix");
-  const auto bytes = [&](const char* key) {
-    const qulonglong mb = settings.value(QString("Streaming/") + key, 0).toULongLong();
-    return uint64_t(std::min<qulonglong>(mb, 16777216)) << 20;
-  };
-  viewer_->SetMemoryBudget({bytes("HostCacheMB"), bytes("GpuCacheMB")});
+  // Megabytes from Preferences; 0: from the memory available (or the cache's default bound).
+  const StreamingSettings s = LoadStreamingSettings();
+  viewer_->SetMemoryBudget({uint64_t(s.host_cache_mb) << 20, uint64_t(s.gpu_cache_mb) << 20});
+  viewer_->SetPyramidCacheBound(uint64_t(s.pyramid_cache_mb) << 20);
 }
 
 }  // namespace lumetrix

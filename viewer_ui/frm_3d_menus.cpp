@@ -154,7 +154,9 @@ void frm3D::BuildMenus() {
     Viewer::BusyScope busy(*viewer_);  // the progress frame lets other commands run
     RecompressAviWithDialogs(this, *this, *this);
   })->setVisible(false);
-  action(tools, "mnuToolsPreferences", "&Preferences...", [this] { PreferencesDialog(this).exec(); });
+  action(tools, "mnuToolsPreferences", "&Preferences...", [this] {
+    if (PreferencesDialog(this).exec() == QDialog::Accepted) ApplyMemorySettings();
+  });
 
   mnuPallete_ = menu("mnuPallete", "&Palette");
   mnuPallete_->menuAction()->setVisible(false);

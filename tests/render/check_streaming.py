@@ -110,6 +110,48 @@ elif case == "budget":
     if fine < 60 or abs(coarse - fine) > 0.1 * fine:
         failures.append(f"the ball shows {coarse} under 64 MB, {fine} under 512 MB")
 
+elif case == "cache":
+    # A TIFF stack without a pyramid (16 MB): under --memory 16 its pyramid is built once into the
+    # cache folder and streamed; a changed file gets a new one; a cache folder that cannot be made
+    # leaves the stack read whole, with the reason.
+    import tifffile
+
+    def stack(bright):
+        z, y, x = np.ogrid[0:64, 0:512, 0:512]
+        r2 = ((x - 100) ** 2 + (y - 90) ** 2 + ((z - 30) * 4) ** 2) / 70.0 ** 2
+        return (20 + bright * np.exp(-2 * r2) * (0.6 + 0.4 * np.sin(x * 0.7) * np.cos(y * 0.5))).astype(np.uint8)
+
+    tifffile.imwrite("flat.tif", stack(200))
+    cache = os.path.abspath("cache")
+    ENV["XDG_CACHE_HOME"] = cache
+    # Crop limits count voxels of the level in memory: 256 x 256 x 32 streamed, 512 x 512 x 64 whole.
+    streamed_crop, whole_crop = ["--crop", "0,63,0,63,0,31"], ["--crop", "0,127,0,127,0,63"]
+    code, err, _ = run(["--render", "flat.tif", "whole.bmp"] + VIEW + whole_crop)
+    code, err, _ = run(["--render", "flat.tif", "streamed.bmp", "--memory", "16"] + VIEW + streamed_crop)
+    entries = [os.path.join(cache, "lumetrix", "pyramids", e) for e in os.listdir(os.path.join(cache, "lumetrix", "pyramids"))]
+    if code != 0 or "level 2 of 4 (256x256x32) in memory" not in err or len(entries) != 1:
+        failures.append(f"streamed through the cache: exit {code}, entries {entries}: {err!r}")
+    elif np.abs(frame("whole.bmp") - frame("streamed.bmp")).max() > 3:
+        failures.append("the frame from the built pyramid differs from the stack read whole")
+    else:
+        built = os.stat(os.path.join(entries[0], ".zattrs")).st_mtime_ns
+        run(["--render", "flat.tif", "again.bmp", "--memory", "16"] + VIEW + streamed_crop)
+        if os.stat(os.path.join(entries[0], ".zattrs")).st_mtime_ns != built:
+            failures.append("the pyramid was built again for an unchanged file")
+        # The same size, other samples, a later modification time: the old pyramid is stale.
+        tifffile.imwrite("flat.tif", stack(100))
+        os.utime("flat.tif", ns=(built + 10 ** 10, built + 10 ** 10))
+        run(["--render", "flat.tif", "changed.bmp", "--memory", "16"] + VIEW + streamed_crop)
+        if frame("changed.bmp").max() >= frame("again.bmp").max() - 20:
+            failures.append("a changed file was drawn from its old pyramid")
+    blocked = os.path.abspath("blocked")
+    os.makedirs(blocked, exist_ok=True)
+    open(os.path.join(blocked, "lumetrix"), "w").close()  # a file where the cache folder should be
+    ENV["XDG_CACHE_HOME"] = blocked
+    code, err, _ = run(["--render", "flat.tif", "memory.bmp", "--memory", "16"] + VIEW + whole_crop)
+    if code != 0 or "cannot be kept in" not in err or "it is shown from memory" not in err:
+        failures.append(f"blocked cache folder: exit {code}: {err!r}")
+
 elif case == "options":
     pyramid("small.zarr", 64, 1, lambda a, step: a.__setitem__(Ellipsis, 9))
     for value in ("0", "abc", "99999999999", "-5", "1.5"):
