@@ -17,6 +17,7 @@
 #include "viewer/hyperstack_view.h"
 #include "viewer/streamed_volume.h"
 #include "viewer/zarr_volume.h"
+#include "streaming/brick_grid.h"
 #include "streaming/cached_pyramid.h"
 #include "streaming/pyramid_cache.h"
 #include "streaming/tiff_brick_source.h"
@@ -200,8 +201,10 @@ std::optional<VolumeData> StreamTiff(const imaging::HyperstackPlan& plan, const 
   facts.looks = plan.layout.channels;
   if (source->Levels().size() > 1) return OpenStreamedVolume(std::move(source), facts, progress, error);
   // No pyramid of its own: one built once and kept in the cache folder. A folder that cannot
-  // keep it leaves the file to be read whole, if it fits, with the reason.
+  // keep it leaves the file to be read whole, if it fits, with the reason. A stack no longer than
+  // a brick on every side would have no coarser level.
   source = nullptr;
+  if (std::max({plan.Width(), plan.Height(), plan.layout.slices}) <= streaming::kBrickSide) return std::nullopt;
   streaming::PyramidCache cache(streaming::DefaultPyramidCacheFolder(), options.PyramidCacheBound);
   std::optional<std::string> entry = cache.Find(plan.path, options.Series);
   if (!entry) {

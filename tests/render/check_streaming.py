@@ -80,6 +80,20 @@ if case == "equal":
             failures.append(f"streamed frame differs from the whole one by up to {diff.max()} (brightest {whole.max()})")
         if not np.array_equal(streamed, frame("again.bmp")):
             failures.append("two streamed runs drew different frames")
+    # A pyramidal OME-TIFF (SubIFDs halving x and y, z kept): the level in memory is averaged down
+    # in z too, so that the streamed volume keeps the file's proportions.
+    import tifffile
+    with tifffile.TiffWriter("pyramid.ome.tif", ome=True) as tif:
+        tif.write(data, subifds=2, tile=(64, 64), metadata={"axes": "ZYX"})
+        for k in (1, 2):
+            tif.write(data[:, ::2 ** k, ::2 ** k], subfiletype=1, tile=(64, 64))
+    code, err, _ = run(["--render", "pyramid.ome.tif", "tiff_whole.bmp", "--crop", "0,127,0,127,0,127"] + VIEW)
+    code, err, _ = run(["--render", "pyramid.ome.tif", "tiff_streamed.bmp", "--memory", "16",
+                        "--crop", "0,63,0,63,0,63"] + VIEW)
+    if code != 0 or "level 2 of 3 (128x128x128) in memory" not in err:
+        failures.append(f"pyramidal TIFF: exit {code}: {err!r}")
+    elif np.abs(frame("tiff_whole.bmp") - frame("tiff_streamed.bmp")).max() > 3:
+        failures.append("the streamed pyramidal TIFF's frame differs from the one read whole")
 
 elif case == "budget":
     # 1024^3 voxels (1 GB), sparse: a bright ball in the middle, the other chunks never written.
