@@ -19,29 +19,60 @@ BrickedVolume::BrickedVolume(std::shared_ptr<const streaming::BrickSource> sourc
   if (s.Levels().size() > kMaxBrickLevels)
     throw std::runtime_error(s.Name() + " has " + std::to_string(s.Levels().size()) + " levels; at most " +
                              std::to_string(kMaxBrickLevels) + " can be shown.");
-  // The atlas: as many slots as the budget holds, at most what the driver's 3D texture side and
-  // the page table's bytes allow per axis, nearly a cube.
-  const uint64_t slots = std::max<uint64_t>(budgets.Gpu / cache_->BrickBytes(), 1);
-  const int32_t per_axis_max = std::clamp(max_3d_size / kBrickSlot, 1, 256);
+  // The atlas holds at most as many slots as the budget, at most what the driver's 3D texture
+  // side and the page table's bytes allow per axis; it starts small and grows as views need more
+  // (a driver may fill a new texture with zeros, which for the whole budget would delay the first
+  // picture).
+  budget_slots_ = std::max<uint64_t>(budgets.Gpu / cache_->BrickBytes(), 1);
+  per_axis_max_ = std::clamp(max_3d_size / kBrickSlot, 1, 256);
+  const std::array<int32_t, 3> most = SlotsPerAxis(budget_slots_);
+  budget_slots_ = std::min<uint64_t>(budget_slots_, uint64_t(most[0]) * most[1] * most[2]);
+  if (budget_slots_ < 2)
+    throw std::runtime_error("The memory budget for the graphics card holds no part of " + s.Name() +
+                             "; raise it in Preferences or with --memory.");
+  const auto& finest = s.Levels().front();
+  page_count_ = {streaming::BricksAlong(finest.width), streaming::BricksAlong(finest.height),
+                 streaming::BricksAlong(finest.depth)};
+  MakeAtlas(std::min<uint64_t>(budget_slots_, kFirstAtlasSlots));
+  glGenTextures(1, &pages_);
+  glBindTexture(GL_TEXTURE_3D, pages_);
+  glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  for (GLenum wrap : {GL_TEXTURE_WRAP_S, GL_TEXTURE_WRAP_T, GL_TEXTURE_WRAP_R})
+    glTexParameteri(GL_TEXTURE_3D, wrap, GL_CLAMP_TO_EDGE);
+  const std::vector<uint8_t> empty(size_t(page_count_[0]) * page_count_[1] * page_count_[2] * 4, 0);
+  gl_.TexImage3D(GL_TEXTURE_3D, 0, GL_RGBA8, page_count_[0], page_count_[1], page_count_[2], 0, GL_RGBA,
+                 GL_UNSIGNED_BYTE, empty.data());
+  page_bytes_ = empty.size();
+  glBindTexture(GL_TEXTURE_3D, 0);
+}
+
+BrickedVolume::~BrickedVolume() = default;
+
+std::array<int32_t, 3> BrickedVolume::SlotsPerAxis(uint64_t slots) const {
   std::array<int32_t, 3> per{1, 1, 1};
   for (bool grew = true; grew;) {
     grew = false;
     for (int32_t& n : per) {
       const uint64_t product = uint64_t(per[0]) * per[1] * per[2];
-      if (n < per_axis_max && product / uint64_t(n) * uint64_t(n + 1) <= slots) ++n, grew = true;
+      if (n < per_axis_max_ && product / uint64_t(n) * uint64_t(n + 1) <= slots) ++n, grew = true;
     }
   }
-  slots_ = std::make_unique<streaming::AtlasSlots>(per);
-  if (slots_->Capacity() < 1)
-    throw std::runtime_error("The memory budget for the graphics card holds no part of " + s.Name() +
-                             "; raise it in Preferences or with --memory.");
+  return per;
+}
+
+void BrickedVolume::MakeAtlas(uint64_t slots) {
+  const streaming::BrickSource& s = Source();
+  if (!atlas_.empty()) glDeleteTextures(static_cast<GLsizei>(atlas_.size()), atlas_.data());
+  atlas_.clear();
+  const std::array<int32_t, 3> per = SlotsPerAxis(slots);
+  slots_ = std::make_unique<streaming::AtlasSlots>(per);  // every brick to be uploaded again
+  table_dirty_ = true;
   for (int a = 0; a < 3; ++a) atlas_texels_[size_t(a)] = per[size_t(a)] * kBrickSlot;
-  const auto& finest = s.Levels().front();
-  page_count_ = {streaming::BricksAlong(finest.width), streaming::BricksAlong(finest.height),
-                 streaming::BricksAlong(finest.depth)};
   const bool wide = s.Bits() == 16;
   const std::vector<uint8_t> zeros(streaming::kBrickSlotVoxels * (wide ? 2 : 1), 0);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  atlas_bytes_ = 0;
   for (int32_t c = 0; c < s.Channels(); ++c) {
     GLuint name = 0;
     glGenTextures(1, &name);
@@ -56,29 +87,17 @@ BrickedVolume::BrickedVolume(std::shared_ptr<const streaming::BrickSource> sourc
     gl_.TexSubImage3D(GL_TEXTURE_3D, 0, 0, 0, 0, kBrickSlot, kBrickSlot, kBrickSlot, GL_LUMINANCE,
                       wide ? GL_UNSIGNED_SHORT : GL_UNSIGNED_BYTE, zeros.data());
     atlas_.push_back(name);
-    texture_bytes_ += uint64_t(atlas_texels_[0]) * atlas_texels_[1] * atlas_texels_[2] * (wide ? 2 : 1);
+    atlas_bytes_ += uint64_t(atlas_texels_[0]) * atlas_texels_[1] * atlas_texels_[2] * (wide ? 2 : 1);
   }
-  glGenTextures(1, &pages_);
-  glBindTexture(GL_TEXTURE_3D, pages_);
-  glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-  glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-  for (GLenum wrap : {GL_TEXTURE_WRAP_S, GL_TEXTURE_WRAP_T, GL_TEXTURE_WRAP_R})
-    glTexParameteri(GL_TEXTURE_3D, wrap, GL_CLAMP_TO_EDGE);
-  const std::vector<uint8_t> empty(size_t(page_count_[0]) * page_count_[1] * page_count_[2] * 4, 0);
-  gl_.TexImage3D(GL_TEXTURE_3D, 0, GL_RGBA8, page_count_[0], page_count_[1], page_count_[2], 0, GL_RGBA,
-                 GL_UNSIGNED_BYTE, empty.data());
-  texture_bytes_ += empty.size();
   glBindTexture(GL_TEXTURE_3D, 0);
 }
-
-BrickedVolume::~BrickedVolume() = default;
 
 void BrickedVolume::Release() {
   if (!atlas_.empty()) glDeleteTextures(static_cast<GLsizei>(atlas_.size()), atlas_.data());
   atlas_.clear();
   if (pages_) glDeleteTextures(1, &pages_);
   pages_ = 0;
-  texture_bytes_ = 0;
+  atlas_bytes_ = page_bytes_ = 0;
 }
 
 void BrickedVolume::UploadBrick(const streaming::Brick& brick, int64_t slot) {
@@ -96,8 +115,11 @@ void BrickedVolume::UploadBrick(const streaming::Brick& brick, int64_t slot) {
 
 void BrickedVolume::Update(streaming::BrickView view, bool wait, size_t per_frame) {
   view.t = time_point_;
-  view.max_bricks = std::min(cache_->Capacity(), slots_->Capacity());
+  view.max_bricks = std::min<uint64_t>(cache_->Capacity(), budget_slots_ - 1);
   plan_ = streaming::PlanBricks(Source().Levels(), view);
+  // A view wanting more than the atlas holds: a larger one, up to the budget, with room to turn.
+  if (plan_.wanted.size() > slots_->Capacity() && slots_->Capacity() + 1 < budget_slots_)
+    MakeAtlas(std::min<uint64_t>(budget_slots_, (plan_.wanted.size() + 1) * 3 / 2));
   cache_->Want(plan_.wanted);
   // The coarsest level is what everything else is drawn from until it arrives: a frame waits for
   // it when it is a few bricks, so that no frame shows a hole.

@@ -21,6 +21,8 @@ namespace lumetrix {
 
 // A coarsest level of at most this many bricks is loaded before any frame is drawn.
 inline constexpr size_t kWaitedBaseBricks = 64;
+// The atlas's slots before a view asks for more.
+inline constexpr uint64_t kFirstAtlasSlots = 64;
 // Levels the ray caster's program has room for.
 inline constexpr size_t kMaxBrickLevels = 16;
 
@@ -54,13 +56,17 @@ class BrickedVolume {
   // program's brick uniforms.
   void Bind(uint32_t program, uint32_t first_unit, uint32_t pages_unit);
   std::array<int32_t, 3> AtlasTexels() const { return atlas_texels_; }
-  uint64_t TextureBytes() const { return texture_bytes_; }
+  uint64_t TextureBytes() const { return atlas_bytes_ + page_bytes_; }
   uint64_t HostBytes() const { return cache_->HeldBytes(); }
   int32_t TimePoint() const { return time_point_; }
   void SetTimePoint(int32_t t) { time_point_ = t; }
 
  private:
   void UploadBrick(const streaming::Brick& brick, int64_t slot);
+  // Slots per axis for `slots` at most, nearly a cube.
+  std::array<int32_t, 3> SlotsPerAxis(uint64_t slots) const;
+  // A new empty atlas of about `slots` slots (the context current).
+  void MakeAtlas(uint64_t slots);
 
   GlShaderFunctions& gl_;
   std::unique_ptr<streaming::BrickCache> cache_;
@@ -72,7 +78,9 @@ class BrickedVolume {
   streaming::BrickPlan plan_;
   std::vector<streaming::BrickKey> table_for_;  // the plan the page table was built for
   bool table_dirty_ = true, complete_ = false;
-  uint64_t texture_bytes_ = 0;
+  uint64_t atlas_bytes_ = 0, page_bytes_ = 0;
+  uint64_t budget_slots_ = 1;  // what the GPU budget holds
+  int32_t per_axis_max_ = 1;
   int32_t time_point_ = 0;
 };
 

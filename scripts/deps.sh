@@ -28,6 +28,7 @@ if $want_test; then
   PACKAGES+=(libgif-dev libavfilter-dev libtiff-tools lua5.4 liblua5.4-dev clang libclang-rt-14-dev ffmpeg
     python3-tifffile python3-numpy)
   PACKAGES+=(python3-zarr python3-numcodecs)  # writes the OME-Zarr folders the reader's tests open
+  PACKAGES+=(time)  # measures a command's peak resident memory (GNU time)
   # Validators of the installed desktop entry, metainfo and man page.
   PACKAGES+=(desktop-file-utils appstream man-db groff-base)
   # The Debian package's checker (tests/packaging builds the .deb and runs it).

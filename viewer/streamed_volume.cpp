@@ -32,7 +32,12 @@ void MergeInto(const T* in, int32_t w, int32_t h, int32_t depth, const int32_t m
 
 uint64_t PieceCacheBytes(uint64_t host_budget) {
   const uint64_t host = host_budget ? host_budget : streaming::BudgetFor({}, imaging::AvailableMemoryBytes()).host;
-  return std::max<uint64_t>(host / 8, uint64_t{16} << 20);
+  return std::max<uint64_t>(host / 4, uint64_t{16} << 20);
+}
+
+uint64_t BrickBytesOfHost(uint64_t host_budget) {
+  const uint64_t host = host_budget ? host_budget : streaming::BudgetFor({}, imaging::AvailableMemoryBytes()).host;
+  return std::max<uint64_t>(host - std::min(host, PieceCacheBytes(host)), uint64_t{16} << 20);
 }
 
 std::optional<VolumeData> OpenStreamedVolume(std::shared_ptr<const streaming::BrickSource> source,

@@ -35,8 +35,9 @@ struct PyramidFacts {
 std::optional<VolumeData> OpenStreamedVolume(std::shared_ptr<const streaming::BrickSource> source,
                                              const PyramidFacts& facts, ProgressSink& progress, std::string& error);
 
-// Decoded chunks or blocks a streamed pyramid keeps besides the host budget's bricks: an eighth
-// of the budget (0: the automatic one), at least 16 MB.
+// Decoded chunks or blocks a streamed pyramid keeps, out of the host budget (0: the automatic
+// one): a quarter of it, at least 16 MB; the bricks take the rest (BrickBytesOfHost).
 uint64_t PieceCacheBytes(uint64_t host_budget);
+uint64_t BrickBytesOfHost(uint64_t host_budget);
 
 }  // namespace lumetrix

@@ -22,6 +22,7 @@
 #include "viewer/render_options.h"
 #include "viewer/file_console.h"
 #include "viewer/start_transparency.h"
+#include "viewer/streamed_volume.h"
 #include "viewer/volume_loader.h"
 #include "viewer/zarr_volume.h"
 
@@ -57,7 +58,7 @@ void Viewer::Notify(ViewerChange change) {
 void Viewer::SetMemoryBudget(streaming::MemoryBudget asked) {
   memory_budget_ = asked;
   const streaming::MemoryBudget budget = streaming::BudgetFor(asked, imaging::AvailableMemoryBytes());
-  surface_.SetBrickBudgets(budget.host, budget.gpu);
+  surface_.SetBrickBudgets(BrickBytesOfHost(budget.host), budget.gpu);
 }
 
 void Viewer::Yield() {
