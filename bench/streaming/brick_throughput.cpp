@@ -14,7 +14,9 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <algorithm>
 #include <chrono>
+#include <stdexcept>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -69,6 +71,39 @@ void BareDecode(benchmark::State& state, bool zstd) {
   bare_mb_per_s = LevelMegabytes(v) * double(state.iterations()) / wall;
 }
 
+// The level assembled from its chunks decoded one by one (file names z.y.x, as written), x
+// fastest: what every brick is checked against.
+std::vector<uint8_t> DecodedLevel(const bench::StreamingVolume& v) {
+  std::vector<uint8_t> level(size_t(v.width) * v.height * v.depth), raw, chunk(64 * 64 * 64);
+  for (int cz = 0; cz * 64 < v.depth; ++cz)
+    for (int cy = 0; cy * 64 < v.height; ++cy)
+      for (int cx = 0; cx * 64 < v.width; ++cx) {
+        const std::string file = v.path + "/0/" + std::to_string(cz) + "." + std::to_string(cy) + "." + std::to_string(cx);
+        if (!imaging::ReadZarrChunkFile(file, chunk.size(), raw, file)) throw std::runtime_error(file + " is missing");
+        imaging::DecodeZarrChunk(imaging::ZarrCodec::kBlosc, raw.data(), raw.size(), chunk.data(), chunk.size(), file);
+        for (int z = 0; z < 64 && cz * 64 + z < v.depth; ++z)
+          for (int y = 0; y < 64 && cy * 64 + y < v.height; ++y)
+            std::copy_n(chunk.data() + (size_t(z) * 64 + size_t(y)) * 64, std::min(64, v.width - cx * 64),
+                        level.data() + (size_t(cz * 64 + z) * v.height + size_t(cy * 64 + y)) * v.width + size_t(cx) * 64);
+      }
+  return level;
+}
+
+// True when `brick` (StoredBox of `key`) holds the level's voxels, edge voxels repeated beyond it.
+bool BrickMatches(const std::vector<uint8_t>& level, const bench::StreamingVolume& v, const streaming::BrickKey& key,
+                  const std::vector<uint8_t>& brick) {
+  const streaming::VoxelBox box = streaming::StoredBox(key);
+  size_t i = 0;
+  for (int z = box.z0; z < box.z0 + box.d; ++z)
+    for (int y = box.y0; y < box.y0 + box.h; ++y)
+      for (int x = box.x0; x < box.x0 + box.w; ++x, ++i) {
+        const size_t at = (size_t(std::clamp(z, 0, v.depth - 1)) * v.height + size_t(std::clamp(y, 0, v.height - 1))) *
+                              v.width + size_t(std::clamp(x, 0, v.width - 1));
+        if (brick[i] != level[at]) return false;
+      }
+  return true;
+}
+
 void BricksUploaded(benchmark::State& state, bool zstd, int cache_mb) {
   const bench::StreamingVolume& v = bench::DenseLevelVolume(zstd);
   OffscreenView surface;
@@ -91,6 +126,14 @@ void BricksUploaded(benchmark::State& state, bool zstd, int cache_mb) {
   double wall = 0;
   const double cpu = bench::ThreadCpuSeconds();
   try {
+    // Checked once, before the clock: the corner, an inner and the last brick hold the level.
+    const std::vector<uint8_t> level = DecodedLevel(v);
+    const auto checked = streaming::OpenZarrBrickSource(v.path, uint64_t(cache_mb) << 20);
+    for (const streaming::BrickKey key : {streaming::BrickKey{0, 0, 0, 0, 0}, streaming::BrickKey{0, 0, 2, 3, 1},
+                                          streaming::BrickKey{0, 0, bx - 1, by - 1, bz - 1}}) {
+      checked->ReadBox(0, 0, 0, streaming::StoredBox(key), brick.data());
+      if (!BrickMatches(level, v, key, brick)) return state.SkipWithError("a brick differs from the decoded chunks");
+    }
     for (auto _ : state) {
       const auto start = std::chrono::steady_clock::now();
       const auto source = streaming::OpenZarrBrickSource(v.path, uint64_t(cache_mb) << 20);

@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -86,10 +85,8 @@ ChildResult RunChild(const std::vector<std::string>& argv) {
   for (auto& f : fds)
     if (f.fd >= 0) close(f.fd);
   int status = 0;
-  rusage usage{};
-  while (wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) {
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
-  result.PeakKb = usage.ru_maxrss;
   result.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return result;
 }
