@@ -6,12 +6,26 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <fstream>
+#include <string>
 
 extern char** environ;
 
 namespace lumetrix::bench {
+namespace {
+
+// VmHWM of /proc/PID/status in KiB; 0 once the process has let its memory go.
+long PeakResidentKb(pid_t pid) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  for (std::string line; std::getline(status, line);)
+    if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
+  return 0;
+}
+
+}  // namespace
 
 ChildResult RunChild(const std::vector<std::string>& argv) {
   ChildResult result;
@@ -50,7 +64,8 @@ ChildResult RunChild(const std::vector<std::string>& argv) {
   std::string* sinks[2] = {&result.Out, &result.Err};
   int open = 2;
   while (open > 0) {
-    if (poll(fds, 2, -1) < 0) {
+    result.PeakKb = std::max(result.PeakKb, PeakResidentKb(pid));
+    if (poll(fds, 2, 10) < 0) {
       if (errno == EINTR) continue;
       break;
     }
