@@ -117,9 +117,6 @@ void BrickedVolume::Update(streaming::BrickView view, bool wait, size_t per_fram
   view.t = time_point_;
   view.max_bricks = std::min<uint64_t>(cache_->Capacity(), budget_slots_ - 1);
   plan_ = streaming::PlanBricks(Source().Levels(), view);
-  // A view wanting more than the atlas holds: a larger one, up to the budget, with room to turn.
-  if (plan_.wanted.size() > slots_->Capacity() && slots_->Capacity() + 1 < budget_slots_)
-    MakeAtlas(std::min<uint64_t>(budget_slots_, (plan_.wanted.size() + 1) * 3 / 2));
   cache_->Want(plan_.wanted);
   // The coarsest level is what everything else is drawn from until it arrives: a frame waits for
   // it when it is a few bricks, so that no frame shows a hole.
@@ -149,7 +146,13 @@ void BrickedVolume::Update(streaming::BrickView view, bool wait, size_t per_fram
       all = false;
       continue;
     }
-    const int64_t slot = slots_->Place(k, keep);
+    int64_t slot = slots_->Place(k, keep);
+    if (slot < 0 && slots_->Capacity() + 1 < budget_slots_) {
+      // The atlas is full of bricks this view wants: a larger one, up to the budget, with room to
+      // turn. It starts empty: what was in it is uploaded again from the host cache.
+      MakeAtlas(std::min<uint64_t>(budget_slots_, (plan_.wanted.size() + 1) * 3 / 2));
+      return Update(view, wait, per_frame);
+    }
     if (slot < 0) {
       all = false;
       continue;

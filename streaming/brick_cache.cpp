@@ -113,11 +113,11 @@ void BrickCache::Work() {
     brick->key = key;
     std::string error;
     try {
-      brick->samples.resize(brick_bytes_);
+      brick->samples.reset(new uint8_t[brick_bytes_]);
       const uint64_t channel_bytes = brick_bytes_ / uint64_t(std::max(source_->Channels(), 1));
       for (int32_t c = 0; c < source_->Channels(); ++c)
         source_->ReadBox(static_cast<size_t>(key.level), c, key.t, StoredBox(key),
-                         brick->samples.data() + uint64_t(c) * channel_bytes);
+                         brick->samples.get() + uint64_t(c) * channel_bytes);
     } catch (const std::bad_alloc&) {
       error = "The memory ran out while loading a part of " + source_->Name() + ".";
     } catch (const std::exception& e) {

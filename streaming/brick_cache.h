@@ -23,9 +23,10 @@ namespace lumetrix::streaming {
 // One stored brick: every channel's kBrickSlot^3 samples (x fastest) one after another.
 struct Brick {
   BrickKey key;
-  std::vector<uint8_t> samples;
+  // Not zeroed when made: every sample is read into it.
+  std::unique_ptr<uint8_t[]> samples;
   const uint8_t* Channel(int32_t c, int bits) const {
-    return samples.data() + size_t(c) * kBrickSlotVoxels * size_t(bits / 8);
+    return samples.get() + size_t(c) * kBrickSlotVoxels * size_t(bits / 8);
   }
 };
 
