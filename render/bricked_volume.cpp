@@ -7,6 +7,8 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "render/volume_texture.h"
+
 namespace lumetrix {
 
 using streaming::kBrickSlot;
@@ -34,12 +36,7 @@ BrickedVolume::BrickedVolume(std::shared_ptr<const streaming::BrickSource> sourc
   page_count_ = {streaming::BricksAlong(finest.width), streaming::BricksAlong(finest.height),
                  streaming::BricksAlong(finest.depth)};
   MakeAtlas(std::min<uint64_t>(budget_slots_, kFirstAtlasSlots));
-  glGenTextures(1, &pages_);
-  glBindTexture(GL_TEXTURE_3D, pages_);
-  glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-  glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-  for (GLenum wrap : {GL_TEXTURE_WRAP_S, GL_TEXTURE_WRAP_T, GL_TEXTURE_WRAP_R})
-    glTexParameteri(GL_TEXTURE_3D, wrap, GL_CLAMP_TO_EDGE);
+  pages_ = NewVolumeTexture(GL_NEAREST, GL_CLAMP_TO_EDGE);
   const std::vector<uint8_t> empty(size_t(page_count_[0]) * page_count_[1] * page_count_[2] * 4, 0);
   gl_.TexImage3D(GL_TEXTURE_3D, 0, GL_RGBA8, page_count_[0], page_count_[1], page_count_[2], 0, GL_RGBA,
                  GL_UNSIGNED_BYTE, empty.data());
@@ -74,13 +71,7 @@ void BrickedVolume::MakeAtlas(uint64_t slots) {
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   atlas_bytes_ = 0;
   for (int32_t c = 0; c < s.Channels(); ++c) {
-    GLuint name = 0;
-    glGenTextures(1, &name);
-    glBindTexture(GL_TEXTURE_3D, name);
-    glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    for (GLenum wrap : {GL_TEXTURE_WRAP_S, GL_TEXTURE_WRAP_T, GL_TEXTURE_WRAP_R})
-      glTexParameteri(GL_TEXTURE_3D, wrap, GL_CLAMP_TO_EDGE);
+    const GLuint name = NewVolumeTexture(GL_LINEAR, GL_CLAMP_TO_EDGE);
     gl_.TexImage3D(GL_TEXTURE_3D, 0, wide ? GL_LUMINANCE16 : GL_LUMINANCE8, atlas_texels_[0], atlas_texels_[1],
                    atlas_texels_[2], 0, GL_LUMINANCE, wide ? GL_UNSIGNED_SHORT : GL_UNSIGNED_BYTE, nullptr);
     // Slot 0 is what regions with nothing loaded are drawn from.

@@ -11,6 +11,7 @@
 #include "render/ray_shader.h"
 #include "render/ray_transfer.h"
 #include "render/view_projection.h"
+#include "render/volume_texture.h"
 
 namespace lumetrix {
 
@@ -160,16 +161,10 @@ void RayCaster::ShowBuiltVolume(const VolumeData& volume, const ViewState& view)
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   for (RayChannel& ch : built_.Channels) {
     if (bricked_) break;
-    GLuint name = 0;
-    glGenTextures(1, &name);
-    glBindTexture(GL_TEXTURE_3D, name);
-    glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     // Samples stay inside the volume, so a texel beyond an edge is only read as the outer
     // neighbour of an edge texel, which mirroring makes that edge texel, as clamping would. Mesa's
     // llvmpipe samples one channel faster on this path than on its clamped 8-bit one.
-    for (GLenum wrap : {GL_TEXTURE_WRAP_S, GL_TEXTURE_WRAP_T, GL_TEXTURE_WRAP_R})
-      glTexParameteri(GL_TEXTURE_3D, wrap, GL_MIRRORED_REPEAT);
+    const GLuint name = NewVolumeTexture(GL_LINEAR, GL_MIRRORED_REPEAT);
     const bool wide = ch.Bits == 16;
     gl_.TexImage3D(GL_TEXTURE_3D, 0, wide ? GL_LUMINANCE16 : GL_LUMINANCE8, built_.Width, built_.Height, built_.Depth, 0,
                    GL_LUMINANCE, wide ? GL_UNSIGNED_SHORT : GL_UNSIGNED_BYTE, ch.Voxels);

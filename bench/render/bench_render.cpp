@@ -24,6 +24,7 @@
 #include "bench/support/fluorescence_volume.h"
 #include "bench/support/grey_stack.h"
 #include "bench/support/temp_folders.h"
+#include "bench/support/frame_lit.h"
 #include "render/offscreen_view.h"
 #include "render/texture_budget.h"
 #include "render/texture_stacks.h"
@@ -84,17 +85,6 @@ double Median(std::vector<double> v) {
   return v.empty() ? 0 : v[v.size() / 2];
 }
 
-// The share of the frame's pixels that are not black (the clear colour), for comparing how much
-// of the frame each renderer fills.
-double Lit(const CapturedFrame& frame) {
-  const size_t stride = FrameRowStride(frame.Width);
-  int64_t lit = 0;
-  for (int32_t y = 0; y < frame.Height; ++y) {
-    const uint8_t* row = frame.Pixels.data() + stride * size_t(y);
-    for (int32_t x = 0; x < frame.Width; ++x) lit += (row[3 * x] | row[3 * x + 1] | row[3 * x + 2]) != 0;
-  }
-  return double(lit) / (double(frame.Width) * frame.Height);
-}
 
 void FrameTime(benchmark::State& state, const char* mode, float coarseness, double quality) {
   std::string why;
@@ -119,7 +109,7 @@ void FrameTime(benchmark::State& state, const char* mode, float coarseness, doub
   }
   state.counters["median_ms"] = Median(ms);
   state.counters["min_ms"] = ms.empty() ? 0 : *std::min_element(ms.begin(), ms.end());
-  state.counters["lit"] = Lit(viewer.Surface().CaptureFrame(0, 0, kView, kView));
+  state.counters["lit"] = bench::LitShare(viewer.Surface().CaptureFrame(0, 0, kView, kView));
   caster.SetCoarseness(1);
   viewer.SetQuality(ViewState{}.Quality);
 }

@@ -16,6 +16,7 @@
 #include "bench/streaming/streaming_volumes.h"
 #include "render/bricked_volume.h"
 #include "streaming/memory_budget.h"
+#include "bench/support/frame_lit.h"
 #include "viewer/frame_bmp.h"
 #include "viewer_ui/offscreen_viewer.h"
 
@@ -25,16 +26,6 @@ namespace {
 constexpr int kView = 400;
 constexpr uint64_t kMemory = uint64_t{512} << 20;
 
-// The share of the frame's pixels that are not black.
-double Lit(const CapturedFrame& frame) {
-  const size_t stride = FrameRowStride(frame.Width);
-  int64_t lit = 0;
-  for (int32_t y = 0; y < frame.Height; ++y) {
-    const uint8_t* row = frame.Pixels.data() + stride * size_t(y);
-    for (int32_t x = 0; x < frame.Width; ++x) lit += (row[3 * x] | row[3 * x + 1] | row[3 * x + 2]) != 0;
-  }
-  return double(lit) / (double(frame.Width) * frame.Height);
-}
 
 double small_median_ms[2] = {0, 0};  // set by FirstPicture/small..., which run first
 
@@ -65,7 +56,7 @@ void FirstPicture(benchmark::State& state, bool big, bool window) {
       return state.SkipWithError("the first frame was not drawn by the ray caster");
     if (big != (shown->surface.Caster().Bricked() != nullptr))
       return state.SkipWithError(big ? "the big volume was not streamed" : "the small volume was streamed");
-    lit = Lit(frame);
+    lit = bench::LitShare(frame);
     if (lit == 0) return state.SkipWithError("the first frame is black");
     status = shown->surface.Caster().BrickStatus();
     if (const BrickedVolume* bricked = shown->surface.Caster().Bricked()) atlas_bytes = bricked->TextureBytes();
