@@ -60,6 +60,9 @@ std::array<int32_t, 3> BrickedVolume::SlotsPerAxis(uint64_t slots) const {
 
 void BrickedVolume::MakeAtlas(uint64_t slots) {
   const streaming::BrickSource& s = Source();
+  // A driver keeps a texture that frames still being drawn use: they finish first, so that the
+  // old atlas is gone before the new one takes its memory.
+  if (!atlas_.empty()) glFinish();
   if (!atlas_.empty()) glDeleteTextures(static_cast<GLsizei>(atlas_.size()), atlas_.data());
   atlas_.clear();
   const std::array<int32_t, 3> per = SlotsPerAxis(slots);
@@ -139,9 +142,9 @@ void BrickedVolume::Update(streaming::BrickView view, bool wait, size_t per_fram
     }
     int64_t slot = slots_->Place(k, keep);
     if (slot < 0 && slots_->Capacity() + 1 < budget_slots_) {
-      // The atlas is full of bricks this view wants: a larger one, up to the budget, with room to
-      // turn. It starts empty: what was in it is uploaded again from the host cache.
-      MakeAtlas(std::min<uint64_t>(budget_slots_, (plan_.wanted.size() + 1) * 3 / 2));
+      // The atlas is full of bricks this view wants: one of the whole budget (growing once). It
+      // starts empty: what was in it is uploaded again from the host cache.
+      MakeAtlas(budget_slots_);
       return Update(view, wait, per_frame);
     }
     if (slot < 0) {
