@@ -30,8 +30,16 @@ void* operator new(size_t size) {
   }
   return p;
 }
+void* operator new(size_t size, const std::nothrow_t&) noexcept {
+  try {
+    return ::operator new(size);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
 void operator delete(void* p) noexcept { Release(p); }
 void operator delete(void* p, size_t) noexcept { Release(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { Release(p); }
 
 namespace lumetrix::streaming {
 namespace {
