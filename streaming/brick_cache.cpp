@@ -3,6 +3,12 @@
 #include <algorithm>
 #include <exception>
 
+#ifdef __linux__
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#endif
+
 namespace lumetrix::streaming {
 
 BrickCache::BrickCache(std::shared_ptr<const BrickSource> source, uint64_t budget, unsigned threads)
@@ -93,6 +99,11 @@ void BrickCache::Evict() {
 }
 
 void BrickCache::Work() {
+#ifdef __linux__
+  // Frames come first: the loaders take the cores the drawing leaves (Linux sets the nice value
+  // of a thread on its own).
+  setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 10);
+#endif
   std::unique_lock lock(mutex_);
   for (;;) {
     // The next wanted brick nobody holds, loads or gave up on.
