@@ -62,8 +62,10 @@ void BrickedVolume::MakeAtlas(uint64_t slots) {
   const streaming::BrickSource& s = Source();
   // A driver keeps a texture that frames still being drawn use: they finish first, so that the
   // old atlas is gone before the new one takes its memory.
-  if (!atlas_.empty()) glFinish();
-  if (!atlas_.empty()) glDeleteTextures(static_cast<GLsizei>(atlas_.size()), atlas_.data());
+  if (!atlas_.empty()) {
+    glFinish();
+    glDeleteTextures(static_cast<GLsizei>(atlas_.size()), atlas_.data());
+  }
   atlas_.clear();
   const std::array<int32_t, 3> per = SlotsPerAxis(slots);
   slots_ = std::make_unique<streaming::AtlasSlots>(per);  // every brick to be uploaded again

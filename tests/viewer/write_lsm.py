@@ -9,14 +9,14 @@ import json, struct, sys
 import numpy as np
 import tifffile
 
-out, spec = sys.argv[1], json.loads(sys.argv[2])
-W, H, Z, C, T = (spec[k] for k in ("width", "height", "z", "c", "t"))
+out, recipe = sys.argv[1], json.loads(sys.argv[2])
+W, H, Z, C, T = (recipe[k] for k in ("width", "height", "z", "c", "t"))
 t, z, c, y, x = np.ogrid[0:T, 0:Z, 0:C, 0:H, 0:W]
-data = ((t * 50 + z * 7 + c * 90 + y * 3 + x) % 251 * (211 if spec.get("bits") == 16 else 1)).astype(
-    "u2" if spec.get("bits") == 16 else "u1")
+data = ((t * 50 + z * 7 + c * 90 + y * 3 + x) % 251 * (211 if recipe.get("bits") == 16 else 1)).astype(
+    "u2" if recipe.get("bits") == 16 else "u1")
 info = bytearray(512)  # MagicNumber, StructureSize, DimensionX, Y, Z, Channels, Time; VoxelSizeX, Y, Z at 40
-struct.pack_into("<Ii5i", info, 0, spec.get("magic", 0x0400494C), 512, *spec.get("dims", [W, H, Z, C, T]))
-struct.pack_into("<3d", info, 40, *spec.get("voxel", [0, 0, 0]))
+struct.pack_into("<Ii5i", info, 0, recipe.get("magic", 0x0400494C), 512, *recipe.get("dims", [W, H, Z, C, T]))
+struct.pack_into("<3d", info, 40, *recipe.get("voxel", [0, 0, 0]))
 with tifffile.TiffWriter(out) as w:
     for i, plane in enumerate(data.reshape(T * Z, C, H, W)):
         w.write(plane if C > 1 else plane[0], photometric="minisblack", planarconfig="separate" if C > 1 else None,
@@ -24,21 +24,21 @@ with tifffile.TiffWriter(out) as w:
         w.write(np.full((4, 4, 3), 128, "u1"), photometric="rgb", subfiletype=1, contiguous=False, metadata=None)
 blob = bytearray(open(out, "rb").read())
 at = blob.index(info[:8])  # where tifffile put the structure
-if "colours" in spec:  # OffsetChannelColors (108): size, counts, offsets of colours and names, mono
-    names = b"".join(struct.pack("<I", len(n) + 1) + n.encode() + b"\0" for n in spec["names"])
-    n = len(spec["colours"])
-    struct.pack_into("<I", blob, at + 108, spec.get("colours_at", len(blob)))
+if "colours" in recipe:  # OffsetChannelColors (108): size, counts, offsets of colours and names, mono
+    names = b"".join(struct.pack("<I", len(n) + 1) + n.encode() + b"\0" for n in recipe["names"])
+    n = len(recipe["colours"])
+    struct.pack_into("<I", blob, at + 108, recipe.get("colours_at", len(blob)))
     blob += struct.pack("<6I", 24 + 4 * n + len(names), n, n, 24, 24 + 4 * n, 0)
-    blob += bytes(v for rgb in spec["colours"] for v in (*rgb, 0)) + names
+    blob += bytes(v for rgb in recipe["colours"] for v in (*rgb, 0)) + names
 at = struct.unpack_from("<I", blob, 4)[0]
-while spec.get("old_bits") and at:  # as old writers: BitsPerSample's two values at an offset of their own
+while recipe.get("old_bits") and at:  # as old writers: BitsPerSample's two values at an offset of their own
     n = struct.unpack_from("<H", blob, at)[0]
     for e in range(at + 2, at + 2 + 12 * n, 12):
         if struct.unpack_from("<HHI", blob, e) == (258, 3, 2):
             blob += blob[e + 8:e + 12]
             blob[e + 8:e + 12] = struct.pack("<I", len(blob) - 4)
     at = struct.unpack_from("<I", blob, at + 2 + 12 * n)[0]
-if "info_at" in spec:
+if "info_at" in recipe:
     entry = blob.index(struct.pack("<HHI", 34412, 1, 512))
-    struct.pack_into("<I", blob, entry + 8, spec["info_at"])
+    struct.pack_into("<I", blob, entry + 8, recipe["info_at"])
 open(out, "wb").write(blob)
