@@ -158,6 +158,9 @@ void BrickedVolume::Update(streaming::BrickView view, bool wait, size_t per_fram
   }
   cache_->TakeArrived();
   complete_ = all;
+  finest_drawn_ = coarsest;
+  for (const streaming::BrickKey& k : plan_.wanted)
+    if (k.level < finest_drawn_ && slots_->SlotOf(k) >= 0) finest_drawn_ = k.level;
   if (uploaded > 0 || plan_.wanted != table_for_) table_dirty_ = true;
   if (!table_dirty_) return;
   const std::vector<uint8_t> table = streaming::BuildPageTable(Source().Levels(), plan_.wanted, *slots_);
@@ -172,7 +175,7 @@ void BrickedVolume::Update(streaming::BrickView view, bool wait, size_t per_fram
 
 std::string BrickedVolume::Status() const {
   const size_t levels = Source().Levels().size();
-  std::string s = "level " + std::to_string(plan_.finest_level + 1) + " of " + std::to_string(levels) + " shown";
+  std::string s = "level " + std::to_string(finest_drawn_ + 1) + " of " + std::to_string(levels) + " shown";
   if (plan_.reduced) s += " (the memory budget holds no finer bricks for this view)";
   if (!complete_) {
     const size_t wanted = std::max<size_t>(plan_.wanted.size(), 1);

@@ -47,6 +47,8 @@ class BrickedVolume {
   // Every brick the last plan wanted is drawn from its own level.
   bool Complete() const { return complete_; }
   int32_t FinestLevel() const { return plan_.finest_level; }
+  // The finest level of the bricks the last frame draws (FinestLevel once complete).
+  int32_t FinestDrawnLevel() const { return finest_drawn_; }
   const streaming::BrickPlan& Plan() const { return plan_; }
   bool Reduced() const { return plan_.reduced; }
   // "level 2 of 4 shown, loading 45%" while loading; "level 1 of 4 shown" when complete.
@@ -82,6 +84,7 @@ class BrickedVolume {
   uint64_t budget_slots_ = 1;  // what the GPU budget holds
   int32_t per_axis_max_ = 1;
   int32_t time_point_ = 0;
+  int32_t finest_drawn_ = 0;
 };
 
 }  // namespace lumetrix

@@ -478,11 +478,12 @@ void RayCaster::DrawBox(const RayGeometry& g, const ViewState& view) {
   gl_.Uniform3f(loc("u_full"), float(g.Voxels[0]), float(g.Voxels[1]), float(g.Voxels[2]));
   gl_.Uniform3f(loc("u_texels"), float(built_.Width), float(built_.Height), float(built_.Depth));
   gl_.Uniform4f(loc("u_plane"), n_model[0], n_model[1], n_model[2], d_model);
-  // The step is measured in voxels of the finest level drawn.
+  // The step is measured in voxels of the finest level drawn: while finer bricks are on their way
+  // the rays need no more samples than the coarser ones shown hold.
   float vox[3] = {g.Voxels[0] / (2 * g.Half[0]), g.Voxels[1] / (2 * g.Half[1]), g.Voxels[2] / (2 * g.Half[2])};
   if (bricked_) {
     const auto& levels = bricked_->Source().Levels();
-    const streaming::PyramidLevel& shown = levels[size_t(std::max(bricked_->FinestLevel(), 0))];
+    const streaming::PyramidLevel& shown = levels[size_t(std::max(bricked_->FinestDrawnLevel(), 0))];
     const int32_t n0[3] = {levels.front().width, levels.front().height, levels.front().depth};
     for (int a = 0; a < 3; ++a) vox[a] = float(n0[a]) / shown.factor[a] / (2 * g.Half[a]);
   }

@@ -26,7 +26,7 @@ done
 if $want_test; then
   # Independent decoders and reference tools the tests and benchmarks compare against.
   PACKAGES+=(libgif-dev libavfilter-dev libtiff-tools lua5.4 liblua5.4-dev clang libclang-rt-14-dev ffmpeg
-    python3-tifffile python3-numpy)
+    python3-tifffile python3-numpy python3-pil)
   PACKAGES+=(python3-zarr python3-numcodecs)  # writes the OME-Zarr folders the reader's tests open
   PACKAGES+=(time)  # measures a command's peak resident memory (GNU time)
   # Validators of the installed desktop entry, metainfo and man page.

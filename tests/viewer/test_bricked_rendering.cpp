@@ -168,6 +168,24 @@ TEST_F(BrickedRendering, NoPixelIsDarkerThanBothTheCoarseAndTheFinalFrameWhileBr
   EXPECT_LE(Compare(DrawAsShown(200), final_frame).most, 2);
 }
 
+TEST_F(BrickedRendering, AFrameDrawnFromTheCoarsestLevelAloneIsThatLevelsPicture) {
+  auto pyramid = std::make_shared<test_support::MemoryPyramid>(Ball(kW, kH, kD), kW, kH, kD, 3);
+  const auto& coarse_level = pyramid->Levels()[2];
+  Show(Whole(pyramid->Samples(2), coarse_level.width, coarse_level.height, coarse_level.depth), 200);
+  const std::vector<uint8_t> coarse = DrawAsShown(200);
+  VolumeData streamed = Whole(pyramid->Samples(2), 40, 32, 24);
+  streamed.Pyramid = pyramid;
+  surface_.Caster().SetBricksPerFrame(0);  // only the coarsest level, which every frame waits for
+  surface_.Caster().SetWaitForDetail(false);
+  Show(streamed, 200);
+  const std::vector<uint8_t> first = DrawAsShown(200);
+  // Level 1 of 3 is wanted; what is drawn is level 3, sampled as that level read whole would be.
+  EXPECT_EQ(surface_.Caster().Bricked()->FinestLevel(), 0);
+  EXPECT_EQ(surface_.Caster().BrickStatus().rfind("level 3 of 3 shown, loading ", 0), 0u) << surface_.Caster().BrickStatus();
+  EXPECT_GT(*std::max_element(first.begin(), first.end()), 100);
+  EXPECT_LE(Compare(first, coarse).most, 2);
+}
+
 TEST_F(BrickedRendering, BricksOutsideTheCropBoxAreNeverLoaded) {
   auto pyramid = std::make_shared<test_support::MemoryPyramid>(Ball(kW, kH, kD), kW, kH, kD, 3);
   VolumeData streamed = Whole(pyramid->Samples(2), 40, 32, 24);
