@@ -204,9 +204,8 @@ std::optional<std::string> PyramidCache::Build(const std::string& path, int32_t 
                                                const std::atomic<bool>& stop) {
   const std::string name = imaging::detail::FileNameOf(path);
   const PyramidKey key = KeyOf(path, series);
+  EnsureFolder(name);
   std::error_code ec;
-  fs::create_directories(folder_, ec);
-  if (ec || !fs::is_directory(folder_)) throw PyramidCacheError(PyramidCacheMessage(name, folder_, ec ? ec.value() : ENOTDIR));
   if (std::optional<std::string> found = Find(path, series)) return found;
 
   int code = 0;
@@ -230,6 +229,22 @@ std::optional<std::string> PyramidCache::Build(const std::string& path, int32_t 
   fs::remove_all(building, ec);  // only still there when the other process's entry won
   Trim(entry);
   return entry;
+}
+
+void PyramidCache::EnsureFolder(const std::string& name) const {
+  std::error_code ec;
+  fs::create_directories(folder_, ec);
+  if (ec || !fs::is_directory(folder_)) throw PyramidCacheError(PyramidCacheMessage(name, folder_, ec ? ec.value() : ENOTDIR));
+}
+
+void PyramidCache::CheckWritable(const std::string& path) const {
+  const std::string name = imaging::detail::FileNameOf(path);
+  EnsureFolder(name);
+  std::error_code ec;
+  int code = 0;
+  const std::string tried = MakeTemporary(code);
+  if (tried.empty()) throw PyramidCacheError(PyramidCacheMessage(name, folder_, code));
+  fs::remove(tried, ec);
 }
 
 std::vector<PyramidCache::Entry> PyramidCache::Entries() const {

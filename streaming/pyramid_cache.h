@@ -57,6 +57,9 @@ class PyramidCache {
   // full disk) and imaging::ImageError when the file cannot be read.
   std::optional<std::string> Build(const std::string& path, int32_t series, ProgressSink& progress,
                                    const std::atomic<bool>& stop);
+  // Throws the PyramidCacheError Build would throw for `path` when the folder cannot be made or
+  // a folder made in it (a read-only or missing disk); a disk that fills up is found by Build.
+  void CheckWritable(const std::string& path) const;
 
   struct Entry {
     std::string folder;
@@ -73,6 +76,7 @@ class PyramidCache {
  private:
   std::string EntryFolder(const std::string& absolute_path, int32_t series) const;
   std::string MakeTemporary(int& code) const;
+  void EnsureFolder(const std::string& file_name) const;  // throws PyramidCacheError
   bool Remove(const std::string& entry) const;
   void MarkUsed(const std::string& entry) const;
   void Trim(const std::string& keep) const;

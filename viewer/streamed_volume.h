@@ -35,6 +35,13 @@ struct PyramidFacts {
 std::optional<VolumeData> OpenStreamedVolume(std::shared_ptr<const streaming::BrickSource> source,
                                              const PyramidFacts& facts, ProgressSink& progress, std::string& error);
 
+// While the pyramid of a file without one is built: its only level read a plane in every f (f a
+// power of two, the smallest that keeps the shown volume within kStreamedBaseBytes), each voxel
+// the mean of f x f voxels of that plane. Pyramid is not set; the note says it is a preview.
+// Nothing, with `error` set, when stopped; throws imaging::ImageError when the file cannot be read.
+std::optional<VolumeData> OpenPyramidPreview(std::shared_ptr<const streaming::BrickSource> source,
+                                             const PyramidFacts& facts, ProgressSink& progress, std::string& error);
+
 // Decoded chunks or blocks a streamed pyramid keeps, out of the host budget (0: the automatic
 // one): a quarter of it, at least 16 MB; the bricks take the rest (BrickBytesOfHost).
 uint64_t PieceCacheBytes(uint64_t host_budget);

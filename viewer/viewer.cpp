@@ -73,6 +73,7 @@ std::optional<VolumeData> Viewer::ReadForOpen(const std::string& name, std::stri
   VolumeLoadOptions options;
   options.MemoryBudget = memory_budget_.host;
   options.PyramidCacheBound = pyramid_cache_bound_;
+  options.PreviewWhilePyramidBuilds = preview_pyramids_ && !script_running_ && !image_member_;
   if (!ChooseSeries(name, options.Series)) {
     reading_ = false;
     LeaveBusy();
@@ -181,6 +182,7 @@ bool Viewer::ShowOpened(VolumeData read, const std::string& name) {
   }
   Notify(ViewerChange::Caption);
   before = {};
+  if (!build_cancelled_) FollowPyramidToBuild();
   GiveBackFreedMemory();
   // The first frame of a new volume is a coarse one, as while it turns: a large volume shows at
   // once on software drivers, and its full frame follows a moment later.
@@ -242,6 +244,7 @@ bool Viewer::OpenAtStart(const std::string& path) {
 
 void Viewer::CloseVolume() {
   if (busy_) return;
+  pyramid_job_.reset();
   KillGL();
   last_file_.clear();
   Notify(ViewerChange::Caption);
@@ -379,6 +382,7 @@ void Viewer::DrawImage() {
 }
 
 void Viewer::Unload() {
+  pyramid_job_.reset();
   KillGL();
   Yield();
   quit_requested_ = true;

@@ -17,6 +17,7 @@
 #include "imaging/image_box.h"
 #include "imaging/tiff_series.h"
 #include "streaming/memory_budget.h"
+#include "streaming/pyramid_build_job.h"
 #include "palettes/palette_catalogue.h"
 #include "scripting/script_console.h"
 #include "scripting/script_run_site.h"
@@ -125,6 +126,17 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   void SetMemoryBudget(streaming::MemoryBudget asked);
   // Bytes the cache of pyramids built for files without one may take; 0: its default.
   void SetPyramidCacheBound(uint64_t bytes) { pyramid_cache_bound_ = bytes; }
+  // The window's openings (not scripts') of a file without a pyramid show a preview at once and
+  // build the pyramid on a thread of their own; otherwise the opening waits for the pyramid.
+  void SetPreviewWhilePyramidBuilds(bool on) { preview_pyramids_ = on; }
+  // The build of the pyramid of the file shown: its progress on the status line; once it has
+  // ended, the preview replaced by the streamed volume (the view and display settings kept), or
+  // the reason it could not be. True while a build runs or its volume waits to be shown (the
+  // caller asks again later); the swap waits while a script runs or the viewer is busy.
+  bool PollPyramidBuild();
+  bool BuildingPyramid() const { return pyramid_job_ != nullptr; }
+  // Blocks until the build has ended (for callers that must not go on without it).
+  void WaitForPyramidBuild();
   // The script member OpenImage: shows the volume at `path` in place of the one shown (True at
   // once when it is shown already). False, with the reason in `reason` and the view unchanged,
   // when it cannot be read or drawn.
@@ -315,6 +327,10 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   void FollowRenderMode();
   // Takes a volume that was read as the one shown.
   void Adopt(VolumeData volume, const std::string& name);
+  // Starts building the pyramid of the preview shown (none for other volumes), stopping any other.
+  void FollowPyramidToBuild();
+  // The preview replaced by the volume streamed from the pyramid just built.
+  void ShowBuiltPyramid(const std::string& path, int32_t series);
   // The scale bar's calibration from the volume shown.
   void FollowCalibration();
   // Adopts a volume just read and draws it (see Opening); false when it is not drawn.
@@ -363,6 +379,9 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   int32_t series_to_open_ = -1;
   streaming::MemoryBudget memory_budget_;
   uint64_t pyramid_cache_bound_ = 0;  // -1: ask ui_.chooseSeries, outside scripts
+  bool preview_pyramids_ = false;
+  std::unique_ptr<streaming::PyramidBuildJob> pyramid_job_;
+  int32_t pyramid_percent_shown_ = -1;
   bool image_member_ = false;    // OpenImage is reading
   bool volume_loaded_ = false;
   bool viewer_done_ = true;

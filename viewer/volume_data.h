@@ -47,6 +47,10 @@ struct VolumeData {
   // needs; the samples above then hold one of its coarser levels (for the slice stacks, the
   // histograms and everything else). Null for volumes read whole.
   std::shared_ptr<const streaming::BrickSource> Pyramid;
+  // A preview of a file whose pyramid is still to be built (VolumeLoadOptions::
+  // PreviewWhilePyramidBuilds): the file, empty otherwise.
+  std::string PyramidToBuild;
+  int32_t PyramidSeries = 0;
 
   int Channels() const { return IsGrey ? 1 : 3; }
   size_t Index(int32_t p, int32_t x, int32_t y, int c = 0) const {

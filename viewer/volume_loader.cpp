@@ -203,10 +203,21 @@ std::optional<VolumeData> StreamTiff(const imaging::HyperstackPlan& plan, const 
   // No pyramid of its own: one built once and kept in the cache folder. A folder that cannot
   // keep it leaves the file to be read whole, if it fits, with the reason. A stack no longer than
   // a brick on every side would have no coarser level.
-  source = nullptr;
   if (std::max({plan.Width(), plan.Height(), plan.layout.slices}) <= streaming::kBrickSide) return std::nullopt;
   streaming::PyramidCache cache(streaming::DefaultPyramidCacheFolder(), options.PyramidCacheBound);
   std::optional<std::string> entry = cache.Find(plan.path, options.Series);
+  if (!entry && options.PreviewWhilePyramidBuilds) {
+    try {
+      cache.CheckWritable(plan.path);
+    } catch (const streaming::PyramidCacheError& e) {
+      cache_note = e.what();
+      return std::nullopt;
+    }
+    std::optional<VolumeData> preview = OpenPyramidPreview(std::move(source), facts, progress, error);
+    if (preview) preview->PyramidToBuild = plan.path, preview->PyramidSeries = options.Series;
+    return preview;
+  }
+  source = nullptr;  // its file handles, while the pyramid is built
   if (!entry) {
     try {
       const std::atomic<bool> never{false};

@@ -22,6 +22,10 @@ struct VolumeLoadOptions {
   uint64_t MemoryBudget = 0;
   // Bytes the cache of built pyramids may take; 0: its default.
   uint64_t PyramidCacheBound = 0;
+  // A file without a pyramid that is not in the cache yet: a preview is read (every few planes)
+  // and VolumeData::PyramidToBuild names the file, for the caller to build its pyramid in the
+  // background. Otherwise the pyramid is built before the volume is returned.
+  bool PreviewWhilePyramidBuilds = false;
 };
 
 // Reads a TIFF file's pages on all cores into channels, slices and time points as its metadata

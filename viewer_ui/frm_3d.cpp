@@ -79,6 +79,12 @@ frm3D::frm3D(QWidget* parent) : QMainWindow(parent) {
                        return SeriesChooser::Choose(this, name, series);
                      }});
   viewer_->Observe([this](ViewerChange change) { OnViewerChange(change); });
+  viewer_->SetPreviewWhilePyramidBuilds(true);
+  pyramid_poll_ = new QTimer(this);
+  pyramid_poll_->setInterval(250);
+  connect(pyramid_poll_, &QTimer::timeout, this, [this] {
+    if (!viewer_->PollPyramidBuild()) pyramid_poll_->stop();
+  });
   player_ = TimePlayer::For(*viewer_);
   BuildViewPanel();
   RefreshViewMenu();
@@ -188,6 +194,7 @@ void frm3D::OnViewerChange(ViewerChange change) {
     case ViewerChange::Palettes: RefreshPaletteMenu(); break;
     case ViewerChange::ScriptRunning: mnuScriptStop_->setEnabled(viewer_->ScriptRunning()); break;
     case ViewerChange::Caption:
+      if (viewer_->BuildingPyramid()) pyramid_poll_->start();
       UpdateTitle();
       PlaceEmptyHint();
       if (view_panel_) view_panel_->Refresh();
@@ -470,6 +477,7 @@ void frm3D::closeEvent(QCloseEvent* event) {
 void frm3D::Unload() {
   if (unloaded_) return;
   unloaded_ = true;
+  pyramid_poll_->stop();
   viewer_->Unload();
   if (parameters_) parameters_->close();
   viewer_->UseScriptConsole(std::make_unique<FileConsole>(QString(), QString()));  // the editor goes

@@ -6,6 +6,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QTimer>
 #include <array>
 #include <memory>
 #include <string>
@@ -120,6 +121,7 @@ class frm3D : public QMainWindow, public ProgressSink, public MruMenu, public Me
 
   cMRU mru_;
   bool unloaded_ = false;
+  QTimer* pyramid_poll_ = nullptr;  // while the pyramid of the file shown is built
   GlView* gl_ = nullptr;
   QWidget* client_ = nullptr;
   ProgressFrame* progress_ = nullptr;

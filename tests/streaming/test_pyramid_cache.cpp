@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "imaging/image_box.h"
+#include "streaming/pyramid_build_job.h"
 #include "streaming/pyramid_cache.h"
 #include "streaming/pyramid_metadata.h"
 #include "tests/support/tiff_fixture.h"
@@ -107,11 +108,22 @@ TEST(PyramidCache, FoldersThatCannotBeWrittenGiveASentenceAndBuildsSideBySideEnd
       {read_only, ::geteuid() == 0 ? "" : "the folder is read-only"}};  // root writes anyway
   for (const auto& [folder, reason] : cases) {
     if (reason.empty()) continue;
+    const std::string said = "The pyramid of cells.tif cannot be kept in " + folder + " (" + reason + "); it is shown from memory.";
     EXPECT_THROW(try { PyramidCache(folder).Build(tif, 0, progress, kGo); } catch (const PyramidCacheError& e) {
-      EXPECT_EQ(e.what(), "The pyramid of cells.tif cannot be kept in " + folder + " (" + reason + "); it is shown from memory.");
+      EXPECT_EQ(e.what(), said);
       throw;
     }, PyramidCacheError);
+    EXPECT_THROW(try { PyramidCache(folder).CheckWritable(tif); } catch (const PyramidCacheError& e) {
+      EXPECT_EQ(e.what(), said);
+      throw;
+    }, PyramidCacheError);
+    PyramidBuildJob job(folder, 0, tif, 0);
+    job.Wait();
+    EXPECT_EQ(job.Entry(), std::nullopt);
+    EXPECT_EQ(job.Error(), said);
   }
+  EXPECT_NO_THROW(PyramidCache(dir.File("fine")).CheckWritable(tif));
+  EXPECT_TRUE(Names(dir.File("fine")).empty());
   const std::pair<int, std::string> codes[] = {{ENOSPC, "the disk is full"}, {EROFS, "the folder is read-only"}, {EIO, "input/output error"}};
   for (const auto& [code, reason] : codes)
     EXPECT_EQ(PyramidCacheMessage("c.tif", "/c", code), "The pyramid of c.tif cannot be kept in /c (" + reason + "); it is shown from memory.");
@@ -136,6 +148,33 @@ TEST(PyramidCache, FoldersThatCannotBeWrittenGiveASentenceAndBuildsSideBySideEnd
   ASSERT_TRUE(entries[0]);
   EXPECT_EQ(entries[0], entries[1]);
   EXPECT_EQ(Names(folder), std::set<std::string>{fs::path(*entries[0]).filename().string()});
+}
+
+TEST(PyramidBuildJob, BuildsOnItsOwnThreadWhatTheCacheThenFindsAndNamesAFileItCannotRead) {
+  test_support::TempDir dir;
+  const std::string tif = dir.File("a.tif"), folder = dir.File("pyramids");
+  WriteStack(tif, 70);  // 70 planes: a level of 10 x 10 x 35 below the first
+  PyramidBuildJob job(folder, 0, tif, 0);
+  job.Wait();
+  EXPECT_TRUE(job.Finished());
+  EXPECT_EQ(job.Percent(), 100);
+  ASSERT_TRUE(job.Entry()) << job.Error();
+  EXPECT_EQ(job.Entry(), PyramidCache(folder).Find(tif, 0));
+  EXPECT_EQ(job.Error(), "");
+
+  test_support::WriteBytes(dir.File("broken.tif"), {'I', 'I', 42, 0, 8, 0, 0, 0, 0, 0});  // no directory entries
+  PyramidBuildJob broken(folder, 0, dir.File("broken.tif"), 0);
+  broken.Wait();
+  EXPECT_EQ(broken.Entry(), std::nullopt);
+  EXPECT_EQ(broken.Error().rfind("The pyramid of broken.tif could not be built: ", 0), 0u) << broken.Error();
+
+  // Dropped while it may still run: the folder holds the whole entry or nothing, never a
+  // temporary folder.
+  const std::string other = dir.File("other");
+  { PyramidBuildJob dropped(other, 0, tif, 0); }
+  const std::set<std::string> left = fs::exists(other) ? Names(other) : std::set<std::string>{};
+  const std::optional<std::string> found = PyramidCache(other).Find(tif, 0);
+  EXPECT_EQ(left, found ? std::set<std::string>{fs::path(*found).filename().string()} : std::set<std::string>{});
 }
 
 TEST(PyramidMetadata, HostileTextGivesASentence) {
