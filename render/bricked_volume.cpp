@@ -76,7 +76,9 @@ void BrickedVolume::MakeAtlas(uint64_t slots) {
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   atlas_bytes_ = 0;
   for (int32_t c = 0; c < s.Channels(); ++c) {
-    const GLuint name = NewVolumeTexture(GL_LINEAR, GL_CLAMP_TO_EDGE);
+    // Samples never leave their slot, so the wrap is never used: mirrored, as the whole volume's
+    // texture, puts Mesa's llvmpipe on the same filtering path (float weights) for both.
+    const GLuint name = NewVolumeTexture(GL_LINEAR, GL_MIRRORED_REPEAT);
     gl_.TexImage3D(GL_TEXTURE_3D, 0, wide ? GL_LUMINANCE16 : GL_LUMINANCE8, atlas_texels_[0], atlas_texels_[1],
                    atlas_texels_[2], 0, GL_LUMINANCE, wide ? GL_UNSIGNED_SHORT : GL_UNSIGNED_BYTE, nullptr);
     // Slot 0 is what regions with nothing loaded are drawn from.

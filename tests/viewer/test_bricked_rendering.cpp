@@ -132,11 +132,12 @@ TEST_F(BrickedRendering, FramesEqualThoseOfTheVolumeReadWholeAtTheLevelTheViewNe
     EXPECT_TRUE(surface_.Caster().Bricked()->Complete());
     EXPECT_GT(*std::max_element(whole.begin(), whole.end()), 100);
     const Difference d = Compare(whole, bricked);
-    // The atlas's coordinates come from other arithmetic than the whole texture's, and the
-    // software renderer's 8-bit filter rounds its weights: up to 2 levels here and there. A brick
-    // misplaced by one voxel differs by tens of levels in this texture.
-    EXPECT_LE(d.most, 2);
-    EXPECT_LE(d.count, whole.size() / 5);
+    // The atlas's coordinates come from other arithmetic than the whole texture's (their last
+    // bits differ): a level here and there, in a few pixels of a thousand. A brick misplaced by
+    // one voxel differs by tens of levels in this texture; the 8-bit filtering path by one level
+    // in a fifth of the pixels.
+    EXPECT_LE(d.most, 1);
+    EXPECT_LE(d.count, whole.size() / 1000);
   }
 }
 
