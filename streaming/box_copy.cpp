@@ -1,6 +1,7 @@
 #include "streaming/box_copy.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace lumetrix::streaming {
@@ -36,13 +37,24 @@ void Copy(const HeldPiece& p, const VoxelBox& b, const PyramidLevel& l, T* out) 
   std::vector<size_t> from(size_t(xs.end - xs.begin));  // each box column's sample in a piece row
   for (int32_t i = xs.begin; i < xs.end; ++i)
     from[size_t(i - xs.begin)] = size_t(Clamp(b.x0, i, l.width) - p.x0) * p.step[0];
+  // The columns inside the level whose samples lie side by side in the piece are copied whole;
+  // the box's columns beyond the level's edges repeat an edge sample one by one.
+  int32_t whole_begin = xs.end, whole_end = xs.end;
+  if (p.step[0] == 1) {
+    whole_begin = std::clamp(-b.x0, xs.begin, xs.end);
+    whole_end = std::clamp(l.width - b.x0, whole_begin, xs.end);
+  }
   const auto* samples = reinterpret_cast<const T*>(p.samples);
   for (int32_t k = zs.begin; k < zs.end; ++k) {
     const T* slice = samples + size_t(Clamp(b.z0, k, l.depth) - p.z0) * p.step[2];
     for (int32_t j = ys.begin; j < ys.end; ++j) {
       const T* row = slice + size_t(Clamp(b.y0, j, l.height) - p.y0) * p.step[1];
       T* dst = out + (size_t(k) * size_t(b.h) + size_t(j)) * size_t(b.w) + size_t(xs.begin);
-      for (size_t i = 0; i < from.size(); ++i) dst[i] = row[from[i]];
+      for (int32_t i = xs.begin; i < whole_begin; ++i) dst[i - xs.begin] = row[from[size_t(i - xs.begin)]];
+      if (whole_end > whole_begin)
+        std::memcpy(dst + (whole_begin - xs.begin), row + from[size_t(whole_begin - xs.begin)],
+                    size_t(whole_end - whole_begin) * sizeof(T));
+      for (int32_t i = whole_end; i < xs.end; ++i) dst[i - xs.begin] = row[from[size_t(i - xs.begin)]];
     }
   }
 }

@@ -1,6 +1,7 @@
 #include "streaming/zarr_brick_source.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -141,13 +142,6 @@ class ZarrBrickSource final : public BrickSource {
     const imaging::ZarrLevel& l = plan_.levels[index];
     const ZarrArrayMeta& a = l.array;
     const std::string where = "chunk " + key + " of level " + std::to_string(index + 1) + " of " + plan_.name;
-    std::vector<uint8_t> decoded;
-    if (std::vector<uint8_t> raw; imaging::ReadZarrChunkFile(l.folder + "/" + key, a.ChunkBytes(), raw, where)) {
-      decoded.resize(a.ChunkBytes());
-      imaging::DecodeZarrChunk(a.codec, raw.data(), raw.size(), decoded.data(), decoded.size(), where);
-    } else {
-      decoded = imaging::FillChunk(a);
-    }
     imaging::SampleBox box;
     box.axes = static_cast<int>(a.shape.size());
     size_t step = 1;
@@ -156,6 +150,21 @@ class ZarrBrickSource final : public BrickSource {
       box.extent[i] = std::min(a.chunks[size_t(i)], a.shape[size_t(i)] - grid[size_t(i)] * a.chunks[size_t(i)]);
       box.step[i] = step;
       step *= size_t(a.chunks[size_t(i)]);
+    }
+    // Samples held as stored are decoded straight into `out` (a chunk at the array's edge keeps its
+    // padding there, beyond what is read of it).
+    const bool as_stored = (a.type == ZarrType::kUint8 ||
+                                      (a.type == ZarrType::kUint16 && a.big_endian == (std::endian::native == std::endian::big)));
+    std::vector<uint8_t> decoded;
+    if (std::vector<uint8_t> raw; imaging::ReadZarrChunkFile(l.folder + "/" + key, a.ChunkBytes(), raw, where)) {
+      if (as_stored) {
+        imaging::DecodeZarrChunk(a.codec, raw.data(), raw.size(), static_cast<uint8_t*>(out), a.ChunkBytes(), where);
+        return;
+      }
+      decoded.resize(a.ChunkBytes());
+      imaging::DecodeZarrChunk(a.codec, raw.data(), raw.size(), decoded.data(), decoded.size(), where);
+    } else {
+      decoded = imaging::FillChunk(a);
     }
     imaging::ScatterSamples(a, decoded.data(), box, out);
   }

@@ -73,10 +73,10 @@ void FirstPicture(benchmark::State& state, bool big, bool window) {
                  std::to_string(volume.depth) + (status.empty() ? ", read whole" : ", " + status));
 }
 
-BENCHMARK_CAPTURE(FirstPicture, small_window, false, true)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(FirstPicture, big_window, true, true)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(FirstPicture, small, false, false)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(FirstPicture, big, true, false)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(FirstPicture, small_window, false, true)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(FirstPicture, big_window, true, true)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(FirstPicture, small, false, false)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(FirstPicture, big, true, false)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace lumetrix

@@ -43,6 +43,9 @@ TEST(ZarrBrickSource, BoxesMatchNumpyAtEveryLevel) {
       // The third level loses a column (12 of 50: no whole factor) and is left out.
       {R"("dtype":"i2","axes":"tczyx","shape":[2,2,9,40,50],"chunks":[1,1,4,24,20],"compressor":"blosc-zstd-bitshuffle","levels":3,"trim":true,"separator":"/")",
        {2, 2, "16-bit signed", {{50, 40, 9, 1, 1, 1}, {25, 20, 9, 2, 2, 1}}}},
+      // Big-endian samples are swapped on their way into the bricks.
+      {R"("dtype":">u2","axes":"zyx","shape":[9,40,50],"chunks":[4,24,20],"compressor":"zlib","levels":2)",
+       {1, 1, "16-bit", {{50, 40, 9, 1, 1, 1}, {25, 20, 9, 2, 2, 1}}}},
       {R"("dtype":"f4","axes":"zyx","shape":[7,30,34],"chunks":[3,16,20],"compressor":"zstd","levels":2,"zhalve":true,"drop":true,"fill":-30)",
        {1, 1, "32-bit float", {{34, 30, 7, 1, 1, 1}, {17, 15, 4, 2, 2, 2}}}},
   };
