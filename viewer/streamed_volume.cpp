@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "imaging/available_memory.h"
+#include "imaging/zarr/zarr_samples.h"
 #include "imaging/parallel_steps.h"
 #include "streaming/memory_budget.h"
 #include "viewer/hyperstack_view.h"
@@ -60,10 +61,13 @@ std::optional<VolumeData> ReadShown(std::shared_ptr<const streaming::BrickSource
   if (h.voxel[0] > 0) h.unit = facts.unit;
   h.looks = facts.looks;
   h.kind = facts.kind;
-  h.note = note + " (" + std::to_string(h.width) + "x" + std::to_string(h.height) + "x" + std::to_string(h.slices) +
-           ") in memory; " + (middle_plane ? "finer detail follows when the pyramid is built"
+  std::string size = std::to_string(h.width) + "x" + std::to_string(h.height) + "x" + std::to_string(h.slices);
+  if (channels > 1) size.append(" ").append(std::to_string(channels)).append("ch");
+  if (frames > 1) size.append(" ").append(std::to_string(frames)).append("t");
+  h.note = note + " (" + size + ") in memory; " + (middle_plane ? "finer detail follows when the pyramid is built"
                                            : "the ray-cast render modes load finer detail where the view needs it");
   h.data = imaging::AllocateSamples(std::max<uint64_t>(h.Bytes(), 1));
+  if (h.bits == 16) h.plane_ranges.resize(h.Planes());  // what auto contrast starts from
   // One box per plane of the volume: progress by plane, and never more than those planes of the
   // level besides the stack.
   const int32_t planes = h.slices * channels * frames;
@@ -86,9 +90,12 @@ std::optional<VolumeData> ReadShown(std::shared_ptr<const streaming::BrickSource
         source->ReadBox(li, c, t, {0, 0, first, l.width, l.height, count}, box.data());
         if (bytes == 1)
           MergeInto(box.data(), l.width, l.height, count, block, h.Plane(c, z, t), h.width, h.height);
-        else
+        else {
           MergeInto(reinterpret_cast<const uint16_t*>(box.data()), l.width, l.height, count, block,
                     h.Plane(c, z, t), h.width, h.height);
+          h.plane_ranges[(size_t(t) * channels + size_t(c)) * size_t(h.slices) + size_t(z)] =
+              imaging::PlaneRange(reinterpret_cast<const uint16_t*>(h.Plane(c, z, t)), h.PlaneSamples());
+        }
         progress.SetProgress(++done);
       }
   progress.HideProgress();
@@ -99,13 +106,24 @@ std::optional<VolumeData> ReadShown(std::shared_ptr<const streaming::BrickSource
 
 }  // namespace
 
-std::optional<VolumeData> OpenStreamedVolume(std::shared_ptr<const streaming::BrickSource> source,
-                                             const PyramidFacts& facts, ProgressSink& progress, std::string& error) {
-  const std::vector<streaming::PyramidLevel>& levels = source->Levels();
-  const uint64_t per_voxel = source->Channels() == 1 ? 1 : 3;
+uint64_t ShownBytes(const streaming::BrickSource& source, size_t level) {
+  return source.Levels()[level].Voxels() * (source.Channels() == 1 ? 1 : 3);
+}
+
+size_t StreamedLevel(const streaming::BrickSource& source, uint64_t max_shown) {
+  const uint64_t most = max_shown ? std::min(max_shown, kStreamedBaseBytes) : kStreamedBaseBytes;
   // The finest level is what does not fit.
-  size_t chosen = levels.size() > 1 ? 1 : 0;
-  while (chosen + 1 < levels.size() && levels[chosen].Voxels() * per_voxel > kStreamedBaseBytes) ++chosen;
+  const size_t count = source.Levels().size();
+  size_t chosen = count > 1 ? 1 : 0;
+  while (chosen + 1 < count && ShownBytes(source, chosen) > most) ++chosen;
+  return chosen;
+}
+
+std::optional<VolumeData> OpenStreamedVolume(std::shared_ptr<const streaming::BrickSource> source,
+                                             const PyramidFacts& facts, ProgressSink& progress, std::string& error,
+                                             uint64_t max_shown) {
+  const std::vector<streaming::PyramidLevel>& levels = source->Levels();
+  const size_t chosen = StreamedLevel(*source, max_shown);
   const streaming::PyramidLevel& l = levels[chosen];
   // The volume in memory keeps the finest level's proportions, which the renderers take from its
   // voxel counts: axes the level did not halve as often as the others (z, in most TIFF

@@ -32,8 +32,13 @@ struct PyramidFacts {
 // kStreamedBaseBytes (the coarsest when none does), read with progress ("Reading Image", one step per plane): the volume
 // with Pyramid set and a note naming the level. Nothing, with `error` set, when the progress
 // sink stopped it; throws imaging::ImageError when the pyramid cannot be read.
+// `max_shown` (0: kStreamedBaseBytes) bounds the volume in memory further.
 std::optional<VolumeData> OpenStreamedVolume(std::shared_ptr<const streaming::BrickSource> source,
-                                             const PyramidFacts& facts, ProgressSink& progress, std::string& error);
+                                             const PyramidFacts& facts, ProgressSink& progress, std::string& error,
+                                             uint64_t max_shown = 0);
+// The level OpenStreamedVolume reads, and the bytes a level takes shown (8-bit).
+size_t StreamedLevel(const streaming::BrickSource& source, uint64_t max_shown = 0);
+uint64_t ShownBytes(const streaming::BrickSource& source, size_t level);
 
 // While the pyramid of a file without one is built: its only level read a plane in every f (f a
 // power of two, the smallest that keeps the shown volume within kStreamedBaseBytes), each voxel

@@ -199,7 +199,7 @@ std::optional<VolumeData> StreamTiff(const imaging::HyperstackPlan& plan, const 
   std::copy(plan.layout.voxel, plan.layout.voxel + 3, facts.voxel);
   facts.unit = plan.layout.unit;
   facts.looks = plan.layout.channels;
-  if (source->Levels().size() > 1) return OpenStreamedVolume(std::move(source), facts, progress, error);
+  if (source->Levels().size() > 1) return OpenStreamedVolume(std::move(source), facts, progress, error, options.MaxBytes);
   // No pyramid of its own: one built once and kept in the cache folder. A folder that cannot
   // keep it leaves the file to be read whole, if it fits, with the reason. A stack no longer than
   // a brick on every side would have no coarser level.
@@ -232,7 +232,7 @@ std::optional<VolumeData> StreamTiff(const imaging::HyperstackPlan& plan, const 
     }
   }
   return OpenStreamedVolume(streaming::OpenCachedPyramid(*entry, PieceCacheBytes(options.MemoryBudget)), facts,
-                            progress, error);
+                            progress, error, options.MaxBytes);
 }
 
 }  // namespace

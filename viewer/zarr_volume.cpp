@@ -62,16 +62,21 @@ std::optional<VolumeData> ReadZarrVolume(const std::string& path, ProgressSink& 
         pyramid = nullptr;  // read whole at the finest level that fits, as without a pyramid
       }
     }
-    if (pyramid && count > 1) {
-      chosen = 1;  // the finest level is what does not fit
-      while (chosen + 1 < count && !(fits(plan.levels[chosen]) && ShownBytes(plan.levels[chosen]) <= kStreamedBaseBytes))
-        ++chosen;
-      while (chosen < count && !fits(plan.levels[chosen])) ++chosen;
-    }
     if (pyramid && count == 1) pyramid = nullptr;  // nothing coarser to show first
-    if (!sparse.empty() && (!pyramid || chosen >= count || ShownBytes(plan.levels[chosen]) > kStreamedBaseBytes)) {
+    if (!sparse.empty() &&
+        (!pyramid || ShownBytes(*pyramid, StreamedLevel(*pyramid, options.MaxBytes)) > kStreamedBaseBytes)) {
       error = Sentence(sparse);
       return std::nullopt;
+    }
+    if (pyramid) {
+      const imaging::ZarrLevel& finest = plan.levels.front();
+      PyramidFacts facts;
+      facts.path = path, facts.name = plan.name;
+      std::copy(finest.voxel, finest.voxel + 3, facts.voxel);
+      facts.unit = plan.image.unit;
+      facts.looks = plan.image.channels;
+      facts.kind = finest.array.Kind();
+      return OpenStreamedVolume(std::move(pyramid), facts, progress, error, options.MaxBytes);
     }
     if (chosen == count) {
       const imaging::ZarrLevel& l = plan.levels.back();
@@ -83,10 +88,7 @@ std::optional<VolumeData> ReadZarrVolume(const std::string& path, ProgressSink& 
       return std::nullopt;
     }
     std::string note;  // the finest level is the image as stored: nothing to say
-    if (pyramid) {
-      note = "level " + std::to_string(chosen + 1) + " of " + std::to_string(count) + " (" + plan.levels[chosen].Size() +
-             ") in memory; the ray-cast render modes load finer detail where the view needs it";
-    } else if (chosen > 0) {
+    if (chosen > 0) {
       note = "level " + std::to_string(chosen + 1) + " of " + std::to_string(count) + " (" + plan.levels[chosen].Size() +
              ") shown: the finest that fits the memory";
     }
@@ -94,7 +96,6 @@ std::optional<VolumeData> ReadZarrVolume(const std::string& path, ProgressSink& 
     if (!stack) return std::nullopt;
     VolumeData v = ShowHyperstack(std::move(*stack));
     v.FilePath = path;
-    v.Pyramid = std::move(pyramid);
     return v;
   } catch (const std::bad_alloc&) {
     error = "There is not enough memory to open " + FileNameOf(imaging::ZarrFolderOf(path)) + ".";
@@ -109,7 +110,7 @@ std::vector<std::string> ZarrLevelLines(const std::string& path, const VolumeDat
   if (!imaging::IsZarrPath(path)) return lines;
   imaging::ZarrPlan plan;
   try {
-    plan = imaging::PlanZarr(path);
+    plan = imaging::PlanZarr(path, false);  // a sparse pyramid, streamed, has its levels listed too
   } catch (const std::exception&) {  // changed since it was read: nothing to list
     return lines;
   }

@@ -8,7 +8,8 @@ compressor ("none", "zstd", "zlib", "gzip", "blosc-<cname>[-noshuffle|-bitshuffl
 separator ("." or "/"), drop (remove the first chunk of level 1), scale (x, y, z), unit, zhalve (levels
 halve z too), trim (the last level loses one column: no whole factor), boxes (a list of [level, c, t, x0, y0,
 z0, w, h, d]: box_<i>.raw is that box of the level cut by numpy with np.pad(mode="edge") for the voxels
-beyond the level, float32 mapped into 16 bits over the finite range of the coarsest level not trimmed)."""
+beyond the level, float32 mapped into 16 bits over the finite range of the coarsest level not trimmed),
+streamed (expected_<level>.raw maps float32 over the coarsest level's range, as a streamed level's)."""
 import json
 import os
 import sys
@@ -64,18 +65,20 @@ if "c" in axes:  # channel k: label "ch<k>", colour 0x40 * (k + 1) in red, 0x20 
     root.attrs["omero"] = {"channels": [{"label": "ch%d" % k, "color": "%02X00%02X" % (0x40 * (k + 1), 0x20)}
                                         for k in range(recipe["shape"][axes.index("c")])]}
 
-# What each level opens as, read back through zarr (a removed chunk is its fill_value).
+# What each level opens as, read back through zarr (a removed chunk is its fill_value). A level
+# streamed ("streamed": true) holds float32 samples over the coarsest level's range, as its bricks.
+coarsest_level = zarr.open_array(os.path.join(out, str(recipe.get("levels", 1) - 1)), mode="r")[...]
 for level in range(recipe.get("levels", 1)):
     a = zarr.open_array(os.path.join(out, str(level)), mode="r")[...]
     order = [axes.index(k) for k in "tczyx" if k in axes]
     a = np.transpose(a, order)
-    finite = a[np.isfinite(a)]  # the stored values the held 0 and 65535 (or 255) stand for
+    finite = (coarsest_level if recipe.get("streamed") else a)
+    finite = finite[np.isfinite(finite)]  # the stored values the held 0 and 65535 (or 255) stand for
     with open(os.path.join(os.path.dirname(out), "stored_%d.txt" % level), "w") as f:
         f.write("%r %r %s" % (float(finite.min()), float(finite.max()), a.dtype.name))
     if a.dtype == np.int16:
         a = (a.astype(np.int32) + 32768).astype("<u2")
     elif a.dtype == np.float32:
-        finite = a[np.isfinite(a)]
         lo, hi = float(finite.min()), float(finite.max())
         a = np.clip(np.floor((a.astype(np.float64) - lo) * 65535.0 / (hi - lo) + 0.5), 0, 65535).astype("<u2")
     else:
