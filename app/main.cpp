@@ -4,6 +4,9 @@
 #include <QMessageBox>
 #include <QTimer>
 #include <cstdio>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,6 +26,13 @@
 
 int main(int argc, char** argv) {
   using namespace lumetrix;
+#ifdef __GLIBC__
+  // Blocks of a streamed volume (chunks, bricks) come and go by the thousand on the loader
+  // threads; glibc would raise its mmap threshold after the first were freed and keep the later
+  // ones in the threads' heaps, where the memory freed stays with the process. A fixed threshold
+  // gives every freed block back.
+  mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+#endif
   const std::vector<std::string> args(argv + 1, argv + argc);
   const CommandLine line = ParseCommandLine(args);
   if (!line.Error.empty()) {
