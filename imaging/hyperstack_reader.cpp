@@ -1,12 +1,12 @@
 #include "imaging/hyperstack_reader.h"
 
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <thread>
 
+#include "core/megabytes.h"
 #include "imaging/file_probe.h"
 #include "imaging/image_box.h"
 #include "imaging/lsm_info.h"
@@ -16,8 +16,6 @@
 
 namespace lumetrix::imaging {
 namespace {
-
-std::string Megabytes(uint64_t bytes) { return std::to_string((bytes + (1 << 20) - 1) >> 20) + " MB"; }
 
 struct PagePlace {
   int32_t group, z, t;

@@ -9,6 +9,7 @@
 #include <new>
 #include <vector>
 
+#include "core/megabytes.h"
 #include "imaging/available_memory.h"
 #include "imaging/file_probe.h"
 #include "imaging/hyperstack_reader.h"
@@ -30,8 +31,6 @@ namespace {
 // holds every page (up to 256 of them, in at most 64 MB) each voxel run is written in one go.
 constexpr int32_t kPagesPerBlock = 256;
 constexpr size_t kBlockBytes = size_t{64} << 20;
-
-std::string Megabytes(uint64_t bytes) { return std::to_string((bytes + (1 << 20) - 1) >> 20) + " MB"; }
 
 std::string PageName(int32_t p) { return "page " + std::to_string(p + 1); }
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <new>
 
+#include "core/megabytes.h"
 #include "core/file_helpers.h"
 #include "imaging/available_memory.h"
 #include "imaging/zarr/zarr_reader.h"
@@ -13,8 +14,6 @@
 
 namespace lumetrix {
 namespace {
-
-std::string Megabytes(uint64_t bytes) { return std::to_string((bytes + (1 << 20) - 1) >> 20) + " MB"; }
 
 // The shown (8-bit) volume of a level: one byte per voxel for one channel, three for colour.
 uint64_t ShownBytes(const imaging::ZarrLevel& l) {

@@ -13,6 +13,7 @@
 #include <mutex>
 #include <thread>
 
+#include "core/megabytes.h"
 #include "imaging/hyperstack_reader.h"
 #include "imaging/image_box.h"
 #include "imaging/parallel_steps.h"
@@ -26,8 +27,6 @@ namespace fs = std::filesystem;
 
 // Chunks whose buffers for all workers together would pass this are decoded two at a time.
 constexpr size_t kLargeChunks = size_t{512} << 20;
-
-std::string Megabytes(uint64_t bytes) { return std::to_string((bytes + (1 << 20) - 1) >> 20) + " MB"; }
 
 std::string WithoutTrailingSlashes(std::string path) {
   while (path.size() > 1 && path.back() == '/') path.pop_back();
