@@ -180,9 +180,9 @@ bool Viewer::ShowOpened(VolumeData read, const std::string& name) {
     Notify(ViewerChange::Channels);
     Notify(ViewerChange::View);
   }
+  if (!build_cancelled_) FollowPyramidToBuild();  // before the window hears of the new file
   Notify(ViewerChange::Caption);
   before = {};
-  if (!build_cancelled_) FollowPyramidToBuild();
   GiveBackFreedMemory();
   // The first frame of a new volume is a coarse one, as while it turns: a large volume shows at
   // once on software drivers, and its full frame follows a moment later.

@@ -127,6 +127,24 @@ TEST(MainWindow, TheParametersWindowAndThePaletteMenuFollowTheViewer) {
   EXPECT_EQ(Item(w, "mnuMRUFiles0")->text().toStdString(), dir.File("grey.tif"));
 }
 
+// A stack beyond the memory budget and without a pyramid: the window shows its preview at once
+// and, once the pyramid built on another thread is there, the streamed volume in its place.
+TEST(MainWindow, APreviewGivesWayToTheStreamedVolumeWhenItsPyramidIsBuilt) {
+  TempDir dir;
+  frm3D w;
+  w.show();
+  w.TheViewer().SetMemoryBudget({uint64_t{16} << 20, uint64_t{16} << 20});
+  ASSERT_TRUE(w.OpenAtStart(testing::Stack(dir, "big.tif", 80, 512, 512)));  // 20 MB
+  EXPECT_EQ(w.TheViewer().Volume().Pyramid, nullptr);
+  EXPECT_NE(w.TheViewer().Volume().Note.find("a preview of every 2nd plane"), std::string::npos);
+  // Waits for the window's own polling (a build that never ends hangs the test until the run's
+  // time limit fails it).
+  while (w.TheViewer().BuildingPyramid()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  EXPECT_NE(w.TheViewer().Volume().Pyramid, nullptr);
+  EXPECT_EQ(w.TheViewer().Volume().Width, 256);
+  EXPECT_EQ(w.TheViewer().LastFile(), dir.File("big.tif"));
+}
+
 // F1 shows the manual inside the program; the search field narrows its contents, an entry
 // scrolls the page to its section, and F1 again brings back the same window.
 TEST(MainWindow, F1ShowsTheManualWithContentsAndSearch) {
