@@ -579,6 +579,7 @@ std::string Viewer::MainWindowTitle() const {
 // --- Frame capture ------------------------------------------------------------------------------
 
 bool Viewer::CaptureFrameBmp(const std::string& path, int32_t x, int32_t y, int32_t width, int32_t height) {
+  FinishPyramidForOutput();
   last_frame_ = surface_.CaptureFrame(x, y, width, height);
   WriteFrameBmp(path, last_frame_);
   return true;
@@ -598,7 +599,10 @@ void Viewer::SaveJPG(const std::string& FileName) {
   ImX_.SaveImage(FileName, imaging::kFormatJpeg, false);
 }
 
-void Viewer::CaptureShownFrame() { last_frame_ = surface_.CaptureFrame(0, 0, ScaleWidth(), ScaleHeight()); }
+void Viewer::CaptureShownFrame() {
+  FinishPyramidForOutput();
+  last_frame_ = surface_.CaptureFrame(0, 0, ScaleWidth(), ScaleHeight());
+}
 
 // --- Movies -------------------------------------------------------------------------------------
 

@@ -329,8 +329,12 @@ class Viewer : public ViewParameters, private ScriptRunSite {
   void Adopt(VolumeData volume, const std::string& name);
   // Starts building the pyramid of the preview shown (none for other volumes), stopping any other.
   void FollowPyramidToBuild();
-  // The preview replaced by the volume streamed from the pyramid just built.
-  void ShowBuiltPyramid(const std::string& path, int32_t series);
+  // The preview replaced by the volume streamed from the pyramid just built (the job ended), or
+  // the reason it could not be.
+  void ShowBuiltPyramid();
+  // A frame about to be saved shows the streamed volume, not its preview: waits for the build
+  // (progress "Building the pyramid"; Cancel saves the preview's frame) and draws the frame again.
+  void FinishPyramidForOutput();
   // The scale bar's calibration from the volume shown.
   void FollowCalibration();
   // Adopts a volume just read and draws it (see Opening); false when it is not drawn.

@@ -1,5 +1,7 @@
 // The pyramid of a file without one, built while its preview shows.
+#include <chrono>
 #include <exception>
+#include <thread>
 
 #include "core/file_helpers.h"
 #include "streaming/pyramid_cache.h"
@@ -32,18 +34,35 @@ bool Viewer::PollPyramidBuild() {
     return true;
   }
   if (busy_ || script_running_) return true;  // shown once the viewer is free
-  const std::unique_ptr<streaming::PyramidBuildJob> job = std::move(pyramid_job_);
-  if (!job->Entry()) {
-    ShowStatus(job->Error() + " The preview stays.");
-    return false;
-  }
-  ShowBuiltPyramid(job->Path(), job->Series());
+  ShowBuiltPyramid();
   return false;
 }
 
-void Viewer::ShowBuiltPyramid(const std::string& path, int32_t series) {
+void Viewer::FinishPyramidForOutput() {
+  if (!pyramid_job_) return;
+  if (!pyramid_job_->Finished()) {
+    ui_.progress.ShowProgress("Building the pyramid", 0, 100);
+    while (!pyramid_job_->Finished() && !ui_.progress.Cancelled()) {
+      ui_.progress.SetProgress(pyramid_job_->Percent());
+      Yield();
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ui_.progress.HideProgress();
+    if (!pyramid_job_->Finished()) return;
+  }
+  ShowBuiltPyramid();
+  surface_.DrawFrameNow();
+}
+
+void Viewer::ShowBuiltPyramid() {
+  const std::unique_ptr<streaming::PyramidBuildJob> job = std::move(pyramid_job_);
+  if (!job->Entry()) {
+    ShowStatus(job->Error() + " The preview stays.");
+    return;
+  }
+  const std::string& path = job->Path();
   VolumeLoadOptions options;
-  options.Series = series;
+  options.Series = job->Series();
   options.MemoryBudget = memory_budget_.host;
   options.PyramidCacheBound = pyramid_cache_bound_;
   std::string error;

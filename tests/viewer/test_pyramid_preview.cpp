@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -57,6 +58,23 @@ TEST(PyramidPreview, ShowsAtOnceAndGivesWayToTheStreamedVolumeKeepingTheDisplay)
   EXPECT_EQ(v.Display().Channels.at(0).Min, 10);
   EXPECT_EQ(v.Display().Channels.at(0).Max, 200);
   EXPECT_EQ(v.LastFile(), dir.File("big.tif"));
+}
+
+TEST(PyramidPreview, AFrameSavedWhileThePyramidIsBuiltWaitsForTheStreamedVolume) {
+  test_support::TempDir dir;
+  WriteStack(dir);
+  OffscreenViewer shown;
+  Viewer& v = shown.viewer;
+  v.SetMemoryBudget({uint64_t{16} << 20, uint64_t{16} << 20});
+  v.SetPreviewWhilePyramidBuilds(true);
+  v.SetClientSize(64, 48);
+  ASSERT_TRUE(v.OpenAtStart(dir.File("big.tif")));
+  v.ResizeGL(64, 48);
+  ASSERT_EQ(v.Volume().Pyramid, nullptr);
+  v.SaveBMP(dir.File("frame.bmp"));
+  EXPECT_FALSE(v.BuildingPyramid());
+  EXPECT_NE(v.Volume().Pyramid, nullptr);
+  EXPECT_TRUE(std::filesystem::exists(dir.File("frame.bmp")));
 }
 
 }  // namespace
