@@ -1,7 +1,6 @@
 #include "streaming/zarr_brick_source.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -145,19 +144,18 @@ class ZarrBrickSource final : public BrickSource {
     imaging::SampleBox box;
     box.axes = static_cast<int>(a.shape.size());
     size_t step = 1;
+    bool inside = true;
     for (int i = box.axes - 1; i >= 0; --i) {
       box.chunk[i] = a.chunks[size_t(i)];
       box.extent[i] = std::min(a.chunks[size_t(i)], a.shape[size_t(i)] - grid[size_t(i)] * a.chunks[size_t(i)]);
+      inside = inside && box.extent[i] == box.chunk[i];
       box.step[i] = step;
       step *= size_t(a.chunks[size_t(i)]);
     }
-    // Samples held as stored are decoded straight into `out` (a chunk at the array's edge keeps its
-    // padding there, beyond what is read of it).
-    const bool as_stored = (a.type == ZarrType::kUint8 ||
-                                      (a.type == ZarrType::kUint16 && a.big_endian == (std::endian::native == std::endian::big)));
     std::vector<uint8_t> decoded;
     if (std::vector<uint8_t> raw; imaging::ReadZarrChunkFile(l.folder + "/" + key, a.ChunkBytes(), raw, where)) {
-      if (as_stored) {
+      // A whole chunk of samples held as stored is decoded straight into `out`.
+      if (inside && imaging::HeldAsStored(a)) {
         imaging::DecodeZarrChunk(a.codec, raw.data(), raw.size(), static_cast<uint8_t*>(out), a.ChunkBytes(), where);
         return;
       }

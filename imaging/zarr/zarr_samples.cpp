@@ -57,22 +57,28 @@ void Scatter(const uint8_t* chunk, int item, const SampleBox& b, Out* out, Conve
 
 }  // namespace
 
+bool HeldAsStored(const ZarrArrayMeta& array) {
+  const bool swap = array.big_endian != (std::endian::native == std::endian::big);
+  return array.type == ZarrType::kUint8 || ((array.type == ZarrType::kUint16 || array.type == ZarrType::kFloat32) && !swap);
+}
+
 void ScatterSamples(const ZarrArrayMeta& array, const uint8_t* chunk, const SampleBox& box, void* out) {
   const bool swap = array.big_endian != (std::endian::native == std::endian::big);
+  const bool plain = HeldAsStored(array);
   switch (array.type) {
     case ZarrType::kUint8:
-      Scatter(chunk, 1, box, static_cast<uint8_t*>(out), [](const uint8_t* p) { return *p; }, true);
+      Scatter(chunk, 1, box, static_cast<uint8_t*>(out), [](const uint8_t* p) { return *p; }, plain);
       break;
     case ZarrType::kUint16:
       Scatter(chunk, 2, box, static_cast<uint16_t*>(out), [swap](const uint8_t* p) { return Load<uint16_t>(p, swap); },
-              !swap);
+              plain);
       break;
     case ZarrType::kInt16:
       Scatter(chunk, 2, box, static_cast<uint16_t*>(out),
               [swap](const uint8_t* p) { return static_cast<uint16_t>(Load<int16_t>(p, swap) + 32768); }, false);
       break;
     case ZarrType::kFloat32:
-      Scatter(chunk, 4, box, static_cast<float*>(out), [swap](const uint8_t* p) { return Load<float>(p, swap); }, !swap);
+      Scatter(chunk, 4, box, static_cast<float*>(out), [swap](const uint8_t* p) { return Load<float>(p, swap); }, plain);
       break;
   }
 }

@@ -23,6 +23,9 @@ struct SampleBox {
 // as they are, uint16 as they are, int16 shifted by 32768 into uint16 (as the TIFF reader does),
 // float32 as floats (for ScaleFloatsInto16 once every chunk is in).
 void ScatterSamples(const ZarrArrayMeta& array, const uint8_t* chunk, const SampleBox& box, void* out);
+// True when ScatterSamples writes the chunk's bytes as they are (uint8, uint16 and float32 in
+// this machine's byte order): a whole chunk may then be decoded straight into its place.
+bool HeldAsStored(const ZarrArrayMeta& array);
 
 // A decoded chunk of fill_value, in the array's sample type and byte order.
 std::vector<uint8_t> FillChunk(const ZarrArrayMeta& array);
