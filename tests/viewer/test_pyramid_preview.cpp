@@ -28,16 +28,21 @@ void WriteStack(const test_support::TempDir& dir) {
   ASSERT_EQ(std::system(("/usr/bin/python3 " + py).c_str()), 0);
 }
 
-TEST(PyramidPreview, ShowsAtOnceAndGivesWayToTheStreamedVolumeKeepingTheDisplay) {
-  test_support::TempDir dir;
-  WriteStack(dir);
-  OffscreenViewer shown;
-  Viewer& v = shown.viewer;
+// Opens the stack under a 16 MB budget as the window does (a preview while the pyramid builds).
+void OpenAsTheWindowDoes(Viewer& v, const test_support::TempDir& dir) {
   v.SetMemoryBudget({uint64_t{16} << 20, uint64_t{16} << 20});
   v.SetPreviewWhilePyramidBuilds(true);
   v.SetClientSize(64, 48);
   ASSERT_TRUE(v.OpenAtStart(dir.File("big.tif")));
   v.ResizeGL(64, 48);
+}
+
+TEST(PyramidPreview, ShowsAtOnceAndGivesWayToTheStreamedVolumeKeepingTheDisplay) {
+  test_support::TempDir dir;
+  WriteStack(dir);
+  OffscreenViewer shown;
+  Viewer& v = shown.viewer;
+  ASSERT_NO_FATAL_FAILURE(OpenAsTheWindowDoes(v, dir));
   std::ifstream in(dir.File("preview.raw"), std::ios::binary);
   const std::vector<uint8_t> expected{std::istreambuf_iterator<char>(in), {}};
   ASSERT_EQ(expected.size(), size_t{256} * 256 * 40);
@@ -65,11 +70,7 @@ TEST(PyramidPreview, AFrameSavedWhileThePyramidIsBuiltWaitsForTheStreamedVolume)
   WriteStack(dir);
   OffscreenViewer shown;
   Viewer& v = shown.viewer;
-  v.SetMemoryBudget({uint64_t{16} << 20, uint64_t{16} << 20});
-  v.SetPreviewWhilePyramidBuilds(true);
-  v.SetClientSize(64, 48);
-  ASSERT_TRUE(v.OpenAtStart(dir.File("big.tif")));
-  v.ResizeGL(64, 48);
+  ASSERT_NO_FATAL_FAILURE(OpenAsTheWindowDoes(v, dir));
   ASSERT_EQ(v.Volume().Pyramid, nullptr);
   v.SaveBMP(dir.File("frame.bmp"));
   EXPECT_FALSE(v.BuildingPyramid());

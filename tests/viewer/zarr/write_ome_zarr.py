@@ -2,8 +2,8 @@
 each level must open as: expected_<level>.raw, the planes in (t, c, z) order as Lumetrix stacks hold
 them (uint8 or little-endian uint16; int16 shifted by 32768, float32 scaled over its finite range).
 
-usage: write_ome_zarr.py FOLDER.zarr SPEC_JSON
-SPEC: dtype ("u1", "u2", "i2", "f4", or with a byte order: ">u2"), axes ("zyx", "czyx", "tczyx"...), shape (per axis), chunks,
+usage: write_ome_zarr.py FOLDER.zarr RECIPE_JSON
+RECIPE: dtype ("u1", "u2", "i2", "f4", or with a byte order: ">u2"), axes ("zyx", "czyx", "tczyx"...), shape (per axis), chunks,
 compressor ("none", "zstd", "zlib", "gzip", "blosc-<cname>[-noshuffle|-bitshuffle]"), levels,
 separator ("." or "/"), drop (remove the first chunk of level 1), scale (x, y, z), unit, zhalve (levels
 halve z too), trim (the last level loses one column: no whole factor), boxes (a list of [level, c, t, x0, y0,
