@@ -25,11 +25,11 @@ void Viewer::WaitForPyramidBuild() {
 
 bool Viewer::PollPyramidBuild() {
   if (!pyramid_job_) return false;
-  const std::string name = FileNameOf(pyramid_job_->Path());
   if (!pyramid_job_->Finished()) {
     const int32_t percent = pyramid_job_->Percent();
     if (percent != pyramid_percent_shown_ && !script_running_)
-      ShowStatus("Building the pyramid of " + name + " for finer detail: " + std::to_string(percent) + "%");
+      ShowStatus("Building the pyramid of " + FileNameOf(pyramid_job_->Path()) + " for finer detail: " +
+                 std::to_string(percent) + "%");
     pyramid_percent_shown_ = percent;
     return true;
   }
