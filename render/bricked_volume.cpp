@@ -52,7 +52,7 @@ std::array<int32_t, 3> BrickedVolume::SlotsPerAxis(uint64_t slots) const {
     grew = false;
     for (int32_t& n : per) {
       const uint64_t product = uint64_t(per[0]) * per[1] * per[2];
-      if (n < per_axis_max_ && product / uint64_t(n) * uint64_t(n + 1) <= slots) ++n, grew = true;
+      if (2 * n <= per_axis_max_ && 2 * product <= slots) n *= 2, grew = true;
     }
   }
   return per;

@@ -65,7 +65,9 @@ class BrickedVolume {
 
  private:
   void UploadBrick(const streaming::Brick& brick, int64_t slot);
-  // Slots per axis for `slots` at most, nearly a cube.
+  // Slots per axis for `slots` at most, nearly a cube, each a power of two: the atlas is then 33
+  // times a power of two texels a side, for which the shader's coordinates (voxel / side) come
+  // back exactly as the voxel when the driver multiplies them by the side again.
   std::array<int32_t, 3> SlotsPerAxis(uint64_t slots) const;
   // A new empty atlas of about `slots` slots (the context current).
   void MakeAtlas(uint64_t slots);

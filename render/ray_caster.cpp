@@ -383,10 +383,13 @@ void RayCaster::StretchToViewport(int32_t w, int32_t h) {
   glPopMatrix();
 }
 
-std::array<int32_t, 2> RayCaster::TexelsKept(const ViewState& view, int a) const {
+std::array<int32_t, 2> RayCaster::TexelsKept(const ViewState& view, int a, int32_t texels) const {
   const int32_t full = a == 0 ? built_.FullWidth : a == 1 ? built_.FullHeight : built_.FullDepth;
   const float N = static_cast<float>(std::max(full, 1));  // voxels of the file
-  const float n = a == 0 ? float(built_.Width) : a == 1 ? float(built_.Height) : float(built_.Depth);  // texels
+  const float n = texels > 0 ? float(texels)
+                  : a == 0   ? float(built_.Width)
+                  : a == 1   ? float(built_.Height)
+                             : float(built_.Depth);
   const auto& L = view.Crop.Limits;
   const float first = std::clamp(L[2 * a], 0.0f, N), last = std::clamp(L[2 * a + 1] + 1, 0.0f, N);
   const auto lo = static_cast<int32_t>(std::floor(first * n / N));
@@ -411,7 +414,7 @@ void RayCaster::DrawBox(const RayGeometry& g, const ViewState& view) {
   // Voxel v (from 0, inclusive crop limits) spans [v, v + 1) of N along an axis; model space
   // runs -Half..Half along x and +Half..-Half along y (rows top first) and z (page 0 in front).
   const auto& L = view.Crop.Limits;
-  float box_min[3], box_max[3], tex_lo[3], tex_hi[3], scale[3], offset[3], texel[3];
+  float box_min[3], box_max[3], kept_lo[3], kept_hi[3], grid[3], scale[3], offset[3], texel[3];
   for (int a = 0; a < 3; ++a) {
     const float N = static_cast<float>(g.Voxels[a]);  // voxels of the file
     const float n = a == 0 ? float(built_.Width) : a == 1 ? float(built_.Height) : float(built_.Depth);  // texels
@@ -426,8 +429,9 @@ void RayCaster::DrawBox(const RayGeometry& g, const ViewState& view) {
     // Samples stay between the centres of the first and last texels kept, so that voxels cut
     // away do not bleed in through the interpolation.
     const std::array<int32_t, 2> kept = TexelsKept(view, a);
-    tex_lo[a] = (static_cast<float>(kept[0]) + 0.5f) / n;
-    tex_hi[a] = (static_cast<float>(kept[1]) + 0.5f) / n;
+    grid[a] = n;
+    kept_lo[a] = static_cast<float>(kept[0]) + 0.5f;
+    kept_hi[a] = static_cast<float>(kept[1]) + 0.5f;
   }
   if (box_min[0] >= box_max[0] || box_min[1] >= box_max[1] || box_min[2] >= box_max[2]) {
     glPopMatrix();
@@ -456,8 +460,23 @@ void RayCaster::DrawBox(const RayGeometry& g, const ViewState& view) {
   gl_.Uniform3f(loc("u_box_max"), box_max[0], box_max[1], box_max[2]);
   gl_.Uniform3f(loc("u_tex_scale"), scale[0], scale[1], scale[2]);
   gl_.Uniform3f(loc("u_tex_offset"), offset[0], offset[1], offset[2]);
-  gl_.Uniform3f(loc("u_tex_lo"), tex_lo[0], tex_lo[1], tex_lo[2]);
-  gl_.Uniform3f(loc("u_tex_hi"), tex_hi[0], tex_hi[1], tex_hi[2]);
+  float lattice[3] = {1024, 1024, 1024};
+  if (bricked_) {  // the rays march in voxels of the finest level, the crop box's centres taken there
+    const auto& levels = bricked_->Source().Levels();
+    const streaming::PyramidLevel& shown = levels[size_t(std::max(bricked_->FinestDrawnLevel(), 0))];
+    const int32_t n0[3] = {levels.front().width, levels.front().height, levels.front().depth};
+    for (int a = 0; a < 3; ++a) {
+      const std::array<int32_t, 2> kept = TexelsKept(view, a, n0[a]);
+      kept_lo[a] = static_cast<float>(kept[0]) + 0.5f;
+      kept_hi[a] = static_cast<float>(kept[1]) + 0.5f;
+      grid[a] = float(n0[a]);
+      lattice[a] /= float(shown.factor[a]);
+    }
+  }
+  gl_.Uniform3f(loc("u_grid"), grid[0], grid[1], grid[2]);
+  gl_.Uniform3f(loc("u_lattice"), lattice[0], lattice[1], lattice[2]);
+  gl_.Uniform3f(loc("u_kept_lo"), kept_lo[0], kept_lo[1], kept_lo[2]);
+  gl_.Uniform3f(loc("u_kept_hi"), kept_hi[0], kept_hi[1], kept_hi[2]);
   if (bricked_) {
     const auto atlas = bricked_->AtlasTexels();
     for (int a = 0; a < 3; ++a) texel[a] = 1.0f / float(atlas[size_t(a)]);

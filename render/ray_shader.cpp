@@ -20,9 +20,11 @@ std::string ForChannel(const std::string& text, int c) {
   return out;
 }
 
-// Texture coordinates of the whole volume -> the atlas: the page table's entry for the brick of
-// the finest level holds the slot (x, y, z) and the level of the finest brick loaded over it;
-// the sample lies where that level's voxels put it, one voxel of border in from the slot's corner.
+// Voxels of the finest level -> the atlas: the page table's entry for the brick of the finest
+// level holds the slot (x, y, z) and the level of the finest brick loaded over it; the sample
+// lies where that level's voxels put it, one voxel of border in from the slot's corner. On the
+// rays' lattice every step here is exact, so the atlas is filtered at the very fractions of a
+// voxel the whole volume's texture would be.
 std::string BrickLookup() {
   const std::string side = std::to_string(streaming::kBrickSide) + ".0";
   const std::string slot = std::to_string(streaming::kBrickSlot) + ".0";
@@ -32,8 +34,8 @@ uniform vec3 u_level0;     // voxels of the finest level per axis
 uniform vec3 u_pages_n;    // the page table's entries per axis
 uniform vec3 u_atlas;      // atlas texels per axis
 uniform vec3 u_factor[16]; // per level: voxels of the finest level one of its voxels spans
-vec3 Atlas(vec3 tc) {
-  vec3 v = clamp(tc, 0.0, 1.0) * u_level0;
+vec3 Atlas(vec3 v) {
+  v = clamp(v, vec3(0.0), u_level0);
   vec3 b = min(floor(v / )" + side + R"(), u_pages_n - 1.0);
   vec4 e = floor(texture3D(u_pages, (b + 0.5) / u_pages_n) * 255.0 + 0.5);
   vec3 f = u_factor[int(e.a)];
@@ -65,7 +67,9 @@ uniform vec3 u_eye;        // the eye in model space (perspective)
 uniform vec3 u_dir;        // the viewing direction in model space (orthographic)
 uniform vec3 u_box_min, u_box_max;  // the crop box in model space
 uniform vec3 u_tex_scale, u_tex_offset;  // model space -> texture coordinates
-uniform vec3 u_tex_lo, u_tex_hi;  // the centres of the first and last voxels kept
+uniform vec3 u_grid;       // voxels per unit of texture coordinates (the finest level's when bricked)
+uniform vec3 u_lattice;    // lattice points per voxel of u_grid along which the samples lie
+uniform vec3 u_kept_lo, u_kept_hi;  // the centres of the first and last voxels kept, in those voxels
 uniform vec3 u_texel;      // one voxel in texture coordinates
 uniform bool u_clip;
 uniform vec4 u_plane;      // kept where dot(plane.xyz, p) <= plane.w (model space)
@@ -144,6 +148,8 @@ vec3 Shade(vec3 colour, sampler3D vol, vec3 tc, vec3 dir) {
   return colour * (u_ambient + (vec3(1.0) - u_ambient) * diffuse);
 }
 
+vec3 Lattice(vec3 v) { return floor(v * u_lattice + 0.5) / u_lattice; }
+
 void main() {
   vec3 dir = u_ortho ? normalize(u_dir) : normalize(v_pos - u_eye);
   vec3 origin = u_ortho ? v_pos - dir * 16.0 : u_eye;
@@ -168,8 +174,12 @@ void main() {
   // and the voxels' proportions: a ray along thick z voxels takes fewer samples than along x.
   float step = u_quality / length(dir * u_vox);
   int n = int(ceil((tf - tn) / step));
-  // Samples in texture coordinates: the first half a step in, then one step apart.
-  vec3 first = (origin + (tn + 0.5 * step) * dir) * u_tex_scale + u_tex_offset, next = step * dir * u_tex_scale;
+  // Samples in voxels, the first half a step in, then one step apart, on a lattice of 1/1024 of a
+  // voxel (of the finest level drawn when bricked), where their sums are exact below 16384 voxels
+  // a side: a sample falls on the same fraction of a voxel whether the whole volume or the bricks'
+  // atlas is read.
+  vec3 first = Lattice(((origin + (tn + 0.5 * step) * dir) * u_tex_scale + u_tex_offset) * u_grid),
+       next = Lattice(step * dir * u_tex_scale * u_grid);
 )";
   for (int c = 0; c < channels; ++c)
     s += ForChannel(R"(  vec3 rgb# = vec3(0.0); float a# = 0.0; float best# = u_mode == 3 ? 1.0 : 0.0; float sum# = 0.0;
@@ -206,8 +216,8 @@ void main() {
     for (int k = 0; k < n; ++k) {
 )";
     // Uncropped, the texture's wrap at its edge texels does what the clamp here would.
-    s += options.Crop ? "      vec3 tc = clamp(p, u_tex_lo, u_tex_hi);\n" : "      vec3 tc = p;\n";
-    if (options.Bricked) s += "      tc = Atlas(tc);\n";
+    const std::string at = options.Crop ? "clamp(p, u_kept_lo, u_kept_hi)" : "p";
+    s += options.Bricked ? "      vec3 tc = Atlas(" + at + ");\n" : "      vec3 tc = " + at + " / u_grid;\n";
     // One channel needs no per-channel test: its ray ends where it is done.
     if (loop.stops && channels > 1) s += "      bool done = true;\n";
     // Modes that read every sample need no per-channel test either: an invisible channel is left
