@@ -1,6 +1,19 @@
 #include "streaming/piece_cache.h"
 
+#include <algorithm>
+
 namespace lumetrix::streaming {
+namespace {
+
+// What an entry counts at the least (its key and bookkeeping): empty pieces, which stand for
+// chunks never written, stay bounded too.
+constexpr uint64_t kEntryBytes = 256;
+// Evicted pieces' storage kept for the next pieces: about one per loading thread.
+constexpr size_t kSpares = 8;
+
+uint64_t Counted(const PieceCache::Piece& piece) { return std::max<uint64_t>(piece->size(), kEntryBytes); }
+
+}  // namespace
 
 PieceCache::Piece PieceCache::Get(const std::string& key, const std::function<std::vector<uint8_t>()>& make) {
   std::promise<Piece> promise;
@@ -19,7 +32,7 @@ PieceCache::Piece PieceCache::Get(const std::string& key, const std::function<st
   }
   Piece piece;
   try {
-    piece = std::make_shared<const std::vector<uint8_t>>(make());
+    piece = std::make_shared<std::vector<uint8_t>>(make());  // not const itself: its storage may be reused
   } catch (...) {
     std::lock_guard lock(mutex_);
     making_.erase(key);
@@ -31,16 +44,32 @@ PieceCache::Piece PieceCache::Get(const std::string& key, const std::function<st
     making_.erase(key);
     order_.push_front(key);
     held_.emplace(key, Entry{piece, order_.begin()});
-    bytes_ += piece->size();
+    bytes_ += Counted(piece);
     while (bytes_ > budget_ && held_.size() > 1) {
       const auto last = held_.find(order_.back());
-      bytes_ -= last->second.piece->size();
+      bytes_ -= Counted(last->second.piece);
+      // Only this cache holds it (no other thread can take it while the lock is held).
+      if (last->second.piece.use_count() == 1 && !last->second.piece->empty() && spare_.size() < kSpares)
+        spare_.push_back(std::move(const_cast<std::vector<uint8_t>&>(*last->second.piece)));
       held_.erase(last);
       order_.pop_back();
     }
   }
   promise.set_value(piece);
   return piece;
+}
+
+std::vector<uint8_t> PieceCache::Buffer(size_t bytes) {
+  {
+    std::lock_guard lock(mutex_);
+    for (auto it = spare_.begin(); it != spare_.end(); ++it)
+      if (it->size() == bytes) {
+        std::vector<uint8_t> reused = std::move(*it);
+        spare_.erase(it);
+        return reused;
+      }
+  }
+  return std::vector<uint8_t>(bytes);
 }
 
 uint64_t PieceCache::HeldBytes() const {

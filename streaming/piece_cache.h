@@ -26,6 +26,10 @@ class PieceCache {
   // thread waiting for the piece, and nothing is kept.
   Piece Get(const std::string& key, const std::function<std::vector<uint8_t>()>& make);
   uint64_t HeldBytes() const;
+  // A buffer of `bytes` for a piece to be made: the storage of an evicted piece nobody holds when
+  // one of that size is spare (its old samples stay until overwritten: no zeroing, no fresh pages
+  // from the system for every piece), else a new zeroed one.
+  std::vector<uint8_t> Buffer(size_t bytes);
 
  private:
   struct Entry {
@@ -38,6 +42,7 @@ class PieceCache {
   std::list<std::string> order_;  // most recently used first
   std::unordered_map<std::string, std::shared_future<Piece>> making_;
   uint64_t bytes_ = 0;
+  std::vector<std::vector<uint8_t>> spare_;  // a few evicted pieces' storage
 };
 
 }  // namespace lumetrix::streaming

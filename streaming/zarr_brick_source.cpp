@@ -4,7 +4,9 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <mutex>
 #include <string_view>
+#include <unordered_map>
 
 #include "imaging/image_box.h"
 #include "imaging/zarr/zarr_chunk.h"
@@ -117,30 +119,63 @@ class ZarrBrickSource final : public BrickSource {
 
  private:
   // Chunk `grid` of Zarr level `index`, decoded and converted to the held samples (a float chunk
-  // into 16 bits by the fixed map); a chunk never written is fill_value.
+  // into 16 bits by the fixed map). Chunks never written are held as empty pieces, and read from
+  // the level's one piece of fill_value: a sparse volume's empty space costs no decoding and no
+  // memory per chunk.
   PieceCache::Piece Chunk(size_t index, const std::vector<int64_t>& grid) const {
-    const imaging::ZarrLevel& l = plan_.levels[index];
-    const std::string key = imaging::ZarrChunkKey(grid, l.array.separator);
-    return cache_.Get(std::to_string(index) + ":" + key, [&] {
-      std::vector<uint8_t> held(l.array.ChunkSamples() * size_t(bits_ / 8));
-      if (l.array.type != ZarrType::kFloat32) {
-        Samples(index, grid, key, held.data());
-      } else {
-        std::vector<float> floats(l.array.ChunkSamples());
-        Samples(index, grid, key, floats.data());
-        imaging::FloatsInto16(float_range_, floats.data(), floats.size(), reinterpret_cast<uint16_t*>(held.data()));
-      }
-      return held;
+    const std::string key = imaging::ZarrChunkKey(grid, plan_.levels[index].array.separator);
+    const PieceCache::Piece piece = cache_.Get(std::to_string(index) + ":" + key, [&] {
+      thread_local std::vector<uint8_t> raw;  // a loading thread's stored bytes, its storage reused
+      if (!Stored(index, key, raw)) return std::vector<uint8_t>{};
+      return Held(index, grid, key, &raw);
     });
+    return piece->empty() ? FillPiece(index) : piece;
   }
 
-  // The chunk's samples into `out` as the whole-volume reader converts them (float32 stays
-  // float), in the chunk's own C order; where the chunk reaches beyond the array, `out` keeps
-  // what it held.
-  void Samples(size_t index, const std::vector<int64_t>& grid, const std::string& key, void* out) const {
+  PieceCache::Piece FillPiece(size_t index) const {
+    std::lock_guard lock(fill_mutex_);
+    PieceCache::Piece& fill = fill_[index];
+    // Made at the first chunk, which is whole unless the array is smaller than a chunk: its
+    // samples cover what any chunk of the level reads.
+    if (!fill) {
+      const std::vector<int64_t> first(plan_.levels[index].array.shape.size(), 0);
+      fill = std::make_shared<const std::vector<uint8_t>>(Held(index, first, "fill", nullptr));
+    }
+    return fill;
+  }
+
+  // The samples held of a chunk from its stored bytes (`raw`; null: never written).
+  std::vector<uint8_t> Held(size_t index, const std::vector<int64_t>& grid, const std::string& key,
+                            const std::vector<uint8_t>* raw) const {
+    const ZarrArrayMeta& a = plan_.levels[index].array;
+    std::vector<uint8_t> held = cache_.Buffer(a.ChunkSamples() * size_t(bits_ / 8));
+    if (a.type != ZarrType::kFloat32) {
+      Samples(index, grid, key, raw, held.data());
+    } else {
+      std::vector<float> floats(a.ChunkSamples());
+      Samples(index, grid, key, raw, floats.data());
+      imaging::FloatsInto16(float_range_, floats.data(), floats.size(), reinterpret_cast<uint16_t*>(held.data()));
+    }
+    return held;
+  }
+
+  // The chunk's stored bytes; false when it was never written.
+  bool Stored(size_t index, const std::string& key, std::vector<uint8_t>& raw) const {
     const imaging::ZarrLevel& l = plan_.levels[index];
-    const ZarrArrayMeta& a = l.array;
-    const std::string where = "chunk " + key + " of level " + std::to_string(index + 1) + " of " + plan_.name;
+    return imaging::ReadZarrChunkFile(l.folder + "/" + key, l.array.ChunkBytes(), raw, Where(index, key));
+  }
+
+  std::string Where(size_t index, const std::string& key) const {
+    return "chunk " + key + " of level " + std::to_string(index + 1) + " of " + plan_.name;
+  }
+
+  // The chunk's samples (`raw` its stored bytes; null: fill_value) into `out` as the
+  // whole-volume reader converts them (float32 stays float), in the chunk's own C order; where
+  // the chunk reaches beyond the array, `out` keeps what it held.
+  void Samples(size_t index, const std::vector<int64_t>& grid, const std::string& key, const std::vector<uint8_t>* raw,
+               void* out) const {
+    const ZarrArrayMeta& a = plan_.levels[index].array;
+    const std::string where = Where(index, key);
     imaging::SampleBox box;
     box.axes = static_cast<int>(a.shape.size());
     size_t step = 1;
@@ -153,14 +188,14 @@ class ZarrBrickSource final : public BrickSource {
       step *= size_t(a.chunks[size_t(i)]);
     }
     std::vector<uint8_t> decoded;
-    if (std::vector<uint8_t> raw; imaging::ReadZarrChunkFile(l.folder + "/" + key, a.ChunkBytes(), raw, where)) {
+    if (raw) {
       // A whole chunk of samples held as stored is decoded straight into `out`.
       if (inside && imaging::HeldAsStored(a)) {
-        imaging::DecodeZarrChunk(a.codec, raw.data(), raw.size(), static_cast<uint8_t*>(out), a.ChunkBytes(), where);
+        imaging::DecodeZarrChunk(a.codec, raw->data(), raw->size(), static_cast<uint8_t*>(out), a.ChunkBytes(), where);
         return;
       }
       decoded.resize(a.ChunkBytes());
-      imaging::DecodeZarrChunk(a.codec, raw.data(), raw.size(), decoded.data(), decoded.size(), where);
+      imaging::DecodeZarrChunk(a.codec, raw->data(), raw->size(), decoded.data(), decoded.size(), where);
     } else {
       decoded = imaging::FillChunk(a);
     }
@@ -185,7 +220,10 @@ class ZarrBrickSource final : public BrickSource {
     while (true) {
       // NaN where the chunk reaches beyond the array: left out of the range.
       std::vector<float> samples(a.ChunkSamples(), std::numeric_limits<float>::quiet_NaN());
-      Samples(index, grid, imaging::ZarrChunkKey(grid, a.separator), samples.data());
+      const std::string key = imaging::ZarrChunkKey(grid, a.separator);
+      std::vector<uint8_t> raw;
+      const bool stored = Stored(index, key, raw);
+      Samples(index, grid, key, stored ? &raw : nullptr, samples.data());
       const auto [lo, hi] = imaging::FiniteRange(samples.data(), samples.size());
       range = {std::min(range.first, lo), std::max(range.second, hi)};
       size_t i = axes;
@@ -202,6 +240,8 @@ class ZarrBrickSource final : public BrickSource {
   imaging::StoredValues values_;
   std::pair<float, float> float_range_{0.f, 0.f};
   mutable PieceCache cache_;
+  mutable std::mutex fill_mutex_;
+  mutable std::unordered_map<size_t, PieceCache::Piece> fill_;  // per Zarr level
 };
 
 }  // namespace

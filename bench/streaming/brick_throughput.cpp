@@ -1,20 +1,26 @@
-// BrickThroughput/bare_decode/*, BrickThroughput/bricks_uploaded/*: the 512 x 512 x 256 dense
-// level (256 chunks of 64^3, blosc lz4 or zstd at level 5), on one thread each:
+// BrickThroughput/bare_decode/*, BrickThroughput/bricks_uploaded/*, on one thread each, of two
+// sets of chunks (64^3, blosc at level 5):
+//   dense: the 512 x 512 x 256 dense fluorescence-like level (256 chunks), lz4 or zstd. Its
+//     8-bit noise does not compress under lz4: blosc keeps those chunks as they are, and their
+//     bare decode is a copy;
+//   sparse: the written chunks of the finest level of the 2048 x 2048 x 1000 sparse volume of the
+//     first picture (the balls), lz4.
 //   bare: DecodeZarrChunk of every chunk, the stored bytes read from their files beforehand;
-//   bricks: every brick of the level (66^3 with its border, so each touches up to 27 chunks)
+//   bricks: the brick of every chunk (66^3 with its border, so each touches up to 27 chunks)
 //     read through the Zarr brick source (ReadBox of StoredBox, the chunk cache at 64 MB as the
-//     viewer gives it under --memory 512, or at 128 MB where the whole level fits, so that no
+//     viewer gives it under --memory 512, or at 128 MB, where the dense level fits, so that no
 //     chunk is decoded twice; opened anew each pass so nothing decoded stays), and
 //     uploaded with glTexSubImage3D into an 8-bit atlas texture as BrickedVolume does, glFinish
 //     at the end. Driven here on the calling thread rather than through BrickCache's workers, so
 //     that one core does the reading and the uploading.
-// Both count the level's bytes per second. Required: bricks at least half of bare.
+// Both count the chunks' bytes per second. Required: bricks at least half of bare.
 #include <benchmark/benchmark.h>
 
 #include <GL/gl.h>
 #include <GL/glext.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <stdexcept>
 #include <filesystem>
@@ -34,29 +40,61 @@ namespace {
 
 constexpr int kAtlasSlots = 4;  // per axis: the bricks go round 64 slots, as they would in a full atlas
 
-double bare_mb_per_s = 0;  // set by BrickThroughput/bare_decode of the same codec, which runs first
+double bare_mb_per_s = 0;  // set by BrickThroughput/bare_decode of the same chunks, which runs first
 
-double LevelMegabytes(const bench::StreamingVolume& v) { return double(v.width) * v.height * v.depth / (1 << 20); }
+// The chunks measured: of level 0 of `volume`, at these places (x, y, z in chunks).
+struct ChunkSet {
+  const bench::StreamingVolume& volume;
+  std::vector<std::array<int, 3>> places;
+  double Megabytes() const { return double(places.size()) * 64 * 64 * 64 / (1 << 20); }
+};
 
-void Report(benchmark::State& state, const bench::StreamingVolume& v, double wall, double cpu) {
-  const double mb_per_s = wall > 0 ? LevelMegabytes(v) * double(state.iterations()) / wall : 0;
-  state.SetBytesProcessed(int64_t(state.iterations()) * v.width * v.height * v.depth);
-  state.counters["level_MB_per_s"] = mb_per_s;
-  state.counters["cpu_per_wall"] = wall > 0 ? cpu / wall : 0;
-  state.counters["stored_MB"] = double(v.written.stored_bytes) / (1 << 20);
+std::string ChunkFile(const bench::StreamingVolume& v, const std::array<int, 3>& c) {
+  return v.path + "/0/" + std::to_string(c[2]) + "." + std::to_string(c[1]) + "." + std::to_string(c[0]);
 }
 
-void BareDecode(benchmark::State& state, bool zstd) {
-  const bench::StreamingVolume& v = bench::DenseLevelVolume(zstd);
+// Every chunk of the dense level, or the written ones of the sparse volume's finest level.
+const ChunkSet& Chunks(const std::string& which) {
+  auto of = [](const bench::StreamingVolume& v) {
+    ChunkSet set{v, {}};
+    for (int z = 0; z * 64 < v.depth; ++z)
+      for (int y = 0; y * 64 < v.height; ++y)
+        for (int x = 0; x * 64 < v.width; ++x)
+          if (std::filesystem::exists(ChunkFile(v, {x, y, z}))) set.places.push_back({x, y, z});
+    return set;
+  };
+  if (which == "dense/lz4") {
+    static const ChunkSet lz4 = of(bench::DenseLevelVolume(false));
+    return lz4;
+  }
+  if (which == "dense/zstd") {
+    static const ChunkSet zstd = of(bench::DenseLevelVolume(true));
+    return zstd;
+  }
+  static const ChunkSet sparse = of(bench::BigSparseVolume());
+  return sparse;
+}
+
+void Report(benchmark::State& state, const ChunkSet& set, double wall, double cpu) {
+  const double mb_per_s = wall > 0 ? set.Megabytes() * double(state.iterations()) / wall : 0;
+  state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(set.places.size()) * 64 * 64 * 64);
+  state.counters["chunk_MB_per_s"] = mb_per_s;
+  state.counters["cpu_per_wall"] = wall > 0 ? cpu / wall : 0;
+  state.counters["chunks"] = double(set.places.size());
+  uint64_t stored = 0;
+  for (const auto& c : set.places) stored += std::filesystem::file_size(ChunkFile(set.volume, c));
+  state.counters["stored_MB"] = double(stored) / (1 << 20);
+}
+
+void BareDecode(benchmark::State& state, const std::string& which) {
+  const ChunkSet& set = Chunks(which);
   std::vector<std::vector<uint8_t>> stored;
-  for (const auto& entry : std::filesystem::directory_iterator(v.path + "/0")) {
-    if (entry.path().filename().string().front() == '.') continue;
+  for (const auto& c : set.places) {
     stored.emplace_back();
-    if (!imaging::ReadZarrChunkFile(entry.path().string(), 64 * 64 * 64, stored.back(), entry.path().string()))
+    if (!imaging::ReadZarrChunkFile(ChunkFile(set.volume, c), 64 * 64 * 64, stored.back(), "chunk"))
       return state.SkipWithError("a chunk file went missing");
   }
-  if (stored.size() != size_t(v.width / 64) * (v.height / 64) * (v.depth / 64))
-    return state.SkipWithError("the dense level's chunks are not all there");
+  if (stored.empty()) return state.SkipWithError("no chunks");
   std::vector<uint8_t> decoded(64 * 64 * 64);
   double wall = 0;
   const double cpu = bench::ThreadCpuSeconds();
@@ -67,8 +105,8 @@ void BareDecode(benchmark::State& state, bool zstd) {
     benchmark::DoNotOptimize(decoded.data());
     wall += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   }
-  Report(state, v, wall, bench::ThreadCpuSeconds() - cpu);
-  bare_mb_per_s = LevelMegabytes(v) * double(state.iterations()) / wall;
+  Report(state, set, wall, bench::ThreadCpuSeconds() - cpu);
+  bare_mb_per_s = set.Megabytes() * double(state.iterations()) / wall;
 }
 
 // The level assembled from its chunks decoded one by one (file names z.y.x, as written), x
@@ -104,8 +142,9 @@ bool BrickMatches(const std::vector<uint8_t>& level, const bench::StreamingVolum
   return true;
 }
 
-void BricksUploaded(benchmark::State& state, bool zstd, int cache_mb) {
-  const bench::StreamingVolume& v = bench::DenseLevelVolume(zstd);
+void BricksUploaded(benchmark::State& state, const std::string& which, int cache_mb) {
+  const ChunkSet& set = Chunks(which);
+  const bench::StreamingVolume& v = set.volume;
   OffscreenView surface;
   std::string why;
   GlShaderFunctions gl;
@@ -121,52 +160,51 @@ void BricksUploaded(benchmark::State& state, bool zstd, int cache_mb) {
   gl.TexImage3D(GL_TEXTURE_3D, 0, GL_LUMINANCE8, side, side, side, 0, GL_LUMINANCE, GL_UNSIGNED_BYTE, nullptr);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   std::vector<uint8_t> brick(streaming::kBrickSlotVoxels);
-  const int bx = streaming::BricksAlong(v.width), by = streaming::BricksAlong(v.height),
-            bz = streaming::BricksAlong(v.depth);
   double wall = 0;
   const double cpu = bench::ThreadCpuSeconds();
   try {
-    // Checked once, before the clock: the corner, an inner and the last brick hold the level.
-    const std::vector<uint8_t> level = DecodedLevel(v);
-    const auto checked = streaming::OpenZarrBrickSource(v.path, uint64_t(cache_mb) << 20);
-    for (const streaming::BrickKey key : {streaming::BrickKey{0, 0, 0, 0, 0}, streaming::BrickKey{0, 0, 2, 3, 1},
-                                          streaming::BrickKey{0, 0, bx - 1, by - 1, bz - 1}}) {
-      checked->ReadBox(0, 0, 0, streaming::StoredBox(key), brick.data());
-      if (!BrickMatches(level, v, key, brick)) return state.SkipWithError("a brick differs from the decoded chunks");
+    if (which.rfind("dense", 0) == 0) {
+      // Checked once, before the clock: the corner, an inner and the last brick hold the level.
+      const int bx = streaming::BricksAlong(v.width), by = streaming::BricksAlong(v.height),
+                bz = streaming::BricksAlong(v.depth);
+      const std::vector<uint8_t> level = DecodedLevel(v);
+      const auto checked = streaming::OpenZarrBrickSource(v.path, uint64_t(cache_mb) << 20);
+      for (const streaming::BrickKey key : {streaming::BrickKey{0, 0, 0, 0, 0}, streaming::BrickKey{0, 0, 2, 3, 1},
+                                            streaming::BrickKey{0, 0, bx - 1, by - 1, bz - 1}}) {
+        checked->ReadBox(0, 0, 0, streaming::StoredBox(key), brick.data());
+        if (!BrickMatches(level, v, key, brick)) return state.SkipWithError("a brick differs from the decoded chunks");
+      }
     }
     for (auto _ : state) {
       const auto start = std::chrono::steady_clock::now();
       const auto source = streaming::OpenZarrBrickSource(v.path, uint64_t(cache_mb) << 20);
       int slot = 0;
-      for (int z = 0; z < bz; ++z)
-        for (int y = 0; y < by; ++y)
-          for (int x = 0; x < bx; ++x, ++slot) {
-            source->ReadBox(0, 0, 0, streaming::StoredBox({0, 0, x, y, z}), brick.data());
-            const int s = slot % (kAtlasSlots * kAtlasSlots * kAtlasSlots);
-            gl.TexSubImage3D(GL_TEXTURE_3D, 0, s % kAtlasSlots * kBrickSlot, s / kAtlasSlots % kAtlasSlots * kBrickSlot,
-                             s / (kAtlasSlots * kAtlasSlots) * kBrickSlot, kBrickSlot, kBrickSlot, kBrickSlot,
-                             GL_LUMINANCE, GL_UNSIGNED_BYTE, brick.data());
-          }
+      for (const auto& c : set.places) {
+        source->ReadBox(0, 0, 0, streaming::StoredBox({0, 0, c[0], c[1], c[2]}), brick.data());
+        const int s = slot++ % (kAtlasSlots * kAtlasSlots * kAtlasSlots);
+        gl.TexSubImage3D(GL_TEXTURE_3D, 0, s % kAtlasSlots * kBrickSlot, s / kAtlasSlots % kAtlasSlots * kBrickSlot,
+                         s / (kAtlasSlots * kAtlasSlots) * kBrickSlot, kBrickSlot, kBrickSlot, kBrickSlot, GL_LUMINANCE,
+                         GL_UNSIGNED_BYTE, brick.data());
+      }
       glFinish();
       wall += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     }
   } catch (const std::exception& e) {
     state.SkipWithError(e.what());
   }
-  Report(state, v, wall, bench::ThreadCpuSeconds() - cpu);
-  if (bare_mb_per_s > 0 && wall > 0) state.counters["of_bare"] = LevelMegabytes(v) * double(state.iterations()) / wall / bare_mb_per_s;
+  Report(state, set, wall, bench::ThreadCpuSeconds() - cpu);
+  if (bare_mb_per_s > 0 && wall > 0) state.counters["of_bare"] = set.Megabytes() * double(state.iterations()) / wall / bare_mb_per_s;
   glBindTexture(GL_TEXTURE_3D, 0);
   glDeleteTextures(1, &atlas);
 }
 
 void RegisterThroughput() {
-  for (bool zstd : {false, true}) {
-    const std::string codec = zstd ? "/zstd" : "/lz4";
-    benchmark::RegisterBenchmark(("BrickThroughput/bare_decode" + codec).c_str(), BareDecode, zstd)
+  for (const std::string which : {"dense/lz4", "dense/zstd", "sparse/lz4"}) {
+    benchmark::RegisterBenchmark(("BrickThroughput/bare_decode/" + which).c_str(), BareDecode, which)
         ->MinTime(2.0)->UseRealTime()->Unit(benchmark::kMillisecond);
     for (int cache_mb : {64, 128})
-      benchmark::RegisterBenchmark(("BrickThroughput/bricks_uploaded" + codec + "/chunk_cache_MB:" + std::to_string(cache_mb)).c_str(),
-                                   BricksUploaded, zstd, cache_mb)
+      benchmark::RegisterBenchmark(("BrickThroughput/bricks_uploaded/" + which + "/chunk_cache_MB:" + std::to_string(cache_mb)).c_str(),
+                                   BricksUploaded, which, cache_mb)
           ->MinTime(2.0)->UseRealTime()->Unit(benchmark::kMillisecond);
   }
 }
