@@ -7,6 +7,7 @@
 #include <cstring>
 #include <algorithm>
 
+#include "core/held_voxels.h"
 #include "render/crop_outline.h"
 #include "render/prepared_stacks.h"
 #include "render/stack_geometry.h"
@@ -85,6 +86,7 @@ void GlRenderer::SetStacks(const VolumeData& volume, int32_t slice_step, Texture
   width_ = volume.Width;
   height_ = volume.Height;
   depth_ = volume.Depth;
+  file_voxels_ = volume.FileVoxels;
   slice_step_ = slice_step;
 }
 
@@ -124,18 +126,20 @@ void GlRenderer::ReleaseVolume() {
 
 void GlRenderer::DrawScene(ViewState& view, bool advance) {
   ++frames_drawn_;
+  // The crop box and the plane count voxels of the file; the volume held may be coarser.
+  const ViewState shown = InHeldVoxels(view, file_voxels_, {width_, height_, depth_});
   // The window system may have set its own viewport before this frame.
   glViewport(0, 0, viewport_w_, viewport_h_);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  LoadProjection(view, viewport_w_, viewport_h_);
+  LoadProjection(shown, viewport_w_, viewport_h_);
   glLoadIdentity();
   if (!stacks_.Empty()) {
-    DrawStack(view);
+    DrawStack(shown);
     for (int i = 0; i < clip_planes_used_; ++i) glDisable(GL_CLIP_PLANE0 + i);
     if (crop_outline_)
-      DrawCropOutline(CropBoxInModel(view.Crop, {{width_, height_, depth_}, calibration_.FromFile}, view));
+      DrawCropOutline(CropBoxInModel(shown.Crop, {{width_, height_, depth_}, calibration_.FromFile}, shown));
     ApplyBlend(RenderMode::Additive);
-    DrawOverlay(view, viewport_w_, viewport_h_, width_, calibration_, Text);
+    DrawOverlay(shown, viewport_w_, viewport_h_, width_, calibration_, Text);
   }
   if (advance) {
     view.XRot += view.XSpeed;

@@ -78,6 +78,7 @@ class GlRenderer : public Renderer {
   TextureStacks built_;  // built, not yet shown
   int32_t built_slice_step_ = 4;
   int32_t width_ = 0, height_ = 0, depth_ = 0, slice_step_ = 4;
+  std::array<int32_t, 3> file_voxels_{0, 0, 0};  // VolumeData::FileVoxels of the volume shown
   int32_t viewport_w_ = 1, viewport_h_ = 1;
   Stack last_stack_ = Stack::XY;
   int64_t frames_drawn_ = 0;

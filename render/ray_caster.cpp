@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/held_voxels.h"
 #include "render/gl_program.h"
 #include "render/crop_outline.h"
 #include "render/ray_shader.h"
@@ -129,6 +130,7 @@ TextureBuildReport RayCaster::BuildVolume(const VolumeData& volume, const Textur
 }
 
 void RayCaster::ShowBuiltVolume(const VolumeData& volume, const ViewState& view) {
+  file_voxels_ = volume.FileVoxels;
   if (!has_pending_) return;
   std::shared_ptr<const streaming::BrickSource> pyramid = std::move(pending_pyramid_);
   pending_pyramid_ = nullptr;
@@ -304,22 +306,24 @@ void RayCaster::RedrawComplete() {
 
 void RayCaster::DrawScene(ViewState& view, bool advance) {
   ++frames_drawn_;
-  last_view_ = view;
+  // The crop box and the plane count voxels of the file; the volume held may be coarser.
+  const ViewState shown = InHeldVoxels(view, file_voxels_, {built_.FullWidth, built_.FullHeight, built_.FullDepth});
+  last_view_ = shown;
   glViewport(0, 0, viewport_w_, viewport_h_);
   glClearColor(0.0f, 0.0f, 0.0f, 0.5f);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  LoadProjection(view, viewport_w_, viewport_h_);
+  LoadProjection(shown, viewport_w_, viewport_h_);
   glLoadIdentity();
   std::string why;
-  if (HasVolume() && EnsureProgram(view, why)) {
-    const RayGeometry g = RayGeometryOf(built_.FullWidth, built_.FullHeight, built_.FullDepth, view, calibration_.FromFile);
+  if (HasVolume() && EnsureProgram(shown, why)) {
+    const RayGeometry g = RayGeometryOf(built_.FullWidth, built_.FullHeight, built_.FullDepth, shown, calibration_.FromFile);
     // While the view moves the rays are cast for a quarter of the pixels, then stretched.
     const bool reduced = coarseness_ > 1 && viewport_w_ >= 32 && viewport_h_ >= 32;
     const int32_t w = reduced ? viewport_w_ / 2 : viewport_w_, h = reduced ? viewport_h_ / 2 : viewport_h_;
     if (reduced) glViewport(0, 0, w, h);
-    DrawBox(g, view);
+    DrawBox(g, shown);
     if (reduced) StretchToViewport(w, h);
-    DrawOverlay(view, viewport_w_, viewport_h_, built_.FullWidth, calibration_, Text);
+    DrawOverlay(shown, viewport_w_, viewport_h_, built_.FullWidth, calibration_, Text);
   }
   if (advance) {
     view.XRot += view.XSpeed;

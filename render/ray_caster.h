@@ -117,7 +117,8 @@ class RayCaster : public Renderer {
   BrickBudgets budgets_;
   bool wait_for_detail_ = false;
   size_t bricks_per_frame_ = 16;
-  ViewState last_view_;  // as the last frame drew it
+  ViewState last_view_;  // as the last frame drew it (in voxels of the volume held)
+  std::array<int32_t, 3> file_voxels_{0, 0, 0};  // VolumeData::FileVoxels of the volume shown
   std::string brick_error_;  // why the pyramid's volume is shown from memory
 };
 

@@ -101,6 +101,8 @@ std::optional<VolumeData> ReadShown(std::shared_ptr<const streaming::BrickSource
   progress.HideProgress();
   VolumeData v = ShowHyperstack(std::move(h));
   v.FilePath = facts.path;
+  const streaming::PyramidLevel& finest = source->Levels().front();
+  v.FileVoxels = {finest.width, finest.height, finest.depth};
   return v;
 }
 

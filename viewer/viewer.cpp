@@ -350,7 +350,7 @@ void Viewer::ReportMotion(ViewMotion motion) {
 
 VolumeShape Viewer::Shape() const {
   const double* d = volume_.Voxel;
-  return {{volume_.Width, volume_.Height, volume_.Depth}, d[0] > 0 && d[1] > 0 && d[2] > 0};
+  return {volume_.ViewVoxels(), d[0] > 0 && d[1] > 0 && d[2] > 0};
 }
 
 void Viewer::EnterBusy() {

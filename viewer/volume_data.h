@@ -1,6 +1,7 @@
 #pragma once
 // The opened stack in memory: 8-bit voxels with the page index varying fastest.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -51,6 +52,14 @@ struct VolumeData {
   // PreviewWhilePyramidBuilds): the file, empty otherwise.
   std::string PyramidToBuild;
   int32_t PyramidSeries = 0;
+  // The file's voxels along x, y, z (its finest level's) when the samples above are a coarser
+  // view of it (a streamed pyramid, a preview); zeros otherwise. The crop box and the clipping
+  // plane count these, so that a view means the same part of the file whatever level is held.
+  std::array<int32_t, 3> FileVoxels{0, 0, 0};
+  std::array<int32_t, 3> ViewVoxels() const {
+    if (FileVoxels[0] > 0 && FileVoxels[1] > 0 && FileVoxels[2] > 0) return FileVoxels;
+    return {Width, Height, Depth};
+  }
 
   int Channels() const { return IsGrey ? 1 : 3; }
   size_t Index(int32_t p, int32_t x, int32_t y, int c = 0) const {

@@ -21,8 +21,8 @@ namespace {
 constexpr const char* kLimitNames[6] = {"X0", "X1", "Y0", "Y1", "Z0", "Z1"};
 
 VoxelCounts VoxelsOf(const Viewer& viewer) {
-  const VolumeData& v = viewer.Volume();
-  return {std::max(v.Width, 1), std::max(v.Height, 1), std::max(v.Depth, 1)};
+  const std::array<int32_t, 3> n = viewer.Volume().ViewVoxels();
+  return {std::max(n[0], 1), std::max(n[1], 1), std::max(n[2], 1)};
 }
 
 std::array<double, 6> Doubles(const CropBox& crop) {

@@ -62,13 +62,13 @@ if case == "equal":
     pyramid("ball.zarr", n, 3, dense)
     # Level 1 of 3 (16 MB) needs more than the host half of 24 MB: streamed, with level 2 (128^3)
     # in memory. The crop keeps a corner of 2 x 2 x 2 bricks, which the budget holds at full
-    # detail; its limits count voxels of the level in memory: 0..127 of the whole 256^3, 0..63 of
-    # the streamed pyramid's 128^3.
-    code, err, _ = run(["--render", "ball.zarr", "whole.bmp", "--crop", "0,127,0,127,0,127"] + VIEW)
+    # detail; its limits count voxels of the file, whichever level is in memory.
+    crop = ["--crop", "0,127,0,127,0,127"]
+    code, err, _ = run(["--render", "ball.zarr", "whole.bmp"] + crop + VIEW)
     if code != 0:
         failures.append(f"read whole: exit {code}: {err}")
     for out in ("streamed.bmp", "again.bmp"):
-        code, err, _ = run(["--render", "ball.zarr", out, "--memory", "24", "--crop", "0,63,0,63,0,63"] + VIEW)
+        code, err, _ = run(["--render", "ball.zarr", out, "--memory", "24"] + crop + VIEW)
         if code != 0:
             failures.append(f"streamed: exit {code}: {err}")
         if "level 2 of 3 (128x128x128) in memory" not in err:
@@ -90,9 +90,8 @@ if case == "equal":
         tif.write(data, subifds=2, tile=(64, 64), metadata={"axes": "ZYX"})
         for k in (1, 2):
             tif.write(data[:, ::2 ** k, ::2 ** k], subfiletype=1, tile=(64, 64))
-    code, err, _ = run(["--render", "pyramid.ome.tif", "tiff_whole.bmp", "--crop", "0,127,0,127,0,127"] + VIEW)
-    code, err, _ = run(["--render", "pyramid.ome.tif", "tiff_streamed.bmp", "--memory", "16",
-                        "--crop", "0,63,0,63,0,63"] + VIEW)
+    code, err, _ = run(["--render", "pyramid.ome.tif", "tiff_whole.bmp"] + crop + VIEW)
+    code, err, _ = run(["--render", "pyramid.ome.tif", "tiff_streamed.bmp", "--memory", "16"] + crop + VIEW)
     if code != 0 or "level 2 of 3 (128x128x128) in memory" not in err:
         failures.append(f"pyramidal TIFF: exit {code}: {err!r}")
     elif not np.array_equal(frame("tiff_whole.bmp"), frame("tiff_streamed.bmp")):
@@ -142,8 +141,8 @@ elif case == "cache":
     tifffile.imwrite("flat.tif", stack(200))
     cache = os.path.abspath("cache")
     ENV["XDG_CACHE_HOME"] = cache
-    # Crop limits count voxels of the level in memory: 256 x 256 x 32 streamed, 512 x 512 x 64 whole.
-    streamed_crop, whole_crop = ["--crop", "0,63,0,63,0,31"], ["--crop", "0,127,0,127,0,63"]
+    # Crop limits count voxels of the file, streamed (256 x 256 x 32 in memory) or read whole.
+    streamed_crop = whole_crop = ["--crop", "0,127,0,127,0,63"]
     code, err, _ = run(["--render", "flat.tif", "whole.bmp"] + VIEW + whole_crop)
     code, err, _ = run(["--render", "flat.tif", "streamed.bmp", "--memory", "16"] + VIEW + streamed_crop)
     entries = [os.path.join(cache, "lumetrix", "pyramids", e) for e in os.listdir(os.path.join(cache, "lumetrix", "pyramids"))]
