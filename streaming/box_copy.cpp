@@ -34,7 +34,8 @@ void Copy(const HeldPiece& p, const VoxelBox& b, const PyramidLevel& l, T* out) 
   const Run ys = RunOf(b.y0, b.h, l.height, p.y0, p.h);
   const Run zs = RunOf(b.z0, b.d, l.depth, p.z0, p.d);
   if (xs.begin >= xs.end || ys.begin >= ys.end || zs.begin >= zs.end) return;
-  std::vector<size_t> from(size_t(xs.end - xs.begin));  // each box column's sample in a piece row
+  thread_local std::vector<size_t> from;  // each box column's sample in a piece row
+  from.resize(size_t(xs.end - xs.begin));
   for (int32_t i = xs.begin; i < xs.end; ++i)
     from[size_t(i - xs.begin)] = size_t(Clamp(b.x0, i, l.width) - p.x0) * p.step[0];
   // The columns inside the level whose samples lie side by side in the piece are copied whole;
@@ -51,9 +52,11 @@ void Copy(const HeldPiece& p, const VoxelBox& b, const PyramidLevel& l, T* out) 
       const T* row = slice + size_t(Clamp(b.y0, j, l.height) - p.y0) * p.step[1];
       T* dst = out + (size_t(k) * size_t(b.h) + size_t(j)) * size_t(b.w) + size_t(xs.begin);
       for (int32_t i = xs.begin; i < whole_begin; ++i) dst[i - xs.begin] = row[from[size_t(i - xs.begin)]];
-      if (whole_end > whole_begin)
+      if (whole_end - whole_begin > 8)
         std::memcpy(dst + (whole_begin - xs.begin), row + from[size_t(whole_begin - xs.begin)],
                     size_t(whole_end - whole_begin) * sizeof(T));
+      else  // a border's column or two: no call for so few
+        for (int32_t i = whole_begin; i < whole_end; ++i) dst[i - xs.begin] = row[from[size_t(whole_begin - xs.begin)] + size_t(i - whole_begin)];
       for (int32_t i = whole_end; i < xs.end; ++i) dst[i - xs.begin] = row[from[size_t(i - xs.begin)]];
     }
   }
