@@ -13,6 +13,17 @@ namespace lumetrix {
 
 using streaming::kBrickSlot;
 
+namespace {
+
+// Whether every sample of the brick, border and all, in every channel, is zero.
+bool AllZero(const streaming::Brick& brick, int32_t channels, int bits) {
+  const size_t bytes = streaming::kBrickSlotVoxels * size_t(bits / 8) * size_t(std::max(channels, 1));
+  const uint8_t* p = brick.samples.get();
+  return std::all_of(p, p + bytes, [](uint8_t b) { return b == 0; });
+}
+
+}  // namespace
+
 BrickedVolume::BrickedVolume(std::shared_ptr<const streaming::BrickSource> source, const BrickBudgets& budgets,
                              int32_t max_3d_size, GlShaderFunctions& gl)
     : gl_(gl) {
@@ -142,6 +153,10 @@ void BrickedVolume::Update(streaming::BrickView view, bool wait, size_t per_fram
     const std::shared_ptr<const streaming::Brick> brick = cache_->Get(k);
     if (!brick) {
       all = false;
+      continue;
+    }
+    if (AllZero(*brick, Source().Channels(), Source().Bits())) {
+      slots_->HoldEmpty(k);  // the rays skip it
       continue;
     }
     int64_t slot = slots_->Place(k, keep);

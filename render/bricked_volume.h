@@ -46,6 +46,9 @@ class BrickedVolume {
   void Update(streaming::BrickView view, bool wait, size_t per_frame = 16);
   // Every brick the last plan wanted is drawn from its own level.
   bool Complete() const { return complete_; }
+  // Bricks on the card in slots of their own, and bricks held as empty (in none).
+  size_t BricksInSlots() const { return slots_->Held(); }
+  size_t EmptyBricks() const { return slots_->HeldEmpty(); }
   int32_t FinestLevel() const { return plan_.finest_level; }
   // The finest level of the bricks the last frame draws (FinestLevel once complete).
   int32_t FinestDrawnLevel() const { return finest_drawn_; }

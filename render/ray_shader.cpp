@@ -34,13 +34,26 @@ uniform vec3 u_level0;     // voxels of the finest level per axis
 uniform vec3 u_pages_n;    // the page table's entries per axis
 uniform vec3 u_atlas;      // atlas texels per axis
 uniform vec3 u_factor[16]; // per level: voxels of the finest level one of its voxels spans
-vec3 Atlas(vec3 v) {
+vec3 Atlas(vec3 v, out vec4 e) {
   v = clamp(v, vec3(0.0), u_level0);
   vec3 b = min(floor(v / )" + side + R"(), u_pages_n - 1.0);
-  vec4 e = floor(texture3D(u_pages, (b + 0.5) / u_pages_n) * 255.0 + 0.5);
+  e = floor(texture3D(u_pages, (b + 0.5) / u_pages_n) * 255.0 + 0.5);
   vec3 f = u_factor[int(e.a)];
   vec3 local = v / f - floor(b / f) * )" + side + R"(;
   return (e.rgb * )" + slot + " + " + border + R"( + local) / u_atlas;
+}
+// How many of the samples after p, one `next` apart, stay inside p's brick of the finest level
+// and the voxels kept (none when p lies outside them).
+int EmptyRun(vec3 p, vec3 next) {
+  vec3 cell = floor(p / )" + side + R"() * )" + side + R"(;
+  vec3 lo = max(cell, u_kept_lo), hi = min(cell + )" + side + R"(, u_kept_hi);
+  if (any(lessThan(p, lo)) || any(greaterThanEqual(p, hi))) return 0;
+  vec3 t = vec3(1e30);
+  for (int a = 0; a < 3; ++a) {
+    if (next[a] > 0.0) t[a] = (hi[a] - p[a]) / next[a];
+    else if (next[a] < 0.0) t[a] = (lo[a] - p[a]) / next[a];
+  }
+  return max(int(ceil(min(t.x, min(t.y, t.z)))) - 1, 0);
 }
 )";
 }
@@ -192,22 +205,23 @@ void main() {
     int mode;
     const char* body;  // per channel, after `raw` is read
     bool stops;        // the ray ends once every channel is done (hit#)
+    bool zeros_add_nothing;  // samples of zero leave the ray as it is (empty bricks are skipped)
   };
   const ModeLoop loops[] = {
       {kRayComposite, R"(vec4 seen = Transfer#(raw);
         rgb# += (1.0 - a#) * seen.rgb;
         a# += (1.0 - a#) * seen.a;
-        hit# = a# > 0.996;)", true},
-      {kRayMip, "best# = max(best#, raw);", false},
+        hit# = a# > 0.996;)", true, true},
+      {kRayMip, "best# = max(best#, raw);", false, true},
       {kRayAttenuated, R"(float level = LevelOf#(raw);
         best# = max(best#, level * exp(-u_atten * sum#));
-        sum# += level * u_quality;)", false},
-      {kRayMinIp, "best# = min(best#, raw);", false},
+        sum# += level * u_quality;)", false, true},
+      {kRayMinIp, "best# = min(best#, raw);", false, false},
       {kRayIso, R"(if (raw >= u_iso#) {
           at# = tc;
           found# = true;
           hit# = true;
-        })", true},
+        })", true, false},
   };
   for (const ModeLoop& loop : loops) {
     s += loop.mode == kRayComposite ? "  if" : " else if";
@@ -217,7 +231,8 @@ void main() {
 )";
     // Uncropped, the texture's wrap at its edge texels does what the clamp here would.
     const std::string at = options.Crop ? "clamp(p, u_kept_lo, u_kept_hi)" : "p";
-    s += options.Bricked ? "      vec3 tc = Atlas(" + at + ");\n" : "      vec3 tc = " + at + " / u_grid;\n";
+    s += options.Bricked ? "      vec4 page;\n      vec3 tc = Atlas(" + at + ", page);\n"
+                         : "      vec3 tc = " + at + " / u_grid;\n";
     // One channel needs no per-channel test: its ray ends where it is done.
     if (loop.stops && channels > 1) s += "      bool done = true;\n";
     // Modes that read every sample need no per-channel test either: an invisible channel is left
@@ -231,6 +246,15 @@ void main() {
         s += ForChannel(std::string("      {\n        float raw = Fetch#(tc);\n        ") + loop.body + "\n      }\n", c);
     }
     if (loop.stops) s += channels > 1 ? "      if (done) break;\n" : "      if (hit0) break;\n";
+    // A brick held as empty (zeros, border and all) adds nothing until the ray leaves it; the
+    // skipped samples' sum of steps is exact on the lattice, so the samples after it stay put.
+    if (options.Bricked && loop.zeros_add_nothing)
+      s += R"(      if (page.r + page.g + page.b == 0.0) {
+        int m = min(EmptyRun(p, next), n - 1 - k);
+        k += m;
+        p += float(m) * next;
+      }
+)";
     s += "      p += next;\n    }\n  }";
   }
   s += "\n";

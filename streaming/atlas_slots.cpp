@@ -10,6 +10,7 @@ AtlasSlots::AtlasSlots(std::array<int32_t, 3> per_axis) : per_axis_(per_axis) {
 }
 
 void AtlasSlots::Clear() {
+  empty_.clear();
   slot_of_.clear();
   use_.clear();
   free_.clear();
@@ -20,7 +21,14 @@ void AtlasSlots::Clear() {
 
 int64_t AtlasSlots::SlotOf(const BrickKey& key) const {
   const auto it = slot_of_.find(key);
-  return it == slot_of_.end() ? -1 : it->second.slot;
+  if (it != slot_of_.end()) return it->second.slot;
+  return empty_.count(key) ? 0 : -1;
+}
+
+void AtlasSlots::HoldEmpty(const BrickKey& key) {
+  // Bounded like a cache: forgotten ones are found empty again when next uploaded.
+  if (empty_.size() >= kMostEmpty) empty_.clear();
+  empty_.insert(key);
 }
 
 void AtlasSlots::Touch(const BrickKey& key) {

@@ -24,8 +24,10 @@ class AtlasSlots {
   std::array<int32_t, 3> PerAxis() const { return per_axis_; }
   // Slots bricks can take (all but the empty one).
   size_t Capacity() const { return free_.size() + slot_of_.size(); }
-  // The brick's slot, or -1 when it is not in the atlas.
+  // The brick's slot (0 for a brick held as empty), or -1 when it is not in the atlas.
   int64_t SlotOf(const BrickKey& key) const;
+  // `key` holds only zeros, border and all: it is drawn from the empty slot and takes none.
+  void HoldEmpty(const BrickKey& key);
   // A slot for `key`: a free one, else the least recently used brick's that is not in `keep`;
   // -1 when every slot holds a brick of `keep`. The brick counts as used now.
   int64_t Place(const BrickKey& key, const BrickSet& keep);
@@ -34,6 +36,7 @@ class AtlasSlots {
   std::array<int32_t, 3> Coords(int64_t slot) const;
   void Clear();
   size_t Held() const { return slot_of_.size(); }
+  size_t HeldEmpty() const { return empty_.size(); }
 
  private:
   std::array<int32_t, 3> per_axis_;
@@ -44,6 +47,8 @@ class AtlasSlots {
     std::list<BrickKey>::iterator use;
   };
   std::unordered_map<BrickKey, Place_, BrickKeyHash> slot_of_;
+  static constexpr size_t kMostEmpty = size_t{1} << 20;
+  BrickSet empty_;
 };
 
 // The page table for `levels` (4 bytes per brick of the finest level, x fastest: the slot's x, y,

@@ -44,6 +44,21 @@ std::vector<uint8_t> SoftBall(int32_t w, int32_t h, int32_t d) {
   return v;
 }
 
+// Two textured slabs, x 1..62 and 193..254 of 256, zeros between (and at x 0 and 255): the bricks
+// of x 64..127 and 128..191, borders and all, hold nothing, and a ray leaving them meets samples
+// within two voxels.
+std::vector<uint8_t> Slabs(int32_t w, int32_t h, int32_t d) {
+  std::vector<uint8_t> v(size_t(w) * h * d, 0);
+  for (int32_t z = 0; z < d; ++z)
+    for (int32_t y = 0; y < h; ++y)
+      for (int32_t x = 0; x < w; ++x) {
+        const double texture = 130 + 100 * std::sin(x * 0.9) * std::cos(y * 0.7) * std::sin(z * 0.8 + 1);
+        if ((x >= 1 && x <= 62) || (x >= 193 && x <= 254))
+          v[(size_t(z) * h + y) * w + x] = uint8_t(std::clamp(texture, 1.0, 255.0));
+      }
+  return v;
+}
+
 // A grey volume read whole from x-fastest samples (the volume keeps the page index fastest).
 VolumeData Whole(const std::vector<uint8_t>& s, int32_t w, int32_t h, int32_t d) {
   VolumeData v;
@@ -135,6 +150,35 @@ TEST_F(BrickedRendering, FramesEqualThoseOfTheVolumeReadWholeAtTheLevelTheViewNe
     // worked out exactly. A brick misplaced by one voxel differs by tens of levels here.
     const Difference d = Compare(whole, bricked);
     EXPECT_EQ(d.count, 0u) << "up to " << d.most << " levels apart";
+  }
+}
+
+TEST_F(BrickedRendering, EmptyBricksTakeNoSlotAndRaysSkipThemToTheSameFrame) {
+  constexpr int32_t w = 256, h = 192, d = 128;  // 4 x 3 x 2 bricks at level 0
+  auto pyramid = std::make_shared<test_support::MemoryPyramid>(Slabs(w, h, d), w, h, d, 3);
+  for (const auto& [mode, crop] : {std::pair{RenderMode::Mip, false}, std::pair{RenderMode::Volume, false},
+                                   std::pair{RenderMode::Attenuated, false}, std::pair{RenderMode::Mip, true}}) {
+    SCOPED_TRACE(std::to_string(int(mode)) + (crop ? " cropped" : ""));
+    view_.Mode = mode;
+    view_.Crop = crop ? CropBox{{10, 220, 5, 150, 3, 120}} : CropBox{};
+    Show(Whole(pyramid->Samples(0), w, h, d), 400);
+    const std::vector<uint8_t> whole = Draw(400);
+    VolumeData streamed = Whole(pyramid->Samples(2), w / 4, h / 4, d / 4);
+    streamed.Pyramid = pyramid;
+    streamed.FileVoxels = {w, h, d};
+    Show(streamed, 400);
+    const std::vector<uint8_t> bricked = Draw(400);
+    const BrickedVolume* b = surface_.Caster().Bricked();
+    ASSERT_NE(b, nullptr) << surface_.Caster().BrickStatus();
+    ASSERT_TRUE(b->Complete());
+    EXPECT_EQ(b->FinestLevel(), 0);
+    EXPECT_GT(*std::max_element(whole.begin(), whole.end()), 100);
+    const Difference diff = Compare(whole, bricked);
+    EXPECT_EQ(diff.count, 0u) << "up to " << diff.most << " levels apart";
+    // The 12 bricks of level 0 between the slabs take no slot; the other 12, the 4 of level 1
+    // and the one of level 2 take one each.
+    EXPECT_EQ(b->BricksInSlots(), 17u);
+    EXPECT_EQ(b->EmptyBricks(), 12u);
   }
 }
 
