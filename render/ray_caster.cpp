@@ -419,6 +419,12 @@ void RayCaster::DrawBox(const RayGeometry& g, const ViewState& view) {
   // runs -Half..Half along x and +Half..-Half along y (rows top first) and z (page 0 in front).
   const auto& L = view.Crop.Limits;
   float box_min[3], box_max[3], kept_lo[3], kept_hi[3], grid[3], scale[3], offset[3], texel[3];
+  // The rays march in voxels of the texture, or of the finest level when bricks are read.
+  std::array<int32_t, 3> marched{built_.Width, built_.Height, built_.Depth};
+  if (bricked_) {
+    const streaming::PyramidLevel& finest = bricked_->Source().Levels().front();
+    marched = {finest.width, finest.height, finest.depth};
+  }
   for (int a = 0; a < 3; ++a) {
     const float N = static_cast<float>(g.Voxels[a]);  // voxels of the file
     const float n = a == 0 ? float(built_.Width) : a == 1 ? float(built_.Height) : float(built_.Depth);  // texels
@@ -432,8 +438,8 @@ void RayCaster::DrawBox(const RayGeometry& g, const ViewState& view) {
     texel[a] = 1.0f / n;
     // Samples stay between the centres of the first and last texels kept, so that voxels cut
     // away do not bleed in through the interpolation.
-    const std::array<int32_t, 2> kept = TexelsKept(view, a);
-    grid[a] = n;
+    const std::array<int32_t, 2> kept = TexelsKept(view, a, marched[size_t(a)]);
+    grid[a] = float(marched[size_t(a)]);
     kept_lo[a] = static_cast<float>(kept[0]) + 0.5f;
     kept_hi[a] = static_cast<float>(kept[1]) + 0.5f;
   }
@@ -464,18 +470,11 @@ void RayCaster::DrawBox(const RayGeometry& g, const ViewState& view) {
   gl_.Uniform3f(loc("u_box_max"), box_max[0], box_max[1], box_max[2]);
   gl_.Uniform3f(loc("u_tex_scale"), scale[0], scale[1], scale[2]);
   gl_.Uniform3f(loc("u_tex_offset"), offset[0], offset[1], offset[2]);
-  float lattice[3] = {1024, 1024, 1024};
-  if (bricked_) {  // the rays march in voxels of the finest level, the crop box's centres taken there
+  float lattice[3] = {1024, 1024, 1024};  // per voxel marched; when bricked, per voxel of the finest level drawn
+  if (bricked_) {
     const auto& levels = bricked_->Source().Levels();
     const streaming::PyramidLevel& shown = levels[size_t(std::max(bricked_->FinestDrawnLevel(), 0))];
-    const int32_t n0[3] = {levels.front().width, levels.front().height, levels.front().depth};
-    for (int a = 0; a < 3; ++a) {
-      const std::array<int32_t, 2> kept = TexelsKept(view, a, n0[a]);
-      kept_lo[a] = static_cast<float>(kept[0]) + 0.5f;
-      kept_hi[a] = static_cast<float>(kept[1]) + 0.5f;
-      grid[a] = float(n0[a]);
-      lattice[a] /= float(shown.factor[a]);
-    }
+    for (int a = 0; a < 3; ++a) lattice[a] /= float(shown.factor[a]);
   }
   gl_.Uniform3f(loc("u_grid"), grid[0], grid[1], grid[2]);
   gl_.Uniform3f(loc("u_lattice"), lattice[0], lattice[1], lattice[2]);

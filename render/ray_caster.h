@@ -79,7 +79,7 @@ class RayCaster : public Renderer {
   // Whether the crop box leaves out any texel (else the samples need no clamp of their own).
   bool CropCutsTexels(const ViewState& view) const;
   // The first and last texel kept along axis a (0 x, 1 y, 2 z), of `texels` along it (the built
-  // texture's when 0).
+  // texture's when 0; the finest level's for bricks).
   std::array<int32_t, 2> TexelsKept(const ViewState& view, int a, int32_t texels = 0) const;
   void DeleteTextures();
   // The channels and sizes of built_ made those of the bricks of `pyramid`.

@@ -52,11 +52,15 @@ void Copy(const HeldPiece& p, const VoxelBox& b, const PyramidLevel& l, T* out) 
       const T* row = slice + size_t(Clamp(b.y0, j, l.height) - p.y0) * p.step[1];
       T* dst = out + (size_t(k) * size_t(b.h) + size_t(j)) * size_t(b.w) + size_t(xs.begin);
       for (int32_t i = xs.begin; i < whole_begin; ++i) dst[i - xs.begin] = row[from[size_t(i - xs.begin)]];
-      if (whole_end - whole_begin > 8)
-        std::memcpy(dst + (whole_begin - xs.begin), row + from[size_t(whole_begin - xs.begin)],
-                    size_t(whole_end - whole_begin) * sizeof(T));
-      else  // a border's column or two: no call for so few
-        for (int32_t i = whole_begin; i < whole_end; ++i) dst[i - xs.begin] = row[from[size_t(whole_begin - xs.begin)] + size_t(i - whole_begin)];
+      if (whole_end > whole_begin) {
+        const T* run = row + from[size_t(whole_begin - xs.begin)];
+        T* to = dst + (whole_begin - xs.begin);
+        const size_t count = size_t(whole_end - whole_begin);
+        if (count > 8)
+          std::memcpy(to, run, count * sizeof(T));
+        else  // a border's column or two: no call for so few
+          for (size_t i = 0; i < count; ++i) to[i] = run[i];
+      }
       for (int32_t i = whole_end; i < xs.end; ++i) dst[i - xs.begin] = row[from[size_t(i - xs.begin)]];
     }
   }

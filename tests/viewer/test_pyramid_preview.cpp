@@ -28,21 +28,24 @@ void WriteStack(const test_support::TempDir& dir) {
   ASSERT_EQ(std::system(("/usr/bin/python3 " + py).c_str()), 0);
 }
 
-// Opens the stack under a 16 MB budget as the window does (a preview while the pyramid builds).
-void OpenAsTheWindowDoes(Viewer& v, const test_support::TempDir& dir) {
-  v.SetMemoryBudget({uint64_t{16} << 20, uint64_t{16} << 20});
-  v.SetPreviewWhilePyramidBuilds(true);
-  v.SetClientSize(64, 48);
-  ASSERT_TRUE(v.OpenAtStart(dir.File("big.tif")));
-  v.ResizeGL(64, 48);
-}
-
-TEST(PyramidPreview, ShowsAtOnceAndGivesWayToTheStreamedVolumeKeepingTheDisplay) {
+// The stack written and opened under a 16 MB budget as the window opens it (a preview while the
+// pyramid builds).
+class PyramidPreview : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_NO_FATAL_FAILURE(WriteStack(dir));
+    v.SetMemoryBudget({uint64_t{16} << 20, uint64_t{16} << 20});
+    v.SetPreviewWhilePyramidBuilds(true);
+    v.SetClientSize(64, 48);
+    ASSERT_TRUE(v.OpenAtStart(dir.File("big.tif")));
+    v.ResizeGL(64, 48);
+  }
   test_support::TempDir dir;
-  WriteStack(dir);
   OffscreenViewer shown;
   Viewer& v = shown.viewer;
-  ASSERT_NO_FATAL_FAILURE(OpenAsTheWindowDoes(v, dir));
+};
+
+TEST_F(PyramidPreview, ShowsAtOnceAndGivesWayToTheStreamedVolumeKeepingTheDisplay) {
   std::ifstream in(dir.File("preview.raw"), std::ios::binary);
   const std::vector<uint8_t> expected{std::istreambuf_iterator<char>(in), {}};
   ASSERT_EQ(expected.size(), size_t{256} * 256 * 40);
@@ -65,12 +68,7 @@ TEST(PyramidPreview, ShowsAtOnceAndGivesWayToTheStreamedVolumeKeepingTheDisplay)
   EXPECT_EQ(v.LastFile(), dir.File("big.tif"));
 }
 
-TEST(PyramidPreview, AFrameSavedWhileThePyramidIsBuiltWaitsForTheStreamedVolume) {
-  test_support::TempDir dir;
-  WriteStack(dir);
-  OffscreenViewer shown;
-  Viewer& v = shown.viewer;
-  ASSERT_NO_FATAL_FAILURE(OpenAsTheWindowDoes(v, dir));
+TEST_F(PyramidPreview, AFrameSavedWhileThePyramidIsBuiltWaitsForTheStreamedVolume) {
   ASSERT_EQ(v.Volume().Pyramid, nullptr);
   v.SaveBMP(dir.File("frame.bmp"));
   EXPECT_FALSE(v.BuildingPyramid());
