@@ -16,10 +16,8 @@ using streaming::kBrickSlot;
 namespace {
 
 // Whether every sample of the brick, border and all, in every channel, is zero.
-bool AllZero(const streaming::Brick& brick, int32_t channels, int bits) {
-  const size_t bytes = streaming::kBrickSlotVoxels * size_t(bits / 8) * size_t(std::max(channels, 1));
-  const uint8_t* p = brick.samples.get();
-  return std::all_of(p, p + bytes, [](uint8_t b) { return b == 0; });
+bool AllZero(const streaming::Brick& brick) {
+  return std::all_of(brick.largest.begin(), brick.largest.end(), [](uint16_t most) { return most == 0; });
 }
 
 }  // namespace
@@ -155,7 +153,7 @@ void BrickedVolume::Update(streaming::BrickView view, bool wait, size_t per_fram
       all = false;
       continue;
     }
-    if (AllZero(*brick, Source().Channels(), Source().Bits())) {
+    if (AllZero(*brick)) {
       slots_->HoldEmpty(k);  // the rays skip it
       continue;
     }
@@ -171,6 +169,7 @@ void BrickedVolume::Update(streaming::BrickView view, bool wait, size_t per_fram
       continue;
     }
     UploadBrick(*brick, slot);
+    largest_[k] = brick->largest;
     ++uploaded;
   }
   cache_->TakeArrived();
@@ -180,7 +179,15 @@ void BrickedVolume::Update(streaming::BrickView view, bool wait, size_t per_fram
     if (k.level < finest_drawn_ && slots_->SlotOf(k) >= 0) finest_drawn_ = k.level;
   if (uploaded > 0 || plan_.wanted != table_for_) table_dirty_ = true;
   if (!table_dirty_) return;
-  const std::vector<uint8_t> table = streaming::BuildPageTable(Source().Levels(), plan_.wanted, *slots_);
+  if (largest_.size() > 2 * slots_->Capacity())
+    std::erase_if(largest_, [&](const auto& held) { return slots_->SlotOf(held.first) <= 0; });
+  dark_ = 0;
+  const std::vector<uint8_t> table =
+      streaming::BuildPageTable(Source().Levels(), plan_.wanted, *slots_, [&](const streaming::BrickKey& k) {
+        const bool dark = Dark(k);
+        dark_ += dark;
+        return dark;
+      });
   glBindTexture(GL_TEXTURE_3D, pages_);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   gl_.TexSubImage3D(GL_TEXTURE_3D, 0, 0, 0, 0, page_count_[0], page_count_[1], page_count_[2], GL_RGBA,
@@ -188,6 +195,20 @@ void BrickedVolume::Update(streaming::BrickView view, bool wait, size_t per_fram
   glBindTexture(GL_TEXTURE_3D, 0);
   table_for_ = plan_.wanted;
   table_dirty_ = false;
+}
+
+void BrickedVolume::SetDarkBelow(const std::vector<double>& below) {
+  if (below == dark_below_) return;
+  dark_below_ = below;
+  table_dirty_ = true;
+}
+
+bool BrickedVolume::Dark(const streaming::BrickKey& key) const {
+  const auto it = largest_.find(key);
+  if (it == largest_.end() || dark_below_.size() < it->second.size()) return false;
+  for (size_t c = 0; c < it->second.size(); ++c)
+    if (!(it->second[c] + 0.5 <= dark_below_[c])) return false;
+  return true;
 }
 
 std::string BrickedVolume::Status() const {

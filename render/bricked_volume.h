@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "render/gl_shader_functions.h"
@@ -46,9 +47,15 @@ class BrickedVolume {
   void Update(streaming::BrickView view, bool wait, size_t per_frame = 16);
   // Every brick the last plan wanted is drawn from its own level.
   bool Complete() const { return complete_; }
+  // Per channel, the stored value below which a sample adds nothing to the frame (render/
+  // dark_threshold.h): a brick whose every channel lies half a unit or more below it is drawn
+  // from the empty slot, and the rays skip it.
+  void SetDarkBelow(const std::vector<double>& below);
   // Bricks on the card in slots of their own, and bricks held as empty (in none).
   size_t BricksInSlots() const { return slots_->Held(); }
   size_t EmptyBricks() const { return slots_->HeldEmpty(); }
+  // Bricks the last page table led to the empty slot for being dark, though they have one.
+  size_t DarkBricks() const { return dark_; }
   int32_t FinestLevel() const { return plan_.finest_level; }
   // The finest level of the bricks the last frame draws (FinestLevel once complete).
   int32_t FinestDrawnLevel() const { return finest_drawn_; }
@@ -68,6 +75,7 @@ class BrickedVolume {
 
  private:
   void UploadBrick(const streaming::Brick& brick, int64_t slot);
+  bool Dark(const streaming::BrickKey& key) const;
   // Slots per axis for `slots` at most, nearly a cube, each a power of two: the atlas is then 33
   // times a power of two texels a side, for which the shader's coordinates (voxel / side) come
   // back exactly as the voxel when the driver multiplies them by the side again.
@@ -84,6 +92,11 @@ class BrickedVolume {
   std::array<int32_t, 3> page_count_{1, 1, 1};
   streaming::BrickPlan plan_;
   std::vector<streaming::BrickKey> table_for_;  // the plan the page table was built for
+  // Per channel the largest sample of each brick uploaded (bricks long gone are dropped now and
+  // then), and the thresholds below which a sample adds nothing.
+  std::unordered_map<streaming::BrickKey, std::vector<uint16_t>, streaming::BrickKeyHash> largest_;
+  std::vector<double> dark_below_;
+  size_t dark_ = 0;
   bool table_dirty_ = true, complete_ = false;
   uint64_t atlas_bytes_ = 0, page_bytes_ = 0;
   uint64_t budget_slots_ = 1;  // what the GPU budget holds

@@ -10,6 +10,7 @@
 #include "render/gl_program.h"
 #include "render/crop_outline.h"
 #include "render/ray_shader.h"
+#include "render/ray_thresholds.h"
 #include "render/ray_transfer.h"
 #include "render/view_projection.h"
 #include "render/volume_texture.h"
@@ -448,7 +449,10 @@ void RayCaster::DrawBox(const RayGeometry& g, const ViewState& view) {
     return;
   }
   const float quality = view.Quality * coarseness_;
-  if (bricked_) UpdateBricks(g, view);
+  if (bricked_) {
+    bricked_->SetDarkBelow(DarkBelow(view, built_.Channels));
+    UpdateBricks(g, view);
+  }
 
   gl_.UseProgram(program_);
   auto loc = [&](const std::string& name) { return gl_.GetUniformLocation(program_, name.c_str()); };
@@ -529,9 +533,7 @@ void RayCaster::DrawBox(const RayGeometry& g, const ViewState& view) {
     const std::array<double, 2> entry = RayTransferColumn(ch);
     gl_.Uniform2f(loc("u_entry" + n), float(entry[0]), float(entry[1]));
     gl_.Uniform3f(loc("u_rgb" + n), ch.Red, ch.Green, ch.Blue);
-    double iso = c < view.IsoLevel.size() ? view.IsoLevel[c] : kIsoMiddle;
-    iso = iso == kIsoMiddle ? (ch.Min + ch.Max) / 2 : ch.Values.Internal(iso);
-    gl_.Uniform1f(loc("u_iso" + n), float(iso / top));
+    gl_.Uniform1f(loc("u_iso" + n), float(HeldIsoLevel(view, c, ch) / top));
   }
   UploadTransfer(view.Transparency, quality);
   {

@@ -205,23 +205,27 @@ void main() {
     int mode;
     const char* body;  // per channel, after `raw` is read
     bool stops;        // the ray ends once every channel is done (hit#)
-    bool zeros_add_nothing;  // samples of zero leave the ray as it is (empty bricks are skipped)
+    // When samples of zero leave the ray as it is (empty bricks are skipped): "" never.
+    std::string zeros_add_nothing;
   };
+  // The iso surface is never found in zeros when every channel's level lies above 0.
+  std::string zero_not_found = "true";
+  for (int c = 0; c < channels; ++c) zero_not_found += ForChannel(" && u_iso# > 0.0", c);
   const ModeLoop loops[] = {
       {kRayComposite, R"(vec4 seen = Transfer#(raw);
         rgb# += (1.0 - a#) * seen.rgb;
         a# += (1.0 - a#) * seen.a;
-        hit# = a# > 0.996;)", true, true},
-      {kRayMip, "best# = max(best#, raw);", false, true},
+        hit# = a# > 0.996;)", true, "true"},
+      {kRayMip, "best# = max(best#, raw);", false, "true"},
       {kRayAttenuated, R"(float level = LevelOf#(raw);
         best# = max(best#, level * exp(-u_atten * sum#));
-        sum# += level * u_quality;)", false, true},
-      {kRayMinIp, "best# = min(best#, raw);", false, false},
+        sum# += level * u_quality;)", false, "true"},
+      {kRayMinIp, "best# = min(best#, raw);", false, ""},
       {kRayIso, R"(if (raw >= u_iso#) {
           at# = tc;
           found# = true;
           hit# = true;
-        })", true, false},
+        })", true, zero_not_found},
   };
   for (const ModeLoop& loop : loops) {
     s += loop.mode == kRayComposite ? "  if" : " else if";
@@ -246,10 +250,11 @@ void main() {
         s += ForChannel(std::string("      {\n        float raw = Fetch#(tc);\n        ") + loop.body + "\n      }\n", c);
     }
     if (loop.stops) s += channels > 1 ? "      if (done) break;\n" : "      if (hit0) break;\n";
-    // A brick held as empty (zeros, border and all) adds nothing until the ray leaves it; the
-    // skipped samples' sum of steps is exact on the lattice, so the samples after it stay put.
-    if (options.Bricked && loop.zeros_add_nothing)
-      s += R"(      if (page.r + page.g + page.b == 0.0) {
+    // A brick drawn from the empty slot (its samples zeros, or all below what adds anything to
+    // this frame) adds nothing until the ray leaves it; the skipped samples' sum of steps is exact
+    // on the lattice, so the samples after it stay put.
+    if (options.Bricked && !loop.zeros_add_nothing.empty())
+      s += "      if (page.r + page.g + page.b == 0.0 && " + loop.zeros_add_nothing + R"() {
         int m = min(EmptyRun(p, next), n - 1 - k);
         k += m;
         p += float(m) * next;

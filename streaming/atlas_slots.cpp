@@ -64,7 +64,7 @@ std::array<int32_t, 3> AtlasSlots::Coords(int64_t slot) const {
 }
 
 std::vector<uint8_t> BuildPageTable(const std::vector<PyramidLevel>& levels, const std::vector<BrickKey>& wanted,
-                                    const AtlasSlots& slots) {
+                                    const AtlasSlots& slots, const std::function<bool(const BrickKey&)>& drawn_empty) {
   if (levels.empty()) return {};
   const PyramidLevel& finest = levels.front();
   const int32_t n[3] = {BricksAlong(finest.width), BricksAlong(finest.height), BricksAlong(finest.depth)};
@@ -72,7 +72,7 @@ std::vector<uint8_t> BuildPageTable(const std::vector<PyramidLevel>& levels, con
   for (const BrickKey& k : wanted) {
     const int64_t slot = slots.SlotOf(k);
     if (slot < 0 || k.level < 0 || size_t(k.level) >= levels.size()) continue;
-    const auto at = slots.Coords(slot);
+    const auto at = slots.Coords(drawn_empty && slot > 0 && drawn_empty(k) ? 0 : slot);
     const PyramidLevel& level = levels[size_t(k.level)];
     // A brick of the level spans `factor` bricks of the finest level per axis.
     const int32_t place[3] = {k.x, k.y, k.z};

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <list>
 #include <unordered_map>
 #include <unordered_set>
@@ -53,8 +54,10 @@ class AtlasSlots {
 
 // The page table for `levels` (4 bytes per brick of the finest level, x fastest: the slot's x, y,
 // z and the level), from the bricks of `wanted` (coarse first) that `slots` holds: each finer
-// brick overwrites what its coarser ancestor wrote.
+// brick overwrites what its coarser ancestor wrote. Bricks `drawn_empty` says add nothing to the
+// frame are led to the empty slot, as bricks of zeros are.
 std::vector<uint8_t> BuildPageTable(const std::vector<PyramidLevel>& levels, const std::vector<BrickKey>& wanted,
-                                    const AtlasSlots& slots);
+                                    const AtlasSlots& slots,
+                                    const std::function<bool(const BrickKey&)>& drawn_empty = nullptr);
 
 }  // namespace lumetrix::streaming

@@ -10,6 +10,17 @@
 #endif
 
 namespace lumetrix::streaming {
+namespace {
+
+// The largest of a channel's samples in a brick; a loop the compiler turns into vector maxima.
+template <typename T>
+uint16_t Largest(const T* samples) {
+  T most = 0;
+  for (size_t i = 0; i < kBrickSlotVoxels; ++i) most = std::max(most, samples[i]);
+  return most;
+}
+
+}  // namespace
 
 BrickCache::BrickCache(std::shared_ptr<const BrickSource> source, uint64_t budget, unsigned threads)
     : source_(std::move(source)) {
@@ -126,9 +137,12 @@ void BrickCache::Work() {
     try {
       brick->samples.reset(new uint8_t[brick_bytes_]);
       const uint64_t channel_bytes = brick_bytes_ / uint64_t(std::max(source_->Channels(), 1));
-      for (int32_t c = 0; c < source_->Channels(); ++c)
-        source_->ReadBox(static_cast<size_t>(key.level), c, key.t, StoredBox(key),
-                         brick->samples.get() + uint64_t(c) * channel_bytes);
+      for (int32_t c = 0; c < source_->Channels(); ++c) {
+        uint8_t* samples = brick->samples.get() + uint64_t(c) * channel_bytes;
+        source_->ReadBox(static_cast<size_t>(key.level), c, key.t, StoredBox(key), samples);
+        brick->largest.push_back(source_->Bits() == 16 ? Largest(reinterpret_cast<const uint16_t*>(samples))
+                                                       : Largest(samples));
+      }
     } catch (const std::bad_alloc&) {
       error = "The memory ran out while loading a part of " + source_->Name() + ".";
     } catch (const std::exception& e) {

@@ -25,6 +25,8 @@ struct Brick {
   BrickKey key;
   // Not zeroed when made: every sample is read into it.
   std::unique_ptr<uint8_t[]> samples;
+  // Per channel, the largest sample, border and all (found on the loading thread).
+  std::vector<uint16_t> largest;
   const uint8_t* Channel(int32_t c, int bits) const {
     return samples.get() + size_t(c) * kBrickSlotVoxels * size_t(bits / 8);
   }

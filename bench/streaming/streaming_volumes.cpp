@@ -80,7 +80,25 @@ PyramidContent Fluorescence(int side, int depth) {
   return content;
 }
 
+// The balls at a quarter of their size (x and y 256..768, z 3..253) over a floor of
+// 4..14 that repeats no pattern a chunk could compress.
+void FloorRow(double x0, double step, double y, double z, int n, uint8_t* out) {
+  constexpr double kShrink = 4;
+  std::vector<uint8_t> balls(static_cast<size_t>(n));
+  BallRow((x0 - 256) * kShrink, step * kShrink, (y - 256) * kShrink, (z - 3) * kShrink, n, balls.data());
+  for (int i = 0; i < n; ++i) {
+    uint32_t h = uint32_t(x0 + i * step) * 73856093u ^ uint32_t(y) * 19349663u ^ uint32_t(z) * 83492791u;
+    h ^= h >> 13, h *= 0x5bd1e995u, h ^= h >> 15;
+    out[i] = std::max(balls[size_t(i)], uint8_t(4 + h % 11));
+  }
+}
+
 }  // namespace
+
+const StreamingVolume& FloorVolume() {
+  static const StreamingVolume v = Written("floor.zarr", 1024, 1024, 256, {FloorRow}, 4);
+  return v;
+}
 
 const StreamingVolume& BigSparseVolume() {
   static const StreamingVolume v = Written("big.zarr", 2048, 2048, 1000, {BallRow, NearBall});

@@ -6,6 +6,8 @@
 //   small: 256 x 256 x 125, 8 bits, dense fluorescence-like (beads and fibres); three levels.
 //   dense: 512 x 512 x 256, 8 bits, dense fluorescence-like, one level (for decode throughput),
 //          compressed with blosc lz4 or zstd; the others with lz4.
+//   floor: 1024 x 1024 x 256, 8 bits: the big volume's balls, shrunk, in the middle of x and y over a
+//          camera's dim floor (4..14) everywhere else; four levels.
 
 #include <string>
 
@@ -22,6 +24,7 @@ struct StreamingVolume {
 const StreamingVolume& BigSparseVolume();
 const StreamingVolume& SmallDenseVolume();
 const StreamingVolume& DenseLevelVolume(bool zstd);
+const StreamingVolume& FloorVolume();
 // The folder the files are in (for other files of the run, such as scripts).
 std::string StreamingScratch();
 

@@ -11,6 +11,7 @@
 #include <GL/gl.h>
 
 #include "render/offscreen_view.h"
+#include "viewer/hyperstack_view.h"
 #include "tests/support/memory_pyramid.h"
 
 namespace lumetrix {
@@ -56,6 +57,17 @@ std::vector<uint8_t> Slabs(int32_t w, int32_t h, int32_t d) {
         if ((x >= 1 && x <= 62) || (x >= 193 && x <= 254))
           v[(size_t(z) * h + y) * w + x] = uint8_t(std::clamp(texture, 1.0, 255.0));
       }
+  return v;
+}
+
+// The slabs with a dim floor between them (2..12, 12 at most): the bricks of x 64..191, borders
+// and all, hold nothing above 12 but are not empty.
+std::vector<uint8_t> SlabsOverAFloor(int32_t w, int32_t h, int32_t d) {
+  std::vector<uint8_t> v = Slabs(w, h, d);
+  for (int32_t z = 0; z < d; ++z)
+    for (int32_t y = 0; y < h; ++y)
+      for (int32_t x = 0; x < w; ++x)
+        if (v[(size_t(z) * h + y) * w + x] == 0) v[(size_t(z) * h + y) * w + x] = uint8_t(2 + (x + y + z) % 11);
   return v;
 }
 
@@ -179,6 +191,46 @@ TEST_F(BrickedRendering, EmptyBricksTakeNoSlotAndRaysSkipThemToTheSameFrame) {
     // and the one of level 2 take one each.
     EXPECT_EQ(b->BricksInSlots(), 17u);
     EXPECT_EQ(b->EmptyBricks(), 12u);
+  }
+}
+
+TEST_F(BrickedRendering, BricksBelowWhatTheFrameShowsAreSkippedToTheSameFrame) {
+  constexpr int32_t w = 256, h = 192, d = 128;
+  auto pyramid = std::make_shared<test_support::MemoryPyramid>(SlabsOverAFloor(w, h, d), w, h, d, 3);
+  struct Row {
+    RenderMode mode;
+    double low;         // the display range's low end
+    float iso;          // the iso level (iso mode)
+    size_t dark;        // bricks of level 0 between the slabs drawn from the empty slot
+  };
+  for (const Row& row : {Row{RenderMode::Mip, 20, 0, 12}, Row{RenderMode::Volume, 20, 0, 12},
+                         Row{RenderMode::Attenuated, 20, 0, 12}, Row{RenderMode::Iso, 0, 20, 12},
+                         Row{RenderMode::Iso, 0, 12, 0}, Row{RenderMode::Mip, 13, 0, 12},
+                         Row{RenderMode::Mip, 12, 0, 0}, Row{RenderMode::Volume, 0, 0, 0}}) {
+    SCOPED_TRACE("mode " + std::to_string(int(row.mode)) + " low " + std::to_string(row.low));
+    view_.Mode = row.mode;
+    view_.IsoLevel[0] = row.iso;
+    auto shown = [&](VolumeData v) {
+      KeepStack(v);
+      v.Display.Channels[0].Min = row.low;
+      return v;
+    };
+    Show(shown(Whole(pyramid->Samples(0), w, h, d)), 400);
+    const std::vector<uint8_t> whole = Draw(400);
+    VolumeData streamed = shown(Whole(pyramid->Samples(2), w / 4, h / 4, d / 4));
+    streamed.Pyramid = pyramid;
+    streamed.FileVoxels = {w, h, d};
+    Show(streamed, 400);
+    const std::vector<uint8_t> bricked = Draw(400);
+    const BrickedVolume* b = surface_.Caster().Bricked();
+    ASSERT_NE(b, nullptr) << surface_.Caster().BrickStatus();
+    ASSERT_TRUE(b->Complete());
+    EXPECT_EQ(b->FinestLevel(), 0);
+    EXPECT_GT(*std::max_element(whole.begin(), whole.end()), 100);
+    const Difference diff = Compare(whole, bricked);
+    EXPECT_EQ(diff.count, 0u) << "up to " << diff.most << " levels apart";
+    EXPECT_EQ(b->EmptyBricks(), 0u);
+    EXPECT_EQ(b->DarkBricks(), row.dark);
   }
 }
 
