@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -82,6 +83,20 @@ VolumeData Whole(const std::vector<uint8_t>& s, int32_t w, int32_t h, int32_t d)
   return v;
 }
 
+struct Difference {
+  int most = 0;
+  size_t count = 0;
+};
+Difference Compare(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
+  Difference d;
+  for (size_t i = 0; i < std::min(a.size(), b.size()); ++i) {
+    const int e = std::abs(int(a[i]) - int(b[i]));
+    d.most = std::max(d.most, e);
+    d.count += e > 0;
+  }
+  return d;
+}
+
 class BrickedRendering : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -120,23 +135,31 @@ class BrickedRendering : public ::testing::Test {
     glReadPixels(0, 0, side, side, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
     return rgb;
   }
+  // Draws level 0 of `pyramid` read whole and streamed from its bricks (each volume as `shown`
+  // makes it), expects the same bytes from every brick of level 0, and returns the streamed
+  // volume's bricks (nullptr when it was not streamed).
+  const BrickedVolume* SameFrameStreamed(const std::shared_ptr<test_support::MemoryPyramid>& pyramid,
+                                         const std::function<VolumeData(VolumeData)>& shown) {
+    const auto& l = pyramid->Levels().front();
+    Show(shown(Whole(pyramid->Samples(0), l.width, l.height, l.depth)), 400);
+    const std::vector<uint8_t> whole = Draw(400);
+    VolumeData streamed = shown(Whole(pyramid->Samples(2), l.width / 4, l.height / 4, l.depth / 4));
+    streamed.Pyramid = pyramid;
+    streamed.FileVoxels = {l.width, l.height, l.depth};
+    Show(streamed, 400);
+    const std::vector<uint8_t> bricked = Draw(400);
+    const BrickedVolume* b = surface_.Caster().Bricked();
+    if (!b) return nullptr;
+    EXPECT_TRUE(b->Complete());
+    EXPECT_EQ(b->FinestLevel(), 0);
+    EXPECT_GT(*std::max_element(whole.begin(), whole.end()), 100);
+    const Difference diff = Compare(whole, bricked);
+    EXPECT_EQ(diff.count, 0u) << "up to " << diff.most << " levels apart";
+    return b;
+  }
   OffscreenView surface_;
   ViewState view_;
 };
-
-struct Difference {
-  int most = 0;
-  size_t count = 0;
-};
-Difference Compare(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
-  Difference d;
-  for (size_t i = 0; i < std::min(a.size(), b.size()); ++i) {
-    const int e = std::abs(int(a[i]) - int(b[i]));
-    d.most = std::max(d.most, e);
-    d.count += e > 0;
-  }
-  return d;
-}
 
 TEST_F(BrickedRendering, FramesEqualThoseOfTheVolumeReadWholeAtTheLevelTheViewNeeds) {
   auto pyramid = std::make_shared<test_support::MemoryPyramid>(Ball(kW, kH, kD), kW, kH, kD, 3);
@@ -173,20 +196,8 @@ TEST_F(BrickedRendering, EmptyBricksTakeNoSlotAndRaysSkipThemToTheSameFrame) {
     SCOPED_TRACE(std::to_string(int(mode)) + (crop ? " cropped" : ""));
     view_.Mode = mode;
     view_.Crop = crop ? CropBox{{10, 220, 5, 150, 3, 120}} : CropBox{};
-    Show(Whole(pyramid->Samples(0), w, h, d), 400);
-    const std::vector<uint8_t> whole = Draw(400);
-    VolumeData streamed = Whole(pyramid->Samples(2), w / 4, h / 4, d / 4);
-    streamed.Pyramid = pyramid;
-    streamed.FileVoxels = {w, h, d};
-    Show(streamed, 400);
-    const std::vector<uint8_t> bricked = Draw(400);
-    const BrickedVolume* b = surface_.Caster().Bricked();
+    const BrickedVolume* b = SameFrameStreamed(pyramid, [](VolumeData v) { return v; });
     ASSERT_NE(b, nullptr) << surface_.Caster().BrickStatus();
-    ASSERT_TRUE(b->Complete());
-    EXPECT_EQ(b->FinestLevel(), 0);
-    EXPECT_GT(*std::max_element(whole.begin(), whole.end()), 100);
-    const Difference diff = Compare(whole, bricked);
-    EXPECT_EQ(diff.count, 0u) << "up to " << diff.most << " levels apart";
     // The 12 bricks of level 0 between the slabs take no slot; the other 12, the 4 of level 1
     // and the one of level 2 take one each.
     EXPECT_EQ(b->BricksInSlots(), 17u);
@@ -210,25 +221,12 @@ TEST_F(BrickedRendering, BricksBelowWhatTheFrameShowsAreSkippedToTheSameFrame) {
     SCOPED_TRACE("mode " + std::to_string(int(row.mode)) + " low " + std::to_string(row.low));
     view_.Mode = row.mode;
     view_.IsoLevel[0] = row.iso;
-    auto shown = [&](VolumeData v) {
+    const BrickedVolume* b = SameFrameStreamed(pyramid, [&](VolumeData v) {
       KeepStack(v);
       v.Display.Channels[0].Min = row.low;
       return v;
-    };
-    Show(shown(Whole(pyramid->Samples(0), w, h, d)), 400);
-    const std::vector<uint8_t> whole = Draw(400);
-    VolumeData streamed = shown(Whole(pyramid->Samples(2), w / 4, h / 4, d / 4));
-    streamed.Pyramid = pyramid;
-    streamed.FileVoxels = {w, h, d};
-    Show(streamed, 400);
-    const std::vector<uint8_t> bricked = Draw(400);
-    const BrickedVolume* b = surface_.Caster().Bricked();
+    });
     ASSERT_NE(b, nullptr) << surface_.Caster().BrickStatus();
-    ASSERT_TRUE(b->Complete());
-    EXPECT_EQ(b->FinestLevel(), 0);
-    EXPECT_GT(*std::max_element(whole.begin(), whole.end()), 100);
-    const Difference diff = Compare(whole, bricked);
-    EXPECT_EQ(diff.count, 0u) << "up to " << diff.most << " levels apart";
     EXPECT_EQ(b->EmptyBricks(), 0u);
     EXPECT_EQ(b->DarkBricks(), row.dark);
   }
