@@ -48,7 +48,7 @@ class BrickedVolume {
   // Every brick the last plan wanted is drawn from its own level.
   bool Complete() const { return complete_; }
   // Per channel, the stored value below which a sample adds nothing to the frame (render/
-  // dark_threshold.h): a brick whose every channel lies half a unit or more below it is drawn
+  // ray_thresholds.h): a brick whose every channel lies half a unit or more below it is drawn
   // from the empty slot, and the rays skip it.
   void SetDarkBelow(const std::vector<double>& below);
   // Bricks on the card in slots of their own, and bricks held as empty (in none).

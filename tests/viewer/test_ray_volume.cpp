@@ -1,6 +1,10 @@
 // What the ray caster uploads, without a context: channels reordered x fastest, halved to fit.
 #include <gtest/gtest.h>
 
+#include <limits>
+#include <vector>
+
+#include "render/ray_thresholds.h"
 #include "render/ray_transfer.h"
 #include "render/ray_volume.h"
 #include "render/texture_budget.h"
@@ -191,6 +195,30 @@ TEST(RayTransfer, AStoredValueFallsOnTheCentreOfItsEntry) {
     const double top = c.channel.Bits == 16 ? 65535 : 255;
     EXPECT_NEAR(c.value / top * xy[0] + xy[1], c.column, 1e-9) << c.value;
   }
+}
+
+}  // namespace
+}  // namespace lumetrix
+
+namespace lumetrix {
+namespace {
+
+// Per channel, the held value below which a sample adds nothing, by mode (worked by hand).
+TEST(RayThresholds, ASampleBelowTheRangeOrTheIsoLevelAddsNothing) {
+  std::vector<RayChannel> channels(4);
+  channels[0].Min = 20, channels[0].Max = 220;
+  channels[1].Min = 30, channels[1].Max = 50, channels[1].Visible = false;
+  channels[2].Min = 40, channels[2].Max = 90, channels[2].Gamma = 0;  // level 1 at the low end
+  channels[3].Min = 10, channels[3].Max = 30;
+  constexpr double kAll = std::numeric_limits<double>::infinity();
+  ViewState view;
+  for (const RenderMode mode : {RenderMode::Volume, RenderMode::Mip, RenderMode::Attenuated, RenderMode::MinIP}) {
+    view.Mode = mode;
+    EXPECT_EQ(DarkBelow(view, channels), (std::vector<double>{20, kAll, -kAll, 10}));
+  }
+  view.Mode = RenderMode::Iso;
+  view.IsoLevel[3] = 25;  // the others at the middle of their ranges
+  EXPECT_EQ(DarkBelow(view, channels), (std::vector<double>{120, kAll, 65, 25}));
 }
 
 }  // namespace
