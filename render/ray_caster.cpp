@@ -253,6 +253,7 @@ void RayCaster::UpdateBricks(const RayGeometry& g, const ViewState& view) {
   v.clip = view.Clip.On;
   const auto& P = view.Clip.Plane;
   v.plane = {P[0] * s[0], P[1] * s[1], P[2] * s[2], P[3] + 0.5 * (double(P[0]) + P[1] + P[2])};
+  bricked_->SetDarkBelow(DarkBelow(view, built_.Channels));
   bricked_->Update(v, wait_for_detail_, bricks_per_frame_);
 }
 
@@ -449,10 +450,7 @@ void RayCaster::DrawBox(const RayGeometry& g, const ViewState& view) {
     return;
   }
   const float quality = view.Quality * coarseness_;
-  if (bricked_) {
-    bricked_->SetDarkBelow(DarkBelow(view, built_.Channels));
-    UpdateBricks(g, view);
-  }
+  if (bricked_) UpdateBricks(g, view);
 
   gl_.UseProgram(program_);
   auto loc = [&](const std::string& name) { return gl_.GetUniformLocation(program_, name.c_str()); };

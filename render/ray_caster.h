@@ -84,8 +84,8 @@ class RayCaster : public Renderer {
   void DeleteTextures();
   // The channels and sizes of built_ made those of the bricks of `pyramid`.
   void ShowPyramid(const streaming::BrickSource& pyramid);
-  // Plans and uploads the bricks of this frame; `g` and `view` as DrawBox has them (the model
-  // matrix loaded, the viewport the pixels cast).
+  // Plans and uploads the bricks of this frame and marks those dark for its display; `g` and `view`
+  // as DrawBox has them (the model matrix loaded, the viewport the pixels cast).
   void UpdateBricks(const RayGeometry& g, const ViewState& view);
   void DrawBox(const RayGeometry& g, const ViewState& view);
   // The per-channel transfer table for this frame, uploaded when it changed.
