@@ -15,7 +15,7 @@ uint64_t Counted(const PieceCache::Piece& piece) { return std::max<uint64_t>(pie
 
 }  // namespace
 
-PieceCache::Piece PieceCache::Get(const std::string& key, const std::function<std::vector<uint8_t>()>& make) {
+PieceCache::Piece PieceCache::Get(const std::string& key, const std::function<PieceSamples()>& make) {
   std::promise<Piece> promise;
   {
     std::unique_lock lock(mutex_);
@@ -32,7 +32,7 @@ PieceCache::Piece PieceCache::Get(const std::string& key, const std::function<st
   }
   Piece piece;
   try {
-    piece = std::make_shared<std::vector<uint8_t>>(make());  // not const itself: its storage may be reused
+    piece = std::make_shared<PieceSamples>(make());  // not const itself: its storage may be reused
   } catch (...) {
     std::lock_guard lock(mutex_);
     making_.erase(key);
@@ -50,7 +50,7 @@ PieceCache::Piece PieceCache::Get(const std::string& key, const std::function<st
       bytes_ -= Counted(last->second.piece);
       // Only this cache holds it (no other thread can take it while the lock is held).
       if (last->second.piece.use_count() == 1 && !last->second.piece->empty() && spare_.size() < kSpares)
-        spare_.push_back(std::move(const_cast<std::vector<uint8_t>&>(*last->second.piece)));
+        spare_.push_back(std::move(const_cast<PieceSamples&>(*last->second.piece)));
       held_.erase(last);
       order_.pop_back();
     }
@@ -59,17 +59,17 @@ PieceCache::Piece PieceCache::Get(const std::string& key, const std::function<st
   return piece;
 }
 
-std::vector<uint8_t> PieceCache::Buffer(size_t bytes) {
+PieceSamples PieceCache::Buffer(size_t bytes) {
   {
     std::lock_guard lock(mutex_);
     for (auto it = spare_.begin(); it != spare_.end(); ++it)
       if (it->size() == bytes) {
-        std::vector<uint8_t> reused = std::move(*it);
+        PieceSamples reused = std::move(*it);
         spare_.erase(it);
         return reused;
       }
   }
-  return std::vector<uint8_t>(bytes);
+  return PieceSamples(bytes);
 }
 
 uint64_t PieceCache::HeldBytes() const {

@@ -11,25 +11,45 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <unordered_map>
 #include <vector>
 
 namespace lumetrix::streaming {
 
+// Storage whose new elements are left unset (not zeroed): a piece's maker writes every sample
+// that a box may read, and zeroing a chunk first costs as much as decoding a fast codec's.
+template <typename T>
+struct UnsetAllocator : std::allocator<T> {
+  template <typename U>
+  struct rebind {
+    using other = UnsetAllocator<U>;
+  };
+  template <typename U>
+  void construct(U* at) noexcept {
+    ::new (static_cast<void*>(at)) U;
+  }
+  template <typename U, typename... Args>
+  void construct(U* at, Args&&... args) {
+    ::new (static_cast<void*>(at)) U(std::forward<Args>(args)...);
+  }
+};
+using PieceSamples = std::vector<uint8_t, UnsetAllocator<uint8_t>>;
+
 class PieceCache {
  public:
-  using Piece = std::shared_ptr<const std::vector<uint8_t>>;
+  using Piece = std::shared_ptr<const PieceSamples>;
   // At least the piece last made is kept, whatever the budget.
   explicit PieceCache(uint64_t budget) : budget_(budget) {}
 
   // The piece under `key`, made by `make` when it is not held; what `make` throws reaches every
   // thread waiting for the piece, and nothing is kept.
-  Piece Get(const std::string& key, const std::function<std::vector<uint8_t>()>& make);
+  Piece Get(const std::string& key, const std::function<PieceSamples()>& make);
   uint64_t HeldBytes() const;
   // A buffer of `bytes` for a piece to be made: the storage of an evicted piece nobody holds when
   // one of that size is spare (its old samples stay until overwritten: no zeroing, no fresh pages
-  // from the system for every piece), else a new zeroed one.
-  std::vector<uint8_t> Buffer(size_t bytes);
+  // from the system for every piece), else a new one, its samples unset.
+  PieceSamples Buffer(size_t bytes);
 
  private:
   struct Entry {
@@ -42,7 +62,7 @@ class PieceCache {
   std::list<std::string> order_;  // most recently used first
   std::unordered_map<std::string, std::shared_future<Piece>> making_;
   uint64_t bytes_ = 0;
-  std::vector<std::vector<uint8_t>> spare_;  // a few evicted pieces' storage
+  std::vector<PieceSamples> spare_;  // a few evicted pieces' storage
 };
 
 }  // namespace lumetrix::streaming

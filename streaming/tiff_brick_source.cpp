@@ -198,7 +198,7 @@ class TiffBrickSource final : public BrickSource {
       const imaging::detail::PageShape& shape = levels_[level].plan.page_shape;
       const size_t plane = size_t(blocks.block_width) * blocks.block_height;
       const bool floats = shape.bits == 32;
-      std::vector<uint8_t> held(plane * size_t(shape.channels) * size_t(Bits() / 8));
+      PieceSamples held(plane * size_t(shape.channels) * size_t(Bits() / 8), 0);
       std::vector<float> decoded(floats ? plane * size_t(shape.channels) : 0);
       std::vector<void*> planes;
       for (int k = 0; k < shape.channels; ++k)

@@ -27,6 +27,17 @@ constexpr uint64_t kWholeRangeBytes = uint64_t{64} << 20;
 
 constexpr std::string_view kAxes = "tczyx";
 
+// Writes the first and the `last` column of `rows` rows of `width` samples after them.
+template <typename T>
+void KeepEdgeColumns(T* samples, size_t rows, size_t width, size_t last) {
+  T* first_column = samples + rows * width;
+  T* last_column = first_column + rows;
+  for (size_t r = 0; r < rows; ++r) {
+    first_column[r] = samples[r * width];
+    last_column[r] = samples[r * width + last];
+  }
+}
+
 class ZarrBrickSource final : public BrickSource {
  public:
   ZarrBrickSource(imaging::ZarrPlan plan, uint64_t cache_bytes) : plan_(std::move(plan)), cache_(cache_bytes) {
@@ -110,6 +121,8 @@ class ZarrBrickSource final : public BrickSource {
       }
       for (int s = 0; s < 3; ++s)
         if (spatial[s] < 0) *extent[s] = 1, piece.step[s] = 0;  // an axis the array does not have
+      if (spatial[0] == int(axes) - 1 && chunk->size() > a.ChunkSamples() * size_t(bits_ / 8))
+        EdgeColumn(piece, range[0], *chunk, a);
       CopyPieceIntoBox(piece, box, p, bits_ / 8, out);
       size_t i = axes;
       while (i-- > 0 && ++grid[i] > last[i]) grid[i] = first[i];
@@ -118,6 +131,20 @@ class ZarrBrickSource final : public BrickSource {
   }
 
  private:
+  // A box that reads only the first or the last column of a chunk (its border from the chunk
+  // beside it) reads it from the column kept after the chunk's samples, where it lies whole in a
+  // few cache lines, not one sample in every row of the chunk.
+  void EdgeColumn(HeldPiece& piece, const ClampedRange& xs, const PieceSamples& chunk, const ZarrArrayMeta& a) const {
+    const int32_t from = std::max(xs.first, piece.x0), to = std::min(xs.last, piece.x0 + piece.w - 1);
+    if (from != to || (from != piece.x0 && from != piece.x0 + piece.w - 1)) return;
+    const size_t bytes = size_t(bits_ / 8), width = size_t(a.chunks.back());
+    const size_t rows = a.ChunkSamples() / width;
+    const size_t at = size_t(piece.samples - chunk.data()) / bytes / width;  // the row the piece starts at
+    piece.samples = chunk.data() + (a.ChunkSamples() + (from == piece.x0 ? 0 : rows) + at) * bytes;
+    piece.x0 = from, piece.w = 1;
+    piece.step[0] = 0, piece.step[1] /= width, piece.step[2] /= width;
+  }
+
   // Chunk `grid` of Zarr level `index`, decoded and converted to the held samples (a float chunk
   // into 16 bits by the fixed map). Chunks never written are held as empty pieces, and read from
   // the level's one piece of fill_value: a sparse volume's empty space costs no decoding and no
@@ -126,7 +153,7 @@ class ZarrBrickSource final : public BrickSource {
     const std::string key = imaging::ZarrChunkKey(grid, plan_.levels[index].array.separator);
     const PieceCache::Piece piece = cache_.Get(std::to_string(index) + ":" + key, [&] {
       thread_local std::vector<uint8_t> raw;  // a loading thread's stored bytes, its storage reused
-      if (!Stored(index, key, raw)) return std::vector<uint8_t>{};
+      if (!Stored(index, key, raw)) return PieceSamples{};
       return Held(index, grid, key, &raw);
     });
     return piece->empty() ? FillPiece(index) : piece;
@@ -139,22 +166,31 @@ class ZarrBrickSource final : public BrickSource {
     // samples cover what any chunk of the level reads.
     if (!fill) {
       const std::vector<int64_t> first(plan_.levels[index].array.shape.size(), 0);
-      fill = std::make_shared<const std::vector<uint8_t>>(Held(index, first, "fill", nullptr));
+      fill = std::make_shared<const PieceSamples>(Held(index, first, "fill", nullptr));
     }
     return fill;
   }
 
   // The samples held of a chunk from its stored bytes (`raw`; null: never written).
-  std::vector<uint8_t> Held(size_t index, const std::vector<int64_t>& grid, const std::string& key,
+  PieceSamples Held(size_t index, const std::vector<int64_t>& grid, const std::string& key,
                             const std::vector<uint8_t>* raw) const {
     const ZarrArrayMeta& a = plan_.levels[index].array;
-    std::vector<uint8_t> held = cache_.Buffer(a.ChunkSamples() * size_t(bits_ / 8));
+    const size_t bytes = size_t(bits_ / 8), samples = a.ChunkSamples(), width = size_t(a.chunks.back());
+    const size_t rows = samples / width;
+    const bool columns = raw && kAxes.find(plan_.image.axes.back()) == 4;  // x the last axis
+    PieceSamples held = cache_.Buffer((samples + (columns ? 2 * rows : 0)) * bytes);
     if (a.type != ZarrType::kFloat32) {
       Samples(index, grid, key, raw, held.data());
     } else {
-      std::vector<float> floats(a.ChunkSamples());
+      std::vector<float> floats(samples);
       Samples(index, grid, key, raw, floats.data());
       imaging::FloatsInto16(float_range_, floats.data(), floats.size(), reinterpret_cast<uint16_t*>(held.data()));
+    }
+    if (columns) {
+      // The first and the last column inside the array, after the samples, row by row.
+      const size_t last = size_t(std::min<int64_t>(a.chunks.back(), a.shape.back() - grid.back() * a.chunks.back())) - 1;
+      if (bytes == 1) KeepEdgeColumns(held.data(), rows, width, last);
+      else KeepEdgeColumns(reinterpret_cast<uint16_t*>(held.data()), rows, width, last);
     }
     return held;
   }

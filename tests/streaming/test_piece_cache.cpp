@@ -16,7 +16,7 @@ TEST(PieceCache, EmptyPiecesCountTowardsTheBudgetSoTheirNumberStaysBounded) {
   int made = 0;
   auto empty = [&] {
     ++made;
-    return std::vector<uint8_t>{};
+    return PieceSamples{};
   };
   for (int i = 0; i < 100; ++i) cache.Get("chunk " + std::to_string(i), empty);
   EXPECT_LE(cache.HeldBytes(), 4096u);
@@ -28,7 +28,7 @@ TEST(PieceCache, EmptyPiecesCountTowardsTheBudgetSoTheirNumberStaysBounded) {
 
 TEST(PieceCache, AnEvictedPiecesStorageIsReusedOnlyWhenNobodyHoldsIt) {
   const size_t bytes = 1000;
-  auto filled = [&](uint8_t value) { return [=] { return std::vector<uint8_t>(bytes, value); }; };
+  auto filled = [&](uint8_t value) { return [=] { return PieceSamples(bytes, value); }; };
   for (const bool kept : {true, false}) {
     SCOPED_TRACE(kept ? "the first piece still held" : "the first piece let go");
     PieceCache cache(bytes);  // one piece at a time
@@ -36,7 +36,7 @@ TEST(PieceCache, AnEvictedPiecesStorageIsReusedOnlyWhenNobodyHoldsIt) {
     const uint8_t* storage = first->data();
     if (!kept) first.reset();
     cache.Get("b", filled(2));  // evicts "a"
-    std::vector<uint8_t> buffer = cache.Buffer(bytes);
+    PieceSamples buffer = cache.Buffer(bytes);
     ASSERT_EQ(buffer.size(), bytes);
     EXPECT_EQ(buffer.data() == storage, !kept);
     std::fill(buffer.begin(), buffer.end(), uint8_t(3));

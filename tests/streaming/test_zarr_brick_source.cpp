@@ -30,6 +30,7 @@ TEST(ZarrBrickSource, BoxesMatchNumpyAtEveryLevel) {
       {0, 0, -1, -5, -4, -2, 70, 52, 14},  // beyond every edge
       {0, -1, 0, 49, 39, 8, 1, 1, 1},      // one voxel, the far corner
       {0, 0, 0, 60, -10, 20, 3, 2, 2},     // wholly beyond: edge voxels only
+      {0, -1, 0, 19, 3, 1, 2, 5, 6},       // a chunk's last column and the next one's first
       {1, -1, 0, -3, 5, -1, 30, 20, 8},    // level 2, beyond three edges
       {-1, 0, -1, 3, 2, 0, 5, 4, 3},       // the coarsest level kept
   };
@@ -40,8 +41,9 @@ TEST(ZarrBrickSource, BoxesMatchNumpyAtEveryLevel) {
        {1, 1, "8-bit", {{50, 40, 9, 1, 1, 1}, {25, 20, 5, 2, 2, 2}, {13, 10, 3, 4, 4, 4}}}},
       {R"("dtype":"u2","axes":"czyx","shape":[2,9,40,50],"chunks":[1,4,24,20],"compressor":"blosc-lz4","levels":3,"drop":true,"fill":7)",
        {2, 1, "16-bit", {{50, 40, 9, 1, 1, 1}, {25, 20, 9, 2, 2, 1}, {13, 10, 9, 4, 4, 1}}}},
-      // The third level loses a column (12 of 50: no whole factor) and is left out.
-      {R"("dtype":"i2","axes":"tczyx","shape":[2,2,9,40,50],"chunks":[1,1,4,24,20],"compressor":"blosc-zstd-bitshuffle","levels":3,"trim":true,"separator":"/")",
+      // The third level loses a column (12 of 50: no whole factor) and is left out. A chunk holds
+      // both channels.
+      {R"("dtype":"i2","axes":"tczyx","shape":[2,2,9,40,50],"chunks":[1,2,4,24,20],"compressor":"blosc-zstd-bitshuffle","levels":3,"trim":true,"separator":"/")",
        {2, 2, "16-bit signed", {{50, 40, 9, 1, 1, 1}, {25, 20, 9, 2, 2, 1}}}},
       // Big-endian samples are swapped on their way into the bricks.
       {R"("dtype":">u2","axes":"zyx","shape":[9,40,50],"chunks":[4,24,20],"compressor":"zlib","levels":2)",
