@@ -1,5 +1,8 @@
 #include "streaming/zarr_brick_source.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -57,6 +60,10 @@ class ZarrBrickSource final : public BrickSource {
       levels_.push_back(p);
       zarr_levels_.push_back(i);
     }
+    // Each level's folder, open while the source is: a chunk is then found by its name alone.
+    // Where a folder cannot be opened, its chunks are read by their whole path as before.
+    for (const imaging::ZarrLevel& l : plan_.levels)
+      folders_.push_back(::open(l.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     bits_ = first.Bits();
     if (first.array.type == ZarrType::kInt16) {
       values_.format = imaging::SampleFormat::kSigned, values_.bits = 16, values_.offset = -32768;
@@ -67,6 +74,13 @@ class ZarrBrickSource final : public BrickSource {
       values_.bits = bits_;
     }
   }
+
+  ~ZarrBrickSource() override {
+    for (const int fd : folders_)
+      if (fd >= 0) ::close(fd);
+  }
+  ZarrBrickSource(const ZarrBrickSource&) = delete;
+  ZarrBrickSource& operator=(const ZarrBrickSource&) = delete;
 
   const std::vector<PyramidLevel>& Levels() const override { return levels_; }
   int32_t Channels() const override { return plan_.levels[0].channels; }
@@ -198,7 +212,8 @@ class ZarrBrickSource final : public BrickSource {
   // The chunk's stored bytes; false when it was never written.
   bool Stored(size_t index, const std::string& key, std::vector<uint8_t>& raw) const {
     const imaging::ZarrLevel& l = plan_.levels[index];
-    return imaging::ReadZarrChunkFile(l.folder + "/" + key, l.array.ChunkBytes(), raw, Where(index, key));
+    if (folders_[index] < 0) return imaging::ReadZarrChunkFile(l.folder + "/" + key, l.array.ChunkBytes(), raw, Where(index, key));
+    return imaging::ReadZarrChunkFile(folders_[index], key, l.array.ChunkBytes(), raw, Where(index, key));
   }
 
   std::string Where(size_t index, const std::string& key) const {
@@ -270,6 +285,7 @@ class ZarrBrickSource final : public BrickSource {
   }
 
   imaging::ZarrPlan plan_;
+  std::vector<int> folders_;  // per Zarr level: its open folder, or -1
   std::vector<PyramidLevel> levels_;
   std::vector<size_t> zarr_levels_;  // the Zarr level of each of levels_
   int bits_ = 8;

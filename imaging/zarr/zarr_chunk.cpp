@@ -89,7 +89,12 @@ std::string ZarrChunkKey(const std::vector<int64_t>& grid, char separator) {
 }
 
 bool ReadZarrChunkFile(const std::string& path, uint64_t decoded, std::vector<uint8_t>& raw, const std::string& where) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  return ReadZarrChunkFile(AT_FDCWD, path, decoded, raw, where);
+}
+
+bool ReadZarrChunkFile(int folder, const std::string& path, uint64_t decoded, std::vector<uint8_t>& raw,
+                       const std::string& where) {
+  const int fd = ::openat(folder, path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     if (errno != ENOENT && errno != ENOTDIR) throw ImageError(where + " cannot be opened: " + std::strerror(errno));
     return false;

@@ -28,5 +28,9 @@ std::string ZarrChunkKey(const std::vector<int64_t>& grid, char separator);
 // never written: fill_value). A file larger than MaxStoredChunk(`decoded`) is refused unread.
 // Throws ImageError naming `where` when the file cannot be read.
 bool ReadZarrChunkFile(const std::string& path, uint64_t decoded, std::vector<uint8_t>& raw, const std::string& where);
+// The same with `path` relative to the open folder `folder` (a file descriptor): a reader of many
+// chunks of one folder spares the system walking the folder's whole path for each.
+bool ReadZarrChunkFile(int folder, const std::string& path, uint64_t decoded, std::vector<uint8_t>& raw,
+                       const std::string& where);
 
 }  // namespace lumetrix::imaging
