@@ -10,6 +10,7 @@
 #include <mutex>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 
 #include "imaging/image_box.h"
 #include "imaging/zarr/zarr_chunk.h"
@@ -29,6 +30,19 @@ using imaging::ZarrType;
 constexpr uint64_t kWholeRangeBytes = uint64_t{64} << 20;
 
 constexpr std::string_view kAxes = "tczyx";
+
+// A folder open for reading the files in it by name; -1 when it could not be opened.
+struct OpenFolder {
+  explicit OpenFolder(const std::string& path) : fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
+  OpenFolder(OpenFolder&& other) noexcept : fd(std::exchange(other.fd, -1)) {}
+  OpenFolder(const OpenFolder&) = delete;
+  OpenFolder& operator=(const OpenFolder&) = delete;
+  OpenFolder& operator=(OpenFolder&&) = delete;
+  ~OpenFolder() {
+    if (fd >= 0) ::close(fd);
+  }
+  int fd;
+};
 
 // Writes the first and the `last` column of `rows` rows of `width` samples after them.
 template <typename T>
@@ -62,8 +76,7 @@ class ZarrBrickSource final : public BrickSource {
     }
     // Each level's folder, open while the source is: a chunk is then found by its name alone.
     // Where a folder cannot be opened, its chunks are read by their whole path as before.
-    for (const imaging::ZarrLevel& l : plan_.levels)
-      folders_.push_back(::open(l.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    for (const imaging::ZarrLevel& l : plan_.levels) folders_.emplace_back(l.folder);
     bits_ = first.Bits();
     if (first.array.type == ZarrType::kInt16) {
       values_.format = imaging::SampleFormat::kSigned, values_.bits = 16, values_.offset = -32768;
@@ -74,13 +87,6 @@ class ZarrBrickSource final : public BrickSource {
       values_.bits = bits_;
     }
   }
-
-  ~ZarrBrickSource() override {
-    for (const int fd : folders_)
-      if (fd >= 0) ::close(fd);
-  }
-  ZarrBrickSource(const ZarrBrickSource&) = delete;
-  ZarrBrickSource& operator=(const ZarrBrickSource&) = delete;
 
   const std::vector<PyramidLevel>& Levels() const override { return levels_; }
   int32_t Channels() const override { return plan_.levels[0].channels; }
@@ -212,8 +218,8 @@ class ZarrBrickSource final : public BrickSource {
   // The chunk's stored bytes; false when it was never written.
   bool Stored(size_t index, const std::string& key, std::vector<uint8_t>& raw) const {
     const imaging::ZarrLevel& l = plan_.levels[index];
-    if (folders_[index] < 0) return imaging::ReadZarrChunkFile(l.folder + "/" + key, l.array.ChunkBytes(), raw, Where(index, key));
-    return imaging::ReadZarrChunkFile(folders_[index], key, l.array.ChunkBytes(), raw, Where(index, key));
+    if (folders_[index].fd < 0) return imaging::ReadZarrChunkFile(l.folder + "/" + key, l.array.ChunkBytes(), raw, Where(index, key));
+    return imaging::ReadZarrChunkFile(folders_[index].fd, key, l.array.ChunkBytes(), raw, Where(index, key));
   }
 
   std::string Where(size_t index, const std::string& key) const {
@@ -285,7 +291,7 @@ class ZarrBrickSource final : public BrickSource {
   }
 
   imaging::ZarrPlan plan_;
-  std::vector<int> folders_;  // per Zarr level: its open folder, or -1
+  std::vector<OpenFolder> folders_;  // per Zarr level
   std::vector<PyramidLevel> levels_;
   std::vector<size_t> zarr_levels_;  // the Zarr level of each of levels_
   int bits_ = 8;

@@ -73,6 +73,7 @@ TEST(ZarrBrickSource, DamagedFoldersAreRefusedInASentence) {
     const char *from, *to;
     const char* message;  // from the opening when `at_open`, else from reading the first chunk
     bool at_open;
+    const char* dtype = "u2";
   };
   // Chunks of 20 x 16 x 2 samples of 2 bytes: 1280 bytes, stored in at most 1280 + 1280 / 8 + 65536.
   const Case cases[] = {
@@ -81,13 +82,18 @@ TEST(ZarrBrickSource, DamagedFoldersAreRefusedInASentence) {
       {".zattrs", 0, "\"path\": \"1\"", "\"path\": \"../1\"", ".zattrs of h.zarr names a level outside its folder: \"../1\"", true},
       {"0/.zarray", 0, "\"chunks\": [\n        2,\n        16,\n        20\n    ]", "\"chunks\": [9000, 9000, 9000]",
        "level 1 of h.zarr declares chunks of more than 256 MB", true},
+      // Float samples: the coarsest level is read at the opening for their range.
+      {"1/0.0.0", 20, "", "", "chunk 0.0.0 of level 2 of h.zarr is truncated (the zlib stream ends early)", true, "f4"},
   };
+  // What the source opens it closes, when the opening fails too.
+  const auto open_files = [] { return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator()); };
+  const auto files_before = open_files();
   test_support::TempDir dir;
   int n = 0;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.message);
     const fs::path folder = dir.path() / std::to_string(++n) / "h.zarr";
-    ASSERT_NO_FATAL_FAILURE(WriteZarr(folder, R"("dtype":"u2","axes":"zyx","shape":[4,30,26],"chunks":[2,16,20],"compressor":"zlib","levels":2)"));
+    ASSERT_NO_FATAL_FAILURE(WriteZarr(folder, "\"dtype\":\"" + std::string(c.dtype) + R"(","axes":"zyx","shape":[4,30,26],"chunks":[2,16,20],"compressor":"zlib","levels":2)"));
     const fs::path file = folder / c.file;
     if (c.size > 0) {
       fs::resize_file(file, c.size);
@@ -107,6 +113,7 @@ TEST(ZarrBrickSource, DamagedFoldersAreRefusedInASentence) {
       EXPECT_EQ(e.what(), std::string(c.message));
     }
   }
+  EXPECT_EQ(open_files(), files_before);
 }
 
 }  // namespace
