@@ -28,6 +28,18 @@ int32_t Clamp(int32_t origin, int32_t i, int32_t size) {
   return static_cast<int32_t>(std::clamp<int64_t>(int64_t(origin) + i, 0, size - 1));
 }
 
+// A row's run of samples. A chunk's rows are short (32 to 256 bytes) and a border's one or two
+// samples: copied in blocks of 32 bytes without a call, which costs as much as such a copy.
+void CopyRun(uint8_t* to, const uint8_t* from, size_t bytes) {
+  if (bytes > 1024) {
+    std::memcpy(to, from, bytes);
+    return;
+  }
+  size_t i = 0;
+  for (; i + 32 <= bytes; i += 32) std::memcpy(to + i, from + i, 32);
+  for (; i < bytes; ++i) to[i] = from[i];
+}
+
 template <typename T>
 void Copy(const HeldPiece& p, const VoxelBox& b, const PyramidLevel& l, T* out) {
   const Run xs = RunOf(b.x0, b.w, l.width, p.x0, p.w);
@@ -56,10 +68,7 @@ void Copy(const HeldPiece& p, const VoxelBox& b, const PyramidLevel& l, T* out) 
         const T* run = row + from[size_t(whole_begin - xs.begin)];
         T* to = dst + (whole_begin - xs.begin);
         const size_t count = size_t(whole_end - whole_begin);
-        if (count > 8)
-          std::memcpy(to, run, count * sizeof(T));
-        else  // a border's column or two: no call for so few
-          for (size_t i = 0; i < count; ++i) to[i] = run[i];
+        CopyRun(reinterpret_cast<uint8_t*>(to), reinterpret_cast<const uint8_t*>(run), count * sizeof(T));
       }
       for (int32_t i = whole_end; i < xs.end; ++i) dst[i - xs.begin] = row[from[size_t(i - xs.begin)]];
     }
