@@ -11,30 +11,15 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <utility>
 #include <unordered_map>
 #include <vector>
 
+#include "core/sample_buffer.h"
+
 namespace lumetrix::streaming {
 
-// Storage whose new elements are left unset (not zeroed): a piece's maker writes every sample
-// that a box may read, and zeroing a chunk first costs as much as decoding a fast codec's.
-template <typename T>
-struct UnsetAllocator : std::allocator<T> {
-  template <typename U>
-  struct rebind {
-    using other = UnsetAllocator<U>;
-  };
-  template <typename U>
-  void construct(U* at) noexcept {
-    ::new (static_cast<void*>(at)) U;
-  }
-  template <typename U, typename... Args>
-  void construct(U* at, Args&&... args) {
-    ::new (static_cast<void*>(at)) U(std::forward<Args>(args)...);
-  }
-};
-using PieceSamples = std::vector<uint8_t, UnsetAllocator<uint8_t>>;
+// A piece's samples, left unset until its maker writes them.
+using PieceSamples = SampleBuffer;
 
 class PieceCache {
  public:

@@ -77,6 +77,7 @@ class ZarrBrickSource final : public BrickSource {
     // Each level's folder, open while the source is: a chunk is then found by its name alone.
     // Where a folder cannot be opened, its chunks are read by their whole path as before.
     for (const imaging::ZarrLevel& l : plan_.levels) folders_.emplace_back(l.folder);
+    x_last_ = plan_.image.axes.back() == 'x';
     bits_ = first.Bits();
     if (first.array.type == ZarrType::kInt16) {
       values_.format = imaging::SampleFormat::kSigned, values_.bits = 16, values_.offset = -32768;
@@ -141,7 +142,7 @@ class ZarrBrickSource final : public BrickSource {
       }
       for (int s = 0; s < 3; ++s)
         if (spatial[s] < 0) *extent[s] = 1, piece.step[s] = 0;  // an axis the array does not have
-      if (spatial[0] == int(axes) - 1 && chunk->size() > a.ChunkSamples() * size_t(bits_ / 8))
+      if (x_last_ && chunk->size() > a.ChunkSamples() * size_t(bits_ / 8))  // the fill piece has none
         EdgeColumn(piece, range[0], *chunk, a);
       CopyPieceIntoBox(piece, box, p, bits_ / 8, out);
       size_t i = axes;
@@ -193,11 +194,11 @@ class ZarrBrickSource final : public BrickSource {
 
   // The samples held of a chunk from its stored bytes (`raw`; null: never written).
   PieceSamples Held(size_t index, const std::vector<int64_t>& grid, const std::string& key,
-                            const std::vector<uint8_t>* raw) const {
+                    const std::vector<uint8_t>* raw) const {
     const ZarrArrayMeta& a = plan_.levels[index].array;
     const size_t bytes = size_t(bits_ / 8), samples = a.ChunkSamples(), width = size_t(a.chunks.back());
     const size_t rows = samples / width;
-    const bool columns = raw && kAxes.find(plan_.image.axes.back()) == 4;  // x the last axis
+    const bool columns = raw && x_last_;
     PieceSamples held = cache_.Buffer((samples + (columns ? 2 * rows : 0)) * bytes);
     if (a.type != ZarrType::kFloat32) {
       Samples(index, grid, key, raw, held.data());
@@ -294,6 +295,9 @@ class ZarrBrickSource final : public BrickSource {
   std::vector<OpenFolder> folders_;  // per Zarr level
   std::vector<PyramidLevel> levels_;
   std::vector<size_t> zarr_levels_;  // the Zarr level of each of levels_
+  // x is the arrays' last axis: a chunk's rows lie one after another, and the chunks read from
+  // the files keep their first and last column after their samples.
+  bool x_last_ = false;
   int bits_ = 8;
   imaging::StoredValues values_;
   std::pair<float, float> float_range_{0.f, 0.f};

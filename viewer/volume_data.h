@@ -11,7 +11,7 @@
 #include "imaging/hyperstack.h"
 #include "streaming/brick_source.h"
 #include "viewer/channel_display.h"
-#include "viewer/sample_buffer.h"
+#include "core/sample_buffer.h"
 
 namespace lumetrix {
 

@@ -1,6 +1,7 @@
 #pragma once
-// Byte buffers for whole volumes: left uninitialised (every byte is written when a volume is
-// read) and, when large, backed by huge pages, which saves most of the page faults of touching
+// Byte buffers for volumes and their decoded pieces: left uninitialised (every byte is written
+// when a volume or a piece is read; zeroing first would cost as much as decoding a fast codec)
+// and, when large, backed by huge pages, which saves most of the page faults of touching
 // hundreds of megabytes for the first time.
 
 #include <sys/mman.h>
