@@ -82,6 +82,22 @@ if case == "modes":
                     failures.append(f"{name}: the reference is black")
                 compare(name, got[name], want)
 
+    # Lit, the iso surface is shaded where each ray first meets it: two steep balls one behind the
+    # other, so that a ray's later crossings (the back ball, the far sides) face other ways.
+    z, y, x = np.ogrid[0:32, 0:48, 0:48]
+    pair = np.zeros((32, 48, 48))
+    for (cz, cy, cx), radius in (((9.0, 23.5, 19.0), 6.0), ((21.0, 25.0, 27.0), 9.0)):
+        r = np.sqrt((x - cx) ** 2 + (y - cy) ** 2 + (z - cz) ** 2)
+        pair = np.maximum(pair, 230 / (1 + np.exp((r - radius) / 0.4)))
+    pair = pair.astype(np.uint8)
+    tifffile.imwrite("pair.tif", pair)
+    views = [(f"lit_{xr}_{yr}", f'  SetRenderMode "iso"\n  SetIsoLevel 1, 115\n  SetLight 0.3, 0.3, 0.3\n  SetLightOn\n'
+              f'  SetXYRot {xr}, {yr}') for xr, yr in angles]
+    got = frames("pair.tif", views)
+    for xr, yr in angles:
+        want = ref.render([(pair, (1, 1, 1), (0, 255), 115)], "iso", xrot=xr, yrot=yr, ambient=(0.3, 0.3, 0.3))
+        compare(f"lit_{xr}_{yr}", got[f"lit_{xr}_{yr}"], want)
+
 elif case == "channels":
     # Two balls that overlap, in green and magenta, added and clamped.
     a = ball((24, 40, 40), (11.5, 19.5, 14.0), 9.0, 220)

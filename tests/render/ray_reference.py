@@ -38,8 +38,12 @@ def trilinear(vol, x, y, z):
 
 
 def render(channels, mode, size=(400, 400), xrot=0.0, yrot=0.0, pos=(0.0, 0.0, -3.0), scale=(1.0, 1.0, 1.0),
-           alpha=0.3, quality=0.5, attenuation=0.05, colour=(1.0, 1.0, 1.0), crop=None, plane=None, gamma=1.0):
+           alpha=0.3, quality=0.5, attenuation=0.05, colour=(1.0, 1.0, 1.0), crop=None, plane=None, gamma=1.0,
+           ambient=None):
     """channels: list of (volume uint8 or uint16 [z, y, x], rgb 0..1, (min, max) in stored values, iso level).
+    ambient: None with the light off, else its (r, g, b): the iso surface where the ray first meets
+    it is lit by ambient + (1 - ambient) * |cos| of the angle between the ray and the volume's
+    gradient there (central differences one voxel either side).
     Returns the frame as uint8 [rows top first, columns, 3]."""
     d, h, w = channels[0][0].shape
     W, H = size
@@ -130,7 +134,7 @@ def render(channels, mode, size=(400, 400), xrot=0.0, yrot=0.0, pos=(0.0, 0.0, -
                 best = np.where(live, np.minimum(best, level), best)
             elif mode == "iso":
                 crossed = live & (raw >= iso / top)
-                acc = np.where(crossed[:, None], rgb, acc)
+                acc = np.where(crossed[:, None], rgb * lit(vol, v, direction, half, sign, ambient), acc)
                 done |= crossed
         if mode in ("volume", "iso"):
             total += acc
@@ -139,6 +143,24 @@ def render(channels, mode, size=(400, 400), xrot=0.0, yrot=0.0, pos=(0.0, 0.0, -
     frame = np.clip(total * np.array(colour), 0, 1)
     frame = np.floor(frame * 255 + 0.5).astype(np.uint8).reshape(H, W, 3)
     return frame[::-1]  # rows top first
+
+
+def lit(vol, v, direction, half, sign, ambient):
+    """The light's factor (rays x 3) at voxel coordinates v (rays x 3); 1 with the light off."""
+    if ambient is None:
+        return np.ones((v.shape[0], 3))
+    g = np.zeros(v.shape)
+    for a in range(3):
+        e = np.zeros(3)
+        e[a] = 1.0
+        ahead, behind = v + e, v - e
+        g[:, a] = (trilinear(vol, ahead[:, 0], ahead[:, 1], ahead[:, 2]) -
+                   trilinear(vol, behind[:, 0], behind[:, 1], behind[:, 2]))
+    g = g * sign * 0.5 / half  # voxels run against y and z of model space, and span 2 * half
+    length = np.linalg.norm(g, axis=1)
+    cos = np.where(length > 1e-9, np.abs(g @ direction) / np.maximum(length, 1e-30), 1.0)
+    amb = np.array(ambient, float)
+    return amb + (1 - amb) * cos[:, None]
 
 
 def psnr(a, b):
