@@ -134,7 +134,7 @@ def render(channels, mode, size=(400, 400), xrot=0.0, yrot=0.0, pos=(0.0, 0.0, -
                 best = np.where(live, np.minimum(best, level), best)
             elif mode == "iso":
                 crossed = live & (raw >= iso / top)
-                acc = np.where(crossed[:, None], rgb * lit(vol, v, direction, half, sign, ambient), acc)
+                acc[crossed] = rgb * lit(vol, v[crossed], direction, half, sign, ambient)
                 done |= crossed
         if mode in ("volume", "iso"):
             total += acc
