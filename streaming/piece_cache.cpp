@@ -32,7 +32,7 @@ PieceCache::Piece PieceCache::Get(const std::string& key, const std::function<Pi
   }
   Piece piece;
   try {
-    piece = std::make_shared<PieceSamples>(make());  // not const itself: its storage may be reused
+    piece = Held(make());
   } catch (...) {
     std::lock_guard lock(mutex_);
     making_.erase(key);
@@ -48,9 +48,6 @@ PieceCache::Piece PieceCache::Get(const std::string& key, const std::function<Pi
     while (bytes_ > budget_ && held_.size() > 1) {
       const auto last = held_.find(order_.back());
       bytes_ -= Counted(last->second.piece);
-      // Only this cache holds it (no other thread can take it while the lock is held).
-      if (last->second.piece.use_count() == 1 && !last->second.piece->empty() && spare_.size() < kSpares)
-        spare_.push_back(std::move(const_cast<PieceSamples&>(*last->second.piece)));
       held_.erase(last);
       order_.pop_back();
     }
@@ -59,13 +56,27 @@ PieceCache::Piece PieceCache::Get(const std::string& key, const std::function<Pi
   return piece;
 }
 
+PieceCache::Piece PieceCache::Held(PieceSamples samples) const {
+  const std::weak_ptr<Spares> spares = spares_;
+  return Piece(new PieceSamples(std::move(samples)), [spares](const PieceSamples* piece) {
+    // The last holder has let go: nobody reads these samples any more.
+    std::unique_ptr<PieceSamples> owned(const_cast<PieceSamples*>(piece));
+    if (owned->empty()) return;
+    if (const std::shared_ptr<Spares> kept = spares.lock()) {
+      std::lock_guard lock(kept->mutex);
+      if (kept->buffers.size() < kSpares) kept->buffers.push_back(std::move(*owned));
+    }
+  });
+}
+
 PieceSamples PieceCache::Buffer(size_t bytes) {
   {
-    std::lock_guard lock(mutex_);
-    for (auto it = spare_.begin(); it != spare_.end(); ++it)
+    std::lock_guard lock(spares_->mutex);
+    std::vector<PieceSamples>& buffers = spares_->buffers;
+    for (auto it = buffers.begin(); it != buffers.end(); ++it)
       if (it->size() == bytes) {
         PieceSamples reused = std::move(*it);
-        spare_.erase(it);
+        buffers.erase(it);
         return reused;
       }
   }

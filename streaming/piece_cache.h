@@ -31,9 +31,9 @@ class PieceCache {
   // thread waiting for the piece, and nothing is kept.
   Piece Get(const std::string& key, const std::function<PieceSamples()>& make);
   uint64_t HeldBytes() const;
-  // A buffer of `bytes` for a piece to be made: the storage of an evicted piece nobody holds when
-  // one of that size is spare (its old samples stay until overwritten: no zeroing, no fresh pages
-  // from the system for every piece), else a new one, its samples unset.
+  // A buffer of `bytes` for a piece to be made: the storage of an evicted piece nobody holds any
+  // more when one of that size is spare (its old samples stay until overwritten: no zeroing, no
+  // fresh pages from the system for every piece), else a new one, its samples unset.
   PieceSamples Buffer(size_t bytes);
 
  private:
@@ -41,13 +41,22 @@ class PieceCache {
     Piece piece;
     std::list<std::string>::iterator used;
   };
+  // A few let-go pieces' storage. A piece hands its storage back from its deleter, which runs
+  // after its last holder (the cache or a reader, on any thread) has let go of it, so the reuse
+  // never races a reader; the deleters may outlive the cache.
+  struct Spares {
+    std::mutex mutex;
+    std::vector<PieceSamples> buffers;
+  };
+  Piece Held(PieceSamples samples) const;
+
   const uint64_t budget_;
   mutable std::mutex mutex_;
   std::unordered_map<std::string, Entry> held_;
   std::list<std::string> order_;  // most recently used first
   std::unordered_map<std::string, std::shared_future<Piece>> making_;
   uint64_t bytes_ = 0;
-  std::vector<PieceSamples> spare_;  // a few evicted pieces' storage
+  const std::shared_ptr<Spares> spares_ = std::make_shared<Spares>();
 };
 
 }  // namespace lumetrix::streaming

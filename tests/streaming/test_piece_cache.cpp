@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "streaming/piece_cache.h"
@@ -42,9 +44,36 @@ TEST(PieceCache, AnEvictedPiecesStorageIsReusedOnlyWhenNobodyHoldsIt) {
     std::fill(buffer.begin(), buffer.end(), uint8_t(3));
     if (kept) {
       EXPECT_EQ(std::vector<uint8_t>(first->begin(), first->end()), std::vector<uint8_t>(bytes, 1));
+      first.reset();  // the reader lets go of the evicted piece: now its storage is spare
+      EXPECT_EQ(cache.Buffer(bytes).data(), storage);
     }
     EXPECT_EQ(cache.Buffer(bytes / 2).size(), bytes / 2);  // another size: a new buffer
   }
+}
+
+// Readers on other threads hold pieces while the cache evicts them; a piece's storage may only
+// come back as a new buffer once nobody reads it (ThreadSanitizer's builds see any overlap).
+TEST(PieceCache, PiecesReadOnOtherThreadsKeepTheirSamplesWhileEvicted) {
+  const size_t bytes = 4096;
+  PieceCache cache(2 * bytes);
+  std::atomic<int> wrong{0};
+  std::vector<std::thread> readers;
+  for (int t = 0; t < 3; ++t)
+    readers.emplace_back([&, t] {
+      for (int i = 0; i < 300; ++i) {
+        const uint8_t value = uint8_t((i * 3 + t) % 7);
+        const PieceCache::Piece piece = cache.Get("piece " + std::to_string(value), [&] {
+          PieceSamples samples = cache.Buffer(bytes);
+          std::fill(samples.begin(), samples.end(), value);
+          return samples;
+        });
+        std::this_thread::yield();  // others evict and refill meanwhile
+        if (piece->size() != bytes || std::any_of(piece->begin(), piece->end(), [&](uint8_t v) { return v != value; }))
+          ++wrong;
+      }
+    });
+  for (std::thread& reader : readers) reader.join();
+  EXPECT_EQ(wrong.load(), 0);
 }
 
 }  // namespace
