@@ -2,6 +2,7 @@
 # Installs what is missing, builds Lumetrix and runs every test.
 #   ./test.sh          Release build, all tests (what CI runs)
 #   ./test.sh --asan   the same with AddressSanitizer and UndefinedBehaviorSanitizer
+#   ./test.sh --tsan   the window-free tests of the code that runs threads, with ThreadSanitizer
 #   ./test.sh --bench  also builds the benchmarks and runs them once
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -11,8 +12,9 @@ bench=OFF
 for arg in "$@"; do
   case "$arg" in
     --asan) mode=asan ;;
+    --tsan) mode=tsan ;;
     --bench) bench=ON ;;
-    *) echo "usage: ./test.sh [--asan] [--bench]" >&2; exit 2 ;;
+    *) echo "usage: ./test.sh [--asan | --tsan] [--bench]" >&2; exit 2 ;;
   esac
 done
 
@@ -27,8 +29,20 @@ cmake_args=(-G Ninja -DCMAKE_BUILD_TYPE=Release -DLUMETRIX_WERROR=ON -DLUMETRIX_
 if [[ $mode == asan ]]; then
   cmake_args+=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMETRIX_SANITIZE=ON)
 fi
+# ThreadSanitizer: the test programs of the code that runs threads (brick loading, piece and
+# pyramid caches, parallel reading and writing, time points read ahead) and needs no window: Qt
+# and Mesa are not built with it, and their own threads would only be reported falsely.
+tsan_tests=(tests/streaming/test_streaming tests/imaging/lumetrix_imaging_tests tests/series/test_series
+            tests/core/test_core tests/viewer/test_viewer_core)
+if [[ $mode == tsan ]]; then
+  cmake_args+=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMETRIX_TSAN=ON)
+fi
 cmake -S . -B "$build" "${cmake_args[@]}" >/dev/null
-cmake --build "$build" -j"$(nproc)"
+if [[ $mode == tsan ]]; then
+  cmake --build "$build" -j"$(nproc)" --target "${tsan_tests[@]##*/}"
+else
+  cmake --build "$build" -j"$(nproc)"
+fi
 
 # Tests never touch the user's own settings, palettes or temporary files.
 sandbox=$(mktemp -d)
@@ -42,6 +56,16 @@ export LIBGL_ALWAYS_SOFTWARE=1
 # -noreset: without it the server resets whenever its last client leaves, and a program starting
 # at that moment cannot connect (a rare failure of whichever test starts then).
 display=(xvfb-run -a -s "-screen 0 1600x1200x24 -noreset")
+
+if [[ $mode == tsan ]]; then
+  # A data race or a lock-order inversion fails the run (the program ends with code 66).
+  export TSAN_OPTIONS=second_deadlock_stack=1
+  failed=0
+  for t in "${tsan_tests[@]}"; do
+    (cd "$build/$(dirname "$t")" && "${display[@]}" "./$(basename "$t")") || { echo "=== $t failed under ThreadSanitizer ==="; failed=1; }
+  done
+  exit $failed
+fi
 if ! "${display[@]}" ctest --test-dir "$build" -j"$(nproc)" --timeout 600 --output-on-failure; then
   # A failure fails the run. The failures are run once more, one at a time, only so that their
   # full output ends the log.
