@@ -28,6 +28,13 @@ TEST(PieceCache, EmptyPiecesCountTowardsTheBudgetSoTheirNumberStaysBounded) {
   EXPECT_EQ(made, 101);
 }
 
+// A buffer that is the spare storage of the piece at `storage`, its samples (all `value`) left
+// as they were. The C library's own reuse of a freed block is told apart by the samples: its
+// allocator writes its lists into a block it frees, and fresh pages are zeros.
+bool ReusedPiece(const PieceSamples& buffer, const uint8_t* storage, uint8_t value) {
+  return buffer.data() == storage && std::all_of(buffer.begin(), buffer.end(), [&](uint8_t v) { return v == value; });
+}
+
 TEST(PieceCache, AnEvictedPiecesStorageIsReusedOnlyWhenNobodyHoldsIt) {
   const size_t bytes = 1000;
   auto filled = [&](uint8_t value) { return [=] { return PieceSamples(bytes, value); }; };
@@ -40,12 +47,12 @@ TEST(PieceCache, AnEvictedPiecesStorageIsReusedOnlyWhenNobodyHoldsIt) {
     cache.Get("b", filled(2));  // evicts "a"
     PieceSamples buffer = cache.Buffer(bytes);
     ASSERT_EQ(buffer.size(), bytes);
-    EXPECT_EQ(buffer.data() == storage, !kept);
+    EXPECT_EQ(kept ? buffer.data() == storage : ReusedPiece(buffer, storage, 1), !kept);
     std::fill(buffer.begin(), buffer.end(), uint8_t(3));
     if (kept) {
       EXPECT_EQ(std::vector<uint8_t>(first->begin(), first->end()), std::vector<uint8_t>(bytes, 1));
       first.reset();  // the reader lets go of the evicted piece: now its storage is spare
-      EXPECT_EQ(cache.Buffer(bytes).data(), storage);
+      EXPECT_TRUE(ReusedPiece(cache.Buffer(bytes), storage, 1));
     }
     EXPECT_EQ(cache.Buffer(bytes / 2).size(), bytes / 2);  // another size: a new buffer
   }
